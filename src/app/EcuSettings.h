@@ -9,10 +9,10 @@
 // byte (uint8_t). Arrays carry spare slots that stay in the program (curve slot
 // 17, table row and column 16, extra slots 3 and 4).
 struct EcuSettings {
-    static constexpr int kCurveSlots = 18;   // slots 0..16 travel to the ECU
+    static constexpr int kCurveSlots = 18; // slots 0..16 travel to the ECU
     static constexpr int kCurveSent = 17;
-    static constexpr int kTableSize = 17;    // 0..16; 0..15 in use by default
-    static constexpr int kExtraSlots = 5;    // slots 0..2 travel to the ECU
+    static constexpr int kTableSize = 17; // 0..16; 0..15 in use by default
+    static constexpr int kExtraSlots = 5; // slots 0..2 travel to the ECU
     static constexpr int kUserOutputs = 4;
     static constexpr int kUserInputs = 3;
 

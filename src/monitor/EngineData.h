@@ -20,18 +20,18 @@ struct EngineChannel {
 // The live values of one poll plus the ECU's status bytes.
 struct EngineData {
     EngineChannel RpmChannel;
-    EngineChannel PeriodChannel;   // command 37, units of 24 microseconds
-    EngineChannel MapChannel;      // command 40
-    EngineChannel AirChannel;      // command 44
-    EngineChannel WaterChannel;    // command 43
-    EngineChannel TpsChannel;      // command 41
-    EngineChannel BatteryChannel;  // command 45
-    EngineChannel FuelChannel;     // computed open time
-    EngineChannel IgnitionChannel; // computed advance
-    EngineChannel DutyChannel;     // computed duty
+    EngineChannel PeriodChannel;              // command 37, units of 24 microseconds
+    EngineChannel MapChannel;                 // command 40
+    EngineChannel AirChannel;                 // command 44
+    EngineChannel WaterChannel;               // command 43
+    EngineChannel TpsChannel;                 // command 41
+    EngineChannel BatteryChannel;             // command 45
+    EngineChannel FuelChannel;                // computed open time
+    EngineChannel IgnitionChannel;            // computed advance
+    EngineChannel DutyChannel;                // computed duty
     std::array<EngineChannel, 3> UserChannel; // commands 46, 47, 48
-    EngineChannel InjectorChannel; // command 38, units of 2 microseconds
-    EngineChannel AdvanceChannel;  // command 39, half degrees
+    EngineChannel InjectorChannel;            // command 38, units of 2 microseconds
+    EngineChannel AdvanceChannel;             // command 39, half degrees
 
     uint8_t EngineStatus1 = 0; // command 50
     uint8_t EngineStatus2 = 0; // command 49

@@ -29,9 +29,13 @@ void RecordingInteraction::beginProgress(const QString& caption) {
     ++progressOpen;
 }
 
-void RecordingInteraction::stepProgress() { ++progressSteps; }
+void RecordingInteraction::stepProgress() {
+    ++progressSteps;
+}
 
-void RecordingInteraction::endProgress() { --progressOpen; }
+void RecordingInteraction::endProgress() {
+    --progressOpen;
+}
 
 QStringList RecordingInteraction::texts() const {
     QStringList out;
