@@ -1,0 +1,19 @@
+#include "app/Initialise.h"
+
+#include "app/AppState.h"
+#include "generators/DefaultFuelTable.h"
+#include "generators/DefaultIgnitionTable.h"
+
+void initialiseSettings(AppState& state) {
+    state.settings = EcuSettings::withDefaults();
+    generateFuelTable(state.fuelGenerator, state.settings);
+    generateIgnitionTable(state.ignitionGenerator, state.settings);
+    state.engine = EngineData::withChannelLayout();
+
+    state.EcuOnline = false;
+    state.EcuDataChanged = false;
+    state.StoreResult = 0;
+    state.LogActive = false;
+    state.LogHeaderPending = false;
+    state.PlotRunning = false;
+}

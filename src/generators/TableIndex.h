@@ -1,0 +1,11 @@
+#pragma once
+
+#include "app/EcuSettings.h"
+
+#include <algorithm>
+
+// The highest table index in use, kept inside the 17 x 17 array whatever a
+// damaged record holds.
+inline int usedTableIndexMax(int indexMax) {
+    return std::clamp(indexMax, 0, EcuSettings::kTableSize - 1);
+}
