@@ -1,0 +1,88 @@
+#include "app/SensorConversions.h"
+
+#include <cmath>
+#include <gtest/gtest.h>
+
+TEST(MapCountsToPsi, SensorTypeOneSpansItsRange) {
+    EXPECT_NEAR(mapCountsToPsi(1, 0), 1.4985, 0.00005);
+    EXPECT_NEAR(mapCountsToPsi(1, 255), 15.1930, 0.00005);
+    // (100 x 145 + 4046) / 27 / 100
+    EXPECT_FLOAT_EQ(mapCountsToPsi(1, 100), 18546.0f / 2700.0f);
+}
+
+TEST(MapCountsToPsi, SensorTypesTwoAndThree) {
+    EXPECT_FLOAT_EQ(mapCountsToPsi(2, 0), 1.16f);
+    EXPECT_FLOAT_EQ(mapCountsToPsi(2, 255), (255.0f * 91 + 928) / 800.0f);
+    EXPECT_NEAR(mapCountsToPsi(3, 0), 0.325901, 1e-6);
+    EXPECT_NEAR(mapCountsToPsi(3, 255), (255 * 17.7937 + 32.5901) / 100, 1e-5);
+}
+
+TEST(MapCountsToPsi, UnknownSensorTypesGiveZero) {
+    for (int n = 0; n < 256; ++n) {
+        EXPECT_EQ(mapCountsToPsi(0, n), 0.0f);
+    }
+    EXPECT_EQ(mapCountsToPsi(4, 200), 0.0f);
+}
+
+TEST(PsiToMapCounts, SaturatesOutsideTheSensorRange) {
+    EXPECT_EQ(psiToMapCounts(2, 50.0f), 255);
+    EXPECT_EQ(psiToMapCounts(2, 0.0f), 0);
+    EXPECT_EQ(psiToMapCounts(1, 1.0f), 0);
+    EXPECT_EQ(psiToMapCounts(1, 16.0f), 255);
+    EXPECT_EQ(psiToMapCounts(3, 100.0f), 255);
+}
+
+TEST(PsiToMapCounts, InvertsTheForwardConversionOnEveryCount) {
+    for (int type = 1; type <= 3; ++type) {
+        for (int n = 0; n < 256; ++n) {
+            EXPECT_EQ(psiToMapCounts(type, mapCountsToPsi(type, n)), n) << type << " " << n;
+        }
+    }
+}
+
+TEST(PsiToMapCounts, RoundsHalvesToEven) {
+    // Type 2: (psi x 800 - 928) / 91; psi 1.671875 gives 4.5 and 4.515625
+    // gives 29.5, both exactly.
+    EXPECT_EQ(psiToMapCounts(2, 1.671875f), 4);
+    EXPECT_EQ(psiToMapCounts(2, 4.515625f), 30);
+}
+
+TEST(PsiToMapCounts, UnknownTypeAndNanGiveZero) {
+    EXPECT_EQ(psiToMapCounts(0, 10.0f), 0);
+    EXPECT_EQ(psiToMapCounts(1, std::nanf("")), 0);
+}
+
+TEST(TempCountsToDegrees, FixUpsAtBothEndsOfTheHeldBytes) {
+    EXPECT_EQ(tempCountsToDegrees(0), 464.0f);
+    EXPECT_EQ(tempCountsToDegrees(20), 259.0f);
+    EXPECT_EQ(tempCountsToDegrees(21), 256.0f);
+    EXPECT_EQ(tempCountsToDegrees(22), 252.0f);
+    EXPECT_EQ(tempCountsToDegrees(245), 1.0f);
+    EXPECT_EQ(tempCountsToDegrees(246), -3.0f);
+    EXPECT_EQ(tempCountsToDegrees(255), -78.0f);
+}
+
+TEST(TempCountsToDegrees, CurveSamplesAndFallsThroughout) {
+    EXPECT_EQ(tempCountsToDegrees(90), 150.0f);
+    EXPECT_EQ(tempCountsToDegrees(128), 121.0f);
+    EXPECT_EQ(tempCountsToDegrees(218), 48.0f);
+    for (int n = 1; n < 256; ++n) {
+        EXPECT_LE(tempCountsToDegrees(n), tempCountsToDegrees(n - 1)) << n;
+    }
+}
+
+TEST(DegreesToTempCounts, FirstCountAtOrBelowTheTemperature) {
+    EXPECT_EQ(degreesToTempCounts(150.0f), 90);
+    EXPECT_EQ(degreesToTempCounts(464.0f), 0);
+    EXPECT_EQ(degreesToTempCounts(1000.0f), 0);
+    // 156 F is held by counts 83 and 84; the first one is found.
+    EXPECT_EQ(degreesToTempCounts(156.0f), 83);
+    // 155.5 F lies between counts 84 (156) and 85 (155).
+    EXPECT_EQ(degreesToTempCounts(155.5f), 85);
+    EXPECT_EQ(degreesToTempCounts(-78.0f), 255);
+}
+
+TEST(DegreesToTempCounts, ColderThanTheCurveGivesTheLastCount) {
+    EXPECT_EQ(degreesToTempCounts(-100.0f), 255);
+    EXPECT_EQ(degreesToTempCounts(std::nanf("")), 255);
+}
