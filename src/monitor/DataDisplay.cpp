@@ -1,0 +1,93 @@
+#include "monitor/DataDisplay.h"
+
+#include "app/AppState.h"
+#include "app/NumberFormat.h"
+
+namespace {
+const QString kDegree = QString(QChar(176));
+
+QString userValueText(int mode, float value) {
+    switch (mode) {
+    case 0:
+        return formatNumber(value, QStringLiteral("#0.00 V"));
+    case 1:
+        return formatNumber(value / 100.0f, QStringLiteral("##0 %"));
+    case 2:
+        return formatNumber(value, QStringLiteral("##0 ")) + kDegree;
+    case 3:
+        return formatNumber(value, QStringLiteral("#0.0 V"));
+    default:
+        return {};
+    }
+}
+
+QString temperatureText(int sensorType, float degrees) {
+    if (sensorType == 0) {
+        return {};
+    }
+    return formatNumber(degrees, QStringLiteral("###,#0 ")) + kDegree + QStringLiteral("F");
+}
+} // namespace
+
+QString userInputModeSuffix(int analogMode) {
+    switch (analogMode) {
+    case 0:
+        return QStringLiteral(" Off");
+    case 1:
+        return QStringLiteral(" Fuel");
+    case 2:
+        return QStringLiteral(" Ign");
+    case 3:
+        return QStringLiteral(" EGO");
+    default:
+        return {};
+    }
+}
+
+DataDisplay::WaterShade waterShade(float degreesF) {
+    if (degreesF >= 230.0f) {
+        return DataDisplay::WaterShade::Overheated;
+    }
+    if (degreesF >= 210.0f) {
+        return DataDisplay::WaterShade::Hot;
+    }
+    return DataDisplay::WaterShade::Normal;
+}
+
+DataDisplay composeDataDisplay(const AppState& state) {
+    const EngineData& e = state.engine;
+    const EcuSettings& s = state.settings;
+    DataDisplay d;
+    int next = 0;
+    auto add = [&d, &next](const EngineChannel& channel, const QString& suffix,
+                           const QString& value) {
+        d.names[next] = {channel.Row, channel.Column - 1, channel.Name + suffix};
+        d.values[next] = {channel.Row, channel.Column, value};
+        ++next;
+    };
+
+    add(e.RpmChannel, {}, formatNumber(e.RpmChannel.Value, QStringLiteral("####0")));
+    add(e.MapChannel, {},
+        s.MapSensorType != 0 ? formatNumber(e.MapChannel.Value, QStringLiteral("###,##0.0 psi"))
+                             : QString());
+    add(e.WaterChannel, {}, temperatureText(s.WaterTempSensorType, e.WaterChannel.Value));
+    add(e.AirChannel, {}, temperatureText(s.AirTempSensorType, e.AirChannel.Value));
+    add(e.TpsChannel, {},
+        s.TpsSensorType != 0 ? formatNumber(e.TpsChannel.Value / 100.0f, QStringLiteral("###0 %"))
+                             : QString());
+    add(e.BatteryChannel, {}, formatNumber(e.BatteryChannel.Value, QStringLiteral("###,##0.0 V")));
+    add(e.FuelChannel, {}, formatNumber(e.FuelChannel.Value, QStringLiteral("##0.00 ms")));
+    add(e.IgnitionChannel, {},
+        formatNumber(e.IgnitionChannel.Value, QStringLiteral("##0.0 ")) + kDegree);
+    add(e.DutyChannel, {}, formatNumber(e.DutyChannel.Value / 100.0f, QStringLiteral("###,##0 %")));
+    for (int n = 0; n < 3; ++n) {
+        const int mode = s.UserInputAnalogMode[n];
+        add(e.UserChannel[n], userInputModeSuffix(mode),
+            userValueText(mode, e.UserChannel[n].Value));
+    }
+
+    d.waterShade = waterShade(e.WaterChannel.Value);
+    d.waterRow = e.WaterChannel.Row;
+    d.waterColumn = e.WaterChannel.Column;
+    return d;
+}

@@ -1,0 +1,39 @@
+#pragma once
+
+#include <QString>
+#include <array>
+
+struct AppState;
+
+// The texts of the engine data grid: twelve channels, each a name cell left
+// of its value cell on a two-row grid.
+struct DataDisplay {
+    // Temperature shading of the water value cell.
+    enum class WaterShade { Normal, Hot, Overheated };
+
+    struct Cell {
+        int row = 0;
+        int column = 0;
+        QString text;
+    };
+
+    static constexpr int kChannels = 12;
+    static constexpr int kRows = 2;
+    static constexpr int kColumns = 12;
+
+    std::array<Cell, kChannels> names;
+    std::array<Cell, kChannels> values;
+    WaterShade waterShade = WaterShade::Normal;
+    int waterRow = 0;
+    int waterColumn = 0;
+};
+
+// Name suffix of a user input by its analog mode (" Off", " Fuel", " Ign",
+// " EGO"); empty for any other mode.
+QString userInputModeSuffix(int analogMode);
+
+// Yellow from 210 degrees, red from 230.
+DataDisplay::WaterShade waterShade(float degreesF);
+
+// The grid texts for the calibrated values held in the state.
+DataDisplay composeDataDisplay(const AppState& state);
