@@ -1,0 +1,385 @@
+#include "app/SettingsFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+namespace {
+
+// A 1024 x 768 pixel screen at 15 twips per pixel.
+const ScreenMetrics kScreen{1024 * 15.0, 768 * 15.0, 15.0};
+
+QByteArray readAll(const QString& path) {
+    QFile f(path);
+    EXPECT_TRUE(f.open(QIODevice::ReadOnly)) << path.toStdString();
+    return f.readAll();
+}
+
+void writeAll(const QString& path, const QByteArray& data) {
+    QFile f(path);
+    ASSERT_TRUE(f.open(QIODevice::WriteOnly));
+    ASSERT_EQ(f.write(data), data.size());
+}
+
+QList<QByteArray> linesOf(const QByteArray& data) {
+    QList<QByteArray> lines = data.split('\n');
+    EXPECT_TRUE(lines.back().isEmpty()) << "the text does not end with a line end";
+    lines.removeLast();
+    for (QByteArray& l : lines) {
+        EXPECT_TRUE(l.endsWith('\r')) << l.toStdString();
+        l.chop(1);
+    }
+    return lines;
+}
+
+// A state that differs from the defaults and the start values everywhere.
+AppState unusualState() {
+    AppState s;
+    DisplaySettings& d = s.display;
+    d.ComPortNumber = 3;
+    d.MainWindow = {120, 340, 9000.5, 7000, 0};
+    d.PlotChannelChoice = {4, 11};
+    for (int c = 0; c < 12; ++c) {
+        d.PlotChannelScales[c].Max = {100.0f + c, 50.25f + c};
+        d.PlotChannelScales[c].Min = {-1.5f * c, 0.1f};
+        d.PlotChannelScales[c].PointsIndex = static_cast<int16_t>(c % 5);
+    }
+    d.PlotLoadLineFuel = false;
+    d.PlotLoadLineIgnition = true;
+    d.Fuel3DPlotFlag = true;
+    d.Fuel3DPlotX = 1500;
+    d.Fuel3DPlotY = -20;
+    d.Ignition3DPlotFlag = true;
+    d.Ignition3DPlotX = 300;
+    d.Ignition3DPlotY = 400;
+    d.DisplayGaugesFlag = true;
+    d.DisplayGaugesX = 12;
+    d.DisplayGaugesY = 34;
+    d.DisplayFuelCrossHair = true;
+    d.DisplayIgnitionCrossHair = true;
+    for (int r = 0; r < 16; ++r) {
+        for (int c = 0; c < 16; ++c) {
+            d.FuelMarkFlags[r][c] = static_cast<uint8_t>((r * 16 + c) % 3);
+            d.IgnitionMarkFlags[r][c] = static_cast<uint8_t>((r + c) % 2 ? 255 : 0);
+        }
+    }
+    s.fuelGenerator.injectorSize = 24.5f;
+    s.fuelGenerator.displacement = 30.0f;
+    s.fuelGenerator.rpm = {1000, 2500, 4000, 6500};
+    s.fuelGenerator.ve = {0.6f, 0.85f, 0.9f, 0.7f};
+    s.ignitionGenerator.initialAdvance = 12.5f;
+    s.ignitionGenerator.maxRpmInitialAdvance = 1500;
+    s.ignitionGenerator.finalAdvance = 32;
+    s.ignitionGenerator.minRpmFinalAdvance = 4800;
+    s.ignitionGenerator.initialAdvanceMap = 3;
+    s.ignitionGenerator.maxMapInitialAdvance = 2.5f;
+    s.ignitionGenerator.finalAdvanceMap = -4;
+    s.ignitionGenerator.minMapFinalAdvance = 9.5f;
+    s.ignitionGenerator.advanceLimit = 40;
+    return s;
+}
+
+void expectDefaultDisplay(const DisplaySettings& d, const ScreenMetrics& screen) {
+    EXPECT_EQ(d.ComPortNumber, 1);
+    EXPECT_EQ(d.MainWindow.Top, 200);
+    EXPECT_EQ(d.MainWindow.Left, 200);
+    EXPECT_EQ(d.MainWindow.Width, screen.widthTwips - 400);
+    EXPECT_EQ(d.MainWindow.Height, screen.heightTwips - 1000);
+    EXPECT_EQ(d.PlotChannelChoice[0], 0);
+    EXPECT_EQ(d.PlotChannelChoice[1], 100);
+    const float max[12] = {10, 10, 100, 5000, 100, 200, 16, 15, 5, 5, 5, 0};
+    const float min[12] = {0, -10, 0, 0, 50, 50, 0, 1, 0, 0, 0, 0};
+    for (int c = 0; c < 12; ++c) {
+        SCOPED_TRACE(c);
+        EXPECT_EQ(d.PlotChannelScales[c].PointsIndex, 1);
+        EXPECT_EQ(d.PlotChannelScales[c].Max[0], max[c]);
+        EXPECT_EQ(d.PlotChannelScales[c].Max[1], max[c]);
+        EXPECT_EQ(d.PlotChannelScales[c].Min[0], min[c]);
+        EXPECT_EQ(d.PlotChannelScales[c].Min[1], min[c]);
+    }
+    EXPECT_FALSE(d.Fuel3DPlotFlag);
+    EXPECT_EQ(d.Fuel3DPlotX, -1);
+    EXPECT_EQ(d.Fuel3DPlotY, -1);
+    EXPECT_FALSE(d.Ignition3DPlotFlag);
+    EXPECT_EQ(d.Ignition3DPlotX, -1);
+    EXPECT_EQ(d.Ignition3DPlotY, -1);
+    EXPECT_FALSE(d.DisplayGaugesFlag);
+    EXPECT_EQ(d.DisplayGaugesX, 1000);
+    EXPECT_EQ(d.DisplayGaugesY, 1000);
+    EXPECT_EQ(d.FuelMarkFlags, MarkFlags{});
+    EXPECT_EQ(d.IgnitionMarkFlags, MarkFlags{});
+}
+
+class SettingsFileTest : public ::testing::Test {
+protected:
+    QString path() const { return m_dir.filePath("Vantrel.ini"); }
+    QTemporaryDir m_dir;
+};
+
+TEST_F(SettingsFileTest, WrittenLinesHaveTheExactLabelsAndValues) {
+    AppState s; // start values
+    s.display.MainWindow = {200, 200, 14960, 10520, 0};
+    s.display.PlotChannelScales[3] = {{5000, 4000}, {0, 500}, 2};
+    s.display.FuelMarkFlags[0][15] = 1;
+    const QList<QByteArray> lines = linesOf(settingsFileBytes(s, true));
+    ASSERT_EQ(lines.size(), 88);
+    EXPECT_EQ(lines[0], "\"IniFile Version  #  \",2");
+    EXPECT_EQ(lines[1], "\"Com Port           \",1");
+    EXPECT_EQ(lines[2], "\"Com Status         \",#TRUE#");
+    EXPECT_EQ(lines[3], "\"Main Top           \",200");
+    EXPECT_EQ(lines[4], "\"Main Left          \",200");
+    EXPECT_EQ(lines[5], "\"Main Width         \",14960");
+    EXPECT_EQ(lines[6], "\"Main Height        \",10520");
+    EXPECT_EQ(lines[7], "\"Main Window State  \",0");
+    EXPECT_EQ(lines[8], "\"Plot Default       \",0,100");
+    EXPECT_EQ(lines[9], "\"Plot Defaults      \",0,0,0,0,0");
+    EXPECT_EQ(lines[12], "\"Plot Defaults      \",5000,0,4000,500,2");
+    EXPECT_EQ(lines[20], "\"Plot Defaults      \",0,0,0,0,0");
+    EXPECT_EQ(lines[21], "\"Default Data Injector Size          \",12");
+    EXPECT_EQ(lines[22], "\"Default Data Displacement           \",10");
+    EXPECT_EQ(lines[23], "\"Default Data Rpm(0)                 \",1800");
+    EXPECT_EQ(lines[24], "\"Default Data VE(0)                  \",0.55");
+    EXPECT_EQ(lines[29], "\"Default Data Rpm(3)                 \",7200");
+    EXPECT_EQ(lines[30], "\"Default Data VE(3)                  \",0.56");
+    EXPECT_EQ(lines[31], "\"Default Data Advance Limit          \",35");
+    EXPECT_EQ(lines[32], "\"Default Data Final Advance Map Deg  \",0");
+    EXPECT_EQ(lines[33], "\"Default Data Final Advance Map Psi  \",6");
+    EXPECT_EQ(lines[34], "\"Default Data Initial Advance        \",10");
+    EXPECT_EQ(lines[35], "\"Default Data Initial Advance Map Psi\",0");
+    EXPECT_EQ(lines[36], "\"Default Data Initial Advance Map Deg\",0");
+    EXPECT_EQ(lines[37], "\"Default Data Max Advance            \",35");
+    EXPECT_EQ(lines[38], "\"Default Data Max Rpm Initial Advance\",1800");
+    EXPECT_EQ(lines[39], "\"Default Data Rpm Max Advance        \",5500");
+    EXPECT_EQ(lines[40], "\"Plot Load Line Fuel                 \",#TRUE#");
+    EXPECT_EQ(lines[41], "\"Plot Load Line Ignition             \",#TRUE#");
+    EXPECT_EQ(lines[42], "\"Fuel 3D Plot Flag                   \",#FALSE#");
+    EXPECT_EQ(lines[43], "\"Fuel 3D Plot X Position             \",-1");
+    EXPECT_EQ(lines[44], "\"Fuel 3D Plot Y Position             \",-1");
+    EXPECT_EQ(lines[45], "\"Ignition 3D Plot Flag               \",#FALSE#");
+    EXPECT_EQ(lines[46], "\"Ignition 3D Plot X Position         \",-1");
+    EXPECT_EQ(lines[47], "\"Ignition 3D Plot Y Position         \",-1");
+    EXPECT_EQ(lines[48], "\"Display Gauges Flag                  \",#FALSE#");
+    EXPECT_EQ(lines[49], "\"Display Gauges X Position            \",1000");
+    EXPECT_EQ(lines[50], "\"Display Gauges Y Position            \",1000");
+    EXPECT_EQ(lines[51], "\"Display Fuel CrossHair               \",#FALSE#");
+    EXPECT_EQ(lines[52], "\"Display Ignition CrossHair           \",#FALSE#");
+    EXPECT_EQ(lines[53], "\"Fuel Table Mark Flags\"");
+    EXPECT_EQ(lines[54], "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,1,");
+    EXPECT_EQ(lines[69], "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(lines[70], "\"Ignition Table Mark Flags\"");
+    EXPECT_EQ(lines[71], "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(lines[86], "0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,0,");
+    EXPECT_EQ(lines[87], "\"End Of File\"");
+}
+
+TEST_F(SettingsFileTest, WindowLinesFollowTheWindowStateAtExit) {
+    AppState s;
+    s.display.MainWindow = {200, 200, 14960, 10520, 0};
+    // Normal: the current geometry.
+    QList<QByteArray> lines =
+        linesOf(settingsFileBytes(s, false, MainWindowAtExit{0, 1440, 720, 9000, 6000}));
+    EXPECT_EQ(lines[2], "\"Com Status         \",#FALSE#");
+    EXPECT_EQ(lines[3], "\"Main Top           \",1440");
+    EXPECT_EQ(lines[4], "\"Main Left          \",720");
+    EXPECT_EQ(lines[5], "\"Main Width         \",9000");
+    EXPECT_EQ(lines[6], "\"Main Height        \",6000");
+    EXPECT_EQ(lines[7], "\"Main Window State  \",0");
+    // Maximised: the stored placement, whatever the window's size now.
+    lines = linesOf(settingsFileBytes(s, false, MainWindowAtExit{2, 0, 0, 15360, 11520}));
+    EXPECT_EQ(lines[3], "\"Main Top           \",200");
+    EXPECT_EQ(lines[4], "\"Main Left          \",200");
+    EXPECT_EQ(lines[5], "\"Main Width         \",14960");
+    EXPECT_EQ(lines[6], "\"Main Height        \",10520");
+    EXPECT_EQ(lines[7], "\"Main Window State  \",2");
+}
+
+TEST_F(SettingsFileTest, RoundTripIsByteIdentical) {
+    AppState original = unusualState();
+    original.DeveloperMode = true;
+    const QByteArray first = settingsFileBytes(original, true);
+    ASSERT_EQ(saveSettingsFile(path(), first), QString());
+    EXPECT_EQ(readAll(path()), first);
+
+    AppState back;
+    const SettingsReadResult r = readSettingsFile(back, path(), kScreen);
+    EXPECT_FALSE(r.usedDefaults) << r.problem.toStdString();
+    EXPECT_FALSE(back.SettingsFileError);
+    EXPECT_EQ(r.portToSelect, 3);
+    EXPECT_EQ(back.display, original.display);
+    EXPECT_EQ(back.fuelGenerator, original.fuelGenerator);
+    EXPECT_EQ(back.ignitionGenerator, original.ignitionGenerator);
+    EXPECT_TRUE(back.DeveloperMode);
+    EXPECT_EQ(settingsFileBytes(back, true), first);
+}
+
+TEST_F(SettingsFileTest, DeveloperModeIsWrittenBackAsTheLastLine) {
+    AppState s;
+    s.DeveloperMode = true;
+    QList<QByteArray> lines = linesOf(settingsFileBytes(s, false));
+    EXPECT_EQ(lines.back(), "\"Oakhollow\"");
+
+    ASSERT_EQ(saveSettingsFile(path(), settingsFileBytes(s, false)), QString());
+    AppState next;
+    readSettingsFile(next, path(), kScreen);
+    EXPECT_TRUE(next.DeveloperMode);
+    lines = linesOf(settingsFileBytes(next, false));
+    EXPECT_EQ(lines.back(), "\"Oakhollow\"");
+}
+
+TEST_F(SettingsFileTest, DeveloperWordInOtherLetterCaseKeepsDeveloperModeOff) {
+    AppState s = unusualState();
+    QByteArray data = settingsFileBytes(s, false);
+    data.replace("\"End Of File\"", "\"oakhollow\"");
+    writeAll(path(), data);
+    AppState next;
+    next.DeveloperMode = true;
+    const SettingsReadResult r = readSettingsFile(next, path(), kScreen);
+    EXPECT_FALSE(r.usedDefaults);
+    EXPECT_FALSE(next.DeveloperMode);
+    EXPECT_EQ(next.display, s.display);
+    EXPECT_EQ(linesOf(settingsFileBytes(next, false)).back(), "\"End Of File\"");
+}
+
+TEST_F(SettingsFileTest, VersionOneFileIsIgnoredAndRewrittenAsVersionTwo) {
+    const AppState s = unusualState();
+    QByteArray data = settingsFileBytes(s, false);
+    data.replace("\"IniFile Version  #  \",2", "\"IniFile Version  #  \",1");
+    writeAll(path(), data);
+
+    AppState next;
+    const SettingsReadResult r = readSettingsFile(next, path(), kScreen);
+    EXPECT_TRUE(r.usedDefaults);
+    EXPECT_TRUE(next.SettingsFileError);
+    EXPECT_FALSE(r.problem.isEmpty());
+    EXPECT_EQ(r.portToSelect, 1);
+    expectDefaultDisplay(next.display, kScreen);
+    EXPECT_EQ(next.display.MainWindow.State, 0);
+    EXPECT_TRUE(next.display.PlotLoadLineFuel);
+    EXPECT_TRUE(next.display.PlotLoadLineIgnition);
+    // Nothing of the old file survives, not even the generator inputs.
+    EXPECT_EQ(next.fuelGenerator, FuelGeneratorInputs{});
+
+    ASSERT_EQ(saveSettingsFile(path(), settingsFileBytes(next, false)), QString());
+    EXPECT_TRUE(readAll(path()).startsWith("\"IniFile Version  #  \",2\r\n"));
+    AppState again;
+    EXPECT_FALSE(readSettingsFile(again, path(), kScreen).usedDefaults);
+}
+
+TEST_F(SettingsFileTest, FileCutShortAfterGeneratorInputsKeepsOnlyThoseInputs) {
+    const AppState s = unusualState();
+    const QList<QByteArray> lines = linesOf(settingsFileBytes(s, false));
+    QByteArray cut;
+    for (int i = 0; i < 40; ++i) { // lines 1 to 40: up to the last generator input
+        cut += lines[i] + "\r\n";
+    }
+    writeAll(path(), cut);
+
+    AppState next;
+    next.display.DisplayFuelCrossHair = false;
+    next.display.DisplayIgnitionCrossHair = true;
+    next.DeveloperMode = true;
+    const SettingsReadResult r = readSettingsFile(next, path(), kScreen);
+    EXPECT_TRUE(r.usedDefaults);
+    EXPECT_TRUE(next.SettingsFileError);
+    EXPECT_EQ(next.fuelGenerator, s.fuelGenerator);
+    EXPECT_EQ(next.ignitionGenerator, s.ignitionGenerator);
+    EXPECT_FALSE(next.display.DisplayFuelCrossHair);
+    EXPECT_TRUE(next.display.DisplayIgnitionCrossHair);
+    expectDefaultDisplay(next.display, kScreen);
+    EXPECT_TRUE(next.display.PlotLoadLineFuel);
+    EXPECT_TRUE(next.display.PlotLoadLineIgnition);
+    EXPECT_FALSE(next.DeveloperMode);
+    EXPECT_EQ(r.portToSelect, 1);
+}
+
+TEST_F(SettingsFileTest, ValueOfTheWrongFormTakesTheDefaults) {
+    const AppState s = unusualState();
+    QByteArray data = settingsFileBytes(s, false);
+    data.replace("\"Fuel 3D Plot X Position             \",1500",
+                 "\"Fuel 3D Plot X Position             \",left");
+    writeAll(path(), data);
+    AppState next;
+    EXPECT_TRUE(readSettingsFile(next, path(), kScreen).usedDefaults);
+    expectDefaultDisplay(next.display, kScreen);
+    EXPECT_EQ(next.fuelGenerator, s.fuelGenerator);
+}
+
+TEST_F(SettingsFileTest, FirstStartOnAnEightHundredPixelScreenIsMaximisedWithoutLoadLines) {
+    const ScreenMetrics small{800 * 15.0, 600 * 15.0, 15.0};
+    AppState s;
+    const SettingsReadResult r = readSettingsFile(s, path(), small);
+    EXPECT_TRUE(r.usedDefaults);
+    EXPECT_TRUE(s.SettingsFileError);
+    EXPECT_EQ(s.display.MainWindow.State, 2);
+    EXPECT_FALSE(s.display.PlotLoadLineFuel);
+    EXPECT_FALSE(s.display.PlotLoadLineIgnition);
+    expectDefaultDisplay(s.display, small);
+
+    const ScreenMetrics wider{801 * 15.0, 600 * 15.0, 15.0};
+    AppState t;
+    readSettingsFile(t, path(), wider);
+    EXPECT_EQ(t.display.MainWindow.State, 0);
+    EXPECT_TRUE(t.display.PlotLoadLineFuel);
+}
+
+TEST_F(SettingsFileTest, PortOutsideOneToFiveSelectsNoPortButIsKept) {
+    AppState s;
+    s.display.ComPortNumber = 7;
+    writeAll(path(), settingsFileBytes(s, false));
+    AppState next;
+    const SettingsReadResult r = readSettingsFile(next, path(), kScreen);
+    EXPECT_FALSE(r.usedDefaults);
+    EXPECT_FALSE(r.portToSelect.has_value());
+    EXPECT_EQ(next.display.ComPortNumber, 7);
+    EXPECT_TRUE(linesOf(settingsFileBytes(next, false))[1].endsWith(",7"));
+}
+
+TEST_F(SettingsFileTest, WriteCreatesTheFolder) {
+    const QString nested = m_dir.filePath("a/b/Vantrel.ini");
+    EXPECT_EQ(saveSettingsFile(nested, "x\r\n"), QString());
+    EXPECT_EQ(readAll(nested), "x\r\n");
+}
+
+TEST_F(SettingsFileTest, DefaultPathIsInTheUsersConfigFolder) {
+    EXPECT_TRUE(defaultSettingsFilePath().endsWith("/Vantrel.ini"));
+    EXPECT_FALSE(QFileInfo(defaultSettingsFilePath()).isRelative());
+}
+
+TEST_F(SettingsFileTest, FailedWriteReportsAnErrorAndLeavesTheOldFileWhole) {
+    // A name so long that no file next to it can carry a further suffix: the
+    // new text cannot be prepared beside the old file.
+    const QString longName = m_dir.filePath(QString(250, QLatin1Char('v')));
+    const QByteArray old = settingsFileBytes(unusualState(), true);
+    writeAll(longName, old);
+    const QString error = saveSettingsFile(longName, settingsFileBytes(AppState{}, false));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(longName), old);
+
+    // A folder that cannot be created.
+    writeAll(m_dir.filePath("plain"), "not a folder");
+    EXPECT_FALSE(saveSettingsFile(m_dir.filePath("plain/Vantrel.ini"), old).isEmpty());
+}
+
+TEST_F(SettingsFileTest, WriteIntoAReadOnlyFolderFailsAndKeepsTheOldFile) {
+    const QString folder = m_dir.filePath("locked");
+    ASSERT_TRUE(QDir().mkpath(folder));
+    const QString file = folder + "/Vantrel.ini";
+    writeAll(file, "old\r\n");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::ExeOwner);
+    {
+        QFile probe(folder + "/probe");
+        if (probe.open(QIODevice::WriteOnly)) {
+            probe.remove();
+            QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+            GTEST_SKIP() << "this user may write into read-only folders";
+        }
+    }
+    const QString error = saveSettingsFile(file, "new\r\n");
+    QFile::setPermissions(folder, QFile::ReadOwner | QFile::WriteOwner | QFile::ExeOwner);
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_EQ(readAll(file), "old\r\n");
+}
+
+} // namespace
