@@ -1,0 +1,465 @@
+#include "files/EcuFile.h"
+
+#include "app/ListStyle.h"
+
+#include <QFile>
+#include <QSaveFile>
+#include <algorithm>
+#include <array>
+#include <type_traits>
+
+namespace {
+
+template <typename T> constexpr EcuFileWidth widthOf() {
+    if constexpr (std::is_same_v<T, uint8_t>) {
+        return EcuFileWidth::Byte;
+    } else if constexpr (std::is_same_v<T, int16_t>) {
+        return EcuFileWidth::Int16;
+    } else {
+        static_assert(std::is_same_v<T, int32_t>, "file values are bytes, 16-bit or 32-bit");
+        return EcuFileWidth::Int32;
+    }
+}
+
+template <auto Member> int64_t getMember(const EcuSettings& s) {
+    return s.*Member;
+}
+
+template <auto Member> void setMember(EcuSettings& s, int64_t value) {
+    using T = std::remove_cvref_t<decltype(s.*Member)>;
+    s.*Member = static_cast<T>(value);
+}
+
+template <auto Member, size_t Slot> int64_t getSlot(const EcuSettings& s) {
+    return (s.*Member)[Slot];
+}
+
+template <auto Member, size_t Slot> void setSlot(EcuSettings& s, int64_t value) {
+    using T = std::remove_cvref_t<decltype((s.*Member)[Slot])>;
+    (s.*Member)[Slot] = static_cast<T>(value);
+}
+
+template <auto Member>
+constexpr EcuFileScalar field(const char* name, unsigned versions = kInAllVersions) {
+    using T = std::remove_cvref_t<decltype(std::declval<EcuSettings&>().*Member)>;
+    return {name, widthOf<T>(), versions, &getMember<Member>, &setMember<Member>};
+}
+
+template <auto Member, size_t Slot>
+constexpr EcuFileScalar slot(const char* name, unsigned versions = kInAllVersions) {
+    using T = std::remove_cvref_t<decltype((std::declval<EcuSettings&>().*Member)[Slot])>;
+    return {name, widthOf<T>(), versions, &getSlot<Member, Slot>, &setSlot<Member, Slot>};
+}
+
+// A single-precision value of the older versions that is read and dropped.
+constexpr EcuFileScalar dropped(const char* name) {
+    return {name, EcuFileWidth::Single, kInV107 | kInV108, nullptr, nullptr};
+}
+
+constexpr unsigned kFrom108 = kInV108 | kInV252;
+
+using S = EcuSettings;
+
+constexpr std::array kScalars{
+    field<&S::NumberOfCylinders>("Number Of Cylinders"),
+    field<&S::MaxRpm>("Max Rpm"),
+    field<&S::AirTempSensorType>("Air TempSensor Type"),
+    field<&S::WaterTempSensorType>("Water Temp Sensor Type"),
+    field<&S::TpsSensorType>("Tps Sensor Type"),
+    field<&S::MapSensorType>("Map Sensor Type"),
+    field<&S::RevLimit>("Rev Limit"),
+    field<&S::InjectionLoadIndex>("Injection Load Index"),
+    field<&S::InjectionRpmIndex>("Injection Rpm Index"),
+    field<&S::AccelMinTps>("Accel Min Tps"),
+    field<&S::AccelMinTpsRate>("Accel Min Tps Rate"),
+    field<&S::AccelPercent>("Accel Percent"),
+    field<&S::AccelDuration>("Accel Duration"),
+    field<&S::AccelRpm>("Accel Rpm"),
+    field<&S::DecelMinTps>("Decel Min Tps"),
+    field<&S::DecelMaxRpm>("Decel Max Rpm"),
+    dropped("Crank Percent (old)"),
+    field<&S::DecelCutRpm>("Decel Cut Rpm", kInV252),
+    slot<&S::CrankPercent, 0>("Crank Percent   0 Deg", kInV252),
+    slot<&S::CrankPercent, 1>("Crank Percent  80 Deg", kInV252),
+    slot<&S::CrankPercent, 2>("Crank Percent 160 Deg", kInV252),
+    slot<&S::CrankPercent, 3>("Crank Percent 240 Deg", kInV252),
+    field<&S::CrankDuration>("Crank Duration"),
+    field<&S::CrankRpm>("Crank Rpm"),
+    dropped("Crank Prime (old)"),
+    field<&S::CrankPrimePulse>("Crank Prime Pulse", kInV252),
+    slot<&S::BankCompensation, 2>("Bank 2 Compensation"),
+    slot<&S::BankCompensation, 3>("Bank 3 Compensation"),
+    slot<&S::BankCompensation, 4>("Bank 4 Compensation"),
+    dropped("Spare (old)"),
+    field<&S::LoadControl>("Load Control"),
+    field<&S::MinOpenTime>("Min Open Time"),
+    field<&S::IgnitionType>("Ignition Type"),
+    field<&S::TpsMaxBits>("Tps Max Bits"),
+    field<&S::TpsMinBits>("Tps Min Bits"),
+    field<&S::MapMaxBits>("MAP Max Bits", kInV252),
+    field<&S::MapMinBits>("MAP Min Bits", kInV252),
+    field<&S::ChargeTime>("Charge Time"),
+    field<&S::EgoControl>("EGO Control"),
+    field<&S::EgoGainI>("EGO Gain I"),
+    field<&S::EgoGainP>("EGO Gain P"),
+    field<&S::EgoUpdateRevs>("EGO Update Revs"),
+    field<&S::EgoMinCoolantTemp>("EGO Min Coolant Temp"),
+    field<&S::EgoMaxLoad>("EGO Max Load"),
+    field<&S::EgoMinLoad>("EGO Min Load"),
+    field<&S::EgoMaxRpm>("EGO Max Rpm"),
+    field<&S::EgoMinRpm>("EGO Min Rpm"),
+    field<&S::WheelType>("Wheel Type", kFrom108),
+    field<&S::LaunchControlRpm>("Launch Control Rpm", kInV252),
+    field<&S::IacType>("IAC Type", kInV252),
+    field<&S::IacColdRpm>("IAC Cold RPM", kInV252),
+    field<&S::IacColdPosition>("IAC Cold position", kInV252),
+    field<&S::IacHotRpm>("IAC Hot RPM", kInV252),
+    field<&S::IacHotPosition>("IAC Hot position", kInV252),
+    field<&S::IacTemp>("IAC Temp", kInV252),
+    field<&S::IacTravel>("IAC Travel", kInV252),
+};
+
+const QString kVersionLabel = QStringLiteral("File Version");
+const QString kEndMarker = QStringLiteral("-----End of Data File-----");
+
+// Highest table index in use, limited to the array.
+int lastIndex(int16_t indexMax) {
+    return std::min<int>(indexMax, EcuSettings::kTableSize - 1);
+}
+
+std::vector<EcuFileCell> curveRow(EcuSettings::Curve& curve) {
+    std::vector<EcuFileCell> row;
+    for (int i = 0; i < EcuSettings::kCurveSent; ++i) {
+        row.emplace_back(&curve[i]);
+    }
+    return row;
+}
+
+template <typename Array> std::vector<EcuFileCell> arrayRow(Array& values) {
+    std::vector<EcuFileCell> row;
+    for (auto& v : values) {
+        row.emplace_back(&v);
+    }
+    return row;
+}
+
+std::vector<std::vector<EcuFileCell>> tableRows(EcuSettings::Table& table, int lastLoad,
+                                                int lastRpm) {
+    std::vector<std::vector<EcuFileCell>> rows;
+    for (int load = 0; load <= lastLoad; ++load) {
+        std::vector<EcuFileCell> row;
+        for (int rpm = 0; rpm <= lastRpm; ++rpm) {
+            row.emplace_back(&table[load][rpm]);
+        }
+        rows.push_back(std::move(row));
+    }
+    return rows;
+}
+
+std::optional<int64_t> readValue(ListReader& reader, EcuFileWidth width) {
+    switch (width) {
+    case EcuFileWidth::Byte:
+        return reader.readInteger(0, UINT8_MAX);
+    case EcuFileWidth::Int16:
+        return reader.readInteger(INT16_MIN, INT16_MAX);
+    case EcuFileWidth::Int32:
+        return reader.readInteger(INT32_MIN, INT32_MAX);
+    case EcuFileWidth::Single:
+        if (reader.readSingle()) {
+            return 0;
+        }
+        return std::nullopt;
+    }
+    return std::nullopt;
+}
+
+// Reads one file into a scratch record and remembers the first fault.
+class EcuFileParser {
+public:
+    EcuFileParser(const QByteArray& data, const EcuSettings& current)
+        : m_reader(data), m_settings(current) {}
+
+    EcuFileReadResult run() {
+        EcuFileReadResult result;
+        if (!readVersion(result)) {
+            return result;
+        }
+        if (readScalars() && readSections() && readEnd()) {
+            result.settings = m_settings;
+            return result;
+        }
+        result.version.reset();
+        result.errorLine = m_errorLine;
+        result.error = QStringLiteral("Data file not loaded - %1").arg(m_error);
+        return result;
+    }
+
+private:
+    bool readVersion(EcuFileReadResult& result) {
+        m_reader.skip();
+        const std::optional<float> number = m_reader.readSingle();
+        if (!number) {
+            fail(QStringLiteral("the file version"));
+            result.errorLine = m_errorLine;
+            result.error = QStringLiteral("Data file not loaded - %1").arg(m_error);
+            return false;
+        }
+        if (*number == 1.07f) {
+            m_version = EcuFileVersion::V1_07;
+        } else if (*number == 1.08f) {
+            m_version = EcuFileVersion::V1_08;
+        } else if (*number == kEcuFileWrittenVersion) {
+            m_version = EcuFileVersion::V2_52;
+        } else {
+            result.error = QStringLiteral("Invalid Data File Version ") + shortestDecimal(*number);
+            return false;
+        }
+        result.version = m_version;
+        return true;
+    }
+
+    bool readScalars() {
+        const unsigned bit = ecuFileVersionBit(m_version);
+        for (const EcuFileScalar& line : kScalars) {
+            if ((line.versions & bit) == 0) {
+                continue;
+            }
+            m_reader.skip();
+            const std::optional<int64_t> value = readValue(m_reader, line.width);
+            if (!value) {
+                return fail(QStringLiteral("\"%1\"").arg(QLatin1String(line.name)));
+            }
+            if (line.isField()) {
+                line.set(m_settings, *value);
+            }
+        }
+        return true;
+    }
+
+    bool readSections() {
+        for (EcuFileSection& section : ecuFileSections(m_settings)) {
+            const QString where = section.heading.trimmed();
+            if (!readEmptyItem(QStringLiteral("an empty line before %1").arg(where))) {
+                return false;
+            }
+            if (!m_reader.skip()) {
+                return fail(QStringLiteral("the heading %1").arg(where));
+            }
+            for (size_t row = 0; row < section.rows.size(); ++row) {
+                const QString rowName = QStringLiteral("%1 row %2").arg(where).arg(row);
+                for (EcuFileCell& cell : section.rows[row]) {
+                    if (!readCell(cell)) {
+                        return fail(rowName);
+                    }
+                }
+                if (section.rowsEndWithComma &&
+                    !readEmptyItem(QStringLiteral("the end of %1").arg(rowName))) {
+                    return false;
+                }
+            }
+        }
+        return true;
+    }
+
+    bool readCell(EcuFileCell& cell) {
+        if (int16_t** p16 = std::get_if<int16_t*>(&cell)) {
+            const std::optional<int16_t> v = m_reader.readInt16();
+            if (v) {
+                **p16 = *v;
+            }
+            return v.has_value();
+        }
+        const std::optional<int32_t> v = m_reader.readInt32();
+        if (v) {
+            *std::get<int32_t*>(cell) = *v;
+        }
+        return v.has_value();
+    }
+
+    // The empty line before a heading, or the empty item that the trailing
+    // comma of a row leaves.
+    bool readEmptyItem(const QString& what) {
+        const std::optional<QString> item = m_reader.readString();
+        if (!item) {
+            return fail(what);
+        }
+        if (!item->isEmpty()) {
+            m_errorLine = m_reader.lineNumber();
+            m_error = QStringLiteral("line %1: expected %2, found \"%3\"")
+                          .arg(m_errorLine)
+                          .arg(what, *item);
+            return false;
+        }
+        return true;
+    }
+
+    bool readEnd() {
+        if (!m_reader.skip()) {
+            return fail(QStringLiteral("the end marker"));
+        }
+        return true;
+    }
+
+    bool fail(const QString& context) {
+        m_errorLine = m_reader.lineNumber();
+        m_error = QStringLiteral("%1 (%2)").arg(m_reader.error(), context);
+        return false;
+    }
+
+    ListReader m_reader;
+    EcuSettings m_settings;
+    EcuFileVersion m_version = EcuFileVersion::V2_52;
+    QString m_error;
+    int m_errorLine = 0;
+};
+
+QString errorText(const QFileDevice& file) {
+    return QStringLiteral("Error - %1 - %2")
+        .arg(static_cast<int>(file.error()))
+        .arg(file.errorString());
+}
+
+} // namespace
+
+unsigned ecuFileVersionBit(EcuFileVersion version) {
+    switch (version) {
+    case EcuFileVersion::V1_07:
+        return kInV107;
+    case EcuFileVersion::V1_08:
+        return kInV108;
+    case EcuFileVersion::V2_52:
+        return kInV252;
+    }
+    return 0;
+}
+
+std::span<const EcuFileScalar> ecuFileScalars() {
+    return kScalars;
+}
+
+QString ecuFileLabel(const char* name) {
+    return QString::fromLatin1(name).leftJustified(kEcuFileLabelWidth, QLatin1Char(' '));
+}
+
+std::vector<EcuFileSection> ecuFileSections(EcuSettings& s) {
+    std::vector<EcuFileSection> sections;
+    sections.push_back(
+        {QStringLiteral(" Air Temp Compensation - Fuel"), true, {curveRow(s.AirTempFuelComp)}});
+    sections.push_back(
+        {QStringLiteral(" Water Temp Compensation - Fuel"), true, {curveRow(s.WaterTempFuelComp)}});
+    sections.push_back({QStringLiteral(" Battery Volt Compensation - Fuel"),
+                        true,
+                        {curveRow(s.BatteryVoltFuelComp)}});
+    sections.push_back({QStringLiteral(" Air Temp Compensation - Ignition"),
+                        true,
+                        {curveRow(s.AirTempIgnitionComp)}});
+
+    EcuFileSection analog{QStringLiteral(" User Input Analog"), true, {}};
+    for (int i = 0; i < EcuSettings::kUserInputs; ++i) {
+        std::vector<EcuFileCell> row{&s.UserInputAnalogMode[i]};
+        for (const EcuFileCell& cell : curveRow(s.UserInputAnalogTable[i])) {
+            row.push_back(cell);
+        }
+        analog.rows.push_back(std::move(row));
+    }
+    sections.push_back(std::move(analog));
+
+    sections.push_back(
+        {QStringLiteral(" User Input Digital"), true, {arrayRow(s.UserInputDigitalMode)}});
+
+    EcuFileSection output{QStringLiteral(" User Output"), false, {}};
+    for (int i = 0; i < EcuSettings::kUserOutputs; ++i) {
+        output.rows.push_back({&s.UserOutputType[i], &s.UserOutputOff[i], &s.UserOutputOn[i]});
+    }
+    sections.push_back(std::move(output));
+
+    const int lastLoad = lastIndex(s.LoadIndexMax);
+    const int lastRpm = lastIndex(s.RpmIndexMax);
+    sections.push_back(
+        {QStringLiteral(" Fuel Table"), true, tableRows(s.FuelTable, lastLoad, lastRpm)});
+    sections.push_back(
+        {QStringLiteral("Ignition Table"), true, tableRows(s.IgnitionTable, lastLoad, lastRpm)});
+
+    sections.push_back(
+        {QStringLiteral(" Extra Stuff"), true, {arrayRow(s.UC_Extra), arrayRow(s.UI_Extra)}});
+    return sections;
+}
+
+int64_t cellValue(const EcuFileCell& cell) {
+    return std::visit([](auto* p) { return static_cast<int64_t>(*p); }, cell);
+}
+
+QByteArray writeEcuFile(const EcuSettings& settings) {
+    ListWriter w;
+    w.writeString(ecuFileLabel("File Version"));
+    w.writeSingle(kEcuFileWrittenVersion);
+    w.endLine();
+    for (const EcuFileScalar& line : kScalars) {
+        if ((line.versions & kInV252) == 0) {
+            continue;
+        }
+        w.writeString(ecuFileLabel(line.name));
+        w.writeInteger(line.get(settings));
+        w.endLine();
+    }
+
+    EcuSettings copy = settings;
+    for (const EcuFileSection& section : ecuFileSections(copy)) {
+        w.endLine();
+        w.writeString(section.heading);
+        w.endLine();
+        for (const auto& row : section.rows) {
+            for (const EcuFileCell& cell : row) {
+                w.writeInteger(cellValue(cell));
+            }
+            w.endLine(section.rowsEndWithComma);
+        }
+    }
+    w.writeString(kEndMarker);
+    w.endLine();
+    return w.data();
+}
+
+EcuFileReadResult readEcuFile(const QByteArray& data, const EcuSettings& current) {
+    return EcuFileParser(data, current).run();
+}
+
+EcuFileReadResult loadEcuFile(const QString& path, const EcuSettings& current) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly)) {
+        EcuFileReadResult result;
+        result.error = errorText(file);
+        return result;
+    }
+    const QByteArray data = file.readAll();
+    if (file.error() != QFileDevice::NoError) {
+        EcuFileReadResult result;
+        result.error = errorText(file);
+        return result;
+    }
+    return readEcuFile(data, current);
+}
+
+EcuFileSaveResult saveFileAtomically(const QString& path, const QByteArray& data) {
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return {errorText(file)};
+    }
+    // The data is flushed here rather than by commit(), which does not notice
+    // a failure of its own final flush and would then replace the previous
+    // file with a cut-short one. A short write is not a failure by itself:
+    // the second flush writes the rest, or fails with the system's reason.
+    if (file.write(data) != data.size() || !(file.flush() || file.flush())) {
+        EcuFileSaveResult result{errorText(file)};
+        file.cancelWriting();
+        return result;
+    }
+    if (!file.commit()) {
+        return {errorText(file)};
+    }
+    return {};
+}
+
+EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings) {
+    return saveFileAtomically(path, writeEcuFile(settings));
+}
