@@ -1,0 +1,630 @@
+#include "sim/SimulatedEcu.h"
+
+#include <algorithm>
+#include <gtest/gtest.h>
+#include <initializer_list>
+#include <vector>
+
+namespace {
+
+// Feeds bytes one at a time and keeps each reply separately.
+std::vector<QByteArray> send(SimulatedEcu& ecu, std::initializer_list<int> bytes) {
+    std::vector<QByteArray> replies;
+    for (int b : bytes)
+        replies.push_back(ecu.receive(static_cast<uint8_t>(b)));
+    return replies;
+}
+
+int byteOf(const QByteArray& reply) {
+    EXPECT_EQ(reply.size(), 1);
+    return reply.isEmpty() ? -1 : static_cast<uint8_t>(reply[0]);
+}
+
+int at(const QByteArray& block, int position) { // 1-based, as the block layout counts
+    return static_cast<uint8_t>(block[position - 1]);
+}
+
+int sumOf(const QByteArray& block, int first, int last) {
+    int sum = 0;
+    for (int p = first; p <= last; ++p)
+        sum += at(block, p);
+    return sum;
+}
+
+class SimulatedEcuTest : public ::testing::Test {
+protected:
+    qint64 m_ms = 0;
+    SimulatedEcu m_ecu{SimulatedEcu::defaultImage(), [this] { return m_ms; }};
+};
+
+// --- Single-byte exchanges ---------------------------------------------------
+
+TEST_F(SimulatedEcuTest, DiscoveryByteIsAnsweredWith170) {
+    EXPECT_EQ(byteOf(m_ecu.receive(85)), 170);
+}
+
+TEST_F(SimulatedEcuTest, IdentityDefaultsToVersion2051Build7Serial1_4_07_00042) {
+    EXPECT_EQ(byteOf(m_ecu.receive(34)), 2);
+    EXPECT_EQ(byteOf(m_ecu.receive(35)), 51);
+    EXPECT_EQ(byteOf(m_ecu.receive(29)), 7);
+    EXPECT_EQ(byteOf(m_ecu.receive(124)), 0x67);
+    EXPECT_EQ(byteOf(m_ecu.receive(125)), 0x00);
+    EXPECT_EQ(byteOf(m_ecu.receive(126)), 42);
+}
+
+TEST_F(SimulatedEcuTest, IdentityIsConfigurable) {
+    m_ecu.setVersion(255, 3);
+    m_ecu.setBuildNumber(12);
+    m_ecu.setSerialBytes(1, 2, 3);
+    EXPECT_EQ(byteOf(m_ecu.receive(34)), 255);
+    EXPECT_EQ(byteOf(m_ecu.receive(35)), 3);
+    EXPECT_EQ(byteOf(m_ecu.receive(29)), 12);
+    EXPECT_EQ(byteOf(m_ecu.receive(124)), 1);
+    EXPECT_EQ(byteOf(m_ecu.receive(125)), 2);
+    EXPECT_EQ(byteOf(m_ecu.receive(126)), 3);
+}
+
+TEST_F(SimulatedEcuTest, ByteReadsAnswerTheFieldInItsWireForm) {
+    EXPECT_EQ(byteOf(m_ecu.receive(62)), 4);    // NumberOfCylinders
+    EXPECT_EQ(byteOf(m_ecu.receive(63)), 3);    // MaxRpm 9000 in units of 3000
+    EXPECT_EQ(byteOf(m_ecu.receive(1)), 240);   // EgoMaxRpm 15 high, EgoMinRpm 0 low
+    EXPECT_EQ(byteOf(m_ecu.receive(2)), 15);    // EgoMaxLoad 0 high, EgoMinLoad 15 low
+    EXPECT_EQ(byteOf(m_ecu.receive(7)), 90);    // EgoMinCoolantTemp
+    EXPECT_EQ(byteOf(m_ecu.receive(84)), 3);    // UserInputDigitalMode 2
+    EXPECT_EQ(byteOf(m_ecu.receive(100)), 50);  // CrankPercent 3
+    EXPECT_EQ(byteOf(m_ecu.receive(18)), 100);  // BankCompensation bank 2
+    EXPECT_EQ(byteOf(m_ecu.receive(116)), 120); // UC_Extra 2
+}
+
+TEST_F(SimulatedEcuTest, TwoByteReadSendsHighThenLowAfterTheAcknowledge) {
+    // RevLimit 8700 = 33 x 256 + 252
+    const auto replies = send(m_ecu, {66, 33});
+    EXPECT_EQ(byteOf(replies[0]), 33);
+    EXPECT_EQ(byteOf(replies[1]), 252);
+    EXPECT_FALSE(m_ecu.exchangeInProgress());
+}
+
+TEST_F(SimulatedEcuTest, TwoByteReadOfTheCrankPeriodGivesTheEngineSpeed) {
+    m_ms = 20000; // running
+    const double rpm = m_ecu.liveValues().rpm;
+    const auto replies = send(m_ecu, {37, 33});
+    const int period = byteOf(replies[0]) * 256 + byteOf(replies[1]);
+    ASSERT_GT(period, 0);
+    EXPECT_NEAR(60.0 / (period * 0.000024), rpm, rpm * 0.001);
+}
+
+TEST_F(SimulatedEcuTest, TwoByteReadWithoutTheAcknowledgeTakesTheByteAsANewCommand) {
+    const auto replies = send(m_ecu, {66, 85});
+    EXPECT_EQ(byteOf(replies[1]), 170);
+}
+
+// --- Writes --------------------------------------------------------------------
+
+TEST_F(SimulatedEcuTest, TwoByteWriteOfRevLimit8700RepliesAfterEachByteAndConfirms) {
+    const auto replies = send(m_ecu, {194, 33, 252});
+    EXPECT_EQ(replies[0].size(), 1);
+    EXPECT_EQ(replies[1].size(), 1);
+    EXPECT_EQ(byteOf(replies[2]), 33);
+    EXPECT_EQ(m_ecu.settings().RevLimit, 8700);
+
+    const auto change = send(m_ecu, {194, 30, 0});
+    EXPECT_EQ(byteOf(change[2]), 33);
+    EXPECT_EQ(m_ecu.settings().RevLimit, 7680);
+}
+
+TEST_F(SimulatedEcuTest, ByteWritesStoreTheDecodedValue) {
+    EXPECT_EQ(byteOf(send(m_ecu, {190, 6})[1]), 33);
+    EXPECT_EQ(m_ecu.settings().NumberOfCylinders, 6);
+
+    EXPECT_EQ(byteOf(send(m_ecu, {191, 2})[1]), 33);
+    EXPECT_EQ(m_ecu.settings().MaxRpm, 6000);
+
+    EXPECT_EQ(byteOf(send(m_ecu, {129, 0x5A})[1]), 33);
+    EXPECT_EQ(m_ecu.settings().EgoMaxRpm, 5);
+    EXPECT_EQ(m_ecu.settings().EgoMinRpm, 10);
+
+    EXPECT_EQ(byteOf(send(m_ecu, {150, 3})[1]), 33);
+    EXPECT_EQ(m_ecu.settings().IacType, 3);
+
+    EXPECT_EQ(byteOf(send(m_ecu, {148, 90})[1]), 33);
+    EXPECT_EQ(m_ecu.settings().BankCompensation[4], 90);
+
+    EXPECT_EQ(byteOf(send(m_ecu, {209, 77})[1]), 33);
+    EXPECT_EQ(m_ecu.settings().UserOutputOff[3], 77);
+}
+
+TEST_F(SimulatedEcuTest, TwoByteWritesReachIdleAndExtraValues) {
+    EXPECT_EQ(byteOf(send(m_ecu, {151, 4, 76})[2]), 33);
+    EXPECT_EQ(m_ecu.settings().IacColdRpm, 1100);
+    EXPECT_EQ(byteOf(send(m_ecu, {249, 255, 254})[2]), 33);
+    EXPECT_EQ(m_ecu.settings().UI_Extra[2], 65534);
+}
+
+TEST_F(SimulatedEcuTest, WrittenValueReadsBack) {
+    send(m_ecu, {234, 0x1B, 0x58}); // AccelRpm 7000
+    const auto replies = send(m_ecu, {106, 33});
+    EXPECT_EQ(byteOf(replies[0]), 0x1B);
+    EXPECT_EQ(byteOf(replies[1]), 0x58);
+}
+
+TEST_F(SimulatedEcuTest, SerialNumberWritesChangeTheIdentity) {
+    EXPECT_EQ(byteOf(send(m_ecu, {253, 0x41})[1]), 33);
+    EXPECT_EQ(byteOf(m_ecu.receive(125)), 0x41);
+}
+
+// --- Indexed and cell exchanges ------------------------------------------------
+
+TEST_F(SimulatedEcuTest, IndexedReadAnswersTheSlotAfterTheIndex) {
+    auto replies = send(m_ecu, {96, 0});
+    EXPECT_EQ(replies[0].size(), 1);
+    EXPECT_EQ(byteOf(replies[1]), 120); // AirTempFuelComp slot 0
+    replies = send(m_ecu, {97, 16});
+    EXPECT_EQ(byteOf(replies[1]), 100); // WaterTempFuelComp slot 16
+    replies = send(m_ecu, {90, 5});
+    EXPECT_EQ(byteOf(replies[1]), 125); // UserInputAnalogTable input 2, row 5
+}
+
+TEST_F(SimulatedEcuTest, IndexedWriteRepliesAfterCommandAndIndexThenConfirms) {
+    const auto replies = send(m_ecu, {224, 3, 99});
+    EXPECT_EQ(replies[0].size(), 1);
+    EXPECT_EQ(replies[1].size(), 1);
+    EXPECT_EQ(byteOf(replies[2]), 33);
+    EXPECT_EQ(m_ecu.settings().AirTempFuelComp[3], 99);
+    EXPECT_EQ(m_ecu.settings().AirTempFuelComp[17], 0);
+}
+
+TEST_F(SimulatedEcuTest, IndexedWriteOutsideTheCurveIsNotConfirmed) {
+    const EcuSettings before = m_ecu.settings();
+    const auto replies = send(m_ecu, {225, 17, 50});
+    EXPECT_NE(byteOf(replies[2]), 33);
+    EXPECT_EQ(m_ecu.settings(), before);
+    EXPECT_EQ(byteOf(m_ecu.receive(85)), 170); // back in step
+}
+
+TEST_F(SimulatedEcuTest, CellWriteRepliesAfterEachIndexThenConfirmsAndReadsBack) {
+    // The fuel cell edit: command, reply, load, reply, rpm, reply, value, "!".
+    const auto replies = send(m_ecu, {240, 2, 5, 127});
+    EXPECT_EQ(replies[0].size(), 1);
+    EXPECT_EQ(replies[1].size(), 1);
+    EXPECT_EQ(replies[2].size(), 1);
+    EXPECT_EQ(byteOf(replies[3]), 33);
+    EXPECT_EQ(m_ecu.settings().FuelTable[2][5], 127);
+
+    const auto read = send(m_ecu, {112, 2, 5});
+    EXPECT_EQ(read[1].size(), 1);
+    EXPECT_EQ(byteOf(read[2]), 127);
+
+    send(m_ecu, {241, 15, 0, 44});
+    EXPECT_EQ(m_ecu.settings().IgnitionTable[15][0], 44);
+    EXPECT_EQ(byteOf(send(m_ecu, {113, 15, 0})[2]), 44);
+}
+
+TEST_F(SimulatedEcuTest, OutputTestTakesThePortNumberAndAnswers) {
+    const auto replies = send(m_ecu, {17, 1});
+    EXPECT_EQ(replies[0].size(), 1);
+    EXPECT_EQ(replies[1].size(), 1);
+    EXPECT_EQ(m_ecu.lastOutputTestPort(), 1);
+    EXPECT_EQ(m_ecu.outputTestCount(), 1);
+    EXPECT_EQ(byteOf(m_ecu.receive(85)), 170);
+}
+
+// --- Other commands -------------------------------------------------------------
+
+TEST_F(SimulatedEcuTest, StoreKeepsTheWrittenValuesThroughAPowerCycle) {
+    send(m_ecu, {194, 33, 252 - 100}); // RevLimit 8600
+    EXPECT_NE(byteOf(m_ecu.receive(36)), 0);
+    EXPECT_EQ(m_ecu.storedSettings().RevLimit, 8600);
+    EXPECT_EQ(m_ecu.storeCount(), 1);
+
+    send(m_ecu, {190, 8}); // not stored
+    m_ecu.powerCycle();
+    EXPECT_EQ(m_ecu.settings().RevLimit, 8600);
+    EXPECT_EQ(m_ecu.settings().NumberOfCylinders, 4);
+}
+
+TEST_F(SimulatedEcuTest, StoreThatFailsAnswersZero) {
+    m_ecu.setStoreFails(true);
+    send(m_ecu, {190, 8});
+    EXPECT_EQ(byteOf(m_ecu.receive(36)), 0);
+    EXPECT_EQ(m_ecu.storedSettings().NumberOfCylinders, 4);
+}
+
+TEST_F(SimulatedEcuTest, CommandsWithNothingStoredAreAnsweredWithOneByte) {
+    for (int code : {9, 53, 127})
+        EXPECT_EQ(m_ecu.receive(static_cast<uint8_t>(code)).size(), 1) << code;
+    EXPECT_FALSE(m_ecu.exchangeInProgress());
+}
+
+TEST_F(SimulatedEcuTest, UnsupportedCodesDoNotLeaveAnExchangeOpen) {
+    for (int code : {5, 10, 42, 118, 128, 133, 213, 246, 255, 0}) {
+        EXPECT_EQ(m_ecu.receive(static_cast<uint8_t>(code)).size(), 1) << code;
+        EXPECT_EQ(byteOf(m_ecu.receive(85)), 170) << code;
+    }
+}
+
+TEST_F(SimulatedEcuTest, ExchangeAbandonedByThePcIsDroppedAfterThePause) {
+    m_ecu.setExchangeTimeoutMs(1000);
+    m_ecu.receive(194); // write started, value never sent
+    m_ms += 1500;
+    EXPECT_EQ(byteOf(m_ecu.receive(85)), 170);
+    EXPECT_EQ(m_ecu.settings().RevLimit, 8700);
+}
+
+TEST_F(SimulatedEcuTest, ResetDropsAnExchangeInProgress) {
+    m_ecu.receive(240);
+    m_ecu.receive(1);
+    m_ecu.reset();
+    EXPECT_EQ(byteOf(m_ecu.receive(85)), 170);
+}
+
+// --- Bulk reads --------------------------------------------------------------------
+
+TEST_F(SimulatedEcuTest, FuelBlockCarriesTheTableByLoadThenRpmAndItsSum) {
+    EcuSettings image = SimulatedEcu::defaultImage();
+    for (int load = 0; load < 17; ++load)
+        for (int rpm = 0; rpm < 17; ++rpm)
+            image.FuelTable[load][rpm] = static_cast<int16_t>(load * 16 + rpm);
+    m_ecu.setSettings(image);
+
+    const QByteArray block = m_ecu.receive(14);
+    ASSERT_EQ(block.size(), 260);
+    for (int load = 0; load < 16; ++load)
+        for (int rpm = 0; rpm < 16; ++rpm)
+            EXPECT_EQ(at(block, 2 + load * 16 + rpm), load * 16 + rpm);
+    const int sum = 255 * 256 / 2; // 0 + 1 + ... + 255
+    EXPECT_EQ(at(block, 258) * 256 + at(block, 259), sum);
+    EXPECT_FALSE(m_ecu.exchangeInProgress());
+}
+
+TEST_F(SimulatedEcuTest, TableBlockOfOnesCarriesTheSum256) {
+    EcuSettings image = SimulatedEcu::defaultImage();
+    for (auto& row : image.IgnitionTable)
+        row.fill(1);
+    m_ecu.setSettings(image);
+    const QByteArray block = m_ecu.receive(15);
+    ASSERT_EQ(block.size(), 260);
+    EXPECT_EQ(at(block, 258), 1);
+    EXPECT_EQ(at(block, 259), 0);
+}
+
+TEST_F(SimulatedEcuTest, OtherBlockPutsEachFieldAtItsPosition) {
+    EcuSettings s = SimulatedEcu::defaultImage();
+    s.NumberOfCylinders = 6;
+    s.InjectionLoadIndex = 11;
+    s.InjectionRpmIndex = 12;
+    s.MinOpenTime = 13;
+    s.LoadControl = 1;
+    s.MaxRpm = 12000;
+    s.RevLimit = 0x1234;
+    s.LaunchControlRpm = 0x0567;
+    s.IgnitionType = 2;
+    s.AirTempSensorType = 0;
+    s.WaterTempSensorType = 3;
+    s.MapSensorType = 2;
+    s.MapMaxBits = 250;
+    s.MapMinBits = 7;
+    s.TpsSensorType = 4;
+    s.TpsMaxBits = 240;
+    s.TpsMinBits = 9;
+    s.EgoMaxRpm = 12;
+    s.EgoMinRpm = 3;
+    s.EgoMaxLoad = 4;
+    s.EgoMinLoad = 9;
+    s.EgoGainP = 21;
+    s.EgoGainI = 22;
+    s.EgoUpdateRevs = 23;
+    s.EgoMinCoolantTemp = 24;
+    s.EgoControl = 25;
+    s.WheelType = 26;
+    for (int k = 0; k < 4; ++k) {
+        s.UserOutputType[k] = static_cast<int16_t>(30 + k);
+        s.UserOutputOn[k] = static_cast<int16_t>(40 + k);
+        s.UserOutputOff[k] = static_cast<int16_t>(50 + k);
+        s.CrankPercent[k] = static_cast<int16_t>(60 + k);
+    }
+    for (int k = 0; k < 3; ++k) {
+        s.UserInputAnalogMode[k] = static_cast<int16_t>(70 + k);
+        s.UserInputDigitalMode[k] = static_cast<int16_t>(80 + k);
+        s.UC_Extra[k] = static_cast<int16_t>(90 + k);
+        s.UI_Extra[k] = 0x0100 * (k + 1) + k + 5;
+        s.BankCompensation[k + 2] = static_cast<int16_t>(95 + k);
+        for (int row = 0; row < 17; ++row)
+            s.UserInputAnalogTable[k][row] = static_cast<int16_t>(k * 17 + row);
+    }
+    s.CrankDuration = 101;
+    s.CrankRpm = 0x0203;
+    s.CrankPrimePulse = 102;
+    s.AccelPercent = 103;
+    s.AccelDuration = 104;
+    s.AccelRpm = 0x0405;
+    s.AccelMinTpsRate = 105;
+    s.AccelMinTps = 106;
+    s.DecelMaxRpm = 0x0607;
+    s.DecelMinTps = 107;
+    s.DecelCutRpm = 108;
+    s.ChargeTime = 109;
+    s.IacColdRpm = 0x0809;
+    s.IacHotRpm = 0x0A0B;
+    s.IacColdPosition = 110;
+    s.IacHotPosition = 111;
+    s.IacType = 112;
+    s.IacTemp = 113;
+    s.IacTravel = 114;
+    for (int k = 0; k < 17; ++k) {
+        s.AirTempIgnitionComp[k] = static_cast<int16_t>(120 + k);
+        s.AirTempFuelComp[k] = static_cast<int16_t>(140 + k);
+        s.WaterTempFuelComp[k] = static_cast<int16_t>(160 + k);
+        s.BatteryVoltFuelComp[k] = static_cast<int16_t>(180 + k);
+    }
+    m_ecu.setSettings(s);
+
+    const QByteArray b = m_ecu.receive(16);
+    ASSERT_EQ(b.size(), 208);
+    EXPECT_EQ(at(b, 2), 6);
+    EXPECT_EQ(at(b, 3), 11);
+    EXPECT_EQ(at(b, 4), 12);
+    EXPECT_EQ(at(b, 5), 13);
+    EXPECT_EQ(at(b, 6), 1);
+    EXPECT_EQ(at(b, 7), 4);
+    EXPECT_EQ(at(b, 8), 0x12);
+    EXPECT_EQ(at(b, 9), 0x34);
+    EXPECT_EQ(at(b, 10), 0x05);
+    EXPECT_EQ(at(b, 11), 0x67);
+    EXPECT_EQ(at(b, 12), 2);
+    EXPECT_EQ(at(b, 13), 0);
+    EXPECT_EQ(at(b, 14), 3);
+    EXPECT_EQ(at(b, 15), 2);
+    EXPECT_EQ(at(b, 16), 250);
+    EXPECT_EQ(at(b, 17), 7);
+    EXPECT_EQ(at(b, 18), 4);
+    EXPECT_EQ(at(b, 19), 240);
+    EXPECT_EQ(at(b, 20), 9);
+    EXPECT_EQ(at(b, 21), 12 * 16 + 3);
+    EXPECT_EQ(at(b, 22), 4 * 16 + 9);
+    for (int p = 23; p <= 28; ++p)
+        EXPECT_EQ(at(b, p), p - 2) << p;
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(at(b, 29 + 3 * k), 30 + k);
+        EXPECT_EQ(at(b, 30 + 3 * k), 40 + k);
+        EXPECT_EQ(at(b, 31 + 3 * k), 50 + k);
+        EXPECT_EQ(at(b, 47 + k), 60 + k);
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(at(b, 41 + k), 70 + k);
+        EXPECT_EQ(at(b, 44 + k), 80 + k);
+        EXPECT_EQ(at(b, 66 + k), 90 + k);
+        EXPECT_EQ(at(b, 69 + 2 * k), k + 1);
+        EXPECT_EQ(at(b, 70 + 2 * k), k + 5);
+        EXPECT_EQ(at(b, 203 + k), 95 + k);
+    }
+    EXPECT_EQ(at(b, 51), 101);
+    EXPECT_EQ(at(b, 52), 2);
+    EXPECT_EQ(at(b, 53), 3);
+    EXPECT_EQ(at(b, 54), 102);
+    EXPECT_EQ(at(b, 55), 103);
+    EXPECT_EQ(at(b, 56), 104);
+    EXPECT_EQ(at(b, 57), 4);
+    EXPECT_EQ(at(b, 58), 5);
+    EXPECT_EQ(at(b, 59), 105);
+    EXPECT_EQ(at(b, 60), 106);
+    EXPECT_EQ(at(b, 61), 6);
+    EXPECT_EQ(at(b, 62), 7);
+    EXPECT_EQ(at(b, 63), 107);
+    EXPECT_EQ(at(b, 64), 108);
+    EXPECT_EQ(at(b, 65), 109);
+    EXPECT_EQ(at(b, 75), 8);
+    EXPECT_EQ(at(b, 76), 9);
+    EXPECT_EQ(at(b, 77), 10);
+    EXPECT_EQ(at(b, 78), 11);
+    EXPECT_EQ(at(b, 79), 110);
+    EXPECT_EQ(at(b, 80), 111);
+    EXPECT_EQ(at(b, 81), 112);
+    EXPECT_EQ(at(b, 82), 113);
+    EXPECT_EQ(at(b, 83), 114);
+    for (int p = 84; p <= 134; ++p)
+        EXPECT_EQ(at(b, p), p - 84) << p;
+    for (int k = 0; k < 17; ++k) {
+        EXPECT_EQ(at(b, 135 + k), 120 + k);
+        EXPECT_EQ(at(b, 152 + k), 140 + k);
+        EXPECT_EQ(at(b, 169 + k), 160 + k);
+        EXPECT_EQ(at(b, 186 + k), 180 + k);
+    }
+    EXPECT_EQ(at(b, 206) * 256 + at(b, 207), sumOf(b, 2, 205));
+}
+
+TEST_F(SimulatedEcuTest, BulkBlocksFollowTheWorkingImage) {
+    send(m_ecu, {240, 0, 0, 200});
+    const QByteArray block = m_ecu.receive(14);
+    EXPECT_EQ(at(block, 2), 200);
+    EXPECT_EQ(at(block, 258) * 256 + at(block, 259), sumOf(block, 2, 257));
+}
+
+// --- Fault modes --------------------------------------------------------------------
+
+TEST_F(SimulatedEcuTest, SilentEcuNeverAnswers) {
+    m_ecu.setSilent(true);
+    for (int code : {85, 50, 14, 194, 33, 252})
+        EXPECT_TRUE(m_ecu.receive(static_cast<uint8_t>(code)).isEmpty());
+    EXPECT_EQ(m_ecu.settings().RevLimit, 8700);
+}
+
+TEST_F(SimulatedEcuTest, EchoingEcuAnswersEveryByteWithItself) {
+    m_ecu.setEcho(true);
+    EXPECT_EQ(byteOf(m_ecu.receive(85)), 85);
+    EXPECT_EQ(byteOf(m_ecu.receive(14)), 14);
+    EXPECT_EQ(byteOf(m_ecu.receive(0)), 0);
+}
+
+TEST_F(SimulatedEcuTest, BadChecksumAffectsOnlyTheChosenBlock) {
+    m_ecu.setBadChecksum(15);
+    const QByteArray ign = m_ecu.receive(15);
+    ASSERT_EQ(ign.size(), 260);
+    EXPECT_NE(at(ign, 258) * 256 + at(ign, 259), sumOf(ign, 2, 257));
+    const QByteArray fuel = m_ecu.receive(14);
+    EXPECT_EQ(at(fuel, 258) * 256 + at(fuel, 259), sumOf(fuel, 2, 257));
+    const QByteArray other = m_ecu.receive(16);
+    EXPECT_EQ(at(other, 206) * 256 + at(other, 207), sumOf(other, 2, 205));
+}
+
+TEST_F(SimulatedEcuTest, ShortBlockLacksOneByte) {
+    m_ecu.setShortBlock(16);
+    EXPECT_EQ(m_ecu.receive(16).size(), 207);
+    EXPECT_EQ(m_ecu.receive(14).size(), 260);
+    m_ecu.setShortBlock(14);
+    EXPECT_EQ(m_ecu.receive(14).size(), 259);
+}
+
+TEST_F(SimulatedEcuTest, StopAfterAnswersOnlyTheFirstBytes) {
+    m_ecu.setStopAfter(2);
+    const auto replies = send(m_ecu, {194, 33, 252, 85});
+    EXPECT_EQ(replies[0].size(), 1);
+    EXPECT_EQ(replies[1].size(), 1);
+    EXPECT_TRUE(replies[2].isEmpty());
+    EXPECT_TRUE(replies[3].isEmpty());
+}
+
+TEST_F(SimulatedEcuTest, RefusedWriteIsNotConfirmedAndChangesNothing) {
+    m_ecu.setRefuseWrites(true);
+    const auto replies = send(m_ecu, {194, 30, 0});
+    EXPECT_NE(byteOf(replies[2]), 33);
+    EXPECT_EQ(m_ecu.settings().RevLimit, 8700);
+    EXPECT_NE(byteOf(send(m_ecu, {240, 1, 1, 9})[3]), 33);
+    EXPECT_EQ(byteOf(m_ecu.receive(62)), 4); // reads still work
+}
+
+TEST_F(SimulatedEcuTest, StatusFlagsShowInTheStatusBytes) {
+    m_ecu.setStatus1Flags(32 | 16);
+    m_ecu.setStatus3Flags(1 | 2);
+    m_ecu.setStatus4(9);
+    m_ecu.setStatus2Flags(16);
+    EXPECT_EQ(byteOf(m_ecu.receive(50)) & 0xF0, 48);
+    EXPECT_EQ(byteOf(m_ecu.receive(51)), 3);
+    EXPECT_EQ(byteOf(m_ecu.receive(52)), 9);
+    EXPECT_EQ(byteOf(m_ecu.receive(49)) & 16, 16);
+}
+
+TEST_F(SimulatedEcuTest, ClearWarningsKeepsErrorsButClearsWarningsAndStatus3) {
+    m_ecu.setStatus1Flags(128 | 32 | 16);
+    m_ecu.setStatus3Flags(2);
+    m_ecu.receive(53);
+    EXPECT_EQ(byteOf(m_ecu.receive(50)) & 0xF0, 32);
+    EXPECT_EQ(byteOf(m_ecu.receive(51)), 0);
+    EXPECT_EQ(m_ecu.clearWarningsCount(), 1);
+}
+
+// --- Engine model ------------------------------------------------------------------
+
+TEST_F(SimulatedEcuTest, EngineGoesFromPrimingToCrankingToRunning) {
+    m_ms = 0;
+    EXPECT_EQ(m_ecu.enginePhase(), SimulatedEcu::EnginePhase::Priming);
+    int status1 = byteOf(m_ecu.receive(50));
+    EXPECT_EQ(status1 & 2, 0); // not turning
+    EXPECT_EQ(status1 & 4, 4); // pump on
+
+    m_ms = SimulatedEcu::kPrimeMs + 500;
+    EXPECT_EQ(m_ecu.enginePhase(), SimulatedEcu::EnginePhase::Cranking);
+    status1 = byteOf(m_ecu.receive(50));
+    EXPECT_EQ(status1 & 6, 6);
+    const double crankRpm = m_ecu.liveValues().rpm;
+    EXPECT_GT(crankRpm, 0);
+    EXPECT_LT(crankRpm, m_ecu.settings().CrankRpm);
+
+    m_ms = 20000;
+    EXPECT_EQ(m_ecu.enginePhase(), SimulatedEcu::EnginePhase::Running);
+    EXPECT_EQ(byteOf(m_ecu.receive(50)) & 6, 6);
+    EXPECT_GE(m_ecu.liveValues().rpm, m_ecu.settings().CrankRpm);
+}
+
+TEST_F(SimulatedEcuTest, StopCommandStopsTheEngineUntilItRestarts) {
+    m_ms = 20000;
+    m_ecu.receive(127);
+    EXPECT_EQ(m_ecu.stopCount(), 1);
+    EXPECT_EQ(byteOf(m_ecu.receive(50)) & 6, 0);
+    const SimulatedLiveValues stopped = m_ecu.liveValues();
+    EXPECT_EQ(stopped.rpm, 0);
+    EXPECT_EQ(stopped.injectorTime, 0);
+
+    m_ms += SimulatedEcu::kRestartDelayMs + SimulatedEcu::kPrimeMs + SimulatedEcu::kCrankMs + 1000;
+    EXPECT_EQ(m_ecu.enginePhase(), SimulatedEcu::EnginePhase::Running);
+}
+
+TEST_F(SimulatedEcuTest, LiveValuesMoveOverTime) {
+    // Samples over a few drive cycles: rpm, MAP and throttle must all vary.
+    int minMap = 255, maxMap = 0, minTps = 255, maxTps = 0;
+    double minRpm = 1e9, maxRpm = 0;
+    for (m_ms = 10000; m_ms < 100000; m_ms += 250) {
+        const SimulatedLiveValues v = m_ecu.liveValues();
+        minRpm = std::min(minRpm, v.rpm);
+        maxRpm = std::max(maxRpm, v.rpm);
+        minMap = std::min<int>(minMap, v.map);
+        maxMap = std::max<int>(maxMap, v.map);
+        minTps = std::min<int>(minTps, v.tps);
+        maxTps = std::max<int>(maxTps, v.tps);
+        EXPECT_LE(v.rpm, m_ecu.settings().RevLimit);
+    }
+    EXPECT_GT(maxRpm - minRpm, 2000);
+    EXPECT_GT(maxMap - minMap, 100);
+    EXPECT_GT(maxTps - minTps, 100);
+}
+
+TEST_F(SimulatedEcuTest, TemperaturesWarmUp) {
+    m_ms = 0;
+    const SimulatedLiveValues cold = m_ecu.liveValues();
+    m_ms = 15 * 60 * 1000;
+    const SimulatedLiveValues warm = m_ecu.liveValues();
+    // The sensor counts fall as the temperature rises.
+    EXPECT_LT(warm.water + 100, cold.water);
+    EXPECT_LT(warm.air, cold.air);
+    EXPECT_EQ(byteOf(m_ecu.receive(43)), warm.water);
+    EXPECT_EQ(byteOf(m_ecu.receive(44)), warm.air);
+}
+
+TEST_F(SimulatedEcuTest, IgnitionAdvanceComesFromTheIgnitionTable) {
+    EcuSettings image = SimulatedEcu::defaultImage();
+    for (auto& row : image.IgnitionTable)
+        row.fill(57);
+    m_ecu.setSettings(image);
+    m_ms = 20000;
+    EXPECT_EQ(byteOf(m_ecu.receive(39)), 57);
+}
+
+TEST_F(SimulatedEcuTest, InjectorTimeFollowsTheFuelTable) {
+    m_ms = 20000;
+    const auto timeWithFuel = [&](int raw) {
+        EcuSettings image = SimulatedEcu::defaultImage();
+        image.MinOpenTime = 0;
+        for (auto& row : image.FuelTable)
+            row.fill(static_cast<int16_t>(raw));
+        m_ecu.setSettings(image);
+        const auto replies = send(m_ecu, {38, 33});
+        return byteOf(replies[0]) * 256 + byteOf(replies[1]);
+    };
+    const int small = timeWithFuel(20);
+    const int large = timeWithFuel(200);
+    EXPECT_GT(small, 0);
+    EXPECT_GT(large, small * 5);
+}
+
+TEST_F(SimulatedEcuTest, BatteryAndUserInputsAreReported) {
+    m_ms = 20000;
+    const SimulatedLiveValues v = m_ecu.liveValues();
+    EXPECT_EQ(byteOf(m_ecu.receive(45)), v.battery);
+    EXPECT_GT(v.battery * 15.8 / 255, 13.0); // charging while running
+    EXPECT_EQ(byteOf(m_ecu.receive(46)), v.userInput[0]);
+    EXPECT_EQ(byteOf(m_ecu.receive(47)), v.userInput[1]);
+    EXPECT_EQ(byteOf(m_ecu.receive(48)), v.userInput[2]);
+}
+
+TEST_F(SimulatedEcuTest, UserOutputSwitchesOnAboveItsThreshold) {
+    EcuSettings image = SimulatedEcu::defaultImage();
+    image.UserOutputType[1] = 3; // rpm
+    image.UserOutputOn[1] = 1;
+    image.UserOutputOff[1] = 0;
+    m_ecu.setSettings(image);
+    m_ms = 20000;
+    EXPECT_EQ(byteOf(m_ecu.receive(49)) & 2, 2);
+    m_ecu.stopEngine(-1);
+    EXPECT_EQ(byteOf(m_ecu.receive(49)) & 2, 0);
+}
+
+} // namespace
