@@ -1,0 +1,182 @@
+#include "comm/QtSerialLink.h"
+
+#include <QFile>
+#include <QRegularExpression>
+#include <QStandardPaths>
+#include <algorithm>
+
+QString PortMap::defaultPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
+           QStringLiteral("/ports.conf");
+}
+
+PortMap PortMap::load(const QString& path) {
+    QFile file(path);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return {};
+    }
+    return parse(QString::fromUtf8(file.readAll()));
+}
+
+PortMap PortMap::parse(const QString& text) {
+    static const QRegularExpression line(
+        QStringLiteral("^\\s*COM([1-9][0-9]*)\\s*=\\s*(.*\\S)\\s*$"),
+        QRegularExpression::CaseInsensitiveOption);
+    PortMap map;
+    for (const QString& raw : text.split(QLatin1Char('\n'))) {
+        const QString trimmed = raw.trimmed();
+        if (trimmed.startsWith(QLatin1Char('#')) || trimmed.startsWith(QLatin1Char(';'))) {
+            continue;
+        }
+        const QRegularExpressionMatch m = line.match(trimmed);
+        if (m.hasMatch()) {
+            map.m_devices[m.captured(1).toInt()] = m.captured(2);
+        }
+    }
+    return map;
+}
+
+QString PortMap::deviceFor(int comNumber) const {
+    const auto it = m_devices.find(comNumber);
+    return it != m_devices.end() ? it->second : defaultDevice(comNumber);
+}
+
+QString PortMap::defaultDevice(int comNumber) {
+#ifdef Q_OS_WIN
+    return QStringLiteral("COM%1").arg(comNumber);
+#else
+    return QStringLiteral("/dev/ttyS%1").arg(comNumber - 1);
+#endif
+}
+
+void QtSerialLink::setDevice(const QString& device) {
+    m_device = device;
+}
+
+bool QtSerialLink::open(QString* errorText) {
+    if (m_port.isOpen()) {
+        return true;
+    }
+    m_port.setPortName(m_device);
+    m_port.setBaudRate(kBaudRate);
+    m_port.setDataBits(QSerialPort::Data8);
+    m_port.setParity(QSerialPort::NoParity);
+    m_port.setStopBits(QSerialPort::OneStop);
+    m_port.setFlowControl(QSerialPort::NoFlowControl);
+    if (!m_port.open(QIODevice::ReadWrite)) {
+        if (errorText != nullptr) {
+            *errorText = m_port.errorString();
+        }
+        m_port.clearError();
+        return false;
+    }
+    return true;
+}
+
+void QtSerialLink::close() {
+    if (m_port.isOpen()) {
+        m_port.close();
+    }
+}
+
+bool QtSerialLink::isOpen() const {
+    return m_port.isOpen();
+}
+
+void QtSerialLink::clear() {
+    if (m_port.isOpen()) {
+        m_port.clear(QSerialPort::Input);
+    }
+}
+
+bool QtSerialLink::writeByte(uint8_t byte) {
+    m_lastFailure = Failure::None;
+    if (!m_port.isOpen()) {
+        fail(Failure::PortError);
+        return false;
+    }
+    const char c = static_cast<char>(byte);
+    if (m_port.write(&c, 1) != 1) {
+        fail(Failure::PortError);
+        return false;
+    }
+    const QDeadlineTimer deadline(kWriteTimeoutMs);
+    while (m_port.bytesToWrite() > 0) {
+        if (m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
+            continue;
+        }
+        if (m_port.error() != QSerialPort::TimeoutError) {
+            fail(Failure::PortError);
+            return false;
+        }
+        m_port.clearError();
+        if (deadline.hasExpired()) {
+            fail(Failure::TimedOut);
+            return false;
+        }
+    }
+    return true;
+}
+
+int QtSerialLink::readByte(int timeoutMs) {
+    m_lastFailure = Failure::None;
+    if (!m_port.isOpen()) {
+        fail(Failure::PortError);
+        return -1;
+    }
+    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
+    while (m_port.bytesAvailable() < 1) {
+        if (!waitForInput(deadline)) {
+            return -1;
+        }
+    }
+    char c = 0;
+    if (!m_port.getChar(&c)) {
+        fail(Failure::PortError);
+        return -1;
+    }
+    return static_cast<uint8_t>(c);
+}
+
+QByteArray QtSerialLink::readBlock(int minLength, int timeoutMs) {
+    m_lastFailure = Failure::None;
+    QByteArray received;
+    if (!m_port.isOpen()) {
+        fail(Failure::PortError);
+        return received;
+    }
+    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
+    for (;;) {
+        received += m_port.readAll();
+        if (received.size() >= minLength || !waitForInput(deadline)) {
+            return received;
+        }
+    }
+}
+
+bool QtSerialLink::waitForInput(const QDeadlineTimer& deadline) {
+    for (;;) {
+        if (m_port.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
+            return true;
+        }
+        if (m_port.error() != QSerialPort::TimeoutError && m_port.error() != QSerialPort::NoError) {
+            fail(Failure::PortError);
+            return false;
+        }
+        m_port.clearError();
+        if (deadline.hasExpired()) {
+            fail(Failure::TimedOut);
+            return false;
+        }
+    }
+}
+
+void QtSerialLink::fail(Failure failure) {
+    m_lastFailure = failure;
+    if (failure == Failure::PortError) {
+        m_lastErrorText = m_port.isOpen() ? m_port.errorString() : QStringLiteral("Port not open");
+        m_port.clearError();
+    } else {
+        m_lastErrorText.clear();
+    }
+}

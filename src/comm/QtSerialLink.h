@@ -1,0 +1,69 @@
+#pragma once
+
+#include "comm/SerialLink.h"
+
+#include <QDeadlineTimer>
+#include <QSerialPort>
+#include <QString>
+#include <map>
+
+// Which device each COM port number 1..5 of the port menu stands for. On
+// Windows COMn is the device COMn; elsewhere COMn is /dev/ttyS(n-1) unless the
+// user's port map names another device, one line per port:
+//
+//     COM1 = /dev/ttyUSB0
+//     # comments start with '#' or ';'
+class PortMap {
+public:
+    // The per-user map file, kept apart from the program's settings file.
+    static QString defaultPath();
+    // Reads a map file; a missing or unreadable file gives an empty map.
+    static PortMap load(const QString& path);
+    static PortMap parse(const QString& text);
+
+    // The device of a COM port number: the mapped one, else the default.
+    QString deviceFor(int comNumber) const;
+    static QString defaultDevice(int comNumber);
+
+private:
+    std::map<int, QString> m_devices;
+};
+
+// The serial link on a real port: 19200 baud, 8 data bits, no parity, one stop
+// bit, no flow control. Every wait blocks on the port with a deadline; nothing
+// spins.
+class QtSerialLink : public SerialLink {
+public:
+    enum class Failure { None, TimedOut, PortError };
+
+    static constexpr int kBaudRate = 19200;
+    static constexpr int kWriteTimeoutMs = 1000;
+
+    // The device opened by the next open(): a name such as COM3 or ttyS0, or a
+    // full path such as /dev/ttyUSB0.
+    void setDevice(const QString& device);
+    QString device() const { return m_device; }
+
+    bool open(QString* errorText) override;
+    void close() override;
+    bool isOpen() const override;
+    void clear() override;
+    bool writeByte(uint8_t byte) override;
+    int readByte(int timeoutMs) override;
+    QByteArray readBlock(int minLength, int timeoutMs) override;
+
+    // Why the last readByte, readBlock or writeByte came back empty-handed:
+    // the time ran out, or the port failed (with the system's text).
+    Failure lastFailure() const { return m_lastFailure; }
+    QString lastErrorText() const { return m_lastErrorText; }
+
+private:
+    // Waits for more input until the deadline; false on time-out or error.
+    bool waitForInput(const QDeadlineTimer& deadline);
+    void fail(Failure failure);
+
+    QSerialPort m_port;
+    QString m_device;
+    Failure m_lastFailure = Failure::None;
+    QString m_lastErrorText;
+};

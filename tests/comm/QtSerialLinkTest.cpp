@@ -1,0 +1,200 @@
+#include "comm/QtSerialLink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QStandardPaths>
+#include <gtest/gtest.h>
+
+#include <fcntl.h>
+#include <poll.h>
+#include <stdlib.h>
+#include <termios.h>
+#include <unistd.h>
+
+namespace {
+
+// The test plays the ECU on the master side of a pseudo-terminal; the link
+// opens the slave side like a serial port.
+class PseudoTerminal {
+public:
+    PseudoTerminal() {
+        m_master = posix_openpt(O_RDWR | O_NOCTTY);
+        if (m_master >= 0 && grantpt(m_master) == 0 && unlockpt(m_master) == 0) {
+            m_slavePath = QString::fromLocal8Bit(ptsname(m_master));
+        }
+    }
+    ~PseudoTerminal() {
+        if (m_master >= 0) {
+            ::close(m_master);
+        }
+    }
+    PseudoTerminal(const PseudoTerminal&) = delete;
+    PseudoTerminal& operator=(const PseudoTerminal&) = delete;
+
+    bool ok() const { return m_master >= 0 && !m_slavePath.isEmpty(); }
+    QString slavePath() const { return m_slavePath; }
+    int master() const { return m_master; }
+
+    void send(std::initializer_list<uint8_t> bytes) {
+        const std::vector<uint8_t> data(bytes);
+        ASSERT_EQ(::write(m_master, data.data(), data.size()), static_cast<ssize_t>(data.size()));
+    }
+
+    // Reads what the link wrote: up to count bytes, each waited for at most
+    // one second.
+    std::vector<int> receive(size_t count) {
+        std::vector<int> out;
+        while (out.size() < count) {
+            pollfd p{m_master, POLLIN, 0};
+            if (::poll(&p, 1, 1000) <= 0) {
+                break;
+            }
+            uint8_t b = 0;
+            if (::read(m_master, &b, 1) != 1) {
+                break;
+            }
+            out.push_back(b);
+        }
+        return out;
+    }
+
+private:
+    int m_master = -1;
+    QString m_slavePath;
+};
+
+class QtSerialLinkTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(pty.ok());
+        link.setDevice(pty.slavePath());
+        QString error;
+        ASSERT_TRUE(link.open(&error)) << error.toStdString();
+    }
+
+    PseudoTerminal pty;
+    QtSerialLink link;
+};
+
+TEST_F(QtSerialLinkTest, ReadByteReturnsByteZeroAsZero) {
+    pty.send({0});
+    EXPECT_EQ(link.readByte(1000), 0);
+}
+
+TEST_F(QtSerialLinkTest, ReadByteTimesOutWithMinusOneWhenNothingComes) {
+    EXPECT_EQ(link.readByte(50), -1);
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::TimedOut);
+}
+
+TEST_F(QtSerialLinkTest, ReadByteKeepsFurtherBytesForTheNextRead) {
+    pty.send({170, 1});
+    EXPECT_EQ(link.readByte(1000), 170);
+    EXPECT_EQ(link.readByte(1000), 1);
+}
+
+// Control characters and line ends must pass untouched both ways: the line is
+// raw, without software flow control or newline translation.
+TEST_F(QtSerialLinkTest, EveryByteValuePassesUnchangedBothWays) {
+    const std::vector<int> tricky = {0x11, 0x13, 0x0D, 0x0A, 0x03, 0x1A, 0x7F, 0xFF, 0x00};
+    for (int b : tricky) {
+        pty.send({static_cast<uint8_t>(b)});
+    }
+    for (int b : tricky) {
+        EXPECT_EQ(link.readByte(1000), b);
+    }
+    for (int b : tricky) {
+        ASSERT_TRUE(link.writeByte(static_cast<uint8_t>(b)));
+    }
+    EXPECT_EQ(pty.receive(tricky.size()), tricky);
+}
+
+TEST_F(QtSerialLinkTest, ClearDropsWaitingBytes) {
+    pty.send({1, 2, 3});
+    ASSERT_EQ(link.readByte(1000), 1);
+
+    link.clear();
+
+    EXPECT_EQ(link.readByte(50), -1);
+    pty.send({7});
+    EXPECT_EQ(link.readByte(1000), 7);
+}
+
+TEST_F(QtSerialLinkTest, ReadBlockCollectsUntilTheLengthArrives) {
+    pty.send({1, 2, 3});
+    pty.send({4, 5});
+    const QByteArray block = link.readBlock(5, 1000);
+    EXPECT_EQ(block, QByteArray::fromHex("0102030405"));
+}
+
+TEST_F(QtSerialLinkTest, ReadBlockReturnsWhatCameWhenTimeRunsOut) {
+    pty.send({9, 8});
+    const QByteArray block = link.readBlock(4, 100);
+    EXPECT_EQ(block, QByteArray::fromHex("0908"));
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::TimedOut);
+}
+
+TEST_F(QtSerialLinkTest, LineIsSetTo19200Baud8N1WithoutFlowControl) {
+    termios t{};
+    ASSERT_EQ(tcgetattr(pty.master(), &t), 0);
+    EXPECT_EQ(cfgetospeed(&t), B19200);
+    EXPECT_EQ(cfgetispeed(&t), B19200);
+    EXPECT_EQ(t.c_cflag & CSIZE, static_cast<tcflag_t>(CS8));
+    EXPECT_EQ(t.c_cflag & PARENB, 0u);
+    EXPECT_EQ(t.c_cflag & CSTOPB, 0u);
+    EXPECT_EQ(t.c_cflag & CRTSCTS, 0u);
+    EXPECT_EQ(t.c_iflag & (IXON | IXOFF), 0u);
+}
+
+TEST(QtSerialLinkClosed, OperationsOnAClosedPortDoNothing) {
+    QtSerialLink link;
+    EXPECT_FALSE(link.isOpen());
+    link.clear();
+    link.close();
+    EXPECT_FALSE(link.writeByte(1));
+    EXPECT_EQ(link.readByte(10), -1);
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::PortError);
+    EXPECT_TRUE(link.readBlock(5, 10).isEmpty());
+}
+
+TEST(QtSerialLinkClosed, OpeningAMissingDeviceGivesTheSystemText) {
+    QtSerialLink link;
+    link.setDevice(QStringLiteral("/dev/vantrel-no-such-port"));
+    QString error;
+    EXPECT_FALSE(link.open(&error));
+    EXPECT_FALSE(error.isEmpty());
+    EXPECT_FALSE(link.isOpen());
+}
+
+TEST(PortMap, DefaultDevicesCountFromTtyS0) {
+    EXPECT_EQ(PortMap::defaultDevice(1), "/dev/ttyS0");
+    EXPECT_EQ(PortMap::defaultDevice(5), "/dev/ttyS4");
+    EXPECT_EQ(PortMap{}.deviceFor(3), "/dev/ttyS2");
+}
+
+TEST(PortMap, MappedPortsNameAnyDeviceOthersKeepTheDefault) {
+    const PortMap map = PortMap::parse(QStringLiteral("# my adapters\r\n"
+                                                      "COM1 = /dev/ttyUSB0\r\n"
+                                                      "  com3=/dev/serial/by-id/usb-FTDI port 1  \n"
+                                                      "; COM2 = /dev/ignored\n"
+                                                      "garbage line\n"));
+    EXPECT_EQ(map.deviceFor(1), "/dev/ttyUSB0");
+    EXPECT_EQ(map.deviceFor(2), "/dev/ttyS1");
+    EXPECT_EQ(map.deviceFor(3), "/dev/serial/by-id/usb-FTDI port 1");
+}
+
+TEST(PortMap, LoadsTheUsersMapFileAndToleratesItsAbsence) {
+    const QString path = PortMap::defaultPath();
+    QFile::remove(path);
+    EXPECT_EQ(PortMap::load(path).deviceFor(2), "/dev/ttyS1");
+
+    ASSERT_TRUE(QDir().mkpath(QFileInfo(path).absolutePath()));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("COM2=/dev/ttyACM0\n");
+    file.close();
+    EXPECT_EQ(PortMap::load(path).deviceFor(2), "/dev/ttyACM0");
+    EXPECT_TRUE(path.endsWith("/ports.conf"));
+    QFile::remove(path);
+}
+
+} // namespace
