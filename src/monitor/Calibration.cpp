@@ -1,0 +1,216 @@
+#include "monitor/Calibration.h"
+
+#include "app/AppState.h"
+#include "app/Rounding.h"
+#include "app/SensorConversions.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr uint8_t kEngineTurningBit = 2; // EngineStatus1
+constexpr uint8_t kNoInjectorBit = 64;   // EngineStatus2
+constexpr uint8_t kNoIgnitionBit = 128;  // EngineStatus2
+constexpr double kPeriodUnitSeconds = 0.000024;
+constexpr double kOpenTimeUnitMs = 0.002;
+constexpr double kRpmLimit = 30000.0;
+constexpr int kRpmStep = 50;
+constexpr float kAirWithoutSensor = 75.0f;
+constexpr float kWaterWithoutSensor = 175.0f;
+constexpr int kTableTopStep = 15;
+
+// (count - low) x scale / (high - low), or 0 when the limits are the same
+// count; the callers' comparisons with the limits then give the sound values
+// above and below.
+double spanPercent(int count, int low, int high, int scale) {
+    if (high == low) {
+        return 0.0;
+    }
+    return static_cast<double>((count - low) * scale) / (high - low);
+}
+
+float mapPercent(const EcuSettings& s, int count) {
+    double percent = spanPercent(count, s.MapMinBits, s.MapMaxBits, 105);
+    if (count > s.MapMaxBits) {
+        percent = 105.0;
+    }
+    if (count < s.MapMinBits) {
+        percent = 0.0;
+    }
+    return static_cast<float>(percent);
+}
+
+float throttlePercent(const EcuSettings& s, int count) {
+    double percent = spanPercent(count, s.TpsMinBits, s.TpsMaxBits, 100);
+    if (count > s.TpsMaxBits && s.TpsMaxBits == s.TpsMinBits) {
+        percent = 105.0; // the division would give an endless value, capped below
+    }
+    if (percent > 105.0) {
+        percent = 105.0;
+    }
+    if (count < s.TpsMinBits) {
+        percent = 0.0;
+    }
+    return static_cast<float>(percent);
+}
+
+void calibrateUserInput(int16_t mode, const EcuSettings::Curve& table, EngineChannel& channel) {
+    const int count = channel.RawLow;
+    switch (mode) {
+    case 0:
+    case 3:
+        channel.Value = static_cast<float>(count * 5.0 / 255.0);
+        break;
+    case 1:
+        channel.Value = static_cast<float>(interpolateUserInput(table, count));
+        break;
+    case 2:
+        channel.Value = static_cast<float>(interpolateUserInput(table, count) - 128);
+        break;
+    default:
+        break;
+    }
+}
+
+int roundedRpm(int32_t period) {
+    if (period == 0) {
+        return 0;
+    }
+    double rpm = 60.0 / (period * kPeriodUnitSeconds);
+    if (rpm > kRpmLimit) {
+        rpm = kRpmLimit;
+    }
+    const int64_t whole = roundHalfEven(rpm);
+    return static_cast<int>(truncDiv(whole, kRpmStep) * kRpmStep);
+}
+
+// A step of 0..15 across the table; anything outside (or no number at all)
+// is held at the nearer edge so that it always names a cell.
+float tableStep(float fraction) {
+    const float step = fraction * static_cast<float>(kTableTopStep);
+    if (step >= static_cast<float>(kTableTopStep)) {
+        return static_cast<float>(kTableTopStep);
+    }
+    if (!(step > 0.0f)) {
+        return 0.0f;
+    }
+    return step;
+}
+
+} // namespace
+
+int interpolateUserInput(const EcuSettings::Curve& table, int count) {
+    count = std::clamp(count, 0, 255);
+    const int k = count / 16;
+    const int x0 = 16 * k;
+    const int x1 = 16 * (k + 1);
+    const double y0 = table[static_cast<std::size_t>(k)];
+    const double y1 = table[static_cast<std::size_t>(k + 1)];
+    return static_cast<int>(roundHalfEven(y0 + (count - x0) * (y1 - y0) / (x1 - x0)));
+}
+
+void calibrateData(const EcuSettings& s, EngineData& e) {
+    const int mapCount = e.MapChannel.RawLow;
+    e.MapChannel.Value = mapCountsToPsi(s.MapSensorType, mapCount);
+    e.MapPercent = mapPercent(s, mapCount);
+
+    e.AirChannel.Value =
+        s.AirTempSensorType != 0 ? tempCountsToDegrees(e.AirChannel.RawLow) : kAirWithoutSensor;
+    e.WaterChannel.Value = s.WaterTempSensorType != 0 ? tempCountsToDegrees(e.WaterChannel.RawLow)
+                                                      : kWaterWithoutSensor;
+
+    e.BatteryChannel.Value = static_cast<float>(
+        static_cast<double>(truncDiv(e.BatteryChannel.RawLow * 158, 255)) / 10.0);
+
+    for (std::size_t n = 0; n < e.UserChannel.size(); ++n) {
+        calibrateUserInput(s.UserInputAnalogMode[n], s.UserInputAnalogTable[n], e.UserChannel[n]);
+    }
+
+    e.TpsChannel.Value = throttlePercent(s, e.TpsChannel.RawLow);
+
+    e.OpenTimeCount = e.InjectorChannel.raw16();
+    e.CrankPeriod = e.PeriodChannel.raw16();
+
+    if ((e.EngineStatus1 & kEngineTurningBit) == 0) {
+        e.RpmChannel.Value = 0.0f;
+        e.RpmChannel.RawHigh = 0;
+        e.RpmChannel.RawLow = 0;
+        e.RpmHigh = 0;
+        e.RpmLow = 0;
+        e.IgnitionChannel.Value = 0.0f;
+        e.FuelChannel.Value = 0.0f;
+        e.DutyChannel.Value = 0.0f;
+        return;
+    }
+
+    const int rpm = roundedRpm(e.CrankPeriod);
+    e.RpmChannel.Value = static_cast<float>(rpm);
+    e.RpmHigh = static_cast<uint8_t>(rpm / 256);
+    e.RpmLow = static_cast<uint8_t>(rpm % 256);
+    e.RpmChannel.RawHigh = e.RpmHigh;
+    e.RpmChannel.RawLow = e.RpmLow;
+
+    int ignitionCount = e.AdvanceChannel.RawLow;
+    if ((e.EngineStatus2 & kNoInjectorBit) != 0) {
+        e.OpenTimeCount = 0;
+    }
+    if ((e.EngineStatus2 & kNoIgnitionBit) != 0) {
+        ignitionCount = 0;
+    }
+
+    if (e.CrankPeriod != 0) {
+        e.DutyChannel.Value = static_cast<float>(static_cast<double>(e.OpenTimeCount) /
+                                                 (e.CrankPeriod * 12.0) * 100.0);
+        e.FuelChannel.Value = static_cast<float>(e.OpenTimeCount * kOpenTimeUnitMs);
+    } else {
+        e.DutyChannel.Value = 0.0f;
+        e.FuelChannel.Value = 0.0f;
+    }
+    e.IgnitionChannel.Value = static_cast<float>(ignitionCount / 2.0);
+}
+
+void calibrateData(AppState& state) {
+    calibrateData(state.settings, state.engine);
+}
+
+OperatingCell operatingCell(float rpmFraction, float loadFraction) {
+    const float rpmStep = tableStep(rpmFraction);
+    const float loadStep = tableStep(loadFraction);
+    return {static_cast<int>(roundHalfEven(static_cast<float>(kTableTopStep) - loadStep)),
+            static_cast<int>(roundHalfEven(rpmStep))};
+}
+
+void computeOperatingPoint(const EcuSettings& s, EngineData& e) {
+    const float rpm = e.RpmChannel.Value;
+    float rpmFraction = 0.0f;
+    if (s.MaxRpm > 0) {
+        rpmFraction = static_cast<float>(static_cast<double>(rpm) / s.MaxRpm);
+    } else if (rpm > 0.0f) {
+        rpmFraction = 1.0f; // a table without an rpm range: any speed is off its top
+    }
+
+    float loadFraction = 0.0f;
+    switch (s.LoadControl) {
+    case 1:
+        loadFraction = static_cast<float>(e.MapChannel.RawLow / 255.0);
+        break;
+    case 2:
+        loadFraction = static_cast<float>(e.TpsChannel.Value / 100.0);
+        break;
+    case 3:
+        loadFraction = static_cast<float>(e.TpsChannel.RawLow / 255.0);
+        break;
+    default:
+        break;
+    }
+
+    const OperatingCell cell = operatingCell(rpmFraction, loadFraction);
+    const auto row = static_cast<std::size_t>(cell.loadRow);
+    const auto column = static_cast<std::size_t>(cell.rpmColumn);
+    e.OperatingPoint = {rpmFraction, loadFraction, static_cast<float>(s.FuelTable[row][column]),
+                        static_cast<float>(s.IgnitionTable[row][column])};
+}
+
+void computeOperatingPoint(AppState& state) {
+    computeOperatingPoint(state.settings, state.engine);
+}
