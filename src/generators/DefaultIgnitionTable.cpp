@@ -167,3 +167,11 @@ IgnitionGeneratorInputs ignitionResetValues(int32_t maxRpm) {
     in.advanceLimit = 50.0f;
     return in;
 }
+
+bool resetIgnitionInputsIfCleared(IgnitionGeneratorInputs& inputs, int32_t maxRpm) {
+    if (inputs.advanceLimit != 0.0f) {
+        return false;
+    }
+    inputs = ignitionResetValues(maxRpm);
+    return true;
+}

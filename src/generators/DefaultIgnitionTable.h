@@ -41,3 +41,7 @@ float clampIgnitionInput(int n, float value, float psiTop);
 // The inputs that replace all nine when the maximum advance is 0, which a
 // change of MaxRpm sets so that the rpm points follow the new range.
 IgnitionGeneratorInputs ignitionResetValues(int32_t maxRpm);
+
+// Replaces all nine inputs by the reset values when the maximum advance is 0;
+// returns whether it did.
+bool resetIgnitionInputsIfCleared(IgnitionGeneratorInputs& inputs, int32_t maxRpm);

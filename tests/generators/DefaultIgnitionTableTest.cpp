@@ -205,3 +205,14 @@ TEST(IgnitionGeneratorInputs, ResetValuesFollowMaxRpm) {
     EXPECT_EQ(in.minMapFinalAdvance, 13.0f);
     EXPECT_EQ(in.advanceLimit, 50.0f);
 }
+
+TEST(IgnitionGeneratorInputs, ClearedMaximumAdvanceBringsTheResetValues) {
+    IgnitionGeneratorInputs in;
+    EXPECT_FALSE(resetIgnitionInputsIfCleared(in, 6000));
+    EXPECT_EQ(in, IgnitionGeneratorInputs{});
+    in.advanceLimit = 0.0f;
+    EXPECT_TRUE(resetIgnitionInputsIfCleared(in, 6000));
+    EXPECT_EQ(in, ignitionResetValues(6000));
+    EXPECT_EQ(in.maxRpmInitialAdvance, 1200.0f);
+    EXPECT_EQ(in.minRpmFinalAdvance, 2400.0f);
+}
