@@ -1,0 +1,54 @@
+#pragma once
+
+#include "app/AppState.h"
+#include "comm/EcuProtocol.h"
+
+#include <functional>
+
+// What the search needs from the program around it. Every hook may be left
+// empty (the command-line tool has no poll timer and no menus).
+struct DiscoveryHooks {
+    // Lets pending user-interface events run once before the search.
+    std::function<void()> processEvents;
+    // Stops (false) and restarts (true) the poll timer.
+    std::function<void(bool)> setPolling;
+    // Refreshes the status bar after the search found an ECU.
+    std::function<void()> refreshStatusBar;
+    // Shows or hides the closed-loop EGO menu entry.
+    std::function<void(bool)> showEgoMenu;
+};
+
+enum class FindResult {
+    Found,           // ECU of the accepted (or experimental) firmware online
+    WrongVersion,    // an ECU answered with firmware this program does not drive
+    NotFound,        // no answer to four attempts
+    InvalidResponse, // the search byte came back: a loop-back cable or modem
+    PortError,       // the serial port could not be opened
+    Declined,        // the user chose not to search
+};
+
+// The firmware this program drives: version 2.051.
+inline constexpr int kAcceptedVersionMajor = 2;
+inline constexpr int kAcceptedVersionMinor = 51;
+inline constexpr int kExperimentalVersionMajor = 255;
+
+// Looks for the ECU on the serial link, takes it online and reads its identity.
+FindResult findEcu(EcuProtocol& protocol, const DiscoveryHooks& hooks);
+
+// Builds the identity texts (version, build, serial fields and serial text)
+// from the identity bytes, then runs enableCodeSections. Returns whether the
+// closed-loop EGO menu entry is to be shown.
+bool formatEcuVersion(AppState& state);
+
+// Sets the code-section flags (all of them in developer mode; they are never
+// cleared again). Returns whether the closed-loop EGO menu entry is shown,
+// which is the first flag.
+bool enableCodeSections(AppState& state);
+
+// "2.051" from 2 and 51: the major number, a point and the minor number with
+// leading zeros to three digits.
+QString versionText(int major, int minor);
+
+// Writes the serial bytes whose value the serial fields have changed (commands
+// 252, 253, 254), storing each new byte first.
+void encodeSerialNumber(EcuProtocol& protocol);

@@ -1,0 +1,367 @@
+#include "monitor/TimeHistory.h"
+
+#include "app/AppState.h"
+#include "app/NumberFormat.h"
+#include "app/Rounding.h"
+#include "config/Limits.h"
+#include "monitor/Calibration.h"
+
+#include <QRegularExpression>
+#include <algorithm>
+
+namespace {
+
+const QString kDegree = QString(QChar(0xB0));
+
+constexpr std::array<int, 5> kPointCounts{20, 100, 200, 400, 1000};
+constexpr int kDefaultPointIndex = 1;
+
+constexpr float kLimitMin = -100.0f;
+constexpr float kLimitMax = 20000.0f;
+
+bool isLiveChannel(int channel) {
+    return channel >= 0 && channel < PlotChannel::LiveCount;
+}
+
+PlotChannelInfo userInputInfo(int input, int mode) {
+    const QString n = QString::number(input + 1);
+    switch (mode) {
+    case 1:
+        return {
+            " Fuel Compensation (%)", 46 + input, "Fuel Compensation  ", "##0.0", "%", "###0.0"};
+    case 2:
+        return {" Ignition Compensation (DBTDC)",
+                46 + input,
+                "Ignition Compensation  ",
+                "##0",
+                " DBTDC",
+                "###0.0"};
+    case 3:
+        return {" EGO (Voltage)", 46 + input, "EGO  ", "##0.0", " volt", "###0.00"};
+    default:
+        // Mode 0, and any mode the ECU does not know, shows the input's voltage.
+        return {" User " + n + " (Voltage)",
+                46 + input,
+                "User #" + n + "  ",
+                "##0.00",
+                " volt",
+                "###0.0"};
+    }
+}
+
+// The leading number of a text, as typed into a box ("12abc" gives 12).
+std::optional<double> leadingNumber(const QString& text) {
+    static const QRegularExpression number(
+        QStringLiteral(R"(^\s*([+-]?(\d+\.?\d*|\.\d+)([eE][+-]?\d+)?))"));
+    const auto match = number.match(text);
+    if (!match.hasMatch()) {
+        return std::nullopt;
+    }
+    bool ok = false;
+    const double value = match.captured(1).toDouble(&ok);
+    if (!ok) {
+        return std::nullopt;
+    }
+    return value;
+}
+
+int traceOfBox(int box) {
+    return box < 2 ? 0 : 1;
+}
+
+} // namespace
+
+PlotChannelInfo plotChannelInfo(int channel, const EcuSettings& settings) {
+    switch (channel) {
+    case PlotChannel::Fuel:
+        return {" Fuel Open Time (ms)", 38, "Fuel ", "#0.00", " ms", "####0.00"};
+    case PlotChannel::Ignition:
+        return {" Ignition (DBTDC)", 39, "Ignition ", "##0.0", kDegree, "####0.0"};
+    case PlotChannel::Tps:
+        return {" Tps (%)", 0, "Tps ", "##0.0", " %", "####0.0"};
+    case PlotChannel::Rpm:
+        return {" Rpm", 0, "Rpm ", "####0", "", "####0"};
+    case PlotChannel::Air:
+        return {" Air Temp (" + kDegree + "F)", 44, "Air Temp ", "##0", kDegree + "F", "####0"};
+    case PlotChannel::Water:
+        return {" Water Temp (" + kDegree + "F)", 43, "Water Temp ", "##0", kDegree + "F", "####0"};
+    case PlotChannel::Battery:
+        return {" Battery Voltage ", 45, "Battery Volt ", "##0.00", "", "####0.0"};
+    case PlotChannel::Map:
+        return {" Map (psi)", 0, "Map ", "#0.00", " psi", "####0.0"};
+    case PlotChannel::User1:
+    case PlotChannel::User2:
+    case PlotChannel::User3: {
+        const int input = channel - PlotChannel::User1;
+        return userInputInfo(input, settings.UserInputAnalogMode[static_cast<size_t>(input)]);
+    }
+    default:
+        return {" Off ", 0, "", "", "", ""};
+    }
+}
+
+QStringList plotChannelItems(const EcuSettings& settings, bool withOff) {
+    QStringList items;
+    for (int c = 0; c < PlotChannel::LiveCount; ++c) {
+        items << plotChannelInfo(c, settings).itemText;
+    }
+    if (withOff) {
+        items << plotChannelInfo(PlotChannel::Off, settings).itemText;
+    }
+    return items;
+}
+
+int resolvePlotChoice(int stored, int listLength) {
+    if (stored >= listLength) {
+        return listLength - 1;
+    }
+    return stored < 0 ? 0 : stored;
+}
+
+QStringList plotPointItems() {
+    return {"  20 Points", " 100 Points", " 200 Points", " 400 Points", "1000 Points"};
+}
+
+std::optional<int> plotPointCount(int index) {
+    if (index < 0 || index >= static_cast<int>(kPointCounts.size())) {
+        return std::nullopt;
+    }
+    return kPointCounts[static_cast<size_t>(index)];
+}
+
+int resolvePlotPointIndex(int stored) {
+    return plotPointCount(stored) ? stored : kDefaultPointIndex;
+}
+
+bool applyPlotLimitEntry(DisplaySettings& display, const std::array<int, 2>& channels, int box,
+                         const QString& text) {
+    if (box < 0 || box > 3) {
+        return false;
+    }
+    const int k = traceOfBox(box);
+    const int channel = channels[static_cast<size_t>(k)];
+    if (!isLiveChannel(channel)) {
+        return false;
+    }
+    const auto number = leadingNumber(text);
+    if (!number) {
+        return false;
+    }
+    // Rounding first keeps huge entries away from the integer range.
+    const double limited = std::clamp(*number, -1.0e6, 1.0e6);
+    const float whole = static_cast<float>(roundHalfEven(limited));
+    const float value = checkMaxMin(kLimitMin, kLimitMax, whole);
+    PlotChannelScale& scale = display.PlotChannelScales[static_cast<size_t>(channel)];
+    if (box % 2 == 0) {
+        scale.Min[static_cast<size_t>(k)] = value;
+    } else {
+        scale.Max[static_cast<size_t>(k)] = value;
+    }
+    return true;
+}
+
+QString plotLimitText(const DisplaySettings& display, const EcuSettings& settings,
+                      const std::array<int, 2>& channels, int box) {
+    if (box < 0 || box > 3) {
+        return {};
+    }
+    const int k = traceOfBox(box);
+    const int channel = channels[static_cast<size_t>(k)];
+    if (!isLiveChannel(channel)) {
+        return {};
+    }
+    const PlotChannelScale& scale = display.PlotChannelScales[static_cast<size_t>(channel)];
+    const float value =
+        box % 2 == 0 ? scale.Min[static_cast<size_t>(k)] : scale.Max[static_cast<size_t>(k)];
+    return formatNumber(value, plotChannelInfo(channel, settings).scalePattern);
+}
+
+std::vector<int> plotSampleRequests(const AppState& state, const std::array<int, 2>& channels) {
+    std::vector<int> requests{40, 41, 37, 50};
+    if (state.DeveloperMode && state.LogExtra) {
+        requests.insert(requests.end(), {114, 115, 116, 119, 120, 121});
+    }
+    for (const int channel : channels) {
+        if (!isLiveChannel(channel)) {
+            continue;
+        }
+        const int own = plotChannelInfo(channel, state.settings).request;
+        if (own != 0) {
+            requests.push_back(own);
+        }
+    }
+    return requests;
+}
+
+float plotChannelValue(int channel, const EngineData& engine) {
+    switch (channel) {
+    case PlotChannel::Fuel:
+        return engine.FuelChannel.Value;
+    case PlotChannel::Ignition:
+        return engine.IgnitionChannel.Value;
+    case PlotChannel::Tps:
+        return engine.TpsChannel.Value;
+    case PlotChannel::Rpm:
+        return engine.RpmChannel.Value;
+    case PlotChannel::Air:
+        return engine.AirChannel.Value;
+    case PlotChannel::Water:
+        return engine.WaterChannel.Value;
+    case PlotChannel::Battery:
+        return engine.BatteryChannel.Value;
+    case PlotChannel::Map:
+        return engine.MapChannel.Value;
+    case PlotChannel::User1:
+    case PlotChannel::User2:
+    case PlotChannel::User3:
+        return engine.UserChannel[static_cast<size_t>(channel - PlotChannel::User1)].Value;
+    default:
+        return 0.0f;
+    }
+}
+
+float mapTrace2Value(float value, float min1, float max1, float min0, float max0) {
+    if (max1 == min1) {
+        return min0;
+    }
+    return min0 + (value - min1) * (max0 - min0) / (max1 - min1);
+}
+
+QString plotValueLabel(int channel, const AppState& state) {
+    if (!isLiveChannel(channel)) {
+        return {};
+    }
+    const PlotChannelInfo info = plotChannelInfo(channel, state.settings);
+    return info.labelPrefix +
+           formatNumber(plotChannelValue(channel, state.engine), info.labelPattern) +
+           info.labelSuffix;
+}
+
+QString plotRpmLabel(const EngineData& engine) {
+    return "Rpm " + formatNumber(engine.RpmChannel.Value, QStringLiteral("####0"));
+}
+
+std::optional<QString> plotLoadLabel(const AppState& state) {
+    const QString pattern = QStringLiteral("#0.00");
+    switch (state.settings.LoadControl) {
+    case 1:
+        return " Load " + formatNumber(state.engine.MapChannel.Value, pattern) + " psi";
+    case 2:
+        return formatNumber(state.engine.TpsChannel.Value, pattern) + " %";
+    case 3: {
+        // Load in volts: the throttle input's voltage.
+        const double volts = state.engine.TpsChannel.RawLow * 5.0 / 255.0;
+        return "Load " + formatNumber(volts, pattern) + " volt";
+    }
+    default:
+        return std::nullopt;
+    }
+}
+
+PlotHistory::PlotHistory() : m_time(kSlots), m_trace1(kSlots), m_trace2(kSlots) {}
+
+bool PlotHistory::add(float time, float trace1, float trace2) {
+    if (m_count >= kSlots) {
+        return false;
+    }
+    const auto i = static_cast<size_t>(m_count);
+    m_time[i] = time;
+    m_trace1[i] = trace1;
+    m_trace2[i] = trace2;
+    ++m_count;
+    return true;
+}
+
+PlotSampler::PlotSampler(AppState& state, CommandSender request)
+    : m_state(state), m_request(std::move(request)) {}
+
+void PlotSampler::restart() {
+    m_x = 0;
+    m_havePrevious = false;
+    m_history.clear();
+}
+
+void PlotSampler::start() {
+    m_running = true;
+    m_state.PlotRunning = true;
+    m_state.LogHeaderPending = true;
+    restart();
+}
+
+void PlotSampler::stop() {
+    m_running = false;
+    m_state.PlotRunning = false;
+    m_state.LogHeaderPending = true;
+}
+
+std::optional<PlotSample> PlotSampler::tick(float timeSeconds) {
+    if (!m_running) {
+        return std::nullopt;
+    }
+    if (!m_state.EcuOnline) {
+        stop();
+        return std::nullopt;
+    }
+    PlotSample sample = takeSample(timeSeconds);
+    if (m_state.LogActive && m_writeRecord) {
+        m_writeRecord(sample);
+    }
+    return sample;
+}
+
+PlotSample PlotSampler::takeSample(float timeSeconds) {
+    PlotSample sample;
+    sample.trace2Active = trace2Active();
+
+    m_request(40, 0, 0);
+    m_request(41, 0, 0);
+    m_request(37, 0, 0);
+    m_request(50, 0, 0);
+    if (m_state.DeveloperMode && m_state.LogExtra) {
+        for (const int command : {114, 115, 116, 119, 120, 121}) {
+            m_request(command, 0, 0);
+        }
+    }
+
+    const int traces = sample.trace2Active ? 2 : 1;
+    for (int k = 0; k < traces; ++k) {
+        const int channel = m_channels[static_cast<size_t>(k)];
+        const int own = plotChannelInfo(channel, m_state.settings).request;
+        if (own != 0) {
+            m_request(own, 0, 0);
+        }
+        calibrateData(m_state);
+        sample.values[static_cast<size_t>(k)] = plotChannelValue(channel, m_state.engine);
+        sample.valueLabels[static_cast<size_t>(k)] = plotValueLabel(channel, m_state);
+    }
+
+    // Trace 2 is drawn in trace 1's coordinates.
+    std::array<float, 2> plotted{sample.values[0], 0.0f};
+    if (sample.trace2Active) {
+        const auto& s0 = m_state.display.PlotChannelScales[static_cast<size_t>(m_channels[0])];
+        const auto& s1 = m_state.display.PlotChannelScales[static_cast<size_t>(m_channels[1])];
+        plotted[1] = mapTrace2Value(sample.values[1], s1.Min[1], s1.Max[1], s0.Min[0], s0.Max[0]);
+    }
+
+    if (m_havePrevious && m_x + 1 > m_pointCount) {
+        sample.wrapped = true;
+        m_x = 0;
+        m_havePrevious = false;
+    }
+    if (m_havePrevious) {
+        const int from = m_x;
+        m_x += 1;
+        for (int k = 0; k < traces; ++k) {
+            const auto t = static_cast<size_t>(k);
+            sample.segments.push_back({k, QPointF(from, m_previous[t]), QPointF(m_x, plotted[t])});
+        }
+    }
+    m_previous = plotted;
+    m_havePrevious = true;
+
+    m_history.add(timeSeconds, sample.values[0], sample.trace2Active ? sample.values[1] : 0.0f);
+
+    sample.rpmLabel = plotRpmLabel(m_state.engine);
+    sample.loadLabel = plotLoadLabel(m_state);
+    return sample;
+}

@@ -1,0 +1,137 @@
+#pragma once
+
+#include "comm/CommandSender.h"
+#include "monitor/TimeHistory.h"
+
+#include <QElapsedTimer>
+#include <QPixmap>
+#include <QWidget>
+#include <array>
+#include <functional>
+
+struct AppState;
+class UserInteraction;
+class QComboBox;
+class QLabel;
+class QLineEdit;
+class QPushButton;
+class QTimer;
+
+// The drawing area of the time history plot. It keeps the picture in a
+// backing pixmap: the frame is drawn whole only when the scales change, the
+// area is resized or the drawing wraps round; each sample adds one line per
+// trace and repaints only the rectangle that line touched.
+class TimeHistoryPlotBox : public QWidget {
+    Q_OBJECT
+public:
+    struct Frame {
+        int pointCount = 100;
+        float min0 = 0.0f;
+        float max0 = 10.0f;
+        QString scalePattern0;
+        QString title0;
+        bool trace2Active = false;
+        float min1 = 0.0f;
+        float max1 = 10.0f;
+        QString scalePattern1;
+        QString title1;
+    };
+
+    explicit TimeHistoryPlotBox(QWidget* parent = nullptr);
+
+    // Draws the empty frame for the given scales.
+    void drawFrame(const Frame& frame);
+    // Adds one line in plot coordinates and repaints the touched rectangle.
+    void drawSegment(const PlotSegment& segment);
+
+    // The plot area inside the frame, in widget pixels.
+    QRect plotRect() const;
+    QPointF toPixels(const QPointF& plotPoint) const;
+    const QPixmap& picture() const { return m_pixmap; }
+    int framesDrawn() const { return m_framesDrawn; }
+
+    QSize minimumSizeHint() const override { return {300, 160}; }
+
+protected:
+    void paintEvent(QPaintEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void renderFrame();
+
+    Frame m_frame;
+    QPixmap m_pixmap;
+    int m_framesDrawn = 0;
+};
+
+// The "Time History Plot" window: one or two live channels against sample
+// number, sampled every 50 ms with a reduced set of ECU requests while it runs.
+class TimeHistoryWindow : public QWidget {
+    Q_OBJECT
+public:
+    // How the window reaches the rest of the program: whether the data window
+    // is open, switching logging on or off, and writing one plot record to the
+    // data log. Hooks left empty are skipped.
+    struct LogHooks {
+        std::function<bool()> dataWindowOpen;
+        std::function<void()> setupLogData;
+        PlotSampler::RecordWriter writeRecord;
+    };
+
+    static constexpr int kIntervalMs = 50;
+
+    // Opening sends command 9 through the protocol.
+    TimeHistoryWindow(AppState& state, CommandSender protocol, UserInteraction& ui,
+                      QWidget* parent = nullptr);
+
+    void setLogHooks(LogHooks hooks);
+
+    // The size the window opens with: as wide as the area it opens in and
+    // 1800 twips less high (at least a usable minimum).
+    static QSize openingSize(const QSize& area, int logicalDpiY);
+
+    // Start and Stop, as the buttons do.
+    void start();
+    void stop();
+    bool running() const { return m_sampler.running(); }
+
+    const PlotHistory& history() const { return m_sampler.history(); }
+    const PlotSampler& sampler() const { return m_sampler; }
+    TimeHistoryPlotBox* plotBox() const { return m_plot; }
+
+    // Runs one timer tick at once (the timer runs it every 50 ms).
+    void sampleNow();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    void channelChosen(int trace, int index);
+    void pointCountChosen(int index);
+    void applyLimitBox(int box);
+    void loadChannelScales();
+    void showLimits();
+    void redrawFrame();
+    void enableControls(bool enabled);
+
+    AppState& m_state;
+    CommandSender m_protocol;
+    UserInteraction& m_ui;
+    LogHooks m_hooks;
+    PlotSampler m_sampler;
+    QElapsedTimer m_clock;
+
+    QTimer* m_timer = nullptr;
+    std::array<QComboBox*, 2> m_channelCombos{};
+    QComboBox* m_pointsCombo = nullptr;
+    std::array<QLineEdit*, 4> m_limitBoxes{};
+    QPushButton* m_startButton = nullptr;
+    QPushButton* m_stopButton = nullptr;
+    std::array<QLabel*, 2> m_valueLabels{};
+    QLabel* m_rpmLabel = nullptr;
+    QLabel* m_loadLabel = nullptr;
+    TimeHistoryPlotBox* m_plot = nullptr;
+    bool m_filling = false;
+    bool m_closed = false;
+};

@@ -1,0 +1,366 @@
+#include "monitor/TimeHistory.h"
+
+#include "app/AppState.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QString kDegree = QString(QChar(0xB0));
+
+AppState freshState() {
+    AppState state;
+    state.settings = EcuSettings::withDefaults();
+    return state;
+}
+
+TEST(PlotChannelList, ItemTextsFollowTheUserInputModes) {
+    EcuSettings settings;
+    settings.UserInputAnalogMode = {0, 1, 2};
+    const QStringList first = plotChannelItems(settings, false);
+    ASSERT_EQ(first.size(), 11);
+    EXPECT_EQ(first[0], " Fuel Open Time (ms)");
+    EXPECT_EQ(first[1], " Ignition (DBTDC)");
+    EXPECT_EQ(first[2], " Tps (%)");
+    EXPECT_EQ(first[3], " Rpm");
+    EXPECT_EQ(first[4], " Air Temp (" + kDegree + "F)");
+    EXPECT_EQ(first[5], " Water Temp (" + kDegree + "F)");
+    EXPECT_EQ(first[6], " Battery Voltage ");
+    EXPECT_EQ(first[7], " Map (psi)");
+    EXPECT_EQ(first[8], " User 1 (Voltage)");
+    EXPECT_EQ(first[9], " Fuel Compensation (%)");
+    EXPECT_EQ(first[10], " Ignition Compensation (DBTDC)");
+
+    settings.UserInputAnalogMode = {3, 0, 0};
+    const QStringList second = plotChannelItems(settings, true);
+    ASSERT_EQ(second.size(), 12);
+    EXPECT_EQ(second[8], " EGO (Voltage)");
+    EXPECT_EQ(second[10], " User 3 (Voltage)");
+    EXPECT_EQ(second[11], " Off ");
+}
+
+TEST(PlotChannelList, StoredChoiceBeyondTheListSelectsTheLastEntry) {
+    EcuSettings settings;
+    const QStringList second = plotChannelItems(settings, true);
+    EXPECT_EQ(second[resolvePlotChoice(100, second.size())], " Off ");
+    EXPECT_EQ(resolvePlotChoice(12, 12), 11);
+    EXPECT_EQ(resolvePlotChoice(11, 12), 11);
+    EXPECT_EQ(resolvePlotChoice(100, 11), 10);
+    EXPECT_EQ(resolvePlotChoice(4, 11), 4);
+    EXPECT_EQ(resolvePlotChoice(-3, 11), 0);
+}
+
+TEST(PlotChannelList, RequestsAndPatternsPerChannel) {
+    EcuSettings settings;
+    settings.UserInputAnalogMode = {0, 3, 2};
+    const std::array<int, 11> requests{38, 39, 0, 0, 44, 43, 45, 0, 46, 47, 48};
+    for (int c = 0; c < 11; ++c) {
+        EXPECT_EQ(plotChannelInfo(c, settings).request, requests[static_cast<size_t>(c)])
+            << "channel " << c;
+    }
+    EXPECT_EQ(plotChannelInfo(PlotChannel::Fuel, settings).scalePattern, "####0.00");
+    EXPECT_EQ(plotChannelInfo(PlotChannel::Rpm, settings).scalePattern, "####0");
+    EXPECT_EQ(plotChannelInfo(PlotChannel::Battery, settings).scalePattern, "####0.0");
+    EXPECT_EQ(plotChannelInfo(PlotChannel::User1, settings).scalePattern, "###0.0");
+    EXPECT_EQ(plotChannelInfo(PlotChannel::User2, settings).scalePattern, "###0.00");
+    EXPECT_EQ(plotChannelInfo(PlotChannel::User3, settings).labelPrefix, "Ignition Compensation  ");
+    EXPECT_EQ(plotChannelInfo(PlotChannel::User1, settings).labelPrefix, "User #1  ");
+}
+
+TEST(PlotPointCount, ListAndCounts) {
+    const QStringList items = plotPointItems();
+    EXPECT_EQ(items, QStringList({"  20 Points", " 100 Points", " 200 Points", " 400 Points",
+                                  "1000 Points"}));
+    const std::array<int, 5> counts{20, 100, 200, 400, 1000};
+    for (int i = 0; i < 5; ++i) {
+        EXPECT_EQ(plotPointCount(i), counts[static_cast<size_t>(i)]);
+    }
+    EXPECT_FALSE(plotPointCount(5));
+    EXPECT_FALSE(plotPointCount(-1));
+    EXPECT_EQ(resolvePlotPointIndex(3), 3);
+    EXPECT_EQ(resolvePlotPointIndex(7), 1);
+}
+
+TEST(PlotLimitEntry, ValuesAreLimitedToTheRange) {
+    DisplaySettings display;
+    const std::array<int, 2> channels{PlotChannel::Rpm, PlotChannel::Water};
+    EXPECT_TRUE(applyPlotLimitEntry(display, channels, 1, "30000"));
+    EXPECT_EQ(display.PlotChannelScales[3].Max[0], 20000.0f);
+    EXPECT_TRUE(applyPlotLimitEntry(display, channels, 0, "-500"));
+    EXPECT_EQ(display.PlotChannelScales[3].Min[0], -100.0f);
+    EXPECT_TRUE(applyPlotLimitEntry(display, channels, 0, "12.5"));
+    EXPECT_EQ(display.PlotChannelScales[3].Min[0], 12.0f);
+    EXPECT_TRUE(applyPlotLimitEntry(display, channels, 0, "13.5"));
+    EXPECT_EQ(display.PlotChannelScales[3].Min[0], 14.0f);
+}
+
+TEST(PlotLimitEntry, BoxesSetMinAndMaxOfTheChannelOnTheirTrace) {
+    DisplaySettings display;
+    const std::array<int, 2> channels{PlotChannel::Fuel, PlotChannel::Water};
+    ASSERT_TRUE(applyPlotLimitEntry(display, channels, 0, "1"));
+    ASSERT_TRUE(applyPlotLimitEntry(display, channels, 1, "2"));
+    ASSERT_TRUE(applyPlotLimitEntry(display, channels, 2, "3"));
+    ASSERT_TRUE(applyPlotLimitEntry(display, channels, 3, "4"));
+    const auto& fuel = display.PlotChannelScales[PlotChannel::Fuel];
+    const auto& water = display.PlotChannelScales[PlotChannel::Water];
+    EXPECT_EQ(fuel.Min[0], 1.0f);
+    EXPECT_EQ(fuel.Max[0], 2.0f);
+    EXPECT_EQ(fuel.Min[1], 0.0f);
+    EXPECT_EQ(fuel.Max[1], 0.0f);
+    EXPECT_EQ(water.Min[1], 3.0f);
+    EXPECT_EQ(water.Max[1], 4.0f);
+    EXPECT_EQ(water.Min[0], 0.0f);
+    EXPECT_EQ(water.Max[0], 0.0f);
+}
+
+TEST(PlotLimitEntry, EmptyOrNonNumericEntryLeavesTheLimit) {
+    DisplaySettings display;
+    display.PlotChannelScales[0].Max[0] = 10.0f;
+    const std::array<int, 2> channels{0, PlotChannel::Off};
+    EXPECT_FALSE(applyPlotLimitEntry(display, channels, 1, ""));
+    EXPECT_FALSE(applyPlotLimitEntry(display, channels, 1, "abc"));
+    EXPECT_EQ(display.PlotChannelScales[0].Max[0], 10.0f);
+    // Trace 2 is off: its boxes change nothing.
+    EXPECT_FALSE(applyPlotLimitEntry(display, channels, 3, "7"));
+    EXPECT_EQ(display.PlotChannelScales[PlotChannel::Off], PlotChannelScale{});
+    // A leading number counts.
+    EXPECT_TRUE(applyPlotLimitEntry(display, channels, 1, " 25 ms"));
+    EXPECT_EQ(display.PlotChannelScales[0].Max[0], 25.0f);
+}
+
+TEST(PlotLimitEntry, LimitTextUsesTheScalePattern) {
+    AppState state = freshState();
+    state.display.PlotChannelScales[PlotChannel::Fuel].Max[0] = 10.0f;
+    state.display.PlotChannelScales[PlotChannel::Water].Min[1] = 50.0f;
+    const std::array<int, 2> channels{PlotChannel::Fuel, PlotChannel::Water};
+    EXPECT_EQ(plotLimitText(state.display, state.settings, channels, 1), "10.00");
+    EXPECT_EQ(plotLimitText(state.display, state.settings, channels, 2), "50");
+    EXPECT_EQ(plotLimitText(state.display, state.settings, {0, PlotChannel::Off}, 2), "");
+}
+
+TEST(PlotRequests, FixedRequestsPlusOnePerTrace) {
+    AppState state = freshState();
+    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Fuel, PlotChannel::Off}),
+              std::vector<int>({40, 41, 37, 50, 38}));
+    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Ignition, PlotChannel::Air}),
+              std::vector<int>({40, 41, 37, 50, 39, 44}));
+    // Throttle, rpm and MAP come with the fixed requests.
+    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Rpm, PlotChannel::Map}),
+              std::vector<int>({40, 41, 37, 50}));
+    state.DeveloperMode = true;
+    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::User3, PlotChannel::Off}),
+              std::vector<int>({40, 41, 37, 50, 48}));
+    state.LogExtra = true;
+    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::User3, PlotChannel::Off}),
+              std::vector<int>({40, 41, 37, 50, 114, 115, 116, 119, 120, 121, 48}));
+}
+
+TEST(PlotMapping, Trace2RangeFallsOnTrace1Range) {
+    EXPECT_FLOAT_EQ(mapTrace2Value(50.0f, 50.0f, 200.0f, 0.0f, 10.0f), 0.0f);
+    EXPECT_FLOAT_EQ(mapTrace2Value(200.0f, 50.0f, 200.0f, 0.0f, 10.0f), 10.0f);
+    EXPECT_FLOAT_EQ(mapTrace2Value(125.0f, 50.0f, 200.0f, 0.0f, 10.0f), 5.0f);
+    EXPECT_FLOAT_EQ(mapTrace2Value(-10.0f, -10.0f, 10.0f, 1000.0f, 5000.0f), 1000.0f);
+    EXPECT_FLOAT_EQ(mapTrace2Value(250.0f, 50.0f, 200.0f, 0.0f, 10.0f), 40.0f / 3.0f);
+}
+
+TEST(PlotMapping, RegressionEqualTrace2LimitsDoNotDivideByZero) {
+    EXPECT_FLOAT_EQ(mapTrace2Value(7.0f, 5.0f, 5.0f, 1.0f, 15.0f), 1.0f);
+}
+
+TEST(PlotHistoryRecord, KeepsAtMost5001Samples) {
+    PlotHistory history;
+    for (int i = 0; i < PlotHistory::kSlots; ++i) {
+        ASSERT_TRUE(history.add(static_cast<float>(i) * 0.05f, static_cast<float>(i), 1.0f));
+    }
+    EXPECT_EQ(history.count(), 5001);
+    EXPECT_FALSE(history.add(999.0f, 999.0f, 999.0f));
+    EXPECT_EQ(history.count(), 5001);
+    EXPECT_EQ(history.trace1(5000), 5000.0f);
+    history.clear();
+    EXPECT_EQ(history.count(), 0);
+}
+
+// A stand-in ECU: records every request and puts a chosen raw value into the
+// live record, as the protocol would.
+struct FakeEcu {
+    explicit FakeEcu(AppState& s) : state(s) {}
+
+    AppState& state;
+    std::vector<int> sent;
+    uint8_t water = 100;
+    uint16_t period = 2500; // 1000 rpm
+
+    void operator()(int command, int, int) {
+        sent.push_back(command);
+        EngineData& e = state.engine;
+        switch (command) {
+        case 37:
+            e.PeriodChannel.RawHigh = static_cast<uint8_t>(period / 256);
+            e.PeriodChannel.RawLow = static_cast<uint8_t>(period % 256);
+            break;
+        case 43:
+            e.WaterChannel.RawLow = water;
+            break;
+        case 45:
+            e.BatteryChannel.RawLow = 255;
+            break;
+        case 50:
+            e.EngineStatus1 = 2;
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+class PlotSamplerTest : public ::testing::Test {
+protected:
+    AppState state = freshState();
+    FakeEcu ecu{state};
+    PlotSampler sampler{state, [this](int c, int i1, int i2) { ecu(c, i1, i2); }};
+
+    void SetUp() override {
+        state.EcuOnline = true;
+        state.settings.LoadControl = 1;
+        state.settings.WaterTempSensorType = 0; // water reads 175 F
+        state.display.PlotChannelScales[PlotChannel::Rpm].Min[0] = 0.0f;
+        state.display.PlotChannelScales[PlotChannel::Rpm].Max[0] = 5000.0f;
+        state.display.PlotChannelScales[PlotChannel::Water].Min[1] = 50.0f;
+        state.display.PlotChannelScales[PlotChannel::Water].Max[1] = 200.0f;
+    }
+};
+
+TEST_F(PlotSamplerTest, EachSampleSendsTheReducedRequestSet) {
+    sampler.setChannels({PlotChannel::Battery, PlotChannel::Water});
+    sampler.takeSample(0.0f);
+    EXPECT_EQ(ecu.sent, std::vector<int>({40, 41, 37, 50, 45, 43}));
+    ecu.sent.clear();
+    sampler.setChannels({PlotChannel::Battery, PlotChannel::Off});
+    sampler.takeSample(0.05f);
+    EXPECT_EQ(ecu.sent, std::vector<int>({40, 41, 37, 50, 45}));
+}
+
+TEST_F(PlotSamplerTest, ValuesAndLabelsAreCalibratedAndFormatted) {
+    sampler.setChannels({PlotChannel::Battery, PlotChannel::Rpm});
+    const PlotSample s = sampler.takeSample(0.0f);
+    EXPECT_FLOAT_EQ(s.values[0], 15.8f);
+    EXPECT_FLOAT_EQ(s.values[1], 1000.0f);
+    EXPECT_EQ(s.valueLabels[0], "Battery Volt 15.80");
+    EXPECT_EQ(s.valueLabels[1], "Rpm 1000");
+    EXPECT_EQ(s.rpmLabel, "Rpm 1000");
+    ASSERT_TRUE(s.loadLabel);
+    EXPECT_TRUE(s.loadLabel->startsWith(" Load "));
+    EXPECT_TRUE(s.loadLabel->endsWith(" psi"));
+}
+
+TEST_F(PlotSamplerTest, LoadLabelFollowsLoadControl) {
+    state.engine.TpsChannel.Value = 42.5f;
+    state.engine.MapChannel.Value = 7.25f;
+    state.engine.TpsChannel.RawLow = 51;
+    state.settings.LoadControl = 1;
+    EXPECT_EQ(plotLoadLabel(state), " Load 7.25 psi");
+    state.settings.LoadControl = 2;
+    EXPECT_EQ(plotLoadLabel(state), "42.50 %");
+    state.settings.LoadControl = 3;
+    EXPECT_EQ(plotLoadLabel(state), "Load 1.00 volt");
+    state.settings.LoadControl = 0;
+    EXPECT_FALSE(plotLoadLabel(state));
+}
+
+TEST_F(PlotSamplerTest, OneSegmentPerTracePerSampleWithTrace2Mapped) {
+    sampler.setChannels({PlotChannel::Rpm, PlotChannel::Water});
+    sampler.setPointCount(20);
+    const PlotSample first = sampler.takeSample(0.0f);
+    EXPECT_TRUE(first.segments.empty());
+    EXPECT_FALSE(first.wrapped);
+    const PlotSample second = sampler.takeSample(0.05f);
+    ASSERT_EQ(second.segments.size(), 2u);
+    EXPECT_EQ(second.segments[0].trace, 0);
+    EXPECT_EQ(second.segments[0].from, QPointF(0, 1000));
+    EXPECT_EQ(second.segments[0].to, QPointF(1, 1000));
+    // Water 175 F on 50..200 is five sixths of the way up trace 1's 0..5000.
+    EXPECT_EQ(second.segments[1].trace, 1);
+    EXPECT_NEAR(second.segments[1].to.y(), 5000.0 * 125.0 / 150.0, 1e-3);
+    EXPECT_EQ(second.segments[1].to.x(), 1.0);
+    // History keeps the trace-2 value itself, not its plotted position.
+    EXPECT_FLOAT_EQ(sampler.history().trace2(1), 175.0f);
+}
+
+TEST_F(PlotSamplerTest, DrawingWrapsWhenPassingThePointCount) {
+    sampler.setChannels({PlotChannel::Rpm, PlotChannel::Off});
+    sampler.setPointCount(20);
+    sampler.takeSample(0.0f);
+    for (int i = 1; i <= 20; ++i) {
+        const PlotSample s = sampler.takeSample(0.0f);
+        ASSERT_EQ(s.segments.size(), 1u);
+        EXPECT_EQ(s.segments[0].to.x(), i);
+        EXPECT_FALSE(s.wrapped);
+    }
+    ecu.period = 5000; // 500 rpm
+    const PlotSample wrap = sampler.takeSample(0.0f);
+    EXPECT_TRUE(wrap.wrapped);
+    EXPECT_TRUE(wrap.segments.empty());
+    const PlotSample next = sampler.takeSample(0.0f);
+    ASSERT_EQ(next.segments.size(), 1u);
+    EXPECT_EQ(next.segments[0].from, QPointF(0, 500));
+    EXPECT_EQ(next.segments[0].to, QPointF(1, 500));
+}
+
+TEST_F(PlotSamplerTest, HistoryStopsAt5001SamplesWhileDrawingGoesOn) {
+    sampler.setChannels({PlotChannel::Rpm, PlotChannel::Off});
+    sampler.setPointCount(1000);
+    for (int i = 0; i < 5001; ++i) {
+        sampler.takeSample(static_cast<float>(i) * 0.05f);
+    }
+    EXPECT_EQ(sampler.history().count(), 5001);
+    EXPECT_FLOAT_EQ(sampler.history().time(5000), 250.0f);
+    const PlotSample later = sampler.takeSample(300.0f);
+    EXPECT_EQ(sampler.history().count(), 5001);
+    EXPECT_FLOAT_EQ(sampler.history().time(5000), 250.0f);
+    EXPECT_EQ(later.segments.size(), 1u);
+    // A new run starts an empty history at the left edge.
+    sampler.restart();
+    EXPECT_EQ(sampler.history().count(), 0);
+    EXPECT_TRUE(sampler.takeSample(0.0f).segments.empty());
+}
+
+TEST_F(PlotSamplerTest, StartAndStopSetTheSharedFlags) {
+    sampler.start();
+    EXPECT_TRUE(sampler.running());
+    EXPECT_TRUE(state.PlotRunning);
+    EXPECT_TRUE(state.LogHeaderPending);
+    state.LogHeaderPending = false;
+    sampler.stop();
+    EXPECT_FALSE(sampler.running());
+    EXPECT_FALSE(state.PlotRunning);
+    EXPECT_TRUE(state.LogHeaderPending);
+    EXPECT_FALSE(sampler.tick(0.0f));
+    EXPECT_TRUE(ecu.sent.empty());
+}
+
+TEST_F(PlotSamplerTest, GoingOfflineStopsThePlotAtTheNextTick) {
+    sampler.setChannels({PlotChannel::Rpm, PlotChannel::Off});
+    sampler.start();
+    ASSERT_TRUE(sampler.tick(0.0f));
+    state.EcuOnline = false;
+    ecu.sent.clear();
+    EXPECT_FALSE(sampler.tick(0.05f));
+    EXPECT_FALSE(sampler.running());
+    EXPECT_FALSE(state.PlotRunning);
+    EXPECT_TRUE(ecu.sent.empty());
+    EXPECT_EQ(sampler.history().count(), 1);
+}
+
+TEST_F(PlotSamplerTest, RecordsAreWrittenOnlyWhileLogging) {
+    int records = 0;
+    sampler.setRecordWriter([&records](const PlotSample&) { ++records; });
+    sampler.start();
+    sampler.tick(0.0f);
+    EXPECT_EQ(records, 0);
+    state.LogActive = true;
+    sampler.tick(0.05f);
+    sampler.tick(0.1f);
+    EXPECT_EQ(records, 2);
+}
+
+} // namespace

@@ -1,0 +1,235 @@
+#include "monitor/TimeHistoryWindow.h"
+
+#include "RecordingInteraction.h"
+#include "app/AppState.h"
+
+#include <QApplication>
+#include <QComboBox>
+#include <QImage>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// Answers the plot's requests as the protocol would: battery 255 (15.8 V),
+// engine turning with a crank period of 2500 (1000 rpm).
+struct FakeProtocol {
+    AppState& state;
+    std::vector<int>& sent;
+
+    void operator()(int command, int, int) const {
+        sent.push_back(command);
+        if (!state.EcuOnline) {
+            return;
+        }
+        EngineData& e = state.engine;
+        switch (command) {
+        case 37:
+            e.PeriodChannel.RawHigh = 2500 / 256;
+            e.PeriodChannel.RawLow = 2500 % 256;
+            break;
+        case 45:
+            e.BatteryChannel.RawLow = 255;
+            break;
+        case 50:
+            e.EngineStatus1 = 2;
+            break;
+        default:
+            break;
+        }
+    }
+};
+
+class TimeHistoryWindowTest : public ::testing::Test {
+protected:
+    AppState state;
+    std::vector<int> sent;
+    RecordingInteraction ui;
+    std::unique_ptr<TimeHistoryWindow> window;
+
+    void SetUp() override {
+        state.settings = EcuSettings::withDefaults();
+        state.EcuOnline = true;
+        auto& rpm = state.display.PlotChannelScales[PlotChannel::Rpm];
+        rpm.Max = {5000.0f, 5000.0f};
+        rpm.Min = {0.0f, 0.0f};
+        rpm.PointsIndex = 0;
+        auto& battery = state.display.PlotChannelScales[PlotChannel::Battery];
+        battery.Max = {16.0f, 16.0f};
+        battery.Min = {0.0f, 0.0f};
+        battery.PointsIndex = 1;
+        state.display.PlotChannelChoice = {PlotChannel::Rpm, 100};
+    }
+
+    void open() {
+        window = std::make_unique<TimeHistoryWindow>(state, FakeProtocol{state, sent}, ui);
+        window->setAttribute(Qt::WA_DeleteOnClose, false);
+        window->resize(1000, 600);
+        window->show();
+    }
+
+    template <typename T> T* child(const char* name) const {
+        return window->findChild<T*>(QString::fromLatin1(name));
+    }
+
+    bool hasColourNear(const QPointF& at, const QColor& colour) const {
+        const QImage image = window->plotBox()->picture().toImage();
+        for (int dx = -2; dx <= 2; ++dx) {
+            for (int dy = -2; dy <= 2; ++dy) {
+                const QColor c = image.pixelColor(qRound(at.x()) + dx, qRound(at.y()) + dy);
+                if (std::abs(c.red() - colour.red()) < 60 &&
+                    std::abs(c.green() - colour.green()) < 60 &&
+                    std::abs(c.blue() - colour.blue()) < 60) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    }
+};
+
+TEST_F(TimeHistoryWindowTest, OpeningSelectsStoredChoicesAndSendsCommand9) {
+    open();
+    EXPECT_EQ(window->windowTitle(), "Time History Plot");
+    EXPECT_EQ(sent, std::vector<int>({9}));
+    auto* trace1 = child<QComboBox>("ChannelCombo0");
+    auto* trace2 = child<QComboBox>("ChannelCombo1");
+    ASSERT_TRUE(trace1 && trace2);
+    EXPECT_EQ(trace1->currentText(), " Rpm");
+    EXPECT_EQ(trace2->currentText(), " Off ");
+    EXPECT_EQ(child<QComboBox>("NmaxCombo")->currentText(), "  20 Points");
+    EXPECT_EQ(child<QLineEdit>("MaxMinTextBox1")->text(), "5000");
+    EXPECT_FALSE(child<QLineEdit>("MaxMinTextBox2")->isEnabled());
+    EXPECT_FALSE(child<QLineEdit>("MaxMinTextBox3")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>("StartButton")->isEnabled());
+    EXPECT_FALSE(child<QPushButton>("StopButton")->isEnabled());
+}
+
+TEST_F(TimeHistoryWindowTest, ChoosingAChannelRestoresItsPointCountAndLimits) {
+    open();
+    child<QComboBox>("ChannelCombo0")->setCurrentIndex(PlotChannel::Battery);
+    EXPECT_EQ(state.display.PlotChannelChoice[0], PlotChannel::Battery);
+    EXPECT_EQ(child<QComboBox>("NmaxCombo")->currentText(), " 100 Points");
+    EXPECT_EQ(window->sampler().pointCount(), 100);
+    EXPECT_EQ(child<QLineEdit>("MaxMinTextBox1")->text(), "16.0");
+    child<QComboBox>("ChannelCombo1")->setCurrentIndex(PlotChannel::Rpm);
+    EXPECT_TRUE(child<QLineEdit>("MaxMinTextBox2")->isEnabled());
+    EXPECT_EQ(child<QLineEdit>("MaxMinTextBox3")->text(), "5000");
+    child<QComboBox>("NmaxCombo")->setCurrentIndex(4);
+    EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Battery].PointsIndex, 4);
+    EXPECT_EQ(window->sampler().pointCount(), 1000);
+}
+
+TEST_F(TimeHistoryWindowTest, NoPointCountChoiceShowsNotValidNmax) {
+    open();
+    child<QComboBox>("NmaxCombo")->setCurrentIndex(-1);
+    EXPECT_EQ(ui.texts(), QStringList({"Not valid Nmax"}));
+    EXPECT_EQ(window->sampler().pointCount(), 20);
+}
+
+TEST_F(TimeHistoryWindowTest, LimitBoxesApplyOnEnterAndEscapeKeepsTheLimit) {
+    open();
+    auto* maxBox = child<QLineEdit>("MaxMinTextBox1");
+    maxBox->setFocus();
+    maxBox->setText("30000");
+    QTest::keyClick(maxBox, Qt::Key_Return);
+    EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Rpm].Max[0], 20000.0f);
+    EXPECT_EQ(maxBox->text(), "20000");
+    auto* minBox = child<QLineEdit>("MaxMinTextBox0");
+    minBox->setText("-500");
+    QTest::keyClick(minBox, Qt::Key_Enter);
+    EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Rpm].Min[0], -100.0f);
+    minBox->setText("77");
+    QTest::keyClick(minBox, Qt::Key_Escape);
+    EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Rpm].Min[0], -100.0f);
+    EXPECT_EQ(minBox->text(), "-100");
+}
+
+TEST_F(TimeHistoryWindowTest, RunningDrawsOneSegmentPerSampleWithoutRedrawingTheFrame) {
+    state.display.PlotChannelChoice = {PlotChannel::Rpm, PlotChannel::Battery};
+    open();
+    child<QPushButton>("StartButton")->click();
+    EXPECT_TRUE(state.PlotRunning);
+    EXPECT_FALSE(child<QComboBox>("ChannelCombo0")->isEnabled());
+    EXPECT_FALSE(child<QLineEdit>("MaxMinTextBox3")->isEnabled());
+    EXPECT_TRUE(child<QPushButton>("StopButton")->isEnabled());
+
+    const int frames = window->plotBox()->framesDrawn();
+    for (int i = 0; i < 5; ++i) {
+        window->sampleNow();
+    }
+    EXPECT_EQ(window->plotBox()->framesDrawn(), frames);
+    EXPECT_EQ(window->history().count(), 5);
+    EXPECT_EQ(child<QLabel>("ValueLabel0")->text(), "Rpm 1000");
+    EXPECT_EQ(child<QLabel>("ValueLabel1")->text(), "Battery Volt 15.80");
+    EXPECT_EQ(child<QLabel>("RpmLabel")->text(), "Rpm 1000");
+
+    // Rpm 1000 of 0..5000 in blue; battery 15.8 of 0..16 mapped in red.
+    const auto* box = window->plotBox();
+    EXPECT_TRUE(hasColourNear(box->toPixels({2.5, 1000.0}), QColor(0, 0, 255)));
+    EXPECT_TRUE(hasColourNear(box->toPixels({2.5, 15.8 / 16.0 * 5000.0}), QColor(255, 0, 0)));
+
+    // The twenty-first step passes the point count: the frame is drawn again.
+    for (int i = 5; i < 22; ++i) {
+        window->sampleNow();
+    }
+    EXPECT_EQ(window->plotBox()->framesDrawn(), frames + 1);
+
+    child<QPushButton>("StopButton")->click();
+    EXPECT_FALSE(state.PlotRunning);
+    EXPECT_TRUE(child<QComboBox>("ChannelCombo0")->isEnabled());
+    EXPECT_TRUE(child<QLineEdit>("MaxMinTextBox3")->isEnabled());
+}
+
+TEST_F(TimeHistoryWindowTest, GoingOfflineStopsAtTheNextTick) {
+    open();
+    window->start();
+    window->sampleNow();
+    state.EcuOnline = false;
+    window->sampleNow();
+    EXPECT_FALSE(window->running());
+    EXPECT_FALSE(state.PlotRunning);
+    EXPECT_TRUE(child<QPushButton>("StartButton")->isEnabled());
+    EXPECT_EQ(window->history().count(), 1);
+}
+
+TEST_F(TimeHistoryWindowTest, ClosingSendsCommand34AndSwitchesLoggingOffWithoutDataWindow) {
+    open();
+    int switched = 0;
+    int records = 0;
+    bool dataWindowOpen = false;
+    window->setLogHooks({[&] { return dataWindowOpen; }, [&] { ++switched; },
+                         [&](const PlotSample&) { ++records; }});
+    state.LogActive = true;
+    window->start();
+    window->sampleNow();
+    EXPECT_EQ(records, 1);
+    state.LogHeaderPending = false;
+    sent.clear();
+    window->close();
+    EXPECT_EQ(sent, std::vector<int>({34}));
+    EXPECT_EQ(switched, 1);
+    EXPECT_FALSE(state.PlotRunning);
+    EXPECT_TRUE(state.LogHeaderPending);
+}
+
+TEST_F(TimeHistoryWindowTest, ClosingKeepsLoggingWhileTheDataWindowIsOpen) {
+    open();
+    int switched = 0;
+    window->setLogHooks({[] { return true; }, [&] { ++switched; }, {}});
+    state.LogActive = true;
+    window->close();
+    EXPECT_EQ(switched, 0);
+}
+
+TEST(TimeHistoryWindowSize, AsWideAsTheAreaAndEighteenHundredTwipsLess) {
+    EXPECT_EQ(TimeHistoryWindow::openingSize(QSize(1200, 800), 96), QSize(1200, 680));
+    EXPECT_EQ(TimeHistoryWindow::openingSize(QSize(1200, 250), 96), QSize(1200, 200));
+}
+
+} // namespace
