@@ -1,0 +1,63 @@
+#pragma once
+
+#include "app/UserInteraction.h"
+
+#include <QCommandLineParser>
+#include <QIODevice>
+#include <QString>
+#include <QStringList>
+#include <optional>
+#include <span>
+#include <vector>
+
+struct AppState;
+
+// vantrelctl: a dispatcher of small commands. Each command group lives in its
+// own source file and hands its commands to the list in Commands.cpp.
+
+// Exit codes shared by all commands.
+inline constexpr int kExitOk = 0;
+inline constexpr int kExitDifferent = 1;
+inline constexpr int kExitFailure = 2;
+
+// What a command works with. Data goes to out; every message, question and
+// progress display goes through ui, which writes to standard error.
+struct CliContext {
+    AppState& state; // holds the start-up defaults when the command starts
+    UserInteraction& ui;
+    QIODevice& out;
+};
+
+struct CliCommand {
+    QString name;
+    QString summary; // one line for the command list
+    QString help;    // the whole text of "vantrelctl NAME --help"
+    // Runs with the arguments after the command name; returns the exit code.
+    int (*run)(const QStringList& arguments, CliContext& context);
+};
+
+struct CliExitCode {
+    int code;
+    QString meaning;
+};
+
+// Command groups, one function a source file.
+std::vector<CliCommand> fileCommands();
+
+// Every registered command, in the order of the command list.
+const std::vector<CliCommand>& cliCommands();
+const std::vector<CliExitCode>& cliExitCodes();
+
+// Parses a command's arguments with its parser (options already added)
+// and checks the number of positional arguments. On a bad command line it
+// tells why and returns the exit code to end with.
+std::optional<int> parseCommandLine(QCommandLineParser& parser, const QString& command,
+                                    const QStringList& arguments, CliContext& context,
+                                    int minPositional, int maxPositional);
+
+// Writes data to path (replaced atomically), or to out when path is empty.
+// Tells the reason and returns false on failure.
+bool writeCommandOutput(const QString& path, const QByteArray& data, CliContext& context);
+
+// The whole program: arguments as given to main (program name first).
+int runVantrelctl(const QStringList& arguments, QIODevice& out, QIODevice& err);

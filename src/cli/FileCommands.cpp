@@ -1,0 +1,134 @@
+#include "app/AppState.h"
+#include "cli/Commands.h"
+#include "files/EcuDiff.h"
+#include "files/EcuFile.h"
+
+// Commands on data files; none of them needs the ECU.
+
+namespace {
+
+QCommandLineOption outputOption(const QString& valueName) {
+    return QCommandLineOption(QStringList{QStringLiteral("o"), QStringLiteral("output")}, QString(),
+                              valueName);
+}
+
+// Reads a data file over the start-up defaults; tells why when it cannot.
+std::optional<EcuSettings> loadForCommand(const QString& path, CliContext& context) {
+    EcuFileReadResult result = loadEcuFile(path, context.state.settings);
+    if (!result.ok()) {
+        context.ui.message(QStringLiteral("%1: %2").arg(path, result.error),
+                           UserInteraction::Icon::Critical);
+        return std::nullopt;
+    }
+    return std::move(result.settings);
+}
+
+int runDefaults(const QStringList& arguments, CliContext& context) {
+    QCommandLineParser parser;
+    const QCommandLineOption output = outputOption(QStringLiteral("FILE"));
+    parser.addOption(output);
+    if (const auto exit =
+            parseCommandLine(parser, QStringLiteral("defaults"), arguments, context, 0, 0)) {
+        return *exit;
+    }
+    const QByteArray data = writeEcuFile(context.state.settings);
+    return writeCommandOutput(parser.value(output), data, context) ? kExitOk : kExitFailure;
+}
+
+int runConvert(const QStringList& arguments, CliContext& context) {
+    QCommandLineParser parser;
+    const QCommandLineOption output = outputOption(QStringLiteral("OUT"));
+    parser.addOption(output);
+    if (const auto exit =
+            parseCommandLine(parser, QStringLiteral("convert"), arguments, context, 1, 1)) {
+        return *exit;
+    }
+    const std::optional<EcuSettings> settings =
+        loadForCommand(parser.positionalArguments().first(), context);
+    if (!settings) {
+        return kExitFailure;
+    }
+    const QByteArray data = writeEcuFile(*settings);
+    return writeCommandOutput(parser.value(output), data, context) ? kExitOk : kExitFailure;
+}
+
+int runDiff(const QStringList& arguments, CliContext& context) {
+    QCommandLineParser parser;
+    if (const auto exit =
+            parseCommandLine(parser, QStringLiteral("diff"), arguments, context, 2, 2)) {
+        return *exit;
+    }
+    const QStringList files = parser.positionalArguments();
+    const std::optional<EcuSettings> first = loadForCommand(files[0], context);
+    if (!first) {
+        return kExitFailure;
+    }
+    const std::optional<EcuSettings> second = loadForCommand(files[1], context);
+    if (!second) {
+        return kExitFailure;
+    }
+    const std::vector<EcuFieldDifference> differences = compareEcuSettings(*first, *second);
+    QByteArray listing;
+    for (const EcuFieldDifference& difference : differences) {
+        listing += difference.describe().toUtf8() + '\n';
+    }
+    if (!writeCommandOutput(QString(), listing, context)) {
+        return kExitFailure;
+    }
+    return differences.empty() ? kExitOk : kExitDifferent;
+}
+
+} // namespace
+
+std::vector<CliCommand> fileCommands() {
+    return {
+        {QStringLiteral("defaults"),
+         QStringLiteral("Write the start-up default settings as a data file"),
+         QStringLiteral(
+             "Usage: vantrelctl defaults [-o FILE]\n"
+             "\n"
+             "Writes the settings the program starts with, before any ECU is read, as a\n"
+             "version 2.52 data file.\n"
+             "\n"
+             "Options:\n"
+             "  -o, --output FILE  Write to FILE instead of standard output; FILE is\n"
+             "                     replaced only once the new file is complete\n"
+             "  -h, --help         Show this help\n"),
+         &runDefaults},
+        {QStringLiteral("convert"),
+         QStringLiteral("Rewrite a data file of version 1.07, 1.08 or 2.52 as version 2.52"),
+         QStringLiteral(
+             "Usage: vantrelctl convert IN [-o OUT]\n"
+             "\n"
+             "Reads the data file IN (version 1.07, 1.08 or 2.52) and writes it as a\n"
+             "version 2.52 data file. Values that an older version does not hold keep\n"
+             "the start-up defaults.\n"
+             "\n"
+             "Options:\n"
+             "  -o, --output OUT  Write to OUT instead of standard output; OUT is replaced\n"
+             "                    only once the new file is complete\n"
+             "  -h, --help        Show this help\n"
+             "\n"
+             "Exit codes: 0 converted; 2 IN could not be read or OUT not written (the\n"
+             "reason goes to standard error).\n"),
+         &runConvert},
+        {QStringLiteral("diff"),
+         QStringLiteral("List the values that differ between two data files"),
+         QStringLiteral(
+             "Usage: vantrelctl diff A B\n"
+             "\n"
+             "Reads the data files A and B and lists every value that differs, one a line,\n"
+             "as the value in A and the value in B. Single values are named by their label,\n"
+             "table values by their section, row and column (counted from 0):\n"
+             "  Max Rpm: 9000 -> 6000\n"
+             "  Fuel Table, row 3, column 5: 18 -> 20\n"
+             "Values that a file's version does not hold keep the start-up defaults.\n"
+             "\n"
+             "Options:\n"
+             "  -h, --help  Show this help\n"
+             "\n"
+             "Exit codes: 0 the files hold the same values; 1 they differ; 2 a file could\n"
+             "not be read (the reason goes to standard error).\n"),
+         &runDiff},
+    };
+}
