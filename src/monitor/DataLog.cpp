@@ -1,0 +1,99 @@
+#include "monitor/DataLog.h"
+
+#include "app/AppState.h"
+#include "monitor/LogFormat.h"
+
+#include <QFileInfo>
+
+QString fullRecordErrorMessage(const LogError& error) {
+    return QStringLiteral("Error - %1 - %2").arg(error.number).arg(error.description);
+}
+
+QString plotRecordErrorMessage(const LogError& error) {
+    return QStringLiteral("Log File Error!\r\n(%1)").arg(error.description);
+}
+
+DataLog::DataLog(AppState& state, Clock clock) : m_state(state), m_clock(std::move(clock)) {
+    if (!m_clock) {
+        m_elapsed.start();
+        m_clock = [this] { return m_elapsed.elapsed(); };
+    }
+}
+
+QString DataLog::fileName() const {
+    return isOpen() ? QFileInfo(m_file.fileName()).fileName() : QString();
+}
+
+std::optional<LogError> DataLog::fail(const QFile& file) {
+    m_state.LogActive = false;
+    const int number = file.error() == QFileDevice::NoError
+                           ? static_cast<int>(QFileDevice::UnspecifiedError)
+                           : static_cast<int>(file.error());
+    return LogError{number, file.errorString()};
+}
+
+std::optional<LogError> DataLog::open(const QString& path) {
+    close();
+    m_file.setFileName(path);
+    if (!m_file.open(QIODevice::WriteOnly | QIODevice::Append | QIODevice::Unbuffered)) {
+        auto error = fail(m_file);
+        m_file.setFileName(QString());
+        return error;
+    }
+    m_state.LogHeaderPending = true;
+    return std::nullopt;
+}
+
+void DataLog::close() {
+    if (m_file.isOpen()) {
+        m_file.close();
+    }
+}
+
+std::optional<LogError> DataLog::write(const QString& title, bool plot,
+                                       const std::array<int, 2>& channels, const QDateTime& now,
+                                       const QLocale& locale) {
+    if (!m_file.isOpen()) {
+        m_state.LogActive = false;
+        return LogError{static_cast<int>(QFileDevice::OpenError),
+                        QStringLiteral("No log file is open")};
+    }
+    const bool header = m_state.LogHeaderPending;
+    const qint64 nowMs = m_clock();
+    const qint64 base = header ? nowMs : m_headerTime;
+    const double seconds = static_cast<double>(nowMs - base) / 1000.0;
+
+    QString text;
+    if (header) {
+        text += logRuleLine() + QStringLiteral("\r\n");
+        text += logDateTimeLine(now, locale) + QStringLiteral("\r\n");
+        text += title + QStringLiteral("\r\n");
+    }
+    text += (plot ? plotRecordLine(m_state, channels, seconds) : fullRecordLine(m_state, seconds)) +
+            QStringLiteral("\r\n");
+
+    const QByteArray bytes = text.toLatin1();
+    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
+        return fail(m_file);
+    }
+    if (header) {
+        m_headerTime = nowMs;
+        m_state.LogHeaderPending = false;
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> DataLog::writeFullRecord(const QDateTime& now, const QLocale& locale) {
+    if (auto error = write(fullRecordTitleLine(), false, {}, now, locale)) {
+        return fullRecordErrorMessage(*error);
+    }
+    return std::nullopt;
+}
+
+std::optional<QString> DataLog::writePlotRecord(const std::array<int, 2>& channels,
+                                                const QDateTime& now, const QLocale& locale) {
+    if (auto error = write(plotRecordTitleLine(m_state, channels), true, channels, now, locale)) {
+        return plotRecordErrorMessage(*error);
+    }
+    return std::nullopt;
+}
