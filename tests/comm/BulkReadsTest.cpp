@@ -1,0 +1,283 @@
+#include "ScriptedLink.h"
+
+#include "RecordingInteraction.h"
+#include "comm/BulkReads.h"
+
+#include <gtest/gtest.h>
+
+#include <map>
+
+namespace {
+
+using Icon = UserInteraction::Icon;
+
+// A block of the given length with the data at 1-based positions, the sum of
+// positions 2..sumAt-1 at sumAt (high) and sumAt+1 (low), and junk in the
+// header and trailer, which are neither summed nor compared.
+QByteArray makeBlock(int length, const std::map<int, int>& data) {
+    QByteArray block(length, '\0');
+    const int sumAt = length - 2;
+    int sum = 0;
+    for (const auto& [position, value] : data) {
+        block[position - 1] = static_cast<char>(value);
+        sum += value;
+    }
+    block[0] = static_cast<char>(0xA5);
+    block[sumAt - 1] = static_cast<char>(sum / 256);
+    block[sumAt] = static_cast<char>(sum % 256);
+    block[length - 1] = static_cast<char>(0x5A);
+    return block;
+}
+
+QByteArray tableBlock(int (*cell)(int load, int rpm)) {
+    std::map<int, int> data;
+    for (int load = 0; load < 16; ++load) {
+        for (int rpm = 0; rpm < 16; ++rpm) {
+            data[2 + load * 16 + rpm] = cell(load, rpm);
+        }
+    }
+    return makeBlock(260, data);
+}
+
+class BulkReadsTest : public ::testing::Test {
+protected:
+    BulkReadsTest() {
+        state.settings = EcuSettings::withDefaults();
+        for (auto& row : state.settings.FuelTable) {
+            row.fill(-7);
+        }
+        state.settings.IgnitionTable = state.settings.FuelTable;
+        state.EcuOnline = true;
+        before = state.settings;
+    }
+
+    AppState state;
+    EcuSettings before;
+    ScriptedLink link;
+    RecordingInteraction ui;
+};
+
+TEST_F(BulkReadsTest, FuelBlockOfOnesCarriesTheSum256) {
+    const QByteArray block = tableBlock([](int, int) { return 1; });
+    ASSERT_EQ(static_cast<uint8_t>(block[257]), 1); // byte 258
+    ASSERT_EQ(static_cast<uint8_t>(block[258]), 0); // byte 259
+    link.blocks.push_back(block);
+
+    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Ok);
+
+    EXPECT_EQ(link.written, std::vector<int>{14});
+    EXPECT_EQ(link.blockRequests, (std::vector<std::pair<int, int>>{{260, 2000}}));
+    EXPECT_EQ(link.clears, 0);
+    EXPECT_TRUE(ui.messages.empty());
+    for (int load = 0; load < 16; ++load) {
+        for (int rpm = 0; rpm < 16; ++rpm) {
+            EXPECT_EQ(state.settings.FuelTable[load][rpm], 1);
+        }
+        // Row and column 16 are not in the block.
+        EXPECT_EQ(state.settings.FuelTable[load][16], -7);
+        EXPECT_EQ(state.settings.FuelTable[16][load], -7);
+    }
+}
+
+TEST_F(BulkReadsTest, TableBlockRunsLoadRowsOfSixteenRpmCells) {
+    link.blocks.push_back(tableBlock([](int load, int rpm) { return load * 16 + rpm; }));
+
+    EXPECT_EQ(getHighSpeedIgnData(state, link, ui), BulkReadResult::Ok);
+
+    EXPECT_EQ(link.written, std::vector<int>{15});
+    EXPECT_EQ(state.settings.IgnitionTable[0][1], 1);
+    EXPECT_EQ(state.settings.IgnitionTable[1][0], 16);
+    EXPECT_EQ(state.settings.IgnitionTable[15][15], 255);
+    EXPECT_EQ(state.settings.FuelTable, before.FuelTable);
+}
+
+// Regression: a block whose sum did not match used to be stored before the
+// comparison, leaving corrupt cells in the table.
+TEST_F(BulkReadsTest, BadSumStoresNothing) {
+    QByteArray block = tableBlock([](int, int) { return 40; });
+    block[100] = static_cast<char>(41);
+    link.blocks.push_back(block);
+
+    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::BadSum);
+
+    EXPECT_EQ(state.settings, before);
+    EXPECT_TRUE(state.EcuOnline);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Download Error! (Fuel)");
+    EXPECT_EQ(ui.messages[0].icon, Icon::Information);
+    EXPECT_EQ(ui.messages[0].title, "Vantrel");
+}
+
+TEST_F(BulkReadsTest, ShortOrLongBlockFailsAndStoresNothing) {
+    const QByteArray good = tableBlock([](int, int) { return 3; });
+    link.blocks.push_back(good.left(259));
+    link.blocks.push_back(good + QByteArray(1, '\0'));
+
+    EXPECT_EQ(getHighSpeedIgnData(state, link, ui), BulkReadResult::Failed);
+    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Failed);
+
+    EXPECT_EQ(state.settings, before);
+    EXPECT_TRUE(state.EcuOnline);
+    EXPECT_EQ(ui.texts(), (QStringList{"Download Failed! (Ign)", "Download Failed! (Fuel)"}));
+    EXPECT_EQ(ui.messages[0].icon, Icon::Information);
+    EXPECT_EQ(ui.messages[0].title, "Vantrel");
+}
+
+TEST_F(BulkReadsTest, ClosedPortReportsDownloadFailed) {
+    link.close();
+
+    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Failed);
+
+    EXPECT_TRUE(link.blockRequests.empty());
+    EXPECT_EQ(ui.texts(), QStringList{"Download Failed! (Fuel)"});
+}
+
+TEST_F(BulkReadsTest, HeaderAndTrailerAreIgnored) {
+    QByteArray block = tableBlock([](int, int) { return 2; });
+    block[0] = static_cast<char>(0xFF);
+    block[259] = static_cast<char>(0xFF);
+    link.blocks.push_back(block);
+
+    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Ok);
+}
+
+// Positions of the other-settings block, each given a distinct value.
+std::map<int, int> otherBlockData() {
+    std::map<int, int> d;
+    for (int p = 2; p <= 205; ++p) {
+        d[p] = (p * 7) % 256;
+    }
+    d[7] = 7;                // MaxRpm units, no cap in the block
+    d[8] = 33, d[9] = 252;   // RevLimit 8700
+    d[10] = 19, d[11] = 136; // LaunchControlRpm 5000
+    d[21] = 0xF0;            // EgoMaxRpm 15, EgoMinRpm 0
+    d[22] = 0x3C;            // EgoMaxLoad 3, EgoMinLoad 12
+    d[52] = 1, d[53] = 244;  // CrankRpm 500
+    d[69] = 255, d[70] = 255;
+    d[75] = 4, d[76] = 76; // IacColdRpm 1100
+    return d;
+}
+
+TEST_F(BulkReadsTest, OtherBlockFillsEveryFieldAtItsPosition) {
+    const std::map<int, int> d = otherBlockData();
+    link.blocks.push_back(makeBlock(208, d));
+
+    EXPECT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Ok);
+
+    const EcuSettings& s = state.settings;
+    EXPECT_EQ(link.written, std::vector<int>{16});
+    EXPECT_EQ(link.blockRequests, (std::vector<std::pair<int, int>>{{208, 2000}}));
+    EXPECT_TRUE(state.EcuOnline);
+    EXPECT_EQ(s.NumberOfCylinders, d.at(2));
+    EXPECT_EQ(s.InjectionLoadIndex, d.at(3));
+    EXPECT_EQ(s.InjectionRpmIndex, d.at(4));
+    EXPECT_EQ(s.MinOpenTime, d.at(5));
+    EXPECT_EQ(s.LoadControl, d.at(6));
+    EXPECT_EQ(s.MaxRpm, 21000);
+    EXPECT_EQ(s.RevLimit, 8700);
+    EXPECT_EQ(s.LaunchControlRpm, 5000);
+    EXPECT_EQ(s.IgnitionType, d.at(12));
+    EXPECT_EQ(s.AirTempSensorType, d.at(13));
+    EXPECT_EQ(s.WaterTempSensorType, d.at(14));
+    EXPECT_EQ(s.MapSensorType, d.at(15));
+    EXPECT_EQ(s.MapMaxBits, d.at(16));
+    EXPECT_EQ(s.MapMinBits, d.at(17));
+    EXPECT_EQ(s.TpsSensorType, d.at(18));
+    EXPECT_EQ(s.TpsMaxBits, d.at(19));
+    EXPECT_EQ(s.TpsMinBits, d.at(20));
+    EXPECT_EQ(s.EgoMaxRpm, 15);
+    EXPECT_EQ(s.EgoMinRpm, 0);
+    EXPECT_EQ(s.EgoMaxLoad, 3);
+    EXPECT_EQ(s.EgoMinLoad, 12);
+    EXPECT_EQ(s.EgoGainP, d.at(23));
+    EXPECT_EQ(s.EgoGainI, d.at(24));
+    EXPECT_EQ(s.EgoUpdateRevs, d.at(25));
+    EXPECT_EQ(s.EgoMinCoolantTemp, d.at(26));
+    EXPECT_EQ(s.EgoControl, d.at(27));
+    EXPECT_EQ(s.WheelType, d.at(28));
+    for (int k = 0; k < 4; ++k) {
+        EXPECT_EQ(s.UserOutputType[k], d.at(29 + 3 * k)) << k;
+        EXPECT_EQ(s.UserOutputOn[k], d.at(30 + 3 * k)) << k;
+        EXPECT_EQ(s.UserOutputOff[k], d.at(31 + 3 * k)) << k;
+        EXPECT_EQ(s.CrankPercent[k], d.at(47 + k)) << k;
+    }
+    for (int k = 0; k < 3; ++k) {
+        EXPECT_EQ(s.UserInputAnalogMode[k], d.at(41 + k)) << k;
+        EXPECT_EQ(s.UserInputDigitalMode[k], d.at(44 + k)) << k;
+        EXPECT_EQ(s.UC_Extra[k], d.at(66 + k)) << k;
+        EXPECT_EQ(s.UI_Extra[k], d.at(69 + 2 * k) * 256 + d.at(70 + 2 * k)) << k;
+        EXPECT_EQ(s.BankCompensation[2 + k], d.at(203 + k)) << k;
+    }
+    EXPECT_EQ(s.UI_Extra[0], 65535);
+    EXPECT_EQ(s.CrankDuration, d.at(51));
+    EXPECT_EQ(s.CrankRpm, 500);
+    EXPECT_EQ(s.CrankPrimePulse, d.at(54));
+    EXPECT_EQ(s.AccelPercent, d.at(55));
+    EXPECT_EQ(s.AccelDuration, d.at(56));
+    EXPECT_EQ(s.AccelRpm, d.at(57) * 256 + d.at(58));
+    EXPECT_EQ(s.AccelMinTpsRate, d.at(59));
+    EXPECT_EQ(s.AccelMinTps, d.at(60));
+    EXPECT_EQ(s.DecelMaxRpm, d.at(61) * 256 + d.at(62));
+    EXPECT_EQ(s.DecelMinTps, d.at(63));
+    EXPECT_EQ(s.DecelCutRpm, d.at(64));
+    EXPECT_EQ(s.ChargeTime, d.at(65));
+    EXPECT_EQ(s.IacColdRpm, 1100);
+    EXPECT_EQ(s.IacHotRpm, d.at(77) * 256 + d.at(78));
+    EXPECT_EQ(s.IacColdPosition, d.at(79));
+    EXPECT_EQ(s.IacHotPosition, d.at(80));
+    EXPECT_EQ(s.IacType, d.at(81));
+    EXPECT_EQ(s.IacTemp, d.at(82));
+    EXPECT_EQ(s.IacTravel, d.at(83));
+    for (int row = 0; row <= 16; ++row) {
+        EXPECT_EQ(s.UserInputAnalogTable[0][row], d.at(84 + row)) << row;
+        EXPECT_EQ(s.UserInputAnalogTable[1][row], d.at(101 + row)) << row;
+        EXPECT_EQ(s.UserInputAnalogTable[2][row], d.at(118 + row)) << row;
+        EXPECT_EQ(s.AirTempIgnitionComp[row], d.at(135 + row)) << row;
+        EXPECT_EQ(s.AirTempFuelComp[row], d.at(152 + row)) << row;
+        EXPECT_EQ(s.WaterTempFuelComp[row], d.at(169 + row)) << row;
+        EXPECT_EQ(s.BatteryVoltFuelComp[row], d.at(186 + row)) << row;
+    }
+}
+
+TEST_F(BulkReadsTest, OtherBlockLeavesTheSlotsThatStayInTheProgram) {
+    state.settings.AirTempFuelComp[17] = 77;
+    state.settings.UserInputAnalogTable[1][17] = 78;
+    state.settings.UC_Extra[3] = 79;
+    state.settings.UI_Extra[4] = 80;
+    state.settings.InjectorCloseAngle = 81;
+    link.blocks.push_back(makeBlock(208, otherBlockData()));
+
+    ASSERT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Ok);
+
+    EXPECT_EQ(state.settings.AirTempFuelComp[17], 77);
+    EXPECT_EQ(state.settings.UserInputAnalogTable[1][17], 78);
+    EXPECT_EQ(state.settings.UC_Extra[3], 79);
+    EXPECT_EQ(state.settings.UI_Extra[4], 80);
+    EXPECT_EQ(state.settings.InjectorCloseAngle, 81);
+    EXPECT_EQ(state.settings.FuelTable, before.FuelTable);
+}
+
+TEST_F(BulkReadsTest, OtherBlockWithBadSumChangesNothingAndGoesOffline) {
+    QByteArray block = makeBlock(208, otherBlockData());
+    block[205] = static_cast<char>(static_cast<uint8_t>(block[205]) ^ 1); // sum low byte
+    link.blocks.push_back(block);
+
+    EXPECT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::BadSum);
+
+    EXPECT_EQ(state.settings, before);
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_EQ(ui.texts(), QStringList{"Download Error! (Other)"});
+    EXPECT_EQ(ui.messages[0].icon, Icon::Information);
+}
+
+TEST_F(BulkReadsTest, OtherBlockTooShortGoesOffline) {
+    link.blocks.push_back(makeBlock(208, otherBlockData()).left(207));
+
+    EXPECT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Failed);
+
+    EXPECT_EQ(state.settings, before);
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_EQ(ui.texts(), QStringList{"Download Failed! (Other)"});
+}
+
+} // namespace
