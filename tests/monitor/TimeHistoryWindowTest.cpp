@@ -6,15 +6,20 @@
 #include <QApplication>
 #include <QComboBox>
 #include <QImage>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
-#include <QTest>
 #include <gtest/gtest.h>
 
 #include <memory>
 
 namespace {
+
+void pressKey(QWidget* widget, Qt::Key key) {
+    QKeyEvent press(QEvent::KeyPress, key, Qt::NoModifier);
+    QApplication::sendEvent(widget, &press);
+}
 
 // Answers the plot's requests as the protocol would: battery 255 (15.8 V),
 // engine turning with a crank period of 2500 (1000 rpm).
@@ -137,15 +142,15 @@ TEST_F(TimeHistoryWindowTest, LimitBoxesApplyOnEnterAndEscapeKeepsTheLimit) {
     auto* maxBox = child<QLineEdit>("MaxMinTextBox1");
     maxBox->setFocus();
     maxBox->setText("30000");
-    QTest::keyClick(maxBox, Qt::Key_Return);
+    pressKey(maxBox, Qt::Key_Return);
     EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Rpm].Max[0], 20000.0f);
     EXPECT_EQ(maxBox->text(), "20000");
     auto* minBox = child<QLineEdit>("MaxMinTextBox0");
     minBox->setText("-500");
-    QTest::keyClick(minBox, Qt::Key_Enter);
+    pressKey(minBox, Qt::Key_Enter);
     EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Rpm].Min[0], -100.0f);
     minBox->setText("77");
-    QTest::keyClick(minBox, Qt::Key_Escape);
+    pressKey(minBox, Qt::Key_Escape);
     EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Rpm].Min[0], -100.0f);
     EXPECT_EQ(minBox->text(), "-100");
 }
