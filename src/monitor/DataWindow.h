@@ -1,0 +1,34 @@
+#pragma once
+
+#include "monitor/DataDisplay.h"
+
+#include <QWidget>
+
+struct AppState;
+class QTableWidget;
+
+// "Engine Data": the live values of twelve channels on a two-row grid,
+// refreshed after every poll while the window is open.
+class DataWindow : public QWidget {
+    Q_OBJECT
+public:
+    static constexpr int kHeightTwips = 1000;
+    static constexpr int kNarrowerTwips = 200;
+
+    explicit DataWindow(const AppState& state, QWidget* parent = nullptr);
+
+    // Writes the calibrated values of the state into the grid.
+    void upDateData();
+
+    QTableWidget* grid() const { return m_grid; }
+
+signals:
+    void closed();
+
+protected:
+    void closeEvent(QCloseEvent* event) override;
+
+private:
+    const AppState& m_state;
+    QTableWidget* m_grid = nullptr;
+};

@@ -1,0 +1,131 @@
+#include "monitor/StatusBarWidget.h"
+
+#include <QEvent>
+#include <QHBoxLayout>
+#include <QLabel>
+#include <QMouseEvent>
+#include <QPainter>
+#include <QPixmap>
+
+namespace {
+constexpr const char* kEnabledProperty = "panelEnabled";
+
+// A green lamp for online and a red one for offline.
+QPixmap lamp(const QColor& colour) {
+    QPixmap pm(12, 12);
+    pm.fill(Qt::transparent);
+    QPainter p(&pm);
+    p.setRenderHint(QPainter::Antialiasing);
+    p.setPen(QPen(colour.darker(160), 1));
+    p.setBrush(colour);
+    p.drawEllipse(1, 1, 10, 10);
+    return pm;
+}
+} // namespace
+
+StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
+    setObjectName(QStringLiteral("sbStatusBar"));
+    setSizeGripEnabled(false);
+    const StatusBarView initial = StatusBarView::initial();
+    for (int i = 0; i < StatusBarView::kPanelCount; ++i) {
+        auto* label = new QLabel(this);
+        label->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
+        label->setFrameShape(QFrame::Panel);
+        label->setFrameShadow(QFrame::Sunken);
+        label->installEventFilter(this);
+        m_panels[i] = label;
+        if (i == StatusBarView::kOnline) {
+            // The online panel carries its picture before its text.
+            auto* box = new QWidget(this);
+            auto* layout = new QHBoxLayout(box);
+            layout->setContentsMargins(0, 0, 0, 0);
+            layout->setSpacing(2);
+            m_picture = new QLabel(box);
+            m_picture->installEventFilter(this);
+            layout->addWidget(m_picture);
+            layout->addWidget(label);
+            addWidget(box);
+        } else {
+            addWidget(label, i == StatusBarView::kFile ? 1 : 0);
+        }
+    }
+    m_panels[StatusBarView::kOnline]->setWhatsThis(
+        tr("Shows whether the ECU answers. A green lamp means online, a red one offline."));
+    m_panels[StatusBarView::kEngine]->setWhatsThis(
+        tr("Shows whether the engine is cranking or running."));
+    m_panels[StatusBarView::kFuelPump]->setWhatsThis(tr("Lit while the fuel pump is on."));
+    for (int i = 0; i < 4; ++i) {
+        m_panels[StatusBarView::kFirstOutput + i]->setWhatsThis(
+            tr("Lit while user output %1 is on.").arg(i + 1));
+    }
+    for (int i = 0; i < 2; ++i) {
+        m_panels[StatusBarView::kFirstInput + i]->setWhatsThis(
+            tr("Lit while user digital input %1 is active.").arg(i + 1));
+    }
+    m_panels[StatusBarView::kLog]->setWhatsThis(
+        tr("Click to switch data logging on or off. Double-click any panel to close the log "
+           "file, so that the next logging run asks for a new file."));
+    m_panels[StatusBarView::kVersion]->setWhatsThis(
+        tr("Firmware version and serial number of the ECU."));
+    m_panels[StatusBarView::kCrankError]->setWhatsThis(
+        tr("The ECU sees no valid signal from the crank pickup."));
+    show(initial);
+}
+
+void StatusBarWidget::show(const StatusBarView& view) {
+    for (int i = 0; i < StatusBarView::kPanelCount; ++i) {
+        const StatusPanel& p = view.panels[i];
+        QLabel* label = m_panels[i];
+        if (label->text() != p.text) {
+            label->setText(p.text);
+        }
+        label->setToolTip(p.toolTip);
+        // A disabled panel is greyed but still takes clicks: a click on the
+        // log panel is what switches logging on.
+        label->setProperty(kEnabledProperty, p.enabled);
+        label->setForegroundRole(p.enabled ? QPalette::WindowText : QPalette::PlaceholderText);
+        label->setVisible(p.visible);
+    }
+    switch (view.picture) {
+    case StatusBarView::Picture::Online:
+        m_picture->setPixmap(lamp(QColor(0, 200, 0)));
+        break;
+    case StatusBarView::Picture::Offline:
+        m_picture->setPixmap(lamp(QColor(220, 0, 0)));
+        break;
+    case StatusBarView::Picture::None:
+        m_picture->clear();
+        break;
+    }
+}
+
+bool StatusBarWidget::panelEnabled(int number) const {
+    return m_panels[number - 1]->property(kEnabledProperty).toBool();
+}
+
+int StatusBarWidget::panelNumber(const QObject* watched) const {
+    if (watched == m_picture) {
+        return StatusBarView::kOnline + 1;
+    }
+    for (int i = 0; i < StatusBarView::kPanelCount; ++i) {
+        if (m_panels[i] == watched) {
+            return i + 1;
+        }
+    }
+    return 0;
+}
+
+bool StatusBarWidget::eventFilter(QObject* watched, QEvent* event) {
+    const int number = panelNumber(watched);
+    if (number != 0) {
+        if (event->type() == QEvent::MouseButtonRelease) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            if (mouse->button() == Qt::LeftButton) {
+                emit panelClicked(number);
+            }
+        } else if (event->type() == QEvent::MouseButtonDblClick) {
+            emit panelDoubleClicked(number);
+        }
+    }
+    return QStatusBar::eventFilter(watched, event);
+}

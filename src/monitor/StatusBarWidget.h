@@ -1,0 +1,36 @@
+#pragma once
+
+#include "monitor/StatusReport.h"
+
+#include <QStatusBar>
+#include <array>
+
+class QLabel;
+
+// The main window's status bar: sixteen panels drawn from a StatusBarView.
+// Clicks are passed on: panel 2 and panel 14 by number, a double-click on any
+// panel as its own signal.
+class StatusBarWidget : public QStatusBar {
+    Q_OBJECT
+public:
+    explicit StatusBarWidget(QWidget* parent = nullptr);
+
+    void show(const StatusBarView& view);
+
+    QLabel* panel(int number) const { return m_panels[number - 1]; }
+    // Whether the panel is shown as enabled (greyed otherwise).
+    bool panelEnabled(int number) const;
+
+signals:
+    void panelClicked(int number);
+    void panelDoubleClicked(int number);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+
+private:
+    int panelNumber(const QObject* watched) const;
+
+    std::array<QLabel*, StatusBarView::kPanelCount> m_panels{};
+    QLabel* m_picture = nullptr;
+};
