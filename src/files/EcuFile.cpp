@@ -77,7 +77,7 @@ constexpr std::array kScalars{
     field<&S::AccelRpm>("Accel Rpm"),
     field<&S::DecelMinTps>("Decel Min Tps"),
     field<&S::DecelMaxRpm>("Decel Max Rpm"),
-    dropped("Crank Percent (old)"),
+    dropped("old value after Decel Max Rpm"),
     field<&S::DecelCutRpm>("Decel Cut Rpm", kInV252),
     slot<&S::CrankPercent, 0>("Crank Percent   0 Deg", kInV252),
     slot<&S::CrankPercent, 1>("Crank Percent  80 Deg", kInV252),
@@ -85,12 +85,12 @@ constexpr std::array kScalars{
     slot<&S::CrankPercent, 3>("Crank Percent 240 Deg", kInV252),
     field<&S::CrankDuration>("Crank Duration"),
     field<&S::CrankRpm>("Crank Rpm"),
-    dropped("Crank Prime (old)"),
+    dropped("old value after Crank Rpm"),
     field<&S::CrankPrimePulse>("Crank Prime Pulse", kInV252),
     slot<&S::BankCompensation, 2>("Bank 2 Compensation"),
     slot<&S::BankCompensation, 3>("Bank 3 Compensation"),
     slot<&S::BankCompensation, 4>("Bank 4 Compensation"),
-    dropped("Spare (old)"),
+    dropped("old value after Bank 4 Compensation"),
     field<&S::LoadControl>("Load Control"),
     field<&S::MinOpenTime>("Min Open Time"),
     field<&S::IgnitionType>("Ignition Type"),
@@ -181,12 +181,18 @@ public:
 
     EcuFileReadResult run() {
         EcuFileReadResult result;
-        if (!readVersion(result)) {
-            return result;
-        }
-        if (readScalars() && readSections() && readEnd()) {
-            result.settings = m_settings;
-            return result;
+        if (const std::optional<float> number = readVersionNumber()) {
+            result.version = versionOf(*number);
+            if (!result.version) {
+                result.error =
+                    QStringLiteral("Invalid Data File Version ") + shortestDecimal(*number);
+                return result;
+            }
+            m_version = *result.version;
+            if (readScalars() && readSections() && readEnd()) {
+                result.settings = m_settings;
+                return result;
+            }
         }
         result.version.reset();
         result.errorLine = m_errorLine;
@@ -195,27 +201,26 @@ public:
     }
 
 private:
-    bool readVersion(EcuFileReadResult& result) {
+    static std::optional<EcuFileVersion> versionOf(float number) {
+        if (number == 1.07f) {
+            return EcuFileVersion::V1_07;
+        }
+        if (number == 1.08f) {
+            return EcuFileVersion::V1_08;
+        }
+        if (number == kEcuFileWrittenVersion) {
+            return EcuFileVersion::V2_52;
+        }
+        return std::nullopt;
+    }
+
+    std::optional<float> readVersionNumber() {
         m_reader.skip();
         const std::optional<float> number = m_reader.readSingle();
         if (!number) {
             fail(QStringLiteral("the file version"));
-            result.errorLine = m_errorLine;
-            result.error = QStringLiteral("Data file not loaded - %1").arg(m_error);
-            return false;
         }
-        if (*number == 1.07f) {
-            m_version = EcuFileVersion::V1_07;
-        } else if (*number == 1.08f) {
-            m_version = EcuFileVersion::V1_08;
-        } else if (*number == kEcuFileWrittenVersion) {
-            m_version = EcuFileVersion::V2_52;
-        } else {
-            result.error = QStringLiteral("Invalid Data File Version ") + shortestDecimal(*number);
-            return false;
-        }
-        result.version = m_version;
-        return true;
+        return number;
     }
 
     bool readScalars() {

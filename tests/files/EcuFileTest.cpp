@@ -588,7 +588,7 @@ TEST(EcuFileSave, WritesTheFileAndLoadReadsItBack) {
     EXPECT_TRUE(*loaded.settings == s);
 }
 
-TEST(EcuFileSave, FailedWriteKeepsThePreviousFileWhole) {
+TEST(EcuFileSave, CutShortWriteDoesNotReplaceThePreviousFile) {
     QTemporaryDir dir;
     const QString path = dir.filePath("engine.ecu");
     const QByteArray previous = writeEcuFile(distinctRecord());
@@ -598,7 +598,9 @@ TEST(EcuFileSave, FailedWriteKeepsThePreviousFileWhole) {
         file.write(previous);
     }
     // Limit the size of any file this process writes, so that the new file
-    // cannot be completed (this holds for every user, root included).
+    // cannot be completed (this holds for every user, root included). The
+    // final flush fails part-way; committing regardless would leave a
+    // cut-short file in place of the previous one.
     signal(SIGXFSZ, SIG_IGN);
     rlimit old{};
     getrlimit(RLIMIT_FSIZE, &old);
