@@ -5,6 +5,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QProcess>
+#include <QSerialPort>
 #include <QString>
 #include <QTemporaryDir>
 #include <fcntl.h>
@@ -104,6 +105,28 @@ TEST(PtySimulatorTest, WriteExchangeAndConfigurationReachTheEcu) {
 
     simulator.withEcu([](SimulatedEcu& ecu) { ecu.setEcho(true); });
     EXPECT_EQ(client.exchange({85}, 1), QByteArray(1, char(85)));
+}
+
+TEST(PtySimulatorTest, SerialPortOpensThePseudoTerminalRepeatedly) {
+    PtySimulator simulator;
+    ASSERT_TRUE(simulator.start());
+    for (int round = 0; round < 2; ++round) {
+        QSerialPort port(simulator.devicePath());
+        port.setBaudRate(QSerialPort::Baud19200);
+        port.setDataBits(QSerialPort::Data8);
+        port.setParity(QSerialPort::NoParity);
+        port.setStopBits(QSerialPort::OneStop);
+        port.setFlowControl(QSerialPort::NoFlowControl);
+        ASSERT_TRUE(port.open(QIODevice::ReadWrite)) << port.errorString().toStdString();
+        port.clear();
+        port.write(QByteArray(1, char(85)));
+        ASSERT_TRUE(port.waitForBytesWritten(kPatienceMs));
+        QByteArray got;
+        while (got.isEmpty() && port.waitForReadyRead(kPatienceMs))
+            got += port.readAll();
+        EXPECT_EQ(got, QByteArray(1, char(170))) << round;
+        port.close();
+    }
 }
 
 TEST(PtySimulatorTest, PacedBulkBlockArrivesWhole) {
