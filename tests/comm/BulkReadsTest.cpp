@@ -1,3 +1,4 @@
+#include "BlockBuilder.h"
 #include "ScriptedLink.h"
 
 #include "RecordingInteraction.h"
@@ -5,39 +6,9 @@
 
 #include <gtest/gtest.h>
 
-#include <map>
-
 namespace {
 
 using Icon = UserInteraction::Icon;
-
-// A block of the given length with the data at 1-based positions, the sum of
-// positions 2..sumAt-1 at sumAt (high) and sumAt+1 (low), and junk in the
-// header and trailer, which are neither summed nor compared.
-QByteArray makeBlock(int length, const std::map<int, int>& data) {
-    QByteArray block(length, '\0');
-    const int sumAt = length - 2;
-    int sum = 0;
-    for (const auto& [position, value] : data) {
-        block[position - 1] = static_cast<char>(value);
-        sum += value;
-    }
-    block[0] = static_cast<char>(0xA5);
-    block[sumAt - 1] = static_cast<char>(sum / 256);
-    block[sumAt] = static_cast<char>(sum % 256);
-    block[length - 1] = static_cast<char>(0x5A);
-    return block;
-}
-
-QByteArray tableBlock(int (*cell)(int load, int rpm)) {
-    std::map<int, int> data;
-    for (int load = 0; load < 16; ++load) {
-        for (int rpm = 0; rpm < 16; ++rpm) {
-            data[2 + load * 16 + rpm] = cell(load, rpm);
-        }
-    }
-    return makeBlock(260, data);
-}
 
 class BulkReadsTest : public ::testing::Test {
 protected:

@@ -1,0 +1,49 @@
+#pragma once
+
+#include "comm/Discovery.h"
+#include "comm/EcuProtocol.h"
+
+#include <functional>
+#include <vector>
+
+// What the whole-record transfers need from the program around them. Every
+// hook may be left empty.
+struct TransferHooks {
+    // Poll timer, status bar and EGO menu, also used by a search.
+    DiscoveryHooks discovery;
+    // Closes every child window before the record is replaced.
+    std::function<void()> unloadAllWindows;
+    // Redraws the table views after the Find ECU command.
+    std::function<void()> redrawTableViews;
+};
+
+// One step of the full send: a command with its indexes, or a step of the
+// progress bar.
+struct SendStep {
+    bool progress = false;
+    int command = 0;
+    int index1 = 0;
+    int index2 = 0;
+
+    bool operator==(const SendStep&) const = default;
+};
+
+// The full send in the order the ECU receives it, for the record as it stands
+// (table sizes, whether the wheel type is sent).
+std::vector<SendStep> fullSendSequence(const AppState& state);
+
+// Reads every setting from the online ECU with the three block reads, then
+// repairs impossible values (sending each fix) and tells the user.
+void getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks);
+
+// Sends the whole record to the ECU, searching for it first when offline.
+// The ECU keeps it only in its working copy until told to store it.
+void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks);
+
+// Tells the ECU to store its working settings and reports the outcome.
+// Returns whether the ECU reported them stored.
+bool storeSettings(EcuProtocol& protocol);
+
+// The Find ECU command: searches without asking when offline and then reads
+// every setting; says so when the ECU is online already.
+void findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks);

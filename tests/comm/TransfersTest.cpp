@@ -1,0 +1,321 @@
+#include "BlockBuilder.h"
+#include "ScriptedLink.h"
+
+#include "RecordingInteraction.h"
+#include "comm/Transfers.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+using Icon = UserInteraction::Icon;
+constexpr int kAck = 33;
+
+// The command byte of every exchange: the first byte written after each time
+// the receive buffer was emptied.
+std::vector<int> commandsSent(const ScriptedLink& link) {
+    std::vector<int> out;
+    bool expectCommand = false;
+    for (int e : link.events) {
+        if (e == ScriptedLink::kClearMark) {
+            expectCommand = true;
+        } else if (e >= 0 && expectCommand) {
+            out.push_back(e);
+            expectCommand = false;
+        }
+    }
+    return out;
+}
+
+int countCommands(const std::vector<SendStep>& steps) {
+    return static_cast<int>(
+        std::count_if(steps.begin(), steps.end(), [](const SendStep& s) { return !s.progress; }));
+}
+
+int countProgress(const std::vector<SendStep>& steps) {
+    return static_cast<int>(
+        std::count_if(steps.begin(), steps.end(), [](const SendStep& s) { return s.progress; }));
+}
+
+class TransfersTest : public ::testing::Test {
+protected:
+    TransfersTest() {
+        state.settings = EcuSettings::withDefaults();
+        state.EcuOnline = true;
+        hooks.discovery.setPolling = [this](bool on) { polling.push_back(on); };
+        hooks.discovery.refreshStatusBar = [this] { ++statusBarRefreshes; };
+        hooks.unloadAllWindows = [this] { ++unloads; };
+        hooks.redrawTableViews = [this] { ++redraws; };
+    }
+
+    // An ECU that answers every byte with "!", which is a valid first reply,
+    // index reply and confirmation alike.
+    void ecuAcknowledgesEverything() {
+        link.responder = [](const std::vector<int>&) { return kAck; };
+    }
+
+    AppState state;
+    ScriptedLink link;
+    RecordingInteraction ui;
+    EcuProtocol protocol{state, link, ui};
+    TransferHooks hooks;
+    std::vector<bool> polling;
+    int statusBarRefreshes = 0;
+    int unloads = 0;
+    int redraws = 0;
+};
+
+// --- Full send ----------------------------------------------------------------
+
+TEST_F(TransfersTest, DefaultRecordSends705CommandsIn42ProgressSteps) {
+    const std::vector<SendStep> steps = fullSendSequence(state);
+    // 16 + 15 + 20 + 17 + 7 x 17 + 2 x 256 + 6
+    EXPECT_EQ(countCommands(steps), 705);
+    EXPECT_EQ(countProgress(steps), 42);
+}
+
+TEST_F(TransfersTest, WheelTypeIsSentOnlyWithTheFourthCodeSection) {
+    state.CodeSectionFlags[3] = true;
+    const std::vector<SendStep> steps = fullSendSequence(state);
+    EXPECT_EQ(countCommands(steps), 706);
+    EXPECT_EQ(countProgress(steps), 42);
+
+    const auto at = std::find(steps.begin(), steps.end(), SendStep{false, 149});
+    ASSERT_NE(at, steps.end());
+    EXPECT_EQ(*(at - 1), (SendStep{false, 237}));
+    EXPECT_EQ(*(at - 2), (SendStep{false, 227}));
+    EXPECT_EQ(*(at + 1), SendStep{true});
+}
+
+TEST_F(TransfersTest, SendOrderOfTheFirstGroups) {
+    const std::vector<SendStep> steps = fullSendSequence(state);
+    std::vector<int> head; // progress steps as -1
+    for (size_t i = 0; i < 56; ++i) {
+        head.push_back(steps[i].progress ? -1 : steps[i].command);
+    }
+    EXPECT_EQ(head, (std::vector<int>{-1,  190, 191, 194, 192, 193, 195, 183, 184, 182, 185, 187,
+                                      186, 188, 189, 196, 197, -1,  214, 215, 216, 210, 211, 212,
+                                      198, 200, 199, 201, 203, 202, 204, 206, 205, -1,  207, 209,
+                                      208, 220, 221, 222, 228, 230, 229, 231, 232, 233, 234, 236,
+                                      235, 238, 239, 245, 227, 237, -1,  129}));
+}
+
+TEST_F(TransfersTest, CurvesAndTablesGoSlotBySlotAndRowByRow) {
+    const std::vector<SendStep> steps = fullSendSequence(state);
+    const auto first217 = std::find(steps.begin(), steps.end(), SendStep{false, 217, 0});
+    ASSERT_NE(first217, steps.end());
+    EXPECT_EQ(*(first217 - 1), SendStep{true});
+    EXPECT_EQ(*(first217 + 16), (SendStep{false, 217, 16}));
+    EXPECT_EQ(*(first217 + 17), SendStep{true});
+
+    const auto firstCell = std::find(steps.begin(), steps.end(), SendStep{false, 240, 0, 0});
+    ASSERT_NE(firstCell, steps.end());
+    EXPECT_EQ(*(firstCell - 1), SendStep{true});
+    EXPECT_EQ(*(firstCell + 1), (SendStep{false, 240, 0, 1}));
+    EXPECT_EQ(*(firstCell + 15), (SendStep{false, 240, 0, 15}));
+    EXPECT_EQ(*(firstCell + 16), SendStep{true});
+    EXPECT_EQ(*(firstCell + 17), (SendStep{false, 240, 1, 0}));
+    // The ignition table follows the last fuel row's step directly.
+    EXPECT_EQ(*(firstCell + 16 * 17), (SendStep{false, 241, 0, 0}));
+
+    std::vector<int> tail;
+    for (auto it = steps.end() - 7; it != steps.end(); ++it) {
+        tail.push_back(it->progress ? -1 : it->command);
+    }
+    EXPECT_EQ(tail, (std::vector<int>{-1, 242, 243, 244, 247, 248, 249}));
+}
+
+TEST_F(TransfersTest, TableSizeFollowsTheIndexMaxima) {
+    state.settings.LoadIndexMax = 16;
+    state.settings.RpmIndexMax = 7;
+    const std::vector<SendStep> steps = fullSendSequence(state);
+    EXPECT_EQ(countCommands(steps), 705 - 512 + 2 * 17 * 8);
+    EXPECT_EQ(countProgress(steps), 10 + 2 * 17);
+}
+
+TEST_F(TransfersTest, FullSendPutsTheRecordOnTheWire) {
+    ecuAcknowledgesEverything();
+
+    sendAllDataToEcu(protocol, hooks);
+
+    EXPECT_TRUE(state.EcuOnline);
+    EXPECT_TRUE(ui.messages.empty());
+    std::vector<int> expected;
+    for (const SendStep& s : fullSendSequence(state)) {
+        if (!s.progress) {
+            expected.push_back(s.command);
+        }
+    }
+    EXPECT_EQ(commandsSent(link), expected);
+    // Cylinders 4, MaxRpm 9000 as 3, RevLimit 8700 as 33 and 252, LoadControl 2.
+    const std::vector<int> head(link.written.begin(), link.written.begin() + 10);
+    EXPECT_EQ(head, (std::vector<int>{190, 4, 191, 3, 194, 33, 252, 192, 2, 193}));
+    EXPECT_EQ(ui.progressCaptions, QStringList{"Sending Data to ECU"});
+    EXPECT_EQ(ui.progressSteps, 42);
+    EXPECT_EQ(ui.progressOpen, 0);
+    EXPECT_EQ(ui.busyDepth, 0);
+    EXPECT_TRUE(state.EcuDataChanged);
+}
+
+TEST_F(TransfersTest, LaunchControlRpmGoesWithTheEngineSettings) {
+    ecuAcknowledgesEverything();
+    state.settings.LaunchControlRpm = 5000; // 19 x 256 + 136
+
+    sendAllDataToEcu(protocol, hooks);
+
+    const std::vector<int> needle = {227, 30, 237};
+    const auto at =
+        std::search(link.written.begin(), link.written.end(), needle.begin(), needle.end());
+    ASSERT_NE(at, link.written.end());
+    EXPECT_EQ(std::vector<int>(at, at + 6), (std::vector<int>{227, 30, 237, 19, 136, 129}));
+}
+
+TEST_F(TransfersTest, LostEcuPartWayIsReportedOnceAndTheRestSkipped) {
+    link.responder = [](const std::vector<int>& written) {
+        return written.size() < 20 ? kAck : -1;
+    };
+
+    sendAllDataToEcu(protocol, hooks);
+
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_LE(ui.messages.size(), 2u);
+    EXPECT_FALSE(ui.messages.empty());
+    EXPECT_EQ(ui.progressOpen, 0);
+    EXPECT_EQ(ui.progressSteps, 42);
+    EXPECT_EQ(ui.busyDepth, 0);
+    EXPECT_LT(link.written.size(), 25u);
+}
+
+TEST_F(TransfersTest, OfflineSendSearchesFirstAndSendsNothingWhenNotFound) {
+    state.EcuOnline = false;
+
+    sendAllDataToEcu(protocol, hooks);
+
+    EXPECT_EQ(link.written, (std::vector<int>{85, 85, 85, 85}));
+    EXPECT_EQ(ui.texts(), (QStringList{"Search for ECU?", "ECU Not Found"}));
+    EXPECT_EQ(ui.progressCaptions, QStringList{"Searching for ECU"});
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(TransfersTest, OfflineSendSearchesFirstAndSendsWhenFound) {
+    state.EcuOnline = false;
+    link.reply({170, 0, 2, 51, 1, 0, 0, 1});
+    ecuAcknowledgesEverything();
+
+    sendAllDataToEcu(protocol, hooks);
+
+    EXPECT_TRUE(state.EcuOnline);
+    EXPECT_EQ(ui.progressCaptions, (QStringList{"Searching for ECU", "Sending Data to ECU"}));
+    EXPECT_EQ(ui.progressSteps, 9 + 42);
+}
+
+// --- Full read ------------------------------------------------------------------
+
+TEST_F(TransfersTest, FullReadRunsTheThreeBlockReadsThenTheCheck) {
+    link.blocks.push_back(tableBlock([](int, int) { return 11; }));
+    link.blocks.push_back(tableBlock([](int, int) { return 22; }));
+    // Sound values but five cylinders, which the check repairs to six.
+    std::map<int, int> other = {{2, 5},    {5, 19},    {6, 2},     {12, 2},   {16, 255},
+                                {19, 255}, {203, 100}, {204, 100}, {205, 100}};
+    link.blocks.push_back(makeBlock(208, other));
+    ecuAcknowledgesEverything();
+
+    getAllDataFromEcu(protocol, hooks);
+
+    EXPECT_EQ(state.settings.FuelTable[15][15], 11);
+    EXPECT_EQ(state.settings.IgnitionTable[0][0], 22);
+    EXPECT_EQ(state.settings.NumberOfCylinders, 6);
+    ASSERT_GE(link.written.size(), 5u);
+    EXPECT_EQ(std::vector<int>(link.written.begin(), link.written.begin() + 5),
+              (std::vector<int>{14, 15, 16, 190, 6}));
+    ASSERT_FALSE(ui.messages.empty());
+    EXPECT_TRUE(ui.messages.back().text.startsWith("Data Error Found and Fixed!"));
+    EXPECT_EQ(polling, (std::vector<bool>{false, true}));
+    EXPECT_EQ(unloads, 1);
+    EXPECT_EQ(ui.busyCalls, 1);
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(TransfersTest, FullReadWhileOfflineChangesNothingButStillChecks) {
+    state.EcuOnline = false;
+    state.settings.NumberOfCylinders = 5;
+    EcuSettings expected = state.settings;
+    expected.NumberOfCylinders = 6;
+    expected.IgnitionType = 2; // more than four cylinders need a distributor
+
+    getAllDataFromEcu(protocol, hooks);
+
+    EXPECT_TRUE(link.written.empty());
+    EXPECT_EQ(state.settings, expected);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.startsWith("Data Error Found and Fixed!"));
+    EXPECT_EQ(ui.busyDepth, 0);
+    EXPECT_EQ(polling, (std::vector<bool>{false, true}));
+}
+
+// --- Store ------------------------------------------------------------------------
+
+TEST_F(TransfersTest, StoreAnsweredWithOneSaysDataSaved) {
+    state.EcuDataChanged = true;
+    link.reply({1});
+
+    EXPECT_TRUE(storeSettings(protocol));
+
+    EXPECT_EQ(link.written, std::vector<int>{36});
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Data Saved!");
+    EXPECT_EQ(ui.messages[0].icon, Icon::None);
+    EXPECT_EQ(ui.messages[0].title, "Vantrel");
+    EXPECT_FALSE(state.EcuDataChanged);
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+TEST_F(TransfersTest, StoreAnsweredWithZeroSaysSaveError) {
+    link.reply({0});
+
+    EXPECT_FALSE(storeSettings(protocol));
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Data Save Error");
+    EXPECT_EQ(ui.messages[0].icon, Icon::Critical);
+    EXPECT_EQ(ui.messages[0].title, "Vantrel");
+}
+
+TEST_F(TransfersTest, StoreWithoutAnswerSaysOnlyCommunicationLost) {
+    EXPECT_FALSE(storeSettings(protocol));
+    EXPECT_EQ(ui.texts(), QStringList{"Communication Lost!"});
+    EXPECT_EQ(ui.busyDepth, 0);
+}
+
+// --- Find ECU command -------------------------------------------------------------
+
+TEST_F(TransfersTest, FindEcuWhileOnlineOnlySaysSo) {
+    state.EcuDataChanged = true;
+
+    findEcuCommand(protocol, hooks);
+
+    EXPECT_TRUE(link.written.empty());
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Ecu Online!");
+    EXPECT_EQ(ui.messages[0].icon, Icon::None);
+    EXPECT_EQ(ui.messages[0].title, "Vantrel");
+    EXPECT_FALSE(state.EcuDataChanged);
+    EXPECT_EQ(statusBarRefreshes, 1);
+    EXPECT_EQ(redraws, 1);
+}
+
+TEST_F(TransfersTest, FindEcuWhileOfflineSearchesWithoutAskingThenReadsAll) {
+    state.EcuOnline = false;
+    link.reply({170, 0, 2, 51, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0});
+    link.blocks.push_back(tableBlock([](int, int) { return 9; }));
+
+    findEcuCommand(protocol, hooks);
+
+    EXPECT_EQ(ui.texts().first(), "Found ECU - Version 2.051\r\n             (Build 001)");
+    EXPECT_EQ(state.settings.FuelTable[3][3], 9);
+    EXPECT_TRUE(state.AskBeforeSearch);
+    // The other-settings block did not come: the ECU is offline again.
+    EXPECT_FALSE(state.EcuOnline);
+}
+
+} // namespace
