@@ -2,6 +2,7 @@
 
 #include "app/AppState.h"
 #include "app/Initialise.h"
+#include "comm/CommandTable.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -11,19 +12,10 @@
 
 namespace {
 
-// How a settings command moves its field.
-enum class FieldKind { None, Byte, Word, Indexed, Cell };
-
 // Live value commands and the other codes the ECU answers besides settings.
-constexpr uint8_t kCmdUnused9 = 9;
 constexpr uint8_t kCmdFuelBlock = 14;
 constexpr uint8_t kCmdIgnitionBlock = 15;
 constexpr uint8_t kCmdOtherBlock = 16;
-constexpr uint8_t kCmdOutputTest = 17;
-constexpr uint8_t kCmdBuild = 29;
-constexpr uint8_t kCmdVersionMajor = 34;
-constexpr uint8_t kCmdVersionMinor = 35;
-constexpr uint8_t kCmdStore = 36;
 constexpr uint8_t kCmdPeriod = 37;
 constexpr uint8_t kCmdInjector = 38;
 constexpr uint8_t kCmdIgnition = 39;
@@ -39,9 +31,6 @@ constexpr uint8_t kCmdStatus1 = 50;
 constexpr uint8_t kCmdStatus3 = 51;
 constexpr uint8_t kCmdStatus4 = 52;
 constexpr uint8_t kCmdClearWarnings = 53;
-constexpr uint8_t kCmdSerial1 = 124;
-constexpr uint8_t kCmdSerial3 = 126;
-constexpr uint8_t kCmdStopEngine = 127;
 constexpr int kWriteOffset = 128;
 
 constexpr uint8_t kWarningBits = 16 | 128; // communication error, invalid interrupt
@@ -57,224 +46,36 @@ constexpr double kDriveCycleSeconds = 30;
 constexpr double kRpmLagSeconds = 0.5;
 constexpr double kTopRpm = 6500;
 
-FieldKind fieldKind(int readCode) {
-    switch (readCode) {
-    case 66:  // RevLimit
-    case 101: // CrankRpm
-    case 106: // AccelRpm
-    case 109: // LaunchControlRpm
-    case 110: // DecelMaxRpm
-    case 119:
-    case 120:
-    case 121: // UI_Extra
-    case 23:  // IacColdRpm (write 151)
-    case 24:  // IacHotRpm (write 152)
+// How the value of a settings command travels after the command byte.
+enum class FieldKind { None, Byte, Word, Indexed, Cell };
+
+FieldKind fieldKind(const CommandRow& row) {
+    switch (row.form) {
+    case WireForm::Byte:
+    case WireForm::Thousands:
+    case WireForm::NibblePair:
+        return FieldKind::Byte;
+    case WireForm::TwoByte:
         return FieldKind::Word;
-    case 89:
-    case 90:
-    case 91:
-    case 95:
-    case 96:
-    case 97:
-    case 98:
+    case WireForm::Indexed:
         return FieldKind::Indexed;
-    case 112:
-    case 113:
+    case WireForm::Cell:
         return FieldKind::Cell;
     default:
-        break;
+        return FieldKind::None;
     }
-    if ((readCode >= 1 && readCode <= 4) || (readCode >= 6 && readCode <= 8) ||
-        (readCode >= 18 && readCode <= 28) || (readCode >= 54 && readCode <= 84) ||
-        (readCode >= 86 && readCode <= 117) || (readCode >= kCmdSerial1 && readCode <= kCmdSerial3))
-        return FieldKind::Byte;
-    return FieldKind::None;
 }
 
-// Settings that only have a write command (idle air control).
-bool writeOnly(int readCode) {
-    return readCode >= 22 && readCode <= 28;
-}
-
-// Get and set one field in its wire form.
-struct FieldAccess {
-    std::function<int()> get;
-    std::function<void(int)> set;
-};
-
-template <typename T> FieldAccess plain(T& field) {
-    return {[&field] { return static_cast<int>(field); },
-            [&field](int v) { field = static_cast<T>(v); }};
-}
-
-FieldAccess nibbles(int16_t& high, int16_t& low) {
-    return {[&high, &low] { return (high & 15) * 16 + (low & 15); },
-            [&high, &low](int v) {
-                high = static_cast<int16_t>(v / 16);
-                low = static_cast<int16_t>(v % 16);
-            }};
-}
-
-// The field behind a settings command, or nothing when the index is outside
-// the slots the ECU holds. Serial number bytes live outside the image.
-std::unique_ptr<FieldAccess> settingsField(EcuSettings& s, int code, int i1, int i2) {
-    auto make = [](FieldAccess a) { return std::make_unique<FieldAccess>(std::move(a)); };
-    auto curve = [&](EcuSettings::Curve& c) -> std::unique_ptr<FieldAccess> {
-        if (i1 < 0 || i1 >= EcuSettings::kCurveSent)
-            return nullptr;
-        return make(plain(c[static_cast<size_t>(i1)]));
-    };
-    auto cell = [&](EcuSettings::Table& t) -> std::unique_ptr<FieldAccess> {
-        if (i1 < 0 || i1 >= EcuSettings::kTableSize || i2 < 0 || i2 >= EcuSettings::kTableSize)
-            return nullptr;
-        return make(plain(t[static_cast<size_t>(i1)][static_cast<size_t>(i2)]));
-    };
-    if (code >= 70 && code <= 81) {
-        const auto k = static_cast<size_t>((code - 70) / 3);
-        switch ((code - 70) % 3) {
-        case 0:
-            return make(plain(s.UserOutputType[k]));
-        case 1:
-            return make(plain(s.UserOutputOn[k]));
-        default:
-            return make(plain(s.UserOutputOff[k]));
-        }
-    }
-    switch (code) {
-    case 1:
-        return make(nibbles(s.EgoMaxRpm, s.EgoMinRpm));
-    case 2:
-        return make(nibbles(s.EgoMaxLoad, s.EgoMinLoad));
-    case 3:
-        return make(plain(s.EgoGainP));
-    case 4:
-        return make(plain(s.EgoGainI));
-    case 6:
-        return make(plain(s.EgoUpdateRevs));
-    case 7:
-        return make(plain(s.EgoMinCoolantTemp));
-    case 8:
-        return make(plain(s.EgoControl));
-    case 18:
-    case 19:
-    case 20:
-        return make(plain(s.BankCompensation[static_cast<size_t>(code - 16)]));
-    case 21:
-        return make(plain(s.WheelType));
-    case 22:
-        return make(plain(s.IacType));
-    case 23:
-        return make(plain(s.IacColdRpm));
-    case 24:
-        return make(plain(s.IacHotRpm));
-    case 25:
-        return make(plain(s.IacColdPosition));
-    case 26:
-        return make(plain(s.IacHotPosition));
-    case 27:
-        return make(plain(s.IacTemp));
-    case 28:
-        return make(plain(s.IacTravel));
-    case 54:
-        return make(plain(s.MapSensorType));
-    case 55:
-        return make(plain(s.AirTempSensorType));
-    case 56:
-        return make(plain(s.WaterTempSensorType));
-    case 57:
-        return make(plain(s.TpsSensorType));
-    case 58:
-        return make(plain(s.TpsMinBits));
-    case 59:
-        return make(plain(s.TpsMaxBits));
-    case 60:
-        return make(plain(s.MapMaxBits));
-    case 61:
-        return make(plain(s.MapMinBits));
-    case 62:
-        return make(plain(s.NumberOfCylinders));
-    case 63:
-        // Held by the ECU in units of 3000 rpm.
-        return make({[&s] { return std::min(s.MaxRpm / 3000, 255); },
-                     [&s](int v) { s.MaxRpm = v * 3000; }});
-    case 64:
-        return make(plain(s.LoadControl));
-    case 65:
-        return make(plain(s.MinOpenTime));
-    case 66:
-        return make(plain(s.RevLimit));
-    case 67:
-        return make(plain(s.IgnitionType));
-    case 68:
-        return make(plain(s.InjectionLoadIndex));
-    case 69:
-        return make(plain(s.InjectionRpmIndex));
-    case 82:
-    case 83:
-    case 84:
-        return make(plain(s.UserInputDigitalMode[static_cast<size_t>(code - 82)]));
-    case 86:
-    case 87:
-    case 88:
-        return make(plain(s.UserInputAnalogMode[static_cast<size_t>(code - 86)]));
-    case 89:
-    case 90:
-    case 91:
-        return curve(s.UserInputAnalogTable[static_cast<size_t>(code - 89)]);
-    case 92:
-    case 93:
-    case 94:
-        return make(plain(s.CrankPercent[static_cast<size_t>(code - 92)]));
-    case 95:
-        return curve(s.AirTempIgnitionComp);
-    case 96:
-        return curve(s.AirTempFuelComp);
-    case 97:
-        return curve(s.WaterTempFuelComp);
-    case 98:
-        return curve(s.BatteryVoltFuelComp);
-    case 99:
-        return make(plain(s.ChargeTime));
-    case 100:
-        return make(plain(s.CrankPercent[3]));
-    case 101:
-        return make(plain(s.CrankRpm));
-    case 102:
-        return make(plain(s.CrankDuration));
-    case 103:
-        return make(plain(s.CrankPrimePulse));
-    case 104:
-        return make(plain(s.AccelPercent));
-    case 105:
-        return make(plain(s.AccelDuration));
-    case 106:
-        return make(plain(s.AccelRpm));
-    case 107:
-        return make(plain(s.AccelMinTpsRate));
-    case 108:
-        return make(plain(s.AccelMinTps));
-    case 109:
-        return make(plain(s.LaunchControlRpm));
-    case 110:
-        return make(plain(s.DecelMaxRpm));
-    case 111:
-        return make(plain(s.DecelMinTps));
-    case 112:
-        return cell(s.FuelTable);
-    case 113:
-        return cell(s.IgnitionTable);
-    case 114:
-    case 115:
-    case 116:
-        return make(plain(s.UC_Extra[static_cast<size_t>(code - 114)]));
-    case 117:
-        return make(plain(s.DecelCutRpm));
-    case 119:
-    case 120:
-    case 121:
-        return make(plain(s.UI_Extra[static_cast<size_t>(code - 119)]));
+// The ECU holds curve slots 0..16 and table cells 0..16 by 0..16.
+bool heldByEcu(const CommandRow& row, int index1, int index2) {
+    switch (row.form) {
+    case WireForm::Indexed:
+        return index1 >= 0 && index1 < EcuSettings::kCurveSent;
+    case WireForm::Cell:
+        return index1 >= 0 && index1 < EcuSettings::kTableSize && index2 >= 0 &&
+               index2 < EcuSettings::kTableSize;
     default:
-        return nullptr;
+        return true;
     }
 }
 
@@ -336,7 +137,11 @@ EcuSettings SimulatedEcu::defaultImage() {
     return state.settings;
 }
 
-SimulatedEcu::SimulatedEcu(EcuSettings image, Clock clock) : m_working(image), m_stored(image) {
+SimulatedEcu::SimulatedEcu(EcuSettings image, Clock clock) : m_stored(image) {
+    m_image.settings = image;
+    setVersion(2, 51);
+    setBuildNumber(7);
+    setSerialBytes(0x67, 0x00, 42);
     setClock(std::move(clock));
 }
 
@@ -359,20 +164,28 @@ qint64 SimulatedEcu::now() const {
 }
 
 void SimulatedEcu::setVersion(int major, int minor) {
-    m_versionMajor = major;
-    m_versionMinor = minor;
+    m_image.identity.VersionMajor = static_cast<int16_t>(major);
+    m_image.identity.VersionMinor = static_cast<int16_t>(minor);
 }
 
 void SimulatedEcu::setBuildNumber(int build) {
-    m_buildNumber = build;
+    m_image.identity.BuildNumber = static_cast<int16_t>(build);
 }
 
 void SimulatedEcu::setSerialBytes(uint8_t b1, uint8_t b2, uint8_t b3) {
-    m_serial = {b1, b2, b3};
+    m_image.identity.SerialByte1 = b1;
+    m_image.identity.SerialByte2 = b2;
+    m_image.identity.SerialByte3 = b3;
+}
+
+std::array<uint8_t, 3> SimulatedEcu::serialBytes() const {
+    const EcuIdentity& id = m_image.identity;
+    return {static_cast<uint8_t>(id.SerialByte1), static_cast<uint8_t>(id.SerialByte2),
+            static_cast<uint8_t>(id.SerialByte3)};
 }
 
 void SimulatedEcu::setSettings(const EcuSettings& image) {
-    m_working = image;
+    m_image.settings = image;
     m_stored = image;
 }
 
@@ -386,7 +199,7 @@ void SimulatedEcu::reset() {
 
 void SimulatedEcu::powerCycle() {
     finish();
-    m_working = m_stored;
+    m_image.settings = m_stored;
 }
 
 QByteArray SimulatedEcu::receive(uint8_t byteFromPc) {
@@ -413,6 +226,7 @@ QByteArray SimulatedEcu::process(uint8_t byte) {
 QByteArray SimulatedEcu::startCommand(uint8_t code) {
     auto one = [](int v) { return QByteArray(1, static_cast<char>(v & 0xFF)); };
     m_command = code;
+    m_row = nullptr;
     m_index1 = 0;
     m_index2 = 0;
 
@@ -421,95 +235,83 @@ QByteArray SimulatedEcu::startCommand(uint8_t code) {
     if (code == kCmdFuelBlock || code == kCmdIgnitionBlock || code == kCmdOtherBlock)
         return bulkBlock(code);
 
-    if (code < kWriteOffset) {
-        switch (code) {
-        case kCmdUnused9:
-            return one(0);
-        case kCmdOutputTest:
-            m_stage = 1;
-            return one(code);
-        case kCmdBuild:
-            return one(m_buildNumber);
-        case kCmdVersionMajor:
-            return one(m_versionMajor);
-        case kCmdVersionMinor:
-            return one(m_versionMinor);
-        case kCmdStore:
-            if (m_storeFails)
-                return one(0);
-            m_stored = m_working;
-            ++m_storeCount;
-            return one(1);
-        case kCmdClearWarnings:
-            clearWarnings();
-            return one(0);
-        case kCmdStopEngine:
-            stopEngine();
-            ++m_stopCount;
-            return one(1);
-        default:
-            break;
-        }
-        if (code >= kCmdPeriod && code <= kCmdStatus4 && code != 42)
-            return liveReply(code);
-        if (code >= kCmdSerial1 && code <= kCmdSerial3)
-            return one(m_serial[static_cast<size_t>(code - kCmdSerial1)]);
+    const std::optional<CommandEntry> entry = findCommand(code);
+    if (!entry)
+        return one(kUnknownReply);
+    m_row = entry->row;
+    if (entry->write) {
+        // A write: a reply now, then the indexes and the value.
+        m_stage = 1;
+        return one(code);
+    }
 
-        const FieldKind kind = fieldKind(code);
-        if (kind == FieldKind::None || writeOnly(code))
-            return one(kUnknownReply);
-        if (kind == FieldKind::Byte) {
-            int v = 0;
-            readField(code, 0, 0, &v);
-            return one(v);
-        }
-        if (kind == FieldKind::Word) {
-            int v = 0;
-            readField(code, 0, 0, &v);
-            m_pendingLow = v & 0xFF;
-            m_stage = 1;
-            return one((v >> 8) & 0xFF);
-        }
+    switch (m_row->form) {
+    case WireForm::OutputTest:
+        m_stage = 1;
+        return one(code);
+    case WireForm::Store:
+        if (m_storeFails)
+            return one(0);
+        m_stored = m_image.settings;
+        ++m_storeCount;
+        return one(1);
+    case WireForm::StopEngine:
+        stopEngine();
+        ++m_stopCount;
+        return one(1);
+    case WireForm::None:
+        if (code == kCmdClearWarnings)
+            clearWarnings();
+        return one(0);
+    default:
+        break;
+    }
+    if (code >= kCmdPeriod && code <= kCmdStatus4)
+        return liveReply(code);
+
+    int v = 0;
+    switch (fieldKind(*m_row)) {
+    case FieldKind::Byte:
+        readField(*m_row, 0, 0, &v);
+        return one(v);
+    case FieldKind::Word:
+        readField(*m_row, 0, 0, &v);
+        m_pendingLow = v & 0xFF;
+        m_stage = 1;
+        return one(v >> 8);
+    default:
         // Indexed and cell reads wait for their indexes.
         m_stage = 1;
         return one(code);
     }
-
-    if (code != 255 && fieldKind(code - kWriteOffset) != FieldKind::None) {
-        m_stage = 1;
-        return one(code);
-    }
-    return one(kUnknownReply);
 }
 
 QByteArray SimulatedEcu::continueExchange(uint8_t byte) {
     auto one = [](int v) { return QByteArray(1, static_cast<char>(v & 0xFF)); };
-    const int code = m_command;
+    const bool write = m_command >= kWriteOffset;
 
-    if (code == kCmdOutputTest) {
+    if (!m_row || m_row->form == WireForm::OutputTest) {
         m_lastOutputTestPort = byte;
         ++m_outputTestCount;
         finish();
         return one(byte);
     }
+    const CommandRow& row = *m_row;
 
-    if (code < kWriteOffset) {
-        switch (fieldKind(code)) {
-        case FieldKind::Indexed: {
-            int v = 0;
+    if (!write) {
+        int v = 0;
+        switch (fieldKind(row)) {
+        case FieldKind::Indexed:
             finish();
-            return one(readField(code, byte, 0, &v) ? v : 0);
-        }
+            return one(readField(row, byte, 0, &v) ? v : 0);
         case FieldKind::Cell:
             if (m_stage == 1) {
                 m_index1 = byte;
                 m_stage = 2;
                 return one(byte);
-            } else {
-                int v = 0;
-                finish();
-                return one(readField(code, m_index1, byte, &v) ? v : 0);
             }
+            finish();
+            return one(readField(row, m_index1, byte, &v) ? v : 0);
         default:
             // The second byte of a two-byte read is asked for with "!"; any
             // other byte means the PC has moved on to a new command.
@@ -520,14 +322,13 @@ QByteArray SimulatedEcu::continueExchange(uint8_t byte) {
         }
     }
 
-    const int readCode = code - kWriteOffset;
     auto confirm = [&](int index1, int index2, int value) {
         finish();
-        if (m_refuseWrites || !writeField(readCode, index1, index2, value))
+        if (m_refuseWrites || !writeField(row, index1, index2, value))
             return one(kRefuseByte);
         return one(kAckByte);
     };
-    switch (fieldKind(readCode)) {
+    switch (fieldKind(row)) {
     case FieldKind::Byte:
         return confirm(0, 0, byte);
     case FieldKind::Word:
@@ -563,29 +364,21 @@ QByteArray SimulatedEcu::continueExchange(uint8_t byte) {
     return {};
 }
 
-bool SimulatedEcu::readField(int readCode, int index1, int index2, int* value) const {
-    if (readCode >= kCmdSerial1 && readCode <= kCmdSerial3) {
-        *value = m_serial[static_cast<size_t>(readCode - kCmdSerial1)];
-        return true;
-    }
-    // The accessors only read here; they are built on the working image.
-    auto field = settingsField(const_cast<EcuSettings&>(m_working), readCode, index1, index2);
-    if (!field)
+bool SimulatedEcu::readField(const CommandRow& row, int index1, int index2, int* value) {
+    if (!heldByEcu(row, index1, index2))
         return false;
-    const int mask = fieldKind(readCode) == FieldKind::Word ? 0xFFFF : 0xFF;
-    *value = field->get() & mask;
+    const int mask = row.form == WireForm::TwoByte ? 0xFFFF : 0xFF;
+    *value = static_cast<int>(encodeWrite(row, m_image, index1, index2).value & mask);
     return true;
 }
 
-bool SimulatedEcu::writeField(int readCode, int index1, int index2, int value) {
-    if (readCode >= kCmdSerial1 && readCode <= kCmdSerial3) {
-        m_serial[static_cast<size_t>(readCode - kCmdSerial1)] = static_cast<uint8_t>(value);
-        return true;
-    }
-    auto field = settingsField(m_working, readCode, index1, index2);
-    if (!field)
+bool SimulatedEcu::writeField(const CommandRow& row, int index1, int index2, int value) {
+    if (!heldByEcu(row, index1, index2))
         return false;
-    field->set(value);
+    if (row.form == WireForm::Thousands) // the ECU keeps the byte as sent
+        setField(row.field(m_image, index1, index2), int64_t{value} * 3000);
+    else
+        storeRead(row, m_image, value, index1, index2);
     return true;
 }
 
@@ -597,9 +390,10 @@ void SimulatedEcu::clearWarnings() {
 }
 
 QByteArray SimulatedEcu::bulkBlock(uint8_t code) const {
-    QByteArray block = code == kCmdFuelBlock       ? fuelBlock(m_working)
-                       : code == kCmdIgnitionBlock ? ignitionBlock(m_working)
-                                                   : otherBlock(m_working);
+    const EcuSettings& image = m_image.settings;
+    QByteArray block = code == kCmdFuelBlock       ? fuelBlock(image)
+                       : code == kCmdIgnitionBlock ? ignitionBlock(image)
+                                                   : otherBlock(image);
     if (m_badChecksumCommand == code) {
         const int sumAt = static_cast<int>(block.size()) - 3;
         int sum =
@@ -791,7 +585,7 @@ SimulatedEcu::EnginePhase SimulatedEcu::enginePhase() {
 
 SimulatedLiveValues SimulatedEcu::liveValues() {
     using std::numbers::pi;
-    const EcuSettings& s = m_working;
+    const EcuSettings& s = m_image.settings;
     const qint64 nowMs = now();
     const double sincePowerOn = std::max<qint64>(nowMs - m_powerOnMs, 0) / 1000.0;
     const double runSeconds = (nowMs - m_keyOnMs - kPrimeMs - kCrankMs) / 1000.0;

@@ -1,11 +1,14 @@
 #pragma once
 
+#include "app/AppState.h"
 #include "app/EcuSettings.h"
 
 #include <QByteArray>
 #include <array>
 #include <cstdint>
 #include <functional>
+
+struct CommandRow;
 
 // The raw live values the simulated ECU reports at one moment, in the units
 // it sends them: crank period in 24 microsecond units, injector open time in
@@ -71,13 +74,13 @@ public:
     void setVersion(int major, int minor);
     void setBuildNumber(int build);
     void setSerialBytes(uint8_t b1, uint8_t b2, uint8_t b3);
-    int versionMajor() const { return m_versionMajor; }
-    int versionMinor() const { return m_versionMinor; }
-    int buildNumber() const { return m_buildNumber; }
-    std::array<uint8_t, 3> serialBytes() const { return m_serial; }
+    int versionMajor() const { return m_image.identity.VersionMajor; }
+    int versionMinor() const { return m_image.identity.VersionMinor; }
+    int buildNumber() const { return m_image.identity.BuildNumber; }
+    std::array<uint8_t, 3> serialBytes() const;
 
     // Settings images
-    const EcuSettings& settings() const { return m_working; }
+    const EcuSettings& settings() const { return m_image.settings; }
     const EcuSettings& storedSettings() const { return m_stored; }
     // Replaces both images (a freshly programmed ECU).
     void setSettings(const EcuSettings& image);
@@ -136,23 +139,21 @@ private:
     QByteArray bulkBlock(uint8_t code) const;
     QByteArray liveReply(uint8_t code);
     void finish() { m_stage = 0; }
-    bool readField(int readCode, int index1, int index2, int* value) const;
-    bool writeField(int readCode, int index1, int index2, int value);
+    bool readField(const CommandRow& row, int index1, int index2, int* value);
+    bool writeField(const CommandRow& row, int index1, int index2, int value);
     void clearWarnings();
     qint64 now() const;
 
-    EcuSettings m_working;
+    // The working settings and the identity, in the record the command table
+    // addresses; the rest of the state is unused.
+    AppState m_image;
     EcuSettings m_stored;
     Clock m_clock;
-
-    int m_versionMajor = 2;
-    int m_versionMinor = 51;
-    int m_buildNumber = 7;
-    std::array<uint8_t, 3> m_serial{0x67, 0x00, 42};
 
     // Exchange in progress: the command, how many bytes of it have arrived
     // after the command byte, and what those bytes were.
     uint8_t m_command = 0;
+    const CommandRow* m_row = nullptr;
     int m_stage = 0;
     int m_index1 = 0;
     int m_index2 = 0;
