@@ -90,7 +90,7 @@ std::vector<SendStep> fullSendSequence(const AppState& state) {
     return b.take();
 }
 
-void getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
+bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     AppState& state = protocol.state();
     SerialLink& link = protocol.link();
     UserInteraction& ui = protocol.ui();
@@ -98,19 +98,23 @@ void getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     call(hooks.unloadAllWindows);
     call(hooks.discovery.setPolling, false);
     std::optional<BusyGuard> busy;
+    bool allRead = false;
     if (state.EcuOnline) {
         busy.emplace(ui);
         // Stale bytes in the receive buffer would spoil the block's length.
         link.clear();
-        getHighSpeedFuelData(state, link, ui);
+        const BulkReadResult fuel = getHighSpeedFuelData(state, link, ui);
         link.clear();
-        getHighSpeedIgnData(state, link, ui);
+        const BulkReadResult ignition = getHighSpeedIgnData(state, link, ui);
         link.clear();
-        getHighSpeedOtherData(state, link, ui);
+        const BulkReadResult other = getHighSpeedOtherData(state, link, ui);
+        allRead = fuel == BulkReadResult::Ok && ignition == BulkReadResult::Ok &&
+                  other == BulkReadResult::Ok;
     }
     const CheckContext context{state.DeveloperMode, state.CodeSectionFlags};
     showBadDataMessage(ui, checkForBadData(state.settings, context, protocol.commandSender()));
     call(hooks.discovery.setPolling, true);
+    return allRead;
 }
 
 void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {

@@ -33,8 +33,9 @@ struct SendStep {
 std::vector<SendStep> fullSendSequence(const AppState& state);
 
 // Reads every setting from the online ECU with the three block reads, then
-// repairs impossible values (sending each fix) and tells the user.
-void getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks);
+// repairs impossible values (sending each fix) and tells the user. Returns
+// whether all three blocks arrived whole with the right sums.
+bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks);
 
 // Sends the whole record to the ECU, searching for it first when offline.
 // The ECU keeps it only in its working copy until told to store it.
