@@ -39,6 +39,11 @@ struct SimulatedLiveValues {
 // stored image (what the store command made permanent). Its live values come
 // from a small engine model driven by an injectable millisecond clock, so that
 // tests decide how much time passes.
+//
+// Replies the PC does not examine: the first reply of a write, indexed or
+// cell command is the command code, the reply after an index or a high byte
+// is that byte. Unknown codes get one "?" and leave no exchange open; 9 and
+// 53 answer 0, the store and stop commands 1.
 class SimulatedEcu {
 public:
     using Clock = std::function<qint64()>; // monotonic milliseconds
