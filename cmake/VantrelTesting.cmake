@@ -3,9 +3,9 @@ include(GoogleTest)
 # vantrel_add_test(<name> SOURCES <files...> [LIBS <targets...>] [WIDGETS])
 #
 # Registers one GoogleTest executable. Every test case runs as its own ctest
-# entry with the offscreen platform plugin and its own scratch directory, which
-# is also its HOME and XDG_CONFIG_HOME so that no test touches a real user's
-# settings.
+# entry. The test main (tests/support) selects the offscreen platform plugin
+# and gives the executable its own scratch folder as TMPDIR, HOME and
+# XDG_CONFIG_HOME, so that no test touches a real user's settings.
 function(vantrel_add_test name)
     cmake_parse_arguments(T "WIDGETS" "" "SOURCES;LIBS" ${ARGN})
     add_executable(${name} ${T_SOURCES})
@@ -15,12 +15,8 @@ function(vantrel_add_test name)
         target_link_libraries(${name} PRIVATE vantrel_core vantrel_test_main_core)
     endif()
     target_link_libraries(${name} PRIVATE vantrel_test_support GTest::gtest GTest::gmock ${T_LIBS})
-    set(scratch ${CMAKE_BINARY_DIR}/test-scratch/${name})
-    file(MAKE_DIRECTORY ${scratch})
     gtest_discover_tests(${name}
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
-        PROPERTIES
-            ENVIRONMENT "QT_QPA_PLATFORM=offscreen;TMPDIR=${scratch};HOME=${scratch};XDG_CONFIG_HOME=${scratch}/config;VANTREL_BIN_DIR=${CMAKE_RUNTIME_OUTPUT_DIRECTORY}"
-            TIMEOUT 120)
+        PROPERTIES TIMEOUT 120)
 endfunction()

@@ -1,10 +1,11 @@
+#include "TestEnvironment.h"
+
 #include <QCoreApplication>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
     ::testing::InitGoogleTest(&argc, argv);
     QCoreApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
+    prepareTestEnvironment();
     return RUN_ALL_TESTS();
 }

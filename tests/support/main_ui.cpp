@@ -1,5 +1,6 @@
+#include "TestEnvironment.h"
+
 #include <QApplication>
-#include <QStandardPaths>
 #include <gtest/gtest.h>
 
 int main(int argc, char** argv) {
@@ -8,6 +9,6 @@ int main(int argc, char** argv) {
     }
     ::testing::InitGoogleTest(&argc, argv);
     QApplication app(argc, argv);
-    QStandardPaths::setTestModeEnabled(true);
+    prepareTestEnvironment();
     return RUN_ALL_TESTS();
 }
