@@ -76,7 +76,7 @@ bool asksForHelp(const QStringList& arguments) {
 const std::vector<CliCommand>& cliCommands() {
     static const std::vector<CliCommand> commands = [] {
         std::vector<CliCommand> all;
-        for (auto group : {&fileCommands}) {
+        for (auto group : {&fileCommands, &ecuCommands}) {
             for (CliCommand& command : group()) {
                 all.push_back(std::move(command));
             }
@@ -92,6 +92,12 @@ const std::vector<CliExitCode>& cliExitCodes() {
         {kExitDifferent, QStringLiteral("diff: the files differ")},
         {kExitFailure, QStringLiteral("a bad command line, an unreadable or invalid file, or a "
                                       "failed write")},
+        {kExitPortError, QStringLiteral("ECU commands: the serial port could not be opened")},
+        {kExitNoEcu, QStringLiteral("ECU commands: no ECU of the accepted firmware answered")},
+        {kExitLinkFailure,
+         QStringLiteral("ECU commands: the ECU stopped answering or went offline part-way")},
+        {kExitStoreFailure,
+         QStringLiteral("store, write --store: the ECU could not store its settings")},
     };
     return codes;
 }

@@ -19,6 +19,11 @@ struct AppState;
 inline constexpr int kExitOk = 0;
 inline constexpr int kExitDifferent = 1;
 inline constexpr int kExitFailure = 2;
+// Exit codes of the commands that talk to the ECU.
+inline constexpr int kExitPortError = 3;    // the serial port could not be opened
+inline constexpr int kExitNoEcu = 4;        // no ECU of the accepted firmware answered
+inline constexpr int kExitLinkFailure = 5;  // the ECU stopped answering or went offline
+inline constexpr int kExitStoreFailure = 6; // the ECU could not store its settings
 
 // What a command works with. Data goes to out; every message, question and
 // progress display goes through ui, which writes to standard error.
@@ -43,6 +48,7 @@ struct CliExitCode {
 
 // Command groups, one function a source file.
 std::vector<CliCommand> fileCommands();
+std::vector<CliCommand> ecuCommands();
 
 // Every registered command, in the order of the command list.
 const std::vector<CliCommand>& cliCommands();

@@ -1,0 +1,10 @@
+#pragma once
+
+#include "cli/Commands.h"
+
+// The commands that talk to the ECU over a serial port, one a source file.
+CliCommand identifyCommand();
+CliCommand readCommand();
+CliCommand writeCommand();
+CliCommand storeCommand();
+CliCommand monitorCommand();

@@ -1,0 +1,105 @@
+#include "cli/EcuSession.h"
+
+#include "app/AppState.h"
+
+#include <QStandardPaths>
+
+namespace {
+constexpr int kFirstComPort = 1;
+constexpr int kLastComPort = 5;
+} // namespace
+
+QString ecuExitCodeHelp() {
+    return QStringLiteral(
+        "Exit codes:\n"
+        "  0  success\n"
+        "  2  a bad command line, an unreadable file or a failed write of the output\n"
+        "  3  the serial port could not be opened\n"
+        "  4  no ECU of the accepted firmware answered (\"ECU Not Found\", \"Invalid\n"
+        "     Response\", or a firmware version other than 2.051 or experimental)\n"
+        "  5  the ECU stopped answering or went offline part-way (\"Communication\n"
+        "     Lost!\", \"Communication Sync Lost!\", a failed block read, or an error\n"
+        "     the ECU reported in its status)\n");
+}
+
+QString storeExitCodeHelp() {
+    return QStringLiteral("  6  the ECU answered the store command with \"Data Save Error\"\n");
+}
+
+QString portOptionHelp() {
+    return QStringLiteral(
+        "  --port DEVICE  The serial device the ECU is on, such as /dev/ttyUSB0 or COM3\n"
+        "  --com N        COM port N (1 to 5) as the window program maps it to a device\n");
+}
+
+QString sharedPortMapPath() {
+    return QStandardPaths::writableLocation(QStandardPaths::GenericConfigLocation) +
+           QStringLiteral("/Vantrel/ports.conf");
+}
+
+EcuSession::EcuSession(CliContext& context)
+    : m_context(context), m_protocol(context.state, m_link, context.ui) {
+    m_hooks.discovery.refreshStatusBar = [this] { refreshStatusBar(); };
+    m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange) { refreshStatusBar(); });
+}
+
+void EcuSession::refreshStatusBar() {
+    m_status.setupStatusBar(m_context.state, m_context.ui, m_protocol.commandSender());
+}
+
+bool EcuSession::choosePort(const QCommandLineParser& parser, const PortOptions& options,
+                            const QString& command) {
+    const bool hasPort = parser.isSet(options.port);
+    const bool hasCom = parser.isSet(options.com);
+    const QString tryHelp = QStringLiteral("Try \"vantrelctl %1 --help\".").arg(command);
+    if (hasPort == hasCom) {
+        m_context.ui.message(
+            QStringLiteral("%1: give the serial port with either --port DEVICE or --com N. %2")
+                .arg(command, tryHelp),
+            UserInteraction::Icon::Critical);
+        return false;
+    }
+    if (hasPort) {
+        m_link.setDevice(parser.value(options.port));
+        return true;
+    }
+    bool ok = false;
+    const int number = parser.value(options.com).toInt(&ok);
+    if (!ok || number < kFirstComPort || number > kLastComPort) {
+        m_context.ui.message(
+            QStringLiteral("%1: --com takes a port number from %2 to %3, not \"%4\". %5")
+                .arg(command)
+                .arg(kFirstComPort)
+                .arg(kLastComPort)
+                .arg(parser.value(options.com), tryHelp),
+            UserInteraction::Icon::Critical);
+        return false;
+    }
+    m_link.setDevice(PortMap::load(sharedPortMapPath()).deviceFor(number));
+    return true;
+}
+
+int EcuSession::identify() {
+    // The command line has nobody to ask "Search for ECU?".
+    m_context.state.AskBeforeSearch = false;
+    switch (findEcu(m_protocol, m_hooks.discovery)) {
+    case FindResult::Found:
+        return kExitOk;
+    case FindResult::PortError:
+        return kExitPortError;
+    case FindResult::WrongVersion:
+    case FindResult::NotFound:
+    case FindResult::InvalidResponse:
+    case FindResult::Declined:
+        break;
+    }
+    return kExitNoEcu;
+}
+
+int EcuSession::store() {
+    if (storeSettings(m_protocol)) {
+        return kExitOk;
+    }
+    // Either the ECU stopped answering, or it answered that it could not store.
+    return m_context.state.EcuOnline ? kExitStoreFailure : kExitLinkFailure;
+}

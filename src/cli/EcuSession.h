@@ -1,0 +1,67 @@
+#pragma once
+
+#include "cli/Commands.h"
+#include "comm/Discovery.h"
+#include "comm/EcuProtocol.h"
+#include "comm/QtSerialLink.h"
+#include "comm/Transfers.h"
+#include "monitor/StatusReport.h"
+
+#include <QCommandLineOption>
+#include <QCommandLineParser>
+#include <QStringList>
+
+// The exit code lines shared by the help texts of the ECU commands.
+QString ecuExitCodeHelp();
+// The exit code line of the commands that store the settings.
+QString storeExitCodeHelp();
+// The help lines of the port options.
+QString portOptionHelp();
+
+// The port options every ECU command takes: --port DEVICE or --com N.
+struct PortOptions {
+    QCommandLineOption port{QStringLiteral("port"), QString(), QStringLiteral("DEVICE")};
+    QCommandLineOption com{QStringLiteral("com"), QString(), QStringLiteral("N")};
+
+    void addTo(QCommandLineParser& parser) const { parser.addOptions({port, com}); }
+};
+
+// The ECU link of one command: the serial port chosen on the command line,
+// the protocol on it and the status reporting that the window program runs
+// after each exchange, so that the ECU's error bits are told and take it
+// offline in the same way.
+class EcuSession {
+public:
+    explicit EcuSession(CliContext& context);
+
+    // Chooses the device from the port options: the device path of --port, or
+    // COM port N (1..5) through the window program's port map. Tells why and
+    // returns false when neither or both are given or N is out of range.
+    bool choosePort(const QCommandLineParser& parser, const PortOptions& options,
+                    const QString& command);
+
+    // Searches for the ECU without asking and reads its identity. Returns
+    // kExitOk when an ECU of the accepted (or experimental) firmware is
+    // online, otherwise the exit code of the failure, which has been told.
+    int identify();
+
+    // Sends the store command, which reports "Data Saved!" or "Data Save
+    // Error". Returns kExitOk when the ECU stored its settings.
+    int store();
+
+    EcuProtocol& protocol() { return m_protocol; }
+    const TransferHooks& hooks() const { return m_hooks; }
+    StatusReporter& statusReporter() { return m_status; }
+    void refreshStatusBar();
+
+private:
+    CliContext& m_context;
+    QtSerialLink m_link;
+    EcuProtocol m_protocol;
+    StatusReporter m_status;
+    TransferHooks m_hooks;
+};
+
+// The port map file of the window program, which the command-line tool reads
+// as well so that COM port numbers mean the same device in both.
+QString sharedPortMapPath();

@@ -1,0 +1,141 @@
+#include "app/AppState.h"
+#include "cli/EcuCommands.h"
+#include "cli/EcuSession.h"
+#include "monitor/LogFormat.h"
+#include "monitor/Poll.h"
+
+#include <QDateTime>
+#include <QElapsedTimer>
+#include <QLocale>
+#include <QThread>
+
+// monitor: polls the live values and prints them as data log records.
+
+namespace {
+
+constexpr int kDefaultIntervalMs = 500;
+
+const QString kLineEnd = QStringLiteral("\r\n");
+
+bool parseCount(const QString& text, int minimum, int* value) {
+    bool ok = false;
+    const int number = text.toInt(&ok);
+    if (!ok || number < minimum) {
+        return false;
+    }
+    *value = number;
+    return true;
+}
+
+int runMonitor(const QStringList& arguments, CliContext& context) {
+    const QString name = QStringLiteral("monitor");
+    QCommandLineParser parser;
+    const PortOptions ports;
+    ports.addTo(parser);
+    const QCommandLineOption countOption(QStringLiteral("count"), QString(), QStringLiteral("N"));
+    const QCommandLineOption intervalOption(QStringLiteral("interval-ms"), QString(),
+                                            QStringLiteral("MS"));
+    parser.addOptions({countOption, intervalOption});
+    if (const auto exit = parseCommandLine(parser, name, arguments, context, 0, 0)) {
+        return *exit;
+    }
+    int count = 0;
+    int intervalMs = kDefaultIntervalMs;
+    if (parser.isSet(countOption) && !parseCount(parser.value(countOption), 1, &count)) {
+        context.ui.message(QStringLiteral("monitor: --count takes a number of polls from 1 up, "
+                                          "not \"%1\". Try \"vantrelctl monitor --help\".")
+                               .arg(parser.value(countOption)),
+                           UserInteraction::Icon::Critical);
+        return kExitFailure;
+    }
+    if (parser.isSet(intervalOption) && !parseCount(parser.value(intervalOption), 0, &intervalMs)) {
+        context.ui.message(QStringLiteral("monitor: --interval-ms takes a number of milliseconds "
+                                          "from 0 up, not \"%1\". Try \"vantrelctl monitor "
+                                          "--help\".")
+                               .arg(parser.value(intervalOption)),
+                           UserInteraction::Icon::Critical);
+        return kExitFailure;
+    }
+
+    EcuSession session(context);
+    if (!session.choosePort(parser, ports, name)) {
+        return kExitFailure;
+    }
+    if (const int found = session.identify(); found != kExitOk) {
+        return found;
+    }
+    AppState& state = context.state;
+    if (!state.EcuOnline) {
+        // The ECU reported an error in its status right after the search.
+        return kExitLinkFailure;
+    }
+
+    const QString header = logRuleLine() + kLineEnd +
+                           logDateTimeLine(QDateTime::currentDateTime(), QLocale::system()) +
+                           kLineEnd + fullRecordTitleLine() + kLineEnd;
+    if (!writeCommandOutput(QString(), header.toUtf8(), context)) {
+        return kExitFailure;
+    }
+    QElapsedTimer sinceHeader;
+    sinceHeader.start();
+
+    // The records are the program's full log records, written after each poll
+    // while logging is on; going offline switches logging off, so no record of
+    // a failed poll is printed.
+    state.LogActive = true;
+    bool written = true;
+    PollViews views;
+    views.refreshStatusBar = [&session] { session.refreshStatusBar(); };
+    views.writeLogLine = [&] {
+        const QString line =
+            fullRecordLine(state, static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);
+        written = writeCommandOutput(QString(), (line + kLineEnd).toUtf8(), context);
+    };
+    OnlineIndicator indicator;
+    const CommandSender send = session.protocol().commandSender();
+
+    for (qint64 poll = 0; count == 0 || poll < count; ++poll) {
+        const qint64 due = poll * intervalMs;
+        const qint64 wait = due - sinceHeader.elapsed();
+        if (wait > 0) {
+            QThread::msleep(static_cast<unsigned long>(wait));
+        }
+        runPollTick(state, send, views, indicator);
+        if (!written) {
+            return kExitFailure;
+        }
+        if (!state.EcuOnline) {
+            return kExitLinkFailure;
+        }
+    }
+    return kExitOk;
+}
+
+} // namespace
+
+CliCommand monitorCommand() {
+    return {
+        QStringLiteral("monitor"),
+        QStringLiteral("Poll the ECU's live values and print them as data log records"),
+        QStringLiteral(
+            "Usage: vantrelctl monitor (--port DEVICE | --com N) [--count N]\n"
+            "                          [--interval-ms MS]\n"
+            "\n"
+            "Finds the ECU and polls its live values as the window program does: the\n"
+            "status bytes, crank period, MAP, air, water, battery, throttle, injector time,\n"
+            "advance and the three user inputs. Each poll is converted to engineering units\n"
+            "and printed as one record of the program's data log, after the log's three\n"
+            "header lines (a rule, the date and time, the column titles). Lines end with\n"
+            "CR LF as in a .log file. Errors and warnings that the ECU reports in its status\n"
+            "are told on standard error and take it offline, which ends the command.\n"
+            "\n"
+            "Options:\n") +
+            portOptionHelp() +
+            QStringLiteral("  --count N      Stop after N polls (default: poll until interrupted)\n"
+                           "  --interval-ms MS\n"
+                           "                 Start a poll every MS milliseconds (default 500)\n"
+                           "  -h, --help     Show this help\n"
+                           "\n") +
+            ecuExitCodeHelp(),
+        &runMonitor};
+}

@@ -1,0 +1,64 @@
+#include "app/AppState.h"
+#include "cli/EcuCommands.h"
+#include "cli/EcuSession.h"
+#include "files/EcuFile.h"
+
+// read: reads every setting from the ECU into a data file.
+
+namespace {
+
+int runRead(const QStringList& arguments, CliContext& context) {
+    const QString name = QStringLiteral("read");
+    QCommandLineParser parser;
+    const PortOptions ports;
+    ports.addTo(parser);
+    const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
+                                    QString(), QStringLiteral("FILE"));
+    parser.addOption(output);
+    if (const auto exit = parseCommandLine(parser, name, arguments, context, 0, 0)) {
+        return *exit;
+    }
+    EcuSession session(context);
+    if (!session.choosePort(parser, ports, name)) {
+        return kExitFailure;
+    }
+    if (const int found = session.identify(); found != kExitOk) {
+        return found;
+    }
+    if (!context.state.EcuOnline) {
+        // The ECU reported an error in its status right after the search.
+        return kExitLinkFailure;
+    }
+    const bool allRead = getAllDataFromEcu(session.protocol(), session.hooks());
+    // A record that is partly the start-up defaults must not pass for the
+    // ECU's settings.
+    if (!allRead || !context.state.EcuOnline) {
+        return kExitLinkFailure;
+    }
+    const QByteArray data = writeEcuFile(context.state.settings);
+    return writeCommandOutput(parser.value(output), data, context) ? kExitOk : kExitFailure;
+}
+
+} // namespace
+
+CliCommand readCommand() {
+    return {QStringLiteral("read"),
+            QStringLiteral("Read every setting from the ECU into a data file"),
+            QStringLiteral(
+                "Usage: vantrelctl read (--port DEVICE | --com N) [-o FILE]\n"
+                "\n"
+                "Finds the ECU, reads all its settings with the three block reads, repairs\n"
+                "impossible values as the window program does (each fix is sent to the ECU and\n"
+                "reported on standard error) and writes the settings as a version 2.52 data\n"
+                "file. Nothing is written when a block read fails.\n"
+                "\n"
+                "Options:\n") +
+                portOptionHelp() +
+                QStringLiteral(
+                    "  -o, --output FILE  Write to FILE instead of standard output; FILE is\n"
+                    "                     replaced only once the new file is complete\n"
+                    "  -h, --help     Show this help\n"
+                    "\n") +
+                ecuExitCodeHelp(),
+            &runRead};
+}

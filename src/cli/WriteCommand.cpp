@@ -1,0 +1,77 @@
+#include "app/AppState.h"
+#include "cli/EcuCommands.h"
+#include "cli/EcuSession.h"
+#include "config/ConsistencyCheck.h"
+#include "files/EcuFile.h"
+
+// write: sends a data file to the ECU, as loading it in the window program does.
+
+namespace {
+
+int runWrite(const QStringList& arguments, CliContext& context) {
+    const QString name = QStringLiteral("write");
+    QCommandLineParser parser;
+    const PortOptions ports;
+    ports.addTo(parser);
+    const QCommandLineOption store(QStringLiteral("store"));
+    parser.addOption(store);
+    if (const auto exit = parseCommandLine(parser, name, arguments, context, 1, 1)) {
+        return *exit;
+    }
+    EcuSession session(context);
+    if (!session.choosePort(parser, ports, name)) {
+        return kExitFailure;
+    }
+    // The file is read before the search, so that a bad file costs no search.
+    const QString path = parser.positionalArguments().first();
+    EcuFileReadResult file = loadEcuFile(path, context.state.settings);
+    if (!file.ok()) {
+        context.ui.message(QStringLiteral("%1: %2").arg(path, file.error),
+                           UserInteraction::Icon::Critical);
+        return kExitFailure;
+    }
+    if (const int found = session.identify(); found != kExitOk) {
+        return found;
+    }
+    if (!context.state.EcuOnline) {
+        // The ECU reported an error in its status right after the search.
+        return kExitLinkFailure;
+    }
+
+    AppState& state = context.state;
+    state.settings = std::move(*file.settings);
+    const CheckContext check{state.DeveloperMode, state.CodeSectionFlags};
+    showBadDataMessage(context.ui,
+                       checkForBadData(state.settings, check, session.protocol().commandSender()));
+    sendAllDataToEcu(session.protocol(), session.hooks());
+    if (!state.EcuOnline) {
+        return kExitLinkFailure;
+    }
+    return parser.isSet(store) ? session.store() : kExitOk;
+}
+
+} // namespace
+
+CliCommand writeCommand() {
+    return {QStringLiteral("write"),
+            QStringLiteral("Send a data file to the ECU, and store it there with --store"),
+            QStringLiteral(
+                "Usage: vantrelctl write (--port DEVICE | --com N) FILE [--store]\n"
+                "\n"
+                "Reads the data file FILE (version 1.07, 1.08 or 2.52; values an older\n"
+                "version does not hold keep the start-up defaults), finds the ECU, repairs\n"
+                "impossible values as the window program does (each fix is sent to the ECU\n"
+                "and reported on standard error) and sends every setting to the ECU in the\n"
+                "fixed order of the full send. The ECU keeps them in its working copy only,\n"
+                "until it is told to store them.\n"
+                "\n"
+                "Options:\n") +
+                portOptionHelp() +
+                QStringLiteral(
+                    "  --store        Then make the ECU store its settings permanently; prints\n"
+                    "                 \"Data Saved!\" or \"Data Save Error\" on standard error\n"
+                    "  -h, --help     Show this help\n"
+                    "\n") +
+                ecuExitCodeHelp() + storeExitCodeHelp(),
+            &runWrite};
+}
