@@ -3,6 +3,7 @@
 #include "app/AppState.h"
 #include "app/NumberFormat.h"
 #include "app/UserInteraction.h"
+#include "monitor/DataLog.h"
 
 #include <QCloseEvent>
 #include <QComboBox>
@@ -178,6 +179,7 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, CommandSender protocol, Us
     m_timer = new QTimer(this);
     m_timer->setInterval(kIntervalMs);
     connect(m_timer, &QTimer::timeout, this, &TimeHistoryWindow::sampleNow);
+    m_sampler.setRecordWriter([this](const PlotSample&) { writeRecord(); });
 
     m_protocol(9, 0, 0);
 
@@ -269,7 +271,24 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, CommandSender protocol, Us
 
 void TimeHistoryWindow::setLogHooks(LogHooks hooks) {
     m_hooks = std::move(hooks);
-    m_sampler.setRecordWriter(m_hooks.writeRecord);
+}
+
+void TimeHistoryWindow::writeRecord() {
+    DataLog* log = m_hooks.log;
+    if (log == nullptr) {
+        return;
+    }
+    if (!log->isOpen() && !(m_hooks.openLogFile && m_hooks.openLogFile())) {
+        return;
+    }
+    const auto error =
+        log->writePlotRecord(m_sampler.channels(), QDateTime::currentDateTime(), QLocale());
+    if (error) {
+        m_ui.message(*error, UserInteraction::Icon::Critical);
+        if (m_hooks.loggingStopped) {
+            m_hooks.loggingStopped();
+        }
+    }
 }
 
 QSize TimeHistoryWindow::openingSize(const QSize& area, int logicalDpiY) {

@@ -16,6 +16,7 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class DataLog;
 
 // The drawing area of the time history plot. It keeps the picture in a
 // backing pixmap: the frame is drawn whole only when the scales change, the
@@ -69,13 +70,21 @@ private:
 class TimeHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    // How the window reaches the rest of the program: whether the data window
-    // is open, switching logging on or off, and writing one plot record to the
-    // data log. Hooks left empty are skipped.
+    // How the window reaches the rest of the program for logging. Hooks left
+    // empty are skipped; without a log no records are written.
     struct LogHooks {
+        // Whether the data window is open (closing the plot then keeps logging on).
         std::function<bool()> dataWindowOpen;
+        // Switches logging on or off, as the Tuning menu does.
         std::function<void()> setupLogData;
-        PlotSampler::RecordWriter writeRecord;
+        // The program's data log, shared with the full records.
+        DataLog* log = nullptr;
+        // Makes sure a log file is open, asking for one when none is; false
+        // when none could be opened (logging is then off).
+        std::function<bool()> openLogFile;
+        // Called after a failed record has switched logging off, so that the
+        // menu check and the status bar follow.
+        std::function<void()> loggingStopped;
     };
 
     static constexpr int kIntervalMs = 50;
@@ -114,6 +123,7 @@ private:
     void showLimits();
     void redrawFrame();
     void enableControls(bool enabled);
+    void writeRecord();
 
     AppState& m_state;
     CommandSender m_protocol;

@@ -2,14 +2,17 @@
 
 #include "RecordingInteraction.h"
 #include "app/AppState.h"
+#include "monitor/DataLog.h"
 
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QImage>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
 #include <QPushButton>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <memory>
@@ -206,14 +209,13 @@ TEST_F(TimeHistoryWindowTest, GoingOfflineStopsAtTheNextTick) {
 TEST_F(TimeHistoryWindowTest, ClosingSendsCommand34AndSwitchesLoggingOffWithoutDataWindow) {
     open();
     int switched = 0;
-    int records = 0;
-    bool dataWindowOpen = false;
-    window->setLogHooks({[&] { return dataWindowOpen; }, [&] { ++switched; },
-                         [&](const PlotSample&) { ++records; }});
+    TimeHistoryWindow::LogHooks hooks;
+    hooks.dataWindowOpen = [] { return false; };
+    hooks.setupLogData = [&] { ++switched; };
+    window->setLogHooks(hooks);
     state.LogActive = true;
     window->start();
     window->sampleNow();
-    EXPECT_EQ(records, 1);
     state.LogHeaderPending = false;
     sent.clear();
     window->close();
@@ -226,10 +228,69 @@ TEST_F(TimeHistoryWindowTest, ClosingSendsCommand34AndSwitchesLoggingOffWithoutD
 TEST_F(TimeHistoryWindowTest, ClosingKeepsLoggingWhileTheDataWindowIsOpen) {
     open();
     int switched = 0;
-    window->setLogHooks({[] { return true; }, [&] { ++switched; }, {}});
+    TimeHistoryWindow::LogHooks hooks;
+    hooks.dataWindowOpen = [] { return true; };
+    hooks.setupLogData = [&] { ++switched; };
+    window->setLogHooks(hooks);
     state.LogActive = true;
     window->close();
     EXPECT_EQ(switched, 0);
+}
+
+TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
+    state.settings.LoadControl = 1;
+    QTemporaryDir dir;
+    ASSERT_TRUE(dir.isValid());
+    const QString path = dir.filePath("plot.log");
+    DataLog log(state);
+    open();
+    int asked = 0;
+    TimeHistoryWindow::LogHooks hooks;
+    hooks.log = &log;
+    hooks.openLogFile = [&] {
+        ++asked;
+        return !log.open(path).has_value();
+    };
+    window->setLogHooks(hooks);
+
+    window->start();
+    window->sampleNow(); // not logging yet
+    state.LogActive = true;
+    window->sampleNow();
+    window->sampleNow();
+    window->stop();
+    log.close();
+    EXPECT_EQ(asked, 1);
+
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = file.readAll().split('\n');
+    // Rule, date and titles, then two records, each line ending CR LF.
+    ASSERT_EQ(lines.size(), 6);
+    EXPECT_TRUE(lines[5].isEmpty());
+    EXPECT_EQ(lines[0], QByteArray(110, '-') + "\r");
+    EXPECT_TRUE(lines[2].startsWith("    Time     Rpm        Map (psi)    "));
+    // Time (8 columns), then rpm "####0" in 8 columns.
+    EXPECT_EQ(lines[3].mid(8, 8), "    1000");
+    EXPECT_EQ(lines[4].mid(8, 8), "    1000");
+}
+
+TEST_F(TimeHistoryWindowTest, RecordsAreSkippedWhenNoLogFileCanBeOpened) {
+    DataLog log(state);
+    open();
+    TimeHistoryWindow::LogHooks hooks;
+    hooks.log = &log;
+    hooks.openLogFile = [&] {
+        state.LogActive = false;
+        return false;
+    };
+    window->setLogHooks(hooks);
+    state.LogActive = true;
+    window->start();
+    window->sampleNow();
+    window->sampleNow();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(window->history().count(), 2);
 }
 
 TEST(TimeHistoryWindowSize, AsWideAsTheAreaAndEighteenHundredTwipsLess) {
