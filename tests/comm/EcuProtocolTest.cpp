@@ -235,6 +235,16 @@ TEST_F(EcuProtocolTest, TwoByteReadWithoutLowByteKeepsTheField) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
+// The record keeps a few rpm fields in 16 signed bits; a larger reply must not
+// wrap into a negative rpm that a later write would refuse.
+TEST_F(EcuProtocolTest, TwoByteReadBeyondASignedSixteenBitFieldKeepsItsLargestValue) {
+    link.reply({0x9C, 0x40}); // 40000
+
+    protocol.getEcuData(109);
+
+    EXPECT_EQ(state.settings.LaunchControlRpm, 32767);
+}
+
 TEST_F(EcuProtocolTest, MaxRpmReadIsCappedAtFiveUnits) {
     link.reply({9});
     protocol.getEcuData(63);
