@@ -1,0 +1,365 @@
+// The ECU commands of vantrelctl, run as a separate program against a
+// simulated ECU on a real pseudo-terminal.
+
+#include "RecordingInteraction.h"
+#include "app/AppState.h"
+#include "app/Initialise.h"
+#include "comm/BulkReads.h"
+#include "comm/EcuProtocol.h"
+#include "comm/Transfers.h"
+#include "config/ConsistencyCheck.h"
+#include "files/EcuDiff.h"
+#include "files/EcuFile.h"
+#include "sim/PtyServer.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+#include <set>
+
+namespace {
+
+// A generous limit on any one program run; the tests never measure time.
+constexpr int kPatienceMs = 60000;
+
+QString binary(const QString& name) {
+    return QDir(qEnvironmentVariable("VANTREL_BIN_DIR")).filePath(name);
+}
+
+// vantrel-ecusim with the given options, serving until the object goes.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const QStringList& options = {}) {
+        m_process.setProgram(binary(QStringLiteral("vantrel-ecusim")));
+        m_process.setArguments(options);
+        m_process.start();
+        if (!m_process.waitForStarted(kPatienceMs)) {
+            return;
+        }
+        while (!m_process.canReadLine() && m_process.state() == QProcess::Running) {
+            m_process.waitForReadyRead(kPatienceMs);
+        }
+        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~SimulatorProcess() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(kPatienceMs)) {
+            m_process.kill();
+            m_process.waitForFinished(kPatienceMs);
+        }
+    }
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    QString device() const { return m_device; }
+
+private:
+    QProcess m_process;
+    QString m_device;
+};
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+
+    // How often a message text appears on the error stream.
+    qsizetype count(const QString& text) const { return err.count(text); }
+};
+
+Outcome
+vantrelctl(const QStringList& arguments,
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(binary(QStringLiteral("vantrelctl")), arguments);
+    EXPECT_TRUE(process.waitForFinished(kPatienceMs));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+Outcome onPort(const QString& device, const QString& command, QStringList more = {}) {
+    return vantrelctl(QStringList{command, QStringLiteral("--port"), device} + more);
+}
+
+QByteArray readFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+EcuSettings startupRecord() {
+    const auto state = std::make_unique<AppState>();
+    initialiseSettings(*state);
+    return state->settings;
+}
+
+// A record of random values that the ECU's blocks carry, made sound by the
+// settings check so that reading it back repairs nothing.
+EcuSettings randomValidRecord(quint32 seed) {
+    QRandomGenerator random(seed);
+    auto randomBlock = [&random](int length) {
+        QByteArray block(length, '\0');
+        for (char& byte : block) {
+            byte = static_cast<char>(random.bounded(256));
+        }
+        return block;
+    };
+    EcuSettings record = startupRecord();
+    unpackTableBlock(randomBlock(kTableBlockLength), record.FuelTable);
+    unpackTableBlock(randomBlock(kTableBlockLength), record.IgnitionTable);
+    unpackOtherBlock(randomBlock(kOtherBlockLength), record);
+    checkForBadData(record, CheckContext{}, CommandSender{});
+    return record;
+}
+
+QString describeDifferences(const EcuSettings& expected, const EcuSettings& actual) {
+    QString text;
+    for (const EcuFieldDifference& difference : compareEcuSettings(expected, actual)) {
+        text += difference.describe() + QLatin1Char('\n');
+    }
+    return text;
+}
+
+// The data file of a record, written where the test can hand it around.
+QString saveRecord(const QTemporaryDir& dir, const QString& name, const EcuSettings& record) {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(saveEcuFile(path, record).ok());
+    return path;
+}
+
+const QString kFound = QStringLiteral("Found ECU - Version 2.051\n             (Build 007)");
+
+// ---------------------------------------------------------------------------
+// The command line of the ECU commands
+
+TEST(EcuCommandLine, EveryEcuCommandDocumentsItsPortOptionsAndExitCodes) {
+    for (const QString command : {"identify", "read", "write", "store", "monitor"}) {
+        const Outcome help = vantrelctl({command, QStringLiteral("--help")});
+        EXPECT_EQ(help.exitCode, 0) << command.toStdString();
+        const QString text = QString::fromUtf8(help.out);
+        EXPECT_TRUE(text.contains(QStringLiteral("--port DEVICE"))) << command.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("--com N"))) << command.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("Exit codes:"))) << command.toStdString();
+        EXPECT_TRUE(text.contains(QStringLiteral("  4  no ECU of the accepted firmware")))
+            << command.toStdString();
+    }
+}
+
+TEST(EcuCommandLine, PortMustBeGivenExactlyOnce) {
+    const Outcome none = vantrelctl({QStringLiteral("identify")});
+    EXPECT_EQ(none.exitCode, 2);
+    EXPECT_TRUE(none.err.contains(QStringLiteral("--port DEVICE or --com N")));
+
+    const Outcome both =
+        vantrelctl({QStringLiteral("identify"), QStringLiteral("--port"),
+                    QStringLiteral("/dev/null"), QStringLiteral("--com"), QStringLiteral("1")});
+    EXPECT_EQ(both.exitCode, 2);
+
+    const Outcome outOfRange =
+        vantrelctl({QStringLiteral("identify"), QStringLiteral("--com"), QStringLiteral("6")});
+    EXPECT_EQ(outOfRange.exitCode, 2);
+    EXPECT_TRUE(outOfRange.out.isEmpty());
+}
+
+TEST(EcuCommandLine, PortThatCannotBeOpenedIsAPortError) {
+    const Outcome outcome =
+        onPort(QStringLiteral("/nonexistent/ttyVantrel"), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_TRUE(outcome.err.startsWith(QStringLiteral("error: Comm Port Error - ")))
+        << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.isEmpty());
+}
+
+TEST(EcuCommandLine, ComNumberMeansTheDeviceOfTheWindowProgramsPortMap) {
+    const SimulatorProcess simulator;
+    const QTemporaryDir config;
+    ASSERT_TRUE(QDir(config.path()).mkpath(QStringLiteral("Vantrel")));
+    QFile map(config.filePath(QStringLiteral("Vantrel/ports.conf")));
+    ASSERT_TRUE(map.open(QIODevice::WriteOnly));
+    map.write("# test port\nCOM3 = " + simulator.device().toLocal8Bit() + "\n");
+    map.close();
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+
+    const Outcome outcome = vantrelctl(
+        {QStringLiteral("identify"), QStringLiteral("--com"), QStringLiteral("3")}, environment);
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.out.startsWith("Version 2.051\n"));
+}
+
+// ---------------------------------------------------------------------------
+// identify
+
+TEST(Identify, AcceptedFirmwarePrintsVersionBuildAndSerialOnThreeLines) {
+    const SimulatorProcess simulator;
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, "Version 2.051\nBuild 007\nSerial 1-4-07-00042\n");
+    EXPECT_EQ(outcome.count(kFound), 1) << outcome.err.toStdString();
+    EXPECT_FALSE(outcome.err.contains(QStringLiteral("Search for ECU?")));
+}
+
+TEST(Identify, SerialFieldsAndBuildComeFromTheirBytes) {
+    // Byte 1 0xE5: field 2 = 7 + 1, field 3 = 5; byte 2 0xC1: field 1 = 3 + 1,
+    // field 4 = 1 x 256 + byte 3.
+    const SimulatorProcess simulator({QStringLiteral("--serial"), QStringLiteral("0xE5,0xC1,2"),
+                                      QStringLiteral("--build"), QStringLiteral("120")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, "Version 2.051\nBuild 120\nSerial 4-8-05-00258\n");
+}
+
+TEST(Identify, OtherFirmwareVersionIsRejectedWithTheExpectedVersion) {
+    const SimulatorProcess simulator({QStringLiteral("--version"), QStringLiteral("2.050")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_TRUE(outcome.out.isEmpty());
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("error: Found ECU - Version 2.050\n"
+                                                    "             (Build 007)\n"
+                                                    "Expecting   - Version 2.051\n\n"
+                                                    "Please contact Marrowby")))
+        << outcome.err.toStdString();
+}
+
+TEST(Identify, ExperimentalFirmwareIsAcceptedWithAWarning) {
+    const SimulatorProcess simulator({QStringLiteral("--version"), QStringLiteral("255.3")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_EQ(outcome.out, "Version 255.003\nBuild 007\nSerial 1-4-07-00042\n");
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("warning: Found ECU - Version 255.003\n"
+                                                    "             (Build 007)\n\n"
+                                                    "Experimental Firmware")))
+        << outcome.err.toStdString();
+}
+
+TEST(Identify, EchoedSearchByteIsAnInvalidResponse) {
+    const SimulatorProcess simulator({QStringLiteral("--echo")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_TRUE(outcome.out.isEmpty());
+    EXPECT_EQ(outcome.count(QStringLiteral(
+                  "error: Invalid Response\nCheck your Com Port/Cables and try again.")),
+              1)
+        << outcome.err.toStdString();
+}
+
+TEST(Identify, SilentEcuIsNotFoundAfterFourAttempts) {
+    const SimulatorProcess simulator({QStringLiteral("--silent")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 4);
+    EXPECT_TRUE(outcome.out.isEmpty());
+    EXPECT_EQ(outcome.err, QStringLiteral("ECU Not Found\n"));
+}
+
+TEST(Identify, WarningBitsOfTheStatusAreReportedAfterTheSearch) {
+    const SimulatorProcess simulator({QStringLiteral("--status1"), QStringLiteral("16")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 0);
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Communication Error! Invalid Serial Data \n"
+                                                    "\nPlease Contact Marrowby\n\n"
+                                                    "Click on Find ECU to clear warnings")))
+        << outcome.err.toStdString();
+}
+
+// ---------------------------------------------------------------------------
+// read
+
+TEST(Read, RandomisedRecordSurvivesTheRoundTripThroughTheEcu) {
+    const QTemporaryDir dir;
+    for (quint32 seed : {11u, 2024u, 777777u}) {
+        SCOPED_TRACE(seed);
+        const EcuSettings record = randomValidRecord(seed);
+        ASSERT_NE(record, startupRecord());
+        const SimulatorProcess simulator(
+            {QStringLiteral("--file"), saveRecord(dir, QStringLiteral("given.ecu"), record)});
+        const QString readBack = dir.filePath(QStringLiteral("read-%1.ecu").arg(seed));
+        const Outcome outcome =
+            onPort(simulator.device(), QStringLiteral("read"), {QStringLiteral("-o"), readBack});
+        ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+        EXPECT_FALSE(outcome.err.contains(QStringLiteral("Data Error Found and Fixed!")));
+        EXPECT_TRUE(outcome.out.isEmpty());
+
+        const EcuFileReadResult result = loadEcuFile(readBack, startupRecord());
+        ASSERT_TRUE(result.ok()) << result.error.toStdString();
+        EXPECT_EQ(*result.settings, record)
+            << describeDifferences(record, *result.settings).toStdString();
+        EXPECT_EQ(readFile(readBack), writeEcuFile(record));
+    }
+}
+
+TEST(Read, WithoutOutputFileTheRecordGoesToStandardOutput) {
+    const QTemporaryDir dir;
+    const EcuSettings record = randomValidRecord(5);
+    const SimulatorProcess simulator(
+        {QStringLiteral("--file"), saveRecord(dir, QStringLiteral("given.ecu"), record)});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("read"));
+    EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
+    EXPECT_EQ(outcome.out, writeEcuFile(record));
+}
+
+TEST(Read, ImpossibleValueIsRepairedAndTheFixSentToTheEcu) {
+    const QTemporaryDir dir;
+    EcuSettings record = startupRecord();
+    record.NumberOfCylinders = 5;
+    record.IgnitionType = 2;
+    const SimulatorProcess simulator(
+        {QStringLiteral("--file"), saveRecord(dir, QStringLiteral("bad.ecu"), record)});
+
+    const Outcome first = onPort(simulator.device(), QStringLiteral("read"));
+    EXPECT_EQ(first.exitCode, 0);
+    EXPECT_TRUE(first.err.contains(QStringLiteral("error: Data Error Found and Fixed!\n\n"
+                                                  " Number of Cylinders set to 6\n")))
+        << first.err.toStdString();
+    record.NumberOfCylinders = 6;
+    EXPECT_EQ(first.out, writeEcuFile(record));
+
+    // The ECU now holds the repaired value, so a second read repairs nothing.
+    const Outcome second = onPort(simulator.device(), QStringLiteral("read"));
+    EXPECT_EQ(second.exitCode, 0);
+    EXPECT_FALSE(second.err.contains(QStringLiteral("Data Error Found and Fixed!")));
+    EXPECT_EQ(second.out, writeEcuFile(record));
+}
+
+TEST(Read, BadSumOfTheOtherBlockTakesTheEcuOfflineAndWritesNothing) {
+    const QTemporaryDir dir;
+    const SimulatorProcess simulator({QStringLiteral("--bad-checksum"), QStringLiteral("16")});
+    const QString path = dir.filePath(QStringLiteral("never.ecu"));
+    const Outcome outcome =
+        onPort(simulator.device(), QStringLiteral("read"), {QStringLiteral("-o"), path});
+    EXPECT_EQ(outcome.exitCode, 5);
+    EXPECT_EQ(outcome.count(QStringLiteral("Download Error! (Other)")), 1)
+        << outcome.err.toStdString();
+    EXPECT_FALSE(outcome.err.contains(QStringLiteral("(Fuel)")));
+    EXPECT_FALSE(QFile::exists(path));
+}
+
+TEST(Read, ShortFuelBlockFailsTheDownloadAndWritesNothing) {
+    const SimulatorProcess simulator({QStringLiteral("--short-block"), QStringLiteral("14")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("read"));
+    EXPECT_EQ(outcome.exitCode, 5);
+    EXPECT_EQ(outcome.count(QStringLiteral("Download Failed! (Fuel)")), 1)
+        << outcome.err.toStdString();
+    // The table reads leave the ECU online: the other blocks are still read.
+    EXPECT_FALSE(outcome.err.contains(QStringLiteral("(Ign)")));
+    EXPECT_FALSE(outcome.err.contains(QStringLiteral("(Other)")));
+    EXPECT_TRUE(outcome.out.isEmpty());
+}
+
+TEST(Read, BadSumOfTheFuelBlockIsADownloadError) {
+    const SimulatorProcess simulator({QStringLiteral("--bad-checksum"), QStringLiteral("14")});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("read"));
+    EXPECT_EQ(outcome.exitCode, 5);
+    EXPECT_EQ(outcome.count(QStringLiteral("Download Error! (Fuel)")), 1);
+    EXPECT_TRUE(outcome.out.isEmpty());
+}
+
+} // namespace
