@@ -24,10 +24,6 @@ const QColor kTrace1Colour(0, 0, 255);
 const QColor kTrace2Colour(255, 0, 0);
 const QColor kGridColour(200, 200, 200);
 
-constexpr int kLeftMargin = 80;
-constexpr int kRightMargin = 80;
-constexpr int kTopMargin = 12;
-constexpr int kBottomMargin = 40;
 constexpr int kDivisions = 10;
 constexpr double kPenWidth = 1.5;
 
@@ -40,52 +36,44 @@ QFont labelFont() {
     return font;
 }
 
+// Room for a scale label beside the plot area: the widest number the scale
+// patterns give for the allowed limits, the rotated name and some air.
+int sideMargin(const QFontMetrics& metrics) {
+    return metrics.horizontalAdvance(QStringLiteral("-20000.00")) + 2 * metrics.height() + 8;
+}
+
 } // namespace
 
-TimeHistoryPlotBox::TimeHistoryPlotBox(QWidget* parent) : QWidget(parent) {
-    setAttribute(Qt::WA_OpaquePaintEvent);
-    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+QRect timeHistoryPlotArea(const QRect& area, const QFontMetrics& metrics) {
+    const int side = sideMargin(metrics);
+    const int top = metrics.height();
+    const int bottom = 2 * metrics.height() + 8;
+    const int w = std::max(1, area.width() - 2 * side);
+    const int h = std::max(1, area.height() - top - bottom);
+    return {area.left() + side, area.top() + top, w, h};
 }
 
-QRect TimeHistoryPlotBox::plotRect() const {
-    const int w = std::max(1, width() - kLeftMargin - kRightMargin);
-    const int h = std::max(1, height() - kTopMargin - kBottomMargin);
-    return {kLeftMargin, kTopMargin, w, h};
-}
-
-QPointF TimeHistoryPlotBox::toPixels(const QPointF& plotPoint) const {
-    const QRectF r = plotRect();
-    const double n = std::max(1, m_frame.pointCount);
-    double range = static_cast<double>(m_frame.max0) - m_frame.min0;
+QPointF timeHistoryToPixels(const QRectF& plotArea, const TimeHistoryFrame& frame,
+                            const QPointF& plotPoint) {
+    const double n = std::max(1, frame.pointCount);
+    double range = static_cast<double>(frame.max0) - frame.min0;
     if (range == 0.0) {
         range = 1.0;
     }
-    const double x = r.left() + plotPoint.x() / n * r.width();
-    const double y = r.bottom() - (plotPoint.y() - m_frame.min0) / range * r.height();
+    const double x = plotArea.left() + plotPoint.x() / n * plotArea.width();
+    const double y = plotArea.bottom() - (plotPoint.y() - frame.min0) / range * plotArea.height();
     return {x, y};
 }
 
-void TimeHistoryPlotBox::drawFrame(const Frame& frame) {
-    m_frame = frame;
-    renderFrame();
-    update();
-}
-
-void TimeHistoryPlotBox::renderFrame() {
-    const qreal dpr = devicePixelRatioF();
-    const QSize pixels = (QSizeF(size()) * dpr).toSize().expandedTo(QSize(1, 1));
-    if (m_pixmap.size() != pixels) {
-        m_pixmap = QPixmap(pixels);
-        m_pixmap.setDevicePixelRatio(dpr);
-    }
-    ++m_framesDrawn;
-    m_pixmap.fill(Qt::white);
-
-    QPainter p(&m_pixmap);
+void paintTimeHistoryFrame(QPainter& p, const QRect& area, const TimeHistoryFrame& frame) {
+    p.save();
+    p.fillRect(area, Qt::white);
     p.setFont(labelFont());
-    const QRect r = plotRect();
-    const QFontMetrics metrics(p.font());
+    const QFontMetrics metrics = p.fontMetrics();
+    const QRect r = timeHistoryPlotArea(area, metrics);
     const int textHeight = metrics.height();
+    const int side = r.left() - area.left();
+    const int gap = textHeight / 3 + 1;
 
     // Grid and horizontal axis labels: sample numbers under each vertical line.
     for (int i = 0; i <= kDivisions; ++i) {
@@ -93,11 +81,11 @@ void TimeHistoryPlotBox::renderFrame() {
         p.setPen(kGridColour);
         p.drawLine(QPointF(x, r.top()), QPointF(x, r.bottom()));
         p.setPen(Qt::black);
-        const QString text = QString::number(m_frame.pointCount * i / kDivisions);
-        const QRectF box(x - 40, r.bottom() + 3, 80, textHeight);
+        const QString text = QString::number(frame.pointCount * i / kDivisions);
+        const QRectF box(x - side / 2.0, r.bottom() + gap, side, textHeight);
         p.drawText(box, Qt::AlignHCenter | Qt::AlignTop, text);
     }
-    p.drawText(QRectF(r.left(), r.bottom() + 3 + textHeight, r.width(), textHeight),
+    p.drawText(QRectF(r.left(), r.bottom() + gap + textHeight, r.width(), textHeight),
                Qt::AlignHCenter | Qt::AlignTop, QStringLiteral("Points"));
 
     // Horizontal grid lines with the limits of each trace beside them.
@@ -106,15 +94,15 @@ void TimeHistoryPlotBox::renderFrame() {
         p.setPen(kGridColour);
         p.drawLine(QPointF(r.left(), y), QPointF(r.right(), y));
         const double f = i / double(kDivisions);
-        const double v0 = m_frame.min0 + (m_frame.max0 - m_frame.min0) * f;
+        const double v0 = frame.min0 + (frame.max0 - frame.min0) * f;
         p.setPen(kTrace1Colour);
-        p.drawText(QRectF(0, y - textHeight / 2.0, kLeftMargin - 4, textHeight),
-                   Qt::AlignRight | Qt::AlignVCenter, formatNumber(v0, m_frame.scalePattern0));
-        if (m_frame.trace2Active) {
-            const double v1 = m_frame.min1 + (m_frame.max1 - m_frame.min1) * f;
+        p.drawText(QRectF(area.left(), y - textHeight / 2.0, side - gap, textHeight),
+                   Qt::AlignRight | Qt::AlignVCenter, formatNumber(v0, frame.scalePattern0));
+        if (frame.trace2Active) {
+            const double v1 = frame.min1 + (frame.max1 - frame.min1) * f;
             p.setPen(kTrace2Colour);
-            p.drawText(QRectF(r.right() + 4, y - textHeight / 2.0, kRightMargin - 4, textHeight),
-                       Qt::AlignLeft | Qt::AlignVCenter, formatNumber(v1, m_frame.scalePattern1));
+            p.drawText(QRectF(r.right() + gap, y - textHeight / 2.0, side - gap, textHeight),
+                       Qt::AlignLeft | Qt::AlignVCenter, formatNumber(v1, frame.scalePattern1));
         }
     }
     p.setPen(Qt::black);
@@ -130,10 +118,45 @@ void TimeHistoryPlotBox::renderFrame() {
                    Qt::AlignCenter, text.trimmed());
         p.restore();
     };
-    rotated(m_frame.title0, textHeight / 2.0 + 2, kTrace1Colour);
-    if (m_frame.trace2Active) {
-        rotated(m_frame.title1, width() - textHeight / 2.0 - 2, kTrace2Colour);
+    rotated(frame.title0, area.left() + textHeight / 2.0 + 2, kTrace1Colour);
+    if (frame.trace2Active) {
+        rotated(frame.title1, area.right() - textHeight / 2.0 - 2, kTrace2Colour);
     }
+    p.restore();
+}
+
+TimeHistoryPlotBox::TimeHistoryPlotBox(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+QRect TimeHistoryPlotBox::plotRect() const {
+    if (m_pixmap.isNull()) {
+        return timeHistoryPlotArea(rect(), QFontMetrics(labelFont(), this));
+    }
+    return timeHistoryPlotArea(rect(), QFontMetrics(labelFont(), &m_pixmap));
+}
+
+QPointF TimeHistoryPlotBox::toPixels(const QPointF& plotPoint) const {
+    return timeHistoryToPixels(plotRect(), m_frame, plotPoint);
+}
+
+void TimeHistoryPlotBox::drawFrame(const TimeHistoryFrame& frame) {
+    m_frame = frame;
+    renderFrame();
+    update();
+}
+
+void TimeHistoryPlotBox::renderFrame() {
+    const qreal dpr = devicePixelRatioF();
+    const QSize pixels = (QSizeF(size()) * dpr).toSize().expandedTo(QSize(1, 1));
+    if (m_pixmap.size() != pixels) {
+        m_pixmap = QPixmap(pixels);
+        m_pixmap.setDevicePixelRatio(dpr);
+    }
+    ++m_framesDrawn;
+    QPainter p(&m_pixmap);
+    paintTimeHistoryFrame(p, rect(), m_frame);
 }
 
 void TimeHistoryPlotBox::drawSegment(const PlotSegment& segment) {
@@ -354,10 +377,10 @@ void TimeHistoryWindow::applyLimitBox(int box) {
     }
 }
 
-void TimeHistoryWindow::redrawFrame() {
+TimeHistoryFrame TimeHistoryWindow::currentFrame() const {
     const auto& channels = m_sampler.channels();
     const auto& scale0 = m_state.display.PlotChannelScales[channels[0]];
-    TimeHistoryPlotBox::Frame frame;
+    TimeHistoryFrame frame;
     frame.pointCount = m_sampler.pointCount();
     frame.min0 = scale0.Min[0];
     frame.max0 = scale0.Max[0];
@@ -373,7 +396,40 @@ void TimeHistoryWindow::redrawFrame() {
         frame.scalePattern1 = info1.scalePattern;
         frame.title1 = info1.itemText;
     }
-    m_plot->drawFrame(frame);
+    return frame;
+}
+
+void TimeHistoryWindow::redrawFrame() {
+    m_plot->drawFrame(currentFrame());
+}
+
+void TimeHistoryWindow::printRealtimePlot(QPainter& painter, const QRect& area) const {
+    const PlotHistory& h = history();
+    TimeHistoryFrame frame = currentFrame();
+    frame.pointCount = std::max(1, h.count() - 1);
+    paintTimeHistoryFrame(painter, area, frame);
+
+    painter.save();
+    const QRect plotArea = timeHistoryPlotArea(area, QFontMetrics(labelFont(), painter.device()));
+    painter.setClipRect(plotArea);
+    painter.setRenderHint(QPainter::Antialiasing);
+    const auto& channels = m_sampler.channels();
+    const auto& scale0 = m_state.display.PlotChannelScales[channels[0]];
+    for (int k = 0; k < (frame.trace2Active ? 2 : 1); ++k) {
+        QPolygonF line;
+        for (int i = 0; i < h.count(); ++i) {
+            float y = h.trace1(i);
+            if (k == 1) {
+                const auto& scale1 = m_state.display.PlotChannelScales[channels[1]];
+                y = mapTrace2Value(h.trace2(i), scale1.Min[1], scale1.Max[1], scale0.Min[0],
+                                   scale0.Max[0]);
+            }
+            line << timeHistoryToPixels(plotArea, frame, QPointF(i, y));
+        }
+        painter.setPen(QPen(k == 0 ? kTrace1Colour : kTrace2Colour, 0));
+        painter.drawPolyline(line);
+    }
+    painter.restore();
 }
 
 void TimeHistoryWindow::enableControls(bool enabled) {

@@ -16,7 +16,34 @@ class QLabel;
 class QLineEdit;
 class QPushButton;
 class QTimer;
+class QFontMetrics;
+class QPainter;
 class DataLog;
+
+// What the frame of a time history plot shows: the point count across, trace
+// 1's limits up, and trace 2's limits, scale patterns and channel names.
+struct TimeHistoryFrame {
+    int pointCount = 100;
+    float min0 = 0.0f;
+    float max0 = 10.0f;
+    QString scalePattern0;
+    QString title0;
+    bool trace2Active = false;
+    float min1 = 0.0f;
+    float max1 = 10.0f;
+    QString scalePattern1;
+    QString title1;
+};
+
+// The plot area inside an area that leaves room for the axis labels.
+QRect timeHistoryPlotArea(const QRect& area, const QFontMetrics& metrics);
+// A point in plot coordinates (x in sample steps, y in trace 1's units) in
+// pixels of the plot area.
+QPointF timeHistoryToPixels(const QRectF& plotArea, const TimeHistoryFrame& frame,
+                            const QPointF& plotPoint);
+// Clears the area and draws the frame: grid, axis labels in each channel's
+// scale pattern, the rotated channel names and "Points" under the x axis.
+void paintTimeHistoryFrame(QPainter& painter, const QRect& area, const TimeHistoryFrame& frame);
 
 // The drawing area of the time history plot. It keeps the picture in a
 // backing pixmap: the frame is drawn whole only when the scales change, the
@@ -25,23 +52,10 @@ class DataLog;
 class TimeHistoryPlotBox : public QWidget {
     Q_OBJECT
 public:
-    struct Frame {
-        int pointCount = 100;
-        float min0 = 0.0f;
-        float max0 = 10.0f;
-        QString scalePattern0;
-        QString title0;
-        bool trace2Active = false;
-        float min1 = 0.0f;
-        float max1 = 10.0f;
-        QString scalePattern1;
-        QString title1;
-    };
-
     explicit TimeHistoryPlotBox(QWidget* parent = nullptr);
 
     // Draws the empty frame for the given scales.
-    void drawFrame(const Frame& frame);
+    void drawFrame(const TimeHistoryFrame& frame);
     // Adds one line in plot coordinates and repaints the touched rectangle.
     void drawSegment(const PlotSegment& segment);
 
@@ -60,7 +74,7 @@ protected:
 private:
     void renderFrame();
 
-    Frame m_frame;
+    TimeHistoryFrame m_frame;
     QPixmap m_pixmap;
     int m_framesDrawn = 0;
 };
@@ -107,6 +121,12 @@ public:
     const PlotHistory& history() const { return m_sampler.history(); }
     const PlotSampler& sampler() const { return m_sampler; }
     TimeHistoryPlotBox* plotBox() const { return m_plot; }
+
+    // Draws the frame and the stored history into an area of a page, the
+    // sample numbers of the history across.
+    void printRealtimePlot(QPainter& painter, const QRect& area) const;
+    // The frame of the chosen channels, limits and point count.
+    TimeHistoryFrame currentFrame() const;
 
     // Runs one timer tick at once (the timer runs it every 50 ms).
     void sampleNow();

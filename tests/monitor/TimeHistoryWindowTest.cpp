@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -291,6 +292,47 @@ TEST_F(TimeHistoryWindowTest, RecordsAreSkippedWhenNoLogFileCanBeOpened) {
     window->sampleNow();
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_EQ(window->history().count(), 2);
+}
+
+TEST_F(TimeHistoryWindowTest, PrintingDrawsTheStoredHistoryAcrossTheArea) {
+    state.display.PlotChannelChoice = {PlotChannel::Rpm, PlotChannel::Battery};
+    open();
+    window->start();
+    for (int i = 0; i < 10; ++i) {
+        window->sampleNow();
+    }
+    window->stop();
+    QImage page(900, 600, QImage::Format_RGB32);
+    page.fill(Qt::black);
+    const QRect area(50, 40, 800, 500);
+    {
+        QPainter painter(&page);
+        window->printRealtimePlot(painter, area);
+    }
+    const QRect plotArea = timeHistoryPlotArea(area, QFontMetrics(QFont("Arial", 8), &page));
+    TimeHistoryFrame frame = window->currentFrame();
+    frame.pointCount = 9; // ten samples across the whole width
+    // Whether a pixel near the point is mostly the colour.
+    auto drawnNear = [&](double x, double y, const QColor& colour) {
+        const QPoint at = timeHistoryToPixels(plotArea, frame, QPointF(x, y)).toPoint();
+        for (int dx = -2; dx <= 2; ++dx) {
+            for (int dy = -2; dy <= 2; ++dy) {
+                const QColor c = page.pixelColor(at + QPoint(dx, dy));
+                if (std::abs(c.red() - colour.red()) < 60 &&
+                    std::abs(c.green() - colour.green()) < 60 &&
+                    std::abs(c.blue() - colour.blue()) < 60) {
+                    return true;
+                }
+            }
+        }
+        return false;
+    };
+    EXPECT_TRUE(drawnNear(4.5, 1000.0, QColor(0, 0, 255)));
+    EXPECT_TRUE(drawnNear(8.5, 15.8 / 16.0 * 5000.0, QColor(255, 0, 0)));
+    EXPECT_FALSE(drawnNear(4.5, 3000.0, QColor(0, 0, 255)));
+    // The area is cleared to white; outside it the page is untouched.
+    EXPECT_EQ(page.pixelColor(area.left() + 2, area.bottom() - 2), QColor(Qt::white));
+    EXPECT_EQ(page.pixelColor(10, 10), QColor(Qt::black));
 }
 
 TEST(TimeHistoryWindowSize, AsWideAsTheAreaAndEighteenHundredTwipsLess) {
