@@ -1,0 +1,74 @@
+// One tick of the poll timer with the data window open, the status bar
+// refreshed and logging on, against the in-process simulated ECU, so that
+// the figure is the program's own work without any time on the line.
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "app/UserInteraction.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QTemporaryDir>
+#include <benchmark/benchmark.h>
+
+namespace {
+// Answers every question with Yes and shows nothing.
+class SilentInteraction : public UserInteraction {
+public:
+    Answer message(const QString&, Icon, Buttons buttons, const QString&) override {
+        return buttons == Buttons::Ok || buttons == Buttons::OkCancel ? Answer::Ok : Answer::Yes;
+    }
+    void setBusy(bool) override {}
+    void beginProgress(const QString&) override {}
+    void stepProgress() override {}
+    void endProgress() override {}
+};
+
+void BM_PollTick(benchmark::State& bench) {
+    QTemporaryDir dir;
+    AppState state;
+    prepareStartupState(state);
+    SilentInteraction ui;
+    SimulatedEcu ecu;
+    ecu.startEngine();
+    SimulatedLink link(&ecu);
+
+    MainWindow::Options options;
+    options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+    options.portGiven = true;
+    const QString logPath = dir.filePath(QStringLiteral("bench.log"));
+    options.chooseFile = [logPath](const QString&, const QString&, MainWindow::FileDialogMode) {
+        return logPath;
+    };
+    MainWindow window(state, ui, link, options);
+    window.show();
+    window.runStartup();
+    window.stopPollTimer();
+    window.menus().tuningFuel->trigger(); // the data window
+    window.setupLogData();
+    window.pollTick(); // opens the log file and writes the header
+
+    for (auto _ : bench) {
+        window.pollTick();
+    }
+    if (!state.EcuOnline || !state.LogActive) {
+        bench.SkipWithError("the ECU went offline or logging stopped");
+    }
+    window.close();
+}
+BENCHMARK(BM_PollTick)->Unit(benchmark::kMicrosecond);
+} // namespace
+
+int main(int argc, char** argv) {
+    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
+        qputenv("QT_QPA_PLATFORM", "offscreen");
+    }
+    QApplication app(argc, argv);
+    benchmark::Initialize(&argc, argv);
+    benchmark::RunSpecifiedBenchmarks();
+    benchmark::Shutdown();
+    return 0;
+}

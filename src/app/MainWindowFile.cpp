@@ -1,0 +1,91 @@
+// The main window's data file commands: Open, Save and Save As.
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "app/UserInteraction.h"
+#include "comm/EcuProtocol.h"
+#include "config/ConsistencyCheck.h"
+#include "files/EcuFile.h"
+
+#include <QFileInfo>
+
+namespace {
+const QString kEcuFilter = QStringLiteral("Ecu (*.ecu);;All Files (*.*)");
+} // namespace
+
+void MainWindow::fileOpen() {
+    unloadAllWindows();
+    const QString path =
+        m_options.chooseFile(QStringLiteral("Open"), kEcuFilter, FileDialogMode::Open);
+    if (path.isEmpty()) {
+        return;
+    }
+    m_state.CurrentFileName = path;
+    m_state.CurrentFileTitle = QFileInfo(path).fileName();
+    unloadAllWindows();
+    readDataFile();
+    m_reporter.showFile(m_state.CurrentFileTitle);
+    showStatusBar();
+}
+
+void MainWindow::fileSaveAs() {
+    const QString path =
+        m_options.chooseFile(QStringLiteral("Save As"), kEcuFilter, FileDialogMode::SaveAsking);
+    if (path.isEmpty()) {
+        return;
+    }
+    m_state.CurrentFileName = path;
+    m_state.CurrentFileTitle = QFileInfo(path).fileName();
+    writeDataFile();
+}
+
+void MainWindow::fileSave() {
+    if (m_state.CurrentFileTitle.isEmpty()) {
+        const QString path =
+            m_options.chooseFile(QStringLiteral("Save"), kEcuFilter, FileDialogMode::Save);
+        if (path.isEmpty()) {
+            return;
+        }
+        m_state.CurrentFileName = path;
+        m_state.CurrentFileTitle = QFileInfo(path).fileName();
+    }
+    writeDataFile();
+}
+
+void MainWindow::writeDataFile() {
+    m_reporter.showFile(m_state.CurrentFileTitle);
+    showStatusBar();
+    EcuFileSaveResult result;
+    {
+        BusyGuard busy(m_ui);
+        result = saveEcuFile(m_state.CurrentFileName, m_state.settings);
+    }
+    if (!result.ok()) {
+        m_ui.message(result.error, UserInteraction::Icon::Critical);
+        return;
+    }
+    m_ui.message(QStringLiteral("Data saved to ") + m_state.CurrentFileTitle);
+}
+
+void MainWindow::readDataFile() {
+    EcuFileReadResult result;
+    {
+        BusyGuard busy(m_ui);
+        result = loadEcuFile(m_state.CurrentFileName, m_state.settings);
+        if (result.ok()) {
+            m_state.settings = *result.settings;
+            CheckContext context;
+            context.developerMode = m_state.DeveloperMode;
+            context.codeSectionFlags = m_state.CodeSectionFlags;
+            showBadDataMessage(
+                m_ui, checkForBadData(m_state.settings, context, m_protocol->commandSender()));
+        }
+    }
+    if (!result.ok()) {
+        // A refused version or a malformed file leaves the settings as they
+        // were and sends nothing.
+        m_ui.message(result.error);
+        return;
+    }
+    sendAllDataToEcu();
+}

@@ -1,0 +1,34 @@
+// The main window's whole-record transfers and the Find ECU command.
+
+#include "app/AppState.h"
+#include "app/MainWindow.h"
+#include "comm/BulkReads.h"
+#include "comm/EcuProtocol.h"
+#include "comm/Transfers.h"
+
+TransferHooks MainWindow::transferHooks() {
+    TransferHooks hooks;
+    hooks.discovery = discoveryHooks();
+    hooks.unloadAllWindows = [this] { unloadAllWindows(); };
+    return hooks;
+}
+
+void MainWindow::getAllDataFromEcu() {
+    ::getAllDataFromEcu(*m_protocol, transferHooks());
+}
+
+void MainWindow::sendAllDataToEcu() {
+    ::sendAllDataToEcu(*m_protocol, transferHooks());
+}
+
+void MainWindow::engineFindEcu() {
+    findEcuCommand(*m_protocol, transferHooks());
+}
+
+void MainWindow::saveSettingsToEcu() {
+    storeSettings(*m_protocol);
+}
+
+void MainWindow::engineHigh() {
+    getHighSpeedFuelData(m_state, m_link, m_ui);
+}

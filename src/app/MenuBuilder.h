@@ -1,0 +1,111 @@
+#pragma once
+
+#include <QList>
+
+class QAction;
+class QMainWindow;
+class QMenu;
+class QToolBar;
+
+// Every command of the main window's menus, named after its menu item. The
+// actions carry their captions, shortcuts, ticks and initial visibility; the
+// main window connects them.
+struct MainMenus {
+    QMenu* file = nullptr;
+    QAction* fileOpen = nullptr;
+    QAction* fileCloseActiveWindow = nullptr;
+    QAction* fileSave = nullptr;
+    QAction* fileSaveAs = nullptr;
+    QAction* filePrint = nullptr;
+    QAction* filePrintPlot = nullptr;
+    QList<QAction*> fileMru;
+    QAction* fileMruBar = nullptr;
+    QAction* fileExit = nullptr;
+
+    QMenu* engine = nullptr;
+    QAction* engineFindEcu = nullptr;
+    QAction* engineSetup = nullptr;
+    QAction* engineDefaultFuel = nullptr;
+    QAction* engineDefaultIgnition = nullptr;
+    QAction* engineBar2 = nullptr;
+    QAction* sensorCheck = nullptr;
+    QAction* engineStop = nullptr;
+    QAction* engineExtra = nullptr;
+    QAction* engineHigh = nullptr;
+
+    QMenu* tuning = nullptr;
+    QAction* tuningFuel = nullptr;
+    QAction* tuningIgnition = nullptr;
+    QAction* tuningComp1 = nullptr;
+    QAction* tuningComp2 = nullptr;
+    QAction* tuningIac = nullptr;
+    QAction* tuningUserInputs = nullptr;
+    QAction* tuningEgo = nullptr;
+    QAction* tuningBar3 = nullptr;
+    QAction* tuningLogData = nullptr;
+    QAction* tuningSaveSettingsToEcu = nullptr;
+
+    QMenu* modify = nullptr;
+    QAction* modifyAdd = nullptr;
+    QAction* modifySubtract = nullptr;
+    QAction* modifyMult = nullptr;
+    QAction* modifyDivide = nullptr;
+    QAction* modifySmooth = nullptr;
+    QAction* modifyAddCurrent = nullptr;
+    QAction* modifySubtractCurrent = nullptr;
+    QAction* modifyMultCurrent = nullptr;
+    QAction* modifyDivideCurrent = nullptr;
+
+    QMenu* window = nullptr;
+    QAction* windowDefault = nullptr;
+    QAction* windowCascade = nullptr;
+    QAction* windowTileHorizontal = nullptr;
+    QAction* windowTileVertical = nullptr;
+
+    QMenu* com = nullptr;
+    QList<QAction*> comPort; // ports 1..5 at 0..4
+
+    QMenu* display = nullptr;
+    QAction* plotRealTime = nullptr;
+    QAction* comFuelLoadLine = nullptr;
+    QAction* setup3DFuel = nullptr;
+    QAction* setupDisplayFuelCrossHair = nullptr;
+    QAction* comIgnLoadLine = nullptr;
+    QAction* setup3DIgnition = nullptr;
+    QAction* setupDisplayIgnCrossHair = nullptr;
+
+    QMenu* help = nullptr;
+    QAction* helpContents = nullptr;
+    QAction* helpWhatsThis = nullptr;
+    QAction* helpAbout = nullptr;
+
+    // Shown only as the right-click menu of the 3D plots.
+    QMenu* popup = nullptr;
+    QAction* helpWhatsThisAgain = nullptr;
+    QAction* popupClose = nullptr;
+    QAction* popupZoom = nullptr;
+    QAction* popupPrint = nullptr;
+
+    QMenu* test = nullptr;
+    QAction* testInvalidIsr = nullptr;
+    QAction* testInvalidCommand = nullptr;
+    QAction* testLogExtra = nullptr;
+
+    // The Modify commands that act on the table editors (F5 to F9 and the
+    // smart entries).
+    QList<QAction*> modifyCommands() const;
+};
+
+// Builds the menu bar of the window with every menu, item and separator.
+MainMenus buildMainMenus(QMainWindow& window);
+
+// The two toolbars. MyToolBar holds the picture buttons 0..6; tbToolBar the
+// keyed buttons, the last of which ("Animate") does nothing.
+struct MainToolBars {
+    QToolBar* myToolBar = nullptr;
+    QList<QAction*> myToolBarButtons; // index 0..6
+    QToolBar* tbToolBar = nullptr;
+    QList<QAction*> tbButtons; // in key order
+};
+
+MainToolBars buildMainToolBars(QMainWindow& window);

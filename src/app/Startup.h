@@ -1,0 +1,29 @@
+#pragma once
+
+#include <QString>
+#include <QStringList>
+#include <optional>
+
+struct AppState;
+
+// Command-line options of the window program.
+struct StartupOptions {
+    // The settings file; the per-user default when empty.
+    QString iniPath;
+    // A serial device opened instead of the stored COM port number.
+    QString portDevice;
+    // Runs a simulated ECU in the program and talks to it as its port.
+    bool simulate = false;
+};
+
+// Parses --ini PATH, --port DEVICE and --simulate. Returns nothing, with the
+// reason in errorText, for an unknown option or a missing value.
+std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments, QString* errorText);
+
+// The first start-up steps, before any window exists: the standard edition
+// and its maker texts, start-up not complete, every flag at its start value
+// and the settings record at its defaults; no data file and no log file.
+void prepareStartupState(AppState& state);
+
+// The start-up notice when the settings file could not be used.
+QString settingsFileErrorText();

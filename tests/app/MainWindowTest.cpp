@@ -1,0 +1,364 @@
+#include "app/MainWindow.h"
+#include "RecordingInteraction.h"
+#include "app/AppState.h"
+#include "app/Startup.h"
+#include "comm/EcuProtocol.h"
+#include "comm/QtSerialLink.h"
+#include "monitor/DataWindow.h"
+#include "monitor/StatusBarWidget.h"
+#include "sim/PtyServer.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
+
+#include <QAction>
+#include <QFile>
+#include <QLabel>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <cmath>
+#include <memory>
+
+namespace {
+const QString kDeg = QString(QChar(176));
+
+class MainWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        prepareStartupState(state);
+        ecu.setClock([this] { return now; });
+    }
+
+    // Builds the window on the simulated ECU and runs the start-up.
+    void start(bool runStartup = true) {
+        MainWindow::Options options;
+        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+        options.portGiven = true;
+        options.chooseFile = [this](const QString& title, const QString&,
+                                    MainWindow::FileDialogMode mode) {
+            dialogTitles << title;
+            dialogModes.push_back(mode);
+            return chosenFile;
+        };
+        window = std::make_unique<MainWindow>(state, ui, link, options);
+        window->show();
+        if (runStartup) {
+            window->runStartup();
+        }
+    }
+
+    int count(const QString& text) const { return static_cast<int>(ui.texts().count(text)); }
+
+    QString cell(int row, int column) const {
+        const QTableWidgetItem* item = window->dataWindow()->grid()->item(row, column);
+        return item != nullptr ? item->text() : QString();
+    }
+
+    QTemporaryDir dir;
+    qint64 now = 0;
+    AppState state;
+    RecordingInteraction ui;
+    SimulatedEcu ecu;
+    SimulatedLink link{&ecu};
+    std::unique_ptr<MainWindow> window;
+    QStringList dialogTitles;
+    std::vector<MainWindow::FileDialogMode> dialogModes;
+    QString chosenFile;
+};
+
+TEST_F(MainWindowTest, StartupFindsAndReadsTheSimulatedEcu) {
+    EcuSettings image = SimulatedEcu::defaultImage();
+    image.RevLimit = 7650;
+    image.FuelTable[3][4] = 77;
+    ecu.setSettings(image);
+    start();
+
+    const QStringList texts = ui.texts();
+    ASSERT_GE(texts.size(), 3);
+    EXPECT_EQ(texts[0], "INI file not found or file error\r\nUsing Default");
+    EXPECT_EQ(ui.messages[0].icon, UserInteraction::Icon::Information);
+    EXPECT_EQ(texts[1], "Search for ECU?");
+    EXPECT_TRUE(texts[2].startsWith("Found ECU - Version 2.051"));
+    EXPECT_TRUE(state.EcuOnline);
+    EXPECT_TRUE(state.StartupComplete);
+    EXPECT_EQ(state.settings.RevLimit, 7650);
+    EXPECT_EQ(state.settings.FuelTable[3][4], 77);
+    EXPECT_TRUE(window->pollTimerActive());
+    EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Online ");
+    EXPECT_TRUE(window->statusBarWidget()->panel(15)->text().startsWith("ECU Version: 2.051"));
+}
+
+TEST_F(MainWindowTest, StartupOverThePseudoTerminalSimulator) {
+    PtySimulator simulator;
+    simulator.setConfigure([](SimulatedEcu& e) { e.startEngine(); });
+    QString problem;
+    ASSERT_TRUE(simulator.start(&problem)) << problem.toStdString();
+    QtSerialLink port;
+    port.setDevice(simulator.devicePath());
+    MainWindow::Options options;
+    options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+    options.portGiven = true;
+    MainWindow pty(state, ui, port, options);
+    pty.runStartup();
+    pty.stopPollTimer();
+    EXPECT_TRUE(state.EcuOnline);
+    pty.menus().tuningFuel->trigger();
+    pty.pollTick();
+    EXPECT_TRUE(state.EcuOnline);
+    EXPECT_EQ(ui.texts().count("Communication Lost!"), 0);
+    pty.close();
+    simulator.stop();
+}
+
+TEST_F(MainWindowTest, DeclinedSearchStartsOfflineWithThePollTimerRunning) {
+    ui.answers = {UserInteraction::Answer::Ok, UserInteraction::Answer::No};
+    start();
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_TRUE(window->pollTimerActive());
+    EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
+    window->pollTick();
+    EXPECT_FALSE(window->animationImage()->isVisible());
+}
+
+TEST_F(MainWindowTest, DataWindowShowsLiveValuesInTheirFormats) {
+    ecu.startEngine();
+    now = 10000; // long past cranking: running
+    start();
+    ui.clear();
+    window->menus().tuningFuel->trigger();
+    ASSERT_NE(window->dataWindow(), nullptr);
+    EXPECT_EQ(window->dataWindow()->windowTitle(), "Engine Data");
+    EXPECT_EQ(window->activeWindow(), MainWindow::DataCode);
+    // The fuel table window itself is not there yet: one plain notice.
+    EXPECT_EQ(ui.messages.size(), 1u);
+
+    window->pollTick();
+    const SimulatedLiveValues live = ecu.liveValues();
+    ASSERT_GT(live.enginePeriod, 0);
+    // rpm = 60 / (period x 24 us), rounded, then cut to a multiple of 50.
+    const long rpm = std::lround(60.0 / (live.enginePeriod * 0.000024)) / 50 * 50;
+    EXPECT_EQ(cell(0, 0), "RPM");
+    EXPECT_EQ(cell(0, 1), QString::number(rpm));
+    const double volts = std::floor(live.battery * 158 / 255.0) / 10.0;
+    EXPECT_EQ(cell(1, 5), QString::number(volts, 'f', 1) + " V");
+    EXPECT_TRUE(cell(0, 7).endsWith(" ms"));
+    EXPECT_TRUE(cell(1, 7).endsWith(" " + kDeg));
+    EXPECT_TRUE(cell(0, 3).endsWith(" " + kDeg + "F"));
+    EXPECT_TRUE(window->animationImage()->isVisible());
+    EXPECT_EQ(window->onlineIndicator().frame(), 7);
+}
+
+TEST_F(MainWindowTest, SilentEcuGivesExactlyOneCommunicationLost) {
+    start();
+    ASSERT_TRUE(state.EcuOnline);
+    window->pollTick();
+    EXPECT_TRUE(window->animationImage()->isVisible());
+    ui.clear();
+
+    ecu.setSilent(true);
+    window->pollTick();
+    window->pollTick();
+    window->pollTick();
+
+    EXPECT_EQ(count("Communication Lost!"), 1);
+    EXPECT_EQ(ui.messages.size(), 1u);
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
+    EXPECT_FALSE(window->animationImage()->isVisible());
+}
+
+TEST_F(MainWindowTest, ExitPromptStoresOnYesAndCloses) {
+    start();
+    window->protocol().getEcuData(194); // a write: the ECU's working copy changed
+    ASSERT_TRUE(state.EcuDataChanged);
+    ui.clear();
+    ui.answers = {UserInteraction::Answer::Yes};
+
+    window->menus().fileExit->trigger();
+
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Data in ECU has Changed!    Save it?");
+    EXPECT_EQ(ui.messages[0].buttons, UserInteraction::Buttons::YesNoCancel);
+    EXPECT_EQ(ecu.storeCount(), 1);
+    EXPECT_FALSE(window->isVisible());
+    EXPECT_FALSE(link.isOpen());
+    EXPECT_TRUE(QFile::exists(dir.filePath("Vantrel.ini")));
+}
+
+TEST_F(MainWindowTest, CancelledCloseKeepsTheWindowButClosesItsChildren) {
+    start();
+    window->protocol().getEcuData(194);
+    window->menus().tuningFuel->trigger();
+    ASSERT_NE(window->dataWindow(), nullptr);
+    ui.clear();
+    ui.answers = {UserInteraction::Answer::Cancel};
+
+    window->close();
+
+    EXPECT_EQ(count("Data in ECU has Changed!    Save it?"), 1);
+    EXPECT_TRUE(window->isVisible());
+    EXPECT_FALSE(window->exitConfirmed());
+    EXPECT_EQ(ecu.storeCount(), 0);
+    EXPECT_TRUE(window->mdiArea()->subWindowList().isEmpty());
+    EXPECT_TRUE(link.isOpen());
+}
+
+TEST_F(MainWindowTest, NoPromptWithoutChangesAndSettingsWrittenAtExit) {
+    start();
+    ui.clear();
+    window->close();
+    EXPECT_TRUE(ui.messages.empty());
+    QFile ini(dir.filePath("Vantrel.ini"));
+    ASSERT_TRUE(ini.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(ini.readLine().startsWith("\"IniFile Version  #  \",2"));
+}
+
+TEST_F(MainWindowTest, FailedSettingsWriteIsReported) {
+    // The settings path lies under a plain file, so it cannot be created.
+    QFile blocker(dir.filePath("blocker"));
+    ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
+    blocker.close();
+    MainWindow::Options options;
+    options.settingsPath = dir.filePath("blocker/Vantrel.ini");
+    options.portGiven = true;
+    window = std::make_unique<MainWindow>(state, ui, link, options);
+    window->show();
+    ui.clear();
+    window->close();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].icon, UserInteraction::Icon::Critical);
+    EXPECT_TRUE(ui.messages[0].text.contains("blocker/Vantrel.ini"));
+}
+
+TEST_F(MainWindowTest, MenuTreeCaptionsShortcutsAndInitialStates) {
+    start(false);
+    const MainMenus& m = window->menus();
+    EXPECT_EQ(m.file->title(), "&File");
+    EXPECT_EQ(m.fileOpen->text(), "&Open...");
+    EXPECT_EQ(m.fileOpen->shortcut(), QKeySequence("Ctrl+O"));
+    EXPECT_EQ(m.fileCloseActiveWindow->shortcut(), QKeySequence("Ctrl+C"));
+    EXPECT_EQ(m.engineFindEcu->text(), "Find EC&U");
+    EXPECT_EQ(m.tuningComp2->text(), "Starting/Accel/&Decel/Cylinder Compensation");
+    EXPECT_EQ(m.tuningComp2->shortcut(), QKeySequence("Ctrl+A"));
+    EXPECT_EQ(m.modifyAddCurrent->shortcut(), QKeySequence("Shift+F5"));
+    EXPECT_EQ(m.com->title(), "&Setup");
+    EXPECT_EQ(m.comPort[4]->text(), "Com Port &5");
+    EXPECT_EQ(m.helpWhatsThis->shortcut(), QKeySequence("Shift+F1"));
+    EXPECT_TRUE(m.setupDisplayFuelCrossHair->isCheckable());
+    for (QAction* a : m.modifyCommands()) {
+        EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
+    }
+    EXPECT_FALSE(m.modifyAddCurrent->isVisible());
+    EXPECT_FALSE(m.window->menuAction()->isVisible());
+    EXPECT_FALSE(m.engineHigh->isVisible());
+    // Without the developer word: no Test menu, no extra parameters, no IAC.
+    EXPECT_FALSE(m.test->menuAction()->isVisible());
+    EXPECT_FALSE(m.engineExtra->isVisible());
+    EXPECT_FALSE(m.tuningIac->isVisible());
+    EXPECT_FALSE(state.LogExtra);
+    EXPECT_EQ(window->toolBars().myToolBarButtons.size(), 7);
+    EXPECT_EQ(window->toolBars().tbButtons.last()->data().toString(), "Animate");
+    EXPECT_FALSE(m.fileOpen->whatsThis().isEmpty());
+}
+
+TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
+    start(false);
+    ui.clear();
+    state.settings.UserInputAnalogMode = {0, 0, 0};
+    window->menus().tuningUserInputs->trigger();
+    window->menus().tuningEgo->trigger();
+    window->menus().helpContents->trigger();
+    window->runToolBarButton(7);
+    EXPECT_EQ(ui.texts(),
+              (QStringList{"No User Inputs Defined", "EGO Channel Not Selected!\r\nGoto Setup",
+                           "Unable to display Help Contents. There is no Help "
+                           "associated with this project.",
+                           "Button Not Found"}));
+    EXPECT_EQ(ui.messages[0].title, "Vantrel");
+    EXPECT_EQ(ui.messages[2].icon, UserInteraction::Icon::Information);
+}
+
+TEST_F(MainWindowTest, EngineSetupByEdition) {
+    start(false);
+    ui.clear();
+    state.Edition = 4;
+    window->menus().engineSetup->trigger();
+    EXPECT_TRUE(ui.messages.empty());
+    state.Edition = 2;
+    window->menus().engineSetup->trigger();
+    EXPECT_EQ(ui.texts(), QStringList{"Gullwick Mode Not Supported"});
+}
+
+TEST_F(MainWindowTest, LogSwitchNeedsTheEcuAndAView) {
+    start(false);
+    ui.clear();
+    window->setupLogData();
+    EXPECT_EQ(ui.texts(), QStringList{"ECU offline - no data to log!"});
+    EXPECT_FALSE(state.LogActive);
+}
+
+TEST_F(MainWindowTest, LoggingAsksForAFileAcceptingNewNamesAndAppends) {
+    start();
+    ui.clear();
+    window->setupLogData();
+    EXPECT_EQ(ui.texts(), QStringList{"No data to log!"});
+
+    window->menus().tuningFuel->trigger(); // opens the data window
+    ui.clear();
+    chosenFile = dir.filePath("run.log");
+    window->menus().tuningLogData->trigger();
+    EXPECT_TRUE(state.LogActive);
+    EXPECT_TRUE(window->menus().tuningLogData->isChecked());
+    EXPECT_EQ(window->statusBarWidget()->panel(14)->text(), "Logging Data ");
+
+    window->pollTick();
+    window->pollTick();
+    ASSERT_EQ(dialogTitles, QStringList{"Open"});
+    EXPECT_EQ(dialogModes[0], MainWindow::FileDialogMode::OpenOrCreate);
+    QFile log(chosenFile);
+    ASSERT_TRUE(log.open(QIODevice::ReadOnly));
+    const QList<QByteArray> lines = log.readAll().split('\n');
+    ASSERT_GE(lines.size(), 5);
+    EXPECT_EQ(lines[0].trimmed(), QByteArray(110, '-'));
+    EXPECT_TRUE(lines[2].startsWith("    Time"));
+
+    // Switching off closes the file; switching on again asks again.
+    window->setupLogData();
+    EXPECT_FALSE(state.LogActive);
+    EXPECT_EQ(window->statusBarWidget()->panel(14)->text(), "Log Data");
+    window->setupLogData();
+    window->pollTick();
+    EXPECT_EQ(dialogTitles.size(), 2);
+}
+
+TEST_F(MainWindowTest, CancelledLogDialogSwitchesLoggingOffSilently) {
+    start();
+    window->menus().tuningFuel->trigger();
+    window->setupLogData();
+    ui.clear();
+    chosenFile.clear();
+    window->pollTick();
+    EXPECT_FALSE(state.LogActive);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(window->menus().tuningLogData->isChecked());
+}
+
+TEST_F(MainWindowTest, ComPortFailureLeavesNoPortTicked) {
+    start(false);
+    link.setOpenError(QStringLiteral("no such device"));
+    ui.clear();
+    window->menus().comPort[2]->trigger();
+    EXPECT_EQ(state.display.ComPortNumber, 3);
+    for (QAction* a : window->menus().comPort) {
+        EXPECT_FALSE(a->isChecked());
+    }
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "Com Port Error - no such device");
+    EXPECT_FALSE(state.EcuOnline);
+}
+} // namespace
