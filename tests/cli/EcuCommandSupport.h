@@ -1,0 +1,131 @@
+#pragma once
+
+// Running vantrelctl as a separate program against vantrel-ecusim, and records
+// to give the simulated ECU.
+
+#include "app/AppState.h"
+#include "app/Initialise.h"
+#include "comm/BulkReads.h"
+#include "config/ConsistencyCheck.h"
+#include "files/EcuDiff.h"
+#include "files/EcuFile.h"
+
+#include <QDir>
+#include <QFile>
+#include <QProcess>
+#include <QProcessEnvironment>
+#include <QRandomGenerator>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+#include <memory>
+
+// A generous limit on any one program run; the tests never measure time.
+inline constexpr int kPatienceMs = 60000;
+
+inline QString binary(const QString& name) {
+    return QDir(qEnvironmentVariable("VANTREL_BIN_DIR")).filePath(name);
+}
+
+// vantrel-ecusim with the given options, serving until the object goes.
+class SimulatorProcess {
+public:
+    explicit SimulatorProcess(const QStringList& options = {}) {
+        m_process.setProgram(binary(QStringLiteral("vantrel-ecusim")));
+        m_process.setArguments(options);
+        m_process.start();
+        if (!m_process.waitForStarted(kPatienceMs)) {
+            return;
+        }
+        while (!m_process.canReadLine() && m_process.state() == QProcess::Running) {
+            m_process.waitForReadyRead(kPatienceMs);
+        }
+        m_device = QString::fromLocal8Bit(m_process.readLine()).trimmed();
+    }
+    ~SimulatorProcess() {
+        m_process.terminate();
+        if (!m_process.waitForFinished(kPatienceMs)) {
+            m_process.kill();
+            m_process.waitForFinished(kPatienceMs);
+        }
+    }
+    SimulatorProcess(const SimulatorProcess&) = delete;
+    SimulatorProcess& operator=(const SimulatorProcess&) = delete;
+
+    QString device() const { return m_device; }
+
+private:
+    QProcess m_process;
+    QString m_device;
+};
+
+struct Outcome {
+    int exitCode = -1;
+    QByteArray out;
+    QString err;
+
+    // How often a message text appears on the error stream.
+    qsizetype count(const QString& text) const { return err.count(text); }
+};
+
+inline Outcome
+vantrelctl(const QStringList& arguments,
+           const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    QProcess process;
+    process.setProcessEnvironment(environment);
+    process.start(binary(QStringLiteral("vantrelctl")), arguments);
+    EXPECT_TRUE(process.waitForFinished(kPatienceMs));
+    EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
+    return {process.exitCode(), process.readAllStandardOutput(),
+            QString::fromUtf8(process.readAllStandardError())};
+}
+
+inline Outcome onPort(const QString& device, const QString& command, QStringList more = {}) {
+    return vantrelctl(QStringList{command, QStringLiteral("--port"), device} + more);
+}
+
+inline QByteArray readFile(const QString& path) {
+    QFile file(path);
+    EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
+    return file.readAll();
+}
+
+inline EcuSettings startupRecord() {
+    const auto state = std::make_unique<AppState>();
+    initialiseSettings(*state);
+    return state->settings;
+}
+
+// A record of random values that the ECU's blocks carry, made sound by the
+// settings check so that reading it back repairs nothing.
+inline EcuSettings randomValidRecord(quint32 seed) {
+    QRandomGenerator random(seed);
+    auto randomBlock = [&random](int length) {
+        QByteArray block(length, '\0');
+        for (char& byte : block) {
+            byte = static_cast<char>(random.bounded(256));
+        }
+        return block;
+    };
+    EcuSettings record = startupRecord();
+    unpackTableBlock(randomBlock(kTableBlockLength), record.FuelTable);
+    unpackTableBlock(randomBlock(kTableBlockLength), record.IgnitionTable);
+    unpackOtherBlock(randomBlock(kOtherBlockLength), record);
+    checkForBadData(record, CheckContext{}, CommandSender{});
+    return record;
+}
+
+inline QString describeDifferences(const EcuSettings& expected, const EcuSettings& actual) {
+    QString text;
+    for (const EcuFieldDifference& difference : compareEcuSettings(expected, actual)) {
+        text += difference.describe() + QLatin1Char('\n');
+    }
+    return text;
+}
+
+// The data file of a record, written where the test can hand it around.
+inline QString saveRecord(const QTemporaryDir& dir, const QString& name,
+                          const EcuSettings& record) {
+    const QString path = dir.filePath(name);
+    EXPECT_TRUE(saveEcuFile(path, record).ok());
+    return path;
+}
