@@ -407,6 +407,9 @@ void MainWindow::showTimeHistory() {
     TimeHistoryWindow::LogHooks hooks;
     hooks.dataWindowOpen = [this] { return dataWindow() != nullptr; };
     hooks.setupLogData = [this] { setupLogData(); };
+    hooks.log = m_log.get();
+    hooks.openLogFile = [this] { return ensureLogFileOpen(); };
+    hooks.loggingStopped = [this] { stopLogging(); };
     window->setLogHooks(std::move(hooks));
     QMdiSubWindow* sub = showChild(window, TimeHistoryCode);
     sub->resize(TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));

@@ -362,3 +362,23 @@ TEST_F(MainWindowTest, ComPortFailureLeavesNoPortTicked) {
     EXPECT_FALSE(state.EcuOnline);
 }
 } // namespace
+
+namespace {
+TEST_F(MainWindowTest, TimeHistoryOpensFromTheDisplayMenuAndCountsAsALogView) {
+    start();
+    window->menus().plotRealTime->trigger();
+    ASSERT_NE(window->timeHistoryWindow(), nullptr);
+    EXPECT_EQ(window->activeWindow(), MainWindow::TimeHistoryCode);
+    ui.clear();
+    window->setupLogData();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_TRUE(state.LogActive);
+
+    // The EGO window closes every child except the plot.
+    window->menus().tuningFuel->trigger();
+    state.settings.UserInputAnalogMode = {0, 3, 0};
+    window->menus().tuningEgo->trigger();
+    EXPECT_EQ(window->dataWindow(), nullptr);
+    EXPECT_NE(window->timeHistoryWindow(), nullptr);
+}
+} // namespace
