@@ -1,11 +1,11 @@
 #include "app/SettingsFile.h"
 
+#include "app/AtomicSave.h"
 #include "app/ListStyle.h"
 
 #include <QDir>
 #include <QFile>
 #include <QFileInfo>
-#include <QSaveFile>
 #include <QStandardPaths>
 #include <type_traits>
 #include <utility>
@@ -403,15 +403,9 @@ QString saveSettingsFile(const QString& path, const QByteArray& bytes) {
         return QStringLiteral("Cannot create the folder %1")
             .arg(QDir::toNativeSeparators(info.absolutePath()));
     }
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return QStringLiteral("Cannot write %1: %2")
-            .arg(QDir::toNativeSeparators(path), file.errorString());
-    }
-    if (file.write(bytes) != bytes.size() || !file.commit()) {
-        const QString why = file.errorString();
-        file.cancelWriting();
-        return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), why);
+    const QString error = saveFileAtomically(path, bytes);
+    if (!error.isEmpty()) {
+        return QStringLiteral("Cannot write %1: %2").arg(QDir::toNativeSeparators(path), error);
     }
     return {};
 }

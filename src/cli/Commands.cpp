@@ -1,6 +1,7 @@
 #include "cli/Commands.h"
 
 #include "app/AppState.h"
+#include "app/AtomicSave.h"
 #include "app/Initialise.h"
 #include "cli/StderrInteraction.h"
 #include "files/EcuFile.h"
@@ -136,9 +137,9 @@ bool writeCommandOutput(const QString& path, const QByteArray& data, CliContext&
         }
         return true;
     }
-    const EcuFileSaveResult saved = saveFileAtomically(path, data);
-    if (!saved.ok()) {
-        context.ui.message(QStringLiteral("%1: %2").arg(path, saved.error),
+    const QString error = saveFileAtomically(path, data);
+    if (!error.isEmpty()) {
+        context.ui.message(QStringLiteral("%1: %2").arg(path, error),
                            UserInteraction::Icon::Critical);
         return false;
     }

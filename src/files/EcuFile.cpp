@@ -1,9 +1,9 @@
 #include "files/EcuFile.h"
 
+#include "app/AtomicSave.h"
 #include "app/ListStyle.h"
 
 #include <QFile>
-#include <QSaveFile>
 #include <algorithm>
 #include <array>
 #include <type_traits>
@@ -445,26 +445,6 @@ EcuFileReadResult loadEcuFile(const QString& path, const EcuSettings& current) {
     return readEcuFile(data, current);
 }
 
-EcuFileSaveResult saveFileAtomically(const QString& path, const QByteArray& data) {
-    QSaveFile file(path);
-    if (!file.open(QIODevice::WriteOnly)) {
-        return {errorText(file)};
-    }
-    // The data is flushed here rather than by commit(), which does not notice
-    // a failure of its own final flush and would then replace the previous
-    // file with a cut-short one. A short write is not a failure by itself:
-    // the second flush writes the rest, or fails with the system's reason.
-    if (file.write(data) != data.size() || !(file.flush() || file.flush())) {
-        EcuFileSaveResult result{errorText(file)};
-        file.cancelWriting();
-        return result;
-    }
-    if (!file.commit()) {
-        return {errorText(file)};
-    }
-    return {};
-}
-
 EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings) {
-    return saveFileAtomically(path, writeEcuFile(settings));
+    return {saveFileAtomically(path, writeEcuFile(settings))};
 }

@@ -97,5 +97,3 @@ struct EcuFileSaveResult {
 // until the new one is complete, and stays as it was when the save fails.
 EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings);
 
-// Writes bytes atomically to path with the same error reporting.
-EcuFileSaveResult saveFileAtomically(const QString& path, const QByteArray& data);
