@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 #include "RecordingInteraction.h"
 #include "app/AppState.h"
+#include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuProtocol.h"
 #include "comm/QtSerialLink.h"
@@ -380,5 +381,64 @@ TEST_F(MainWindowTest, TimeHistoryOpensFromTheDisplayMenuAndCountsAsALogView) {
     window->menus().tuningEgo->trigger();
     EXPECT_EQ(window->dataWindow(), nullptr);
     EXPECT_NE(window->timeHistoryWindow(), nullptr);
+}
+} // namespace
+
+namespace {
+class DeveloperMainWindowTest : public MainWindowTest {
+protected:
+    void SetUp() override {
+        MainWindowTest::SetUp();
+        AppState saved = state;
+        saved.DeveloperMode = true;
+        QFile ini(dir.filePath(QStringLiteral("Vantrel.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(settingsFileBytes(saved, true));
+    }
+};
+
+TEST_F(DeveloperMainWindowTest, DeveloperWordShowsTheTestMenuAndTurnsOnLogExtra) {
+    start();
+    EXPECT_TRUE(state.DeveloperMode);
+    EXPECT_TRUE(window->menus().test->menuAction()->isVisible());
+    EXPECT_TRUE(window->menus().engineExtra->isVisible());
+    EXPECT_TRUE(state.LogExtra);
+    EXPECT_TRUE(window->menus().testLogExtra->isChecked());
+    EXPECT_EQ(ui.texts().count(settingsFileErrorText()), 0);
+
+    window->menus().testLogExtra->trigger();
+    EXPECT_FALSE(state.LogExtra);
+    EXPECT_FALSE(window->menus().testLogExtra->isChecked());
+}
+
+TEST_F(DeveloperMainWindowTest, InvalidCommandShowsTheReply) {
+    start();
+    window->stopPollTimer();
+    ui.clear();
+    link.clearWritten();
+    window->menus().testInvalidCommand->trigger();
+    EXPECT_EQ(link.written(), QByteArray(1, 5));
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.startsWith("Sending Invalid Command:  Response = "));
+
+    ui.clear();
+    link.clearWritten();
+    window->menus().testInvalidIsr->trigger();
+    EXPECT_EQ(link.written(), QByteArray(1, 10));
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(DeveloperMainWindowTest, OnlinePanelClickTogglesOnline) {
+    start();
+    ASSERT_TRUE(state.EcuOnline);
+    emit window->statusBarWidget()->panelClicked(2);
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
+}
+
+TEST_F(MainWindowTest, OnlinePanelClickDoesNothingOutsideDeveloperMode) {
+    start();
+    emit window->statusBarWidget()->panelClicked(2);
+    EXPECT_TRUE(state.EcuOnline);
 }
 } // namespace

@@ -1,0 +1,45 @@
+#include "app/Startup.h"
+#include "app/AppState.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+TEST(StartupOptionsTest, ReadsIniPortAndSimulate) {
+    QString error;
+    const auto o = parseStartupOptions(
+        {"vantrel", "--ini", "/tmp/a.ini", "--port", "/dev/ttyUSB0", "--simulate"}, &error);
+    ASSERT_TRUE(o.has_value()) << error.toStdString();
+    EXPECT_EQ(o->iniPath, "/tmp/a.ini");
+    EXPECT_EQ(o->portDevice, "/dev/ttyUSB0");
+    EXPECT_TRUE(o->simulate);
+}
+
+TEST(StartupOptionsTest, RefusesUnknownOptionsAndMissingValues) {
+    QString error;
+    EXPECT_FALSE(parseStartupOptions({"vantrel", "--bogus"}, &error).has_value());
+    EXPECT_TRUE(error.contains("--bogus"));
+    EXPECT_FALSE(parseStartupOptions({"vantrel", "--ini"}, &error).has_value());
+    EXPECT_TRUE(error.contains("--ini"));
+    const auto none = parseStartupOptions({"vantrel"}, &error);
+    ASSERT_TRUE(none.has_value());
+    EXPECT_TRUE(none->iniPath.isEmpty());
+    EXPECT_FALSE(none->simulate);
+}
+
+TEST(StartupStateTest, StartsStandardEditionOfflineAndIncomplete) {
+    AppState state;
+    state.Edition = 3;
+    state.EcuOnline = true;
+    state.StartupComplete = true;
+    state.CurrentFileName = "x.ecu";
+    prepareStartupState(state);
+    EXPECT_EQ(state.Edition, 1);
+    EXPECT_EQ(state.ContactLine, "Please contact Marrowby");
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_FALSE(state.StartupComplete);
+    EXPECT_TRUE(state.CurrentFileName.isEmpty());
+    EXPECT_EQ(state.settings.RpmIndexMax, 15);
+    EXPECT_EQ(state.engine.RpmChannel.Name, "RPM");
+    EXPECT_EQ(settingsFileErrorText(), "INI file not found or file error\r\nUsing Default");
+}
+} // namespace
