@@ -442,3 +442,30 @@ TEST_F(MainWindowTest, OnlinePanelClickDoesNothingOutsideDeveloperMode) {
     EXPECT_TRUE(state.EcuOnline);
 }
 } // namespace
+
+namespace {
+TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
+    AppState saved = state;
+    saved.display.MainWindow = {1500, 3000, 9000, 6000, 0}; // top, left, width, height
+    {
+        QFile ini(dir.filePath(QStringLiteral("Vantrel.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(settingsFileBytes(saved, true));
+    }
+    start(false);
+    const double tpp = window->twipsPerPixel();
+    EXPECT_NEAR(tpp, 1440.0 / window->logicalDpiX(), 1e-9);
+    const QRect g = window->geometry();
+    EXPECT_EQ(g.left(), std::lround(3000 / tpp));
+    EXPECT_EQ(g.width(), std::lround(9000 / tpp));
+
+    window->close();
+    AppState reread;
+    prepareStartupState(reread);
+    readSettingsFile(reread, dir.filePath(QStringLiteral("Vantrel.ini")), ScreenMetrics{});
+    EXPECT_NEAR(reread.display.MainWindow.Left, 3000, tpp);
+    EXPECT_NEAR(reread.display.MainWindow.Top, 1500, tpp);
+    EXPECT_NEAR(reread.display.MainWindow.Width, 9000, tpp);
+    EXPECT_NEAR(reread.display.MainWindow.Height, 6000, tpp);
+}
+} // namespace
