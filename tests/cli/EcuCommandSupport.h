@@ -9,6 +9,8 @@
 #include "config/ConsistencyCheck.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
+#include "sim/PtyServer.h"
+#include "sim/SimulatedEcu.h"
 
 #include <QDir>
 #include <QFile>
@@ -16,6 +18,7 @@
 #include <QProcessEnvironment>
 #include <QRandomGenerator>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
 
@@ -129,3 +132,28 @@ inline QString saveRecord(const QTemporaryDir& dir, const QString& name,
     EXPECT_TRUE(saveEcuFile(path, record).ok());
     return path;
 }
+
+// A simulated ECU in this process on a pseudo-terminal of its own, so that
+// the test can look into it after the command. Replies are not paced.
+class EcuOnTerminal {
+public:
+    explicit EcuOnTerminal(std::function<void(SimulatedEcu&)> configure = {}) {
+        m_simulator.setBaud(0);
+        if (configure) {
+            m_simulator.setConfigure(std::move(configure));
+        }
+        QString error;
+        EXPECT_TRUE(m_simulator.start(&error)) << error.toStdString();
+    }
+
+    QString device() const { return m_simulator.devicePath(); }
+
+    template <typename F> auto with(F function) {
+        decltype(function(std::declval<SimulatedEcu&>())) result{};
+        m_simulator.withEcu([&](SimulatedEcu& ecu) { result = function(ecu); });
+        return result;
+    }
+
+private:
+    PtySimulator m_simulator;
+};

@@ -5,7 +5,6 @@
 #include "RecordingInteraction.h"
 #include "comm/EcuProtocol.h"
 #include "comm/Transfers.h"
-#include "sim/PtyServer.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
@@ -235,31 +234,6 @@ TEST(FullSend, WheelTypeFollowsTheEngineSettingsWhenItsCodeSectionIsEnabled) {
 
 // ---------------------------------------------------------------------------
 // write and store over the pseudo-terminal
-
-// A simulated ECU in this process on a pseudo-terminal of its own, so that
-// the test can look into it after the command. Replies are not paced.
-class EcuOnTerminal {
-public:
-    explicit EcuOnTerminal(std::function<void(SimulatedEcu&)> configure = {}) {
-        m_simulator.setBaud(0);
-        if (configure) {
-            m_simulator.setConfigure(std::move(configure));
-        }
-        QString error;
-        EXPECT_TRUE(m_simulator.start(&error)) << error.toStdString();
-    }
-
-    QString device() const { return m_simulator.devicePath(); }
-
-    template <typename F> auto with(F function) {
-        decltype(function(std::declval<SimulatedEcu&>())) result{};
-        m_simulator.withEcu([&](SimulatedEcu& ecu) { result = function(ecu); });
-        return result;
-    }
-
-private:
-    PtySimulator m_simulator;
-};
 
 // The blocks of the three bulk reads: every value the full send writes, plus
 // the wheel type.
