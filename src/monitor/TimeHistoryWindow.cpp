@@ -197,7 +197,6 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, CommandSender protocol, Us
     : QWidget(parent), m_state(state), m_protocol(std::move(protocol)), m_ui(ui),
       m_sampler(state, m_protocol) {
     setWindowTitle(QStringLiteral("Time History Plot"));
-    setAttribute(Qt::WA_DeleteOnClose);
 
     m_timer = new QTimer(this);
     m_timer->setInterval(kIntervalMs);

@@ -41,7 +41,6 @@ protected:
         ASSERT_EQ(ecu.enginePhase(), SimulatedEcu::EnginePhase::Running);
         link.clearWritten();
         window = std::make_unique<TimeHistoryWindow>(state, protocol->commandSender(), ui);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->resize(900, 500);
         window->show();
     }

@@ -11,6 +11,8 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 #include <QPainter>
 #include <QPushButton>
 #include <QTemporaryDir>
@@ -77,7 +79,6 @@ protected:
 
     void open() {
         window = std::make_unique<TimeHistoryWindow>(state, FakeProtocol{state, sent}, ui);
-        window->setAttribute(Qt::WA_DeleteOnClose, false);
         window->resize(1000, 600);
         window->show();
     }
@@ -224,6 +225,20 @@ TEST_F(TimeHistoryWindowTest, ClosingSendsCommand34AndSwitchesLoggingOffWithoutD
     EXPECT_EQ(switched, 1);
     EXPECT_FALSE(state.PlotRunning);
     EXPECT_TRUE(state.LogHeaderPending);
+}
+
+TEST_F(TimeHistoryWindowTest, ClosingItsMdiChildWindowSendsCommand34Once) {
+    QMdiArea area;
+    auto* plot = new TimeHistoryWindow(state, FakeProtocol{state, sent}, ui);
+    QMdiSubWindow* sub = area.addSubWindow(plot);
+    sub->setAttribute(Qt::WA_DeleteOnClose);
+    area.show();
+    sub->show();
+    plot->start();
+    sent.clear();
+    sub->close();
+    EXPECT_EQ(sent, std::vector<int>({34}));
+    EXPECT_FALSE(state.PlotRunning);
 }
 
 TEST_F(TimeHistoryWindowTest, ClosingKeepsLoggingWhileTheDataWindowIsOpen) {
