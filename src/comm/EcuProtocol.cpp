@@ -8,12 +8,32 @@ using Buttons = UserInteraction::Buttons;
 
 // An empty title lets the message box show the platform's default title.
 const QString kDefaultTitle;
+
+// Marks the exchange as running for its whole length, nested calls included.
+class ExchangeGuard {
+public:
+    explicit ExchangeGuard(AppState& state) : m_state(state), m_outer(!state.ExchangeInProgress) {
+        m_state.ExchangeInProgress = true;
+    }
+    ~ExchangeGuard() {
+        if (m_outer) {
+            m_state.ExchangeInProgress = false;
+        }
+    }
+    ExchangeGuard(const ExchangeGuard&) = delete;
+    ExchangeGuard& operator=(const ExchangeGuard&) = delete;
+
+private:
+    AppState& m_state;
+    bool m_outer;
+};
 } // namespace
 
 EcuProtocol::EcuProtocol(AppState& state, SerialLink& link, UserInteraction& ui)
     : m_state(state), m_link(link), m_ui(ui) {}
 
 void EcuProtocol::getEcuData(int command, int index1, int index2) {
+    const ExchangeGuard guard(m_state);
     m_link.clear();
     if (!m_state.EcuOnline) {
         return;

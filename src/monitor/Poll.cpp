@@ -42,7 +42,7 @@ void OnlineIndicator::advance(bool online) {
 
 bool runPollTick(AppState& state, const CommandSender& send, const PollViews& views,
                  OnlineIndicator& indicator) {
-    if (state.EditingCell) {
+    if (state.EditingCell || state.ExchangeInProgress) {
         return false;
     }
     if (state.EcuOnline) {

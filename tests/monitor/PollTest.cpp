@@ -1,8 +1,14 @@
 #include "monitor/Poll.h"
+
+#include "RecordingInteraction.h"
 #include "app/AppState.h"
+#include "comm/EcuProtocol.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
 
 #include <gtest/gtest.h>
 
+#include <functional>
 #include <vector>
 
 namespace {
@@ -115,3 +121,47 @@ TEST(OnlineIndicatorTest, CyclesSevenToThreeAndHidesWhenOffline) {
     EXPECT_EQ(indicator.frame(), 7);
 }
 } // namespace
+
+// A message box shown from inside an exchange runs its own event loop, in
+// which the poll timer keeps ticking. Such a tick must not start an exchange
+// of its own between the bytes of the one that is waiting.
+namespace {
+class TickingInteraction : public RecordingInteraction {
+public:
+    Answer message(const QString& text, Icon icon, Buttons buttons, const QString& title) override {
+        if (onMessage) {
+            onMessage();
+        }
+        return RecordingInteraction::message(text, icon, buttons, title);
+    }
+    std::function<void()> onMessage;
+};
+} // namespace
+
+TEST(PollDuringAnExchange, NestedTickFromAMessageBoxSendsNothing) {
+    AppState state;
+    state.settings = EcuSettings::withDefaults();
+    state.EcuOnline = true;
+    SimulatedEcu ecu;
+    SimulatedLink link(&ecu);
+    ASSERT_TRUE(link.open(nullptr));
+    TickingInteraction ui;
+    EcuProtocol protocol(state, link, ui);
+    PollViews views;
+    OnlineIndicator indicator;
+    bool nestedTickRan = true;
+    ui.onMessage = [&] {
+        nestedTickRan = runPollTick(state, protocol.commandSender(), views, indicator);
+    };
+
+    protocol.getEcuData(5); // not a command of the table: sent, answered, then refused
+
+    ASSERT_EQ(ui.texts(), QStringList{"Command 5 Not Supported"});
+    EXPECT_FALSE(nestedTickRan);
+    EXPECT_EQ(link.written(), QByteArray(1, char(5)));
+    EXPECT_FALSE(state.ExchangeInProgress);
+
+    link.clearWritten();
+    EXPECT_TRUE(runPollTick(state, protocol.commandSender(), views, indicator));
+    EXPECT_FALSE(link.written().isEmpty());
+}
