@@ -14,6 +14,14 @@ namespace {
 
 constexpr int kBitsPerByte = 10; // start bit, eight data bits, stop bit
 constexpr int kRetryMs = 100;
+// The reply timer counts whole milliseconds, far coarser than a byte time at
+// serial rates (0.52 ms at 19200 baud). Replies due this close are waited
+// for precisely; the timer wakes the server this much early for later ones.
+constexpr qint64 kPreciseWaitNs = 2000000;
+// A sleep may overshoot by this much, so the end of a precise wait spins.
+constexpr qint64 kSpinNs = 60000;
+// Replies sent in one turn of the event loop while waiting precisely.
+constexpr int kRepliesPerTurn = 8;
 
 QString systemError(const char* what) {
     return QStringLiteral("%1: %2").arg(QString::fromLatin1(what),
@@ -78,6 +86,7 @@ bool PtyServer::open(QString* errorText) {
 
     m_clock.start();
     m_lineFreeNs = 0;
+    m_inLineFreeNs = 0;
     m_notifier = new QSocketNotifier(m_master, QSocketNotifier::Read, this);
     connect(m_notifier, &QSocketNotifier::activated, this, &PtyServer::readFromPort);
     return true;
@@ -117,8 +126,12 @@ void PtyServer::readFromPort() {
             continue;
         qint64 dueNs = arrivedNs;
         if (m_baud > 0) {
-            dueNs = std::max(arrivedNs, m_lineFreeNs) +
-                    reply.size() * kBitsPerByte * 1000000000LL / m_baud;
+            // The byte from the port took a byte time on its way to the ECU
+            // too; the ECU answers once it is complete and its own line is
+            // free.
+            const qint64 byteNs = kBitsPerByte * 1000000000LL / m_baud;
+            m_inLineFreeNs = std::max(arrivedNs, m_inLineFreeNs) + byteNs;
+            dueNs = std::max(m_inLineFreeNs, m_lineFreeNs) + reply.size() * byteNs;
             m_lineFreeNs = dueNs;
         }
         m_replies.push_back({dueNs, std::move(reply)});
@@ -127,8 +140,13 @@ void PtyServer::readFromPort() {
 }
 
 void PtyServer::sendDueReplies() {
-    const qint64 nowNs = m_clock.nsecsElapsed();
-    while (!m_replies.empty() && m_replies.front().dueNs <= nowNs) {
+    for (int sent = 0; !m_replies.empty(); ++sent) {
+        const qint64 waitNs = m_replies.front().dueNs - m_clock.nsecsElapsed();
+        if (waitNs > 0) {
+            if (waitNs > kPreciseWaitNs || sent >= kRepliesPerTurn)
+                break;
+            waitUntil(m_replies.front().dueNs);
+        }
         const QByteArray& bytes = m_replies.front().bytes;
         // A terminal nobody reads fills up; what does not fit is lost, as on
         // a line with nobody listening.
@@ -150,9 +168,16 @@ void PtyServer::sendDueReplies() {
 void PtyServer::scheduleNext() {
     if (m_replies.empty())
         return;
-    const qint64 waitNs = m_replies.front().dueNs - m_clock.nsecsElapsed();
-    const int waitMs = waitNs <= 0 ? 0 : static_cast<int>((waitNs + 999999) / 1000000);
-    m_replyTimer->start(waitMs);
+    const qint64 timerNs = m_replies.front().dueNs - m_clock.nsecsElapsed() - kPreciseWaitNs;
+    m_replyTimer->start(timerNs <= 0 ? 0 : static_cast<int>(timerNs / 1000000));
+}
+
+void PtyServer::waitUntil(qint64 dueNs) const {
+    for (qint64 leftNs = dueNs - m_clock.nsecsElapsed(); leftNs > 0;
+         leftNs = dueNs - m_clock.nsecsElapsed()) {
+        if (leftNs > kSpinNs)
+            QThread::usleep(static_cast<unsigned long>((leftNs - kSpinNs) / 1000));
+    }
 }
 
 PtySimulator::PtySimulator() = default;

@@ -41,6 +41,8 @@ private:
     void readFromPort();
     void sendDueReplies();
     void scheduleNext();
+    // Blocks until the clock reaches dueNs, to well under a byte time.
+    void waitUntil(qint64 dueNs) const;
 
     struct Reply {
         qint64 dueNs = 0;
@@ -56,7 +58,8 @@ private:
     QTimer* m_replyTimer = nullptr;
     QTimer* m_retryTimer = nullptr;
     QElapsedTimer m_clock;
-    qint64 m_lineFreeNs = 0;
+    qint64 m_lineFreeNs = 0;   // when the ECU's line to the port is free
+    qint64 m_inLineFreeNs = 0; // when the port's line to the ECU is free
     std::deque<Reply> m_replies;
 };
 
