@@ -17,8 +17,8 @@ QString globalHelp() {
     QString text =
         QStringLiteral("Usage: vantrelctl [--yes] [--progress] COMMAND [ARGUMENTS]\n"
                        "\n"
-                       "Works with ECU settings data files (.ecu). Data goes to standard output,\n"
-                       "messages to standard error.\n"
+                       "Works with ECU settings data files (.ecu) and with the ECU on a serial\n"
+                       "port. Data goes to standard output, messages to standard error.\n"
                        "\n"
                        "Commands:\n");
     qsizetype width = 0;

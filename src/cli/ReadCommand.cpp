@@ -42,23 +42,23 @@ int runRead(const QStringList& arguments, CliContext& context) {
 } // namespace
 
 CliCommand readCommand() {
-    return {QStringLiteral("read"),
-            QStringLiteral("Read every setting from the ECU into a data file"),
-            QStringLiteral(
-                "Usage: vantrelctl read (--port DEVICE | --com N) [-o FILE]\n"
-                "\n"
-                "Finds the ECU, reads all its settings with the three block reads, repairs\n"
-                "impossible values as the window program does (each fix is sent to the ECU and\n"
-                "reported on standard error) and writes the settings as a version 2.52 data\n"
-                "file. Nothing is written when a block read fails.\n"
-                "\n"
-                "Options:\n") +
-                portOptionHelp() +
-                QStringLiteral(
-                    "  -o, --output FILE  Write to FILE instead of standard output; FILE is\n"
-                    "                     replaced only once the new file is complete\n"
-                    "  -h, --help     Show this help\n"
-                    "\n") +
-                ecuExitCodeHelp(),
-            &runRead};
+    return {
+        QStringLiteral("read"), QStringLiteral("Read every setting from the ECU into a data file"),
+        QStringLiteral(
+            "Usage: vantrelctl read (--port DEVICE | --com N) [-o FILE]\n"
+            "\n"
+            "Finds the ECU, reads all its settings with the three block reads, repairs\n"
+            "impossible values as the window program does (each fix is sent to the ECU and\n"
+            "reported on standard error) and writes the settings as a version 2.52 data\n"
+            "file. Nothing is written when a block read fails.\n"
+            "\n"
+            "Options:\n") +
+            portOptionHelp() +
+            QStringLiteral("  -o, --output FILE\n"
+                           "                 Write to FILE instead of standard output; FILE is\n"
+                           "                 replaced only once the new file is complete\n"
+                           "  -h, --help     Show this help\n"
+                           "\n") +
+            ecuExitCodeHelp(),
+        &runRead};
 }
