@@ -96,6 +96,13 @@ int EcuSession::identify() {
     return kExitNoEcu;
 }
 
+int EcuSession::connect() {
+    if (const int found = identify(); found != kExitOk) {
+        return found;
+    }
+    return m_context.state.EcuOnline ? kExitOk : kExitLinkFailure;
+}
+
 int EcuSession::store() {
     if (storeSettings(m_protocol)) {
         return kExitOk;

@@ -45,6 +45,10 @@ public:
     // online, otherwise the exit code of the failure, which has been told.
     int identify();
 
+    // identify, and then kExitLinkFailure as well when the ECU went offline
+    // right after the search because its status reported an error.
+    int connect();
+
     // Sends the store command, which reports "Data Saved!" or "Data Save
     // Error". Returns kExitOk when the ECU stored its settings.
     int store();

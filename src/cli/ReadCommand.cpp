@@ -22,12 +22,8 @@ int runRead(const QStringList& arguments, CliContext& context) {
     if (!session.choosePort(parser, ports, name)) {
         return kExitFailure;
     }
-    if (const int found = session.identify(); found != kExitOk) {
-        return found;
-    }
-    if (!context.state.EcuOnline) {
-        // The ECU reported an error in its status right after the search.
-        return kExitLinkFailure;
+    if (const int connected = session.connect(); connected != kExitOk) {
+        return connected;
     }
     const bool allRead = getAllDataFromEcu(session.protocol(), session.hooks());
     // A record that is partly the start-up defaults must not pass for the

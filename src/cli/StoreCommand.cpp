@@ -1,4 +1,3 @@
-#include "app/AppState.h"
 #include "cli/EcuCommands.h"
 #include "cli/EcuSession.h"
 
@@ -18,12 +17,8 @@ int runStore(const QStringList& arguments, CliContext& context) {
     if (!session.choosePort(parser, ports, name)) {
         return kExitFailure;
     }
-    if (const int found = session.identify(); found != kExitOk) {
-        return found;
-    }
-    if (!context.state.EcuOnline) {
-        // The ECU reported an error in its status right after the search.
-        return kExitLinkFailure;
+    if (const int connected = session.connect(); connected != kExitOk) {
+        return connected;
     }
     return session.store();
 }

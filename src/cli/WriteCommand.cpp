@@ -30,12 +30,8 @@ int runWrite(const QStringList& arguments, CliContext& context) {
                            UserInteraction::Icon::Critical);
         return kExitFailure;
     }
-    if (const int found = session.identify(); found != kExitOk) {
-        return found;
-    }
-    if (!context.state.EcuOnline) {
-        // The ECU reported an error in its status right after the search.
-        return kExitLinkFailure;
+    if (const int connected = session.connect(); connected != kExitOk) {
+        return connected;
     }
 
     AppState& state = context.state;

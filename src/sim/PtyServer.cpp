@@ -205,12 +205,7 @@ bool PtySimulator::start(QString* errorText) {
     if (!opened) {
         if (errorText)
             *errorText = error;
-        QMetaObject::invokeMethod(
-            server, [server] { delete server; }, Qt::BlockingQueuedConnection);
-        m_thread->quit();
-        m_thread->wait();
-        m_thread.reset();
-        m_ecu.reset();
+        shutDown(server);
         return false;
     }
     m_server = server;
@@ -228,9 +223,13 @@ void PtySimulator::withEcu(const std::function<void(SimulatedEcu&)>& function) {
 void PtySimulator::stop() {
     if (!m_server)
         return;
-    // The server and its notifier belong to the serving thread: end them there.
     PtyServer* server = m_server;
     m_server = nullptr;
+    shutDown(server);
+}
+
+void PtySimulator::shutDown(PtyServer* server) {
+    // The server and its notifier belong to the serving thread: end them there.
     QMetaObject::invokeMethod(
         server, [server] { delete server; }, Qt::BlockingQueuedConnection);
     m_thread->quit();

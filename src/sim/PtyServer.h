@@ -87,6 +87,9 @@ public:
     void stop();
 
 private:
+    // Deletes the server on its own thread, then ends the thread and the ECU.
+    void shutDown(PtyServer* server);
+
     std::function<void(SimulatedEcu&)> m_configure;
     int m_baud = 19200;
     std::unique_ptr<SimulatedEcu> m_ecu;
