@@ -327,15 +327,19 @@ TEST_F(TimeHistoryWindowTest, PrintingDrawsTheStoredHistoryAcrossTheArea) {
     const QRect plotArea = timeHistoryPlotArea(area, QFontMetrics(QFont("Arial", 8), &page));
     TimeHistoryFrame frame = window->currentFrame();
     frame.pointCount = 9; // ten samples across the whole width
-    // Whether a pixel near the point is mostly the colour.
+    // Whether a pixel near the point is clearly of the colour's hue. An
+    // antialiased line that falls between two pixel rows is drawn as two
+    // paler rows, so the test looks for the dominant channel, not the exact
+    // colour (the line's position depends on the installed fonts' metrics).
     auto drawnNear = [&](double x, double y, const QColor& colour) {
         const QPoint at = timeHistoryToPixels(plotArea, frame, QPointF(x, y)).toPoint();
         for (int dx = -2; dx <= 2; ++dx) {
             for (int dy = -2; dy <= 2; ++dy) {
                 const QColor c = page.pixelColor(at + QPoint(dx, dy));
-                if (std::abs(c.red() - colour.red()) < 60 &&
-                    std::abs(c.green() - colour.green()) < 60 &&
-                    std::abs(c.blue() - colour.blue()) < 60) {
+                const int wanted = colour == QColor(0, 0, 255) ? c.blue() : c.red();
+                const int others = colour == QColor(0, 0, 255) ? std::max(c.red(), c.green())
+                                                               : std::max(c.green(), c.blue());
+                if (wanted - others > 60) {
                     return true;
                 }
             }
