@@ -26,13 +26,16 @@ public:
         m_fixes.append(text);
     }
 
-    void sendCommand(int command) {
-        if (m_send) {
-            m_send(command, 0, 0);
-        }
+    // Resets a pair of sensor limits to the converter's full range, the
+    // maximum first.
+    void fixLimits(int16_t& max, int16_t& min, int maxCommand, int minCommand,
+                   const QString& text) {
+        max = 255;
+        min = 0;
+        sendCommand(maxCommand);
+        sendCommand(minCommand);
+        m_fixes.append(text);
     }
-
-    void note(const QString& text) { m_fixes.append(text); }
 
     QString message() const {
         if (m_fixes.isEmpty()) {
@@ -47,6 +50,12 @@ public:
     }
 
 private:
+    void sendCommand(int command) {
+        if (m_send) {
+            m_send(command, 0, 0);
+        }
+    }
+
     const CommandSender& m_send;
     QStringList m_fixes;
 };
@@ -120,18 +129,12 @@ QString checkForBadData(EcuSettings& s, const CheckContext& context, const Comma
     }
 
     if (s.TpsMaxBits <= s.TpsMinBits) {
-        s.TpsMaxBits = 255;
-        s.TpsMinBits = 0;
-        f.sendCommand(187);
-        f.sendCommand(186);
-        f.note(QStringLiteral(" Tps Max set to 5.0V Min set to 0.0V "));
+        f.fixLimits(s.TpsMaxBits, s.TpsMinBits, 187, 186,
+                    QStringLiteral(" Tps Max set to 5.0V Min set to 0.0V "));
     }
     if (s.MapMaxBits <= s.MapMinBits) {
-        s.MapMaxBits = 255;
-        s.MapMinBits = 0;
-        f.sendCommand(188);
-        f.sendCommand(189);
-        f.note(QStringLiteral(" Map Max set to 5.0V Min set to 0.0V "));
+        f.fixLimits(s.MapMaxBits, s.MapMinBits, 188, 189,
+                    QStringLiteral(" Map Max set to 5.0V Min set to 0.0V "));
     }
 
     if (outside(s.InjectionLoadIndex, 0, 16)) {

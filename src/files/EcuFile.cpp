@@ -6,6 +6,7 @@
 #include <QFile>
 #include <algorithm>
 #include <array>
+#include <span>
 #include <type_traits>
 
 namespace {
@@ -127,20 +128,17 @@ int lastIndex(int16_t indexMax) {
     return std::min<int>(indexMax, EcuSettings::kTableSize - 1);
 }
 
-std::vector<EcuFileCell> curveRow(EcuSettings::Curve& curve) {
-    std::vector<EcuFileCell> row;
-    for (int i = 0; i < EcuSettings::kCurveSent; ++i) {
-        row.emplace_back(&curve[i]);
-    }
-    return row;
-}
-
-template <typename Array> std::vector<EcuFileCell> arrayRow(Array& values) {
+template <typename Range> std::vector<EcuFileCell> arrayRow(Range&& values) {
     std::vector<EcuFileCell> row;
     for (auto& v : values) {
         row.emplace_back(&v);
     }
     return row;
+}
+
+// The slots of a curve that the file holds.
+std::vector<EcuFileCell> curveRow(EcuSettings::Curve& curve) {
+    return arrayRow(std::span(curve).first<EcuSettings::kCurveSent>());
 }
 
 std::vector<std::vector<EcuFileCell>> tableRows(EcuSettings::Table& table, int lastLoad,
