@@ -16,6 +16,7 @@
 #include <QLabel>
 #include <QLocale>
 #include <QPainter>
+#include <QPointer>
 #include <QTimer>
 #include <cmath>
 
@@ -126,11 +127,17 @@ bool MainWindow::pollTimerActive() const {
 
 void MainWindow::pollTick() {
     PollViews views;
-    DataWindow* data = dataWindow();
+    // The log file dialog and the status messages of a tick run an event loop
+    // of their own, so the window is looked up again when its turn comes.
+    QPointer<DataWindow> data = dataWindow();
     views.dataWindowOpen = data != nullptr;
     views.refreshStatusBar = [this] { setupStatusBar(); };
     views.writeLogLine = [this] { logData(); };
-    views.updateDataWindow = [data] { data->upDateData(); };
+    views.updateDataWindow = [data] {
+        if (data != nullptr) {
+            data->upDateData();
+        }
+    };
     if (runPollTick(m_state, m_protocol->commandSender(), views, m_indicator)) {
         showIndicator();
     }

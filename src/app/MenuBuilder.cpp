@@ -342,5 +342,8 @@ MainToolBars buildMainToolBars(QMainWindow& window) {
     animate->setObjectName(QStringLiteral("Animate"));
     animate->setData(QStringLiteral("Animate"));
     t.tbButtons << animate;
+    // The keyed toolbar repeats the picture buttons, so it starts hidden; the
+    // toolbar area's context menu shows it.
+    t.tbToolBar->setVisible(false);
     return t;
 }

@@ -100,7 +100,8 @@ struct MainMenus {
 MainMenus buildMainMenus(QMainWindow& window);
 
 // The two toolbars. MyToolBar holds the picture buttons 0..6; tbToolBar the
-// keyed buttons, the last of which ("Animate") does nothing.
+// keyed buttons, the last of which ("Animate") does nothing. Only MyToolBar is
+// shown at first.
 struct MainToolBars {
     QToolBar* myToolBar = nullptr;
     QList<QAction*> myToolBarButtons; // index 0..6

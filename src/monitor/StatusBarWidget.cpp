@@ -121,9 +121,15 @@ bool StatusBarWidget::eventFilter(QObject* watched, QEvent* event) {
         if (event->type() == QEvent::MouseButtonRelease) {
             auto* mouse = static_cast<QMouseEvent*>(event);
             if (mouse->button() == Qt::LeftButton) {
-                emit panelClicked(number);
+                if (m_releaseEndsDoubleClick) {
+                    m_releaseEndsDoubleClick = false;
+                } else {
+                    emit panelClicked(number);
+                }
             }
         } else if (event->type() == QEvent::MouseButtonDblClick) {
+            auto* mouse = static_cast<QMouseEvent*>(event);
+            m_releaseEndsDoubleClick = mouse->button() == Qt::LeftButton;
             emit panelDoubleClicked(number);
         }
     }

@@ -9,7 +9,8 @@ class QLabel;
 
 // The main window's status bar: sixteen panels drawn from a StatusBarView.
 // Clicks are passed on: panel 2 and panel 14 by number, a double-click on any
-// panel as its own signal.
+// panel as its own signal. A double-click is one click followed by one
+// double-click, never two clicks.
 class StatusBarWidget : public QStatusBar {
     Q_OBJECT
 public:
@@ -33,4 +34,6 @@ private:
 
     std::array<QLabel*, StatusBarView::kPanelCount> m_panels{};
     QLabel* m_picture = nullptr;
+    // The button release that ends a double-click is not a second click.
+    bool m_releaseEndsDoubleClick = false;
 };

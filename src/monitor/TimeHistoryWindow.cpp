@@ -196,6 +196,7 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, CommandSender protocol, Us
                                      QWidget* parent)
     : QWidget(parent), m_state(state), m_protocol(std::move(protocol)), m_ui(ui),
       m_sampler(state, m_protocol) {
+    setObjectName(QStringLiteral("frmRealTimePlot"));
     setWindowTitle(QStringLiteral("Time History Plot"));
 
     m_timer = new QTimer(this);

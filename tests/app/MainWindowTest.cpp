@@ -12,13 +12,16 @@
 #include "sim/SimulatedLink.h"
 
 #include <QAction>
+#include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMouseEvent>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QToolBar>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -335,6 +338,46 @@ TEST_F(MainWindowTest, LoggingAsksForAFileAcceptingNewNamesAndAppends) {
     window->setupLogData();
     window->pollTick();
     EXPECT_EQ(dialogTitles.size(), 2);
+}
+
+TEST_F(MainWindowTest, DoubleClickOnTheLogPanelIsOneSwitchNotTwo) {
+    // A double-click on panel 14 is one click (logging on) and one double-click
+    // (close the log file, none being open); the release that ends the
+    // double-click must not switch logging off again.
+    start();
+    window->menus().tuningFuel->trigger();
+    ui.clear();
+    QLabel* panel = window->statusBarWidget()->panel(14);
+    const QPointF at(2, 2);
+    auto send = [&](QEvent::Type type) {
+        QMouseEvent event(type, at, panel->mapToGlobal(at), Qt::LeftButton,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : Qt::LeftButton,
+                          Qt::NoModifier);
+        QCoreApplication::sendEvent(panel, &event);
+    };
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonRelease);
+    send(QEvent::MouseButtonDblClick);
+    send(QEvent::MouseButtonRelease);
+    EXPECT_TRUE(state.LogActive);
+    EXPECT_EQ(panel->text(), "Logging Data ");
+    EXPECT_TRUE(ui.messages.empty());
+
+    // A later single click switches it off.
+    send(QEvent::MouseButtonPress);
+    send(QEvent::MouseButtonRelease);
+    EXPECT_FALSE(state.LogActive);
+    EXPECT_EQ(panel->text(), "Log Data");
+}
+
+TEST_F(MainWindowTest, ToolbarButtonsAreShownOnce) {
+    start(false);
+    EXPECT_TRUE(window->toolBars().myToolBar->isVisible());
+    EXPECT_FALSE(window->toolBars().tbToolBar->isVisible());
+    // The hidden keyed toolbar still runs its commands.
+    ui.clear();
+    window->toolBars().tbButtons[3]->trigger(); // "Fuel Table"
+    EXPECT_NE(window->dataWindow(), nullptr);
 }
 
 TEST_F(MainWindowTest, CancelledLogDialogSwitchesLoggingOffSilently) {
