@@ -322,7 +322,7 @@ MainToolBars buildMainToolBars(QMainWindow& window) {
          "What's This?"},
     };
 
-    t.myToolBar = window.addToolBar(QStringLiteral("MyToolBar"));
+    t.myToolBar = window.addToolBar(QStringLiteral("Toolbar"));
     t.myToolBar->setObjectName(QStringLiteral("MyToolBar"));
     for (int i = 0; i < buttons.size(); ++i) {
         QAction* a = t.myToolBar->addAction(buttons[i].icon, QString::fromLatin1(buttons[i].tip));
@@ -330,7 +330,7 @@ MainToolBars buildMainToolBars(QMainWindow& window) {
         t.myToolBarButtons << a;
     }
 
-    t.tbToolBar = window.addToolBar(QStringLiteral("tbToolBar"));
+    t.tbToolBar = window.addToolBar(QStringLiteral("Second Toolbar"));
     t.tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
     for (const Button& b : buttons) {
         QAction* a = t.tbToolBar->addAction(b.icon, QString::fromLatin1(b.tip));
