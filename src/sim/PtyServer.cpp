@@ -3,12 +3,15 @@
 #include <QSocketNotifier>
 #include <QThread>
 #include <QTimer>
+#include <algorithm>
 #include <cerrno>
 #include <cstdlib>
 #include <cstring>
 #include <fcntl.h>
+#include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -22,6 +25,32 @@ constexpr qint64 kPreciseWaitNs = 2000000;
 constexpr qint64 kSpinNs = 60000;
 // Replies sent in one turn of the event loop while waiting precisely.
 constexpr int kRepliesPerTurn = 8;
+
+// How long a byte takes through the pseudo-terminal itself, measured on our
+// own end of it: the median of a few single-byte trips from the port side to
+// the server side.
+qint64 measureTerminalDelayNs(int slave, int master) {
+    constexpr int kTrips = 15;
+    std::vector<qint64> trips;
+    QElapsedTimer clock;
+    char byte = 0;
+    for (int i = 0; i < kTrips; ++i) {
+        clock.start();
+        if (::write(slave, &byte, 1) != 1)
+            break;
+        pollfd p{master, POLLIN, 0};
+        if (::poll(&p, 1, 100) != 1)
+            break;
+        trips.push_back(clock.nsecsElapsed());
+        char sink[16];
+        while (::read(master, sink, sizeof sink) > 0) {
+        }
+    }
+    if (trips.empty())
+        return 0;
+    std::nth_element(trips.begin(), trips.begin() + trips.size() / 2, trips.end());
+    return trips[trips.size() / 2];
+}
 
 QString systemError(const char* what) {
     return QStringLiteral("%1: %2").arg(QString::fromLatin1(what),
@@ -84,6 +113,7 @@ bool PtyServer::open(QString* errorText) {
     const int flags = fcntl(m_master, F_GETFL);
     fcntl(m_master, F_SETFL, flags | O_NONBLOCK);
 
+    m_terminalDelayNs = measureTerminalDelayNs(m_slave, m_master);
     m_clock.start();
     m_lineFreeNs = 0;
     m_inLineFreeNs = 0;
@@ -128,11 +158,15 @@ void PtyServer::readFromPort() {
         if (m_baud > 0) {
             // The byte from the port took a byte time on its way to the ECU
             // too; the ECU answers once it is complete and its own line is
-            // free.
+            // free. The terminal's own delay stands in for part of each line
+            // time: the byte left the port that much before it was read here,
+            // and the reply reaches the port that much after it is written.
             const qint64 byteNs = kBitsPerByte * 1000000000LL / m_baud;
-            m_inLineFreeNs = std::max(arrivedNs, m_inLineFreeNs) + byteNs;
-            dueNs = std::max(m_inLineFreeNs, m_lineFreeNs) + reply.size() * byteNs;
-            m_lineFreeNs = dueNs;
+            const qint64 leftPortNs = arrivedNs - std::min(m_terminalDelayNs, byteNs);
+            m_inLineFreeNs = std::max(leftPortNs, m_inLineFreeNs) + byteNs;
+            const qint64 doneNs = std::max(m_inLineFreeNs, m_lineFreeNs) + reply.size() * byteNs;
+            m_lineFreeNs = doneNs;
+            dueNs = std::max(arrivedNs, doneNs - std::min(m_terminalDelayNs, byteNs));
         }
         m_replies.push_back({dueNs, std::move(reply)});
     }

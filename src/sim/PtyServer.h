@@ -58,8 +58,9 @@ private:
     QTimer* m_replyTimer = nullptr;
     QTimer* m_retryTimer = nullptr;
     QElapsedTimer m_clock;
-    qint64 m_lineFreeNs = 0;   // when the ECU's line to the port is free
-    qint64 m_inLineFreeNs = 0; // when the port's line to the ECU is free
+    qint64 m_lineFreeNs = 0;      // when the ECU's line to the port is free
+    qint64 m_inLineFreeNs = 0;    // when the port's line to the ECU is free
+    qint64 m_terminalDelayNs = 0; // one trip through the pseudo-terminal
     std::deque<Reply> m_replies;
 };
 
