@@ -1,4 +1,5 @@
 #include "RecordingInteraction.h"
+#include "comm/EcuProtocol.h"
 #include "comm/Transfers.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
@@ -158,3 +159,103 @@ TEST(SimulatedEcuRoundTrip, SearchFindsTheSimulatedEcu) {
 }
 
 } // namespace
+
+// The edge cases of the exchange kinds, against the simulated ECU: what the
+// PC puts on the wire and what it stores from the answers.
+namespace {
+class SimulatedExchange : public ::testing::Test {
+protected:
+    SimulatedExchange() {
+        state.settings = EcuSettings::withDefaults();
+        state.EcuOnline = true;
+        link.open(nullptr);
+    }
+
+    QByteArray written(std::initializer_list<int> bytes) {
+        QByteArray out;
+        for (int b : bytes) {
+            out.append(static_cast<char>(b));
+        }
+        return out;
+    }
+
+    SimulatedEcu ecu;
+    SimulatedLink link{&ecu};
+    RecordingInteraction ui;
+    AppState state;
+    EcuProtocol protocol{state, link, ui};
+};
+} // namespace
+
+TEST_F(SimulatedExchange, RevLimitWriteSendsHighByteTruncatedThenRemainder) {
+    state.settings.RevLimit = 8700;
+    protocol.getEcuData(194);
+    EXPECT_EQ(link.written(), written({194, 33, 252}));
+    EXPECT_EQ(ecu.settings().RevLimit, 8700);
+    EXPECT_TRUE(state.EcuOnline);
+    EXPECT_TRUE(state.EcuDataChanged);
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SimulatedExchange, TwoByteReadWithLowByteZero) {
+    EcuSettings image = ecu.settings();
+    image.RevLimit = 7680; // answered as 30, then 0
+    ecu.setSettings(image);
+    protocol.getEcuData(66);
+    EXPECT_EQ(link.written(), written({66, 33}));
+    EXPECT_EQ(state.settings.RevLimit, 7680);
+}
+
+TEST_F(SimulatedExchange, MaxRpmByteAboveFiveReadsAsFifteenThousand) {
+    EcuSettings image = ecu.settings();
+    image.MaxRpm = 27000; // answered as 9
+    ecu.setSettings(image);
+    protocol.getEcuData(63);
+    EXPECT_EQ(state.settings.MaxRpm, 15000);
+}
+
+TEST_F(SimulatedExchange, CodesZeroAndTwoFiftyFiveAreRefusedOnlineAndSkippedOffline) {
+    protocol.getEcuData(0);
+    protocol.getEcuData(255);
+    // 255 lies among the write codes, so its confirmation is read as well;
+    // the ECU confirms nothing for a code it does not know.
+    EXPECT_EQ(ui.texts(), (QStringList{"Command 0 Not Supported", "Command 255 Not Supported",
+                                       "Communication Sync Lost!"}));
+    EXPECT_FALSE(state.EcuOnline);
+
+    state.EcuOnline = false;
+    ui.clear();
+    link.clearWritten();
+    protocol.getEcuData(0);
+    protocol.getEcuData(255);
+    EXPECT_TRUE(link.written().isEmpty());
+    EXPECT_TRUE(ui.messages.empty());
+}
+
+TEST_F(SimulatedExchange, WriteNotConfirmedTakesTheEcuOfflineWithSyncLost) {
+    ecu.setRefuseWrites(true);
+    protocol.getEcuData(190);
+    EXPECT_FALSE(state.EcuOnline);
+    EXPECT_EQ(ui.texts(), QStringList{"Communication Sync Lost!"});
+
+    link.clearWritten();
+    protocol.getEcuData(62);
+    EXPECT_TRUE(link.written().isEmpty());
+}
+
+TEST_F(SimulatedExchange, StoreKeepsTheWorkingSettingsAndClearsTheChangedFlag) {
+    state.settings.ChargeTime = 44;
+    protocol.getEcuData(227);
+    ASSERT_TRUE(state.EcuDataChanged);
+    protocol.getEcuData(36);
+    EXPECT_NE(state.StoreResult, 0);
+    EXPECT_FALSE(state.EcuDataChanged);
+    EXPECT_EQ(ecu.storedSettings().ChargeTime, 44);
+}
+
+TEST_F(SimulatedExchange, OutputTestSendsThePortNumber) {
+    state.OutputTestPort = 3;
+    protocol.getEcuData(17);
+    EXPECT_EQ(link.written(), written({17, 3}));
+    EXPECT_EQ(ecu.lastOutputTestPort(), 3);
+}
