@@ -51,11 +51,6 @@ void ListWriter::writeSingle(float value) {
     m_data.append(shortestDecimal(value).toLatin1());
 }
 
-void ListWriter::writeDouble(double value) {
-    separate();
-    m_data.append(shortestDecimal(value).toLatin1());
-}
-
 void ListWriter::writeBool(bool value) {
     separate();
     m_data.append(value ? "#TRUE#" : "#FALSE#");

@@ -23,7 +23,6 @@ public:
     void writeString(const QString& text);
     void writeInteger(int64_t value);
     void writeSingle(float value);
-    void writeDouble(double value);
     void writeBool(bool value);
     // Ends the record. With trailingComma the last item is followed by a
     // comma, as table rows are written ("1,2,3,").

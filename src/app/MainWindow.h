@@ -153,6 +153,7 @@ private:
     void fileOpen();
     void fileSave();
     void fileSaveAs();
+    void setCurrentFile(const QString& path);
     void writeDataFile();
     void readDataFile();
 

@@ -4,7 +4,7 @@
 #include "app/MainWindow.h"
 #include "app/UserInteraction.h"
 #include "comm/EcuProtocol.h"
-#include "config/ConsistencyCheck.h"
+#include "comm/Transfers.h"
 #include "files/EcuFile.h"
 
 #include <QFileInfo>
@@ -13,6 +13,11 @@ namespace {
 const QString kEcuFilter = QStringLiteral("Ecu (*.ecu);;All Files (*.*)");
 } // namespace
 
+void MainWindow::setCurrentFile(const QString& path) {
+    m_state.CurrentFileName = path;
+    m_state.CurrentFileTitle = QFileInfo(path).fileName();
+}
+
 void MainWindow::fileOpen() {
     unloadAllWindows();
     const QString path =
@@ -20,8 +25,7 @@ void MainWindow::fileOpen() {
     if (path.isEmpty()) {
         return;
     }
-    m_state.CurrentFileName = path;
-    m_state.CurrentFileTitle = QFileInfo(path).fileName();
+    setCurrentFile(path);
     unloadAllWindows();
     readDataFile();
     m_reporter.showFile(m_state.CurrentFileTitle);
@@ -34,8 +38,7 @@ void MainWindow::fileSaveAs() {
     if (path.isEmpty()) {
         return;
     }
-    m_state.CurrentFileName = path;
-    m_state.CurrentFileTitle = QFileInfo(path).fileName();
+    setCurrentFile(path);
     writeDataFile();
 }
 
@@ -46,8 +49,7 @@ void MainWindow::fileSave() {
         if (path.isEmpty()) {
             return;
         }
-        m_state.CurrentFileName = path;
-        m_state.CurrentFileTitle = QFileInfo(path).fileName();
+        setCurrentFile(path);
     }
     writeDataFile();
 }
@@ -74,11 +76,7 @@ void MainWindow::readDataFile() {
         result = loadEcuFile(m_state.CurrentFileName, m_state.settings);
         if (result.ok()) {
             m_state.settings = *result.settings;
-            CheckContext context;
-            context.developerMode = m_state.DeveloperMode;
-            context.codeSectionFlags = m_state.CodeSectionFlags;
-            showBadDataMessage(
-                m_ui, checkForBadData(m_state.settings, context, m_protocol->commandSender()));
+            checkSettings(*m_protocol);
         }
     }
     if (!result.ok()) {

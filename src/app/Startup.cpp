@@ -39,14 +39,10 @@ std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments,
 }
 
 void prepareStartupState(AppState& state) {
+    // A fresh state holds the standard edition, its contact line, no code
+    // sections and no current file; the settings record takes its defaults.
     state = AppState{};
-    state.Edition = 1;
-    state.ContactLine = QStringLiteral("Please contact Marrowby");
-    state.StartupComplete = false;
-    state.CodeSectionFlags = {};
     initialiseSettings(state);
-    state.CurrentFileName.clear();
-    state.CurrentFileTitle.clear();
 }
 
 QString settingsFileErrorText() {

@@ -1,7 +1,7 @@
 #include "app/AppState.h"
 #include "cli/EcuCommands.h"
 #include "cli/EcuSession.h"
-#include "config/ConsistencyCheck.h"
+#include "comm/Transfers.h"
 #include "files/EcuFile.h"
 
 // write: sends a data file to the ECU, as loading it in the window program does.
@@ -36,9 +36,7 @@ int runWrite(const QStringList& arguments, CliContext& context) {
 
     AppState& state = context.state;
     state.settings = std::move(*file.settings);
-    const CheckContext check{state.DeveloperMode, state.CodeSectionFlags};
-    showBadDataMessage(context.ui,
-                       checkForBadData(state.settings, check, session.protocol().commandSender()));
+    checkSettings(session.protocol());
     sendAllDataToEcu(session.protocol(), session.hooks());
     if (!state.EcuOnline) {
         return kExitLinkFailure;

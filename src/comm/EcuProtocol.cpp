@@ -218,10 +218,6 @@ void EcuProtocol::closeCommPort() {
     m_link.close();
 }
 
-void EcuProtocol::clearCommPort() {
-    m_link.clear();
-}
-
 bool EcuProtocol::outCommData(int data) {
     if (data < 0 || data > 255) {
         return false;

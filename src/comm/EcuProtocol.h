@@ -42,7 +42,6 @@ public:
     // system's text and takes the ECU offline.
     bool openCommPort();
     void closeCommPort();
-    void clearCommPort();
 
     // Raw byte access for the developer test commands, bypassing the
     // protocol: a value outside 0..255 is refused and false returned.

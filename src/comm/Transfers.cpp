@@ -111,10 +111,16 @@ bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
         allRead = fuel == BulkReadResult::Ok && ignition == BulkReadResult::Ok &&
                   other == BulkReadResult::Ok;
     }
-    const CheckContext context{state.DeveloperMode, state.CodeSectionFlags};
-    showBadDataMessage(ui, checkForBadData(state.settings, context, protocol.commandSender()));
+    checkSettings(protocol);
     call(hooks.discovery.setPolling, true);
     return allRead;
+}
+
+void checkSettings(EcuProtocol& protocol) {
+    AppState& state = protocol.state();
+    const CheckContext context{state.DeveloperMode, state.CodeSectionFlags};
+    showBadDataMessage(protocol.ui(),
+                       checkForBadData(state.settings, context, protocol.commandSender()));
 }
 
 void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {

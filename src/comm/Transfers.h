@@ -37,6 +37,10 @@ std::vector<SendStep> fullSendSequence(const AppState& state);
 // whether all three blocks arrived whole with the right sums.
 bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks);
 
+// Repairs impossible values of the record, sends each fix to the ECU and
+// tells the user what was changed (nothing is shown for a clean record).
+void checkSettings(EcuProtocol& protocol);
+
 // Sends the whole record to the ECU, searching for it first when offline.
 // The ECU keeps it only in its working copy until told to store it.
 void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks);
