@@ -6,12 +6,12 @@
 //   seconds, counting both directions, since request and reply never overlap);
 // - unpaced, single-byte exchanges (one read command and its reply) a second.
 
-#include "app/AppState.h"
 #include "app/Initialise.h"
-#include "app/UserInteraction.h"
 #include "comm/EcuProtocol.h"
 #include "comm/QtSerialLink.h"
 #include "comm/Transfers.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 #include "sim/PtyServer.h"
 
 #include <QCoreApplication>

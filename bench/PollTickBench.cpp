@@ -2,10 +2,10 @@
 // refreshed and logging on, against the in-process simulated ECU, so that
 // the figure is the program's own work without any time on the line.
 
-#include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
-#include "app/UserInteraction.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 

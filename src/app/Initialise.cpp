@@ -1,8 +1,8 @@
 #include "app/Initialise.h"
 
-#include "app/AppState.h"
 #include "generators/DefaultFuelTable.h"
 #include "generators/DefaultIgnitionTable.h"
+#include "record/AppState.h"
 
 void initialiseSettings(AppState& state) {
     state.settings = EcuSettings::withDefaults();

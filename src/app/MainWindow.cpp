@@ -1,15 +1,15 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
-#include "app/AppState.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
-#include "app/UserInteraction.h"
 #include "comm/EcuProtocol.h"
 #include "monitor/DataLog.h"
 #include "monitor/DataWindow.h"
 #include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 
 #include <QAction>
 #include <QApplication>

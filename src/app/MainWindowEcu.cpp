@@ -1,14 +1,14 @@
 // The main window's ECU commands: serial port, search, the poll timer, the
 // status bar, the developer test commands and data logging.
 
-#include "app/AppState.h"
 #include "app/MainWindow.h"
-#include "app/UserInteraction.h"
 #include "comm/Discovery.h"
 #include "comm/EcuProtocol.h"
 #include "monitor/DataLog.h"
 #include "monitor/DataWindow.h"
 #include "monitor/StatusBarWidget.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 
 #include <QAction>
 #include <QCoreApplication>

@@ -1,11 +1,12 @@
 // The main window's data file commands: Open, Save and Save As.
 
-#include "app/AppState.h"
 #include "app/MainWindow.h"
-#include "app/UserInteraction.h"
 #include "comm/EcuProtocol.h"
 #include "comm/Transfers.h"
+#include "config/ConsistencyCheck.h"
 #include "files/EcuFile.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 
 #include <QFileInfo>
 

@@ -1,15 +1,17 @@
 // The main window's whole-record transfers and the Find ECU command.
 
-#include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "comm/BulkReads.h"
 #include "comm/EcuProtocol.h"
 #include "comm/Transfers.h"
+#include "config/ConsistencyCheck.h"
+#include "record/AppState.h"
 
 TransferHooks MainWindow::transferHooks() {
     TransferHooks hooks;
     hooks.discovery = discoveryHooks();
     hooks.unloadAllWindows = [this] { unloadAllWindows(); };
+    hooks.checkSettings = [this] { checkSettings(*m_protocol); };
     return hooks;
 }
 

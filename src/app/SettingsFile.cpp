@@ -1,7 +1,7 @@
 #include "app/SettingsFile.h"
 
-#include "app/AtomicSave.h"
-#include "app/ListStyle.h"
+#include "record/AtomicSave.h"
+#include "record/ListStyle.h"
 
 #include <QDir>
 #include <QFile>

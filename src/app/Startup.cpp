@@ -1,7 +1,7 @@
 #include "app/Startup.h"
 
-#include "app/AppState.h"
 #include "app/Initialise.h"
+#include "record/AppState.h"
 
 std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments,
                                                   QString* errorText) {

@@ -1,9 +1,9 @@
-#include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/QtInteraction.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/QtSerialLink.h"
+#include "record/AppState.h"
 #include "sim/PtyServer.h"
 
 #include <QApplication>

@@ -1,10 +1,10 @@
 #include "cli/Commands.h"
 
-#include "app/AppState.h"
-#include "app/AtomicSave.h"
 #include "app/Initialise.h"
 #include "cli/StderrInteraction.h"
 #include "files/EcuFile.h"
+#include "record/AppState.h"
+#include "record/AtomicSave.h"
 
 #include <algorithm>
 #include <memory>

@@ -1,6 +1,7 @@
 #include "cli/EcuSession.h"
 
-#include "app/AppState.h"
+#include "config/ConsistencyCheck.h"
+#include "record/AppState.h"
 
 #include <QStandardPaths>
 
@@ -40,6 +41,7 @@ QString sharedPortMapPath() {
 EcuSession::EcuSession(CliContext& context)
     : m_context(context), m_protocol(context.state, m_link, context.ui) {
     m_hooks.discovery.refreshStatusBar = [this] { refreshStatusBar(); };
+    m_hooks.checkSettings = [this] { checkSettings(m_protocol); };
     m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange) { refreshStatusBar(); });
 }
 

@@ -1,7 +1,7 @@
-#include "app/AppState.h"
 #include "cli/Commands.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
+#include "record/AppState.h"
 
 // Commands on data files; none of them needs the ECU.
 

@@ -1,6 +1,6 @@
-#include "app/AppState.h"
 #include "cli/EcuCommands.h"
 #include "cli/EcuSession.h"
+#include "record/AppState.h"
 
 // identify: finds the ECU and prints its identity.
 

@@ -1,8 +1,8 @@
-#include "app/AppState.h"
 #include "cli/EcuCommands.h"
 #include "cli/EcuSession.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Poll.h"
+#include "record/AppState.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>

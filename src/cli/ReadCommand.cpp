@@ -1,7 +1,7 @@
-#include "app/AppState.h"
 #include "cli/EcuCommands.h"
 #include "cli/EcuSession.h"
 #include "files/EcuFile.h"
+#include "record/AppState.h"
 
 // read: reads every setting from the ECU into a data file.
 

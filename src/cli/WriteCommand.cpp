@@ -1,8 +1,9 @@
-#include "app/AppState.h"
 #include "cli/EcuCommands.h"
 #include "cli/EcuSession.h"
 #include "comm/Transfers.h"
+#include "config/ConsistencyCheck.h"
 #include "files/EcuFile.h"
+#include "record/AppState.h"
 
 // write: sends a data file to the ECU, as loading it in the window program does.
 

@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/UserInteraction.h"
 #include "comm/SerialLink.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 
 #include <QByteArray>
 

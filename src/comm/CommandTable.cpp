@@ -1,6 +1,6 @@
 #include "comm/CommandTable.h"
 
-#include "app/Rounding.h"
+#include "record/Rounding.h"
 
 #include <algorithm>
 #include <array>

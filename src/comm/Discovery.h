@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
 #include "comm/EcuProtocol.h"
+#include "record/AppState.h"
 
 #include <functional>
 

@@ -1,10 +1,10 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/UserInteraction.h"
 #include "comm/CommandSender.h"
 #include "comm/CommandTable.h"
 #include "comm/SerialLink.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 
 #include <functional>
 

@@ -1,7 +1,6 @@
 #include "comm/Transfers.h"
 
 #include "comm/BulkReads.h"
-#include "config/ConsistencyCheck.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -111,16 +110,9 @@ bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
         allRead = fuel == BulkReadResult::Ok && ignition == BulkReadResult::Ok &&
                   other == BulkReadResult::Ok;
     }
-    checkSettings(protocol);
+    call(hooks.checkSettings);
     call(hooks.discovery.setPolling, true);
     return allRead;
-}
-
-void checkSettings(EcuProtocol& protocol) {
-    AppState& state = protocol.state();
-    const CheckContext context{state.DeveloperMode, state.CodeSectionFlags};
-    showBadDataMessage(protocol.ui(),
-                       checkForBadData(state.settings, context, protocol.commandSender()));
 }
 
 void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {

@@ -15,6 +15,8 @@ struct TransferHooks {
     std::function<void()> unloadAllWindows;
     // Redraws the table views after the Find ECU command.
     std::function<void()> redrawTableViews;
+    // Repairs impossible values after the full read, sending each fix.
+    std::function<void()> checkSettings;
 };
 
 // One step of the full send: a command with its indexes, or a step of the
@@ -33,13 +35,10 @@ struct SendStep {
 std::vector<SendStep> fullSendSequence(const AppState& state);
 
 // Reads every setting from the online ECU with the three block reads, then
-// repairs impossible values (sending each fix) and tells the user. Returns
+// runs the hooks' settings check (which repairs impossible values and sends
+// each fix). Returns
 // whether all three blocks arrived whole with the right sums.
 bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks);
-
-// Repairs impossible values of the record, sends each fix to the ECU and
-// tells the user what was changed (nothing is shown for a clean record).
-void checkSettings(EcuProtocol& protocol);
 
 // Sends the whole record to the ECU, searching for it first when offline.
 // The ECU keeps it only in its working copy until told to store it.

@@ -1,7 +1,8 @@
 #include "config/ConsistencyCheck.h"
 
-#include "app/Rounding.h"
-#include "app/UserInteraction.h"
+#include "comm/EcuProtocol.h"
+#include "record/Rounding.h"
+#include "record/UserInteraction.h"
 
 #include <QStringList>
 
@@ -172,4 +173,11 @@ void showBadDataMessage(UserInteraction& ui, const QString& message) {
     }
     ui.message(message, UserInteraction::Icon::Critical, UserInteraction::Buttons::Ok,
                UserInteraction::kTitle);
+}
+
+void checkSettings(EcuProtocol& protocol) {
+    AppState& state = protocol.state();
+    const CheckContext context{state.DeveloperMode, state.CodeSectionFlags};
+    showBadDataMessage(protocol.ui(),
+                       checkForBadData(state.settings, context, protocol.commandSender()));
 }

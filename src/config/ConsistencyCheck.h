@@ -1,11 +1,12 @@
 #pragma once
 
-#include "app/EcuSettings.h"
 #include "comm/CommandSender.h"
+#include "record/EcuSettings.h"
 
 #include <QString>
 #include <array>
 
+class EcuProtocol;
 class UserInteraction;
 
 // The shared flags the check depends on.
@@ -23,3 +24,7 @@ QString checkForBadData(EcuSettings& settings, const CheckContext& context,
 
 // Shows a non-empty message of checkForBadData as an error.
 void showBadDataMessage(UserInteraction& ui, const QString& message);
+
+// Runs the check on the protocol's record with its sender and shows the
+// message.
+void checkSettings(EcuProtocol& protocol);

@@ -1,7 +1,7 @@
 #include "files/EcuFile.h"
 
-#include "app/AtomicSave.h"
-#include "app/ListStyle.h"
+#include "record/AtomicSave.h"
+#include "record/ListStyle.h"
 
 #include <QFile>
 #include <algorithm>

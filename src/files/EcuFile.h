@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EcuSettings.h"
+#include "record/EcuSettings.h"
 
 #include <QByteArray>
 #include <QString>
@@ -96,4 +96,3 @@ struct EcuFileSaveResult {
 // Writes the file atomically: the previous file under that name stays whole
 // until the new one is complete, and stays as it was when the save fails.
 EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings);
-

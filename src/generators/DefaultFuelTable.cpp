@@ -1,9 +1,9 @@
 #include "generators/DefaultFuelTable.h"
 
-#include "app/Rounding.h"
-#include "app/SensorConversions.h"
-#include "config/Limits.h"
 #include "generators/TableIndex.h"
+#include "record/Limits.h"
+#include "record/Rounding.h"
+#include "record/SensorConversions.h"
 
 #include <cmath>
 

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/EcuSettings.h"
-#include "generators/GeneratorInputs.h"
+#include "record/EcuSettings.h"
+#include "record/GeneratorInputs.h"
 
 #include <cstdint>
 #include <functional>

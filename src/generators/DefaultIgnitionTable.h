@@ -1,8 +1,8 @@
 #pragma once
 
-#include "app/EcuSettings.h"
 #include "generators/DefaultFuelTable.h"
-#include "generators/GeneratorInputs.h"
+#include "record/EcuSettings.h"
+#include "record/GeneratorInputs.h"
 
 #include <cstdint>
 

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/EcuSettings.h"
+#include "record/EcuSettings.h"
 
 #include <algorithm>
 

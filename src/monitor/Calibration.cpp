@@ -1,8 +1,8 @@
 #include "monitor/Calibration.h"
 
-#include "app/AppState.h"
-#include "app/Rounding.h"
-#include "app/SensorConversions.h"
+#include "record/AppState.h"
+#include "record/Rounding.h"
+#include "record/SensorConversions.h"
 
 #include <algorithm>
 

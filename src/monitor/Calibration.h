@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/EcuSettings.h"
-#include "monitor/EngineData.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 
 struct AppState;
 

@@ -1,7 +1,7 @@
 #include "monitor/DataDisplay.h"
 
-#include "app/AppState.h"
-#include "app/NumberFormat.h"
+#include "record/AppState.h"
+#include "record/NumberFormat.h"
 
 namespace {
 const QString kDegree = QString(QChar(176));

@@ -1,7 +1,7 @@
 #include "monitor/DataLog.h"
 
-#include "app/AppState.h"
 #include "monitor/LogFormat.h"
+#include "record/AppState.h"
 
 #include <QFileInfo>
 

@@ -1,6 +1,6 @@
 #include "monitor/DataWindow.h"
 
-#include "app/AppState.h"
+#include "record/AppState.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>

@@ -1,7 +1,7 @@
 #include "monitor/LogFormat.h"
 
-#include "app/AppState.h"
-#include "app/NumberFormat.h"
+#include "record/AppState.h"
+#include "record/NumberFormat.h"
 
 #include <QStringList>
 

@@ -1,7 +1,7 @@
 #include "monitor/Poll.h"
 
-#include "app/AppState.h"
 #include "monitor/Calibration.h"
+#include "record/AppState.h"
 
 namespace {
 void call(const std::function<void()>& hook) {

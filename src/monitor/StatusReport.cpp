@@ -1,7 +1,7 @@
 #include "monitor/StatusReport.h"
 
-#include "app/AppState.h"
-#include "app/UserInteraction.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
 
 namespace {
 const QString kLineBreak = QStringLiteral("\r\n");

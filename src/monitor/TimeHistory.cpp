@@ -1,10 +1,10 @@
 #include "monitor/TimeHistory.h"
 
-#include "app/AppState.h"
-#include "app/NumberFormat.h"
-#include "app/Rounding.h"
-#include "config/Limits.h"
 #include "monitor/Calibration.h"
+#include "record/AppState.h"
+#include "record/Limits.h"
+#include "record/NumberFormat.h"
+#include "record/Rounding.h"
 
 #include <QRegularExpression>
 #include <algorithm>

@@ -1,9 +1,9 @@
 #include "monitor/TimeHistoryWindow.h"
 
-#include "app/AppState.h"
-#include "app/NumberFormat.h"
-#include "app/UserInteraction.h"
 #include "monitor/DataLog.h"
+#include "record/AppState.h"
+#include "record/NumberFormat.h"
+#include "record/UserInteraction.h"
 
 #include <QCloseEvent>
 #include <QComboBox>

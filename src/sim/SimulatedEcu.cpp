@@ -1,8 +1,8 @@
 #include "sim/SimulatedEcu.h"
 
-#include "app/AppState.h"
 #include "app/Initialise.h"
 #include "comm/CommandTable.h"
+#include "record/AppState.h"
 
 #include <QElapsedTimer>
 #include <algorithm>

@@ -1,7 +1,7 @@
 #pragma once
 
-#include "app/AppState.h"
-#include "app/EcuSettings.h"
+#include "record/AppState.h"
+#include "record/EcuSettings.h"
 
 #include <QByteArray>
 #include <array>

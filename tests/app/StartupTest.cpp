@@ -1,5 +1,5 @@
 #include "app/Startup.h"
-#include "app/AppState.h"
+#include "record/AppState.h"
 
 #include <gtest/gtest.h>
 

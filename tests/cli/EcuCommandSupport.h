@@ -3,12 +3,12 @@
 // Running vantrelctl as a separate program against vantrel-ecusim, and records
 // to give the simulated ECU.
 
-#include "app/AppState.h"
 #include "app/Initialise.h"
 #include "comm/BulkReads.h"
 #include "config/ConsistencyCheck.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
+#include "record/AppState.h"
 #include "sim/PtyServer.h"
 #include "sim/SimulatedEcu.h"
 

@@ -3,6 +3,7 @@
 
 #include "RecordingInteraction.h"
 #include "comm/Transfers.h"
+#include "config/ConsistencyCheck.h"
 
 #include <gtest/gtest.h>
 
@@ -46,6 +47,7 @@ protected:
         hooks.discovery.refreshStatusBar = [this] { ++statusBarRefreshes; };
         hooks.unloadAllWindows = [this] { ++unloads; };
         hooks.redrawTableViews = [this] { ++redraws; };
+        hooks.checkSettings = [this] { checkSettings(protocol); };
     }
 
     // An ECU that answers every byte with "!", which is a valid first reply,

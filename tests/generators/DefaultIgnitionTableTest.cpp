@@ -1,6 +1,6 @@
 #include "generators/DefaultIgnitionTable.h"
 
-#include "app/SensorConversions.h"
+#include "record/SensorConversions.h"
 
 #include <gtest/gtest.h>
 #include <tuple>

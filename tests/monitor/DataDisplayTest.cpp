@@ -1,5 +1,5 @@
 #include "monitor/DataDisplay.h"
-#include "app/AppState.h"
+#include "record/AppState.h"
 
 #include <gtest/gtest.h>
 

@@ -1,6 +1,6 @@
 #include "monitor/DataLog.h"
 
-#include "app/AppState.h"
+#include "record/AppState.h"
 
 #include <QFile>
 #include <QTemporaryDir>

@@ -1,6 +1,6 @@
 #include "monitor/StatusReport.h"
 #include "RecordingInteraction.h"
-#include "app/AppState.h"
+#include "record/AppState.h"
 
 #include <gtest/gtest.h>
 

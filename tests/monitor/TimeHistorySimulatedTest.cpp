@@ -1,8 +1,8 @@
 #include "monitor/TimeHistoryWindow.h"
 
 #include "RecordingInteraction.h"
-#include "app/AppState.h"
 #include "comm/EcuProtocol.h"
+#include "record/AppState.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 

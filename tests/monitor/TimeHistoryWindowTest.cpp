@@ -1,8 +1,8 @@
 #include "monitor/TimeHistoryWindow.h"
 
 #include "RecordingInteraction.h"
-#include "app/AppState.h"
 #include "monitor/DataLog.h"
+#include "record/AppState.h"
 
 #include <QApplication>
 #include <QComboBox>

@@ -1,6 +1,6 @@
 #pragma once
 
-#include "app/UserInteraction.h"
+#include "record/UserInteraction.h"
 
 #include <QString>
 #include <QStringList>

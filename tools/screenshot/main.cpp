@@ -3,11 +3,11 @@
 // and injector open time from the simulated ECU. The picture is taken from the
 // widgets themselves, so no display is needed (QT_QPA_PLATFORM=offscreen).
 
-#include "app/AppState.h"
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "cli/StderrInteraction.h"
 #include "monitor/TimeHistoryWindow.h"
+#include "record/AppState.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 

@@ -1,9 +1,9 @@
 #pragma once
 
-#include "app/EcuSettings.h"
-#include "comm/EcuIdentity.h"
-#include "generators/GeneratorInputs.h"
-#include "monitor/EngineData.h"
+#include "record/EcuIdentity.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
+#include "record/GeneratorInputs.h"
 
 #include <QString>
 #include <array>

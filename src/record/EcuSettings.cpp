@@ -1,4 +1,4 @@
-#include "app/EcuSettings.h"
+#include "record/EcuSettings.h"
 
 EcuSettings EcuSettings::withDefaults() {
     EcuSettings s;

@@ -1,4 +1,4 @@
-#include "app/SensorConversions.h"
+#include "record/SensorConversions.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/NumberFormat.h"
+#include "record/NumberFormat.h"
 
 #include <gtest/gtest.h>
 

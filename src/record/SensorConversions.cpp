@@ -1,6 +1,6 @@
-#include "app/SensorConversions.h"
+#include "record/SensorConversions.h"
 
-#include "app/Rounding.h"
+#include "record/Rounding.h"
 
 #include <array>
 #include <cmath>

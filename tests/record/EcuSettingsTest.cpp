@@ -1,4 +1,4 @@
-#include "app/EcuSettings.h"
+#include "record/EcuSettings.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/ListStyle.h"
+#include "record/ListStyle.h"
 
 #include <gtest/gtest.h>
 

@@ -1,4 +1,4 @@
-#include "app/AtomicSave.h"
+#include "record/AtomicSave.h"
 
 #include <QSaveFile>
 

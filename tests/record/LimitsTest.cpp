@@ -1,4 +1,4 @@
-#include "config/Limits.h"
+#include "record/Limits.h"
 
 #include <cmath>
 #include <gtest/gtest.h>

@@ -1,4 +1,4 @@
-#include "app/Rounding.h"
+#include "record/Rounding.h"
 
 #include <gtest/gtest.h>
 

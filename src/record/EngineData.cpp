@@ -1,4 +1,4 @@
-#include "monitor/EngineData.h"
+#include "record/EngineData.h"
 
 namespace {
 void place(EngineChannel& c, const char* name, int row, int column) {
