@@ -1,6 +1,6 @@
 #include "comm/BulkReads.h"
 
-#include "comm/CommandTable.h"
+#include "record/FieldTable.h"
 
 namespace {
 
@@ -20,10 +20,6 @@ int at(const QByteArray& block, int position) {
 
 int twoBytes(const QByteArray& block, int position) {
     return at(block, position) * 256 + at(block, position + 1);
-}
-
-template <typename T> void put(T& field, int64_t value) {
-    setField(FieldRef{&field}, value);
 }
 
 // Sends the command and collects its block; checks length and sum.
@@ -77,82 +73,33 @@ void unpackTableBlock(const QByteArray& block, EcuSettings::Table& table) {
 }
 
 void unpackOtherBlock(const QByteArray& b, EcuSettings& s) {
-    put(s.NumberOfCylinders, at(b, 2));
-    put(s.InjectionLoadIndex, at(b, 3));
-    put(s.InjectionRpmIndex, at(b, 4));
-    put(s.MinOpenTime, at(b, 5));
-    put(s.LoadControl, at(b, 6));
-    put(s.MaxRpm, int64_t{at(b, 7)} * 3000);
-    put(s.RevLimit, twoBytes(b, 8));
-    put(s.LaunchControlRpm, twoBytes(b, 10));
-    put(s.IgnitionType, at(b, 12));
-    put(s.AirTempSensorType, at(b, 13));
-    put(s.WaterTempSensorType, at(b, 14));
-    put(s.MapSensorType, at(b, 15));
-    put(s.MapMaxBits, at(b, 16));
-    put(s.MapMinBits, at(b, 17));
-    put(s.TpsSensorType, at(b, 18));
-    put(s.TpsMaxBits, at(b, 19));
-    put(s.TpsMinBits, at(b, 20));
-    put(s.EgoMaxRpm, at(b, 21) / 16);
-    put(s.EgoMinRpm, at(b, 21) % 16);
-    put(s.EgoMaxLoad, at(b, 22) / 16);
-    put(s.EgoMinLoad, at(b, 22) % 16);
-    put(s.EgoGainP, at(b, 23));
-    put(s.EgoGainI, at(b, 24));
-    put(s.EgoUpdateRevs, at(b, 25));
-    put(s.EgoMinCoolantTemp, at(b, 26));
-    put(s.EgoControl, at(b, 27));
-    put(s.WheelType, at(b, 28));
-    for (int k = 0; k < EcuSettings::kUserOutputs; ++k) {
-        put(s.UserOutputType[k], at(b, 29 + 3 * k));
-        put(s.UserOutputOn[k], at(b, 30 + 3 * k));
-        put(s.UserOutputOff[k], at(b, 31 + 3 * k));
-    }
-    for (int k = 0; k < EcuSettings::kUserInputs; ++k) {
-        put(s.UserInputAnalogMode[k], at(b, 41 + k));
-        put(s.UserInputDigitalMode[k], at(b, 44 + k));
-    }
-    for (int k = 0; k < 4; ++k) {
-        put(s.CrankPercent[k], at(b, 47 + k));
-    }
-    put(s.CrankDuration, at(b, 51));
-    put(s.CrankRpm, twoBytes(b, 52));
-    put(s.CrankPrimePulse, at(b, 54));
-    put(s.AccelPercent, at(b, 55));
-    put(s.AccelDuration, at(b, 56));
-    put(s.AccelRpm, twoBytes(b, 57));
-    put(s.AccelMinTpsRate, at(b, 59));
-    put(s.AccelMinTps, at(b, 60));
-    put(s.DecelMaxRpm, twoBytes(b, 61));
-    put(s.DecelMinTps, at(b, 63));
-    put(s.DecelCutRpm, at(b, 64));
-    put(s.ChargeTime, at(b, 65));
-    for (int k = 0; k < 3; ++k) {
-        put(s.UC_Extra[k], at(b, 66 + k));
-        put(s.UI_Extra[k], twoBytes(b, 69 + 2 * k));
-    }
-    put(s.IacColdRpm, twoBytes(b, 75));
-    put(s.IacHotRpm, twoBytes(b, 77));
-    put(s.IacColdPosition, at(b, 79));
-    put(s.IacHotPosition, at(b, 80));
-    put(s.IacType, at(b, 81));
-    put(s.IacTemp, at(b, 82));
-    put(s.IacTravel, at(b, 83));
-    for (int input = 0; input < EcuSettings::kUserInputs; ++input) {
-        for (int row = 0; row < EcuSettings::kCurveSent; ++row) {
-            put(s.UserInputAnalogTable[input][row],
-                at(b, 84 + input * EcuSettings::kCurveSent + row));
+    for (const FieldRow& row : fieldTable()) {
+        const int p = row.blockPosition;
+        if (p == 0) {
+            continue;
         }
-    }
-    for (int slot = 0; slot < EcuSettings::kCurveSent; ++slot) {
-        put(s.AirTempIgnitionComp[slot], at(b, 135 + slot));
-        put(s.AirTempFuelComp[slot], at(b, 152 + slot));
-        put(s.WaterTempFuelComp[slot], at(b, 169 + slot));
-        put(s.BatteryVoltFuelComp[slot], at(b, 186 + slot));
-    }
-    for (int bank = 2; bank <= 4; ++bank) {
-        put(s.BankCompensation[bank], at(b, 201 + bank));
+        switch (row.wire) {
+        case WireForm::TwoByte:
+            row.set(s, 0, 0, twoBytes(b, p));
+            break;
+        case WireForm::Thousands: // the block's byte is not capped
+            row.set(s, 0, 0, int64_t{at(b, p)} * 3000);
+            break;
+        case WireForm::NibbleHigh:
+            row.set(s, 0, 0, at(b, p) / 16);
+            break;
+        case WireForm::NibbleLow:
+            row.set(s, 0, 0, at(b, p) % 16);
+            break;
+        case WireForm::Indexed:
+            for (int slot = 0; slot < kCurveSlotsSent; ++slot) {
+                row.set(s, slot, 0, at(b, p + slot));
+            }
+            break;
+        default:
+            row.set(s, 0, 0, at(b, p));
+            break;
+        }
     }
 }
 

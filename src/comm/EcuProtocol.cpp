@@ -8,32 +8,12 @@ using Buttons = UserInteraction::Buttons;
 
 // An empty title lets the message box show the platform's default title.
 const QString kDefaultTitle;
-
-// Marks the exchange as running for its whole length, nested calls included.
-class ExchangeGuard {
-public:
-    explicit ExchangeGuard(AppState& state) : m_state(state), m_outer(!state.ExchangeInProgress) {
-        m_state.ExchangeInProgress = true;
-    }
-    ~ExchangeGuard() {
-        if (m_outer) {
-            m_state.ExchangeInProgress = false;
-        }
-    }
-    ExchangeGuard(const ExchangeGuard&) = delete;
-    ExchangeGuard& operator=(const ExchangeGuard&) = delete;
-
-private:
-    AppState& m_state;
-    bool m_outer;
-};
 } // namespace
 
 EcuProtocol::EcuProtocol(AppState& state, SerialLink& link, UserInteraction& ui)
     : m_state(state), m_link(link), m_ui(ui) {}
 
 void EcuProtocol::getEcuData(int command, int index1, int index2) {
-    const ExchangeGuard guard(m_state);
     m_link.clear();
     if (!m_state.EcuOnline) {
         return;
@@ -50,12 +30,14 @@ void EcuProtocol::getEcuData(int command, int index1, int index2) {
     const std::optional<CommandEntry> entry = findCommand(command);
     int64_t value = 0;
     if (entry) {
-        if (!indexesValid(*entry->row, index1, index2)) {
+        if (entry->setting && !fieldIndexesValid(*entry->setting, index1, index2)) {
             refuse(QStringLiteral("Command %1 Not Sent - Index Out of Range").arg(command));
             return;
         }
         if (entry->write) {
-            const EncodedValue encoded = encodeWrite(*entry->row, m_state, index1, index2);
+            const WireValue encoded =
+                entry->setting ? encodeForWire(*entry->setting, m_state.settings, index1, index2)
+                               : WireValue{entry->source(m_state), true};
             if (!encoded.valid) {
                 refuse(QStringLiteral("Command %1 Not Sent - Value %2 Out of Range")
                            .arg(command)
@@ -69,13 +51,15 @@ void EcuProtocol::getEcuData(int command, int index1, int index2) {
     send(command);
 
     int reply = -1;
-    if (command == 36 || command == 127) {
+    const bool longWait = entry && (entry->action == CommandAction::Store ||
+                                    entry->action == CommandAction::StopEngine);
+    if (longWait) {
         const BusyGuard busy(m_ui);
         reply = receive(kLongReplyTimeoutMs);
     } else {
         reply = receive();
     }
-    if (command == 36 && reply >= 0) {
+    if (entry && entry->action == CommandAction::Store && reply >= 0) {
         m_state.StoreResult = static_cast<uint8_t>(reply);
     }
 
@@ -89,9 +73,9 @@ void EcuProtocol::getEcuData(int command, int index1, int index2) {
         m_ui.message(QStringLiteral("Command %1 Not Supported").arg(command), Icon::None,
                      Buttons::Ok, kDefaultTitle);
     } else if (entry->write) {
-        writeExchange(*entry->row, static_cast<int>(value), index1, index2);
+        writeExchange(*entry, static_cast<int>(value), index1, index2);
     } else {
-        readExchange(*entry->row, reply, index1, index2);
+        readExchange(*entry, reply, index1, index2);
     }
 
     if (command > 128) {
@@ -107,21 +91,26 @@ void EcuProtocol::getEcuData(int command, int index1, int index2) {
     }
 }
 
-void EcuProtocol::readExchange(const CommandRow& row, int reply, int index1, int index2) {
-    switch (row.form) {
-    case WireForm::None:
-    case WireForm::StopEngine:
+void EcuProtocol::readExchange(const CommandEntry& entry, int reply, int index1, int index2) {
+    switch (entry.action) {
+    case CommandAction::OutputTest:
+        send(m_state.OutputTestPort & 0xFF);
+        receive();
+        return;
+    case CommandAction::Store:
+        m_state.EcuDataChanged = false;
+        return;
+    case CommandAction::StopEngine:
+        return;
+    case CommandAction::Value:
         break;
-    case WireForm::Byte:
-    case WireForm::Thousands:
-    case WireForm::NibblePair:
-        storeRead(row, m_state, reply, index1, index2);
-        break;
+    }
+    switch (entry.form) {
     case WireForm::TwoByte: {
         send(kAckByte);
         const int low = receive();
         if (low >= 0) {
-            storeRead(row, m_state, reply * 256 + low, index1, index2);
+            storeRead(entry, reply * 256 + low, index1, index2);
         }
         break;
     }
@@ -129,7 +118,7 @@ void EcuProtocol::readExchange(const CommandRow& row, int reply, int index1, int
         send(index1);
         const int v = receive();
         if (v >= 0) {
-            storeRead(row, m_state, v, index1, index2);
+            storeRead(entry, v, index1, index2);
         }
         break;
     }
@@ -139,22 +128,29 @@ void EcuProtocol::readExchange(const CommandRow& row, int reply, int index1, int
         send(index2);
         const int v = receive();
         if (a >= 0 && v >= 0) {
-            storeRead(row, m_state, v, index1, index2);
+            storeRead(entry, v, index1, index2);
         }
         break;
     }
-    case WireForm::OutputTest:
-        send(m_state.OutputTestPort & 0xFF);
-        receive();
-        break;
-    case WireForm::Store:
-        m_state.EcuDataChanged = false;
+    default:
+        storeRead(entry, reply, index1, index2);
         break;
     }
 }
 
-void EcuProtocol::writeExchange(const CommandRow& row, int value, int index1, int index2) {
-    switch (row.form) {
+void EcuProtocol::storeRead(const CommandEntry& entry, int value, int index1, int index2) {
+    if (entry.setting != nullptr) {
+        decodeFromWire(*entry.setting, m_state.settings, value, index1, index2);
+        if (m_store != nullptr) {
+            m_store->announceRead(entry.setting->id, index1, index2);
+        }
+    } else if (entry.target != nullptr) {
+        entry.target(m_state, value);
+    }
+}
+
+void EcuProtocol::writeExchange(const CommandEntry& entry, int value, int index1, int index2) {
+    switch (entry.form) {
     case WireForm::TwoByte: {
         const int high = value / 256;
         send(high);
@@ -198,6 +194,10 @@ int EcuProtocol::receive(int timeoutMs) {
 
 CommandSender EcuProtocol::commandSender() {
     return [this](int command, int index1, int index2) { getEcuData(command, index1, index2); };
+}
+
+void EcuProtocol::setSettingsStore(SettingsStore* store) {
+    m_store = store;
 }
 
 void EcuProtocol::setOnlineObserver(OnlineObserver observer) {

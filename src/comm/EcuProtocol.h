@@ -4,6 +4,7 @@
 #include "comm/CommandTable.h"
 #include "comm/SerialLink.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
 #include <functional>
@@ -38,6 +39,10 @@ public:
     // needs the ECU when communication was lost).
     void setOnlineObserver(OnlineObserver observer);
 
+    // Settings read from the ECU one at a time are announced through the
+    // store, when the program has one.
+    void setSettingsStore(SettingsStore* store);
+
     // Opens the serial link; on failure shows "Com Port Error - " with the
     // system's text and takes the ECU offline.
     bool openCommPort();
@@ -53,8 +58,9 @@ public:
     UserInteraction& ui() { return m_ui; }
 
 private:
-    void readExchange(const CommandRow& row, int reply, int index1, int index2);
-    void writeExchange(const CommandRow& row, int value, int index1, int index2);
+    void readExchange(const CommandEntry& entry, int reply, int index1, int index2);
+    void writeExchange(const CommandEntry& entry, int value, int index1, int index2);
+    void storeRead(const CommandEntry& entry, int value, int index1, int index2);
     void refuse(const QString& text);
     void send(int byte);
     int receive(int timeoutMs = kReplyTimeoutMs);
@@ -63,4 +69,5 @@ private:
     SerialLink& m_link;
     UserInteraction& m_ui;
     OnlineObserver m_onlineObserver;
+    SettingsStore* m_store = nullptr;
 };

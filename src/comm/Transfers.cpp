@@ -1,6 +1,7 @@
 #include "comm/Transfers.h"
 
 #include "comm/BulkReads.h"
+#include "record/FieldTable.h"
 
 #include <algorithm>
 #include <initializer_list>
@@ -16,24 +17,26 @@ template <typename F, typename... A> void call(const F& hook, A&&... args) {
     }
 }
 
+using F = FieldId;
+
 class SequenceBuilder {
 public:
     void progress() { m_steps.push_back({true}); }
-    void commands(std::initializer_list<int> codes) {
-        for (int code : codes) {
-            m_steps.push_back({false, code});
+    void fields(std::initializer_list<FieldId> ids) {
+        for (FieldId id : ids) {
+            m_steps.push_back({false, fieldRow(id).writeCode});
         }
     }
     // Slots 0..16 of a curve; the spare slot stays in the program.
-    void curve(int command) {
-        for (int slot = 0; slot < EcuSettings::kCurveSent; ++slot) {
-            m_steps.push_back({false, command, slot});
+    void curve(FieldId id) {
+        for (int slot = 0; slot < kCurveSlotsSent; ++slot) {
+            m_steps.push_back({false, fieldRow(id).writeCode, slot});
         }
     }
-    void table(int command, int lastLoad, int lastRpm) {
+    void table(FieldId id, int lastLoad, int lastRpm) {
         for (int load = 0; load <= lastLoad; ++load) {
             for (int rpm = 0; rpm <= lastRpm; ++rpm) {
-                m_steps.push_back({false, command, load, rpm});
+                m_steps.push_back({false, fieldRow(id).writeCode, load, rpm});
             }
             progress();
         }
@@ -52,40 +55,54 @@ int lastIndex(int16_t indexMax) {
 } // namespace
 
 std::vector<SendStep> fullSendSequence(const AppState& state) {
+    // The order is what the ECU expects; a nibble pair travels once, named by
+    // its high half.
     SequenceBuilder b;
     b.progress();
-    b.commands({190, 191, 194, 192, 193, 195, 183, 184, 182, 185, 187, 186, 188, 189, 196, 197});
+    b.fields({F::NumberOfCylinders, F::MaxRpm, F::RevLimit, F::LoadControl, F::MinOpenTime,
+              F::IgnitionType, F::AirTempSensorType, F::WaterTempSensorType, F::MapSensorType,
+              F::TpsSensorType, F::TpsMaxBits, F::TpsMinBits, F::MapMaxBits, F::MapMinBits,
+              F::InjectionLoadIndex, F::InjectionRpmIndex});
     b.progress();
-    b.commands({214, 215, 216, 210, 211, 212, 198, 200, 199, 201, 203, 202, 204, 206, 205});
+    b.fields({F::UserInputAnalogMode0, F::UserInputAnalogMode1, F::UserInputAnalogMode2,
+              F::UserInputDigitalMode0, F::UserInputDigitalMode1, F::UserInputDigitalMode2,
+              F::UserOutputType0, F::UserOutputOff0, F::UserOutputOn0, F::UserOutputType1,
+              F::UserOutputOff1, F::UserOutputOn1, F::UserOutputType2, F::UserOutputOff2,
+              F::UserOutputOn2});
     b.progress();
     // Launch control rpm has a write command like every other engine setting
     // and goes with them, so that a loaded file sets it too.
-    b.commands({207, 209, 208, 220, 221, 222, 228, 230, 229, 231,
-                232, 233, 234, 236, 235, 238, 239, 245, 227, 237});
+    b.fields({F::UserOutputType3, F::UserOutputOff3,  F::UserOutputOn3,   F::CrankPercent0,
+              F::CrankPercent1,   F::CrankPercent2,   F::CrankPercent3,   F::CrankDuration,
+              F::CrankRpm,        F::CrankPrimePulse, F::AccelPercent,    F::AccelDuration,
+              F::AccelRpm,        F::AccelMinTps,     F::AccelMinTpsRate, F::DecelMaxRpm,
+              F::DecelMinTps,     F::DecelCutRpm,     F::ChargeTime,      F::LaunchControlRpm});
     if (state.CodeSectionFlags[3]) {
-        b.commands({149});
+        b.fields({F::WheelType});
     }
     b.progress();
-    b.commands(
-        {129, 130, 131, 132, 135, 134, 136, 153, 151, 154, 152, 155, 156, 150, 146, 147, 148});
+    b.fields({F::EgoMaxRpm, F::EgoMaxLoad, F::EgoGainP, F::EgoGainI, F::EgoMinCoolantTemp,
+              F::EgoUpdateRevs, F::EgoControl, F::IacColdPosition, F::IacColdRpm, F::IacHotPosition,
+              F::IacHotRpm, F::IacTemp, F::IacTravel, F::IacType, F::BankCompensation2,
+              F::BankCompensation3, F::BankCompensation4});
     b.progress();
-    b.curve(217);
+    b.curve(F::UserInputAnalogTable0);
     b.progress();
-    b.curve(218);
+    b.curve(F::UserInputAnalogTable1);
     b.progress();
-    b.curve(219);
-    b.curve(224);
+    b.curve(F::UserInputAnalogTable2);
+    b.curve(F::AirTempFuelComp);
     b.progress();
-    b.curve(225);
+    b.curve(F::WaterTempFuelComp);
     b.progress();
-    b.curve(226);
-    b.curve(223);
+    b.curve(F::BatteryVoltFuelComp);
+    b.curve(F::AirTempIgnitionComp);
     b.progress();
     const int lastLoad = lastIndex(state.settings.LoadIndexMax);
     const int lastRpm = lastIndex(state.settings.RpmIndexMax);
-    b.table(240, lastLoad, lastRpm);
-    b.table(241, lastLoad, lastRpm);
-    b.commands({242, 243, 244, 247, 248, 249});
+    b.table(F::FuelTable, lastLoad, lastRpm);
+    b.table(F::IgnitionTable, lastLoad, lastRpm);
+    b.fields({F::UcExtra0, F::UcExtra1, F::UcExtra2, F::UiExtra0, F::UiExtra1, F::UiExtra2});
     return b.take();
 }
 

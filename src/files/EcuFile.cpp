@@ -11,114 +11,52 @@
 
 namespace {
 
-template <typename T> constexpr EcuFileWidth widthOf() {
-    if constexpr (std::is_same_v<T, uint8_t>) {
+EcuFileWidth widthOf(FieldWidth width) {
+    switch (width) {
+    case FieldWidth::UInt8:
         return EcuFileWidth::Byte;
-    } else if constexpr (std::is_same_v<T, int16_t>) {
+    case FieldWidth::Int16:
         return EcuFileWidth::Int16;
-    } else {
-        static_assert(std::is_same_v<T, int32_t>, "file values are bytes, 16-bit or 32-bit");
-        return EcuFileWidth::Int32;
+    case FieldWidth::Int32:
+        break;
     }
+    return EcuFileWidth::Int32;
 }
 
-template <auto Member> int64_t getMember(const EcuSettings& s) {
-    return s.*Member;
-}
-
-template <auto Member> void setMember(EcuSettings& s, int64_t value) {
-    using T = std::remove_cvref_t<decltype(s.*Member)>;
-    s.*Member = static_cast<T>(value);
-}
-
-template <auto Member, size_t Slot> int64_t getSlot(const EcuSettings& s) {
-    return (s.*Member)[Slot];
-}
-
-template <auto Member, size_t Slot> void setSlot(EcuSettings& s, int64_t value) {
-    using T = std::remove_cvref_t<decltype((s.*Member)[Slot])>;
-    (s.*Member)[Slot] = static_cast<T>(value);
-}
-
-template <auto Member>
-constexpr EcuFileScalar field(const char* name, unsigned versions = kInAllVersions) {
-    using T = std::remove_cvref_t<decltype(std::declval<EcuSettings&>().*Member)>;
-    return {name, widthOf<T>(), versions, &getMember<Member>, &setMember<Member>};
-}
-
-template <auto Member, size_t Slot>
-constexpr EcuFileScalar slot(const char* name, unsigned versions = kInAllVersions) {
-    using T = std::remove_cvref_t<decltype((std::declval<EcuSettings&>().*Member)[Slot])>;
-    return {name, widthOf<T>(), versions, &getSlot<Member, Slot>, &setSlot<Member, Slot>};
-}
-
-// A single-precision value of the older versions that is read and dropped.
-constexpr EcuFileScalar dropped(const char* name) {
-    return {name, EcuFileWidth::Single, kInV107 | kInV108, nullptr, nullptr};
-}
-
-constexpr unsigned kFrom108 = kInV108 | kInV252;
-
-using S = EcuSettings;
-
-constexpr std::array kScalars{
-    field<&S::NumberOfCylinders>("Number Of Cylinders"),
-    field<&S::MaxRpm>("Max Rpm"),
-    field<&S::AirTempSensorType>("Air TempSensor Type"),
-    field<&S::WaterTempSensorType>("Water Temp Sensor Type"),
-    field<&S::TpsSensorType>("Tps Sensor Type"),
-    field<&S::MapSensorType>("Map Sensor Type"),
-    field<&S::RevLimit>("Rev Limit"),
-    field<&S::InjectionLoadIndex>("Injection Load Index"),
-    field<&S::InjectionRpmIndex>("Injection Rpm Index"),
-    field<&S::AccelMinTps>("Accel Min Tps"),
-    field<&S::AccelMinTpsRate>("Accel Min Tps Rate"),
-    field<&S::AccelPercent>("Accel Percent"),
-    field<&S::AccelDuration>("Accel Duration"),
-    field<&S::AccelRpm>("Accel Rpm"),
-    field<&S::DecelMinTps>("Decel Min Tps"),
-    field<&S::DecelMaxRpm>("Decel Max Rpm"),
-    dropped("old value after Decel Max Rpm"),
-    field<&S::DecelCutRpm>("Decel Cut Rpm", kInV252),
-    slot<&S::CrankPercent, 0>("Crank Percent   0 Deg", kInV252),
-    slot<&S::CrankPercent, 1>("Crank Percent  80 Deg", kInV252),
-    slot<&S::CrankPercent, 2>("Crank Percent 160 Deg", kInV252),
-    slot<&S::CrankPercent, 3>("Crank Percent 240 Deg", kInV252),
-    field<&S::CrankDuration>("Crank Duration"),
-    field<&S::CrankRpm>("Crank Rpm"),
-    dropped("old value after Crank Rpm"),
-    field<&S::CrankPrimePulse>("Crank Prime Pulse", kInV252),
-    slot<&S::BankCompensation, 2>("Bank 2 Compensation"),
-    slot<&S::BankCompensation, 3>("Bank 3 Compensation"),
-    slot<&S::BankCompensation, 4>("Bank 4 Compensation"),
-    dropped("old value after Bank 4 Compensation"),
-    field<&S::LoadControl>("Load Control"),
-    field<&S::MinOpenTime>("Min Open Time"),
-    field<&S::IgnitionType>("Ignition Type"),
-    field<&S::TpsMaxBits>("Tps Max Bits"),
-    field<&S::TpsMinBits>("Tps Min Bits"),
-    field<&S::MapMaxBits>("MAP Max Bits", kInV252),
-    field<&S::MapMinBits>("MAP Min Bits", kInV252),
-    field<&S::ChargeTime>("Charge Time"),
-    field<&S::EgoControl>("EGO Control"),
-    field<&S::EgoGainI>("EGO Gain I"),
-    field<&S::EgoGainP>("EGO Gain P"),
-    field<&S::EgoUpdateRevs>("EGO Update Revs"),
-    field<&S::EgoMinCoolantTemp>("EGO Min Coolant Temp"),
-    field<&S::EgoMaxLoad>("EGO Max Load"),
-    field<&S::EgoMinLoad>("EGO Min Load"),
-    field<&S::EgoMaxRpm>("EGO Max Rpm"),
-    field<&S::EgoMinRpm>("EGO Min Rpm"),
-    field<&S::WheelType>("Wheel Type", kFrom108),
-    field<&S::LaunchControlRpm>("Launch Control Rpm", kInV252),
-    field<&S::IacType>("IAC Type", kInV252),
-    field<&S::IacColdRpm>("IAC Cold RPM", kInV252),
-    field<&S::IacColdPosition>("IAC Cold position", kInV252),
-    field<&S::IacHotRpm>("IAC Hot RPM", kInV252),
-    field<&S::IacHotPosition>("IAC Hot position", kInV252),
-    field<&S::IacTemp>("IAC Temp", kInV252),
-    field<&S::IacTravel>("IAC Travel", kInV252),
+// The older versions carry a single-precision value after each of these
+// fields, which is read and dropped.
+struct Dropped {
+    FieldId after;
+    const char* name;
 };
+constexpr std::array<Dropped, 3> kDropped{{
+    {FieldId::DecelMaxRpm, "old value after Decel Max Rpm"},
+    {FieldId::CrankRpm, "old value after Crank Rpm"},
+    {FieldId::BankCompensation4, "old value after Bank 4 Compensation"},
+}};
+
+// The labelled rows of the field table in their order, with the dropped values
+// in between.
+std::vector<EcuFileScalar> buildScalars() {
+    std::vector<EcuFileScalar> lines;
+    for (const FieldRow& row : fieldTable()) {
+        if (row.fileLabel == nullptr) {
+            continue;
+        }
+        lines.push_back({row.fileLabel, widthOf(row.width), row.fileVersions, &row});
+        for (const Dropped& d : kDropped) {
+            if (d.after == row.id) {
+                lines.push_back({d.name, EcuFileWidth::Single, kInV107 | kInV108, nullptr});
+            }
+        }
+    }
+    return lines;
+}
+
+const std::vector<EcuFileScalar>& scalarLines() {
+    static const std::vector<EcuFileScalar> lines = buildScalars();
+    return lines;
+}
 
 const QString kVersionLabel = QStringLiteral("File Version");
 const QString kEndMarker = QStringLiteral("-----End of Data File-----");
@@ -223,7 +161,7 @@ private:
 
     bool readScalars() {
         const unsigned bit = ecuFileVersionBit(m_version);
-        for (const EcuFileScalar& line : kScalars) {
+        for (const EcuFileScalar& line : scalarLines()) {
             if ((line.versions & bit) == 0) {
                 continue;
             }
@@ -337,7 +275,7 @@ unsigned ecuFileVersionBit(EcuFileVersion version) {
 }
 
 std::span<const EcuFileScalar> ecuFileScalars() {
-    return kScalars;
+    return scalarLines();
 }
 
 QString ecuFileLabel(const char* name) {
@@ -397,7 +335,7 @@ QByteArray writeEcuFile(const EcuSettings& settings) {
     w.writeString(ecuFileLabel("File Version"));
     w.writeSingle(kEcuFileWrittenVersion);
     w.endLine();
-    for (const EcuFileScalar& line : kScalars) {
+    for (const EcuFileScalar& line : scalarLines()) {
         if ((line.versions & kInV252) == 0) {
             continue;
         }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/EcuSettings.h"
+#include "record/FieldTable.h"
 
 #include <QByteArray>
 #include <QString>
@@ -19,10 +20,10 @@ enum class EcuFileVersion { V1_07 = 1, V1_08 = 2, V2_52 = 3 };
 enum class EcuFileWidth { Byte, Int16, Int32, Single };
 
 // Which versions carry a scalar line (bit mask).
-inline constexpr unsigned kInV107 = 1u;
-inline constexpr unsigned kInV108 = 2u;
-inline constexpr unsigned kInV252 = 4u;
-inline constexpr unsigned kInAllVersions = kInV107 | kInV108 | kInV252;
+inline constexpr unsigned kInV107 = kInFile107;
+inline constexpr unsigned kInV108 = kInFile108;
+inline constexpr unsigned kInV252 = kInFile252;
+inline constexpr unsigned kInAllVersions = kInAllFiles;
 
 unsigned ecuFileVersionBit(EcuFileVersion version);
 
@@ -31,16 +32,18 @@ inline constexpr int kEcuFileLabelWidth = 24;
 
 inline constexpr float kEcuFileWrittenVersion = 2.52f;
 
-// One scalar line after the version line, in file order. The older versions
-// carry a few values that are read and dropped: their get and set are null.
+// One scalar line after the version line, in file order: a field of the field
+// table that has a label. The older versions carry a few values that are read
+// and dropped: they have no field.
 struct EcuFileScalar {
     const char* name; // the label without its padding
     EcuFileWidth width;
     unsigned versions;
-    int64_t (*get)(const EcuSettings&);
-    void (*set)(EcuSettings&, int64_t);
+    const FieldRow* field;
 
-    bool isField() const { return get != nullptr; }
+    bool isField() const { return field != nullptr; }
+    int64_t get(const EcuSettings& s) const { return field->get(s, 0, 0); }
+    void set(EcuSettings& s, int64_t value) const { field->set(s, 0, 0, value); }
 };
 
 // Every scalar line of every version, in file order.

@@ -49,11 +49,12 @@ constexpr double kTopRpm = 6500;
 // How the value of a settings command travels after the command byte.
 enum class FieldKind { None, Byte, Word, Indexed, Cell };
 
-FieldKind fieldKind(const CommandRow& row) {
-    switch (row.form) {
+FieldKind fieldKind(const CommandEntry& entry) {
+    switch (entry.form) {
     case WireForm::Byte:
     case WireForm::Thousands:
-    case WireForm::NibblePair:
+    case WireForm::NibbleHigh:
+    case WireForm::NibbleLow:
         return FieldKind::Byte;
     case WireForm::TwoByte:
         return FieldKind::Word;
@@ -67,8 +68,8 @@ FieldKind fieldKind(const CommandRow& row) {
 }
 
 // The ECU holds curve slots 0..16 and table cells 0..16 by 0..16.
-bool heldByEcu(const CommandRow& row, int index1, int index2) {
-    switch (row.form) {
+bool heldByEcu(const CommandEntry& entry, int index1, int index2) {
+    switch (entry.form) {
     case WireForm::Indexed:
         return index1 >= 0 && index1 < EcuSettings::kCurveSent;
     case WireForm::Cell:
@@ -226,7 +227,7 @@ QByteArray SimulatedEcu::process(uint8_t byte) {
 QByteArray SimulatedEcu::startCommand(uint8_t code) {
     auto one = [](int v) { return QByteArray(1, static_cast<char>(v & 0xFF)); };
     m_command = code;
-    m_row = nullptr;
+    m_entry.reset();
     m_index1 = 0;
     m_index2 = 0;
 
@@ -235,47 +236,48 @@ QByteArray SimulatedEcu::startCommand(uint8_t code) {
     if (code == kCmdFuelBlock || code == kCmdIgnitionBlock || code == kCmdOtherBlock)
         return bulkBlock(code);
 
-    const std::optional<CommandEntry> entry = findCommand(code);
-    if (!entry)
+    m_entry = findCommand(code);
+    if (!m_entry)
         return one(kUnknownReply);
-    m_row = entry->row;
-    if (entry->write) {
+    if (m_entry->write) {
         // A write: a reply now, then the indexes and the value.
         m_stage = 1;
         return one(code);
     }
 
-    switch (m_row->form) {
-    case WireForm::OutputTest:
+    switch (m_entry->action) {
+    case CommandAction::OutputTest:
         m_stage = 1;
         return one(code);
-    case WireForm::Store:
+    case CommandAction::Store:
         if (m_storeFails)
             return one(0);
         m_stored = m_image.settings;
         ++m_storeCount;
         return one(1);
-    case WireForm::StopEngine:
+    case CommandAction::StopEngine:
         stopEngine();
         ++m_stopCount;
         return one(1);
-    case WireForm::None:
+    case CommandAction::Value:
+        break;
+    }
+    if (!m_entry->setting && !m_entry->source && (code < kCmdPeriod || code > kCmdStatus4)) {
+        // Codes that carry nothing.
         if (code == kCmdClearWarnings)
             clearWarnings();
         return one(0);
-    default:
-        break;
     }
     if (code >= kCmdPeriod && code <= kCmdStatus4)
         return liveReply(code);
 
     int v = 0;
-    switch (fieldKind(*m_row)) {
+    switch (fieldKind(*m_entry)) {
     case FieldKind::Byte:
-        readField(*m_row, 0, 0, &v);
+        readField(*m_entry, 0, 0, &v);
         return one(v);
     case FieldKind::Word:
-        readField(*m_row, 0, 0, &v);
+        readField(*m_entry, 0, 0, &v);
         m_pendingLow = v & 0xFF;
         m_stage = 1;
         return one(v >> 8);
@@ -290,13 +292,13 @@ QByteArray SimulatedEcu::continueExchange(uint8_t byte) {
     auto one = [](int v) { return QByteArray(1, static_cast<char>(v & 0xFF)); };
     const bool write = m_command >= kWriteOffset;
 
-    if (!m_row || m_row->form == WireForm::OutputTest) {
+    if (!m_entry || m_entry->action == CommandAction::OutputTest) {
         m_lastOutputTestPort = byte;
         ++m_outputTestCount;
         finish();
         return one(byte);
     }
-    const CommandRow& row = *m_row;
+    const CommandEntry& row = *m_entry;
 
     if (!write) {
         int v = 0;
@@ -364,21 +366,26 @@ QByteArray SimulatedEcu::continueExchange(uint8_t byte) {
     return {};
 }
 
-bool SimulatedEcu::readField(const CommandRow& row, int index1, int index2, int* value) {
-    if (!heldByEcu(row, index1, index2))
+bool SimulatedEcu::readField(const CommandEntry& entry, int index1, int index2, int* value) {
+    if (!heldByEcu(entry, index1, index2))
         return false;
-    const int mask = row.form == WireForm::TwoByte ? 0xFFFF : 0xFF;
-    *value = static_cast<int>(encodeWrite(row, m_image, index1, index2).value & mask);
+    const int mask = entry.form == WireForm::TwoByte ? 0xFFFF : 0xFF;
+    const int64_t held = entry.setting
+                             ? encodeForWire(*entry.setting, m_image.settings, index1, index2).value
+                             : entry.source(m_image);
+    *value = static_cast<int>(held & mask);
     return true;
 }
 
-bool SimulatedEcu::writeField(const CommandRow& row, int index1, int index2, int value) {
-    if (!heldByEcu(row, index1, index2))
+bool SimulatedEcu::writeField(const CommandEntry& entry, int index1, int index2, int value) {
+    if (!heldByEcu(entry, index1, index2))
         return false;
-    if (row.form == WireForm::Thousands) // the ECU keeps the byte as sent
-        setField(row.field(m_image, index1, index2), int64_t{value} * 3000);
+    if (!entry.setting)
+        entry.target(m_image, value);
+    else if (entry.form == WireForm::Thousands) // the ECU keeps the byte as sent
+        entry.setting->set(m_image.settings, index1, index2, int64_t{value} * 3000);
     else
-        storeRead(row, m_image, value, index1, index2);
+        decodeFromWire(*entry.setting, m_image.settings, value, index1, index2);
     return true;
 }
 

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/CommandTable.h"
 #include "record/AppState.h"
 #include "record/EcuSettings.h"
 
@@ -7,8 +8,9 @@
 #include <array>
 #include <cstdint>
 #include <functional>
+#include <optional>
 
-struct CommandRow;
+struct CommandEntry;
 
 // The raw live values the simulated ECU reports at one moment, in the units
 // it sends them: crank period in 24 microsecond units, injector open time in
@@ -144,8 +146,8 @@ private:
     QByteArray bulkBlock(uint8_t code) const;
     QByteArray liveReply(uint8_t code);
     void finish() { m_stage = 0; }
-    bool readField(const CommandRow& row, int index1, int index2, int* value);
-    bool writeField(const CommandRow& row, int index1, int index2, int value);
+    bool readField(const CommandEntry& entry, int index1, int index2, int* value);
+    bool writeField(const CommandEntry& entry, int index1, int index2, int value);
     void clearWarnings();
     qint64 now() const;
 
@@ -158,7 +160,7 @@ private:
     // Exchange in progress: the command, how many bytes of it have arrived
     // after the command byte, and what those bytes were.
     uint8_t m_command = 0;
-    const CommandRow* m_row = nullptr;
+    std::optional<CommandEntry> m_entry;
     int m_stage = 0;
     int m_index1 = 0;
     int m_index2 = 0;

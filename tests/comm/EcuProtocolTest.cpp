@@ -478,15 +478,6 @@ TEST(CommandTable, RefusesExactlyTheCodesOutsideTheProtocol) {
     }
 }
 
-TEST(CommandTable, WriteCodesAreReadCodesPlus128) {
-    for (const CommandRow& row : commandTable()) {
-        if (row.readCode != 0 && row.writeCode != 0) {
-            EXPECT_EQ(row.writeCode, row.readCode + 128);
-        }
-        ASSERT_TRUE(findCommand(row.readCode != 0 ? row.readCode : row.writeCode).has_value());
-    }
-}
-
 // --- Developer pass-throughs ----------------------------------------------------
 
 TEST_F(EcuProtocolTest, RawByteAccessRefusesValuesOutsideAByte) {

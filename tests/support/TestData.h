@@ -1,0 +1,13 @@
+#pragma once
+
+#include <QFile>
+#include <QString>
+
+// The text of a file under tests/data, or an empty text when it is missing.
+inline QString testDataText(const QString& relativePath) {
+    QFile file(QStringLiteral(VANTREL_TEST_DATA_DIR "/") + relativePath);
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
+        return {};
+    }
+    return QString::fromUtf8(file.readAll());
+}
