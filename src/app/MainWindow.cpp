@@ -1,14 +1,17 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
+#include "app/EcuController.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
-#include "comm/EcuProtocol.h"
-#include "monitor/DataLog.h"
+#include "comm/EcuLine.h"
 #include "monitor/DataWindow.h"
+#include "monitor/LoggingController.h"
+#include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
 #include <QAction>
@@ -30,8 +33,6 @@
 #include <cmath>
 
 namespace {
-constexpr int kPollIntervalMs = 500;
-constexpr const char* kCodeProperty = "windowCode";
 
 struct Branding {
     const char* caption;
@@ -72,8 +73,11 @@ QString chooseFileWithDialog(QWidget* parent, const QString& title, const QStrin
 MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
                        QWidget* parent)
     : QMainWindow(parent), m_state(state), m_ui(ui), m_link(link), m_options(std::move(options)),
-      m_protocol(std::make_unique<EcuProtocol>(state, link, ui)),
-      m_log(std::make_unique<DataLog>(state)) {
+      m_store(std::make_unique<SettingsStore>(state.settings)),
+      m_line(std::make_unique<EcuLine>(state, link, ui)),
+      m_poller(std::make_unique<Poller>(state, *m_line)),
+      m_logging(std::make_unique<LoggingController>(state, ui)),
+      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)) {
     setObjectName(QStringLiteral("frmMain"));
     if (!m_options.chooseFile) {
         m_options.chooseFile = [this](const QString& title, const QString& filter,
@@ -81,15 +85,20 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
             return chooseFileWithDialog(this, title, filter, mode);
         };
     }
-    m_protocol->setOnlineObserver([this](EcuProtocol::OnlineChange) { onProtocolOffline(); });
+    if (!m_options.pump) {
+        m_options.pump = [] {
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+        };
+    }
     buildWindow();
+    wireParts();
     connectMenus();
     applyBranding();
     m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel.hlp");
     readSettings();
     applyDeveloperMode();
     if (m_options.portGiven) {
-        m_protocol->openCommPort();
+        m_line->run([](EcuProtocol& protocol) { protocol.openCommPort(); });
     } else if (m_state.display.ComPortNumber >= 1 && m_state.display.ComPortNumber <= 5) {
         selectComPort(m_state.display.ComPortNumber);
     }
@@ -110,6 +119,7 @@ void MainWindow::buildWindow() {
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIArea"));
     setCentralWidget(m_mdi);
+    m_windows = std::make_unique<WindowRegistry>(m_mdi);
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this);
     m_statusBar = new StatusBarWidget(this);
@@ -122,16 +132,6 @@ void MainWindow::buildWindow() {
     m_animation->setWhatsThis(tr("Turns while the ECU answers the live data requests."));
     m_animation->hide();
 
-    m_pollTimer = new QTimer(this);
-    m_pollTimer->setObjectName(QStringLiteral("TimerMain"));
-    m_pollTimer->setInterval(kPollIntervalMs);
-    connect(m_pollTimer, &QTimer::timeout, this, &MainWindow::pollTick);
-
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
-        if (window != nullptr) {
-            m_activeWindow = window->property(kCodeProperty).toInt();
-        }
-    });
     connect(m_statusBar, &StatusBarWidget::panelClicked, this, [this](int number) {
         if (number == StatusBarView::kOnline + 1 && m_state.DeveloperMode) {
             m_state.EcuOnline = !m_state.EcuOnline;
@@ -140,131 +140,40 @@ void MainWindow::buildWindow() {
             setupLogData();
         }
     });
-    connect(m_statusBar, &StatusBarWidget::panelDoubleClicked, this,
-            [this](int) { closeLogFile(); });
+    connect(m_statusBar, &StatusBarWidget::panelDoubleClicked, m_logging.get(),
+            &LoggingController::closeLogFile);
 }
 
-void MainWindow::connectMenus() {
-    const MainMenus& m = m_menus;
-    auto on = [this](QAction* action, void (MainWindow::*slot)()) {
-        connect(action, &QAction::triggered, this, slot);
-    };
-    auto onWindow = [this](QAction* action, const QString& name) {
-        connect(action, &QAction::triggered, this, [this, name] { notAvailable(name); });
-    };
+// The parts talk to each other through the store, the line and the poll.
+void MainWindow::wireParts() {
+    m_store->setSender(m_line->sender());
+    m_line->setPump(m_options.pump);
+    connect(m_line.get(), &EcuLine::wentOffline, this, [this] { setupStatusBar(); });
 
-    on(m.fileOpen, &MainWindow::fileOpen);
-    on(m.fileCloseActiveWindow, &MainWindow::closeActiveWindow);
-    on(m.fileSave, &MainWindow::fileSave);
-    on(m.fileSaveAs, &MainWindow::fileSaveAs);
-    onWindow(m.filePrint, tr("printed data report"));
-    onWindow(m.filePrintPlot, tr("plot printing"));
-    on(m.fileExit, &MainWindow::exitPrompt);
-
-    on(m.engineFindEcu, &MainWindow::engineFindEcu);
-    on(m.engineSetup, &MainWindow::engineSetup);
-    onWindow(m.engineDefaultFuel, tr("default fuel table"));
-    onWindow(m.engineDefaultIgnition, tr("default ignition table"));
-    onWindow(m.sensorCheck, tr("diagnostics"));
-    on(m.engineStop, &MainWindow::engineStop);
-    onWindow(m.engineExtra, tr("extra parameters"));
-    on(m.engineHigh, &MainWindow::engineHigh);
-
-    connect(m.tuningFuel, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("fuel table")); });
-    connect(m.tuningIgnition, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("ignition table")); });
-    connect(m.tuningComp1, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("air/water/battery compensation")); });
-    connect(m.tuningComp2, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("starting/accel/decel/cylinder compensation")); });
-    onWindow(m.tuningIac, tr("idle air control"));
-    on(m.tuningUserInputs, &MainWindow::tuningUserInputs);
-    on(m.tuningEgo, &MainWindow::tuningEgo);
-    connect(m.tuningLogData, &QAction::triggered, this, [this] {
-        // The tick follows the logging state, not the click.
-        m_menus.tuningLogData->setChecked(m_state.LogActive);
-        setupLogData();
-    });
-    on(m.tuningSaveSettingsToEcu, &MainWindow::saveSettingsToEcu);
-
-    connect(m.windowCascade, &QAction::triggered, this, [this] { m_mdi->cascadeSubWindows(); });
-    connect(m.windowTileHorizontal, &QAction::triggered, this, [this] {
-        // Tiling in rows: each child as wide as the area.
-        const QList<QMdiSubWindow*> children = m_mdi->subWindowList();
-        if (children.isEmpty()) {
-            return;
-        }
-        const QRect area = m_mdi->viewport()->rect();
-        const int h = area.height() / static_cast<int>(children.size());
-        int y = 0;
-        for (QMdiSubWindow* child : children) {
-            child->showNormal();
-            child->setGeometry(0, y, area.width(), h);
-            y += h;
+    // The order of a tick: the status bar, the log record, then the windows,
+    // which connect themselves when they open.
+    connect(m_poller.get(), &Poller::dataReceived, this, [this] {
+        if (m_state.EcuOnline) {
+            setupStatusBar();
         }
     });
-    connect(m.windowTileVertical, &QAction::triggered, this, [this] { m_mdi->tileSubWindows(); });
+    connect(m_poller.get(), &Poller::dataReceived, m_logging.get(), &LoggingController::logData);
+    connect(m_poller.get(), &Poller::dataReceived, this, &MainWindow::showIndicator);
 
-    for (int i = 0; i < m.comPort.size(); ++i) {
-        connect(m.comPort[i], &QAction::triggered, this, [this, i] { selectComPort(i + 1); });
-    }
-
-    on(m.plotRealTime, &MainWindow::showTimeHistory);
-    connect(m.comFuelLoadLine, &QAction::toggled, this,
-            [this](bool on) { m_state.display.PlotLoadLineFuel = on; });
-    connect(m.comIgnLoadLine, &QAction::toggled, this,
-            [this](bool on) { m_state.display.PlotLoadLineIgnition = on; });
-    connect(m.setupDisplayFuelCrossHair, &QAction::toggled, this,
-            [this](bool on) { m_state.display.DisplayFuelCrossHair = on; });
-    connect(m.setupDisplayIgnCrossHair, &QAction::toggled, this,
-            [this](bool on) { m_state.display.DisplayIgnitionCrossHair = on; });
-    connect(m.setup3DFuel, &QAction::triggered, this, [this] {
-        m_menus.setup3DFuel->setChecked(m_state.display.Fuel3DPlotFlag);
-        notAvailable(tr("fuel 3D plot"));
+    m_logging->setFileChooser([this] {
+        return m_options.chooseFile(QStringLiteral("Open"),
+                                    QStringLiteral("log (*.log);;All Files (*.*)"),
+                                    FileDialogMode::OpenOrCreate);
     });
-    connect(m.setup3DIgnition, &QAction::triggered, this, [this] {
-        m_menus.setup3DIgnition->setChecked(m_state.display.Ignition3DPlotFlag);
-        notAvailable(tr("ignition 3D plot"));
-    });
+    m_logging->setViews([this] { return dataWindow() != nullptr; },
+                        [this] { return timeHistoryWindow() != nullptr; });
+    connect(m_logging.get(), &LoggingController::loggingChanged, this, &MainWindow::showLogging);
 
-    on(m.helpContents, &MainWindow::helpContents);
-    connect(m.helpWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
-    connect(m.helpWhatsThisAgain, &QAction::triggered, this,
-            [] { QWhatsThis::enterWhatsThisMode(); });
-    on(m.helpAbout, &MainWindow::helpAbout);
-
-    on(m.testInvalidIsr, &MainWindow::testInvalidIsr);
-    on(m.testInvalidCommand, &MainWindow::testInvalidCommand);
-    on(m.testLogExtra, &MainWindow::testLogExtra);
-
-    const QList<QAction*>& buttons = m_toolBars.myToolBarButtons;
-    for (int i = 0; i < buttons.size(); ++i) {
-        connect(buttons[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
-    }
-    const QList<QAction*>& keyed = m_toolBars.tbButtons;
-    for (int i = 0; i + 1 < keyed.size(); ++i) {
-        connect(keyed[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
-    }
-    for (int i = 0; i < buttons.size(); ++i) {
-        const QList<QAction*> commands{m.fileOpen,     m.fileSave,       m.filePrint,
-                                       m.tuningFuel,   m.tuningIgnition, m.tuningSaveSettingsToEcu,
-                                       m.helpWhatsThis};
-        buttons[i]->setWhatsThis(commands[i]->whatsThis());
-        keyed[i]->setWhatsThis(commands[i]->whatsThis());
-    }
-}
-
-void MainWindow::runToolBarButton(int index) {
-    const QList<QAction*> commands{m_menus.fileOpen,       m_menus.fileSave,
-                                   m_menus.filePrint,      m_menus.tuningFuel,
-                                   m_menus.tuningIgnition, m_menus.tuningSaveSettingsToEcu,
-                                   m_menus.helpWhatsThis};
-    if (index < 0 || index >= commands.size()) {
-        m_ui.message(QStringLiteral("Button Not Found"));
-        return;
-    }
-    commands[index]->trigger();
+    EcuController::Windows windows;
+    windows.unloadAll = [this] { unloadAllWindows(); };
+    windows.refreshStatusBar = [this] { setupStatusBar(); };
+    windows.showEgoMenu = [this](bool show) { showEgoMenu(show); };
+    m_ecu->setWindows(std::move(windows));
 }
 
 void MainWindow::applyBranding() {
@@ -353,44 +262,21 @@ void MainWindow::placeAnimation() {
 
 // Child windows.
 
-QMdiSubWindow* MainWindow::findChild(int code) const {
-    for (QMdiSubWindow* w : m_mdi->subWindowList()) {
-        if (w->property(kCodeProperty).toInt() == code) {
-            return w;
-        }
-    }
-    return nullptr;
-}
-
-QMdiSubWindow* MainWindow::showChild(QWidget* widget, int code) {
-    QMdiSubWindow* sub = m_mdi->addSubWindow(widget);
-    sub->setAttribute(Qt::WA_DeleteOnClose);
-    sub->setProperty(kCodeProperty, code);
-    sub->show();
-    m_mdi->setActiveSubWindow(sub);
-    widget->setFocus();
-    return sub;
-}
-
 DataWindow* MainWindow::dataWindow() const {
-    QMdiSubWindow* sub = findChild(DataCode);
-    return sub != nullptr ? qobject_cast<DataWindow*>(sub->widget()) : nullptr;
+    return m_windows->find<DataWindow>();
 }
 
 QWidget* MainWindow::timeHistoryWindow() const {
-    QMdiSubWindow* sub = findChild(TimeHistoryCode);
-    return sub != nullptr ? sub->widget() : nullptr;
+    return m_windows->find<TimeHistoryWindow>();
 }
 
 void MainWindow::showDataWindow() {
-    if (QMdiSubWindow* existing = findChild(DataCode)) {
-        existing->show();
-        m_mdi->setActiveSubWindow(existing);
+    if (m_windows->raise(WindowCode::Data)) {
         return;
     }
-    auto* window = new DataWindow(m_state);
-    connect(window, &DataWindow::closed, this, &MainWindow::dataWindowClosed);
-    QMdiSubWindow* sub = showChild(window, DataCode);
+    auto* window = new DataWindow(m_state, m_poller.get());
+    connect(window, &DataWindow::closed, m_logging.get(), &LoggingController::dataWindowClosed);
+    QMdiSubWindow* sub = m_windows->show(window, WindowCode::Data);
     const double tpp = twipsPerPixel();
     const int narrower = static_cast<int>(std::lround(DataWindow::kNarrowerTwips / tpp));
     const int height = static_cast<int>(std::lround(DataWindow::kHeightTwips / tpp));
@@ -399,19 +285,11 @@ void MainWindow::showDataWindow() {
 }
 
 void MainWindow::showTimeHistory() {
-    if (QMdiSubWindow* existing = findChild(TimeHistoryCode)) {
-        m_mdi->setActiveSubWindow(existing);
+    if (m_windows->raise(WindowCode::TimeHistory)) {
         return;
     }
-    auto* window = new TimeHistoryWindow(m_state, m_protocol->commandSender(), m_ui);
-    TimeHistoryWindow::LogHooks hooks;
-    hooks.dataWindowOpen = [this] { return dataWindow() != nullptr; };
-    hooks.setupLogData = [this] { setupLogData(); };
-    hooks.log = m_log.get();
-    hooks.openLogFile = [this] { return ensureLogFileOpen(); };
-    hooks.loggingStopped = [this] { stopLogging(); };
-    window->setLogHooks(std::move(hooks));
-    QMdiSubWindow* sub = showChild(window, TimeHistoryCode);
+    auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
+    QMdiSubWindow* sub = m_windows->show(window, WindowCode::TimeHistory);
     sub->resize(TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
 }
 
@@ -425,16 +303,8 @@ void MainWindow::showEditorWithData(const QString& windowName) {
     notAvailable(windowName);
 }
 
-void MainWindow::closeActiveWindow() {
-    if (QMdiSubWindow* window = findChild(m_activeWindow)) {
-        window->close();
-    }
-}
-
 void MainWindow::unloadAllWindows() {
-    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
-        window->close();
-    }
+    m_windows->closeAll();
 }
 
 void MainWindow::modifySetup(bool enabled) {
@@ -477,11 +347,7 @@ void MainWindow::tuningEgo() {
         m_ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));
         return;
     }
-    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
-        if (window->property(kCodeProperty).toInt() != TimeHistoryCode) {
-            window->close();
-        }
-    }
+    m_windows->closeAllExcept(WindowCode::TimeHistory);
     notAvailable(tr("closed loop EGO"));
 }
 
@@ -518,8 +384,7 @@ bool MainWindow::askExit() {
             m_ui.message(QStringLiteral("Data in ECU has Changed!    Save it?"),
                          UserInteraction::Icon::None, UserInteraction::Buttons::YesNoCancel);
         if (answer == UserInteraction::Answer::Yes) {
-            BusyGuard busy(m_ui);
-            m_protocol->getEcuData(36);
+            m_ecu->storeQuietly();
         } else if (answer == UserInteraction::Answer::Cancel) {
             m_exitConfirmed = false;
         }
@@ -544,11 +409,11 @@ void MainWindow::unloadWindow() {
         return;
     }
     m_unloaded = true;
-    m_pollTimer->stop();
+    m_poller->stop();
     BusyGuard busy(m_ui);
     writeSettings();
-    m_protocol->closeCommPort();
-    closeLogFile();
+    m_line->run([](EcuProtocol& protocol) { protocol.closeCommPort(); });
+    m_logging->closeLogFile();
 }
 
 void MainWindow::writeSettings() {
@@ -584,11 +449,11 @@ void MainWindow::runStartup() {
     setupStatusBar();
     if (m_link.isOpen()) {
         m_state.AskBeforeSearch = true;
-        findEcu();
+        m_ecu->findEcu();
     }
-    enableCodeSections();
+    m_ecu->enableCodeSections();
     if (m_state.EcuOnline) {
-        getAllDataFromEcu();
+        m_ecu->getAllDataFromEcu();
     }
     setupStatusBar();
     m_state.StartupComplete = true;

@@ -1,49 +1,34 @@
 #pragma once
 
 #include "app/MenuBuilder.h"
-#include "monitor/Poll.h"
+#include "app/WindowRegistry.h"
 #include "monitor/StatusReport.h"
 
 #include <QMainWindow>
-#include <QPointer>
 #include <functional>
 #include <memory>
 
 struct AppState;
-struct DiscoveryHooks;
-struct TransferHooks;
-class DataLog;
 class DataWindow;
-class EcuProtocol;
+class EcuController;
+class EcuLine;
+class LoggingController;
+class Poller;
 class QLabel;
 class QMdiArea;
-class QMdiSubWindow;
-class QTimer;
 class SerialLink;
+class SettingsStore;
 class StatusBarWidget;
 class UserInteraction;
 
 // The program's main window: a multiple-document area holding every tool
-// window, the menus and toolbars, the status bar, the online indicator and
-// the poll timer.
+// window, the menus and toolbars, the status bar and the online indicator.
+// It wires together the parts that do the work: the settings store, the ECU
+// line, the poll, the logging controller, the ECU commands and the window
+// registry.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // Codes of the child windows as recorded in activeWindow().
-    enum WindowCode {
-        NoWindow = 0,
-        FuelCode = 1,
-        DataCode = 2,
-        ChargeCode = 3,
-        Comp1Code = 5,
-        Comp2Code = 6,
-        DefaultFuelCode = 7,
-        DefaultIgnitionCode = 8,
-        IgnitionCode = 9,
-        InputCode = 10,
-        TimeHistoryCode = 11,
-    };
-
     // How a file dialog behaves: Open needs an existing file; OpenOrCreate
     // takes a new name too (a log file that exists is appended to); Save
     // takes any name without asking; SaveAsking asks before replacing a file.
@@ -63,6 +48,9 @@ public:
         std::function<void(int port)> choosePort;
         // A device opened at start instead of the stored port number.
         bool portGiven = false;
+        // Keeps the window painted while an exchange waits on the line; by
+        // default pending events other than user input are processed.
+        std::function<void()> pump;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
@@ -78,10 +66,6 @@ public:
     void setupLogData();
     void unloadAllWindows();
     void modifySetup(bool enabled);
-    void findEcu();
-    void getAllDataFromEcu();
-    void sendAllDataToEcu();
-    void enableCodeSections();
 
     // The poll timer.
     void startPollTimer();
@@ -104,11 +88,14 @@ public:
     DataWindow* dataWindow() const;
     QWidget* timeHistoryWindow() const;
     QLabel* animationImage() const { return m_animation; }
-    const OnlineIndicator& onlineIndicator() const { return m_indicator; }
     const StatusReporter& statusReporter() const { return m_reporter; }
-    int activeWindow() const { return m_activeWindow; }
+    WindowCode activeWindow() const { return m_windows->activeWindow(); }
     bool exitConfirmed() const { return m_exitConfirmed; }
-    EcuProtocol& protocol() { return *m_protocol; }
+    EcuLine& line() { return *m_line; }
+    SettingsStore& store() { return *m_store; }
+    Poller& poller() { return *m_poller; }
+    LoggingController& logging() { return *m_logging; }
+    EcuController& ecu() { return *m_ecu; }
     double twipsPerPixel() const;
 
 protected:
@@ -117,7 +104,9 @@ protected:
 
 private:
     void buildWindow();
+    void wireParts();
     void connectMenus();
+    void connectDisplayMenu();
     void applyBranding();
     void readSettings();
     void applyDeveloperMode();
@@ -128,27 +117,19 @@ private:
     bool askExit();
 
     // Child windows.
-    QMdiSubWindow* showChild(QWidget* widget, int code);
-    QMdiSubWindow* findChild(int code) const;
     void showDataWindow();
     void showTimeHistory();
     void notAvailable(const QString& windowName);
     void showEditorWithData(const QString& windowName);
-    void closeActiveWindow();
 
     // Menu commands.
     void engineSetup();
     void tuningUserInputs();
     void tuningEgo();
     void selectComPort(int port);
-    void engineFindEcu();
-    void engineStop();
-    void engineHigh();
-    void saveSettingsToEcu();
     void helpContents();
     void helpAbout();
     void testInvalidCommand();
-    void testInvalidIsr();
     void testLogExtra();
     void fileOpen();
     void fileSave();
@@ -157,18 +138,8 @@ private:
     void writeDataFile();
     void readDataFile();
 
-    // Logging.
-    void logData();
-    bool ensureLogFileOpen();
-    void stopLogging();
-    void closeLogFile();
-    void dataWindowClosed();
-
-    DiscoveryHooks discoveryHooks();
-    TransferHooks transferHooks();
     void showEgoMenu(bool show);
-
-    void onProtocolOffline();
+    void showLogging(bool active);
     void showStatusBar();
     void showIndicator();
     void placeAnimation();
@@ -177,19 +148,20 @@ private:
     UserInteraction& m_ui;
     SerialLink& m_link;
     Options m_options;
-    std::unique_ptr<EcuProtocol> m_protocol;
-    std::unique_ptr<DataLog> m_log;
+    std::unique_ptr<SettingsStore> m_store;
+    std::unique_ptr<EcuLine> m_line;
+    std::unique_ptr<Poller> m_poller;
+    std::unique_ptr<LoggingController> m_logging;
+    std::unique_ptr<EcuController> m_ecu;
+    std::unique_ptr<WindowRegistry> m_windows;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;
     QMdiArea* m_mdi = nullptr;
     StatusBarWidget* m_statusBar = nullptr;
     QLabel* m_animation = nullptr;
-    QTimer* m_pollTimer = nullptr;
 
     StatusReporter m_reporter;
-    OnlineIndicator m_indicator;
-    int m_activeWindow = NoWindow;
     bool m_exitConfirmed = false;
     bool m_unloaded = false;
     QString m_helpFile;

@@ -1,23 +1,19 @@
-// The main window's ECU commands: serial port, search, the poll timer, the
-// status bar, the developer test commands and data logging.
+// The main window's views of the ECU: serial port, poll timer, status bar,
+// online indicator, logging state and the developer test commands.
 
+#include "app/EcuController.h"
 #include "app/MainWindow.h"
-#include "comm/Discovery.h"
-#include "comm/EcuProtocol.h"
-#include "monitor/DataLog.h"
+#include "comm/EcuLine.h"
 #include "monitor/DataWindow.h"
+#include "monitor/LoggingController.h"
+#include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
 #include <QAction>
-#include <QCoreApplication>
-#include <QDateTime>
 #include <QLabel>
-#include <QLocale>
 #include <QPainter>
-#include <QPointer>
-#include <QTimer>
 #include <cmath>
 
 namespace {
@@ -46,37 +42,16 @@ void MainWindow::selectComPort(int port) {
     QAction* chosen = m_menus.comPort[port - 1];
     chosen->setChecked(true);
     m_state.display.ComPortNumber = static_cast<int16_t>(port);
-    m_protocol->closeCommPort();
-    if (m_options.choosePort) {
-        m_options.choosePort(port);
-    }
-    m_protocol->openCommPort();
+    m_line->run([this, port](EcuProtocol& protocol) {
+        protocol.closeCommPort();
+        if (m_options.choosePort) {
+            m_options.choosePort(port);
+        }
+        protocol.openCommPort();
+    });
     if (!m_link.isOpen()) {
         chosen->setChecked(false);
     }
-}
-
-// Search.
-
-DiscoveryHooks MainWindow::discoveryHooks() {
-    DiscoveryHooks hooks;
-    hooks.processEvents = [] {
-        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    };
-    hooks.setPolling = [this](bool on) {
-        if (on) {
-            startPollTimer();
-        } else {
-            stopPollTimer();
-        }
-    };
-    hooks.refreshStatusBar = [this] { setupStatusBar(); };
-    hooks.showEgoMenu = [this](bool show) { showEgoMenu(show); };
-    return hooks;
-}
-
-void MainWindow::findEcu() {
-    ::findEcu(*m_protocol, discoveryHooks());
 }
 
 void MainWindow::showEgoMenu(bool show) {
@@ -84,26 +59,11 @@ void MainWindow::showEgoMenu(bool show) {
     m_menus.tuningBar3->setEnabled(show);
 }
 
-void MainWindow::enableCodeSections() {
-    showEgoMenu(::enableCodeSections(m_state));
-}
-
-void MainWindow::engineStop() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    m_protocol->getEcuData(127);
-}
-
 // Developer test commands.
 
 void MainWindow::testInvalidCommand() {
-    m_protocol->outCommData(5);
-    const int reply = m_protocol->inCommData(1);
+    const int reply = m_ecu->testInvalidCommand();
     m_ui.message(QStringLiteral("Sending Invalid Command:  Response = ") + QString::number(reply));
-}
-
-void MainWindow::testInvalidIsr() {
-    m_protocol->outCommData(10);
-    m_protocol->inCommData(1);
 }
 
 void MainWindow::testLogExtra() {
@@ -114,41 +74,27 @@ void MainWindow::testLogExtra() {
 // Poll timer.
 
 void MainWindow::startPollTimer() {
-    m_pollTimer->start();
+    m_poller->start();
 }
 
 void MainWindow::stopPollTimer() {
-    m_pollTimer->stop();
+    m_poller->stop();
 }
 
 bool MainWindow::pollTimerActive() const {
-    return m_pollTimer->isActive();
+    return m_poller->active();
 }
 
 void MainWindow::pollTick() {
-    PollViews views;
-    // The log file dialog and the status messages of a tick run an event loop
-    // of their own, so the window is looked up again when its turn comes.
-    QPointer<DataWindow> data = dataWindow();
-    views.dataWindowOpen = data != nullptr;
-    views.refreshStatusBar = [this] { setupStatusBar(); };
-    views.writeLogLine = [this] { logData(); };
-    views.updateDataWindow = [data] {
-        if (data != nullptr) {
-            data->upDateData();
-        }
-    };
-    if (runPollTick(m_state, m_protocol->commandSender(), views, m_indicator)) {
-        showIndicator();
-    }
+    m_poller->tick();
 }
 
 void MainWindow::showIndicator() {
-    if (!m_indicator.visible()) {
+    if (!m_poller->indicator().visible()) {
         m_animation->hide();
         return;
     }
-    m_animation->setPixmap(indicatorFrame(m_indicator.frame()));
+    m_animation->setPixmap(indicatorFrame(m_poller->indicator().frame()));
     if (!m_animation->isVisible()) {
         placeAnimation();
         m_animation->show();
@@ -158,7 +104,9 @@ void MainWindow::showIndicator() {
 // Status bar.
 
 void MainWindow::setupStatusBar() {
-    m_reporter.setupStatusBar(m_state, m_ui, m_protocol->commandSender());
+    m_line->run([this](EcuProtocol& protocol) {
+        m_reporter.setupStatusBar(m_state, m_ui, protocol.commandSender());
+    });
     showStatusBar();
 }
 
@@ -167,77 +115,13 @@ void MainWindow::showStatusBar() {
     m_statusBar->show(m_reporter.view());
 }
 
-void MainWindow::onProtocolOffline() {
-    setupStatusBar();
-}
-
 // Data logging.
 
 void MainWindow::setupLogData() {
-    if (!m_state.EcuOnline) {
-        m_ui.message(QStringLiteral("ECU offline - no data to log!"),
-                     UserInteraction::Icon::Information);
-        m_state.LogHeaderPending = true;
-        return;
-    }
-    if (dataWindow() == nullptr && timeHistoryWindow() == nullptr) {
-        m_ui.message(QStringLiteral("No data to log!"), UserInteraction::Icon::Information);
-        m_state.LogHeaderPending = true;
-        return;
-    }
-    m_state.LogActive = !m_state.LogActive;
-    if (!m_state.LogActive) {
-        closeLogFile();
-    }
-    m_reporter.showLogging(m_state.LogActive);
-    m_state.LogHeaderPending = true;
+    m_logging->setupLogData();
+}
+
+void MainWindow::showLogging(bool active) {
+    m_reporter.showLogging(active);
     showStatusBar();
-}
-
-void MainWindow::stopLogging() {
-    m_state.LogActive = false;
-    m_reporter.showLogging(false);
-    showStatusBar();
-}
-
-bool MainWindow::ensureLogFileOpen() {
-    if (m_log->isOpen()) {
-        return true;
-    }
-    const QString path =
-        m_options.chooseFile(QStringLiteral("Open"), QStringLiteral("log (*.log);;All Files (*.*)"),
-                             FileDialogMode::OpenOrCreate);
-    if (path.isEmpty()) {
-        stopLogging();
-        return false;
-    }
-    if (const auto error = m_log->open(path)) {
-        stopLogging();
-        m_ui.message(fullRecordErrorMessage(*error), UserInteraction::Icon::Critical);
-        return false;
-    }
-    return true;
-}
-
-void MainWindow::logData() {
-    if (!ensureLogFileOpen()) {
-        return;
-    }
-    if (const auto message = m_log->writeFullRecord(QDateTime::currentDateTime(), QLocale())) {
-        stopLogging();
-        m_ui.message(*message, UserInteraction::Icon::Critical);
-    }
-}
-
-void MainWindow::closeLogFile() {
-    if (m_log && m_log->isOpen()) {
-        m_log->close();
-    }
-}
-
-void MainWindow::dataWindowClosed() {
-    m_state.LogHeaderPending = true;
-    if (m_state.LogActive && timeHistoryWindow() == nullptr) {
-        setupLogData();
-    }
 }

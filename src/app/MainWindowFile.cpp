@@ -1,11 +1,10 @@
 // The main window's data file commands: Open, Save and Save As.
 
+#include "app/EcuController.h"
 #include "app/MainWindow.h"
-#include "comm/EcuProtocol.h"
-#include "comm/Transfers.h"
-#include "config/ConsistencyCheck.h"
 #include "files/EcuFile.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
 #include <QFileInfo>
@@ -76,8 +75,8 @@ void MainWindow::readDataFile() {
         BusyGuard busy(m_ui);
         result = loadEcuFile(m_state.CurrentFileName, m_state.settings);
         if (result.ok()) {
-            m_state.settings = *result.settings;
-            checkSettings(*m_protocol);
+            m_store->replace(*result.settings, ChangeOrigin::File);
+            m_ecu->checkSettings();
         }
     }
     if (!result.ok()) {
@@ -86,5 +85,5 @@ void MainWindow::readDataFile() {
         m_ui.message(result.error);
         return;
     }
-    sendAllDataToEcu();
+    m_ecu->sendAllDataToEcu();
 }

@@ -83,15 +83,6 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
     // while logging is on; going offline switches logging off, so no record of
     // a failed poll is printed.
     state.LogActive = true;
-    bool written = true;
-    PollViews views;
-    views.refreshStatusBar = [&session] { session.refreshStatusBar(); };
-    views.writeLogLine = [&] {
-        const QString line =
-            fullRecordLine(state, static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);
-        written = writeCommandOutput(QString(), (line + kLineEnd).toUtf8(), context);
-    };
-    OnlineIndicator indicator;
     const CommandSender send = session.protocol().commandSender();
 
     for (qint64 poll = 0; count == 0 || poll < count; ++poll) {
@@ -100,9 +91,15 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
         if (wait > 0) {
             QThread::msleep(static_cast<unsigned long>(wait));
         }
-        runPollTick(state, send, views, indicator);
-        if (!written) {
-            return kExitFailure;
+        if (pollLiveData(state, send, false)) {
+            session.refreshStatusBar();
+        }
+        if (state.LogActive) {
+            const QString line =
+                fullRecordLine(state, static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);
+            if (!writeCommandOutput(QString(), (line + kLineEnd).toUtf8(), context)) {
+                return kExitFailure;
+            }
         }
         if (!state.EcuOnline) {
             return kExitLinkFailure;

@@ -1,5 +1,6 @@
 #include "monitor/DataWindow.h"
 
+#include "monitor/Poller.h"
 #include "record/AppState.h"
 
 #include <QCloseEvent>
@@ -31,7 +32,7 @@ QTableWidgetItem* cellAt(QTableWidget* grid, int row, int column) {
 }
 } // namespace
 
-DataWindow::DataWindow(const AppState& state, QWidget* parent)
+DataWindow::DataWindow(const AppState& state, Poller* poller, QWidget* parent)
     : QWidget(parent), m_state(state),
       m_grid(new QTableWidget(DataDisplay::kRows, DataDisplay::kColumns, this)) {
     setObjectName(QStringLiteral("frmData"));
@@ -53,6 +54,9 @@ DataWindow::DataWindow(const AppState& state, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
     upDateData();
+    if (poller != nullptr) {
+        connect(poller, &Poller::dataReceived, this, &DataWindow::upDateData);
+    }
 }
 
 void DataWindow::upDateData() {

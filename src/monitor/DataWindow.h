@@ -5,17 +5,18 @@
 #include <QWidget>
 
 struct AppState;
+class Poller;
 class QTableWidget;
 
 // "Engine Data": the live values of twelve channels on a two-row grid,
-// refreshed after every poll while the window is open.
+// refreshed after every poll of the poller it is given while it is open.
 class DataWindow : public QWidget {
     Q_OBJECT
 public:
     static constexpr int kHeightTwips = 1000;
     static constexpr int kNarrowerTwips = 200;
 
-    explicit DataWindow(const AppState& state, QWidget* parent = nullptr);
+    explicit DataWindow(const AppState& state, Poller* poller = nullptr, QWidget* parent = nullptr);
 
     // Writes the calibrated values of the state into the grid.
     void upDateData();

@@ -3,14 +3,6 @@
 #include "monitor/Calibration.h"
 #include "record/AppState.h"
 
-namespace {
-void call(const std::function<void()>& hook) {
-    if (hook) {
-        hook();
-    }
-}
-} // namespace
-
 void readLiveValues(AppState& state, const CommandSender& send, bool developerReads) {
     if (!state.EcuOnline) {
         return;
@@ -23,6 +15,16 @@ void readLiveValues(AppState& state, const CommandSender& send, bool developerRe
             send(command, 0, 0);
         }
     }
+}
+
+bool pollLiveData(AppState& state, const CommandSender& send, bool developerReads) {
+    if (!state.EcuOnline) {
+        return false;
+    }
+    readLiveValues(state, send, developerReads);
+    calibrateData(state);
+    computeOperatingPoint(state);
+    return true;
 }
 
 void OnlineIndicator::advance(bool online) {
@@ -38,42 +40,4 @@ void OnlineIndicator::advance(bool online) {
     if (m_frame < kFirstFrame) {
         m_frame = kLastFrame;
     }
-}
-
-bool runPollTick(AppState& state, const CommandSender& send, const PollViews& views,
-                 OnlineIndicator& indicator) {
-    if (state.EditingCell || state.ExchangeInProgress) {
-        return false;
-    }
-    if (state.EcuOnline) {
-        const bool developerReads =
-            state.DeveloperMode && (views.diagnosticsOpen || views.extraOpen);
-        readLiveValues(state, send, developerReads);
-        calibrateData(state);
-        call(views.refreshStatusBar);
-        if (views.fuelTableOpen || views.ignitionTableOpen) {
-            call(views.updateOperatingMarkers);
-        }
-    }
-    if (state.LogActive && !state.PlotRunning) {
-        call(views.writeLogLine);
-    }
-    if (views.diagnosticsOpen) {
-        call(views.updateDiagnostics);
-    }
-    if (views.dataWindowOpen) {
-        call(views.updateDataWindow);
-    }
-    if (views.fuelTableOpen || views.ignitionTableOpen) {
-        call(views.updateCrossHairs);
-    }
-    if (views.fuel3DOpen || views.ignition3DOpen) {
-        computeOperatingPoint(state);
-        call(views.redraw3DViews);
-    }
-    if (views.setupOpen) {
-        call(views.updateSetup);
-    }
-    indicator.advance(state.EcuOnline);
-    return true;
 }

@@ -3,7 +3,6 @@
 #include "comm/CommandSender.h"
 
 #include <array>
-#include <functional>
 
 struct AppState;
 
@@ -23,27 +22,10 @@ inline constexpr std::array<int, 6> kDeveloperPollCommands{114, 115, 116, 119, 1
 // which the remaining reads do nothing.
 void readLiveValues(AppState& state, const CommandSender& send, bool developerReads);
 
-// Which views are open and how to refresh them. A view that is not open has
-// its flag false; a hook left empty is skipped.
-struct PollViews {
-    bool diagnosticsOpen = false;
-    bool extraOpen = false;
-    bool dataWindowOpen = false;
-    bool fuelTableOpen = false;
-    bool ignitionTableOpen = false;
-    bool fuel3DOpen = false;
-    bool ignition3DOpen = false;
-    bool setupOpen = false;
-
-    std::function<void()> refreshStatusBar;
-    std::function<void()> updateOperatingMarkers; // fuel and ignition editors, after a read
-    std::function<void()> writeLogLine;
-    std::function<void()> updateDiagnostics;
-    std::function<void()> updateDataWindow;
-    std::function<void()> updateCrossHairs;
-    std::function<void()> redraw3DViews;
-    std::function<void()> updateSetup;
-};
+// The work of one poll while the ECU is online: reads the live values and
+// converts them to engineering units and the operating point. Returns
+// whether the ECU was online.
+bool pollLiveData(AppState& state, const CommandSender& send, bool developerReads);
 
 // The online indicator: hidden while offline; while online it steps through
 // the pictures 7, 6, 5, 4, 3 and round again, one per tick.
@@ -60,8 +42,3 @@ private:
     bool m_visible = false;
     int m_frame = kFirstFrame;
 };
-
-// One tick of the poll timer. Returns false when the tick was skipped because
-// a table cell is being edited; nothing at all happens then.
-bool runPollTick(AppState& state, const CommandSender& send, const PollViews& views,
-                 OnlineIndicator& indicator);

@@ -295,7 +295,7 @@ void PlotSampler::stop() {
 }
 
 std::optional<PlotSample> PlotSampler::tick(float timeSeconds) {
-    if (!m_running || m_state.ExchangeInProgress) {
+    if (!m_running) {
         return std::nullopt;
     }
     if (!m_state.EcuOnline) {

@@ -1,6 +1,7 @@
 #include "monitor/TimeHistoryWindow.h"
 
-#include "monitor/DataLog.h"
+#include "comm/EcuLine.h"
+#include "monitor/LoggingController.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
 #include "record/UserInteraction.h"
@@ -192,10 +193,10 @@ void TimeHistoryPlotBox::resizeEvent(QResizeEvent* event) {
     renderFrame();
 }
 
-TimeHistoryWindow::TimeHistoryWindow(AppState& state, CommandSender protocol, UserInteraction& ui,
-                                     QWidget* parent)
-    : QWidget(parent), m_state(state), m_protocol(std::move(protocol)), m_ui(ui),
-      m_sampler(state, m_protocol) {
+TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInteraction& ui,
+                                     LoggingController* logging, QWidget* parent)
+    : QWidget(parent), m_state(state), m_line(line), m_ui(ui), m_logging(logging),
+      m_sampler(state, line.sender()) {
     setObjectName(QStringLiteral("frmRealTimePlot"));
     setWindowTitle(QStringLiteral("Time History Plot"));
 
@@ -204,7 +205,7 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, CommandSender protocol, Us
     connect(m_timer, &QTimer::timeout, this, &TimeHistoryWindow::sampleNow);
     m_sampler.setRecordWriter([this](const PlotSample&) { writeRecord(); });
 
-    m_protocol(9, 0, 0);
+    m_line.command(9);
 
     for (int k = 0; k < 2; ++k) {
         m_channelCombos[k] = new QComboBox(this);
@@ -292,25 +293,15 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, CommandSender protocol, Us
     connect(m_stopButton, &QPushButton::clicked, this, &TimeHistoryWindow::stop);
 }
 
-void TimeHistoryWindow::setLogHooks(LogHooks hooks) {
-    m_hooks = std::move(hooks);
-}
-
 void TimeHistoryWindow::writeRecord() {
-    DataLog* log = m_hooks.log;
-    if (log == nullptr) {
+    if (m_logging == nullptr || !m_logging->ensureLogFileOpen()) {
         return;
     }
-    if (!log->isOpen() && !(m_hooks.openLogFile && m_hooks.openLogFile())) {
-        return;
-    }
-    const auto error =
-        log->writePlotRecord(m_sampler.channels(), QDateTime::currentDateTime(), QLocale());
+    const auto error = m_logging->log().writePlotRecord(m_sampler.channels(),
+                                                        QDateTime::currentDateTime(), QLocale());
     if (error) {
         m_ui.message(*error, UserInteraction::Icon::Critical);
-        if (m_hooks.loggingStopped) {
-            m_hooks.loggingStopped();
-        }
+        m_logging->stopLogging();
     }
 }
 
@@ -463,7 +454,15 @@ void TimeHistoryWindow::stop() {
 
 void TimeHistoryWindow::sampleNow() {
     const float seconds = m_clock.isValid() ? m_clock.nsecsElapsed() / 1.0e9f : 0.0f;
-    const auto sample = m_sampler.tick(seconds);
+    // A sample that falls due while another exchange waits on the line is
+    // dropped, as is one that falls due while a sample's own dialog is up.
+    std::optional<PlotSample> sample;
+    if (m_sampling) {
+        return;
+    }
+    m_sampling = true;
+    m_line.runIfIdle([&](EcuProtocol&) { sample = m_sampler.tick(seconds); });
+    m_sampling = false;
     if (!sample) {
         if (!running()) {
             stop();
@@ -487,12 +486,11 @@ void TimeHistoryWindow::sampleNow() {
 void TimeHistoryWindow::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
         m_closed = true;
-        m_protocol(34, 0, 0);
+        m_line.command(34);
         m_timer->stop();
         m_state.LogHeaderPending = true;
-        const bool dataWindowOpen = m_hooks.dataWindowOpen && m_hooks.dataWindowOpen();
-        if (m_state.LogActive && !dataWindowOpen && m_hooks.setupLogData) {
-            m_hooks.setupLogData();
+        if (m_logging != nullptr) {
+            m_logging->plotClosed();
         }
         m_sampler.stop();
     }

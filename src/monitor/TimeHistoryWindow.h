@@ -1,6 +1,5 @@
 #pragma once
 
-#include "comm/CommandSender.h"
 #include "monitor/TimeHistory.h"
 
 #include <QElapsedTimer>
@@ -18,7 +17,8 @@ class QPushButton;
 class QTimer;
 class QFontMetrics;
 class QPainter;
-class DataLog;
+class EcuLine;
+class LoggingController;
 
 // What the frame of a time history plot shows: the point count across, trace
 // 1's limits up, and trace 2's limits, scale patterns and channel names.
@@ -84,30 +84,12 @@ private:
 class TimeHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    // How the window reaches the rest of the program for logging. Hooks left
-    // empty are skipped; without a log no records are written.
-    struct LogHooks {
-        // Whether the data window is open (closing the plot then keeps logging on).
-        std::function<bool()> dataWindowOpen;
-        // Switches logging on or off, as the Tuning menu does.
-        std::function<void()> setupLogData;
-        // The program's data log, shared with the full records.
-        DataLog* log = nullptr;
-        // Makes sure a log file is open, asking for one when none is; false
-        // when none could be opened (logging is then off).
-        std::function<bool()> openLogFile;
-        // Called after a failed record has switched logging off, so that the
-        // menu check and the status bar follow.
-        std::function<void()> loggingStopped;
-    };
-
     static constexpr int kIntervalMs = 50;
 
-    // Opening sends command 9 through the protocol.
-    TimeHistoryWindow(AppState& state, CommandSender protocol, UserInteraction& ui,
-                      QWidget* parent = nullptr);
-
-    void setLogHooks(LogHooks hooks);
+    // Opening sends command 9 on the line. Plot records go to the program's
+    // data log; without a logging controller none are written.
+    TimeHistoryWindow(AppState& state, EcuLine& line, UserInteraction& ui,
+                      LoggingController* logging = nullptr, QWidget* parent = nullptr);
 
     // The size the window opens with: as wide as the area it opens in and
     // 1800 twips less high (at least a usable minimum).
@@ -146,9 +128,9 @@ private:
     void writeRecord();
 
     AppState& m_state;
-    CommandSender m_protocol;
+    EcuLine& m_line;
     UserInteraction& m_ui;
-    LogHooks m_hooks;
+    LoggingController* m_logging = nullptr;
     PlotSampler m_sampler;
     QElapsedTimer m_clock;
 
@@ -164,4 +146,5 @@ private:
     TimeHistoryPlotBox* m_plot = nullptr;
     bool m_filling = false;
     bool m_closed = false;
+    bool m_sampling = false;
 };

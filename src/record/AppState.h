@@ -84,11 +84,8 @@ struct AppState {
     bool AskBeforeSearch = true;
     std::array<bool, 4> CodeSectionFlags{};
 
-    // Protocol state. ExchangeInProgress is set while a command exchange
-    // waits on the line; a message box shown from inside an exchange runs its
-    // own event loop, and the timers must not start another exchange then.
+    // Protocol state.
     uint8_t StoreResult = 0;
-    bool ExchangeInProgress = false;
     int16_t OutputTestPort = 0;
 
     // Logging and plotting state.

@@ -2,9 +2,11 @@
 #include "RecordingInteraction.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
+#include "comm/EcuLine.h"
 #include "comm/EcuProtocol.h"
 #include "comm/QtSerialLink.h"
 #include "monitor/DataWindow.h"
+#include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
 #include "sim/PtyServer.h"
@@ -137,7 +139,7 @@ TEST_F(MainWindowTest, DataWindowShowsLiveValuesInTheirFormats) {
     window->menus().tuningFuel->trigger();
     ASSERT_NE(window->dataWindow(), nullptr);
     EXPECT_EQ(window->dataWindow()->windowTitle(), "Engine Data");
-    EXPECT_EQ(window->activeWindow(), MainWindow::DataCode);
+    EXPECT_EQ(window->activeWindow(), WindowCode::Data);
     // The fuel table window itself is not there yet: one plain notice.
     EXPECT_EQ(ui.messages.size(), 1u);
 
@@ -154,7 +156,7 @@ TEST_F(MainWindowTest, DataWindowShowsLiveValuesInTheirFormats) {
     EXPECT_TRUE(cell(1, 7).endsWith(" " + kDeg));
     EXPECT_TRUE(cell(0, 3).endsWith(" " + kDeg + "F"));
     EXPECT_TRUE(window->animationImage()->isVisible());
-    EXPECT_EQ(window->onlineIndicator().frame(), 7);
+    EXPECT_EQ(window->poller().indicator().frame(), 7);
 }
 
 TEST_F(MainWindowTest, SilentEcuGivesExactlyOneCommunicationLost) {
@@ -178,7 +180,7 @@ TEST_F(MainWindowTest, SilentEcuGivesExactlyOneCommunicationLost) {
 
 TEST_F(MainWindowTest, ExitPromptStoresOnYesAndCloses) {
     start();
-    window->protocol().getEcuData(194); // a write: the ECU's working copy changed
+    window->line().command(194); // a write: the ECU's working copy changed
     ASSERT_TRUE(state.EcuDataChanged);
     ui.clear();
     ui.answers = {UserInteraction::Answer::Yes};
@@ -196,7 +198,7 @@ TEST_F(MainWindowTest, ExitPromptStoresOnYesAndCloses) {
 
 TEST_F(MainWindowTest, CancelledCloseKeepsTheWindowButClosesItsChildren) {
     start();
-    window->protocol().getEcuData(194);
+    window->line().command(194);
     window->menus().tuningFuel->trigger();
     ASSERT_NE(window->dataWindow(), nullptr);
     ui.clear();
@@ -412,7 +414,7 @@ TEST_F(MainWindowTest, TimeHistoryOpensFromTheDisplayMenuAndCountsAsALogView) {
     start();
     window->menus().plotRealTime->trigger();
     ASSERT_NE(window->timeHistoryWindow(), nullptr);
-    EXPECT_EQ(window->activeWindow(), MainWindow::TimeHistoryCode);
+    EXPECT_EQ(window->activeWindow(), WindowCode::TimeHistory);
     ui.clear();
     window->setupLogData();
     EXPECT_TRUE(ui.messages.empty());

@@ -1,7 +1,7 @@
 #include "monitor/TimeHistoryWindow.h"
 
 #include "RecordingInteraction.h"
-#include "comm/EcuProtocol.h"
+#include "comm/EcuLine.h"
 #include "record/AppState.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
@@ -22,7 +22,7 @@ protected:
     SimulatedLink link{&ecu};
     RecordingInteraction ui;
     AppState state;
-    std::unique_ptr<EcuProtocol> protocol;
+    std::unique_ptr<EcuLine> line;
     std::unique_ptr<TimeHistoryWindow> window;
 
     void SetUp() override {
@@ -35,12 +35,12 @@ protected:
         auto& fuel = state.display.PlotChannelScales[PlotChannel::Fuel];
         fuel.Min = {0.0f, 0.0f};
         fuel.Max = {10.0f, 10.0f};
-        protocol = std::make_unique<EcuProtocol>(state, link, ui);
+        line = std::make_unique<EcuLine>(state, link, ui);
         ecu.startEngine();
         nowMs += SimulatedEcu::kPrimeMs + SimulatedEcu::kCrankMs + 5000;
         ASSERT_EQ(ecu.enginePhase(), SimulatedEcu::EnginePhase::Running);
         link.clearWritten();
-        window = std::make_unique<TimeHistoryWindow>(state, protocol->commandSender(), ui);
+        window = std::make_unique<TimeHistoryWindow>(state, *line, ui);
         window->resize(900, 500);
         window->show();
     }

@@ -1,7 +1,9 @@
 #include "monitor/TimeHistoryWindow.h"
 
 #include "RecordingInteraction.h"
-#include "monitor/DataLog.h"
+#include "ScriptedLink.h"
+#include "comm/EcuLine.h"
+#include "monitor/LoggingController.h"
 #include "record/AppState.h"
 
 #include <QApplication>
@@ -27,41 +29,37 @@ void pressKey(QWidget* widget, Qt::Key key) {
     QApplication::sendEvent(widget, &press);
 }
 
-// Answers the plot's requests as the protocol would: battery 255 (15.8 V),
-// engine turning with a crank period of 2500 (1000 rpm).
-struct FakeProtocol {
-    AppState& state;
-    std::vector<int>& sent;
-
-    void operator()(int command, int, int) const {
-        sent.push_back(command);
-        if (!state.EcuOnline) {
-            return;
-        }
-        EngineData& e = state.engine;
-        switch (command) {
-        case 37:
-            e.PeriodChannel.RawHigh = 2500 / 256;
-            e.PeriodChannel.RawLow = 2500 % 256;
-            break;
-        case 45:
-            e.BatteryChannel.RawLow = 255;
-            break;
-        case 50:
-            e.EngineStatus1 = 2;
-            break;
-        default:
-            break;
-        }
+// Answers the plot's requests as the ECU would: battery 255 (15.8 V), engine
+// turning with a crank period of 2500 (1000 rpm), every other read 0 and
+// every write confirmed.
+int liveReply(const std::vector<int>& written) {
+    const int last = written.back();
+    const int before = written.size() > 1 ? written[written.size() - 2] : -1;
+    if (last == 33 && before == 37) {
+        return 2500 % 256;
     }
-};
+    switch (last) {
+    case 37:
+        return 2500 / 256;
+    case 45:
+        return 255;
+    case 50:
+        return 2;
+    default:
+        return 0;
+    }
+}
 
 class TimeHistoryWindowTest : public ::testing::Test {
 protected:
     AppState state;
-    std::vector<int> sent;
+    ScriptedLink link;
     RecordingInteraction ui;
+    EcuLine line{state, link, ui};
+    LoggingController logging{state, ui};
     std::unique_ptr<TimeHistoryWindow> window;
+
+    std::vector<int> sent() const { return link.commands(); }
 
     void SetUp() override {
         state.settings = EcuSettings::withDefaults();
@@ -75,10 +73,11 @@ protected:
         battery.Min = {0.0f, 0.0f};
         battery.PointsIndex = 1;
         state.display.PlotChannelChoice = {PlotChannel::Rpm, 100};
+        link.responder = liveReply;
     }
 
     void open() {
-        window = std::make_unique<TimeHistoryWindow>(state, FakeProtocol{state, sent}, ui);
+        window = std::make_unique<TimeHistoryWindow>(state, line, ui, &logging);
         window->resize(1000, 600);
         window->show();
     }
@@ -106,7 +105,7 @@ protected:
 TEST_F(TimeHistoryWindowTest, OpeningSelectsStoredChoicesAndSendsCommand9) {
     open();
     EXPECT_EQ(window->windowTitle(), "Time History Plot");
-    EXPECT_EQ(sent, std::vector<int>({9}));
+    EXPECT_EQ(sent(), std::vector<int>({9}));
     auto* trace1 = child<QComboBox>("ChannelCombo0");
     auto* trace2 = child<QComboBox>("ChannelCombo1");
     ASSERT_TRUE(trace1 && trace2);
@@ -210,47 +209,41 @@ TEST_F(TimeHistoryWindowTest, GoingOfflineStopsAtTheNextTick) {
 
 TEST_F(TimeHistoryWindowTest, ClosingSendsCommand34AndSwitchesLoggingOffWithoutDataWindow) {
     open();
-    int switched = 0;
-    TimeHistoryWindow::LogHooks hooks;
-    hooks.dataWindowOpen = [] { return false; };
-    hooks.setupLogData = [&] { ++switched; };
-    window->setLogHooks(hooks);
+    logging.setViews([] { return false; }, [] { return true; });
+    logging.setFileChooser([] { return QString(); });
     state.LogActive = true;
     window->start();
     window->sampleNow();
+    state.LogActive = true; // no file was chosen, which switched it off
     state.LogHeaderPending = false;
-    sent.clear();
+    link.events.clear();
     window->close();
-    EXPECT_EQ(sent, std::vector<int>({34}));
-    EXPECT_EQ(switched, 1);
+    EXPECT_EQ(sent(), std::vector<int>({34}));
+    EXPECT_FALSE(state.LogActive);
     EXPECT_FALSE(state.PlotRunning);
     EXPECT_TRUE(state.LogHeaderPending);
 }
 
 TEST_F(TimeHistoryWindowTest, ClosingItsMdiChildWindowSendsCommand34Once) {
     QMdiArea area;
-    auto* plot = new TimeHistoryWindow(state, FakeProtocol{state, sent}, ui);
+    auto* plot = new TimeHistoryWindow(state, line, ui);
     QMdiSubWindow* sub = area.addSubWindow(plot);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     area.show();
     sub->show();
     plot->start();
-    sent.clear();
+    link.events.clear();
     sub->close();
-    EXPECT_EQ(sent, std::vector<int>({34}));
+    EXPECT_EQ(sent(), std::vector<int>({34}));
     EXPECT_FALSE(state.PlotRunning);
 }
 
 TEST_F(TimeHistoryWindowTest, ClosingKeepsLoggingWhileTheDataWindowIsOpen) {
     open();
-    int switched = 0;
-    TimeHistoryWindow::LogHooks hooks;
-    hooks.dataWindowOpen = [] { return true; };
-    hooks.setupLogData = [&] { ++switched; };
-    window->setLogHooks(hooks);
+    logging.setViews([] { return true; }, [] { return true; });
     state.LogActive = true;
     window->close();
-    EXPECT_EQ(switched, 0);
+    EXPECT_TRUE(state.LogActive);
 }
 
 TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
@@ -258,16 +251,12 @@ TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("plot.log");
-    DataLog log(state);
     open();
     int asked = 0;
-    TimeHistoryWindow::LogHooks hooks;
-    hooks.log = &log;
-    hooks.openLogFile = [&] {
+    logging.setFileChooser([&] {
         ++asked;
-        return !log.open(path).has_value();
-    };
-    window->setLogHooks(hooks);
+        return path;
+    });
 
     window->start();
     window->sampleNow(); // not logging yet
@@ -275,7 +264,7 @@ TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
     window->sampleNow();
     window->sampleNow();
     window->stop();
-    log.close();
+    logging.closeLogFile();
     EXPECT_EQ(asked, 1);
 
     QFile file(path);
@@ -292,15 +281,8 @@ TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
 }
 
 TEST_F(TimeHistoryWindowTest, RecordsAreSkippedWhenNoLogFileCanBeOpened) {
-    DataLog log(state);
     open();
-    TimeHistoryWindow::LogHooks hooks;
-    hooks.log = &log;
-    hooks.openLogFile = [&] {
-        state.LogActive = false;
-        return false;
-    };
-    window->setLogHooks(hooks);
+    logging.setFileChooser([] { return QString(); });
     state.LogActive = true;
     window->start();
     window->sampleNow();

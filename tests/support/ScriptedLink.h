@@ -64,6 +64,22 @@ public:
         return out;
     }
 
+    // The command byte of every exchange: the first byte written after each
+    // time the receive buffer was emptied.
+    std::vector<int> commands() const {
+        std::vector<int> out;
+        bool expectCommand = false;
+        for (int e : events) {
+            if (e == kClearMark) {
+                expectCommand = true;
+            } else if (e >= 0 && expectCommand) {
+                out.push_back(e);
+                expectCommand = false;
+            }
+        }
+        return out;
+    }
+
     // Queues replies for readByte.
     void reply(std::initializer_list<int> bytes) { replies.insert(replies.end(), bytes); }
 

@@ -1,0 +1,149 @@
+// The main window's menus and toolbars: what each entry runs.
+
+#include "app/EcuController.h"
+#include "app/MainWindow.h"
+#include "record/AppState.h"
+#include "record/UserInteraction.h"
+
+#include <QAction>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QMenu>
+#include <QWhatsThis>
+
+void MainWindow::connectMenus() {
+    const MainMenus& m = m_menus;
+    auto on = [this](QAction* action, void (MainWindow::*slot)()) {
+        connect(action, &QAction::triggered, this, slot);
+    };
+    auto onWindow = [this](QAction* action, const QString& name) {
+        connect(action, &QAction::triggered, this, [this, name] { notAvailable(name); });
+    };
+
+    on(m.fileOpen, &MainWindow::fileOpen);
+    connect(m.fileCloseActiveWindow, &QAction::triggered, m_windows.get(),
+            &WindowRegistry::closeActive);
+    on(m.fileSave, &MainWindow::fileSave);
+    on(m.fileSaveAs, &MainWindow::fileSaveAs);
+    onWindow(m.filePrint, tr("printed data report"));
+    onWindow(m.filePrintPlot, tr("plot printing"));
+    on(m.fileExit, &MainWindow::exitPrompt);
+
+    connect(m.engineFindEcu, &QAction::triggered, m_ecu.get(), &EcuController::findEcuCommand);
+    on(m.engineSetup, &MainWindow::engineSetup);
+    onWindow(m.engineDefaultFuel, tr("default fuel table"));
+    onWindow(m.engineDefaultIgnition, tr("default ignition table"));
+    onWindow(m.sensorCheck, tr("diagnostics"));
+    connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);
+    onWindow(m.engineExtra, tr("extra parameters"));
+    connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
+
+    connect(m.tuningFuel, &QAction::triggered, this,
+            [this] { showEditorWithData(tr("fuel table")); });
+    connect(m.tuningIgnition, &QAction::triggered, this,
+            [this] { showEditorWithData(tr("ignition table")); });
+    connect(m.tuningComp1, &QAction::triggered, this,
+            [this] { showEditorWithData(tr("air/water/battery compensation")); });
+    connect(m.tuningComp2, &QAction::triggered, this,
+            [this] { showEditorWithData(tr("starting/accel/decel/cylinder compensation")); });
+    onWindow(m.tuningIac, tr("idle air control"));
+    on(m.tuningUserInputs, &MainWindow::tuningUserInputs);
+    on(m.tuningEgo, &MainWindow::tuningEgo);
+    connect(m.tuningLogData, &QAction::triggered, this, [this] {
+        // The tick follows the logging state, not the click.
+        m_menus.tuningLogData->setChecked(m_state.LogActive);
+        setupLogData();
+    });
+    connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_ecu.get(),
+            &EcuController::saveSettingsToEcu);
+    connectDisplayMenu();
+}
+
+// The Window, Setup, Display, Help and Test menus and the toolbars.
+void MainWindow::connectDisplayMenu() {
+    const MainMenus& m = m_menus;
+    auto on = [this](QAction* action, void (MainWindow::*slot)()) {
+        connect(action, &QAction::triggered, this, slot);
+    };
+    auto onWindow = [this](QAction* action, const QString& name) {
+        connect(action, &QAction::triggered, this, [this, name] { notAvailable(name); });
+    };
+
+    connect(m.windowCascade, &QAction::triggered, this, [this] { m_mdi->cascadeSubWindows(); });
+    connect(m.windowTileHorizontal, &QAction::triggered, this, [this] {
+        // Tiling in rows: each child as wide as the area.
+        const QList<QMdiSubWindow*> children = m_mdi->subWindowList();
+        if (children.isEmpty()) {
+            return;
+        }
+        const QRect area = m_mdi->viewport()->rect();
+        const int h = area.height() / static_cast<int>(children.size());
+        int y = 0;
+        for (QMdiSubWindow* child : children) {
+            child->showNormal();
+            child->setGeometry(0, y, area.width(), h);
+            y += h;
+        }
+    });
+    connect(m.windowTileVertical, &QAction::triggered, this, [this] { m_mdi->tileSubWindows(); });
+
+    for (int i = 0; i < m.comPort.size(); ++i) {
+        connect(m.comPort[i], &QAction::triggered, this, [this, i] { selectComPort(i + 1); });
+    }
+
+    on(m.plotRealTime, &MainWindow::showTimeHistory);
+    connect(m.comFuelLoadLine, &QAction::toggled, this,
+            [this](bool on) { m_state.display.PlotLoadLineFuel = on; });
+    connect(m.comIgnLoadLine, &QAction::toggled, this,
+            [this](bool on) { m_state.display.PlotLoadLineIgnition = on; });
+    connect(m.setupDisplayFuelCrossHair, &QAction::toggled, this,
+            [this](bool on) { m_state.display.DisplayFuelCrossHair = on; });
+    connect(m.setupDisplayIgnCrossHair, &QAction::toggled, this,
+            [this](bool on) { m_state.display.DisplayIgnitionCrossHair = on; });
+    connect(m.setup3DFuel, &QAction::triggered, this, [this] {
+        m_menus.setup3DFuel->setChecked(m_state.display.Fuel3DPlotFlag);
+        notAvailable(tr("fuel 3D plot"));
+    });
+    connect(m.setup3DIgnition, &QAction::triggered, this, [this] {
+        m_menus.setup3DIgnition->setChecked(m_state.display.Ignition3DPlotFlag);
+        notAvailable(tr("ignition 3D plot"));
+    });
+
+    on(m.helpContents, &MainWindow::helpContents);
+    connect(m.helpWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    connect(m.helpWhatsThisAgain, &QAction::triggered, this,
+            [] { QWhatsThis::enterWhatsThisMode(); });
+    on(m.helpAbout, &MainWindow::helpAbout);
+
+    connect(m.testInvalidIsr, &QAction::triggered, m_ecu.get(), &EcuController::testInvalidIsr);
+    on(m.testInvalidCommand, &MainWindow::testInvalidCommand);
+    on(m.testLogExtra, &MainWindow::testLogExtra);
+
+    const QList<QAction*>& buttons = m_toolBars.myToolBarButtons;
+    for (int i = 0; i < buttons.size(); ++i) {
+        connect(buttons[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
+    }
+    const QList<QAction*>& keyed = m_toolBars.tbButtons;
+    for (int i = 0; i + 1 < keyed.size(); ++i) {
+        connect(keyed[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
+    }
+    for (int i = 0; i < buttons.size(); ++i) {
+        const QList<QAction*> commands{m.fileOpen,     m.fileSave,       m.filePrint,
+                                       m.tuningFuel,   m.tuningIgnition, m.tuningSaveSettingsToEcu,
+                                       m.helpWhatsThis};
+        buttons[i]->setWhatsThis(commands[i]->whatsThis());
+        keyed[i]->setWhatsThis(commands[i]->whatsThis());
+    }
+}
+
+void MainWindow::runToolBarButton(int index) {
+    const QList<QAction*> commands{m_menus.fileOpen,       m_menus.fileSave,
+                                   m_menus.filePrint,      m_menus.tuningFuel,
+                                   m_menus.tuningIgnition, m_menus.tuningSaveSettingsToEcu,
+                                   m_menus.helpWhatsThis};
+    if (index < 0 || index >= commands.size()) {
+        m_ui.message(QStringLiteral("Button Not Found"));
+        return;
+    }
+    commands[index]->trigger();
+}
