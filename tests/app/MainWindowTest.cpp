@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "RecordingInteraction.h"
+#include "app/QtInteraction.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuProtocol.h"
@@ -12,15 +13,19 @@
 #include "sim/SimulatedLink.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
 #include <gtest/gtest.h>
 
@@ -510,5 +515,30 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     EXPECT_NEAR(reread.display.MainWindow.Top, 1500, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Width, 9000, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Height, 6000, tpp);
+}
+} // namespace
+
+namespace {
+TEST(MessageBoxTest, ShortMessageLeavesRoomForTheTitle) {
+    QtInteraction boxes;
+    UserInteraction& ui = boxes;
+    int width = 0;
+    int needed = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        // The title beside the window icon and the title bar's buttons.
+        QFont titleFont = box->font();
+        titleFont.setBold(true);
+        const int square = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+        needed = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + 4 * square;
+        width = box->width();
+        box->done(QMessageBox::Ok);
+    });
+    ui.message(QStringLiteral("Data Saved!"));
+    EXPECT_GT(needed, 0);
+    EXPECT_GE(width, needed);
 }
 } // namespace
