@@ -494,7 +494,7 @@ TEST_F(MainWindowTest, OnlinePanelClickDoesNothingOutsideDeveloperMode) {
 namespace {
 TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     AppState saved = state;
-    saved.display.MainWindow = {1500, 3000, 9000, 6000, 0}; // top, left, width, height
+    saved.display.MainWindow = {1500, 3000, 12000, 6000, 0}; // top, left, width, height
     {
         QFile ini(dir.filePath(QStringLiteral("Vantrel.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
@@ -505,7 +505,7 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     EXPECT_NEAR(tpp, 1440.0 / window->logicalDpiX(), 1e-9);
     const QRect g = window->geometry();
     EXPECT_EQ(g.left(), std::lround(3000 / tpp));
-    EXPECT_EQ(g.width(), std::lround(9000 / tpp));
+    EXPECT_EQ(g.width(), std::lround(12000 / tpp));
 
     window->close();
     AppState reread;
@@ -513,12 +513,36 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     readSettingsFile(reread, dir.filePath(QStringLiteral("Vantrel.ini")), ScreenMetrics{});
     EXPECT_NEAR(reread.display.MainWindow.Left, 3000, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Top, 1500, tpp);
-    EXPECT_NEAR(reread.display.MainWindow.Width, 9000, tpp);
+    EXPECT_NEAR(reread.display.MainWindow.Width, 12000, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Height, 6000, tpp);
 }
 } // namespace
 
 namespace {
+TEST_F(MainWindowTest, StatusPanelsKeepTheirPlacesWhenTheirTextsChange) {
+    ui.answers = {UserInteraction::Answer::Ok, UserInteraction::Answer::No};
+    start();
+    auto places = [this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        std::vector<QRect> rects;
+        for (int number = 2; number <= 14; ++number) {
+            QWidget* panel = window->statusBarWidget()->panel(number);
+            rects.push_back(QRect(panel->mapTo(window.get(), QPoint(0, 0)), panel->size()));
+        }
+        return rects;
+    };
+    ASSERT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
+    const std::vector<QRect> offline = places();
+    window->menus().engineFindEcu->trigger();
+    ASSERT_TRUE(state.EcuOnline);
+    EXPECT_EQ(places(), offline);
+    window->menus().tuningFuel->trigger();
+    chosenFile = dir.filePath("run.log");
+    window->setupLogData();
+    ASSERT_EQ(window->statusBarWidget()->panel(14)->text(), "Logging Data ");
+    EXPECT_EQ(places(), offline);
+}
+
 TEST(MessageBoxTest, ShortMessageLeavesRoomForTheTitle) {
     QtInteraction boxes;
     UserInteraction& ui = boxes;
