@@ -289,9 +289,15 @@ double MainWindow::twipsPerPixel() const {
 void MainWindow::readSettings() {
     ScreenMetrics metrics;
     metrics.twipsPerPixel = twipsPerPixel();
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        metrics.widthTwips = s->size().width() * metrics.twipsPerPixel;
-        metrics.heightTwips = s->size().height() * metrics.twipsPerPixel;
+    QSize size = m_options.screenSize;
+    if (!size.isValid()) {
+        if (const QScreen* s = QGuiApplication::primaryScreen()) {
+            size = s->size();
+        }
+    }
+    if (size.isValid()) {
+        metrics.widthTwips = size.width() * metrics.twipsPerPixel;
+        metrics.heightTwips = size.height() * metrics.twipsPerPixel;
     }
     readSettingsFile(m_state, m_options.settingsPath, metrics);
     if (!m_state.SettingsFileError && m_state.Edition == 2) {

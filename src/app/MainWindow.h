@@ -6,6 +6,7 @@
 
 #include <QMainWindow>
 #include <QPointer>
+#include <QSize>
 #include <functional>
 #include <memory>
 
@@ -63,6 +64,9 @@ public:
         std::function<void(int port)> choosePort;
         // A device opened at start instead of the stored port number.
         bool portGiven = false;
+        // The screen size in pixels that a first start sizes the window for;
+        // the primary screen's when not valid.
+        QSize screenSize;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,

@@ -48,6 +48,7 @@ protected:
         MainWindow::Options options;
         options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
         options.portGiven = true;
+        options.screenSize = screenSize;
         options.chooseFile = [this](const QString& title, const QString&,
                                     MainWindow::FileDialogMode mode) {
             dialogTitles << title;
@@ -78,6 +79,7 @@ protected:
     QStringList dialogTitles;
     std::vector<MainWindow::FileDialogMode> dialogModes;
     QString chosenFile;
+    QSize screenSize;
 };
 
 TEST_F(MainWindowTest, StartupFindsAndReadsTheSimulatedEcu) {
@@ -519,6 +521,19 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
 } // namespace
 
 namespace {
+TEST_F(MainWindowTest, FirstStartOnAnEightHundredPixelScreenOpensMaximisedAndFits) {
+    screenSize = QSize(800, 600);
+    ecu.startEngine();
+    now = 10000;
+    start();
+    window->pollTick(); // every panel has its text: online, running, version
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_FALSE(state.display.PlotLoadLineFuel);
+    EXPECT_FALSE(state.display.PlotLoadLineIgnition);
+    EXPECT_LE(window->minimumSizeHint().width(), 800);
+}
+
 TEST_F(MainWindowTest, StatusPanelsKeepTheirPlacesWhenTheirTextsChange) {
     ui.answers = {UserInteraction::Answer::Ok, UserInteraction::Answer::No};
     start();
