@@ -21,6 +21,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -31,6 +32,8 @@
 
 namespace {
 constexpr int kPollIntervalMs = 500;
+// Pixels between the online indicator and a maximised child's buttons.
+constexpr int kIndicatorGap = 4;
 constexpr const char* kCodeProperty = "windowCode";
 
 struct Branding {
@@ -104,7 +107,14 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     applyPlacement();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The child windows go down after this window's own parts; their last
+    // signals must not reach it.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        disconnect(window, nullptr, this, nullptr);
+    }
+}
 
 void MainWindow::buildWindow() {
     m_mdi = new QMdiArea(this);
@@ -131,6 +141,7 @@ void MainWindow::buildWindow() {
         if (window != nullptr) {
             m_activeWindow = window->property(kCodeProperty).toInt();
         }
+        placeAnimation();
     });
     connect(m_statusBar, &StatusBarWidget::panelClicked, this, [this](int number) {
         if (number == StatusBarView::kOnline + 1 && m_state.DeveloperMode) {
@@ -353,7 +364,16 @@ void MainWindow::placeAnimation() {
     const double tpp = twipsPerPixel();
     const double widthTwips = width() * tpp;
     const double leftTwips = widthTwips < 5000 ? 5000 : widthTwips - 500;
-    m_animation->move(static_cast<int>(leftTwips / tpp), static_cast<int>(100 / tpp));
+    int left = static_cast<int>(leftTwips / tpp);
+    // A maximised child window puts its buttons at the right end of the menu
+    // bar; the indicator stays left of them.
+    const QMenuBar* bar = menuBar();
+    const QWidget* buttons = bar->cornerWidget(Qt::TopRightCorner);
+    if (buttons != nullptr && !buttons->isHidden()) {
+        const int buttonsLeft = bar->x() + bar->width() - buttons->sizeHint().width();
+        left = std::min(left, buttonsLeft - m_animation->width() - kIndicatorGap);
+    }
+    m_animation->move(left, static_cast<int>(100 / tpp));
     m_animation->raise();
 }
 
@@ -372,6 +392,7 @@ QMdiSubWindow* MainWindow::showChild(QWidget* widget, int code) {
     QMdiSubWindow* sub = m_mdi->addSubWindow(widget);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kCodeProperty, code);
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, &MainWindow::placeAnimation);
     sub->show();
     m_mdi->setActiveSubWindow(sub);
     widget->setFocus();

@@ -20,6 +20,7 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QMessageBox>
 #include <QMouseEvent>
 #include <QStyle>
@@ -532,6 +533,18 @@ TEST_F(MainWindowTest, FirstStartOnAnEightHundredPixelScreenOpensMaximisedAndFit
     EXPECT_FALSE(state.display.PlotLoadLineFuel);
     EXPECT_FALSE(state.display.PlotLoadLineIgnition);
     EXPECT_LE(window->minimumSizeHint().width(), 800);
+}
+
+TEST_F(MainWindowTest, OnlineIndicatorLeavesTheButtonsOfAMaximisedChildFree) {
+    start();
+    window->pollTick();
+    ASSERT_TRUE(window->animationImage()->isVisible());
+    window->menus().tuningFuel->trigger();
+    window->mdiArea()->activeSubWindow()->showMaximized();
+    QWidget* corner = window->menuBar()->cornerWidget(Qt::TopRightCorner);
+    ASSERT_NE(corner, nullptr);
+    const QRect buttons(corner->mapTo(window.get(), QPoint(0, 0)), corner->size());
+    EXPECT_FALSE(window->animationImage()->geometry().intersects(buttons));
 }
 
 TEST_F(MainWindowTest, StatusPanelsKeepTheirPlacesWhenTheirTextsChange) {
