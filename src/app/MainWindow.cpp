@@ -17,6 +17,7 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
@@ -136,6 +137,9 @@ void MainWindow::buildWindow() {
     m_pollTimer->setObjectName(QStringLiteral("TimerMain"));
     m_pollTimer->setInterval(kPollIntervalMs);
     connect(m_pollTimer, &QTimer::timeout, this, &MainWindow::pollTick);
+
+    // The menu commands keep their keys while a child window has the focus.
+    qApp->installEventFilter(this);
 
     connect(m_mdi, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window != nullptr) {
@@ -390,6 +394,15 @@ QMdiSubWindow* MainWindow::findChild(int code) const {
 
 QMdiSubWindow* MainWindow::showChild(QWidget* widget, int code) {
     QMdiSubWindow* sub = m_mdi->addSubWindow(widget);
+    // The child's own window menu claims keys for closing it (Ctrl+W on some
+    // desktops) that belong to the menu commands; it keeps the others.
+    if (QMenu* menu = sub->systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            keys.removeIf([this](const QKeySequence& k) { return menuCommandFor(k) != nullptr; });
+            action->setShortcuts(keys);
+        }
+    }
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kCodeProperty, code);
     connect(sub, &QMdiSubWindow::windowStateChanged, this, &MainWindow::placeAnimation);
@@ -456,6 +469,35 @@ void MainWindow::closeActiveWindow() {
     if (QMdiSubWindow* window = findChild(m_activeWindow)) {
         window->close();
     }
+}
+
+QAction* MainWindow::menuCommandFor(const QKeySequence& keys) const {
+    for (const QAction* top : menuBar()->actions()) {
+        if (top->menu() == nullptr) {
+            continue;
+        }
+        for (QAction* action : top->menu()->actions()) {
+            if (action->shortcuts().contains(keys)) {
+                return action;
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A widget of a child window asks for the keys it handles itself before
+    // shortcuts run; it does not get those of an available menu command.
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        m_mdi->isAncestorOf(static_cast<QWidget*>(watched))) {
+        const QAction* command =
+            menuCommandFor(QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()));
+        if (command != nullptr && command->isEnabled()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::unloadAllWindows() {

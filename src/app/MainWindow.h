@@ -16,6 +16,8 @@ struct TransferHooks;
 class DataLog;
 class DataWindow;
 class EcuProtocol;
+class QAction;
+class QKeySequence;
 class QLabel;
 class QMdiArea;
 class QMdiSubWindow;
@@ -118,6 +120,7 @@ public:
 protected:
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
+    bool eventFilter(QObject* watched, QEvent* event) override;
 
 private:
     void buildWindow();
@@ -139,6 +142,8 @@ private:
     void notAvailable(const QString& windowName);
     void showEditorWithData(const QString& windowName);
     void closeActiveWindow();
+    // The menu bar's command with this shortcut, if any.
+    QAction* menuCommandFor(const QKeySequence& keys) const;
 
     // Menu commands.
     void engineSetup();

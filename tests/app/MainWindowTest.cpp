@@ -17,6 +17,7 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
@@ -28,6 +29,7 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <QToolBar>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -522,6 +524,38 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
 } // namespace
 
 namespace {
+TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
+    start();
+    window->menus().plotRealTime->trigger();
+    window->menus().tuningFuel->trigger();
+    QApplication::setActiveWindow(window.get());
+    QWidget* grid = window->dataWindow()->grid();
+    QWidget* limitBox = window->timeHistoryWindow()->findChild<QLineEdit*>();
+    ASSERT_NE(limitBox, nullptr);
+    const struct {
+        QWidget* focus;
+        QKeyCombination keys;
+        QString message; // none: the active window closes
+    } cases[] = {
+        {grid, Qt::CTRL | Qt::Key_W,
+         "The air/water/battery compensation window is not available yet."},
+        {limitBox, Qt::CTRL | Qt::Key_A,
+         "The starting/accel/decel/cylinder compensation window is not available yet."},
+        {limitBox, Qt::CTRL | Qt::Key_C, {}},
+    };
+    for (const auto& c : cases) {
+        c.focus->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), c.focus);
+        ui.clear();
+        QTest::keyClick(c.focus, c.keys.key(), c.keys.keyboardModifiers());
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(window->timeHistoryWindow(), nullptr);
+        } else {
+            EXPECT_EQ(ui.texts(), QStringList{c.message});
+        }
+    }
+}
+
 TEST_F(MainWindowTest, FirstStartOnAnEightHundredPixelScreenOpensMaximisedAndFits) {
     screenSize = QSize(800, 600);
     ecu.startEngine();
