@@ -20,10 +20,12 @@
 #include <QDesktopServices>
 #include <QFileDialog>
 #include <QFileInfo>
+#include <QKeyEvent>
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
 #include <QPainter>
 #include <QScreen>
 #include <QTimer>
@@ -33,6 +35,8 @@
 #include <cmath>
 
 namespace {
+// Pixels between the online indicator and a maximised child's buttons.
+constexpr int kIndicatorGap = 4;
 
 struct Branding {
     const char* caption;
@@ -113,13 +117,24 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     applyPlacement();
 }
 
-MainWindow::~MainWindow() = default;
+MainWindow::~MainWindow() {
+    // The child windows go down after this window's own parts; their last
+    // signals must not reach it.
+    disconnect(m_mdi, nullptr, this, nullptr);
+    for (QMdiSubWindow* window : m_mdi->subWindowList()) {
+        disconnect(window, nullptr, this, nullptr);
+    }
+}
 
 void MainWindow::buildWindow() {
     m_mdi = new QMdiArea(this);
     m_mdi->setObjectName(QStringLiteral("MDIArea"));
     setCentralWidget(m_mdi);
     m_windows = std::make_unique<WindowRegistry>(m_mdi);
+    connect(m_windows.get(), &WindowRegistry::windowAdded, this, &MainWindow::childAdded);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::placeAnimation);
+    // The menu commands keep their keys while a child window has the focus.
+    qApp->installEventFilter(this);
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this);
     m_statusBar = new StatusBarWidget(this);
@@ -198,9 +213,15 @@ double MainWindow::twipsPerPixel() const {
 void MainWindow::readSettings() {
     ScreenMetrics metrics;
     metrics.twipsPerPixel = twipsPerPixel();
-    if (const QScreen* s = QGuiApplication::primaryScreen()) {
-        metrics.widthTwips = s->size().width() * metrics.twipsPerPixel;
-        metrics.heightTwips = s->size().height() * metrics.twipsPerPixel;
+    QSize size = m_options.screenSize;
+    if (!size.isValid()) {
+        if (const QScreen* s = QGuiApplication::primaryScreen()) {
+            size = s->size();
+        }
+    }
+    if (size.isValid()) {
+        metrics.widthTwips = size.width() * metrics.twipsPerPixel;
+        metrics.heightTwips = size.height() * metrics.twipsPerPixel;
     }
     readSettingsFile(m_state, m_options.settingsPath, metrics);
     if (!m_state.SettingsFileError && m_state.Edition == 2) {
@@ -256,7 +277,16 @@ void MainWindow::placeAnimation() {
     const double tpp = twipsPerPixel();
     const double widthTwips = width() * tpp;
     const double leftTwips = widthTwips < 5000 ? 5000 : widthTwips - 500;
-    m_animation->move(static_cast<int>(leftTwips / tpp), static_cast<int>(100 / tpp));
+    int left = static_cast<int>(leftTwips / tpp);
+    // A maximised child window puts its buttons at the right end of the menu
+    // bar; the indicator stays left of them.
+    const QMenuBar* bar = menuBar();
+    const QWidget* buttons = bar->cornerWidget(Qt::TopRightCorner);
+    if (buttons != nullptr && !buttons->isHidden()) {
+        const int buttonsLeft = bar->x() + bar->width() - buttons->sizeHint().width();
+        left = std::min(left, buttonsLeft - m_animation->width() - kIndicatorGap);
+    }
+    m_animation->move(left, static_cast<int>(100 / tpp));
     m_animation->raise();
 }
 
@@ -291,6 +321,48 @@ void MainWindow::showTimeHistory() {
     auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
     QMdiSubWindow* sub = m_windows->show(window, WindowCode::TimeHistory);
     sub->resize(TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
+}
+
+void MainWindow::childAdded(QMdiSubWindow* sub) {
+    // The child's own window menu claims keys for closing it (Ctrl+W on some
+    // desktops) that belong to the menu commands; it keeps the others.
+    if (QMenu* menu = sub->systemMenu()) {
+        for (QAction* action : menu->actions()) {
+            QList<QKeySequence> keys = action->shortcuts();
+            keys.removeIf([this](const QKeySequence& k) { return menuCommandFor(k) != nullptr; });
+            action->setShortcuts(keys);
+        }
+    }
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, &MainWindow::placeAnimation);
+}
+
+QAction* MainWindow::menuCommandFor(const QKeySequence& keys) const {
+    for (const QAction* top : menuBar()->actions()) {
+        if (top->menu() == nullptr) {
+            continue;
+        }
+        for (QAction* action : top->menu()->actions()) {
+            if (action->shortcuts().contains(keys)) {
+                return action;
+            }
+        }
+    }
+    return nullptr;
+}
+
+bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
+    // A widget of a child window asks for the keys it handles itself before
+    // shortcuts run; it does not get those of an available menu command.
+    if (event->type() == QEvent::ShortcutOverride && watched->isWidgetType() &&
+        m_mdi->isAncestorOf(static_cast<QWidget*>(watched))) {
+        const QAction* command =
+            menuCommandFor(QKeySequence(static_cast<QKeyEvent*>(event)->keyCombination()));
+        if (command != nullptr && command->isEnabled()) {
+            event->ignore();
+            return true;
+        }
+    }
+    return QMainWindow::eventFilter(watched, event);
 }
 
 void MainWindow::notAvailable(const QString& windowName) {

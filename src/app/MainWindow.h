@@ -5,6 +5,7 @@
 #include "monitor/StatusReport.h"
 
 #include <QMainWindow>
+#include <QSize>
 #include <functional>
 #include <memory>
 
@@ -14,6 +15,9 @@ class EcuController;
 class EcuLine;
 class LoggingController;
 class Poller;
+class QAction;
+class QKeySequence;
+class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
 class SerialLink;
@@ -51,6 +55,9 @@ public:
         // Keeps the window painted while an exchange waits on the line; by
         // default pending events other than user input are processed.
         std::function<void()> pump;
+        // The screen size in pixels that a first start sizes the window for;
+        // the primary screen's when not valid.
+        QSize screenSize;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
@@ -99,6 +106,7 @@ public:
     double twipsPerPixel() const;
 
 protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
     void resizeEvent(QResizeEvent* event) override;
 
@@ -121,6 +129,10 @@ private:
     void showTimeHistory();
     void notAvailable(const QString& windowName);
     void showEditorWithData(const QString& windowName);
+    // A child window keeps none of the keys of the menu commands.
+    void childAdded(QMdiSubWindow* window);
+    // The menu bar's command with this shortcut, if any.
+    QAction* menuCommandFor(const QKeySequence& keys) const;
 
     // Menu commands.
     void engineSetup();

@@ -1,8 +1,11 @@
 #include "app/QtInteraction.h"
 
 #include <QApplication>
+#include <QGridLayout>
 #include <QMessageBox>
 #include <QProgressBar>
+#include <QSpacerItem>
+#include <QStyle>
 #include <QVBoxLayout>
 
 namespace {
@@ -36,6 +39,25 @@ QMessageBox::StandardButtons toBoxButtons(UserInteraction::Buttons buttons) {
         break;
     }
     return QMessageBox::Ok;
+}
+
+// A box is only as wide as its text and buttons, so a short message ("Data
+// Saved!") left the title bar too narrow for its own title. An empty row in
+// the box's grid keeps room for the title beside the window icon and the
+// title bar's buttons, each taken as a square of the title bar's height.
+void keepTitleVisible(QMessageBox& box) {
+    auto* grid = qobject_cast<QGridLayout*>(box.layout());
+    if (grid == nullptr) {
+        return;
+    }
+    QFont titleFont = box.font();
+    titleFont.setBold(true);
+    const int square = box.style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, &box);
+    const QMargins margins = grid->contentsMargins();
+    const int width = QFontMetrics(titleFont).horizontalAdvance(box.windowTitle()) + 4 * square -
+                      margins.left() - margins.right();
+    grid->addItem(new QSpacerItem(width, 0, QSizePolicy::Minimum, QSizePolicy::Fixed),
+                  grid->rowCount(), 0, 1, grid->columnCount());
 }
 
 UserInteraction::Answer toAnswer(int button) {
@@ -103,6 +125,7 @@ UserInteraction::Answer QtInteraction::message(const QString& text, Icon icon, B
                                                const QString& title) {
     const QString caption = title.isEmpty() ? QApplication::applicationName() : title;
     QMessageBox box(toBoxIcon(icon), caption, text, toBoxButtons(buttons), m_owner.data());
+    keepTitleVisible(box);
     // A question asked under the busy pointer still needs the arrow to answer.
     const bool busy = m_busyDepth > 0;
     if (busy) {

@@ -23,6 +23,7 @@ QMdiSubWindow* WindowRegistry::show(QWidget* window, WindowCode code) {
     QMdiSubWindow* sub = m_area->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kCodeProperty, static_cast<int>(code));
+    emit windowAdded(sub);
     sub->show();
     m_area->setActiveSubWindow(sub);
     window->setFocus();

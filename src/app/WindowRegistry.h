@@ -54,6 +54,10 @@ public:
     // Every window but those of the code given.
     void closeAllExcept(WindowCode keep);
 
+signals:
+    // A window was added to the area (before it is shown).
+    void windowAdded(QMdiSubWindow* window);
+
 private:
     QList<QWidget*> windows() const;
 

@@ -6,13 +6,50 @@
 #include <QMouseEvent>
 #include <QPainter>
 #include <QPixmap>
+#include <algorithm>
 
 namespace {
 constexpr const char* kEnabledProperty = "panelEnabled";
+constexpr int kLampSize = 12;
+// Room left of a panel's text; narrower than a framed label's own, so that
+// the window fits a screen 800 pixels wide.
+constexpr int kIndent = 2;
+
+// The longest version text, and the text shown in its place.
+const QString kVersionSample = QStringLiteral("ECU Version: 8.888   Serial#: 8-8-88-88888 ");
+const QString kCrankError = QStringLiteral(" Crank Pickup Error ");
+
+// The texts a panel carries besides its first caption; the width of the
+// longest is the panel's width, so that no panel moves when a text changes.
+QStringList laterTexts(int index) {
+    switch (index) {
+    case StatusBarView::kOnline:
+        return {QStringLiteral("Online "), QStringLiteral("Offline ")};
+    case StatusBarView::kEngine:
+        return {QStringLiteral("Running  "), QStringLiteral("Cranking ")};
+    case StatusBarView::kLog:
+        return {QStringLiteral("Logging Data ")};
+    case StatusBarView::kVersion:
+    case StatusBarView::kCrankError:
+        // They take turns in the same place.
+        return {kVersionSample, kCrankError};
+    default:
+        return {};
+    }
+}
+
+int widestText(QLabel* label, const QStringList& texts) {
+    int widest = 0;
+    for (const QString& text : texts) {
+        label->setText(text);
+        widest = std::max(widest, label->sizeHint().width());
+    }
+    return widest;
+}
 
 // A green lamp for online and a red one for offline.
 QPixmap lamp(const QColor& colour) {
-    QPixmap pm(12, 12);
+    QPixmap pm(kLampSize, kLampSize);
     pm.fill(Qt::transparent);
     QPainter p(&pm);
     p.setRenderHint(QPainter::Antialiasing);
@@ -27,28 +64,56 @@ StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
     setObjectName(QStringLiteral("sbStatusBar"));
     setSizeGripEnabled(false);
     const StatusBarView initial = StatusBarView::initial();
+    // The version and the crank pickup error take turns in one place.
+    auto* turns = new QWidget(this);
+    auto* turnsLayout = new QHBoxLayout(turns);
+    turnsLayout->setContentsMargins(0, 0, 0, 0);
+    turnsLayout->setSpacing(0);
+    int turnsWidest = 0;
     for (int i = 0; i < StatusBarView::kPanelCount; ++i) {
         auto* label = new QLabel(this);
         label->setObjectName(QStringLiteral("sbPanel%1").arg(i + 1));
         label->setFrameShape(QFrame::Panel);
         label->setFrameShadow(QFrame::Sunken);
+        label->setIndent(kIndent);
         label->installEventFilter(this);
         m_panels[i] = label;
-        if (i == StatusBarView::kOnline) {
+        const int widest = widestText(label, QStringList{initial.panels[i].text} + laterTexts(i));
+        if (i == StatusBarView::kFile) {
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            label->setMinimumWidth(widest);
+            addWidget(label, 1);
+        } else if (i == StatusBarView::kOnline) {
+            label->setFixedWidth(widest);
             // The online panel carries its picture before its text.
             auto* box = new QWidget(this);
             auto* layout = new QHBoxLayout(box);
             layout->setContentsMargins(0, 0, 0, 0);
             layout->setSpacing(2);
             m_picture = new QLabel(box);
+            m_picture->setFixedWidth(kLampSize);
             m_picture->installEventFilter(this);
             layout->addWidget(m_picture);
             layout->addWidget(label);
             addWidget(box);
+        } else if (i == StatusBarView::kVersion || i == StatusBarView::kCrankError) {
+            label->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+            turnsLayout->addWidget(label);
+            turnsWidest = std::max(turnsWidest, widest);
+            if (i == StatusBarView::kVersion) {
+                addWidget(turns, 1);
+            }
         } else {
-            addWidget(label, i == StatusBarView::kFile ? 1 : 0);
+            label->setFixedWidth(widest);
+            addWidget(label);
         }
     }
+    // The file panel and the version share what the fixed panels leave, so
+    // that the window fits a screen 800 pixels wide; the version may then be
+    // cut, the crank pickup error never.
+    turns->setSizePolicy(QSizePolicy::Ignored, QSizePolicy::Preferred);
+    turns->setMinimumWidth(widestText(m_panels[StatusBarView::kCrankError], {kCrankError}));
+    turns->setMaximumWidth(turnsWidest);
     m_panels[StatusBarView::kOnline]->setWhatsThis(
         tr("Shows whether the ECU answers. A green lamp means online, a red one offline."));
     m_panels[StatusBarView::kEngine]->setWhatsThis(

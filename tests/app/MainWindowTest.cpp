@@ -1,5 +1,6 @@
 #include "app/MainWindow.h"
 #include "RecordingInteraction.h"
+#include "app/QtInteraction.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuLine.h"
@@ -14,16 +15,23 @@
 #include "sim/SimulatedLink.h"
 
 #include <QAction>
+#include <QApplication>
 #include <QCoreApplication>
 #include <QFile>
 #include <QLabel>
+#include <QLineEdit>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
+#include <QMenuBar>
+#include <QMessageBox>
 #include <QMouseEvent>
+#include <QStyle>
 #include <QTableWidget>
 #include <QTemporaryDir>
+#include <QTimer>
 #include <QToolBar>
+#include <QtTest/QTest>
 #include <gtest/gtest.h>
 
 #include <cmath>
@@ -45,6 +53,7 @@ protected:
         MainWindow::Options options;
         options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
         options.portGiven = true;
+        options.screenSize = screenSize;
         options.chooseFile = [this](const QString& title, const QString&,
                                     MainWindow::FileDialogMode mode) {
             dialogTitles << title;
@@ -75,6 +84,7 @@ protected:
     QStringList dialogTitles;
     std::vector<MainWindow::FileDialogMode> dialogModes;
     QString chosenFile;
+    QSize screenSize;
 };
 
 TEST_F(MainWindowTest, StartupFindsAndReadsTheSimulatedEcu) {
@@ -491,7 +501,7 @@ TEST_F(MainWindowTest, OnlinePanelClickDoesNothingOutsideDeveloperMode) {
 namespace {
 TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     AppState saved = state;
-    saved.display.MainWindow = {1500, 3000, 9000, 6000, 0}; // top, left, width, height
+    saved.display.MainWindow = {1500, 3000, 12000, 6000, 0}; // top, left, width, height
     {
         QFile ini(dir.filePath(QStringLiteral("Vantrel.ini")));
         ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
@@ -502,7 +512,7 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     EXPECT_NEAR(tpp, 1440.0 / window->logicalDpiX(), 1e-9);
     const QRect g = window->geometry();
     EXPECT_EQ(g.left(), std::lround(3000 / tpp));
-    EXPECT_EQ(g.width(), std::lround(9000 / tpp));
+    EXPECT_EQ(g.width(), std::lround(12000 / tpp));
 
     window->close();
     AppState reread;
@@ -510,7 +520,113 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     readSettingsFile(reread, dir.filePath(QStringLiteral("Vantrel.ini")), ScreenMetrics{});
     EXPECT_NEAR(reread.display.MainWindow.Left, 3000, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Top, 1500, tpp);
-    EXPECT_NEAR(reread.display.MainWindow.Width, 9000, tpp);
+    EXPECT_NEAR(reread.display.MainWindow.Width, 12000, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Height, 6000, tpp);
+}
+} // namespace
+
+namespace {
+TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
+    start();
+    window->menus().plotRealTime->trigger();
+    window->menus().tuningFuel->trigger();
+    QApplication::setActiveWindow(window.get());
+    QWidget* grid = window->dataWindow()->grid();
+    QWidget* limitBox = window->timeHistoryWindow()->findChild<QLineEdit*>();
+    ASSERT_NE(limitBox, nullptr);
+    const struct {
+        QWidget* focus;
+        QKeyCombination keys;
+        QString message; // none: the active window closes
+    } cases[] = {
+        {grid, Qt::CTRL | Qt::Key_W,
+         "The air/water/battery compensation window is not available yet."},
+        {limitBox, Qt::CTRL | Qt::Key_A,
+         "The starting/accel/decel/cylinder compensation window is not available yet."},
+        {limitBox, Qt::CTRL | Qt::Key_C, {}},
+    };
+    for (const auto& c : cases) {
+        c.focus->setFocus();
+        ASSERT_EQ(QApplication::focusWidget(), c.focus);
+        ui.clear();
+        QTest::keyClick(c.focus, c.keys.key(), c.keys.keyboardModifiers());
+        if (c.message.isEmpty()) {
+            EXPECT_EQ(window->timeHistoryWindow(), nullptr);
+        } else {
+            EXPECT_EQ(ui.texts(), QStringList{c.message});
+        }
+    }
+}
+
+TEST_F(MainWindowTest, FirstStartOnAnEightHundredPixelScreenOpensMaximisedAndFits) {
+    screenSize = QSize(800, 600);
+    ecu.startEngine();
+    now = 10000;
+    start();
+    window->pollTick(); // every panel has its text: online, running, version
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    EXPECT_TRUE(window->isMaximized());
+    EXPECT_FALSE(state.display.PlotLoadLineFuel);
+    EXPECT_FALSE(state.display.PlotLoadLineIgnition);
+    EXPECT_LE(window->minimumSizeHint().width(), 800);
+}
+
+TEST_F(MainWindowTest, OnlineIndicatorLeavesTheButtonsOfAMaximisedChildFree) {
+    start();
+    window->pollTick();
+    ASSERT_TRUE(window->animationImage()->isVisible());
+    window->menus().tuningFuel->trigger();
+    window->mdiArea()->activeSubWindow()->showMaximized();
+    QWidget* corner = window->menuBar()->cornerWidget(Qt::TopRightCorner);
+    ASSERT_NE(corner, nullptr);
+    const QRect buttons(corner->mapTo(window.get(), QPoint(0, 0)), corner->size());
+    EXPECT_FALSE(window->animationImage()->geometry().intersects(buttons));
+}
+
+TEST_F(MainWindowTest, StatusPanelsKeepTheirPlacesWhenTheirTextsChange) {
+    ui.answers = {UserInteraction::Answer::Ok, UserInteraction::Answer::No};
+    start();
+    auto places = [this] {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+        std::vector<QRect> rects;
+        for (int number = 2; number <= 14; ++number) {
+            QWidget* panel = window->statusBarWidget()->panel(number);
+            rects.push_back(QRect(panel->mapTo(window.get(), QPoint(0, 0)), panel->size()));
+        }
+        return rects;
+    };
+    ASSERT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
+    const std::vector<QRect> offline = places();
+    window->menus().engineFindEcu->trigger();
+    ASSERT_TRUE(state.EcuOnline);
+    EXPECT_EQ(places(), offline);
+    window->menus().tuningFuel->trigger();
+    chosenFile = dir.filePath("run.log");
+    window->setupLogData();
+    ASSERT_EQ(window->statusBarWidget()->panel(14)->text(), "Logging Data ");
+    EXPECT_EQ(places(), offline);
+}
+
+TEST(MessageBoxTest, ShortMessageLeavesRoomForTheTitle) {
+    QtInteraction boxes;
+    UserInteraction& ui = boxes;
+    int width = 0;
+    int needed = 0;
+    QTimer::singleShot(0, [&] {
+        auto* box = qobject_cast<QMessageBox*>(QApplication::activeModalWidget());
+        if (box == nullptr) {
+            return;
+        }
+        // The title beside the window icon and the title bar's buttons.
+        QFont titleFont = box->font();
+        titleFont.setBold(true);
+        const int square = box->style()->pixelMetric(QStyle::PM_TitleBarHeight, nullptr, box);
+        needed = QFontMetrics(titleFont).horizontalAdvance(box->windowTitle()) + 4 * square;
+        width = box->width();
+        box->done(QMessageBox::Ok);
+    });
+    ui.message(QStringLiteral("Data Saved!"));
+    EXPECT_GT(needed, 0);
+    EXPECT_GE(width, needed);
 }
 } // namespace
