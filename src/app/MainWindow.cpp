@@ -1,6 +1,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
+#include "app/Installation.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuProtocol.h"
@@ -75,6 +76,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
       m_protocol(std::make_unique<EcuProtocol>(state, link, ui)),
       m_log(std::make_unique<DataLog>(state)) {
     setObjectName(QStringLiteral("frmMain"));
+    QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
         m_options.chooseFile = [this](const QString& title, const QString& filter,
                                       FileDialogMode mode) {
@@ -85,7 +87,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     buildWindow();
     connectMenus();
     applyBranding();
-    m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel.hlp");
+    m_helpFile = m_options.manualPath.isEmpty() ? userManualPath() : m_options.manualPath;
     readSettings();
     applyDeveloperMode();
     if (m_options.portGiven) {
@@ -209,6 +211,7 @@ void MainWindow::connectMenus() {
     for (int i = 0; i < m.comPort.size(); ++i) {
         connect(m.comPort[i], &QAction::triggered, this, [this, i] { selectComPort(i + 1); });
     }
+    on(m.comPortChoose, &MainWindow::choosePortDevice);
 
     on(m.plotRealTime, &MainWindow::showTimeHistory);
     connect(m.comFuelLoadLine, &QAction::toggled, this,
@@ -486,10 +489,9 @@ void MainWindow::tuningEgo() {
 }
 
 void MainWindow::helpContents() {
-    if (m_helpFile.isEmpty() || !QFileInfo::exists(m_helpFile)) {
-        m_ui.message(QStringLiteral("Unable to display Help Contents. There is no Help "
-                                    "associated with this project."),
-                     UserInteraction::Icon::Information);
+    if (!QFileInfo::exists(m_helpFile)) {
+        m_ui.message(tr("The user manual %1 was not found.").arg(m_helpFile),
+                     UserInteraction::Icon::Critical);
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(m_helpFile))) {

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "app/MenuBuilder.h"
+#include "comm/SerialPorts.h"
 #include "monitor/Poll.h"
 #include "monitor/StatusReport.h"
 
@@ -63,6 +64,11 @@ public:
         std::function<void(int port)> choosePort;
         // A device opened at start instead of the stored port number.
         bool portGiven = false;
+        // The serial ports that Setup > Port... lists; the system's when empty.
+        SerialPortLister listPorts;
+        // The user manual that Help > Contents opens; the installed one when
+        // empty.
+        QString manualPath;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
@@ -141,6 +147,7 @@ private:
     void tuningUserInputs();
     void tuningEgo();
     void selectComPort(int port);
+    void choosePortDevice();
     void engineFindEcu();
     void engineStop();
     void engineHigh();

@@ -2,8 +2,10 @@
 // status bar, the developer test commands and data logging.
 
 #include "app/MainWindow.h"
+#include "app/PortDialog.h"
 #include "comm/Discovery.h"
 #include "comm/EcuProtocol.h"
+#include "comm/QtSerialLink.h"
 #include "monitor/DataLog.h"
 #include "monitor/DataWindow.h"
 #include "monitor/StatusBarWidget.h"
@@ -54,6 +56,23 @@ void MainWindow::selectComPort(int port) {
     if (!m_link.isOpen()) {
         chosen->setChecked(false);
     }
+}
+
+void MainWindow::choosePortDevice() {
+    const int current = m_state.display.ComPortNumber;
+    const QString path = PortMap::defaultPath();
+    PortDialog dialog(m_options.listPorts ? m_options.listPorts() : availableSerialPorts(), current,
+                      PortMap::load(path).deviceFor(current), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const QString error = savePortMapEntry(path, dialog.comNumber(), dialog.device());
+    if (!error.isEmpty()) {
+        m_ui.message(tr("The port choice could not be saved in %1: %2").arg(path, error),
+                     UserInteraction::Icon::Critical);
+        return;
+    }
+    selectComPort(dialog.comNumber());
 }
 
 // Search.
