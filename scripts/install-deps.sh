@@ -5,8 +5,10 @@ set -euo pipefail
 
 packages=(
     build-essential cmake ninja-build pkg-config
-    qt6-base-dev qt6-serialport-dev libgl-dev
+    qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
+    # the manual's HTML, and the checks of the desktop entry and AppStream data
+    python3-markdown desktop-file-utils appstream
 )
 
 missing=()

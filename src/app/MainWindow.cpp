@@ -2,6 +2,7 @@
 
 #include "app/AboutBox.h"
 #include "app/EcuController.h"
+#include "app/Installation.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuLine.h"
@@ -83,6 +84,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
       m_logging(std::make_unique<LoggingController>(state, ui)),
       m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)) {
     setObjectName(QStringLiteral("frmMain"));
+    QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
         m_options.chooseFile = [this](const QString& title, const QString& filter,
                                       FileDialogMode mode) {
@@ -98,7 +100,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     wireParts();
     connectMenus();
     applyBranding();
-    m_helpFile = QCoreApplication::applicationDirPath() + QStringLiteral("/vantrel.hlp");
+    m_helpFile = m_options.manualPath.isEmpty() ? userManualPath() : m_options.manualPath;
     readSettings();
     applyDeveloperMode();
     if (m_options.portGiven) {
@@ -424,10 +426,9 @@ void MainWindow::tuningEgo() {
 }
 
 void MainWindow::helpContents() {
-    if (m_helpFile.isEmpty() || !QFileInfo::exists(m_helpFile)) {
-        m_ui.message(QStringLiteral("Unable to display Help Contents. There is no Help "
-                                    "associated with this project."),
-                     UserInteraction::Icon::Information);
+    if (!QFileInfo::exists(m_helpFile)) {
+        m_ui.message(tr("The user manual %1 was not found.").arg(m_helpFile),
+                     UserInteraction::Icon::Critical);
         return;
     }
     if (!QDesktopServices::openUrl(QUrl::fromLocalFile(m_helpFile))) {

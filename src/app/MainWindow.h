@@ -2,6 +2,7 @@
 
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
+#include "comm/SerialPorts.h"
 #include "monitor/StatusReport.h"
 
 #include <QMainWindow>
@@ -58,6 +59,11 @@ public:
         // The screen size in pixels that a first start sizes the window for;
         // the primary screen's when not valid.
         QSize screenSize;
+        // The serial ports that Setup > Port... lists; the system's when empty.
+        SerialPortLister listPorts;
+        // The user manual that Help > Contents opens; the installed one when
+        // empty.
+        QString manualPath;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
@@ -139,6 +145,7 @@ private:
     void tuningUserInputs();
     void tuningEgo();
     void selectComPort(int port);
+    void choosePortDevice();
     void helpContents();
     void helpAbout();
     void testInvalidCommand();

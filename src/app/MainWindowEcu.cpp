@@ -3,7 +3,9 @@
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
+#include "app/PortDialog.h"
 #include "comm/EcuLine.h"
+#include "comm/QtSerialLink.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
@@ -52,6 +54,23 @@ void MainWindow::selectComPort(int port) {
     if (!m_link.isOpen()) {
         chosen->setChecked(false);
     }
+}
+
+void MainWindow::choosePortDevice() {
+    const int current = m_state.display.ComPortNumber;
+    const QString path = PortMap::defaultPath();
+    PortDialog dialog(m_options.listPorts ? m_options.listPorts() : availableSerialPorts(), current,
+                      PortMap::load(path).deviceFor(current), this);
+    if (dialog.exec() != QDialog::Accepted) {
+        return;
+    }
+    const QString error = savePortMapEntry(path, dialog.comNumber(), dialog.device());
+    if (!error.isEmpty()) {
+        m_ui.message(tr("The port choice could not be saved in %1: %2").arg(path, error),
+                     UserInteraction::Icon::Critical);
+        return;
+    }
+    selectComPort(dialog.comNumber());
 }
 
 void MainWindow::showEgoMenu(bool show) {

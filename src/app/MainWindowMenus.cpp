@@ -65,9 +65,6 @@ void MainWindow::connectDisplayMenu() {
     auto on = [this](QAction* action, void (MainWindow::*slot)()) {
         connect(action, &QAction::triggered, this, slot);
     };
-    auto onWindow = [this](QAction* action, const QString& name) {
-        connect(action, &QAction::triggered, this, [this, name] { notAvailable(name); });
-    };
 
     connect(m.windowCascade, &QAction::triggered, this, [this] { m_mdi->cascadeSubWindows(); });
     connect(m.windowTileHorizontal, &QAction::triggered, this, [this] {
@@ -90,6 +87,7 @@ void MainWindow::connectDisplayMenu() {
     for (int i = 0; i < m.comPort.size(); ++i) {
         connect(m.comPort[i], &QAction::triggered, this, [this, i] { selectComPort(i + 1); });
     }
+    on(m.comPortChoose, &MainWindow::choosePortDevice);
 
     on(m.plotRealTime, &MainWindow::showTimeHistory);
     connect(m.comFuelLoadLine, &QAction::toggled, this,

@@ -247,6 +247,10 @@ MainMenus buildMainMenus(QMainWindow& window) {
         a->setWhatsThis(QStringLiteral("Talks to the ECU on serial port COM%1.").arg(port));
         m.comPort << a;
     }
+    separator(m.com);
+    m.comPortChoose = item(m.com, "mnuComPortChoose", "Port...", {},
+                           "Lists the serial ports of this machine and chooses the one a COM "
+                           "port number stands for.");
 
     m.display = menu(window, "mnuDisplay", "&Display");
     m.plotRealTime = item(m.display, "mnuPlotRealTime", "&Time History", {},

@@ -63,7 +63,8 @@ struct MainMenus {
     QAction* windowTileVertical = nullptr;
 
     QMenu* com = nullptr;
-    QList<QAction*> comPort; // ports 1..5 at 0..4
+    QList<QAction*> comPort;          // ports 1..5 at 0..4
+    QAction* comPortChoose = nullptr; // "Port...": maps a port number to a device
 
     QMenu* display = nullptr;
     QAction* plotRealTime = nullptr;

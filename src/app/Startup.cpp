@@ -28,6 +28,8 @@ std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments,
             }
         } else if (a == QLatin1String("--simulate")) {
             options.simulate = true;
+        } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
+            options.showHelp = true;
         } else {
             if (errorText != nullptr) {
                 *errorText = QStringLiteral("unknown option %1").arg(a);
@@ -36,6 +38,30 @@ std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments,
         }
     }
     return options;
+}
+
+QString startupHelpText() {
+    return QStringLiteral(
+        "Usage: vantrel [--ini PATH] [--port DEVICE] [--simulate]\n"
+        "\n"
+        "Monitors and tunes an engine control unit (ECU) on a serial port. The program\n"
+        "finds the ECU, reads all of its settings and polls its live values twice a\n"
+        "second; live values can be logged and plotted, and every change to a setting\n"
+        "goes to the ECU at once. Help > Contents (F1) opens the user manual.\n"
+        "\n"
+        "Options:\n"
+        "  --ini PATH     Read the window settings from PATH at start and write them\n"
+        "                 there at exit, instead of the per-user Vantrel.ini\n"
+        "  --port DEVICE  Open the serial device DEVICE (such as /dev/ttyUSB0) instead\n"
+        "                 of the COM port chosen in the Setup menu\n"
+        "  --simulate     Start a simulated ECU with a running engine and connect to it\n"
+        "  -h, --help     Show this help\n"
+        "\n"
+        "Files:\n"
+        "  ~/.config/Vantrel/Vantrel.ini  window layout, port, plot and display choices\n"
+        "  ~/.config/Vantrel/ports.conf   the device of each COM port number, one line\n"
+        "                                 a port such as \"COM1 = /dev/ttyUSB0\"; written\n"
+        "                                 by Setup > Port... and read by vantrelctl --com\n");
 }
 
 void prepareStartupState(AppState& state) {

@@ -14,11 +14,16 @@ struct StartupOptions {
     QString portDevice;
     // Runs a simulated ECU in the program and talks to it as its port.
     bool simulate = false;
+    // -h or --help: print the help text and end.
+    bool showHelp = false;
 };
 
-// Parses --ini PATH, --port DEVICE and --simulate. Returns nothing, with the
+// Parses --ini PATH, --port DEVICE, --simulate and -h/--help. Returns nothing, with the
 // reason in errorText, for an unknown option or a missing value.
 std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments, QString* errorText);
+
+// What "vantrel --help" prints.
+QString startupHelpText();
 
 // The first start-up steps, before any window exists: the standard edition
 // and its maker texts, start-up not complete, every flag at its start value

@@ -8,19 +8,24 @@
 
 #include <QApplication>
 #include <cstdio>
+#include <cstring>
 #include <memory>
 
 int main(int argc, char** argv) {
+    // The help needs no display, so it is printed before the toolkit starts.
+    for (int i = 1; i < argc; ++i) {
+        if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {
+            std::fputs(qPrintable(startupHelpText()), stdout);
+            return 0;
+        }
+    }
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
 
     QString problem;
     const auto options = parseStartupOptions(QApplication::arguments(), &problem);
     if (!options) {
-        std::fprintf(stderr,
-                     "vantrel: %s\nusage: vantrel [--ini PATH] [--port DEVICE] "
-                     "[--simulate]\n",
-                     qPrintable(problem));
+        std::fprintf(stderr, "vantrel: %s\nTry \"vantrel --help\".\n", qPrintable(problem));
         return 2;
     }
 
@@ -29,7 +34,6 @@ int main(int argc, char** argv) {
 
     QtInteraction ui;
     QtSerialLink link;
-    const PortMap ports = PortMap::load(PortMap::defaultPath());
 
     std::unique_ptr<PtySimulator> simulator;
     QString device = options->portDevice;
@@ -48,7 +52,10 @@ int main(int argc, char** argv) {
     MainWindow::Options windowOptions;
     windowOptions.settingsPath =
         options->iniPath.isEmpty() ? defaultSettingsFilePath() : options->iniPath;
-    windowOptions.choosePort = [&link, &ports](int port) { link.setDevice(ports.deviceFor(port)); };
+    // Read at each choice, so that a port chosen in Setup > Port... counts at once.
+    windowOptions.choosePort = [&link](int port) {
+        link.setDevice(PortMap::load(PortMap::defaultPath()).deviceFor(port));
+    };
     if (!device.isEmpty()) {
         link.setDevice(device);
         windowOptions.portGiven = true;

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/SerialPorts.h"
 #include "record/UserInteraction.h"
 
 #include <QCommandLineParser>
@@ -31,6 +32,8 @@ struct CliContext {
     AppState& state; // holds the start-up defaults when the command starts
     UserInteraction& ui;
     QIODevice& out;
+    // The machine's serial ports; the system's list when left empty.
+    SerialPortLister listPorts = {};
 };
 
 struct CliCommand {
@@ -49,6 +52,7 @@ struct CliExitCode {
 // Command groups, one function a source file.
 std::vector<CliCommand> fileCommands();
 std::vector<CliCommand> ecuCommands();
+std::vector<CliCommand> logAndPortCommands();
 
 // Every registered command, in the order of the command list.
 const std::vector<CliCommand>& cliCommands();

@@ -1,5 +1,7 @@
 #include "comm/QtSerialLink.h"
 
+#include "comm/SerialPorts.h"
+
 #include <QFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
@@ -70,6 +72,11 @@ bool QtSerialLink::open(QString* errorText) {
         m_port.clearError();
         return false;
     }
+#ifdef Q_OS_LINUX
+    // A USB adapter otherwise holds each reply for its latency timer; a port
+    // that refuses keeps its own timing.
+    requestLowLatency(static_cast<int>(m_port.handle()));
+#endif
     return true;
 }
 

@@ -288,15 +288,11 @@ TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
     state.settings.UserInputAnalogMode = {0, 0, 0};
     window->menus().tuningUserInputs->trigger();
     window->menus().tuningEgo->trigger();
-    window->menus().helpContents->trigger();
     window->runToolBarButton(7);
     EXPECT_EQ(ui.texts(),
               (QStringList{"No User Inputs Defined", "EGO Channel Not Selected!\r\nGoto Setup",
-                           "Unable to display Help Contents. There is no Help "
-                           "associated with this project.",
                            "Button Not Found"}));
     EXPECT_EQ(ui.messages[0].title, "Vantrel");
-    EXPECT_EQ(ui.messages[2].icon, UserInteraction::Icon::Information);
 }
 
 TEST_F(MainWindowTest, EngineSetupByEdition) {

@@ -12,6 +12,9 @@ TEST(StartupOptionsTest, ReadsIniPortAndSimulate) {
     EXPECT_EQ(o->iniPath, "/tmp/a.ini");
     EXPECT_EQ(o->portDevice, "/dev/ttyUSB0");
     EXPECT_TRUE(o->simulate);
+    EXPECT_FALSE(o->showHelp);
+    EXPECT_TRUE(parseStartupOptions({"vantrel", "--simulate", "-h"}, &error)->showHelp);
+    EXPECT_TRUE(parseStartupOptions({"vantrel", "--help"}, &error)->showHelp);
 }
 
 TEST(StartupOptionsTest, RefusesUnknownOptionsAndMissingValues) {

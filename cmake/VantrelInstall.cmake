@@ -1,0 +1,74 @@
+# What "cmake --install" puts in place and "cpack -G DEB" packages: the three
+# programs, the desktop entry, the icon, the AppStream metadata, the man pages
+# and the user manual. The man pages and the manual are made at build time
+# under the build tree's share/, where the programs find them as they find
+# them under an installed prefix.
+include(GNUInstallDirs)
+
+set(VANTREL_APP_ID "org.vantrel.Vantrel")
+set(VANTREL_SHARE_DIR "${CMAKE_BINARY_DIR}/share")
+set(VANTREL_DOC_INSTALL_DIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/vantrel")
+
+# Man pages from each program's --help, so they never disagree with it.
+set(man_pages)
+foreach(page IN ITEMS
+        "vantrel|monitor and tune an engine control unit on a serial port|"
+        "vantrelctl|work with ECU data files, data logs and the ECU from the command line|--commands"
+        "vantrel-ecusim|simulated engine control unit on a pseudo-terminal|")
+    string(REPLACE "|" ";" fields "${page}")
+    list(GET fields 0 program)
+    list(GET fields 1 summary)
+    list(GET fields 2 extra)
+    set(output "${VANTREL_SHARE_DIR}/man/man1/${program}.1")
+    add_custom_command(OUTPUT "${output}"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${VANTREL_SHARE_DIR}/man/man1"
+        COMMAND vantrel-docgen man "${output}" ${program} ${PROJECT_VERSION} "${summary}"
+                "$<TARGET_FILE:${program}>" ${extra}
+        DEPENDS vantrel-docgen ${program}
+        COMMENT "Man page of ${program}"
+        VERBATIM)
+    list(APPEND man_pages "${output}")
+endforeach()
+add_custom_target(man_pages ALL DEPENDS ${man_pages})
+
+# The user manual: Markdown turned into HTML by markdown_py (Debian's
+# python3-markdown) when it is there, otherwise shown as its plain text.
+set(manual_dir "${VANTREL_SHARE_DIR}/doc/vantrel/manual")
+set(manual_source "${PROJECT_SOURCE_DIR}/docs/manual/index.md")
+find_program(MARKDOWN_PY markdown_py)
+if(MARKDOWN_PY)
+    set(manual_body "${CMAKE_BINARY_DIR}/manual-body.html")
+    add_custom_command(OUTPUT "${manual_body}"
+        COMMAND "${MARKDOWN_PY}" -x tables -x toc -x fenced_code -e utf-8
+                -f "${manual_body}" "${manual_source}"
+        DEPENDS "${manual_source}"
+        COMMENT "Converting the user manual to HTML"
+        VERBATIM)
+    set(body_option)
+else()
+    message(STATUS "markdown_py not found: the manual is installed as plain text in HTML")
+    set(manual_body "${manual_source}")
+    set(body_option --preformatted)
+endif()
+add_custom_command(OUTPUT "${manual_dir}/index.html" "${manual_dir}/screenshot.png"
+    COMMAND ${CMAKE_COMMAND} -E make_directory "${manual_dir}"
+    COMMAND vantrel-docgen html "${manual_dir}/index.html" "Vantrel User Manual"
+            "${manual_body}" ${body_option}
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${PROJECT_SOURCE_DIR}/docs/screenshot.png"
+            "${manual_dir}/screenshot.png"
+    DEPENDS vantrel-docgen "${manual_body}" "${PROJECT_SOURCE_DIR}/docs/screenshot.png"
+    COMMENT "User manual"
+    VERBATIM)
+add_custom_target(manual ALL DEPENDS "${manual_dir}/index.html")
+
+install(TARGETS vantrel vantrelctl vantrel-ecusim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(FILES "${PROJECT_SOURCE_DIR}/data/${VANTREL_APP_ID}.desktop"
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
+install(FILES "${PROJECT_SOURCE_DIR}/data/vantrel.svg"
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/icons/hicolor/scalable/apps
+        RENAME "${VANTREL_APP_ID}.svg")
+install(FILES "${PROJECT_SOURCE_DIR}/data/${VANTREL_APP_ID}.metainfo.xml"
+        DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
+install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
+install(FILES "${manual_dir}/index.html" "${manual_dir}/screenshot.png"
+        DESTINATION ${VANTREL_DOC_INSTALL_DIR}/manual)

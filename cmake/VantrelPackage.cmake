@@ -1,0 +1,20 @@
+# The Debian package; its dependencies are found by dpkg-shlibdeps from the
+# libraries the programs link.
+set(CPACK_PACKAGE_NAME "vantrel")
+set(CPACK_PACKAGE_VENDOR "Vantrel developers")
+set(CPACK_PACKAGE_CONTACT "Vantrel developers <vantrel@localhost>" CACHE STRING
+    "Maintainer of the Debian package")
+set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monitor and tune an engine control unit over RS-232")
+# The long description below the summary line; CPack indents it.
+set(CPACK_DEBIAN_PACKAGE_DESCRIPTION
+    "Vantrel finds an aftermarket engine control unit (ECU) on a serial port, reads its \
+settings, polls live engine values twice a second, logs and plots them, and sends every \
+change of a setting to the ECU at once. It comes with vantrelctl, a command-line tool for \
+scripting, and vantrel-ecusim, a simulated ECU on a pseudo-terminal.")
+set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
+set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
+set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
+set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")
+set(CPACK_STRIP_FILES ON)
+include(CPack)

@@ -1,0 +1,29 @@
+#include "app/Installation.h"
+
+#include <QCoreApplication>
+#include <QDir>
+#include <QPainter>
+#include <QPixmap>
+#include <QSvgRenderer>
+
+QIcon applicationIcon() {
+    QSvgRenderer renderer(QStringLiteral(":/icons/vantrel.svg"));
+    QIcon icon;
+    if (!renderer.isValid()) {
+        return icon;
+    }
+    for (const int size : {16, 22, 24, 32, 48, 64, 128, 256}) {
+        QPixmap pixmap(size, size);
+        pixmap.fill(Qt::transparent);
+        QPainter painter(&pixmap);
+        renderer.render(&painter);
+        painter.end();
+        icon.addPixmap(pixmap);
+    }
+    return icon;
+}
+
+QString userManualPath() {
+    return QDir::cleanPath(QCoreApplication::applicationDirPath() +
+                           QStringLiteral("/../share/doc/vantrel/manual/index.html"));
+}

@@ -1,0 +1,14 @@
+#pragma once
+
+#include <QIcon>
+#include <QString>
+
+// What the window program takes from its installation.
+
+// The program's icon, drawn from its SVG at the sizes the desktop asks for;
+// every window shows it.
+QIcon applicationIcon();
+
+// The user manual's first page: share/doc/vantrel/manual/index.html beside
+// the folder of the executable, in the build tree as in an installed prefix.
+QString userManualPath();
