@@ -7,6 +7,7 @@
 // - unpaced, single-byte exchanges (one read command and its reply) a second.
 
 #include "app/Initialise.h"
+#include "comm/EcuLine.h"
 #include "comm/EcuProtocol.h"
 #include "comm/QtSerialLink.h"
 #include "comm/Transfers.h"
@@ -166,6 +167,7 @@ public:
 
     bool ready() const { return m_ready && ui.messages == 0 && m_state->EcuOnline; }
     EcuProtocol& protocol() { return m_protocol; }
+    EcuLine& line() { return m_line; }
     CountingLink& link() { return m_link; }
 
     QuietInteraction ui;
@@ -176,6 +178,7 @@ private:
     CountingLink m_link{m_serial};
     std::unique_ptr<AppState> m_state = std::make_unique<AppState>();
     EcuProtocol m_protocol{*m_state, m_link, ui};
+    EcuLine m_line{*m_state, m_link, ui};
     bool m_ready = false;
 };
 
@@ -195,7 +198,7 @@ void pacedTransfer(benchmark::State& state, Transfer transfer) {
         bench.link().resetCount();
         QElapsedTimer timer;
         timer.start();
-        transfer(bench.protocol());
+        transfer(bench);
         const double seconds = static_cast<double>(timer.nsecsElapsed()) / 1e9;
         state.SetIterationTime(seconds);
         wallSeconds += seconds;
@@ -212,18 +215,26 @@ void pacedTransfer(benchmark::State& state, Transfer transfer) {
     state.counters["ratio"] = wallSeconds / lineSeconds;
 }
 
-void fullRead(EcuProtocol& protocol) {
-    if (!getAllDataFromEcu(protocol, TransferHooks{})) {
-        protocol.state().EcuOnline = false;
+template <typename Port> void fullRead(Bench<Port>& bench) {
+    if (!getAllDataFromEcu(bench.protocol(), TransferHooks{})) {
+        bench.protocol().state().EcuOnline = false;
     }
 }
 
-void fullSend(EcuProtocol& protocol) {
-    sendAllDataToEcu(protocol, TransferHooks{});
+template <typename Port> void fullSend(Bench<Port>& bench) {
+    sendAllDataToEcu(bench.protocol(), TransferHooks{});
+}
+
+// The full send as the window program runs it: through the line owner, which
+// processes pending events other than user input while it waits.
+template <typename Port> void fullSendThroughLine(Bench<Port>& bench) {
+    bench.line().setPump(
+        [] { QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents); });
+    bench.line().run([](EcuProtocol& protocol) { sendAllDataToEcu(protocol, TransferHooks{}); });
 }
 
 template <typename Port> void BM_FullReadPaced(benchmark::State& state) {
-    pacedTransfer<Port>(state, &fullRead);
+    pacedTransfer<Port>(state, &fullRead<Port>);
 }
 BENCHMARK_TEMPLATE(BM_FullReadPaced, QtSerialLink)
     ->UseManualTime()
@@ -231,8 +242,15 @@ BENCHMARK_TEMPLATE(BM_FullReadPaced, QtSerialLink)
     ->Iterations(5);
 
 template <typename Port> void BM_FullSendPaced(benchmark::State& state) {
-    pacedTransfer<Port>(state, &fullSend);
+    pacedTransfer<Port>(state, &fullSend<Port>);
 }
+template <typename Port> void BM_FullSendPacedThroughLine(benchmark::State& state) {
+    pacedTransfer<Port>(state, &fullSendThroughLine<Port>);
+}
+BENCHMARK_TEMPLATE(BM_FullSendPacedThroughLine, QtSerialLink)
+    ->UseManualTime()
+    ->Unit(benchmark::kMillisecond)
+    ->Iterations(3);
 BENCHMARK_TEMPLATE(BM_FullSendPaced, QtSerialLink)
     ->UseManualTime()
     ->Unit(benchmark::kMillisecond)

@@ -44,7 +44,7 @@ void EcuLine::setPump(std::function<void()> pump) {
 void EcuLine::pumpIfDue() {
     // The pump may deliver timer events whose work is dropped while the line
     // is busy; it never runs inside itself.
-    if (!m_pump || m_inPump || m_sincePump.elapsed() < kPumpIntervalMs) {
+    if (!m_pump || m_inPump || m_sincePump.elapsed() < m_pumpIntervalMs) {
         return;
     }
     m_inPump = true;

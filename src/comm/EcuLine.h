@@ -39,6 +39,8 @@ public:
     CommandSender sender();
 
     void setPump(std::function<void()> pump);
+    // How often the pump runs while an exchange is in progress.
+    void setPumpInterval(int ms) { m_pumpIntervalMs = ms; }
 
     // For the settings record, the identity and the flags the protocol keeps.
     AppState& state() { return m_state; }
@@ -77,5 +79,6 @@ private:
     std::function<void()> m_pump;
     QElapsedTimer m_sincePump;
     int m_depth = 0;
+    int m_pumpIntervalMs = kPumpIntervalMs;
     bool m_inPump = false;
 };

@@ -461,8 +461,15 @@ void TimeHistoryWindow::sampleNow() {
         return;
     }
     m_sampling = true;
+    QElapsedTimer took;
+    took.start();
     m_line.runIfIdle([&](EcuProtocol&) { sample = m_sampler.tick(seconds); });
     m_sampling = false;
+    // A sample that outlasted the interval (the log file dialog was up)
+    // starts the count again instead of sampling at once.
+    if (m_timer->isActive() && took.elapsed() >= m_timer->interval()) {
+        m_timer->start();
+    }
     if (!sample) {
         if (!running()) {
             stop();

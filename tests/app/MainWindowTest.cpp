@@ -6,6 +6,7 @@
 #include "comm/EcuLine.h"
 #include "comm/EcuProtocol.h"
 #include "comm/QtSerialLink.h"
+#include "files/EcuFile.h"
 #include "monitor/DataWindow.h"
 #include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
@@ -36,6 +37,7 @@
 
 #include <cmath>
 #include <memory>
+#include <set>
 
 namespace {
 const QString kDeg = QString(QChar(176));
@@ -601,6 +603,33 @@ TEST_F(MainWindowTest, StatusPanelsKeepTheirPlacesWhenTheirTextsChange) {
     window->setupLogData();
     ASSERT_EQ(window->statusBarWidget()->panel(14)->text(), "Logging Data ");
     EXPECT_EQ(places(), offline);
+}
+
+TEST_F(MainWindowTest, SendingAFileKeepsTheWindowPaintedAndHoldsOtherExchanges) {
+    start();
+    chosenFile = dir.filePath("tune.ecu");
+    ASSERT_TRUE(saveEcuFile(chosenFile, state.settings).ok());
+    window->line().setPumpInterval(0);
+    int pumps = 0;
+    int ticksRun = 0;
+    std::vector<int> progress;
+    window->line().setPump([&] {
+        ++pumps;
+        EXPECT_TRUE(window->line().busy());
+        ticksRun += window->poller().tick() ? 1 : 0;
+        progress.push_back(ui.progressSteps);
+        QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+    });
+    ui.clear();
+    ui.progressSteps = 0;
+
+    window->menus().fileOpen->trigger();
+
+    EXPECT_GT(pumps, 700); // once for every command of the full send at least
+    EXPECT_EQ(ticksRun, 0);
+    EXPECT_TRUE(std::is_sorted(progress.begin(), progress.end()));
+    EXPECT_GT(std::set<int>(progress.begin(), progress.end()).size(), 40u);
+    EXPECT_EQ(ui.progressSteps, 42);
 }
 
 TEST(MessageBoxTest, ShortMessageLeavesRoomForTheTitle) {
