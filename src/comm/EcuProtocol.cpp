@@ -71,7 +71,7 @@ void EcuProtocol::getEcuData(int command, int index1, int index2) {
     int reply = -1;
     if (command == 36 || command == 127) {
         const BusyGuard busy(m_ui);
-        reply = receive(kLongReplyTimeoutMs);
+        reply = receive(m_timeouts.longReplyMs);
     } else {
         reply = receive();
     }

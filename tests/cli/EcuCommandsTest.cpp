@@ -127,7 +127,8 @@ TEST(Identify, EchoedSearchByteIsAnInvalidResponse) {
 
 TEST(Identify, SilentEcuIsNotFoundAfterFourAttempts) {
     const SimulatorProcess simulator({QStringLiteral("--silent")});
-    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"), {},
+                                   shortReplyWait(kSilentEcuReplyMs));
     EXPECT_EQ(outcome.exitCode, 4);
     EXPECT_TRUE(outcome.out.isEmpty());
     EXPECT_EQ(outcome.err, QStringLiteral("ECU Not Found\n"));
