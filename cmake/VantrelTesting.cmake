@@ -19,6 +19,9 @@ function(vantrel_add_test name)
         target_link_libraries(${name} PRIVATE vantrel_core vantrel_test_main_core)
     endif()
     target_link_libraries(${name} PRIVATE vantrel_test_support GTest::gtest GTest::gmock ${T_LIBS})
+    # Golden files and other inputs (tests/data).
+    target_compile_definitions(${name} PRIVATE
+        VANTREL_TEST_DATA_DIR="${PROJECT_SOURCE_DIR}/tests/data")
     get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
     gtest_discover_tests(${name}
         TEST_PREFIX "${folder}."
