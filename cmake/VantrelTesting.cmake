@@ -25,6 +25,7 @@ function(vantrel_add_test name)
     get_filename_component(folder ${CMAKE_CURRENT_SOURCE_DIR} NAME)
     gtest_discover_tests(${name}
         TEST_PREFIX "${folder}."
+        NO_PRETTY_VALUES # parameterised cases carry names of their own
         DISCOVERY_MODE PRE_TEST
         DISCOVERY_TIMEOUT 60
         PROPERTIES TIMEOUT 120)
