@@ -44,12 +44,13 @@ EcuSession::EcuSession(CliContext& context)
     m_hooks.discovery.refreshStatusBar = [this] { refreshStatusBar(); };
     m_hooks.checkSettings = [this] { checkSettings(m_protocol); };
     m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange) { refreshStatusBar(); });
-    // Undocumented, for the test suite: one shorter wait for every reply, so
-    // that a silent ECU costs the tests no whole seconds.
+    // Undocumented, for the test suite: one shorter wait for every reply and
+    // block, so that a silent ECU costs the tests no whole seconds.
     bool ok = false;
     const int timeoutMs = qEnvironmentVariableIntValue(kReplyTimeoutVariable, &ok);
     if (ok && timeoutMs > 0) {
         m_protocol.setTimeouts({timeoutMs, timeoutMs, timeoutMs});
+        m_link.setMaxBlockWaitMs(timeoutMs);
     }
 }
 

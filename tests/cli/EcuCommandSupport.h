@@ -94,6 +94,8 @@ onPort(const QString& device, const QString& command, QStringList more = {},
 // first, the wait stays long enough for a loaded machine.
 inline constexpr int kSilentEcuReplyMs = 100;
 inline constexpr int kFallingSilentReplyMs = 300;
+// A bulk block takes some 140 ms on the paced line.
+inline constexpr int kShortBlockWaitMs = 800;
 inline QProcessEnvironment shortReplyWait(int replyMs) {
     QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
     environment.insert(QStringLiteral("VANTRELCTL_REPLY_TIMEOUT_MS"), QString::number(replyMs));

@@ -218,7 +218,8 @@ TEST(Read, BadSumOfTheOtherBlockTakesTheEcuOfflineAndWritesNothing) {
 
 TEST(Read, ShortFuelBlockFailsTheDownloadAndWritesNothing) {
     const SimulatorProcess simulator({QStringLiteral("--short-block"), QStringLiteral("14")});
-    const Outcome outcome = onPort(simulator.device(), QStringLiteral("read"));
+    const Outcome outcome =
+        onPort(simulator.device(), QStringLiteral("read"), {}, shortReplyWait(kShortBlockWaitMs));
     EXPECT_EQ(outcome.exitCode, 5);
     EXPECT_EQ(outcome.count(QStringLiteral("Download Failed! (Fuel)")), 1)
         << outcome.err.toStdString();
