@@ -4,7 +4,9 @@
 #include "app/Startup.h"
 #include "comm/QtSerialLink.h"
 #include "record/AppState.h"
+#ifdef VANTREL_HAVE_PTY
 #include "sim/PtyServer.h"
+#endif
 
 #include <QApplication>
 #include <cstdio>
@@ -35,8 +37,9 @@ int main(int argc, char** argv) {
     QtInteraction ui;
     QtSerialLink link;
 
-    std::unique_ptr<PtySimulator> simulator;
     QString device = options->portDevice;
+#ifdef VANTREL_HAVE_PTY
+    std::unique_ptr<PtySimulator> simulator;
     if (options->simulate) {
         simulator = std::make_unique<PtySimulator>();
         // A running engine, so that a first look shows live values at once.
@@ -48,6 +51,13 @@ int main(int argc, char** argv) {
         }
         device = simulator->devicePath();
     }
+#else
+    // The simulated ECU serves on a pseudo-terminal, which this system lacks.
+    if (options->simulate) {
+        std::fprintf(stderr, "vantrel: --simulate is not available on this system\n");
+        return 2;
+    }
+#endif
 
     MainWindow::Options windowOptions;
     windowOptions.settingsPath =
@@ -66,8 +76,10 @@ int main(int argc, char** argv) {
     window.show();
     window.runStartup();
     const int result = QApplication::exec();
+#ifdef VANTREL_HAVE_PTY
     if (simulator) {
         simulator->stop();
     }
+#endif
     return result;
 }

@@ -8,6 +8,7 @@
 namespace {
 constexpr int kFirstComPort = 1;
 constexpr int kLastComPort = 5;
+constexpr const char* kReplyTimeoutVariable = "VANTRELCTL_REPLY_TIMEOUT_MS";
 } // namespace
 
 QString ecuExitCodeHelp() {
@@ -43,6 +44,14 @@ EcuSession::EcuSession(CliContext& context)
     m_hooks.discovery.refreshStatusBar = [this] { refreshStatusBar(); };
     m_hooks.checkSettings = [this] { checkSettings(m_protocol); };
     m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange) { refreshStatusBar(); });
+    // Undocumented, for the test suite: one shorter wait for every reply and
+    // block, so that a silent ECU costs the tests no whole seconds.
+    bool ok = false;
+    const int timeoutMs = qEnvironmentVariableIntValue(kReplyTimeoutVariable, &ok);
+    if (ok && timeoutMs > 0) {
+        m_protocol.setTimeouts({timeoutMs, timeoutMs, timeoutMs});
+        m_link.setMaxBlockWaitMs(timeoutMs);
+    }
 }
 
 void EcuSession::refreshStatusBar() {

@@ -26,6 +26,20 @@ struct PortOptions {
     void addTo(QCommandLineParser& parser) const { parser.addOptions({port, com}); }
 };
 
+// The real port, whose block reads can be told to wait less than they ask
+// (for the tests, with the protocol's shorter time-outs).
+class SessionLink : public QtSerialLink {
+public:
+    void setMaxBlockWaitMs(int ms) { m_maxBlockWaitMs = ms; }
+    QByteArray readBlock(int minLength, int timeoutMs) override {
+        const bool capped = m_maxBlockWaitMs > 0 && m_maxBlockWaitMs < timeoutMs;
+        return QtSerialLink::readBlock(minLength, capped ? m_maxBlockWaitMs : timeoutMs);
+    }
+
+private:
+    int m_maxBlockWaitMs = 0; // none
+};
+
 // The ECU link of one command: the serial port chosen on the command line,
 // the protocol on it and the status reporting that the window program runs
 // after each exchange, so that the ECU's error bits are told and take it
@@ -60,7 +74,7 @@ public:
 
 private:
     CliContext& m_context;
-    QtSerialLink m_link;
+    SessionLink m_link;
     EcuProtocol m_protocol;
     StatusReporter m_status;
     TransferHooks m_hooks;

@@ -37,7 +37,7 @@ FindResult search(EcuProtocol& protocol) {
         for (int i = 0; i < kProgressStepsPerAttempt; ++i) {
             ui.stepProgress();
         }
-        const int reply = link.readByte(EcuProtocol::kReplyTimeoutMs);
+        const int reply = link.readByte(protocol.timeouts().searchAttemptMs);
         if (reply == kFoundByte) {
             return FindResult::Found;
         }

@@ -55,7 +55,7 @@ void EcuProtocol::getEcuData(int command, int index1, int index2) {
                                     entry->action == CommandAction::StopEngine);
     if (longWait) {
         const BusyGuard busy(m_ui);
-        reply = receive(kLongReplyTimeoutMs);
+        reply = receive(m_timeouts.longReplyMs);
     } else {
         reply = receive();
     }

@@ -24,7 +24,18 @@ public:
     static constexpr int kReplyTimeoutMs = 1000;
     static constexpr int kLongReplyTimeoutMs = 10000; // store and stop-engine
 
+    // How long the protocol and the search wait for the ECU. The program
+    // keeps these; tests shorten them so that a silent ECU costs no seconds.
+    struct Timeouts {
+        int replyMs = kReplyTimeoutMs;
+        int longReplyMs = kLongReplyTimeoutMs;
+        int searchAttemptMs = kReplyTimeoutMs; // each of the search's attempts
+    };
+
     EcuProtocol(AppState& state, SerialLink& link, UserInteraction& ui);
+
+    void setTimeouts(const Timeouts& timeouts) { m_timeouts = timeouts; }
+    const Timeouts& timeouts() const { return m_timeouts; }
 
     // Sends one command. Indexed commands take the curve slot or table row in
     // index1, cell commands the load index in index1 and the rpm index in
@@ -63,11 +74,13 @@ private:
     void storeRead(const CommandEntry& entry, int value, int index1, int index2);
     void refuse(const QString& text);
     void send(int byte);
-    int receive(int timeoutMs = kReplyTimeoutMs);
+    int receive() { return receive(m_timeouts.replyMs); }
+    int receive(int timeoutMs);
 
     AppState& m_state;
     SerialLink& m_link;
     UserInteraction& m_ui;
     OnlineObserver m_onlineObserver;
     SettingsStore* m_store = nullptr;
+    Timeouts m_timeouts;
 };

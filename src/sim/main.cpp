@@ -11,10 +11,33 @@
 #include <QStringList>
 #include <csignal>
 #include <cstdio>
-#include <sys/signalfd.h>
+#include <fcntl.h>
 #include <unistd.h>
 
 namespace {
+
+// SIGINT and SIGTERM write a byte into this pipe, so that the event loop can
+// end cleanly (a handler may do little more than that).
+int stopPipe[2] = {-1, -1};
+
+extern "C" void onStopSignal(int) {
+    const char byte = 0;
+    [[maybe_unused]] const ssize_t written = ::write(stopPipe[1], &byte, 1);
+}
+
+bool watchStopSignals() {
+    if (::pipe(stopPipe) != 0)
+        return false;
+    for (const int fd : stopPipe)
+        ::fcntl(fd, F_SETFD, FD_CLOEXEC);
+    ::fcntl(stopPipe[1], F_SETFL, O_NONBLOCK);
+    struct sigaction action {};
+    action.sa_handler = onStopSignal;
+    sigemptyset(&action.sa_mask);
+    action.sa_flags = SA_RESTART;
+    return ::sigaction(SIGINT, &action, nullptr) == 0 &&
+           ::sigaction(SIGTERM, &action, nullptr) == 0;
+}
 
 struct Options {
     SimulatedEcu* ecu = nullptr;
@@ -117,14 +140,12 @@ bool applyOptions(const QCommandLineParser& parser, SimulatedEcu& ecu, int* baud
 } // namespace
 
 int main(int argc, char** argv) {
-    // SIGINT and SIGTERM arrive through a descriptor, so the event loop can
-    // end cleanly; block them before any thread starts.
-    sigset_t stopSignals;
-    sigemptyset(&stopSignals);
-    sigaddset(&stopSignals, SIGINT);
-    sigaddset(&stopSignals, SIGTERM);
-    pthread_sigmask(SIG_BLOCK, &stopSignals, nullptr);
-
+    // From the start on, so that a stop signal never ends the program before
+    // it has closed its terminal.
+    if (!watchStopSignals()) {
+        std::perror("vantrel-ecusim: signals");
+        return 1;
+    }
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrel-ecusim"));
 
@@ -179,12 +200,7 @@ int main(int argc, char** argv) {
         return 1;
     }
 
-    const int signalFd = signalfd(-1, &stopSignals, SFD_CLOEXEC | SFD_NONBLOCK);
-    if (signalFd < 0) {
-        std::perror("signalfd");
-        return 1;
-    }
-    QSocketNotifier signalNotifier(signalFd, QSocketNotifier::Read);
+    QSocketNotifier signalNotifier(stopPipe[0], QSocketNotifier::Read);
     QObject::connect(&signalNotifier, &QSocketNotifier::activated, &app,
                      [] { QCoreApplication::quit(); });
 
@@ -193,6 +209,5 @@ int main(int argc, char** argv) {
 
     const int result = app.exec();
     server.close();
-    ::close(signalFd);
     return result;
 }

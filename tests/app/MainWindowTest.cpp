@@ -11,7 +11,9 @@
 #include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
+#ifdef VANTREL_HAVE_PTY
 #include "sim/PtyServer.h"
+#endif
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
@@ -111,6 +113,7 @@ TEST_F(MainWindowTest, StartupFindsAndReadsTheSimulatedEcu) {
     EXPECT_TRUE(window->statusBarWidget()->panel(15)->text().startsWith("ECU Version: 2.051"));
 }
 
+#ifdef VANTREL_HAVE_PTY
 TEST_F(MainWindowTest, StartupOverThePseudoTerminalSimulator) {
     PtySimulator simulator;
     simulator.setConfigure([](SimulatedEcu& e) { e.startEngine(); });
@@ -132,6 +135,7 @@ TEST_F(MainWindowTest, StartupOverThePseudoTerminalSimulator) {
     pty.close();
     simulator.stop();
 }
+#endif
 
 TEST_F(MainWindowTest, DeclinedSearchStartsOfflineWithThePollTimerRunning) {
     ui.answers = {UserInteraction::Answer::Ok, UserInteraction::Answer::No};

@@ -82,8 +82,24 @@ vantrelctl(const QStringList& arguments,
             QString::fromUtf8(process.readAllStandardError())};
 }
 
-inline Outcome onPort(const QString& device, const QString& command, QStringList more = {}) {
-    return vantrelctl(QStringList{command, QStringLiteral("--port"), device} + more);
+inline Outcome
+onPort(const QString& device, const QString& command, QStringList more = {},
+       const QProcessEnvironment& environment = QProcessEnvironment::systemEnvironment()) {
+    return vantrelctl(QStringList{command, QStringLiteral("--port"), device} + more, environment);
+}
+
+// The environment for a vantrelctl that waits replyMs instead of whole
+// seconds for each reply (an undocumented switch of vantrelctl), for the
+// tests of an ECU that stops answering. Where the ECU answers some exchanges
+// first, the wait stays long enough for a loaded machine.
+inline constexpr int kSilentEcuReplyMs = 100;
+inline constexpr int kFallingSilentReplyMs = 300;
+// A bulk block takes some 140 ms on the paced line.
+inline constexpr int kShortBlockWaitMs = 800;
+inline QProcessEnvironment shortReplyWait(int replyMs) {
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("VANTRELCTL_REPLY_TIMEOUT_MS"), QString::number(replyMs));
+    return environment;
 }
 
 inline QByteArray readFile(const QString& path) {

@@ -127,7 +127,8 @@ TEST(Identify, EchoedSearchByteIsAnInvalidResponse) {
 
 TEST(Identify, SilentEcuIsNotFoundAfterFourAttempts) {
     const SimulatorProcess simulator({QStringLiteral("--silent")});
-    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"), {},
+                                   shortReplyWait(kSilentEcuReplyMs));
     EXPECT_EQ(outcome.exitCode, 4);
     EXPECT_TRUE(outcome.out.isEmpty());
     EXPECT_EQ(outcome.err, QStringLiteral("ECU Not Found\n"));
@@ -217,7 +218,8 @@ TEST(Read, BadSumOfTheOtherBlockTakesTheEcuOfflineAndWritesNothing) {
 
 TEST(Read, ShortFuelBlockFailsTheDownloadAndWritesNothing) {
     const SimulatorProcess simulator({QStringLiteral("--short-block"), QStringLiteral("14")});
-    const Outcome outcome = onPort(simulator.device(), QStringLiteral("read"));
+    const Outcome outcome =
+        onPort(simulator.device(), QStringLiteral("read"), {}, shortReplyWait(kShortBlockWaitMs));
     EXPECT_EQ(outcome.exitCode, 5);
     EXPECT_EQ(outcome.count(QStringLiteral("Download Failed! (Fuel)")), 1)
         << outcome.err.toStdString();

@@ -134,8 +134,8 @@ TEST(Monitor, RecordShowsThePolledValuesInEngineeringUnits) {
 TEST(Monitor, EcuFallingSilentEndsTheRecordsWithCommunicationLost) {
     const SimulatorProcess simulator(
         {QStringLiteral("--stop-after"), QString::number(kIdentifyBytes + 2 * kPollBytes)});
-    const Outcome outcome =
-        onPort(simulator.device(), QStringLiteral("monitor"), monitorArguments(5));
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("monitor"),
+                                   monitorArguments(5), shortReplyWait(kFallingSilentReplyMs));
     EXPECT_EQ(outcome.exitCode, 5);
     EXPECT_EQ(lines(outcome.out).size(), 3 + 2);
     EXPECT_EQ(outcome.count(QStringLiteral("error: Communication Lost!\n")), 1)

@@ -319,7 +319,8 @@ TEST(Write, EcuFallingSilentPartWayIsReportedOnceAndEndsTheSend) {
     // unanswered, and its confirmation then cannot come either.
     const qint64 answered = kIdentifyBytes + bytesFromPc(190);
     const SimulatorProcess simulator({QStringLiteral("--stop-after"), QString::number(answered)});
-    const Outcome outcome = onPort(simulator.device(), QStringLiteral("write"), {file});
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("write"), {file},
+                                   shortReplyWait(kFallingSilentReplyMs));
     EXPECT_EQ(outcome.exitCode, 5);
     EXPECT_EQ(outcome.count(QStringLiteral("error: Communication Lost!\n")), 1)
         << outcome.err.toStdString();
@@ -348,7 +349,8 @@ TEST(Store, SilentStoreIsCommunicationLostWithoutASaveMessage) {
     // Silent from the store command on.
     const SimulatorProcess simulator(
         {QStringLiteral("--stop-after"), QString::number(kIdentifyBytes)});
-    const Outcome outcome = onPort(simulator.device(), QStringLiteral("store"));
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("store"), {},
+                                   shortReplyWait(kFallingSilentReplyMs));
     EXPECT_EQ(outcome.exitCode, 5);
     EXPECT_EQ(outcome.count(QStringLiteral("Communication Lost!")), 1);
     EXPECT_FALSE(outcome.err.contains(QStringLiteral("Data Save")));

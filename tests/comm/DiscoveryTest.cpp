@@ -135,6 +135,12 @@ TEST_F(DiscoveryTest, EchoedSearchByteIsAnInvalidResponse) {
     EXPECT_EQ(ui.progressOpen, 0);
 }
 
+TEST_F(DiscoveryTest, InjectedSearchTimeoutIsEachAttemptsWait) {
+    protocol.setTimeouts({.replyMs = 20, .longReplyMs = 70, .searchAttemptMs = 5});
+    EXPECT_EQ(findEcu(protocol, hooks), FindResult::NotFound);
+    EXPECT_EQ(link.readTimeouts, (std::vector<int>{5, 5, 5, 5}));
+}
+
 TEST_F(DiscoveryTest, SilentLineGivesEcuNotFoundAfterFourAttempts) {
     EXPECT_EQ(findEcu(protocol, hooks), FindResult::NotFound);
 

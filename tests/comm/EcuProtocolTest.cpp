@@ -400,6 +400,14 @@ TEST_F(EcuProtocolTest, StoreWithoutAnswerKeepsDataChangedAndGoesOffline) {
     EXPECT_EQ(ui.busyDepth, 0);
 }
 
+TEST_F(EcuProtocolTest, InjectedTimeoutsReplaceBothWaits) {
+    protocol.setTimeouts({.replyMs = 20, .longReplyMs = 70, .searchAttemptMs = 5});
+    link.reply({1, 2, 1});
+    protocol.getEcuData(66);
+    protocol.getEcuData(36);
+    EXPECT_EQ(link.readTimeouts, (std::vector<int>{20, 20, 70}));
+}
+
 TEST_F(EcuProtocolTest, StopEngineWaitsTenSecondsAndStoresNothing) {
     link.reply({5});
 

@@ -4,6 +4,7 @@
 
 #include <gtest/gtest.h>
 
+#include <string>
 #include <vector>
 
 namespace {
@@ -57,13 +58,39 @@ TEST_F(StatusReportTest, CommunicationAndIsrWarningsShareOneBoxWithAdvice) {
     EXPECT_EQ(reporter.view().picture, StatusBarView::Picture::Offline);
 }
 
-TEST_F(StatusReportTest, WarningOnOldFirmwareAdvisesPowerDown) {
-    state.identity.VersionMinor = 9;
+// Which firmware is told to power the ECU down to clear a warning: version
+// 2 with minor number 8, 9 or 10; every other one is told to find the ECU.
+struct AdviceCase {
+    int major;
+    int minor;
+    bool powerDown;
+};
+
+class WarningAdviceTest : public StatusReportTest,
+                          public ::testing::WithParamInterface<AdviceCase> {};
+
+TEST_P(WarningAdviceTest, EndsTheWarningBox) {
+    state.identity.VersionMajor = GetParam().major;
+    state.identity.VersionMinor = GetParam().minor;
     state.engine.EngineStatus1 = 16;
     refresh();
     ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_TRUE(ui.messages[0].text.endsWith(kCrlf + kCrlf + "Power Down ECU to clear warnings"));
+    const QString advice = GetParam().powerDown
+                               ? QStringLiteral("Power Down ECU to clear warnings")
+                               : QStringLiteral("Click on Find ECU to clear warnings");
+    EXPECT_TRUE(ui.messages[0].text.endsWith("Please Contact Marrowby" + kCrlf + kCrlf + advice))
+        << ui.messages[0].text.toStdString();
 }
+
+INSTANTIATE_TEST_SUITE_P(FirmwareVersions, WarningAdviceTest,
+                         ::testing::Values(AdviceCase{2, 7, false}, AdviceCase{2, 8, true},
+                                           AdviceCase{2, 9, true}, AdviceCase{2, 10, true},
+                                           AdviceCase{2, 11, false}, AdviceCase{2, 51, false},
+                                           AdviceCase{3, 9, false}, AdviceCase{1, 10, false}),
+                         [](const ::testing::TestParamInfo<AdviceCase>& info) {
+                             return "Version" + std::to_string(info.param.major) + "_" +
+                                    std::to_string(info.param.minor);
+                         });
 
 TEST_F(StatusReportTest, MemoryErrorWithWarningIsAnErrorWithoutAdviceOrClearCommand) {
     state.engine.EngineStatus1 = 32 + 16;

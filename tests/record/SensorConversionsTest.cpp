@@ -1,7 +1,37 @@
 #include "record/SensorConversions.h"
 
 #include <cmath>
+#include <fstream>
 #include <gtest/gtest.h>
+#include <sstream>
+#include <string>
+#include <vector>
+
+namespace {
+
+// The temperature curve as written out from the sensor's published table:
+// whole degrees F for each count 0..255.
+std::vector<int> goldenTemperatureCurve() {
+    std::ifstream file(VANTREL_TEST_DATA_DIR "/temperature-curve.txt");
+    EXPECT_TRUE(file.is_open());
+    std::vector<int> degrees;
+    std::string line;
+    while (std::getline(file, line)) {
+        if (line.empty() || line[0] == '#') {
+            continue;
+        }
+        std::istringstream fields(line);
+        int count = 0;
+        int value = 0;
+        fields >> count >> value;
+        EXPECT_EQ(count, static_cast<int>(degrees.size())) << line;
+        degrees.push_back(value);
+    }
+    EXPECT_EQ(degrees.size(), 256u);
+    return degrees;
+}
+
+} // namespace
 
 TEST(MapCountsToPsi, SensorTypeOneSpansItsRange) {
     EXPECT_NEAR(mapCountsToPsi(1, 0), 1.4985, 0.00005);
@@ -62,12 +92,22 @@ TEST(TempCountsToDegrees, FixUpsAtBothEndsOfTheHeldBytes) {
     EXPECT_EQ(tempCountsToDegrees(255), -78.0f);
 }
 
-TEST(TempCountsToDegrees, CurveSamplesAndFallsThroughout) {
-    EXPECT_EQ(tempCountsToDegrees(90), 150.0f);
-    EXPECT_EQ(tempCountsToDegrees(128), 121.0f);
-    EXPECT_EQ(tempCountsToDegrees(218), 48.0f);
-    for (int n = 1; n < 256; ++n) {
-        EXPECT_LE(tempCountsToDegrees(n), tempCountsToDegrees(n - 1)) << n;
+TEST(TempCountsToDegrees, EveryCountMatchesTheGoldenCurve) {
+    const std::vector<int> curve = goldenTemperatureCurve();
+    for (int n = 0; n < static_cast<int>(curve.size()); ++n) {
+        EXPECT_EQ(tempCountsToDegrees(n), static_cast<float>(curve[n])) << "count " << n;
+    }
+}
+
+TEST(DegreesToTempCounts, EveryWholeDegreeGivesTheFirstCountAtOrBelowIt) {
+    const std::vector<int> curve = goldenTemperatureCurve();
+    ASSERT_EQ(curve.size(), 256u);
+    for (int degrees = -78; degrees <= 464; ++degrees) {
+        int expected = 0;
+        while (curve[expected] > degrees) {
+            ++expected;
+        }
+        EXPECT_EQ(degreesToTempCounts(static_cast<float>(degrees)), expected) << degrees << " F";
     }
 }
 
