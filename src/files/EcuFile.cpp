@@ -1,6 +1,7 @@
 #include "files/EcuFile.h"
 
 #include "record/AtomicSave.h"
+#include "record/FileAccess.h"
 #include "record/ListStyle.h"
 
 #include <QFile>
@@ -288,9 +289,9 @@ private:
         }
         if (!item->isEmpty()) {
             m_errorLine = m_reader.lineNumber();
-            m_error = QStringLiteral("line %1: expected %2, found \"%3\"")
+            m_error = QStringLiteral("line %1: expected %2, found %3")
                           .arg(m_errorLine)
-                          .arg(what, *item);
+                          .arg(what, quotedItem(*item));
             return false;
         }
         return true;
@@ -428,19 +429,13 @@ EcuFileReadResult readEcuFile(const QByteArray& data, const EcuSettings& current
 }
 
 EcuFileReadResult loadEcuFile(const QString& path, const EcuSettings& current) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const WholeFile file = readWholeFile(path);
+    if (!file.ok()) {
         EcuFileReadResult result;
-        result.error = errorText(file);
+        result.error = file.error;
         return result;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        EcuFileReadResult result;
-        result.error = errorText(file);
-        return result;
-    }
-    return readEcuFile(data, current);
+    return readEcuFile(file.data, current);
 }
 
 EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings) {
