@@ -7,10 +7,16 @@
 #include "sim/PtyServer.h"
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <memory>
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A write beyond the file size limit then fails with "File too large"
+    // and is reported like any failed write.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
 
