@@ -89,6 +89,8 @@ int EcuSession::identify() {
         return kExitOk;
     case FindResult::PortError:
         return kExitPortError;
+    case FindResult::LinkLost:
+        return kExitLinkFailure;
     case FindResult::WrongVersion:
     case FindResult::NotFound:
     case FindResult::InvalidResponse:
