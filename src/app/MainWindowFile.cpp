@@ -5,6 +5,7 @@
 #include "comm/Transfers.h"
 #include "config/ConsistencyCheck.h"
 #include "files/EcuFile.h"
+#include "files/WireRangeCheck.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
@@ -74,7 +75,7 @@ void MainWindow::readDataFile() {
     EcuFileReadResult result;
     {
         BusyGuard busy(m_ui);
-        result = loadEcuFile(m_state.CurrentFileName, m_state.settings);
+        result = loadEcuFileForSending(m_state.CurrentFileName, m_state.settings);
         if (result.ok()) {
             m_state.settings = *result.settings;
             checkSettings(*m_protocol);
