@@ -4,7 +4,6 @@
 #include "record/FileAccess.h"
 #include "record/ListStyle.h"
 
-#include <QFile>
 #include <algorithm>
 #include <array>
 #include <span>
@@ -316,12 +315,6 @@ private:
     QString m_error;
     int m_errorLine = 0;
 };
-
-QString errorText(const QFileDevice& file) {
-    return QStringLiteral("Error - %1 - %2")
-        .arg(static_cast<int>(file.error()))
-        .arg(file.errorString());
-}
 
 } // namespace
 
