@@ -194,7 +194,10 @@ std::optional<int64_t> ListReader::readInteger(int64_t min, int64_t max) {
                  QStringLiteral("expected a whole number, found %1").arg(quotedItem(item->text)));
             return std::nullopt;
         }
-        if (d < static_cast<double>(min) || d > static_cast<double>(max)) {
+        // 2^63, the first whole double that int64_t cannot hold, rounds to
+        // INT64_MAX as a double and would pass the comparison with max.
+        constexpr double kBeyondInt64 = 9223372036854775808.0;
+        if (d < static_cast<double>(min) || d > static_cast<double>(max) || d >= kBeyondInt64) {
             fail(item->line, QStringLiteral("%1 is outside %2..%3")
                                  .arg(quotedItem(item->text))
                                  .arg(min)

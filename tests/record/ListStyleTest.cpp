@@ -70,6 +70,9 @@ TEST(ListReader, FractionInAWholeNumberFieldIsRefused) {
     EXPECT_FALSE(r.readInt16().has_value());
     ListReader r2("12.0\r\n");
     EXPECT_EQ(r2.readInt16(), 12);
+    // Just beyond the widest whole number, written with a zero fraction.
+    ListReader r3("9223372036854775808.0\r\n");
+    EXPECT_FALSE(r3.readInteger(INT64_MIN, INT64_MAX).has_value());
 }
 
 TEST(ListReader, FileEndingEarlyIsReported) {
