@@ -3,6 +3,7 @@
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "files/EcuFile.h"
+#include "files/WireRangeCheck.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
@@ -73,7 +74,7 @@ void MainWindow::readDataFile() {
     EcuFileReadResult result;
     {
         BusyGuard busy(m_ui);
-        result = loadEcuFile(m_state.CurrentFileName, m_state.settings);
+        result = loadEcuFileForSending(m_state.CurrentFileName, m_state.settings);
         if (result.ok()) {
             m_store->replace(*result.settings, ChangeOrigin::File);
             m_ecu->checkSettings();

@@ -1,6 +1,7 @@
 #include "app/SettingsFile.h"
 
 #include "record/AtomicSave.h"
+#include "record/FileAccess.h"
 #include "record/ListStyle.h"
 
 #include <QDir>
@@ -281,18 +282,11 @@ SettingsReadResult readSettings(AppState& state, const std::optional<QByteArray>
 
 SettingsReadResult readSettingsFile(AppState& state, const QString& path,
                                     const ScreenMetrics& screen) {
-    QFile file(path);
-    std::optional<QByteArray> data;
-    if (file.open(QIODevice::ReadOnly)) {
-        data = file.readAll();
-        if (file.error() != QFileDevice::NoError) {
-            data.reset();
-        }
-    }
-    SettingsReadResult result = readSettings(state, data, screen);
-    if (!data) {
-        result.problem =
-            QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.errorString());
+    const WholeFile file = readWholeFile(path);
+    SettingsReadResult result =
+        readSettings(state, file.ok() ? std::optional(file.data) : std::nullopt, screen);
+    if (!file.ok()) {
+        result.problem = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.error);
     }
     return result;
 }

@@ -9,11 +9,17 @@
 #endif
 
 #include <QApplication>
+#include <csignal>
 #include <cstdio>
 #include <cstring>
 #include <memory>
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A write beyond the file size limit then fails with "File too large"
+    // and is reported like any failed write.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     // The help needs no display, so it is printed before the toolkit starts.
     for (int i = 1; i < argc; ++i) {
         if (std::strcmp(argv[i], "-h") == 0 || std::strcmp(argv[i], "--help") == 0) {

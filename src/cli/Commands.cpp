@@ -4,10 +4,11 @@
 #include "cli/StderrInteraction.h"
 #include "files/EcuFile.h"
 #include "record/AppState.h"
-#include "record/AtomicSave.h"
+#include "record/FileAccess.h"
 
 #include <algorithm>
 #include <memory>
+#include <new>
 
 namespace {
 
@@ -129,7 +130,7 @@ std::optional<int> parseCommandLine(QCommandLineParser& parser, const QString& c
 }
 
 bool writeCommandOutput(const QString& path, const QByteArray& data, CliContext& context) {
-    if (path.isEmpty()) {
+    if (path.isEmpty() || path == QLatin1String("-")) {
         if (context.out.write(data) != data.size()) {
             context.ui.message(QStringLiteral("standard output: %1").arg(context.out.errorString()),
                                UserInteraction::Icon::Critical);
@@ -137,7 +138,7 @@ bool writeCommandOutput(const QString& path, const QByteArray& data, CliContext&
         }
         return true;
     }
-    const QString error = saveFileAtomically(path, data);
+    const QString error = saveOutputFile(path, data);
     if (!error.isEmpty()) {
         context.ui.message(QStringLiteral("%1: %2").arg(path, error),
                            UserInteraction::Icon::Critical);
@@ -189,5 +190,11 @@ int runVantrelctl(const QStringList& arguments, QIODevice& out, QIODevice& err) 
     const auto state = std::make_unique<AppState>();
     initialiseSettings(*state);
     CliContext context{*state, ui, out};
-    return command->run(commandArguments, context);
+    try {
+        return command->run(commandArguments, context);
+    } catch (const std::bad_alloc&) {
+        ui.message(QStringLiteral("%1: out of memory").arg(command->name),
+                   UserInteraction::Icon::Critical);
+        return kExitFailure;
+    }
 }

@@ -65,7 +65,8 @@ std::optional<int> parseCommandLine(QCommandLineParser& parser, const QString& c
                                     const QStringList& arguments, CliContext& context,
                                     int minPositional, int maxPositional);
 
-// Writes data to path (replaced atomically), or to out when path is empty.
+// Writes data to out when path is empty or "-", else to path (saveOutputFile:
+// a regular file is replaced atomically, a FIFO or device written directly).
 // Tells the reason and returns false on failure.
 bool writeCommandOutput(const QString& path, const QByteArray& data, CliContext& context);
 

@@ -30,7 +30,8 @@ QString storeExitCodeHelp() {
 
 QString portOptionHelp() {
     return QStringLiteral(
-        "  --port DEVICE  The serial device the ECU is on, such as /dev/ttyUSB0 or COM3\n"
+        "  --port DEVICE  The serial device the ECU is on: a path such as /dev/ttyUSB0,\n"
+        "                 or a bare name such as ttyUSB0 for the device under /dev\n"
         "  --com N        COM port N (1 to 5) as the window program maps it to a device\n");
 }
 
@@ -71,7 +72,15 @@ bool EcuSession::choosePort(const QCommandLineParser& parser, const PortOptions&
         return false;
     }
     if (hasPort) {
-        m_link.setDevice(parser.value(options.port));
+        const QString device = parser.value(options.port);
+        if (device.isEmpty()) {
+            m_context.ui.message(
+                QStringLiteral("%1: --port takes a device name or path, not an empty text. %2")
+                    .arg(command, tryHelp),
+                UserInteraction::Icon::Critical);
+            return false;
+        }
+        m_link.setDevice(device);
         return true;
     }
     bool ok = false;
@@ -98,6 +107,8 @@ int EcuSession::identify() {
         return kExitOk;
     case FindResult::PortError:
         return kExitPortError;
+    case FindResult::LinkLost:
+        return kExitLinkFailure;
     case FindResult::WrongVersion:
     case FindResult::NotFound:
     case FindResult::InvalidResponse:

@@ -91,8 +91,9 @@ std::vector<CliCommand> fileCommands() {
              "version 2.52 data file.\n"
              "\n"
              "Options:\n"
-             "  -o, --output FILE  Write to FILE instead of standard output; FILE is\n"
-             "                     replaced only once the new file is complete\n"
+             "  -o, --output FILE  Write to FILE instead of standard output (\"-\"); a\n"
+             "                     regular FILE is replaced only once the new file is\n"
+             "                     complete, a FIFO or device is written directly\n"
              "  -h, --help         Show this help\n"),
          &runDefaults},
         {QStringLiteral("convert"),
@@ -105,8 +106,9 @@ std::vector<CliCommand> fileCommands() {
              "the start-up defaults.\n"
              "\n"
              "Options:\n"
-             "  -o, --output OUT  Write to OUT instead of standard output; OUT is replaced\n"
-             "                    only once the new file is complete\n"
+             "  -o, --output OUT  Write to OUT instead of standard output (\"-\"); a regular\n"
+             "                    OUT is replaced only once the new file is complete, a\n"
+             "                    FIFO or device is written directly\n"
              "  -h, --help        Show this help\n"
              "\n"
              "Exit codes: 0 converted; 2 IN could not be read or OUT not written (the\n"

@@ -8,12 +8,45 @@
 #include <QElapsedTimer>
 #include <QLocale>
 #include <QThread>
+#include <algorithm>
+#include <csignal>
 
 // monitor: polls the live values and prints them as data log records.
 
 namespace {
 
 constexpr int kDefaultIntervalMs = 500;
+// The longest the wait between polls goes without looking for a stop request.
+constexpr qint64 kStopCheckMs = 20;
+
+volatile std::sig_atomic_t g_stopRequested = 0;
+
+extern "C" void requestStop(int) {
+    g_stopRequested = 1;
+}
+
+// While it lives, SIGINT and SIGTERM ask the command to stop after the record
+// in hand instead of ending the program part-way through it.
+class StopOnSignal {
+public:
+    StopOnSignal() {
+        g_stopRequested = 0;
+        m_previousInt = std::signal(SIGINT, requestStop);
+        m_previousTerm = std::signal(SIGTERM, requestStop);
+    }
+    ~StopOnSignal() {
+        std::signal(SIGINT, m_previousInt);
+        std::signal(SIGTERM, m_previousTerm);
+    }
+    StopOnSignal(const StopOnSignal&) = delete;
+    StopOnSignal& operator=(const StopOnSignal&) = delete;
+
+    static bool requested() { return g_stopRequested != 0; }
+
+private:
+    void (*m_previousInt)(int) = SIG_DFL;
+    void (*m_previousTerm)(int) = SIG_DFL;
+};
 
 const QString kLineEnd = QStringLiteral("\r\n");
 
@@ -61,6 +94,7 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
     if (!session.choosePort(parser, ports, name)) {
         return kExitFailure;
     }
+    const StopOnSignal stop;
     if (const int found = session.identify(); found != kExitOk) {
         return found;
     }
@@ -87,9 +121,12 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
 
     for (qint64 poll = 0; count == 0 || poll < count; ++poll) {
         const qint64 due = poll * intervalMs;
-        const qint64 wait = due - sinceHeader.elapsed();
-        if (wait > 0) {
-            QThread::msleep(static_cast<unsigned long>(wait));
+        for (qint64 wait = due - sinceHeader.elapsed(); wait > 0 && !stop.requested();
+             wait = due - sinceHeader.elapsed()) {
+            QThread::msleep(static_cast<unsigned long>(std::min(wait, kStopCheckMs)));
+        }
+        if (stop.requested()) {
+            return kExitOk;
         }
         if (pollLiveData(state, send, false)) {
             session.refreshStatusBar();
@@ -128,7 +165,9 @@ CliCommand monitorCommand() {
             "\n"
             "Options:\n") +
             portOptionHelp() +
-            QStringLiteral("  --count N      Stop after N polls (default: poll until interrupted)\n"
+            QStringLiteral("  --count N      Stop after N polls (default: poll until interrupted;\n"
+                           "                 SIGINT or SIGTERM ends it after the record in hand,\n"
+                           "                 with exit code 0)\n"
                            "  --interval-ms MS\n"
                            "                 Start a poll every MS milliseconds (default 500)\n"
                            "  -h, --help     Show this help\n"

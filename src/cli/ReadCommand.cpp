@@ -51,8 +51,9 @@ CliCommand readCommand() {
             "Options:\n") +
             portOptionHelp() +
             QStringLiteral("  -o, --output FILE\n"
-                           "                 Write to FILE instead of standard output; FILE is\n"
-                           "                 replaced only once the new file is complete\n"
+                           "                 Write to FILE instead of standard output (\"-\"); a\n"
+                           "                 regular FILE is replaced only once the new file is\n"
+                           "                 complete, a FIFO or device is written directly\n"
                            "  -h, --help     Show this help\n"
                            "\n") +
             ecuExitCodeHelp(),

@@ -3,6 +3,7 @@
 #include "comm/Transfers.h"
 #include "config/ConsistencyCheck.h"
 #include "files/EcuFile.h"
+#include "files/WireRangeCheck.h"
 #include "record/AppState.h"
 
 // write: sends a data file to the ECU, as loading it in the window program does.
@@ -25,7 +26,8 @@ int runWrite(const QStringList& arguments, CliContext& context) {
     }
     // The file is read before the search, so that a bad file costs no search.
     const QString path = parser.positionalArguments().first();
-    EcuFileReadResult file = loadEcuFile(path, context.state.settings);
+    // A value that cannot be sent refuses the whole file: none of it is sent.
+    EcuFileReadResult file = loadEcuFileForSending(path, context.state.settings);
     if (!file.ok()) {
         context.ui.message(QStringLiteral("%1: %2").arg(path, file.error),
                            UserInteraction::Icon::Critical);
@@ -58,7 +60,8 @@ CliCommand writeCommand() {
                 "impossible values as the window program does (each fix is sent to the ECU\n"
                 "and reported on standard error) and sends every setting to the ECU in the\n"
                 "fixed order of the full send. The ECU keeps them in its working copy only,\n"
-                "until it is told to store them.\n"
+                "until it is told to store them. A file holding a value that the ECU cannot\n"
+                "take is refused with the list of such values, and nothing is sent.\n"
                 "\n"
                 "Options:\n") +
                 portOptionHelp() +

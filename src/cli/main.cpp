@@ -2,6 +2,7 @@
 
 #include <QCoreApplication>
 #include <QFile>
+#include <csignal>
 #include <cstdio>
 #ifdef Q_OS_WIN
 #include <fcntl.h>
@@ -9,6 +10,11 @@
 #endif
 
 int main(int argc, char** argv) {
+#ifdef SIGXFSZ
+    // A write beyond the file size limit then fails with "File too large"
+    // and is reported, instead of ending the program without a word.
+    std::signal(SIGXFSZ, SIG_IGN);
+#endif
     QCoreApplication app(argc, argv);
     QCoreApplication::setApplicationName(QStringLiteral("vantrelctl"));
 #ifdef Q_OS_WIN
@@ -16,10 +22,12 @@ int main(int argc, char** argv) {
     // put before each line feed.
     _setmode(_fileno(stdout), _O_BINARY);
 #endif
+    // Straight to the descriptors, so that every write (a whole monitor
+    // record) leaves at once rather than waiting in the C library's buffer.
     QFile out;
     QFile err;
-    if (!out.open(stdout, QIODevice::WriteOnly | QIODevice::Unbuffered) ||
-        !err.open(stderr, QIODevice::WriteOnly | QIODevice::Unbuffered)) {
+    if (!out.open(fileno(stdout), QIODevice::WriteOnly | QIODevice::Unbuffered) ||
+        !err.open(fileno(stderr), QIODevice::WriteOnly | QIODevice::Unbuffered)) {
         return 2;
     }
     return runVantrelctl(QCoreApplication::arguments(), out, err);

@@ -58,6 +58,11 @@ FindResult identify(EcuProtocol& protocol, const DiscoveryHooks& hooks) {
     for (int command : {50, 34, 35, 29, 124, 125, 126}) {
         protocol.getEcuData(command);
     }
+    if (!state.EcuOnline) {
+        // "Communication Lost!" has been told; an identity of the bytes that
+        // never came would be made up.
+        return FindResult::LinkLost;
+    }
     call(hooks.showEgoMenu, formatEcuVersion(state));
 
     const EcuIdentity& id = state.identity;

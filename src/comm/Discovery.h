@@ -24,6 +24,7 @@ enum class FindResult {
     NotFound,        // no answer to four attempts
     InvalidResponse, // the search byte came back: a loop-back cable or modem
     PortError,       // the serial port could not be opened
+    LinkLost,        // the ECU stopped answering during the identity reads
     Declined,        // the user chose not to search
 };
 

@@ -3,9 +3,15 @@
 #include "comm/SerialPorts.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
+
+#ifdef Q_OS_LINUX
+#include <grp.h>
+#include <sys/stat.h>
+#endif
 
 QString PortMap::defaultPath() {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
@@ -55,11 +61,42 @@ void QtSerialLink::setDevice(const QString& device) {
     m_device = device;
 }
 
+QString QtSerialLink::devicePath(const QString& name) {
+#ifdef Q_OS_WIN
+    return name;
+#else
+    if (name.contains(QLatin1Char('/'))) {
+        return QFileInfo(name).absoluteFilePath();
+    }
+    return QStringLiteral("/dev/") + name;
+#endif
+}
+
+QString QtSerialLink::openErrorText(const QString& path, QSerialPort::SerialPortError error,
+                                    const QString& systemText) {
+    QString text = path + QStringLiteral(": ") + systemText;
+#ifdef Q_OS_LINUX
+    struct stat info {};
+    if (error == QSerialPort::PermissionError &&
+        ::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        const group* owner = ::getgrgid(info.st_gid);
+        const QString name =
+            owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid);
+        text += QStringLiteral(" - to get access, add your user to the group %1 that owns the "
+                               "device (sudo usermod -aG %1 $USER) and log in again")
+                    .arg(name);
+    }
+#else
+    Q_UNUSED(error);
+#endif
+    return text;
+}
+
 bool QtSerialLink::open(QString* errorText) {
     if (m_port.isOpen()) {
         return true;
     }
-    m_port.setPortName(m_device);
+    m_port.setPortName(devicePath(m_device));
     m_port.setBaudRate(kBaudRate);
     m_port.setDataBits(QSerialPort::Data8);
     m_port.setParity(QSerialPort::NoParity);
@@ -67,7 +104,7 @@ bool QtSerialLink::open(QString* errorText) {
     m_port.setFlowControl(QSerialPort::NoFlowControl);
     if (!m_port.open(QIODevice::ReadWrite)) {
         if (errorText != nullptr) {
-            *errorText = m_port.errorString();
+            *errorText = openErrorText(devicePath(m_device), m_port.error(), m_port.errorString());
         }
         m_port.clearError();
         return false;
@@ -181,8 +218,20 @@ bool QtSerialLink::waitForInput(const QDeadlineTimer& deadline) {
 void QtSerialLink::fail(Failure failure) {
     m_lastFailure = failure;
     if (failure == Failure::PortError) {
-        m_lastErrorText = m_port.isOpen() ? m_port.errorString() : QStringLiteral("Port not open");
+        m_lastErrorText =
+            devicePath(m_device) + QStringLiteral(": ") +
+            (m_port.isOpen() ? m_port.errorString() : QStringLiteral("Port not open"));
+        // The device went away (a USB adapter pulled): the port is closed, so
+        // that the next open, by the next search, finds the device again
+        // once it is back.
+        bool vanished = m_port.error() == QSerialPort::ResourceError;
+#ifndef Q_OS_WIN
+        vanished = vanished || !QFileInfo::exists(devicePath(m_device));
+#endif
         m_port.clearError();
+        if (vanished) {
+            m_port.close();
+        }
     } else {
         m_lastErrorText.clear();
     }

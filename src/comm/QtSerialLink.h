@@ -40,9 +40,19 @@ public:
     static constexpr int kWriteTimeoutMs = 1000;
 
     // The device opened by the next open(): a name such as COM3 or ttyS0, or a
-    // full path such as /dev/ttyUSB0.
+    // path such as /dev/ttyUSB0 (see devicePath).
     void setDevice(const QString& device);
     QString device() const { return m_device; }
+
+    // What a device name stands for. Outside Windows a name with a "/" is a
+    // path (a relative one from the working folder) and a bare name is the
+    // device of that name under /dev; on Windows the name is used as it is.
+    static QString devicePath(const QString& name);
+    // The text of a failure to open the device at path: the path, then the
+    // system's text; for a permission error on Linux also how to get access
+    // (the group that owns the device, usually dialout).
+    static QString openErrorText(const QString& path, QSerialPort::SerialPortError error,
+                                 const QString& systemText);
 
     bool open(QString* errorText) override;
     void close() override;
@@ -53,7 +63,9 @@ public:
     QByteArray readBlock(int minLength, int timeoutMs) override;
 
     // Why the last readByte, readBlock or writeByte came back empty-handed:
-    // the time ran out, or the port failed (with the system's text).
+    // the time ran out, or the port failed (with the system's text). A device
+    // that went away closes the port: isOpen() is false from then on, and
+    // open() opens the device again once it is back.
     Failure lastFailure() const { return m_lastFailure; }
     QString lastErrorText() const { return m_lastErrorText; }
 

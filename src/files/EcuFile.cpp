@@ -1,9 +1,9 @@
 #include "files/EcuFile.h"
 
 #include "record/AtomicSave.h"
+#include "record/FileAccess.h"
 #include "record/ListStyle.h"
 
-#include <QFile>
 #include <algorithm>
 #include <array>
 #include <span>
@@ -226,9 +226,9 @@ private:
         }
         if (!item->isEmpty()) {
             m_errorLine = m_reader.lineNumber();
-            m_error = QStringLiteral("line %1: expected %2, found \"%3\"")
+            m_error = QStringLiteral("line %1: expected %2, found %3")
                           .arg(m_errorLine)
-                          .arg(what, *item);
+                          .arg(what, quotedItem(*item));
             return false;
         }
         return true;
@@ -253,12 +253,6 @@ private:
     QString m_error;
     int m_errorLine = 0;
 };
-
-QString errorText(const QFileDevice& file) {
-    return QStringLiteral("Error - %1 - %2")
-        .arg(static_cast<int>(file.error()))
-        .arg(file.errorString());
-}
 
 } // namespace
 
@@ -366,19 +360,13 @@ EcuFileReadResult readEcuFile(const QByteArray& data, const EcuSettings& current
 }
 
 EcuFileReadResult loadEcuFile(const QString& path, const EcuSettings& current) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
+    const WholeFile file = readWholeFile(path);
+    if (!file.ok()) {
         EcuFileReadResult result;
-        result.error = errorText(file);
+        result.error = file.error;
         return result;
     }
-    const QByteArray data = file.readAll();
-    if (file.error() != QFileDevice::NoError) {
-        EcuFileReadResult result;
-        result.error = errorText(file);
-        return result;
-    }
-    return readEcuFile(data, current);
+    return readEcuFile(file.data, current);
 }
 
 EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings) {

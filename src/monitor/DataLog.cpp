@@ -73,8 +73,21 @@ std::optional<LogError> DataLog::write(const QString& title, bool plot,
             QStringLiteral("\r\n");
 
     const QByteArray bytes = text.toLatin1();
-    if (m_file.write(bytes) != bytes.size() || !m_file.flush()) {
-        return fail(m_file);
+    const qint64 start = m_file.isSequential() ? -1 : m_file.size();
+    qint64 written = m_file.write(bytes);
+    if (written >= 0 && written < bytes.size()) {
+        // A full disk or the file size limit stops a write part-way without
+        // a reason; writing the rest either finishes it or gives the reason.
+        const qint64 rest = m_file.write(bytes.constData() + written, bytes.size() - written);
+        written = rest < 0 ? rest : written + rest;
+    }
+    if (written != bytes.size() || !m_file.flush()) {
+        auto error = fail(m_file);
+        // The file ends on the last whole record, not on part of this one.
+        if (start >= 0 && m_file.size() > start) {
+            m_file.resize(start);
+        }
+        return error;
     }
     if (header) {
         m_headerTime = nowMs;

@@ -18,7 +18,23 @@ template <typename F> QString shortestFixed(F value) {
     return s;
 }
 
+// The text of a number without its one optional "+"; a second sign is left
+// in place for the number's parser to refuse.
+const char* skipPlus(const char* first, const char* last) {
+    return first != last && *first == '+' &&
+                   (last - first == 1 || (first[1] != '-' && first[1] != '+'))
+               ? first + 1
+               : first;
+}
+
 } // namespace
+
+QString quotedItem(const QString& text) {
+    if (text.size() <= kQuotedItemLength) {
+        return QLatin1Char('"') + text + QLatin1Char('"');
+    }
+    return QLatin1Char('"') + text.left(kQuotedItemLength) + QStringLiteral("...\"");
+}
 
 QString shortestDecimal(float value) {
     return shortestFixed(value);
@@ -166,9 +182,7 @@ std::optional<int64_t> ListReader::readInteger(int64_t min, int64_t max) {
     int64_t value = 0;
     const char* first = bytes.constData();
     const char* last = first + bytes.size();
-    if (first != last && *first == '+') {
-        ++first;
-    }
+    first = skipPlus(first, last);
     auto r = std::from_chars(first, last, value);
     if (item->quoted || bytes.isEmpty() || r.ec == std::errc::invalid_argument || r.ptr != last) {
         // A whole number written with a zero fraction ("12.0") is still whole.
@@ -177,18 +191,24 @@ std::optional<int64_t> ListReader::readInteger(int64_t min, int64_t max) {
         if (item->quoted || bytes.isEmpty() || rd.ec != std::errc() || rd.ptr != last ||
             d != std::trunc(d)) {
             fail(item->line,
-                 QStringLiteral("expected a whole number, found \"%1\"").arg(item->text));
+                 QStringLiteral("expected a whole number, found %1").arg(quotedItem(item->text)));
             return std::nullopt;
         }
-        if (d < static_cast<double>(min) || d > static_cast<double>(max)) {
-            fail(item->line,
-                 QStringLiteral("%1 is outside %2..%3").arg(item->text).arg(min).arg(max));
+        // 2^63, the first whole double that int64_t cannot hold, rounds to
+        // INT64_MAX as a double and would pass the comparison with max.
+        constexpr double kBeyondInt64 = 9223372036854775808.0;
+        if (d < static_cast<double>(min) || d > static_cast<double>(max) || d >= kBeyondInt64) {
+            fail(item->line, QStringLiteral("%1 is outside %2..%3")
+                                 .arg(quotedItem(item->text))
+                                 .arg(min)
+                                 .arg(max));
             return std::nullopt;
         }
         return static_cast<int64_t>(d);
     }
     if (r.ec == std::errc::result_out_of_range || value < min || value > max) {
-        fail(item->line, QStringLiteral("%1 is outside %2..%3").arg(item->text).arg(min).arg(max));
+        fail(item->line,
+             QStringLiteral("%1 is outside %2..%3").arg(quotedItem(item->text)).arg(min).arg(max));
         return std::nullopt;
     }
     return value;
@@ -202,14 +222,12 @@ std::optional<float> ListReader::readSingle() {
     const QByteArray bytes = item->text.toLatin1();
     const char* first = bytes.constData();
     const char* last = first + bytes.size();
-    if (first != last && *first == '+') {
-        ++first;
-    }
+    first = skipPlus(first, last);
     float value = 0;
     auto r = std::from_chars(first, last, value);
     if (item->quoted || bytes.isEmpty() || r.ec != std::errc() || r.ptr != last ||
         !std::isfinite(value)) {
-        fail(item->line, QStringLiteral("expected a number, found \"%1\"").arg(item->text));
+        fail(item->line, QStringLiteral("expected a number, found %1").arg(quotedItem(item->text)));
         return std::nullopt;
     }
     return value;
@@ -226,6 +244,7 @@ std::optional<bool> ListReader::readBool() {
     if (!item->quoted && item->text == QLatin1String("#FALSE#")) {
         return false;
     }
-    fail(item->line, QStringLiteral("expected #TRUE# or #FALSE#, found \"%1\"").arg(item->text));
+    fail(item->line,
+         QStringLiteral("expected #TRUE# or #FALSE#, found %1").arg(quotedItem(item->text)));
     return std::nullopt;
 }

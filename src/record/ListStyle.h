@@ -18,6 +18,11 @@
 QString shortestDecimal(float value);
 QString shortestDecimal(double value);
 
+// An item as a message quotes it: in double quotes, and cut to its first
+// kQuotedItemLength characters followed by "..." when it is longer.
+inline constexpr int kQuotedItemLength = 60;
+QString quotedItem(const QString& text);
+
 class ListWriter {
 public:
     void writeString(const QString& text);

@@ -43,6 +43,33 @@ TEST(EcuCommandLine, PortMustBeGivenExactlyOnce) {
     EXPECT_TRUE(outOfRange.out.isEmpty());
 }
 
+TEST(EcuCommandLine, PortNameIsAPathWithASlashElseADeviceUnderDev) {
+    const Outcome empty = onPort(QString(), QStringLiteral("identify"));
+    EXPECT_EQ(empty.exitCode, 2);
+    EXPECT_TRUE(empty.err.contains(QStringLiteral("--port"))) << empty.err.toStdString();
+
+    const QTemporaryDir dir;
+    const struct {
+        QString given;
+        QString opened;
+    } cases[] = {
+        {QStringLiteral("ttyVantrelAbsent"), QStringLiteral("/dev/ttyVantrelAbsent")},
+        {QStringLiteral("sub/ttyVantrel"), dir.filePath(QStringLiteral("sub/ttyVantrel"))},
+        {QStringLiteral("/nonexistent/ttyVantrel"), QStringLiteral("/nonexistent/ttyVantrel")},
+    };
+    for (const auto& c : cases) {
+        QProcess process;
+        process.setWorkingDirectory(dir.path());
+        process.start(binary(QStringLiteral("vantrelctl")),
+                      {QStringLiteral("identify"), QStringLiteral("--port"), c.given});
+        ASSERT_TRUE(process.waitForFinished(kPatienceMs));
+        EXPECT_EQ(process.exitCode(), 3);
+        EXPECT_EQ(QString::fromUtf8(process.readAllStandardError()),
+                  QStringLiteral("error: Comm Port Error - %1: No such file or directory\n")
+                      .arg(c.opened));
+    }
+}
+
 TEST(EcuCommandLine, PortThatCannotBeOpenedIsAPortError) {
     const Outcome outcome =
         onPort(QStringLiteral("/nonexistent/ttyVantrel"), QStringLiteral("identify"));

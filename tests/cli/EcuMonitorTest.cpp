@@ -7,6 +7,8 @@
 #include <cmath>
 #include <gtest/gtest.h>
 
+#include <csignal>
+
 namespace {
 
 // Bytes the ECU receives while the command finds it (the search byte, seven
@@ -129,6 +131,34 @@ TEST(Monitor, RecordShowsThePolledValuesInEngineeringUnits) {
     EXPECT_NEAR(f[Duty].toDouble(), raw.injectorTime / (period * 12) * 100, 0.051);
     EXPECT_NEAR(f[Ignition].toDouble(), raw.ignition / 2.0, 0.051);
     EXPECT_EQ(f[Status].toInt(), raw.status1);
+}
+
+TEST(Monitor, RecordsArriveAsTheyAreMadeAndASignalEndsThemOnAWholeRecord) {
+    for (const int signal : {SIGINT, SIGTERM}) {
+        SCOPED_TRACE(signal);
+        const SimulatorProcess simulator;
+        QProcess monitor;
+        monitor.start(binary(QStringLiteral("vantrelctl")),
+                      {QStringLiteral("monitor"), QStringLiteral("--port"), simulator.device(),
+                       QStringLiteral("--interval-ms"), QStringLiteral("20")});
+        // Three records are far less than any output buffer holds: they come
+        // through the pipe only when each is flushed as it is written.
+        QByteArray out;
+        while (out.count("\r\n") < 3 + 3) {
+            ASSERT_TRUE(monitor.waitForReadyRead(kPatienceMs)) << out.constData();
+            out += monitor.readAllStandardOutput();
+        }
+        ::kill(static_cast<pid_t>(monitor.processId()), signal);
+        ASSERT_TRUE(monitor.waitForFinished(kPatienceMs));
+        out += monitor.readAllStandardOutput();
+        EXPECT_EQ(monitor.exitStatus(), QProcess::NormalExit);
+        EXPECT_EQ(monitor.exitCode(), 0) << monitor.readAllStandardError().constData();
+        const QStringList all = lines(out);
+        ASSERT_GE(all.size(), 3 + 3);
+        for (int i = 3; i < all.size(); ++i) {
+            EXPECT_EQ(all[i].size(), kRecordWidth) << all[i].toStdString();
+        }
+    }
 }
 
 TEST(Monitor, EcuFallingSilentEndsTheRecordsWithCommunicationLost) {

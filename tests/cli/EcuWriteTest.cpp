@@ -293,6 +293,24 @@ TEST(Write, UnreadableFileFailsBeforeAnyByteIsSent) {
     EXPECT_EQ(ecu.with([](SimulatedEcu& e) { return e.bytesReceived(); }), 0);
 }
 
+TEST(Write, ValueTheEcuCannotTakeRefusesTheWholeFileBeforeAnyByteIsSent) {
+    const QTemporaryDir dir;
+    EcuSettings record = startupRecord();
+    record.FuelTable[3][5] = -5;
+    record.AccelRpm = 70000;
+    const QString file = saveRecord(dir, QStringLiteral("bad.ecu"), record);
+    EcuOnTerminal ecu;
+    const Outcome outcome =
+        onPort(ecu.device(), QStringLiteral("write"), {file, QStringLiteral("--store")});
+    EXPECT_EQ(outcome.exitCode, 2);
+    EXPECT_EQ(outcome.err, QStringLiteral("error: %1: Data file not loaded - values out of range "
+                                          "for the ECU:\n"
+                                          "Accel Rpm: 70000 is outside 0..65535\n"
+                                          "Fuel Table, row 3, column 5: -5 is outside 0..255\n")
+                               .arg(file));
+    EXPECT_EQ(ecu.with([](SimulatedEcu& e) { return e.bytesReceived(); }), 0);
+}
+
 TEST(Write, RefusedWriteLosesSyncOnceAndEndsTheSend) {
     const QTemporaryDir dir;
     const QString file = saveRecord(dir, QStringLiteral("send.ecu"), startupRecord());

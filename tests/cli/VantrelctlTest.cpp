@@ -1,8 +1,14 @@
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QProcess>
 #include <QTemporaryDir>
+#include <functional>
 #include <gtest/gtest.h>
+
+#include <sys/resource.h>
+#include <sys/stat.h>
+#include <unistd.h>
 
 namespace {
 
@@ -17,8 +23,13 @@ QString program() {
         .filePath(QStringLiteral("vantrelctl"));
 }
 
-Outcome run(const QStringList& arguments) {
+Outcome run(const QStringList& arguments, const QString& workingDirectory = {},
+            const std::function<void()>& inChild = {}) {
     QProcess process;
+    process.setWorkingDirectory(workingDirectory);
+    if (inChild) {
+        process.setChildProcessModifier(inChild);
+    }
     process.start(program(), arguments);
     EXPECT_TRUE(process.waitForFinished(60000)) << program().toStdString();
     EXPECT_EQ(process.exitStatus(), QProcess::NormalExit);
@@ -263,4 +274,46 @@ TEST(VantrelctlHelp, BadCommandLinesExitWithTwo) {
     EXPECT_TRUE(unknown.err.contains("frobnicate"));
     EXPECT_EQ(run({"--bogus"}).exitCode, 2);
     EXPECT_EQ(run({"defaults", "--bogus"}).exitCode, 2);
+}
+
+TEST(VantrelctlOutput, DashIsStandardOutputAndAFifoStaysAFifo) {
+    const QTemporaryDir dir;
+    const QByteArray defaults = run({"defaults"}).out;
+    const Outcome dash = run({"defaults", "-o", "-"}, dir.path());
+    EXPECT_EQ(dash.exitCode, 0) << dash.err.constData();
+    EXPECT_EQ(dash.out, defaults);
+    EXPECT_FALSE(QFileInfo::exists(dir.filePath("-")));
+
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    QFile reader(fifo);
+    ASSERT_TRUE(reader.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+    const Outcome toFifo = run({"defaults", "-o", fifo});
+    EXPECT_EQ(toFifo.exitCode, 0) << toFifo.err.constData();
+    EXPECT_TRUE(QFileInfo(fifo).exists() && !QFileInfo(fifo).isFile());
+    QByteArray received(defaults.size() + 1, '\0');
+    received.resize(::read(reader.handle(), received.data(), received.size()));
+    EXPECT_EQ(received, defaults);
+}
+
+TEST(VantrelctlInput, FileOverOneMegabyteIsRefusedBeforeItIsRead) {
+    const Outcome r = run({"convert", "/dev/zero"});
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("larger than 1024 KB")) << r.err.constData();
+    EXPECT_TRUE(r.out.isEmpty());
+}
+
+TEST(VantrelctlOutput, FileSizeLimitFailsTheWriteAndKeepsTheOldFile) {
+    const QTemporaryDir dir;
+    const QString path = dir.filePath("kept.ecu");
+    writeFile(path, "old");
+    const Outcome r = run({"defaults", "-o", path}, {}, [] {
+        // Smaller than the data file: the write stops part-way.
+        const rlimit small{1024, 1024};
+        setrlimit(RLIMIT_FSIZE, &small);
+    });
+    EXPECT_EQ(r.exitCode, 2);
+    EXPECT_TRUE(r.err.contains("File too large")) << r.err.constData();
+    EXPECT_EQ(readFile(path), "old");
+    EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.ecu"});
 }

@@ -119,6 +119,29 @@ TEST_F(DiscoveryTest, ExperimentalFirmwareIsAcceptedWithAWarning) {
     EXPECT_EQ(ui.messages[1].title, "Vantrel");
 }
 
+TEST_F(DiscoveryTest, LineDyingDuringTheIdentityIsLostCommunicationWithoutAMadeUpIdentity) {
+    // The ECU answers the search and then the first n identity reads.
+    for (int answered : {0, 3, 6}) {
+        SCOPED_TRACE(answered);
+        AppState fresh;
+        ScriptedLink line;
+        RecordingInteraction seen;
+        EcuProtocol ecu{fresh, line, seen};
+        fresh.AskBeforeSearch = false;
+        line.reply({170});
+        for (int i = 0; i < answered; ++i) {
+            line.reply({i == 1 ? 2 : 0});
+        }
+
+        EXPECT_EQ(findEcu(ecu, hooks), FindResult::LinkLost);
+
+        EXPECT_FALSE(fresh.EcuOnline);
+        ASSERT_EQ(seen.messages.size(), 1u);
+        EXPECT_EQ(seen.messages[0].text, "Communication Lost!");
+        EXPECT_TRUE(fresh.identity.VersionText.isEmpty());
+    }
+}
+
 TEST_F(DiscoveryTest, EchoedSearchByteIsAnInvalidResponse) {
     state.engine.EngineStatus1 = 0x40;
     link.reply({85});

@@ -2,10 +2,14 @@
 
 #include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <QStandardPaths>
+#include <QTemporaryDir>
 #include <gtest/gtest.h>
+#include <memory>
 
 #include <fcntl.h>
+#include <grp.h>
 #include <poll.h>
 #include <stdlib.h>
 #include <termios.h>
@@ -163,6 +167,55 @@ TEST(QtSerialLinkClosed, OpeningAMissingDeviceGivesTheSystemText) {
     EXPECT_FALSE(link.open(&error));
     EXPECT_FALSE(error.isEmpty());
     EXPECT_FALSE(link.isOpen());
+}
+
+TEST(QtSerialLinkClosed, PermissionErrorNamesTheGroupThatOwnsTheDevice) {
+    // A stand-in for a serial device: a file owned by the group dialout.
+    const group* dialout = ::getgrnam("dialout");
+    const QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
+    QFile file(device);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.close();
+    if (dialout == nullptr ||
+        ::chown(QFile::encodeName(device).constData(), ::getuid(), dialout->gr_gid) != 0) {
+        GTEST_SKIP() << "no group dialout to give the file to";
+    }
+    const QString text = QtSerialLink::openErrorText(device, QSerialPort::PermissionError,
+                                                     QStringLiteral("Permission denied"));
+    EXPECT_TRUE(text.startsWith(device + QStringLiteral(": Permission denied - ")))
+        << text.toStdString();
+    EXPECT_TRUE(text.contains(QStringLiteral("group dialout"))) << text.toStdString();
+    EXPECT_EQ(QtSerialLink::openErrorText(device, QSerialPort::DeviceNotFoundError,
+                                          QStringLiteral("No such file or directory")),
+              device + QStringLiteral(": No such file or directory"));
+}
+
+TEST(QtSerialLinkVanished, DeviceThatGoesAwayClosesThePortAndOpensAgainOnceBack) {
+    // The name the link opens stands for the adapter; each pseudo-terminal
+    // is one time the adapter is plugged in.
+    const QTemporaryDir dir;
+    const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
+    auto plugged = std::make_unique<PseudoTerminal>();
+    ASSERT_TRUE(plugged->ok());
+    ASSERT_TRUE(QFile::link(plugged->slavePath(), device));
+    QtSerialLink link;
+    link.setDevice(device);
+    QString error;
+    ASSERT_TRUE(link.open(&error)) << error.toStdString();
+
+    plugged.reset();
+    EXPECT_EQ(link.readByte(10000), -1);
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::PortError);
+    EXPECT_FALSE(link.isOpen()) << link.lastErrorText().toStdString();
+    EXPECT_FALSE(link.open(&error));
+    EXPECT_TRUE(error.startsWith(device + QStringLiteral(": "))) << error.toStdString();
+
+    PseudoTerminal back;
+    ASSERT_TRUE(QFile::remove(device) && QFile::link(back.slavePath(), device));
+    ASSERT_TRUE(link.open(&error)) << error.toStdString();
+    back.send({42});
+    EXPECT_EQ(link.readByte(1000), 42);
 }
 
 TEST(PortMap, DefaultDevicesCountFromTtyS0) {

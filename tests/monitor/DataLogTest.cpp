@@ -3,8 +3,12 @@
 #include "record/AppState.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
+
+#include <csignal>
+#include <sys/resource.h>
 
 namespace {
 
@@ -146,6 +150,37 @@ TEST_F(DataLogTest, WriteFailureSwitchesLoggingOffWithThePlotRecordMessage) {
     EXPECT_TRUE(message->startsWith("Log File Error!\r\n(")) << message->toStdString();
     EXPECT_TRUE(message->endsWith(")"));
     EXPECT_FALSE(m_state.LogActive);
+}
+
+TEST_F(DataLogTest, FullDiskSwitchesLoggingOffAndTheFileEndsOnAWholeRecord) {
+    ASSERT_FALSE(m_log.open(path()));
+    ASSERT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
+    const qint64 header = QFileInfo(path()).size();
+    const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
+    rlimit previous{};
+    ASSERT_EQ(getrlimit(RLIMIT_FSIZE, &previous), 0);
+    const QStringList before = linesOf(path());
+    const qint64 recordBytes = before.last().size() + 2;
+    // Room for two and a half records more: the third is cut off by the
+    // limit, as by a full disk.
+    const rlimit small{static_cast<rlim_t>(header + recordBytes * 5 / 2), previous.rlim_max};
+    ASSERT_EQ(setrlimit(RLIMIT_FSIZE, &small), 0);
+    std::optional<QString> message;
+    int written = 0;
+    for (; written < 10 && !message; ++written) {
+        m_ms += 500;
+        message = m_log.writeFullRecord(kEvening, kLocale);
+    }
+    setrlimit(RLIMIT_FSIZE, &previous);
+    std::signal(SIGXFSZ, previousSignal);
+
+    ASSERT_TRUE(message);
+    EXPECT_EQ(written, 3);
+    EXPECT_TRUE(message->endsWith(" - File too large")) << message->toStdString();
+    EXPECT_FALSE(m_state.LogActive);
+    const QStringList lines = linesOf(path());
+    ASSERT_EQ(lines.size(), before.size() + 2);
+    EXPECT_EQ(QFileInfo(path()).size(), header + 2 * recordBytes);
 }
 
 TEST(LogErrorMessages, Wording) {

@@ -70,6 +70,9 @@ TEST(ListReader, FractionInAWholeNumberFieldIsRefused) {
     EXPECT_FALSE(r.readInt16().has_value());
     ListReader r2("12.0\r\n");
     EXPECT_EQ(r2.readInt16(), 12);
+    // Just beyond the widest whole number, written with a zero fraction.
+    ListReader r3("9223372036854775808.0\r\n");
+    EXPECT_FALSE(r3.readInteger(INT64_MIN, INT64_MAX).has_value());
 }
 
 TEST(ListReader, FileEndingEarlyIsReported) {
@@ -86,4 +89,44 @@ TEST(ListReader, BooleansAndSingles) {
     EXPECT_EQ(r.readSingle(), 0.55f);
     EXPECT_EQ(r.readSingle(), -1.0f);
     EXPECT_FALSE(r.readBool().has_value());
+}
+
+TEST(ListReader, OneSignAtMost) {
+    struct Case {
+        const char* text;
+        std::optional<int64_t> integer;
+        std::optional<float> single;
+    };
+    const Case cases[] = {
+        {"+9000", 9000, 9000.0f},
+        {"-9000", -9000, -9000.0f},
+        {"+-9000", std::nullopt, std::nullopt},
+        {"-+9000", std::nullopt, std::nullopt},
+        {"++9000", std::nullopt, std::nullopt},
+        {"+-2.52", std::nullopt, std::nullopt},
+        {"+", std::nullopt, std::nullopt},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text);
+        ListReader integer(c.text);
+        EXPECT_EQ(integer.readInteger(INT32_MIN, INT32_MAX), c.integer);
+        ListReader single(c.text);
+        EXPECT_EQ(single.readSingle(), c.single);
+    }
+}
+
+TEST(ListReader, ErrorQuotesAtMostTheStartOfALongItem) {
+    const QByteArray huge(100000, '7');
+    const QByteArray cases[] = {huge, huge + "x", "#" + huge};
+    for (const QByteArray& item : cases) {
+        for (auto read : {+[](ListReader& r) { return r.readInt16().has_value(); },
+                          +[](ListReader& r) { return r.readSingle().has_value(); },
+                          +[](ListReader& r) { return r.readBool().has_value(); }}) {
+            ListReader r(item);
+            EXPECT_FALSE(read(r));
+            EXPECT_LT(r.error().size(), 160) << r.error().left(200).toStdString();
+            EXPECT_TRUE(r.error().contains(QString::fromLatin1(item.left(60)) + "...\""));
+        }
+    }
+    EXPECT_EQ(quotedItem("short"), "\"short\"");
 }

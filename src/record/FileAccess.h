@@ -1,0 +1,31 @@
+#pragma once
+
+#include <QByteArray>
+#include <QString>
+#include <QtGlobal>
+
+// Reading the data and settings files whole, and writing command output to a
+// named file.
+
+// No data or settings file comes near this size: a data file is about 4 KB.
+inline constexpr qint64 kMaxInputFileBytes = 1024 * 1024;
+
+struct WholeFile {
+    QByteArray data;
+    // "Error - <number> - <description>" when the file could not be read, or
+    // the reason it was refused.
+    QString error;
+
+    bool ok() const { return error.isEmpty(); }
+};
+
+// Reads a file of at most maxBytes. A larger regular file is refused before
+// any of it is read; a device or pipe once more than maxBytes have arrived.
+// Running out of memory is a failure like any other.
+WholeFile readWholeFile(const QString& path, qint64 maxBytes = kMaxInputFileBytes);
+
+// Writes data to path. A regular file or a new name is replaced atomically
+// (saveFileAtomically); a FIFO or a character device, or a symbolic link to
+// one, is written directly and stays what it is. Returns an empty text on
+// success, else "Error - <number> - <description>".
+QString saveOutputFile(const QString& path, const QByteArray& data);

@@ -1,0 +1,95 @@
+#include "record/FileAccess.h"
+
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <sys/stat.h>
+#include <sys/sysmacros.h>
+#include <unistd.h>
+
+namespace {
+
+void writeBytes(const QString& path, const QByteArray& data) {
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    ASSERT_EQ(file.write(data), data.size());
+}
+
+TEST(ReadWholeFile, FilesOverOneMegabyteAreRefused) {
+    const QTemporaryDir dir;
+    const QString limit = dir.filePath("limit");
+    const QString over = dir.filePath("over");
+    writeBytes(limit, QByteArray(1024 * 1024, ','));
+    writeBytes(over, QByteArray(1024 * 1024 + 1, ','));
+
+    EXPECT_EQ(readWholeFile(limit).data.size(), 1024 * 1024);
+    for (const QString& path : {over, QStringLiteral("/dev/zero")}) {
+        const WholeFile file = readWholeFile(path);
+        EXPECT_FALSE(file.ok()) << path.toStdString();
+        EXPECT_TRUE(file.data.isEmpty());
+        EXPECT_TRUE(file.error.contains("larger than 1024 KB")) << file.error.toStdString();
+    }
+    EXPECT_TRUE(readWholeFile(dir.filePath("absent")).error.startsWith("Error - "));
+}
+
+// What a path is, without following a link.
+mode_t kindOf(const QString& path) {
+    struct stat info {};
+    return ::lstat(QFile::encodeName(path).constData(), &info) == 0 ? (info.st_mode & S_IFMT) : 0;
+}
+
+TEST(SaveOutputFile, FifosAndDevicesAreWrittenInPlaceAndRegularFilesReplaced) {
+    const QTemporaryDir dir;
+    const QString fifo = dir.filePath("fifo");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    // A null device of the test's own, so that a fault cannot replace the
+    // system's.
+    const QString device = dir.filePath("null");
+    const bool haveDevice =
+        ::mknod(QFile::encodeName(device).constData(), S_IFCHR | 0600, makedev(1, 3)) == 0;
+    QFile::link(fifo, dir.filePath("to-fifo"));
+    QFile::link(device, dir.filePath("to-device"));
+    const QString regular = dir.filePath("regular");
+    writeBytes(regular, "old");
+
+    // Holds the FIFO open for reading, so that writing it does not wait.
+    QFile reader(fifo);
+    ASSERT_TRUE(reader.open(QIODevice::ReadWrite | QIODevice::Unbuffered));
+
+    struct Case {
+        QString path;
+        mode_t kind;
+        QString target;
+        mode_t targetKind;
+    };
+    std::vector<Case> cases{{fifo, S_IFIFO, {}, 0},
+                            {dir.filePath("to-fifo"), S_IFLNK, fifo, S_IFIFO},
+                            {regular, S_IFREG, {}, 0},
+                            {dir.filePath("new"), S_IFREG, {}, 0}};
+    if (haveDevice) {
+        cases.push_back({device, S_IFCHR, {}, 0});
+        cases.push_back({dir.filePath("to-device"), S_IFLNK, device, S_IFCHR});
+    }
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        EXPECT_EQ(saveOutputFile(c.path, "data\r\n"), QString());
+        EXPECT_EQ(kindOf(c.path), c.kind);
+        if (!c.target.isEmpty()) {
+            EXPECT_EQ(kindOf(c.target), c.targetKind);
+        }
+        if (c.kind == S_IFREG) {
+            QFile file(c.path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+            EXPECT_EQ(file.readAll(), "data\r\n");
+        }
+    }
+    char received[100] = {};
+    EXPECT_EQ(::read(reader.handle(), received, sizeof received), 12);
+    EXPECT_EQ(QByteArray(received), "data\r\ndata\r\n");
+    EXPECT_TRUE(saveOutputFile(dir.path(), "x").startsWith("Error - "));
+}
+
+} // namespace
