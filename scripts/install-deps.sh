@@ -9,6 +9,8 @@ packages=(
     libgtest-dev libgmock-dev libbenchmark-dev
     # the manual's HTML, and the checks of the desktop entry and AppStream data
     python3-markdown desktop-file-utils appstream
+    # the sanitizer build and the fuzz targets, and faster rebuilds
+    clang libclang-rt-14-dev ccache
 )
 
 missing=()
