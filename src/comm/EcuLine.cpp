@@ -1,6 +1,7 @@
 #include "comm/EcuLine.h"
 
 #include <QDeadlineTimer>
+#include <QElapsedTimer>
 #include <algorithm>
 
 EcuLine::EcuLine(AppState& state, SerialLink& link, UserInteraction& ui, QObject* parent)
@@ -62,13 +63,17 @@ int EcuLine::PumpingLink::readByte(int timeoutMs) {
     if (!m_owner.m_pump) {
         return m_link.readByte(timeoutMs);
     }
-    // Waits in slices, pumping between them.
+    // Waits in slices, pumping between them. A link that gives up on a slice
+    // before its time (a port error, a simulated line) has nothing more to
+    // give, so it is not asked again.
     const QDeadlineTimer deadline(std::max(timeoutMs, 0));
     for (;;) {
         const int slice =
             static_cast<int>(std::min<qint64>(deadline.remainingTime(), EcuLine::kPumpIntervalMs));
+        QElapsedTimer took;
+        took.start();
         const int byte = m_link.readByte(slice);
-        if (byte >= 0 || deadline.hasExpired() || !m_link.isOpen()) {
+        if (byte >= 0 || deadline.hasExpired() || took.elapsed() < slice / 2) {
             return byte;
         }
         m_owner.pumpIfDue();
@@ -84,8 +89,10 @@ QByteArray EcuLine::PumpingLink::readBlock(int minLength, int timeoutMs) {
     for (;;) {
         const int slice =
             static_cast<int>(std::min<qint64>(deadline.remainingTime(), EcuLine::kPumpIntervalMs));
+        QElapsedTimer took;
+        took.start();
         block += m_link.readBlock(minLength - static_cast<int>(block.size()), slice);
-        if (block.size() >= minLength || deadline.hasExpired() || !m_link.isOpen()) {
+        if (block.size() >= minLength || deadline.hasExpired() || took.elapsed() < slice / 2) {
             return block;
         }
         m_owner.pumpIfDue();
