@@ -182,11 +182,11 @@ OperatingCell operatingCell(float rpmFraction, float loadFraction) {
 
 void computeOperatingPoint(const EcuSettings& s, EngineData& e) {
     const float rpm = e.RpmChannel.Value;
+    // Below 15 rpm per table there is no rpm axis to place the speed on; the
+    // editors keep such a point in the first column, and so does the 3D view.
     float rpmFraction = 0.0f;
-    if (s.MaxRpm > 0) {
+    if (s.MaxRpm >= kTableTopStep) {
         rpmFraction = static_cast<float>(static_cast<double>(rpm) / s.MaxRpm);
-    } else if (rpm > 0.0f) {
-        rpmFraction = 1.0f; // a table without an rpm range: any speed is off its top
     }
 
     float loadFraction = 0.0f;

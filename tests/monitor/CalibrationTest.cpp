@@ -264,17 +264,19 @@ TEST(OperatingPoint, FractionsAndTableValuesAtTheCell) {
     EXPECT_EQ(e.OperatingPoint[2], 9.0f);
 }
 
-TEST(OperatingPoint, MaxRpmZeroStillNamesACell) {
+TEST(OperatingPoint, MaxRpmBelowFifteenKeepsTheFirstColumn) {
     EcuSettings s = EcuSettings::withDefaults();
     EngineData e = EngineData::withChannelLayout();
-    s.MaxRpm = 0;
     s.FuelTable[15][0] = 3;
     s.FuelTable[15][15] = 4;
-    computeOperatingPoint(s, e);
-    EXPECT_EQ(e.OperatingPoint[0], 0.0f);
-    EXPECT_EQ(e.OperatingPoint[2], 3.0f);
     e.RpmChannel.Value = 1000.0f;
+    for (int maxRpm : {0, 14}) {
+        s.MaxRpm = maxRpm;
+        computeOperatingPoint(s, e);
+        EXPECT_EQ(e.OperatingPoint[0], 0.0f) << maxRpm;
+        EXPECT_EQ(e.OperatingPoint[2], 3.0f) << maxRpm;
+    }
+    s.MaxRpm = 15;
     computeOperatingPoint(s, e);
-    EXPECT_EQ(e.OperatingPoint[0], 1.0f);
     EXPECT_EQ(e.OperatingPoint[2], 4.0f);
 }

@@ -1,0 +1,113 @@
+#include "tables/OperatingHighlight.h"
+
+#include "record/Rounding.h"
+
+#include <algorithm>
+
+namespace {
+
+constexpr int kLastGridCell = 16;
+constexpr int kSteps = 15;
+// Below this MaxRpm a column is less than one rpm wide.
+constexpr int kLowestMaxRpm = kSteps;
+
+struct LoadScale {
+    double load;
+    int top;
+    int step;
+};
+
+std::optional<LoadScale> loadScale(const EcuSettings& s, const EngineData& e) {
+    switch (s.LoadControl) {
+    case 1:
+        return LoadScale{e.MapPercent, 105, 7};
+    case 2:
+        return LoadScale{e.TpsChannel.Value, 105, 7};
+    case 3:
+        return LoadScale{static_cast<double>(e.TpsChannel.RawLow), 255, 255 / kSteps};
+    default:
+        return std::nullopt;
+    }
+}
+
+int inGrid(int64_t index) {
+    if (index >= kLastGridCell + 1) {
+        return kLastGridCell;
+    }
+    return index < 1 ? 1 : static_cast<int>(index);
+}
+
+std::vector<GridCell> block(const OperatingHighlight& h, bool right, bool below) {
+    std::vector<GridCell> cells{{h.row, h.column}};
+    if (right) {
+        cells.push_back({h.row, h.column + 1});
+    }
+    if (below) {
+        cells.push_back({h.row + 1, h.column});
+    }
+    if (right && below) {
+        cells.push_back({h.row + 1, h.column + 1});
+    }
+    return cells;
+}
+
+} // namespace
+
+OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
+    OperatingHighlight h;
+    if (const std::optional<LoadScale> scale = loadScale(s, e)) {
+        h.row = inGrid(1 + truncDiv(roundHalfEven(scale->top - scale->load), scale->step));
+    }
+    const int64_t columnWidth = s.MaxRpm >= kLowestMaxRpm ? truncDiv(s.MaxRpm, kSteps) : 0;
+    if (columnWidth > 0) {
+        h.column = inGrid(truncDiv(roundHalfEven(e.RpmChannel.Value), columnWidth) + 1);
+    }
+    h.overRange = (s.LoadControl == 1 && e.MapPercent >= 105.0f) ||
+                  (s.LoadControl == 2 && e.TpsChannel.Value >= 105.0f);
+    h.columnRight = h.column < kLastGridCell;
+    h.rowBelow = !h.overRange && h.row < kLastGridCell;
+    return h;
+}
+
+std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighlight& highlight,
+                                                         const GridCursor& cursor) {
+    if (m_painted && m_painted->row == highlight.row && m_painted->column == highlight.column &&
+        m_painted->overRange == highlight.overRange && m_cursor == cursor) {
+        return std::nullopt;
+    }
+    HighlightRepaint repaint;
+    if (m_painted) {
+        repaint.restore =
+            block(*m_painted, m_painted->column < kLastGridCell, m_painted->row < kLastGridCell);
+    }
+    repaint.paint = block(highlight, highlight.columnRight, highlight.rowBelow);
+    std::rotate(repaint.paint.begin(), repaint.paint.begin() + 1, repaint.paint.end());
+    m_painted = highlight;
+    m_cursor = cursor;
+    return repaint;
+}
+
+QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const EngineData& e) {
+    double xOffset = 0.0;
+    if (s.MaxRpm >= kLowestMaxRpm) {
+        xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * e.RpmChannel.Value;
+    }
+    const double rowSpan = (grid.cellHeight + 15) * 15;
+    double yOffset = 0.0;
+    switch (s.LoadControl) {
+    case 1:
+        yOffset = rowSpan / 105 * e.MapPercent;
+        break;
+    case 2:
+        yOffset = rowSpan / 105 * e.TpsChannel.Value;
+        break;
+    case 3:
+        yOffset = rowSpan / 255 * e.TpsChannel.RawLow;
+        break;
+    default:
+        break;
+    }
+    const int64_t top = roundHalfEven((grid.top - 100) + (grid.cellHeight + 15) * 16.5 - yOffset);
+    const int64_t left = roundHalfEven((grid.left - 100) + (grid.cellWidth + 15) * 1.5 + xOffset);
+    return {static_cast<int>(left), static_cast<int>(top)};
+}

@@ -1,0 +1,71 @@
+#pragma once
+
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
+#include "tables/TableOperations.h"
+
+#include <QPoint>
+#include <cstdint>
+#include <optional>
+#include <vector>
+
+// The cells around the live operating point, in grid numbers: (row, column)
+// is the upper-left red cell; the column to its right and the row below are
+// red too when columnRight and rowBelow say so.
+struct OperatingHighlight {
+    int row = 1;
+    int column = 1;
+    bool columnRight = false;
+    bool rowBelow = false;
+    bool overRange = false; // MAP or TPS load at 105 or more: the top row only
+
+    bool operator==(const OperatingHighlight&) const = default;
+};
+
+// The operating cells of the live values. A MaxRpm below 15 leaves no rpm
+// step between the columns, and the highlight stays in column 1.
+OperatingHighlight operatingHighlight(const EcuSettings& settings, const EngineData& engine);
+
+// The grid's current cell at the time of a repaint.
+struct GridCursor {
+    int row = 0;
+    int column = 0;
+
+    bool operator==(const GridCursor&) const = default;
+};
+
+// One repaint of the red cells: first the cells to give back their own
+// colours, then the cells to paint red (the upper-left one last).
+struct HighlightRepaint {
+    std::vector<GridCell> restore;
+    std::vector<GridCell> paint;
+};
+
+// What an editor painted last. A poll whose operating cells, over-range state
+// and grid cursor are all as at the last repaint changes nothing.
+class HighlightTracker {
+public:
+    std::optional<HighlightRepaint> update(const OperatingHighlight& highlight,
+                                           const GridCursor& cursor);
+
+    // The cells painted last, or nothing before the first repaint.
+    const std::optional<OperatingHighlight>& current() const { return m_painted; }
+    // Forgets the painted cells (window load and unload): the next poll
+    // repaints and restores nothing.
+    void reset() { m_painted.reset(); }
+
+private:
+    std::optional<OperatingHighlight> m_painted;
+    GridCursor m_cursor;
+};
+
+// Where the cross-hair dot goes, in twips: the grid's position and the size
+// of its data cells.
+struct GridGeometry {
+    double left = 0;
+    double top = 0;
+    double cellWidth = 0;
+    double cellHeight = 0;
+};
+QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
+                         const EngineData& engine);

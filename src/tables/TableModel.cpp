@@ -1,0 +1,84 @@
+#include "tables/TableModel.h"
+
+#include "record/NumberFormat.h"
+#include "record/Rounding.h"
+#include "record/SensorConversions.h"
+
+namespace {
+
+constexpr int kLoadSteps = 15;
+
+std::optional<double> loadOfStep(const EcuSettings& s, int step) {
+    switch (s.LoadControl) {
+    case 1: {
+        const int64_t count =
+            s.MapMinBits +
+            roundHalfEven(static_cast<double>((s.MapMaxBits - s.MapMinBits) * step) / kLoadSteps);
+        return mapCountsToPsi(s.MapSensorType, static_cast<int>(count));
+    }
+    case 2:
+        return step * 7.0;
+    case 3:
+        return (17.0 * step) * 5.0 / 255.0;
+    default:
+        return std::nullopt;
+    }
+}
+
+double labelNumber(QString text) {
+    return text.remove(QLatin1Char(',')).trimmed().toDouble();
+}
+
+} // namespace
+
+int64_t TableModel::raw(int gridRow, int gridColumn) const {
+    return m_description.tableOf(m_state.settings)[static_cast<std::size_t>(gridRow - 1)]
+                                                  [static_cast<std::size_t>(gridColumn - 1)];
+}
+
+QString TableModel::text(int gridRow, int gridColumn) const {
+    return m_description.cellText(raw(gridRow, gridColumn));
+}
+
+RgbColour TableModel::colour(int gridRow, int gridColumn) const {
+    const uint8_t mark = m_description.marksOf(
+        m_state.display)[static_cast<std::size_t>(gridRow)][static_cast<std::size_t>(gridColumn)];
+    return m_description.markColour(
+        mark, m_description.inHighlightedRegion(gridRow, gridColumn, m_state.settings, m_state));
+}
+
+QString TableModel::rpmLabel(int gridColumn) const {
+    const EcuSettings& s = m_state.settings;
+    // A record without an rpm axis labels every column with zero rpm.
+    const float step = s.RpmIndexMax > 0 ? static_cast<float>(s.MaxRpm) / s.RpmIndexMax : 0.0f;
+    return numberToText(step * static_cast<float>(gridColumn - 1));
+}
+
+QString TableModel::loadLabel(int gridRow) const {
+    const std::optional<double> load = loadOfStep(m_state.settings, kGridSize - 1 - gridRow);
+    if (!load) {
+        return {};
+    }
+    return QLatin1Char(' ') + formatNumber(*load, QStringLiteral("###,##0.0"));
+}
+
+double TableModel::rpmLabelValue(int gridColumn) const {
+    return labelNumber(rpmLabel(gridColumn));
+}
+
+double TableModel::loadLabelValue(int gridRow) const {
+    return labelNumber(loadLabel(gridRow));
+}
+
+std::optional<QString> TableModel::loadCaption() const {
+    switch (m_state.settings.LoadControl) {
+    case 1:
+        return QStringLiteral("  M A P  ");
+    case 2:
+        return QStringLiteral("  T P S  ");
+    case 3:
+        return QStringLiteral("V O L T S");
+    default:
+        return std::nullopt;
+    }
+}

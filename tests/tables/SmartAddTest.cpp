@@ -1,0 +1,76 @@
+#include "tables/SmartAdd.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+class SmartAddTest : public ::testing::Test {
+protected:
+    SmartAddTest() {
+        state.settings = EcuSettings::withDefaults();
+        state.settings.MaxRpm = 7500;   // rpm labels 0, 500, ... 7500
+        state.settings.LoadControl = 2; // load labels 105, 98, ... 0
+    }
+
+    std::vector<FieldCell> smartAddAt(float rpm, double amount, int sign) {
+        state.engine.RpmChannel.Value = rpm;
+        const OperatingHighlight h = operatingHighlight(state.settings, state.engine);
+        return smartAdd(fuel, h, state.engine, amount, sign);
+    }
+    void fill(int raw) {
+        for (auto& row : state.settings.FuelTable) {
+            row.fill(static_cast<int16_t>(raw));
+        }
+    }
+
+    AppState state;
+    TableModel fuel{fuelEditor(), state};
+};
+
+struct SmartCase {
+    float rpm;
+    float tps;
+    double amount;
+    int sign;
+    int raw;
+    std::vector<FieldCell> expected;
+};
+
+TEST_F(SmartAddTest, MovesTheCellsNearestToTheOperatingPoint) {
+    // Grid rows 7 and 8 (labels 63 and 56) and columns 5 and 6 (2000 and
+    // 2500 rpm) around the point; the table indexes are one less.
+    const SmartCase cases[] = {
+        // Middle third of both spacings: all four cells.
+        {2250, 59.5f, 0.0625, 1, 100, {{6, 4, 101}, {6, 5, 101}, {7, 4, 101}, {7, 5, 101}}},
+        {2250, 59.5f, 0.125, -1, 100, {{6, 4, 98}, {6, 5, 98}, {7, 4, 98}, {7, 5, 98}}},
+        {2250, 59.5f, 0.0625, 1, 255, {{6, 4, 255}, {6, 5, 255}, {7, 4, 255}, {7, 5, 255}}},
+        // Near the left column: its two cells.
+        {2050, 59.5f, 0.0625, 1, 100, {{6, 4, 101}, {6, 5, 100}, {7, 4, 101}, {7, 5, 100}}},
+        // Near the upper-right and the lower-left corner: that cell.
+        {2450, 62, 0.0625, 1, 100, {{6, 4, 100}, {6, 5, 101}, {7, 4, 100}, {7, 5, 100}}},
+        {2050, 57, 0.0625, 1, 100, {{6, 4, 100}, {6, 5, 100}, {7, 4, 101}, {7, 5, 100}}},
+        // The last rpm column: only its cells.
+        {7500, 59.5f, 0.0625, 1, 100, {{6, 15, 101}, {7, 15, 101}}},
+        // The bottom row has no row below.
+        {2250, 0, 0.0625, 1, 100, {{15, 4, 101}, {15, 5, 101}}},
+    };
+    for (const SmartCase& c : cases) {
+        fill(c.raw);
+        state.engine.TpsChannel.Value = c.tps;
+        EXPECT_EQ(smartAddAt(c.rpm, c.amount, c.sign), c.expected)
+            << "rpm " << c.rpm << " tps " << c.tps;
+    }
+}
+
+TEST_F(SmartAddTest, LoadInVoltsIsComparedWithTheVoltLabels) {
+    // Load count 128 is 2.51 V, between the labels 2.7 (grid row 8) and 2.3;
+    // the throttle per cent must not be used.
+    fill(100);
+    state.settings.LoadControl = 3;
+    state.engine.TpsChannel.RawLow = 128;
+    state.engine.TpsChannel.Value = 100.0f;
+    EXPECT_EQ(smartAddAt(2250, 0.0625, 1),
+              (std::vector<FieldCell>{{7, 4, 101}, {7, 5, 101}, {8, 4, 101}, {8, 5, 101}}));
+}
+
+} // namespace

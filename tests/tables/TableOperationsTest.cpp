@@ -1,0 +1,206 @@
+#include "tables/TableOperations.h"
+#include "tables/TableModel.h"
+
+#include <gtest/gtest.h>
+#include <vector>
+
+namespace {
+
+struct Sent {
+    int code;
+    int index1;
+    int index2;
+    bool operator==(const Sent&) const = default;
+};
+
+class TableOperationsTest : public ::testing::Test {
+protected:
+    TableOperationsTest() {
+        state.settings = EcuSettings::withDefaults();
+        for (auto& row : state.settings.FuelTable) {
+            row.fill(40);
+        }
+        for (auto& row : state.settings.IgnitionTable) {
+            row.fill(40);
+        }
+        store.setSender([this](int code, int i1, int i2) { sent.push_back({code, i1, i2}); });
+    }
+
+    AppState state;
+    SettingsStore store{state.settings};
+    std::vector<Sent> sent;
+};
+
+TEST(BlockWalk, ColumnByColumnFromTheCursorTowardsTheFarCorner) {
+    EXPECT_EQ(blockWalk({2, 3, 1, 1}),
+              (std::vector<GridCell>{{2, 3}, {1, 3}, {2, 2}, {1, 2}, {2, 1}, {1, 1}}));
+    EXPECT_EQ(blockWalk({5, 5, 7, 4}),
+              (std::vector<GridCell>{{5, 5}, {6, 5}, {7, 5}, {5, 4}, {6, 4}, {7, 4}}));
+    EXPECT_EQ(blockWalk({9, 9, 9, 9}), (std::vector<GridCell>{{9, 9}}));
+}
+
+struct TypedCase {
+    bool ignition;
+    const char* text;
+    int raw;
+};
+
+TEST_F(TableOperationsTest, TypedValuesAreLimitedAndRoundedHalfToEven) {
+    const TypedCase cases[] = {
+        {false, "8", 127},      {false, "0.03", 0},  {false, "1,5", 23},
+        {false, " 2000 ", 255}, {false, "-3", 0},    {true, "60", 100},
+        {true, "2", 10},        {true, "22,25", 44}, {true, "22.75", 46},
+    };
+    for (const TypedCase& c : cases) {
+        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
+        const std::vector<FieldCell> cells = typedEntry(d, state.settings, {1, 1, 1, 1}, c.text);
+        ASSERT_EQ(cells.size(), 1u) << c.text;
+        EXPECT_EQ(cells[0], (FieldCell{0, 0, c.raw})) << c.text;
+    }
+}
+
+TEST_F(TableOperationsTest, TextThatIsNoNumberChangesNothing) {
+    for (const char* text : {"", "  ", "abc", "1,000.5", "nan", "inf"}) {
+        EXPECT_TRUE(typedEntry(fuelEditor(), state.settings, {1, 1, 3, 4}, text).empty()) << text;
+    }
+}
+
+TEST_F(TableOperationsTest, BlockEntrySendsOnlyTheChangedCellsInWalkOrder) {
+    // A 3 x 4 block from (4, 6) to (2, 3); two of its cells hold 8 ms already.
+    state.settings.FuelTable[2][4] = 127;
+    state.settings.FuelTable[1][2] = 127;
+    store.setCells(FieldId::FuelTable,
+                   typedEntry(fuelEditor(), state.settings, {4, 6, 2, 3}, QStringLiteral("8")),
+                   SettingsStore::Send::Always);
+    const std::vector<Sent> expected{
+        {240, 3, 5}, {240, 2, 5}, {240, 1, 5}, {240, 3, 4}, {240, 1, 4},
+        {240, 3, 3}, {240, 2, 3}, {240, 1, 3}, {240, 3, 2}, {240, 2, 2},
+    };
+    EXPECT_EQ(sent, expected);
+    for (const GridCell& cell : blockWalk({4, 6, 2, 3})) {
+        EXPECT_EQ(state.settings.FuelTable[cell.row - 1][cell.column - 1], 127);
+    }
+    EXPECT_EQ(state.settings.FuelTable[4][5], 40);
+}
+
+struct ArithmeticCase {
+    bool ignition;
+    BlockArithmetic operation;
+    int raw;
+    double amount;
+    double factor;
+    int expected;
+};
+
+TEST_F(TableOperationsTest, ArithmeticRoundsAndKeepsTheRawRange) {
+    using enum BlockArithmetic;
+    const ArithmeticCase cases[] = {
+        {false, Multiply, 15, 0, 1.10, 17}, {false, Add, 255, 0.0625, 1, 255},
+        {true, Subtract, 15, 5, 1, 10},     {false, Divide, 40, 0, 0, 40},
+        {true, Divide, 40, 0, 0, 40},       {false, Divide, 31, 0, 2, 15},
+        {false, Subtract, 0, 0.0625, 1, 0}, {false, Add, 20, 0.125, 1, 22},
+        {true, Add, 20, 0.5, 1, 21},        {true, Multiply, 25, 0, 1.1, 28},
+        {true, Multiply, 95, 0, 1.5, 100},  {true, Divide, 41, 0, 2, 20},
+    };
+    for (const ArithmeticCase& c : cases) {
+        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
+        EcuSettings settings = state.settings;
+        (settings.*d.table)[6][7] = static_cast<int16_t>(c.raw);
+        const std::vector<FieldCell> cells =
+            blockArithmetic(d, settings, {7, 8, 7, 8}, c.operation, c.amount, c.factor);
+        ASSERT_EQ(cells.size(), 1u);
+        EXPECT_EQ(cells[0], (FieldCell{6, 7, c.expected}))
+            << c.ignition << " op " << static_cast<int>(c.operation) << " raw " << c.raw;
+    }
+}
+
+TEST_F(TableOperationsTest, ABlockOperationSendsEveryCellInWalkOrder) {
+    store.setCells(FieldId::IgnitionTable,
+                   blockArithmetic(ignitionEditor(), state.settings, {2, 2, 1, 1},
+                                   BlockArithmetic::Divide, 0, 0),
+                   SettingsStore::Send::Always);
+    EXPECT_EQ(sent, (std::vector<Sent>{{241, 1, 1}, {241, 0, 1}, {241, 1, 0}, {241, 0, 0}}));
+}
+
+struct SmoothCase {
+    GridSelection selection;
+    std::vector<int> before; // the selection's cells, row by row
+    std::vector<int> after;
+};
+
+TEST_F(TableOperationsTest, SmoothInterpolatesFromTheCornersRowByRow) {
+    const SmoothCase cases[] = {
+        {{1, 1, 1, 5}, {10, 0, 0, 0, 30}, {10, 15, 20, 25, 30}},
+        {{1, 1, 1, 5}, {10, 0, 0, 0, 31}, {10, 15, 20, 26, 31}},
+        {{1, 5, 1, 1}, {31, 0, 0, 0, 10}, {31, 26, 20, 15, 10}},
+        {{1, 1, 5, 1}, {10, 99, 99, 99, 30}, {10, 15, 20, 25, 30}},
+        // 3 x 3: the centre is the mean of the corners.
+        {{1, 1, 3, 3}, {10, 0, 30, 0, 0, 0, 50, 0, 90}, {10, 20, 30, 30, 45, 60, 50, 70, 90}},
+        {{1, 1, 1, 1}, {77}, {77}},
+    };
+    for (const SmoothCase& c : cases) {
+        EcuSettings settings = state.settings;
+        const GridSelection& s = c.selection;
+        const int rowStep = s.rowSel >= s.row ? 1 : -1;
+        const int columnStep = s.columnSel >= s.column ? 1 : -1;
+        const int columns = std::abs(s.columnSel - s.column) + 1;
+        std::vector<FieldCell> expected;
+        for (std::size_t i = 0; i < c.before.size(); ++i) {
+            const int row = s.row + rowStep * static_cast<int>(i) / columns;
+            const int column = s.column + columnStep * (static_cast<int>(i) % columns);
+            settings.FuelTable[row - 1][column - 1] = static_cast<int16_t>(c.before[i]);
+            expected.push_back({row - 1, column - 1, c.after[i]});
+        }
+        EXPECT_EQ(smoothBlock(fuelEditor(), settings, s), expected) << c.before.size();
+    }
+}
+
+TEST_F(TableOperationsTest, SmoothKeepsTheIgnitionRange) {
+    state.settings.IgnitionTable[0][0] = 4;
+    state.settings.IgnitionTable[0][2] = 20;
+    EXPECT_EQ(smoothBlock(ignitionEditor(), state.settings, {1, 1, 1, 3}),
+              (std::vector<FieldCell>{{0, 0, 10}, {0, 1, 12}, {0, 2, 20}}));
+}
+
+TEST_F(TableOperationsTest, MarksColourTheBlockOnly) {
+    markBlock(fuelEditor().marksOf(state.display), {3, 2, 2, 3}, 2);
+    const TableModel model(fuelEditor(), state);
+    for (const GridCell& cell : blockWalk({3, 2, 2, 3})) {
+        EXPECT_EQ(model.colour(cell.row, cell.column), (RgbColour{0, 128, 128}));
+    }
+    EXPECT_EQ(model.colour(4, 2), (RgbColour{0, 255, 255}));
+    EXPECT_EQ(model.colour(2, 4), (RgbColour{0, 255, 255}));
+    EXPECT_EQ(state.display.IgnitionMarkFlags, MarkFlags{});
+}
+
+struct OperandCase {
+    bool ignition;
+    Operand operand;
+    const char* text;
+    double value;
+    const char* shown;
+};
+
+TEST(OperandBoxes, LeaveRulesAndPatterns) {
+    using enum Operand;
+    const OperandCase cases[] = {
+        {false, Amount, "", 0.0625, "  0.0625"},   {false, Amount, "abc", 0, "  0.0000"},
+        {false, Amount, "0.1", 0.125, "  0.1250"}, {false, Amount, "0,1", 0.125, "  0.1250"},
+        {false, Factor, "", 1.1, "  1.10"},        {false, Factor, "x", 1.0, "  1.00"},
+        {false, Factor, "1.234", 1.234, "  1.23"}, {true, Amount, "", 1.0, "  1.00"},
+        {true, Amount, "0.3", 0.3, "  0.30"},      {true, Amount, "?", 0, "  0.00"},
+        {true, Factor, "0,9", 0.9, "  0.90"},
+    };
+    for (const OperandCase& c : cases) {
+        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
+        const double value = operandValue(d, c.operand, c.text);
+        EXPECT_DOUBLE_EQ(value, c.value) << c.text;
+        EXPECT_EQ(operandText(d, c.operand, value), QString::fromLatin1(c.shown)) << c.text;
+    }
+    EXPECT_EQ(operandText(fuelEditor(), Amount, fuelEditor().amountDefault),
+              QStringLiteral("  0.0625"));
+    EXPECT_EQ(operandText(ignitionEditor(), Amount, ignitionEditor().amountDefault),
+              QStringLiteral("  0.50"));
+}
+
+} // namespace
