@@ -41,19 +41,6 @@ protected:
 
 // --- Single-byte exchanges ---------------------------------------------------
 
-TEST_F(SimulatedEcuTest, DiscoveryByteIsAnsweredWith170) {
-    EXPECT_EQ(byteOf(m_ecu.receive(85)), 170);
-}
-
-TEST_F(SimulatedEcuTest, IdentityDefaultsToVersion2051Build7Serial1_4_07_00042) {
-    EXPECT_EQ(byteOf(m_ecu.receive(34)), 2);
-    EXPECT_EQ(byteOf(m_ecu.receive(35)), 51);
-    EXPECT_EQ(byteOf(m_ecu.receive(29)), 7);
-    EXPECT_EQ(byteOf(m_ecu.receive(124)), 0x67);
-    EXPECT_EQ(byteOf(m_ecu.receive(125)), 0x00);
-    EXPECT_EQ(byteOf(m_ecu.receive(126)), 42);
-}
-
 TEST_F(SimulatedEcuTest, IdentityIsConfigurable) {
     m_ecu.setVersion(255, 3);
     m_ecu.setBuildNumber(12);
@@ -66,16 +53,22 @@ TEST_F(SimulatedEcuTest, IdentityIsConfigurable) {
     EXPECT_EQ(byteOf(m_ecu.receive(126)), 3);
 }
 
-TEST_F(SimulatedEcuTest, ByteReadsAnswerTheFieldInItsWireForm) {
-    EXPECT_EQ(byteOf(m_ecu.receive(62)), 4);    // NumberOfCylinders
-    EXPECT_EQ(byteOf(m_ecu.receive(63)), 3);    // MaxRpm 9000 in units of 3000
-    EXPECT_EQ(byteOf(m_ecu.receive(1)), 240);   // EgoMaxRpm 15 high, EgoMinRpm 0 low
-    EXPECT_EQ(byteOf(m_ecu.receive(2)), 15);    // EgoMaxLoad 0 high, EgoMinLoad 15 low
-    EXPECT_EQ(byteOf(m_ecu.receive(7)), 90);    // EgoMinCoolantTemp
-    EXPECT_EQ(byteOf(m_ecu.receive(84)), 3);    // UserInputDigitalMode 2
-    EXPECT_EQ(byteOf(m_ecu.receive(100)), 50);  // CrankPercent 3
-    EXPECT_EQ(byteOf(m_ecu.receive(18)), 100);  // BankCompensation bank 2
-    EXPECT_EQ(byteOf(m_ecu.receive(116)), 120); // UC_Extra 2
+TEST_F(SimulatedEcuTest, ByteReadsAnswerDiscoveryIdentityAndFieldsInTheirWireForm) {
+    const std::pair<int, int> cases[] = {
+        {85, 170},                                                          // discovery
+        {34, 2},    {35, 51}, {29, 7}, {124, 0x67}, {125, 0x00}, {126, 42}, // version 2.051 build 7
+        {62, 4},                                                            // NumberOfCylinders
+        {63, 3},    // MaxRpm 9000 in units of 3000
+        {1, 240},   // EgoMaxRpm 15 high, EgoMinRpm 0 low
+        {2, 15},    // EgoMaxLoad 0 high, EgoMinLoad 15 low
+        {7, 90},    // EgoMinCoolantTemp
+        {84, 3},    // UserInputDigitalMode 2
+        {100, 50},  // CrankPercent 3
+        {18, 100},  // BankCompensation bank 2
+        {116, 120}, // UC_Extra 2
+    };
+    for (const auto& [command, reply] : cases)
+        EXPECT_EQ(byteOf(m_ecu.receive(static_cast<uint8_t>(command))), reply) << command;
 }
 
 TEST_F(SimulatedEcuTest, TwoByteReadSendsHighThenLowAfterTheAcknowledge) {
