@@ -168,20 +168,6 @@ TEST_F(ConsistencyCheck, EgoControlWithoutTheEgoInputIsTurnedOff) {
     EXPECT_EQ(recorder.commands(), (std::vector<int>{136}));
 }
 
-TEST_F(ConsistencyCheck, ThreeBadBanksGiveThreeLinesAndThreeCommands) {
-    settings.BankCompensation[2] = 0;
-    settings.BankCompensation[3] = 0;
-    settings.BankCompensation[4] = 0;
-    const QString message = check();
-    EXPECT_EQ(recorder.commands(), (std::vector<int>{146, 147, 148}));
-    EXPECT_EQ(message, composed({QStringLiteral("Cylinder Bank 2 Compensation turned off"),
-                                 QStringLiteral("Cylinder Bank 3 Compensation turned off"),
-                                 QStringLiteral("Cylinder Bank 4 Compensation turned off")}));
-    EXPECT_EQ(settings.BankCompensation[2], 100);
-    EXPECT_EQ(settings.BankCompensation[3], 100);
-    EXPECT_EQ(settings.BankCompensation[4], 100);
-}
-
 TEST_F(ConsistencyCheck, BankLimitsAreInclusive) {
     settings.BankCompensation[2] = 75;
     settings.BankCompensation[3] = 125;
@@ -289,6 +275,7 @@ TEST_F(ConsistencyCheck, EveryRuleFiresInTableOrderIntoOneMessage) {
     EXPECT_EQ(settings.MapMaxBits, 255);
     EXPECT_EQ(settings.InjectionLoadIndex, 16);
     EXPECT_EQ(settings.InjectionRpmIndex, 0);
+    EXPECT_EQ(settings.BankCompensation, (std::array<int16_t, 5>{0, 0, 100, 100, 100}));
     EXPECT_EQ(settings.IgnitionType, 2);
     EXPECT_EQ(settings.IacType, 0);
 

@@ -1,18 +1,12 @@
 #include "generators/DefaultFuelTable.h"
 
+#include "StartupRecord.h"
+
 #include <gtest/gtest.h>
 #include <tuple>
 #include <vector>
 
 namespace {
-
-EcuSettings startupRecord() {
-    EcuSettings s = EcuSettings::withDefaults();
-    s.MapSensorType = 1;
-    s.MaxRpm = 9000;
-    s.MinOpenTime = 19;
-    return s;
-}
 
 using Cell = std::tuple<int, int, int16_t>;
 

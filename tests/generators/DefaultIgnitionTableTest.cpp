@@ -1,5 +1,7 @@
 #include "generators/DefaultIgnitionTable.h"
 
+#include "StartupRecord.h"
+
 #include "record/SensorConversions.h"
 
 #include <gtest/gtest.h>
@@ -7,15 +9,6 @@
 #include <vector>
 
 namespace {
-
-EcuSettings startupRecord() {
-    EcuSettings s = EcuSettings::withDefaults();
-    s.MapSensorType = 1;
-    s.MaxRpm = 9000;
-    s.RpmIndexMax = 15;
-    s.LoadIndexMax = 15;
-    return s;
-}
 
 // Inputs with no MAP part, so that the rpm curve alone fills the table.
 IgnitionGeneratorInputs rpmOnly() {

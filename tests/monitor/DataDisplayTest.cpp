@@ -1,6 +1,8 @@
 #include "monitor/DataDisplay.h"
 #include "record/AppState.h"
 
+#include "TestData.h"
+
 #include <gtest/gtest.h>
 
 namespace {
@@ -40,50 +42,32 @@ protected:
         return {};
     }
 
-    QString nameAt(const DataDisplay& d, int row, int column) const {
-        for (const auto& c : d.names) {
-            if (c.row == row && c.column == column) {
-                return c.text;
-            }
-        }
-        ADD_FAILURE() << "no name cell at " << row << "," << column;
-        return {};
-    }
-
     AppState state;
 };
 
-TEST_F(DataDisplayTest, ValueCellsUseTheirPatterns) {
-    const DataDisplay d = composeDataDisplay(state);
-    EXPECT_EQ(valueAt(d, 0, 1), "1200");
-    EXPECT_EQ(valueAt(d, 1, 1), "14.7 psi");
-    EXPECT_EQ(valueAt(d, 0, 3), "175 " + kDeg + "F");
-    EXPECT_EQ(valueAt(d, 1, 3), "75 " + kDeg + "F");
-    EXPECT_EQ(valueAt(d, 0, 5), "50 %");
-    EXPECT_EQ(valueAt(d, 1, 5), "15.8 V");
-    EXPECT_EQ(valueAt(d, 0, 7), "2.50 ms");
-    EXPECT_EQ(valueAt(d, 1, 7), "12.5 " + kDeg);
-    EXPECT_EQ(valueAt(d, 0, 9), "13 %");
-    EXPECT_EQ(valueAt(d, 1, 9), "2.50 V");
-    EXPECT_EQ(valueAt(d, 0, 11), "110 %");
-    EXPECT_EQ(valueAt(d, 1, 11), "-5 " + kDeg);
+// The grid as text, a line per row with '|' between the cells: the names of
+// one display with the values of another.
+QString gridText(const DataDisplay& names, const DataDisplay& values) {
+    QStringList cells(DataDisplay::kRows * DataDisplay::kColumns);
+    for (const auto& c : names.names) {
+        cells[c.row * DataDisplay::kColumns + c.column] = c.text;
+    }
+    for (const auto& c : values.values) {
+        cells[c.row * DataDisplay::kColumns + c.column] = c.text;
+    }
+    QString text;
+    for (int row = 0; row < DataDisplay::kRows; ++row) {
+        text += cells.mid(row * DataDisplay::kColumns, DataDisplay::kColumns).join('|') + '\n';
+    }
+    return text;
 }
 
-TEST_F(DataDisplayTest, NamesStandLeftOfTheirValues) {
+TEST_F(DataDisplayTest, NamesStandLeftOfTheirValuesWhichUseTheirPatterns) {
+    const DataDisplay values = composeDataDisplay(state);
     state.settings.UserInputAnalogMode = {0, 1, 3};
-    const DataDisplay d = composeDataDisplay(state);
-    EXPECT_EQ(nameAt(d, 0, 0), "RPM");
-    EXPECT_EQ(nameAt(d, 1, 0), "Map");
-    EXPECT_EQ(nameAt(d, 0, 2), "Water");
-    EXPECT_EQ(nameAt(d, 1, 2), "Air");
-    EXPECT_EQ(nameAt(d, 0, 4), "Tps");
-    EXPECT_EQ(nameAt(d, 1, 4), "Battery");
-    EXPECT_EQ(nameAt(d, 0, 6), "Fuel  B1");
-    EXPECT_EQ(nameAt(d, 1, 6), "Ignition");
-    EXPECT_EQ(nameAt(d, 0, 8), "Duty");
-    EXPECT_EQ(nameAt(d, 1, 8), "User #1 Off");
-    EXPECT_EQ(nameAt(d, 0, 10), "User #2 Fuel");
-    EXPECT_EQ(nameAt(d, 1, 10), "User #3 EGO");
+    const DataDisplay names = composeDataDisplay(state);
+    EXPECT_EQ(gridText(names, values).toStdString(),
+              testDataText("monitor/data-grid.txt").toStdString());
 }
 
 TEST_F(DataDisplayTest, UserInputInEgoModeShowsOneDecimalVolts) {

@@ -1,6 +1,9 @@
 #include "monitor/LogFormat.h"
 
+#include "TestData.h"
 #include "record/AppState.h"
+
+#include <array>
 
 #include <gtest/gtest.h>
 
@@ -43,39 +46,52 @@ TEST(LogHeader, RuleAndDateTimeLines) {
               "06/12/2026    16:05:09");
 }
 
-TEST(FullRecord, TitleLine) {
-    EXPECT_EQ(fullRecordTitleLine(), "    Time"
-                                     "       Rpm"
-                                     "       Map"
-                                     "       TPS"
-                                     "       Air"
-                                     "     Water"
-                                     "   Battery"
-                                     "      Duty"
-                                     "      Fuel"
-                                     "  Ignition"
-                                     "    User 1"
-                                     "    User 2"
-                                     "    User 3"
-                                     "    Status");
+// Every title and record line of both log formats for the sample state and
+// its variations, in the order of the golden file: time, rpm, the load by
+// load control, the channels by user input mode, the developer extras.
+QStringList logLines() {
+    QStringList lines;
+    AppState s = sampleState();
+    lines << fullRecordTitleLine() << fullRecordLine(s, 0.25) << fullRecordLine(s, 12345.678);
+    lines << plotRecordTitleLine(s, {0, 11});
+    s.settings.LoadControl = 2;
+    lines << plotRecordTitleLine(s, {8, 5});
+    s.settings.LoadControl = 3;
+    lines << plotRecordTitleLine(s, {9, 10});
+    s.settings.UserInputAnalogMode = {3, 0, 1};
+    // Rpm, throttle and MAP add an empty title.
+    for (const std::array<int, 2>& channels :
+         {std::array{8, 10}, std::array{4, 6}, std::array{3, 7}, std::array{1, 2}}) {
+        lines << plotRecordTitleLine(s, channels);
+    }
+
+    s = sampleState();
+    lines << plotRecordLine(s, {0, 11}, 1.5);
+    s.settings.LoadControl = 2;
+    lines << plotRecordLine(s, {8, 5}, 0.05);
+    // User 2 in mode 1, user 3 in mode 2; rpm, throttle and MAP give blanks.
+    lines << plotRecordLine(s, {9, 10}, 0) << plotRecordLine(s, {3, 1}, 0);
+    s.settings.UserInputAnalogMode = {1, 0, 3};
+    s.engine.UserChannel[2].Value = 0.98f;
+    lines << plotRecordLine(s, {8, 10}, 0);
+    s.settings.UserInputAnalogMode = {2, 0, 0};
+    lines << plotRecordLine(s, {9, 8}, 0) << plotRecordLine(s, {4, 6}, 0);
+
+    s = sampleState();
+    s.LogExtra = true;
+    s.DeveloperMode = true;
+    lines << plotRecordTitleLine(s, {0, 11}) << plotRecordLine(s, {0, 11}, 2);
+    return lines;
 }
 
-TEST(FullRecord, RecordLineWidthsAndPatterns) {
-    const AppState s = sampleState();
-    EXPECT_EQ(fullRecordLine(s, 0.25), "   0.250"
-                                       "      2350"
-                                       "     14.70"
-                                       "        58"
-                                       "        75"
-                                       "       180"
-                                       "      13.8"
-                                       "      45.3"
-                                       "      3.46"
-                                       "      28.5"
-                                       "       2.3"
-                                       "     100.0"
-                                       "     -12.6"
-                                       "         6");
+TEST(LogLines, TitlesAndRecordsMatchTheGoldenFile) {
+    QStringList expected = testDataText("monitor/log-lines.txt").split(QLatin1Char('\n'));
+    ASSERT_EQ(expected.takeLast(), QString());
+    const QStringList got = logLines();
+    ASSERT_EQ(got.size(), expected.size());
+    for (int i = 0; i < got.size(); ++i) {
+        EXPECT_EQ(got[i].toStdString(), expected[i].toStdString()) << "line " << i + 1;
+    }
 }
 
 TEST(FullRecord, SmallMapHasNoLeadingZero) {
@@ -84,136 +100,11 @@ TEST(FullRecord, SmallMapHasNoLeadingZero) {
     EXPECT_EQ(fullRecordLine(s, 0).mid(18, 10), "       .50");
 }
 
-// The time once stopped the log at 10000 s because it no longer fitted in 8
-// columns; it now widens the line instead.
-TEST(FullRecord, TimeBeyondTenThousandSecondsIsWrittenInFull) {
-    const QString line = fullRecordLine(sampleState(), 12345.678);
-    EXPECT_TRUE(line.startsWith("12345.678      2350")) << line.toStdString();
-    EXPECT_EQ(line.size(), 9 + 13 * 10);
-}
-
-TEST(PlotRecord, TitleLineWithOneChannel) {
-    const AppState s = sampleState();
-    EXPECT_EQ(plotRecordTitleLine(s, {0, 11}), "    Time"
-                                               "     Rpm        "
-                                               "Map (psi)    "
-                                               " Fuel (ms)                    ");
-}
-
-TEST(PlotRecord, TitleLineByLoadControlAndUserInputMode) {
-    AppState s = sampleState();
-    s.settings.LoadControl = 2;
-    EXPECT_EQ(plotRecordTitleLine(s, {8, 5}), QStringLiteral("    Time"
-                                                             "     Rpm        "
-                                                             "TPS (%)      "
-                                                             " User 1                       "
-                                                             " Water Temp (") +
-                                                  kDegree + "F)");
-    s.settings.LoadControl = 3;
-    EXPECT_EQ(plotRecordTitleLine(s, {9, 10}), "    Time"
-                                               "     Rpm        "
-                                               "Load (volt)  "
-                                               " Fuel Compensation (%)        "
-                                               " Ignition Compensation (DBTDC)");
-    s.settings.UserInputAnalogMode = {3, 0, 1};
-    EXPECT_EQ(plotRecordTitleLine(s, {8, 10}), "    Time"
-                                               "     Rpm        "
-                                               "Load (volt)  "
-                                               " EGO (volt)                   "
-                                               " Fuel Compesnation (%)        ");
-    EXPECT_EQ(plotRecordTitleLine(s, {4, 6}), QStringLiteral("    Time"
-                                                             "     Rpm        "
-                                                             "Load (volt)  "
-                                                             " Air Temp (") +
-                                                  kDegree +
-                                                  "F)  "
-                                                  " Battery Volt                  ");
-    // Rpm, throttle and MAP add an empty title.
-    EXPECT_EQ(plotRecordTitleLine(s, {3, 7}), "    Time"
-                                              "     Rpm        "
-                                              "Load (volt)  ");
-    EXPECT_EQ(plotRecordTitleLine(s, {1, 2}), "    Time"
-                                              "     Rpm        "
-                                              "Load (volt)  "
-                                              " Ignition                     ");
-}
-
-TEST(PlotRecord, RecordLineWidthsAndPatterns) {
-    AppState s = sampleState();
-    EXPECT_EQ(plotRecordLine(s, {0, 11}, 1.5), "   1.500"
-                                               "    2350"
-                                               "           14.7"
-                                               "                3.46");
-    s.settings.LoadControl = 2;
-    EXPECT_EQ(plotRecordLine(s, {8, 5}, 0.05), "   0.050"
-                                               "    2350"
-                                               "           57.5"
-                                               "                2.35"
-                                               "                 180");
-    // User 2 in mode 1, user 3 in mode 2; rpm, throttle and MAP give blanks.
-    EXPECT_EQ(plotRecordLine(s, {9, 10}, 0), "   0.000"
-                                             "    2350"
-                                             "           57.5"
-                                             "               100.0"
-                                             "                 -13");
-    EXPECT_EQ(plotRecordLine(s, {3, 1}, 0), "   0.000"
-                                            "    2350"
-                                            "           57.5"
-                                            "                    "
-                                            "                28.5");
-    s.settings.UserInputAnalogMode = {1, 0, 3};
-    s.engine.UserChannel[2].Value = 0.98f;
-    EXPECT_EQ(plotRecordLine(s, {8, 10}, 0), "   0.000"
-                                             "    2350"
-                                             "           57.5"
-                                             "                 2.3"
-                                             "                 1.0");
-    s.settings.UserInputAnalogMode = {2, 0, 0};
-    EXPECT_EQ(plotRecordLine(s, {9, 8}, 0), "   0.000"
-                                            "    2350"
-                                            "           57.5"
-                                            "               100.0"
-                                            "                   2");
-    EXPECT_EQ(plotRecordLine(s, {4, 6}, 0), "   0.000"
-                                            "    2350"
-                                            "           57.5"
-                                            "                  75"
-                                            "                13.8");
-}
-
 TEST(PlotRecord, DeveloperExtrasOnlyWithExtraLoggingInDeveloperMode) {
     AppState s = sampleState();
     s.LogExtra = true;
     EXPECT_EQ(plotRecordTitleLine(s, {0, 11}).size(), 8 + 16 + 13 + 30);
-    s.DeveloperMode = true;
-    EXPECT_EQ(plotRecordTitleLine(s, {0, 11}), "    Time"
-                                               "     Rpm        "
-                                               "Map (psi)    "
-                                               " Fuel (ms)                    "
-                                               "UC_Extra(0)         "
-                                               "UC_Extra(1)         "
-                                               "UC_Extra(2)         "
-                                               "UC_Extra(3)         "
-                                               "UC_Extra(4)         "
-                                               "UI_Extra(0)         "
-                                               "UI_Extra(1)         "
-                                               "UI_Extra(2)         "
-                                               "UI_Extra(3)         "
-                                               "UI_Extra(4)         ");
-    EXPECT_EQ(plotRecordLine(s, {0, 11}, 2), "   2.000"
-                                             "    2350"
-                                             "           14.7"
-                                             "                3.46"
-                                             "                   1"
-                                             "                  22"
-                                             "                   0"
-                                             "                 140"
-                                             "                 255"
-                                             "                   0"
-                                             "                 100"
-                                             "               65535"
-                                             "                   7"
-                                             "               12345");
+    EXPECT_EQ(plotRecordLine(s, {0, 11}, 2).size(), 8 + 8 + 15 + 20);
 }
 
 } // namespace

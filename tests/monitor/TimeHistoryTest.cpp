@@ -1,18 +1,12 @@
 #include "monitor/TimeHistory.h"
 
-#include "record/AppState.h"
+#include "StartupRecord.h"
 
 #include <gtest/gtest.h>
 
 namespace {
 
 const QString kDegree = QString(QChar(0xB0));
-
-AppState freshState() {
-    AppState state;
-    state.settings = EcuSettings::withDefaults();
-    return state;
-}
 
 TEST(PlotChannelList, ItemTextsFollowTheUserInputModes) {
     EcuSettings settings;
@@ -129,7 +123,7 @@ TEST(PlotLimitEntry, EmptyOrNonNumericEntryLeavesTheLimit) {
 }
 
 TEST(PlotLimitEntry, LimitTextUsesTheScalePattern) {
-    AppState state = freshState();
+    AppState state = startupState();
     state.display.PlotChannelScales[PlotChannel::Fuel].Max[0] = 10.0f;
     state.display.PlotChannelScales[PlotChannel::Water].Min[1] = 50.0f;
     const std::array<int, 2> channels{PlotChannel::Fuel, PlotChannel::Water};
@@ -139,7 +133,7 @@ TEST(PlotLimitEntry, LimitTextUsesTheScalePattern) {
 }
 
 TEST(PlotRequests, FixedRequestsPlusOnePerTrace) {
-    AppState state = freshState();
+    AppState state = startupState();
     EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Fuel, PlotChannel::Off}),
               std::vector<int>({40, 41, 37, 50, 38}));
     EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Ignition, PlotChannel::Air}),
@@ -215,7 +209,7 @@ struct FakeEcu {
 
 class PlotSamplerTest : public ::testing::Test {
 protected:
-    AppState state = freshState();
+    AppState state = startupState();
     FakeEcu ecu{state};
     PlotSampler sampler{state, [this](int c, int i1, int i2) { ecu(c, i1, i2); }};
 

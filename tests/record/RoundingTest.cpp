@@ -12,9 +12,3 @@ TEST(RoundHalfEven, HalvesGoToTheEvenNeighbour) {
     EXPECT_EQ(roundHalfEven(44.32), 44);
     EXPECT_EQ(roundHalfEven(-0.6), -1);
 }
-
-TEST(TruncDiv, DropsTheFractionTowardZero) {
-    EXPECT_EQ(truncDiv(8700, 256), 33);
-    EXPECT_EQ(truncDiv(-7, 2), -3);
-    EXPECT_EQ(truncDiv(17999, 3000), 5);
-}

@@ -153,6 +153,13 @@ protected:
             dir = QCoreApplication::applicationDirPath();
         return dir + QStringLiteral("/vantrel-ecusim");
     }
+    // The first line the program prints.
+    static QString devicePath(QProcess& process) {
+        QByteArray line;
+        while (!line.contains('\n') && process.waitForReadyRead(kPatienceMs))
+            line += process.readAllStandardOutput();
+        return QString::fromLocal8Bit(line).trimmed();
+    }
 };
 
 TEST_F(EcuSimProgramTest, PrintsTheDevicePathAndServesWithItsOptions) {
@@ -161,10 +168,7 @@ TEST_F(EcuSimProgramTest, PrintsTheDevicePathAndServesWithItsOptions) {
                   {QStringLiteral("--version"), QStringLiteral("2.050"), QStringLiteral("--serial"),
                    QStringLiteral("1,2,3"), QStringLiteral("--short-block"), QStringLiteral("15")});
     ASSERT_TRUE(process.waitForStarted(kPatienceMs)) << process.errorString().toStdString();
-    QByteArray line;
-    while (!line.contains('\n') && process.waitForReadyRead(kPatienceMs))
-        line += process.readAllStandardOutput();
-    const QString path = QString::fromLocal8Bit(line).trimmed();
+    const QString path = devicePath(process);
     ASSERT_TRUE(path.startsWith(QStringLiteral("/dev/"))) << path.toStdString();
 
     {
@@ -204,11 +208,8 @@ TEST_F(EcuSimProgramTest, StartsFromTheSettingsOfADataFile) {
     process.start(program(),
                   {QStringLiteral("--file"), path, QStringLiteral("--baud"), QStringLiteral("0")});
     ASSERT_TRUE(process.waitForStarted(kPatienceMs)) << process.errorString().toStdString();
-    QByteArray line;
-    while (!line.contains('\n') && process.waitForReadyRead(kPatienceMs))
-        line += process.readAllStandardOutput();
     {
-        PortClient client(QString::fromLocal8Bit(line).trimmed());
+        PortClient client(devicePath(process));
         ASSERT_TRUE(client.isOpen());
         EXPECT_EQ(client.exchange({66, 33}, 2), QByteArray("\x19\x00", 2));
         const QByteArray block = client.exchange({14}, 260);
@@ -219,20 +220,16 @@ TEST_F(EcuSimProgramTest, StartsFromTheSettingsOfADataFile) {
     EXPECT_TRUE(process.waitForFinished(kPatienceMs));
 }
 
-TEST_F(EcuSimProgramTest, RejectsAMissingDataFile) {
-    QProcess process;
-    process.start(program(), {QStringLiteral("--file"), QStringLiteral("/nonexistent/x.ecu")});
-    ASSERT_TRUE(process.waitForFinished(kPatienceMs)) << process.errorString().toStdString();
-    EXPECT_NE(process.exitCode(), 0);
-    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
-}
-
-TEST_F(EcuSimProgramTest, RejectsABadOptionValue) {
-    QProcess process;
-    process.start(program(), {QStringLiteral("--bad-checksum"), QStringLiteral("17")});
-    ASSERT_TRUE(process.waitForFinished(kPatienceMs)) << process.errorString().toStdString();
-    EXPECT_NE(process.exitCode(), 0);
-    EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+TEST_F(EcuSimProgramTest, RejectsAMissingDataFileOrABadOptionValue) {
+    for (const QStringList& arguments :
+         {QStringList{QStringLiteral("--file"), QStringLiteral("/nonexistent/x.ecu")},
+          QStringList{QStringLiteral("--bad-checksum"), QStringLiteral("17")}}) {
+        QProcess process;
+        process.start(program(), arguments);
+        ASSERT_TRUE(process.waitForFinished(kPatienceMs)) << process.errorString().toStdString();
+        EXPECT_NE(process.exitCode(), 0) << arguments.join(' ').toStdString();
+        EXPECT_TRUE(process.readAllStandardOutput().isEmpty());
+    }
 }
 
 TEST_F(EcuSimProgramTest, HelpListsTheOptions) {

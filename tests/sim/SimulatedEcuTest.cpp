@@ -1,5 +1,7 @@
 #include "sim/SimulatedEcu.h"
 
+#include "TestData.h"
+
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -39,19 +41,6 @@ protected:
 
 // --- Single-byte exchanges ---------------------------------------------------
 
-TEST_F(SimulatedEcuTest, DiscoveryByteIsAnsweredWith170) {
-    EXPECT_EQ(byteOf(m_ecu.receive(85)), 170);
-}
-
-TEST_F(SimulatedEcuTest, IdentityDefaultsToVersion2051Build7Serial1_4_07_00042) {
-    EXPECT_EQ(byteOf(m_ecu.receive(34)), 2);
-    EXPECT_EQ(byteOf(m_ecu.receive(35)), 51);
-    EXPECT_EQ(byteOf(m_ecu.receive(29)), 7);
-    EXPECT_EQ(byteOf(m_ecu.receive(124)), 0x67);
-    EXPECT_EQ(byteOf(m_ecu.receive(125)), 0x00);
-    EXPECT_EQ(byteOf(m_ecu.receive(126)), 42);
-}
-
 TEST_F(SimulatedEcuTest, IdentityIsConfigurable) {
     m_ecu.setVersion(255, 3);
     m_ecu.setBuildNumber(12);
@@ -64,16 +53,22 @@ TEST_F(SimulatedEcuTest, IdentityIsConfigurable) {
     EXPECT_EQ(byteOf(m_ecu.receive(126)), 3);
 }
 
-TEST_F(SimulatedEcuTest, ByteReadsAnswerTheFieldInItsWireForm) {
-    EXPECT_EQ(byteOf(m_ecu.receive(62)), 4);    // NumberOfCylinders
-    EXPECT_EQ(byteOf(m_ecu.receive(63)), 3);    // MaxRpm 9000 in units of 3000
-    EXPECT_EQ(byteOf(m_ecu.receive(1)), 240);   // EgoMaxRpm 15 high, EgoMinRpm 0 low
-    EXPECT_EQ(byteOf(m_ecu.receive(2)), 15);    // EgoMaxLoad 0 high, EgoMinLoad 15 low
-    EXPECT_EQ(byteOf(m_ecu.receive(7)), 90);    // EgoMinCoolantTemp
-    EXPECT_EQ(byteOf(m_ecu.receive(84)), 3);    // UserInputDigitalMode 2
-    EXPECT_EQ(byteOf(m_ecu.receive(100)), 50);  // CrankPercent 3
-    EXPECT_EQ(byteOf(m_ecu.receive(18)), 100);  // BankCompensation bank 2
-    EXPECT_EQ(byteOf(m_ecu.receive(116)), 120); // UC_Extra 2
+TEST_F(SimulatedEcuTest, ByteReadsAnswerDiscoveryIdentityAndFieldsInTheirWireForm) {
+    const std::pair<int, int> cases[] = {
+        {85, 170},                                                          // discovery
+        {34, 2},    {35, 51}, {29, 7}, {124, 0x67}, {125, 0x00}, {126, 42}, // version 2.051 build 7
+        {62, 4},                                                            // NumberOfCylinders
+        {63, 3},    // MaxRpm 9000 in units of 3000
+        {1, 240},   // EgoMaxRpm 15 high, EgoMinRpm 0 low
+        {2, 15},    // EgoMaxLoad 0 high, EgoMinLoad 15 low
+        {7, 90},    // EgoMinCoolantTemp
+        {84, 3},    // UserInputDigitalMode 2
+        {100, 50},  // CrankPercent 3
+        {18, 100},  // BankCompensation bank 2
+        {116, 120}, // UC_Extra 2
+    };
+    for (const auto& [command, reply] : cases)
+        EXPECT_EQ(byteOf(m_ecu.receive(static_cast<uint8_t>(command))), reply) << command;
 }
 
 TEST_F(SimulatedEcuTest, TwoByteReadSendsHighThenLowAfterTheAcknowledge) {
@@ -358,77 +353,13 @@ TEST_F(SimulatedEcuTest, OtherBlockPutsEachFieldAtItsPosition) {
     }
     m_ecu.setSettings(s);
 
+    // The golden block: the echoed command 16, each field of this record at its
+    // position (two-byte values high byte first, the EGO limits as nibbles,
+    // MaxRpm in thousands), then the sum of positions 2 to 205.
     const QByteArray b = m_ecu.receive(16);
     ASSERT_EQ(b.size(), 208);
-    EXPECT_EQ(at(b, 2), 6);
-    EXPECT_EQ(at(b, 3), 11);
-    EXPECT_EQ(at(b, 4), 12);
-    EXPECT_EQ(at(b, 5), 13);
-    EXPECT_EQ(at(b, 6), 1);
-    EXPECT_EQ(at(b, 7), 4);
-    EXPECT_EQ(at(b, 8), 0x12);
-    EXPECT_EQ(at(b, 9), 0x34);
-    EXPECT_EQ(at(b, 10), 0x05);
-    EXPECT_EQ(at(b, 11), 0x67);
-    EXPECT_EQ(at(b, 12), 2);
-    EXPECT_EQ(at(b, 13), 0);
-    EXPECT_EQ(at(b, 14), 3);
-    EXPECT_EQ(at(b, 15), 2);
-    EXPECT_EQ(at(b, 16), 250);
-    EXPECT_EQ(at(b, 17), 7);
-    EXPECT_EQ(at(b, 18), 4);
-    EXPECT_EQ(at(b, 19), 240);
-    EXPECT_EQ(at(b, 20), 9);
-    EXPECT_EQ(at(b, 21), 12 * 16 + 3);
-    EXPECT_EQ(at(b, 22), 4 * 16 + 9);
-    for (int p = 23; p <= 28; ++p)
-        EXPECT_EQ(at(b, p), p - 2) << p;
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(at(b, 29 + 3 * k), 30 + k);
-        EXPECT_EQ(at(b, 30 + 3 * k), 40 + k);
-        EXPECT_EQ(at(b, 31 + 3 * k), 50 + k);
-        EXPECT_EQ(at(b, 47 + k), 60 + k);
-    }
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(at(b, 41 + k), 70 + k);
-        EXPECT_EQ(at(b, 44 + k), 80 + k);
-        EXPECT_EQ(at(b, 66 + k), 90 + k);
-        EXPECT_EQ(at(b, 69 + 2 * k), k + 1);
-        EXPECT_EQ(at(b, 70 + 2 * k), k + 5);
-        EXPECT_EQ(at(b, 203 + k), 95 + k);
-    }
-    EXPECT_EQ(at(b, 51), 101);
-    EXPECT_EQ(at(b, 52), 2);
-    EXPECT_EQ(at(b, 53), 3);
-    EXPECT_EQ(at(b, 54), 102);
-    EXPECT_EQ(at(b, 55), 103);
-    EXPECT_EQ(at(b, 56), 104);
-    EXPECT_EQ(at(b, 57), 4);
-    EXPECT_EQ(at(b, 58), 5);
-    EXPECT_EQ(at(b, 59), 105);
-    EXPECT_EQ(at(b, 60), 106);
-    EXPECT_EQ(at(b, 61), 6);
-    EXPECT_EQ(at(b, 62), 7);
-    EXPECT_EQ(at(b, 63), 107);
-    EXPECT_EQ(at(b, 64), 108);
-    EXPECT_EQ(at(b, 65), 109);
-    EXPECT_EQ(at(b, 75), 8);
-    EXPECT_EQ(at(b, 76), 9);
-    EXPECT_EQ(at(b, 77), 10);
-    EXPECT_EQ(at(b, 78), 11);
-    EXPECT_EQ(at(b, 79), 110);
-    EXPECT_EQ(at(b, 80), 111);
-    EXPECT_EQ(at(b, 81), 112);
-    EXPECT_EQ(at(b, 82), 113);
-    EXPECT_EQ(at(b, 83), 114);
-    for (int p = 84; p <= 134; ++p)
-        EXPECT_EQ(at(b, p), p - 84) << p;
-    for (int k = 0; k < 17; ++k) {
-        EXPECT_EQ(at(b, 135 + k), 120 + k);
-        EXPECT_EQ(at(b, 152 + k), 140 + k);
-        EXPECT_EQ(at(b, 169 + k), 160 + k);
-        EXPECT_EQ(at(b, 186 + k), 180 + k);
-    }
+    const QByteArray golden = QByteArray::fromHex(testDataText("sim/other-block.hex").toLatin1());
+    EXPECT_EQ(b.toHex(' ').toStdString(), golden.toHex(' ').toStdString());
     EXPECT_EQ(at(b, 206) * 256 + at(b, 207), sumOf(b, 2, 205));
 }
 

@@ -1,0 +1,18 @@
+#pragma once
+
+#include "app/Initialise.h"
+#include "record/AppState.h"
+
+// The state as start-up leaves it before any ECU is found: the record's start
+// values with the tables generated from the start-up generator inputs, the
+// live-data channels laid out and every run-time flag cleared.
+inline AppState startupState() {
+    AppState state;
+    initialiseSettings(state);
+    return state;
+}
+
+// The settings record of startupState().
+inline EcuSettings startupRecord() {
+    return startupState().settings;
+}
