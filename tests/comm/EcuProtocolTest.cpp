@@ -6,6 +6,8 @@
 
 #include <gtest/gtest.h>
 
+#include <array>
+#include <functional>
 #include <set>
 
 namespace {
@@ -32,38 +34,128 @@ protected:
     std::vector<EcuProtocol::OnlineChange> changes;
 };
 
+// Every case runs on a fresh protocol with default settings, online.
+struct Rig {
+    Rig() {
+        state.settings = EcuSettings::withDefaults();
+        state.EcuOnline = true;
+    }
+    AppState state;
+    ScriptedLink link;
+    RecordingInteraction ui;
+    EcuProtocol protocol{state, link, ui};
+};
+
+using Tweak = std::function<void(AppState&)>;
+
 // --- Writes -----------------------------------------------------------------
 
-TEST_F(EcuProtocolTest, TwoByteWriteSendsTruncatedHighByteThenRemainder) {
-    state.settings.RevLimit = 8700; // 8700 = 33 x 256 + 252
-    link.reply({0, 0, kAck});
-
-    protocol.getEcuData(194);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 194, R, 33, R, 252, R}));
-    EXPECT_TRUE(state.EcuOnline);
-    EXPECT_TRUE(state.EcuDataChanged);
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-TEST_F(EcuProtocolTest, TwoByteWriteSendsLowByteEvenWhenTheMiddleReplyIsMissing) {
-    state.settings.CrankRpm = 500; // 1 x 256 + 244
-    link.reply({0, -1, kAck});
-
-    protocol.getEcuData(229);
-
-    EXPECT_EQ(link.written, (std::vector<int>{229, 1, 244}));
-    EXPECT_TRUE(state.EcuOnline);
-}
-
-TEST_F(EcuProtocolTest, ByteWriteSendsValueAndIgnoresTheFirstReply) {
-    state.settings.NumberOfCylinders = 6;
-    link.reply({99, kAck});
-
-    protocol.getEcuData(190);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 190, R, 6, R}));
-    EXPECT_TRUE(state.EcuOnline);
+TEST(EcuProtocolWrites, PutTheWireFormOnTheLine) {
+    struct Case {
+        const char* what;
+        Tweak set;
+        std::vector<std::array<int, 3>> sends; // command, index 1, index 2
+        std::vector<int> replies;
+        std::vector<int> events;
+        bool online;
+    };
+    const std::vector<Case> cases = {
+        {"two bytes: truncated high byte then the rest; 8700 = 33 x 256 + 252",
+         [](AppState& s) { s.settings.RevLimit = 8700; },
+         {{194, 0, 0}},
+         {0, 0, kAck},
+         {C, 194, R, 33, R, 252, R},
+         true},
+        {"two bytes: low byte still sent when the middle reply is missing",
+         [](AppState& s) { s.settings.CrankRpm = 500; },
+         {{229, 0, 0}},
+         {0, -1, kAck},
+         {C, 229, R, 1, R, 244, R},
+         true},
+        {"byte: the first reply is ignored",
+         [](AppState& s) { s.settings.NumberOfCylinders = 6; },
+         {{190, 0, 0}},
+         {99, kAck},
+         {C, 190, R, 6, R},
+         true},
+        {"max rpm in whole units of 3000",
+         [](AppState& s) { s.settings.MaxRpm = 8999; },
+         {{191, 0, 0}},
+         {0, kAck},
+         {C, 191, R, 2, R},
+         true},
+        {"max rpm just below one byte of units",
+         [](AppState& s) { s.settings.MaxRpm = 255 * 3000 + 2999; },
+         {{191, 0, 0}},
+         {0, kAck},
+         {C, 191, R, 255, R},
+         true},
+        {"nibble pairs join high and low",
+         [](AppState& s) {
+             s.settings.EgoMaxRpm = 15;
+             s.settings.EgoMinRpm = 0;
+             s.settings.EgoMaxLoad = 3;
+             s.settings.EgoMinLoad = 9;
+         },
+         {{129, 0, 0}, {130, 0, 0}},
+         {0, kAck, 0, kAck},
+         {C, 129, R, 240, R, C, 130, R, 3 * 16 + 9, R},
+         true},
+        {"indexed: slot then value",
+         [](AppState& s) { s.settings.AirTempFuelComp[3] = 115; },
+         {{224, 3, 0}},
+         {0, 0, kAck},
+         {C, 224, R, 3, R, 115, R},
+         true},
+        {"indexed: no value without a slot reply",
+         nullptr,
+         {{217, 4, 0}},
+         {0, -1, -1},
+         {C, 217, R, 4, R, R},
+         false},
+        {"cell: load, rpm, value",
+         [](AppState& s) { s.settings.FuelTable[5][9] = 127; },
+         {{240, 5, 9}},
+         {0, 0, 0, kAck},
+         {C, 240, R, 5, R, 9, R, 127, R},
+         true},
+        {"cell: missing load reply still sends rpm but no value",
+         [](AppState& s) { s.settings.IgnitionTable[2][3] = 40; },
+         {{241, 2, 3}},
+         {0, -1, 0, -1},
+         {C, 241, R, 2, R, 3, R, R},
+         false},
+        {"serial bytes go through the table",
+         [](AppState& s) { s.identity.SerialByte3 = 42; },
+         {{254, 0, 0}},
+         {0, kAck},
+         {C, 254, R, 42, R},
+         true},
+        {"output test sends the low byte of the port",
+         [](AppState& s) { s.OutputTestPort = 258; },
+         {{17, 0, 0}},
+         {0, 0},
+         {C, 17, R, 2, R},
+         true},
+    };
+    for (const Case& c : cases) {
+        Rig rig;
+        if (c.set) {
+            c.set(rig.state);
+        }
+        rig.state.EcuDataChanged = false;
+        rig.link.replies.assign(c.replies.begin(), c.replies.end());
+        for (const auto& [command, a, b] : c.sends) {
+            rig.protocol.getEcuData(command, a, b);
+        }
+        EXPECT_EQ(rig.link.events, c.events) << c.what;
+        EXPECT_EQ(rig.state.EcuOnline, c.online) << c.what;
+        // Only writes (codes above 128) mark the data as changed.
+        EXPECT_EQ(rig.state.EcuDataChanged, c.sends[0][0] > 128) << c.what;
+        EXPECT_EQ(rig.ui.texts(),
+                  c.online ? QStringList{} : QStringList{"Communication Sync Lost!"})
+            << c.what;
+    }
 }
 
 TEST_F(EcuProtocolTest, WriteConfirmedWithOtherByteGoesOfflineWithSyncLost) {
@@ -97,254 +189,160 @@ TEST_F(EcuProtocolTest, WriteWithoutFirstReplyReportsLostThenSyncLost) {
                                     EcuProtocol::OnlineChange::SyncLost}));
 }
 
-TEST_F(EcuProtocolTest, MaxRpmWritesWholeUnitsOfThreeThousand) {
-    state.settings.MaxRpm = 8999;
-    link.reply({0, kAck});
-
-    protocol.getEcuData(191);
-
-    EXPECT_EQ(link.written, (std::vector<int>{191, 2}));
-}
-
-TEST_F(EcuProtocolTest, NibblePairWriteJoinsHighAndLow) {
-    state.settings.EgoMaxRpm = 15;
-    state.settings.EgoMinRpm = 0;
-    state.settings.EgoMaxLoad = 3;
-    state.settings.EgoMinLoad = 9;
-    link.reply({0, kAck, 0, kAck});
-
-    protocol.getEcuData(129);
-    protocol.getEcuData(130);
-
-    EXPECT_EQ(link.written, (std::vector<int>{129, 240, 130, 3 * 16 + 9}));
-}
-
-TEST_F(EcuProtocolTest, IndexedWriteSendsSlotThenValue) {
-    state.settings.AirTempFuelComp[3] = 115;
-    link.reply({0, 0, kAck});
-
-    protocol.getEcuData(224, 3);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 224, R, 3, R, 115, R}));
-}
-
-TEST_F(EcuProtocolTest, IndexedWriteWithoutSlotReplySendsNoValueAndLosesSync) {
-    link.reply({0, -1, -1});
-
-    protocol.getEcuData(217, 4);
-
-    EXPECT_EQ(link.written, (std::vector<int>{217, 4}));
-    EXPECT_EQ(ui.texts(), QStringList{"Communication Sync Lost!"});
-}
-
-TEST_F(EcuProtocolTest, CellWriteSendsLoadRpmThenValue) {
-    state.settings.FuelTable[5][9] = 127;
-    link.reply({0, 0, 0, kAck});
-
-    protocol.getEcuData(240, 5, 9);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 240, R, 5, R, 9, R, 127, R}));
-    EXPECT_TRUE(state.EcuOnline);
-}
-
-TEST_F(EcuProtocolTest, CellWriteWithMissingLoadReplyStillSendsRpmButNoValue) {
-    state.settings.IgnitionTable[2][3] = 40;
-    link.reply({0, -1, 0, -1});
-
-    protocol.getEcuData(241, 2, 3);
-
-    EXPECT_EQ(link.written, (std::vector<int>{241, 2, 3}));
-    EXPECT_FALSE(state.EcuOnline);
-}
-
-TEST_F(EcuProtocolTest, SerialByteWritesGoThroughTheTable) {
-    state.identity.SerialByte3 = 42;
-    link.reply({0, kAck});
-
-    protocol.getEcuData(254);
-
-    EXPECT_EQ(link.written, (std::vector<int>{254, 42}));
-}
-
 // A value the wire form cannot carry must never be wrapped into a different
-// setting: nothing is sent and the user is told.
-TEST_F(EcuProtocolTest, OutOfRangeWriteIsRefusedBeforeAnythingIsSent) {
+// setting, nor an index outside its table: nothing is sent and the user is told.
+TEST(EcuProtocolWrites, OutOfRangeValuesAndIndexesAreRefusedBeforeAnythingIsSent) {
     struct Case {
-        int command;
-        std::function<void(AppState&)> set;
+        int command, a, b;
+        Tweak set;
     };
     const std::vector<Case> cases = {
-        {194, [](AppState& s) { s.settings.RevLimit = 70000; }},
-        {194, [](AppState& s) { s.settings.RevLimit = -1; }},
-        {190, [](AppState& s) { s.settings.NumberOfCylinders = 256; }},
-        {190, [](AppState& s) { s.settings.NumberOfCylinders = -4; }},
-        {191, [](AppState& s) { s.settings.MaxRpm = 768000; }},
-        {129, [](AppState& s) { s.settings.EgoMinRpm = 16; }},
-        {130, [](AppState& s) { s.settings.EgoMaxLoad = -1; }},
-        {224, [](AppState& s) { s.settings.AirTempFuelComp[2] = 300; }},
-        {240, [](AppState& s) { s.settings.FuelTable[2][1] = 256; }},
+        {194, 2, 1, [](AppState& s) { s.settings.RevLimit = 70000; }},
+        {194, 2, 1, [](AppState& s) { s.settings.RevLimit = -1; }},
+        {190, 2, 1, [](AppState& s) { s.settings.NumberOfCylinders = 256; }},
+        {190, 2, 1, [](AppState& s) { s.settings.NumberOfCylinders = -4; }},
+        {191, 2, 1, [](AppState& s) { s.settings.MaxRpm = 768000; }},
+        {129, 2, 1, [](AppState& s) { s.settings.EgoMinRpm = 16; }},
+        {130, 2, 1, [](AppState& s) { s.settings.EgoMaxLoad = -1; }},
+        {224, 2, 1, [](AppState& s) { s.settings.AirTempFuelComp[2] = 300; }},
+        {240, 2, 1, [](AppState& s) { s.settings.FuelTable[2][1] = 256; }},
+        {112, 17, 0, nullptr},
+        {240, 0, 17, nullptr},
+        {96, 18, 0, nullptr},
+        {224, -1, 0, nullptr},
     };
     for (const Case& c : cases) {
-        AppState fresh;
-        fresh.settings = EcuSettings::withDefaults();
-        fresh.EcuOnline = true;
-        c.set(fresh);
-        ScriptedLink wire;
-        wire.responder = [](const std::vector<int>&) { return kAck; };
-        RecordingInteraction user;
-        EcuProtocol p(fresh, wire, user);
+        Rig rig;
+        if (c.set) {
+            c.set(rig.state);
+        }
+        rig.link.responder = [](const std::vector<int>&) { return kAck; };
 
-        p.getEcuData(c.command, 2, 1);
+        rig.protocol.getEcuData(c.command, c.a, c.b);
 
-        EXPECT_TRUE(wire.written.empty()) << c.command;
-        EXPECT_TRUE(fresh.EcuOnline) << c.command;
-        EXPECT_FALSE(fresh.EcuDataChanged) << c.command;
-        ASSERT_EQ(user.messages.size(), 1u) << c.command;
-        EXPECT_TRUE(user.messages[0].text.startsWith(QStringLiteral("Command %1 ").arg(c.command)));
+        EXPECT_TRUE(rig.link.written.empty()) << c.command;
+        EXPECT_TRUE(rig.state.EcuOnline) << c.command;
+        EXPECT_FALSE(rig.state.EcuDataChanged) << c.command;
+        ASSERT_EQ(rig.ui.messages.size(), 1u) << c.command;
+        if (c.set) {
+            EXPECT_TRUE(
+                rig.ui.messages[0].text.startsWith(QStringLiteral("Command %1 ").arg(c.command)));
+        }
     }
-}
-
-TEST_F(EcuProtocolTest, MaxRpmJustBelowOneByteOfUnitsIsStillSent) {
-    state.settings.MaxRpm = 255 * 3000 + 2999;
-    link.reply({0, kAck});
-
-    protocol.getEcuData(191);
-
-    EXPECT_EQ(link.written, (std::vector<int>{191, 255}));
 }
 
 // --- Reads ------------------------------------------------------------------
 
-TEST_F(EcuProtocolTest, TwoByteReadWithLowByteZeroStoresHighTimes256) {
-    link.reply({30, 0});
-
-    protocol.getEcuData(66);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 66, R, 33, R}));
-    EXPECT_EQ(state.settings.RevLimit, 7680);
-    EXPECT_FALSE(state.EcuDataChanged);
-}
-
-TEST_F(EcuProtocolTest, TwoByteReadWithoutLowByteKeepsTheField) {
-    link.reply({30, -1});
-
-    protocol.getEcuData(66);
-
-    EXPECT_EQ(state.settings.RevLimit, 8700);
-    EXPECT_TRUE(state.EcuOnline);
-    EXPECT_TRUE(ui.messages.empty());
-}
-
-// The record keeps a few rpm fields in 16 signed bits; a larger reply must not
-// wrap into a negative rpm that a later write would refuse.
-TEST_F(EcuProtocolTest, TwoByteReadBeyondASignedSixteenBitFieldKeepsItsLargestValue) {
-    link.reply({0x9C, 0x40}); // 40000
-
-    protocol.getEcuData(109);
-
-    EXPECT_EQ(state.settings.LaunchControlRpm, 32767);
-}
-
-TEST_F(EcuProtocolTest, MaxRpmReadIsCappedAtFiveUnits) {
-    link.reply({9});
-    protocol.getEcuData(63);
-    EXPECT_EQ(state.settings.MaxRpm, 15000);
-
-    link.reply({7});
-    protocol.getEcuData(63);
-    EXPECT_EQ(state.settings.MaxRpm, 15000);
-
-    link.reply({2});
-    protocol.getEcuData(63);
-    EXPECT_EQ(state.settings.MaxRpm, 6000);
-}
-
-TEST_F(EcuProtocolTest, NibblePairReadSplitsHighAndLow) {
-    link.reply({240, 0x3C});
-
-    protocol.getEcuData(1);
-    protocol.getEcuData(2);
-
-    EXPECT_EQ(state.settings.EgoMaxRpm, 15);
-    EXPECT_EQ(state.settings.EgoMinRpm, 0);
-    EXPECT_EQ(state.settings.EgoMaxLoad, 3);
-    EXPECT_EQ(state.settings.EgoMinLoad, 12);
-}
-
-TEST_F(EcuProtocolTest, IndexedReadSendsSlotAndStoresReply) {
-    link.reply({0, 77});
-
-    protocol.getEcuData(96, 5);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 96, R, 5, R}));
-    EXPECT_EQ(state.settings.AirTempFuelComp[5], 77);
-}
-
-TEST_F(EcuProtocolTest, IndexedReadReachesSlotSeventeenAndEachAnalogInput) {
-    link.reply({0, 11, 0, 22, 0, 33});
-
-    protocol.getEcuData(89, 17);
-    protocol.getEcuData(90, 0);
-    protocol.getEcuData(91, 16);
-
-    EXPECT_EQ(state.settings.UserInputAnalogTable[0][17], 11);
-    EXPECT_EQ(state.settings.UserInputAnalogTable[1][0], 22);
-    EXPECT_EQ(state.settings.UserInputAnalogTable[2][16], 33);
-}
-
-TEST_F(EcuProtocolTest, ByteZeroIsAValidReply) {
-    state.settings.AirTempFuelComp[5] = 50;
-    link.reply({0, 0});
-
-    protocol.getEcuData(96, 5);
-
-    EXPECT_EQ(state.settings.AirTempFuelComp[5], 0);
-}
-
-TEST_F(EcuProtocolTest, CellReadSendsLoadThenRpmAndStoresTheValue) {
-    link.reply({0, 0, 201});
-
-    protocol.getEcuData(113, 3, 7);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 113, R, 3, R, 7, R}));
-    EXPECT_EQ(state.settings.IgnitionTable[3][7], 201);
-}
-
-TEST_F(EcuProtocolTest, CellReadWithMissingLoadReplyKeepsTheCell) {
-    state.settings.FuelTable[3][7] = 12;
-    link.reply({0, -1, 201});
-
-    protocol.getEcuData(112, 3, 7);
-
-    EXPECT_EQ(link.written, (std::vector<int>{112, 3, 7}));
-    EXPECT_EQ(state.settings.FuelTable[3][7], 12);
-}
-
-TEST_F(EcuProtocolTest, IndexesOutsideTheTableAreRefusedWithoutSending) {
-    protocol.getEcuData(112, 17, 0);
-    protocol.getEcuData(240, 0, 17);
-    protocol.getEcuData(96, 18);
-    protocol.getEcuData(224, -1);
-
-    EXPECT_TRUE(link.written.empty());
-    EXPECT_EQ(ui.messages.size(), 4u);
-    EXPECT_TRUE(state.EcuOnline);
-}
-
-TEST_F(EcuProtocolTest, LiveValuesLandInTheirChannels) {
-    link.reply({0x12, 0x34, 0x01, 0x02, 200, 7});
-
-    protocol.getEcuData(37);
-    protocol.getEcuData(38);
-    protocol.getEcuData(40);
-    protocol.getEcuData(50);
-
-    EXPECT_EQ(state.engine.PeriodChannel.RawHigh, 0x12);
-    EXPECT_EQ(state.engine.PeriodChannel.RawLow, 0x34);
-    EXPECT_EQ(state.engine.InjectorChannel.raw16(), 0x0102);
-    EXPECT_EQ(state.engine.MapChannel.RawLow, 200);
-    EXPECT_EQ(state.engine.MapChannel.RawHigh, 0);
-    EXPECT_EQ(state.engine.EngineStatus1, 7);
+TEST(EcuProtocolReads, StoreTheReplyInItsField) {
+    struct Case {
+        const char* what;
+        std::vector<std::array<int, 3>> sends;
+        std::vector<int> replies;
+        std::vector<int> events; // empty: not checked
+        std::function<void(const AppState&)> check;
+    };
+    const std::vector<Case> cases = {
+        {"two bytes with low byte zero store high x 256",
+         {{66, 0, 0}},
+         {30, 0},
+         {C, 66, R, 33, R},
+         [](const AppState& s) { EXPECT_EQ(s.settings.RevLimit, 7680); }},
+        {"two bytes without the low byte keep the field",
+         {{66, 0, 0}},
+         {30, -1},
+         {},
+         [](const AppState& s) { EXPECT_EQ(s.settings.RevLimit, 8700); }},
+        // A few rpm fields are 16 signed bits: a larger reply must not wrap negative.
+        {"beyond a signed 16-bit field keeps its largest value",
+         {{109, 0, 0}},
+         {0x9C, 0x40},
+         {},
+         [](const AppState& s) { EXPECT_EQ(s.settings.LaunchControlRpm, 32767); }},
+        {"max rpm capped at five units",
+         {{63, 0, 0}},
+         {9},
+         {},
+         [](const AppState& s) { EXPECT_EQ(s.settings.MaxRpm, 15000); }},
+        {"max rpm just above the cap",
+         {{63, 0, 0}},
+         {7},
+         {},
+         [](const AppState& s) { EXPECT_EQ(s.settings.MaxRpm, 15000); }},
+        {"max rpm in units of 3000",
+         {{63, 0, 0}},
+         {2},
+         {},
+         [](const AppState& s) { EXPECT_EQ(s.settings.MaxRpm, 6000); }},
+        {"nibble pairs split high and low",
+         {{1, 0, 0}, {2, 0, 0}},
+         {240, 0x3C},
+         {},
+         [](const AppState& s) {
+             EXPECT_EQ(s.settings.EgoMaxRpm, 15);
+             EXPECT_EQ(s.settings.EgoMinRpm, 0);
+             EXPECT_EQ(s.settings.EgoMaxLoad, 3);
+             EXPECT_EQ(s.settings.EgoMinLoad, 12);
+         }},
+        {"indexed sends the slot",
+         {{96, 5, 0}},
+         {0, 77},
+         {C, 96, R, 5, R},
+         [](const AppState& s) { EXPECT_EQ(s.settings.AirTempFuelComp[5], 77); }},
+        {"byte zero is a valid reply",
+         {{96, 5, 0}},
+         {0, 0},
+         {},
+         [](const AppState& s) { EXPECT_EQ(s.settings.AirTempFuelComp[5], 0); }},
+        {"slot 17 and each analog input",
+         {{89, 17, 0}, {90, 0, 0}, {91, 16, 0}},
+         {0, 11, 0, 22, 0, 33},
+         {},
+         [](const AppState& s) {
+             EXPECT_EQ(s.settings.UserInputAnalogTable[0][17], 11);
+             EXPECT_EQ(s.settings.UserInputAnalogTable[1][0], 22);
+             EXPECT_EQ(s.settings.UserInputAnalogTable[2][16], 33);
+         }},
+        {"cell sends load then rpm",
+         {{113, 3, 7}},
+         {0, 0, 201},
+         {C, 113, R, 3, R, 7, R},
+         [](const AppState& s) { EXPECT_EQ(s.settings.IgnitionTable[3][7], 201); }},
+        {"cell with missing load reply keeps the cell",
+         {{112, 3, 7}},
+         {0, -1, 201},
+         {C, 112, R, 3, R, 7, R},
+         [](const AppState& s) { EXPECT_EQ(s.settings.FuelTable[3][7], 12); }},
+        {"live values land in their channels",
+         {{37, 0, 0}, {38, 0, 0}, {40, 0, 0}, {50, 0, 0}},
+         {0x12, 0x34, 0x01, 0x02, 200, 7},
+         {},
+         [](const AppState& s) {
+             EXPECT_EQ(s.engine.PeriodChannel.RawHigh, 0x12);
+             EXPECT_EQ(s.engine.PeriodChannel.RawLow, 0x34);
+             EXPECT_EQ(s.engine.InjectorChannel.raw16(), 0x0102);
+             EXPECT_EQ(s.engine.MapChannel.RawLow, 200);
+             EXPECT_EQ(s.engine.MapChannel.RawHigh, 0);
+             EXPECT_EQ(s.engine.EngineStatus1, 7);
+         }},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.what);
+        Rig rig;
+        rig.state.settings.AirTempFuelComp[5] = 50;
+        rig.state.settings.FuelTable[3][7] = 12;
+        rig.state.EcuDataChanged = false;
+        rig.link.replies.assign(c.replies.begin(), c.replies.end());
+        for (const auto& [command, a, b] : c.sends) {
+            rig.protocol.getEcuData(command, a, b);
+        }
+        if (!c.events.empty()) {
+            EXPECT_EQ(rig.link.events, c.events);
+        }
+        c.check(rig.state);
+        EXPECT_TRUE(rig.state.EcuOnline);
+        EXPECT_FALSE(rig.state.EcuDataChanged);
+        EXPECT_TRUE(rig.ui.messages.empty());
+    }
 }
 
 TEST_F(EcuProtocolTest, ReadTimeOutTakesEcuOfflineWithCommunicationLost) {
@@ -417,16 +415,6 @@ TEST_F(EcuProtocolTest, StopEngineWaitsTenSecondsAndStoresNothing) {
     EXPECT_EQ(link.readTimeouts, std::vector<int>{10000});
     EXPECT_EQ(ui.busyCalls, 1);
     EXPECT_EQ(ui.busyDepth, 0);
-}
-
-TEST_F(EcuProtocolTest, OutputTestSendsLowByteOfPortAndReadsOneByte) {
-    state.OutputTestPort = 258;
-    link.reply({0, 0});
-
-    protocol.getEcuData(17);
-
-    EXPECT_EQ(link.events, (std::vector<int>{C, 17, R, 2, R}));
-    EXPECT_FALSE(state.EcuDataChanged);
 }
 
 // --- Unsupported codes --------------------------------------------------------
