@@ -182,19 +182,24 @@ void runFullSend(FullSend& run, bool wheelTypeSection) {
     run.commands = decode(link.written());
 }
 
+// The wheel type follows the engine settings only when its code section is
+// enabled; it adds no progress step.
 TEST(FullSend, StartupRecordGoesOutInTheFixedOrderWithItsProgressSteps) {
-    FullSend run;
-    runFullSend(run, false);
-    int steps = 0;
-    const std::vector<SentCommand> expected = expectedFullSend(false, &steps);
-    EXPECT_EQ(expected.size(), 705u);
-    EXPECT_EQ(steps, 42);
-    EXPECT_EQ(run.commands, expected);
-    EXPECT_EQ(run.ui.progressSteps, 42);
-    EXPECT_EQ(run.ui.progressCaptions, QStringList{QStringLiteral("Sending Data to ECU")});
-    EXPECT_TRUE(run.ui.messages.empty()) << run.ui.texts().join('|').toStdString();
-    EXPECT_TRUE(run.state->EcuOnline);
-    EXPECT_TRUE(run.state->EcuDataChanged);
+    for (const bool wheelType : {false, true}) {
+        SCOPED_TRACE(wheelType);
+        FullSend run;
+        runFullSend(run, wheelType);
+        int steps = 0;
+        const std::vector<SentCommand> expected = expectedFullSend(wheelType, &steps);
+        EXPECT_EQ(expected.size(), wheelType ? 706u : 705u);
+        EXPECT_EQ(steps, 42);
+        EXPECT_EQ(run.commands, expected);
+        EXPECT_EQ(run.ui.progressSteps, 42);
+        EXPECT_EQ(run.ui.progressCaptions, QStringList{QStringLiteral("Sending Data to ECU")});
+        EXPECT_TRUE(run.ui.messages.empty()) << run.ui.texts().join('|').toStdString();
+        EXPECT_TRUE(run.state->EcuOnline);
+        EXPECT_TRUE(run.state->EcuDataChanged);
+    }
 }
 
 TEST(FullSend, ValuesTravelInTheirWireForms) {
@@ -220,16 +225,6 @@ TEST(FullSend, ValuesTravelInTheirWireForms) {
     EXPECT_EQ(find(223, 16), std::vector<int>{s.AirTempIgnitionComp[16]});
     EXPECT_EQ(find(240, 3, 5), std::vector<int>{s.FuelTable[3][5]});
     EXPECT_EQ(find(241, 15, 0), std::vector<int>{s.IgnitionTable[15][0]});
-}
-
-TEST(FullSend, WheelTypeFollowsTheEngineSettingsWhenItsCodeSectionIsEnabled) {
-    FullSend run;
-    runFullSend(run, true);
-    int steps = 0;
-    const std::vector<SentCommand> expected = expectedFullSend(true, &steps);
-    EXPECT_EQ(expected.size(), 706u);
-    EXPECT_EQ(run.commands, expected);
-    EXPECT_EQ(run.ui.progressSteps, 42);
 }
 
 // ---------------------------------------------------------------------------
