@@ -257,16 +257,10 @@ TEST(EcuIdentityText, VersionBuildAndSerialNumber) {
     EXPECT_EQ(state.identity.SerialField3, 7);
     EXPECT_EQ(state.identity.SerialField4, 42);
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-07-00042");
-}
 
-TEST(EcuIdentityText, HighestSerialFields) {
-    AppState state;
-    state.identity.SerialByte1 = 0xFF;
-    state.identity.SerialByte2 = 0xFF;
-    state.identity.SerialByte3 = 0xFF;
-
+    // The highest serial fields.
+    state.identity.SerialByte1 = state.identity.SerialByte2 = state.identity.SerialByte3 = 0xFF;
     formatEcuVersion(state);
-
     EXPECT_EQ(state.identity.SerialNumberText, "4-8-31-16383");
 }
 
@@ -295,14 +289,11 @@ protected:
     }
 };
 
-TEST_F(SerialNumberTest, UnchangedFieldsSendNothing) {
-    encodeSerialNumber(protocol);
-    EXPECT_TRUE(link.written.empty());
-}
-
 TEST_F(SerialNumberTest, ChangedFieldsWriteOnlyTheBytesThatDiffer) {
-    state.identity.SerialField4 = 300; // byte 2 becomes 1, byte 3 becomes 44
+    encodeSerialNumber(protocol);
+    EXPECT_TRUE(link.written.empty()) << "unchanged fields send nothing";
 
+    state.identity.SerialField4 = 300; // byte 2 becomes 1, byte 3 becomes 44
     encodeSerialNumber(protocol);
 
     EXPECT_EQ(link.written, (std::vector<int>{253, 1, 254, 44}));
