@@ -12,22 +12,6 @@ namespace {
 using Icon = UserInteraction::Icon;
 constexpr int kAck = 33;
 
-// The command byte of every exchange: the first byte written after each time
-// the receive buffer was emptied.
-std::vector<int> commandsSent(const ScriptedLink& link) {
-    std::vector<int> out;
-    bool expectCommand = false;
-    for (int e : link.events) {
-        if (e == ScriptedLink::kClearMark) {
-            expectCommand = true;
-        } else if (e >= 0 && expectCommand) {
-            out.push_back(e);
-            expectCommand = false;
-        }
-    }
-    return out;
-}
-
 int countCommands(const std::vector<SendStep>& steps) {
     return static_cast<int>(
         std::count_if(steps.begin(), steps.end(), [](const SendStep& s) { return !s.progress; }));
@@ -69,14 +53,9 @@ protected:
 
 // --- Full send ----------------------------------------------------------------
 
-TEST_F(TransfersTest, DefaultRecordSends705CommandsIn42ProgressSteps) {
-    const std::vector<SendStep> steps = fullSendSequence(state);
-    // 16 + 15 + 20 + 17 + 7 x 17 + 2 x 256 + 6
-    EXPECT_EQ(countCommands(steps), 705);
-    EXPECT_EQ(countProgress(steps), 42);
-}
-
 TEST_F(TransfersTest, WheelTypeIsSentOnlyWithTheFourthCodeSection) {
+    // 16 + 15 + 20 + 17 + 7 x 17 + 2 x 256 + 6
+    EXPECT_EQ(countCommands(fullSendSequence(state)), 705);
     state.CodeSectionFlags[3] = true;
     const std::vector<SendStep> steps = fullSendSequence(state);
     EXPECT_EQ(countCommands(steps), 706);
@@ -148,7 +127,7 @@ TEST_F(TransfersTest, FullSendPutsTheRecordOnTheWire) {
             expected.push_back(s.command);
         }
     }
-    EXPECT_EQ(commandsSent(link), expected);
+    EXPECT_EQ(link.commands(), expected);
     // Cylinders 4, MaxRpm 9000 as 3, RevLimit 8700 as 33 and 252, LoadControl 2.
     const std::vector<int> head(link.written.begin(), link.written.begin() + 10);
     EXPECT_EQ(head, (std::vector<int>{190, 4, 191, 3, 194, 33, 252, 192, 2, 193}));
@@ -257,36 +236,39 @@ TEST_F(TransfersTest, FullReadWhileOfflineChangesNothingButStillChecks) {
 
 // --- Store ------------------------------------------------------------------------
 
-TEST_F(TransfersTest, StoreAnsweredWithOneSaysDataSaved) {
-    state.EcuDataChanged = true;
-    link.reply({1});
+TEST(TransfersStore, TheAnswerDecidesTheMessage) {
+    struct Case {
+        std::vector<int> replies;
+        bool saved;
+        QString text;
+        Icon icon;
+    };
+    const std::vector<Case> cases = {
+        {{1}, true, "Data Saved!", Icon::None},
+        {{0}, false, "Data Save Error", Icon::Critical},
+        {{}, false, "Communication Lost!", Icon::Critical},
+    };
+    for (const Case& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        AppState state;
+        state.settings = EcuSettings::withDefaults();
+        state.EcuOnline = true;
+        state.EcuDataChanged = true;
+        ScriptedLink link;
+        link.replies.assign(c.replies.begin(), c.replies.end());
+        RecordingInteraction ui;
+        EcuProtocol protocol{state, link, ui};
 
-    EXPECT_TRUE(storeSettings(protocol));
+        EXPECT_EQ(storeSettings(protocol), c.saved);
 
-    EXPECT_EQ(link.written, std::vector<int>{36});
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Data Saved!");
-    EXPECT_EQ(ui.messages[0].icon, Icon::None);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
-    EXPECT_FALSE(state.EcuDataChanged);
-    EXPECT_EQ(ui.busyDepth, 0);
-}
-
-TEST_F(TransfersTest, StoreAnsweredWithZeroSaysSaveError) {
-    link.reply({0});
-
-    EXPECT_FALSE(storeSettings(protocol));
-
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Data Save Error");
-    EXPECT_EQ(ui.messages[0].icon, Icon::Critical);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
-}
-
-TEST_F(TransfersTest, StoreWithoutAnswerSaysOnlyCommunicationLost) {
-    EXPECT_FALSE(storeSettings(protocol));
-    EXPECT_EQ(ui.texts(), QStringList{"Communication Lost!"});
-    EXPECT_EQ(ui.busyDepth, 0);
+        EXPECT_EQ(link.written, std::vector<int>{36});
+        ASSERT_EQ(ui.messages.size(), 1u); // a lost store says nothing more
+        EXPECT_EQ(ui.messages[0].text, c.text);
+        EXPECT_EQ(ui.messages[0].icon, c.icon);
+        EXPECT_EQ(ui.messages[0].title, "Vantrel");
+        EXPECT_EQ(state.EcuDataChanged, c.replies.empty()); // kept only when unanswered
+        EXPECT_EQ(ui.busyDepth, 0);
+    }
 }
 
 // --- Find ECU command -------------------------------------------------------------
