@@ -197,20 +197,15 @@ TEST_F(SimulatedExchange, RevLimitWriteSendsHighByteTruncatedThenRemainder) {
     EXPECT_TRUE(ui.messages.empty());
 }
 
-TEST_F(SimulatedExchange, TwoByteReadWithLowByteZero) {
+TEST_F(SimulatedExchange, TwoByteReadWithLowByteZeroAndMaxRpmAboveFiveUnits) {
     EcuSettings image = ecu.settings();
     image.RevLimit = 7680; // answered as 30, then 0
+    image.MaxRpm = 27000;  // answered as 9, read as 15000
     ecu.setSettings(image);
     protocol.getEcuData(66);
     EXPECT_EQ(link.written(), written({66, 33}));
-    EXPECT_EQ(state.settings.RevLimit, 7680);
-}
-
-TEST_F(SimulatedExchange, MaxRpmByteAboveFiveReadsAsFifteenThousand) {
-    EcuSettings image = ecu.settings();
-    image.MaxRpm = 27000; // answered as 9
-    ecu.setSettings(image);
     protocol.getEcuData(63);
+    EXPECT_EQ(state.settings.RevLimit, 7680);
     EXPECT_EQ(state.settings.MaxRpm, 15000);
 }
 
