@@ -139,33 +139,35 @@ TEST_F(BulkReadsTest, OtherBlockFillsEveryFieldAtItsPosition) {
     EXPECT_EQ(link.written, std::vector<int>{16});
     EXPECT_EQ(link.blockRequests, (std::vector<std::pair<int, int>>{{208, 2000}}));
     EXPECT_TRUE(state.EcuOnline);
-    EXPECT_EQ(s.NumberOfCylinders, d.at(2));
-    EXPECT_EQ(s.InjectionLoadIndex, d.at(3));
-    EXPECT_EQ(s.InjectionRpmIndex, d.at(4));
-    EXPECT_EQ(s.MinOpenTime, d.at(5));
-    EXPECT_EQ(s.LoadControl, d.at(6));
+    // Single-byte fields: {stored value, block position}.
+    const std::vector<std::pair<int, int>> bytes = {
+        {s.NumberOfCylinders, 2},  {s.InjectionLoadIndex, 3},
+        {s.InjectionRpmIndex, 4},  {s.MinOpenTime, 5},
+        {s.LoadControl, 6},        {s.IgnitionType, 12},
+        {s.AirTempSensorType, 13}, {s.WaterTempSensorType, 14},
+        {s.MapSensorType, 15},     {s.MapMaxBits, 16},
+        {s.MapMinBits, 17},        {s.TpsSensorType, 18},
+        {s.TpsMaxBits, 19},        {s.TpsMinBits, 20},
+        {s.EgoGainP, 23},          {s.EgoGainI, 24},
+        {s.EgoUpdateRevs, 25},     {s.EgoMinCoolantTemp, 26},
+        {s.EgoControl, 27},        {s.WheelType, 28},
+        {s.CrankDuration, 51},     {s.CrankPrimePulse, 54},
+        {s.AccelPercent, 55},      {s.AccelDuration, 56},
+        {s.AccelMinTpsRate, 59},   {s.AccelMinTps, 60},
+        {s.DecelMinTps, 63},       {s.DecelCutRpm, 64},
+        {s.ChargeTime, 65},        {s.IacColdPosition, 79},
+        {s.IacHotPosition, 80},    {s.IacType, 81},
+        {s.IacTemp, 82},           {s.IacTravel, 83}};
+    for (const auto& [value, position] : bytes) {
+        EXPECT_EQ(value, d.at(position)) << position;
+    }
     EXPECT_EQ(s.MaxRpm, 21000);
     EXPECT_EQ(s.RevLimit, 8700);
     EXPECT_EQ(s.LaunchControlRpm, 5000);
-    EXPECT_EQ(s.IgnitionType, d.at(12));
-    EXPECT_EQ(s.AirTempSensorType, d.at(13));
-    EXPECT_EQ(s.WaterTempSensorType, d.at(14));
-    EXPECT_EQ(s.MapSensorType, d.at(15));
-    EXPECT_EQ(s.MapMaxBits, d.at(16));
-    EXPECT_EQ(s.MapMinBits, d.at(17));
-    EXPECT_EQ(s.TpsSensorType, d.at(18));
-    EXPECT_EQ(s.TpsMaxBits, d.at(19));
-    EXPECT_EQ(s.TpsMinBits, d.at(20));
     EXPECT_EQ(s.EgoMaxRpm, 15);
     EXPECT_EQ(s.EgoMinRpm, 0);
     EXPECT_EQ(s.EgoMaxLoad, 3);
     EXPECT_EQ(s.EgoMinLoad, 12);
-    EXPECT_EQ(s.EgoGainP, d.at(23));
-    EXPECT_EQ(s.EgoGainI, d.at(24));
-    EXPECT_EQ(s.EgoUpdateRevs, d.at(25));
-    EXPECT_EQ(s.EgoMinCoolantTemp, d.at(26));
-    EXPECT_EQ(s.EgoControl, d.at(27));
-    EXPECT_EQ(s.WheelType, d.at(28));
     for (int k = 0; k < 4; ++k) {
         EXPECT_EQ(s.UserOutputType[k], d.at(29 + 3 * k)) << k;
         EXPECT_EQ(s.UserOutputOn[k], d.at(30 + 3 * k)) << k;
@@ -180,25 +182,11 @@ TEST_F(BulkReadsTest, OtherBlockFillsEveryFieldAtItsPosition) {
         EXPECT_EQ(s.BankCompensation[2 + k], d.at(203 + k)) << k;
     }
     EXPECT_EQ(s.UI_Extra[0], 65535);
-    EXPECT_EQ(s.CrankDuration, d.at(51));
     EXPECT_EQ(s.CrankRpm, 500);
-    EXPECT_EQ(s.CrankPrimePulse, d.at(54));
-    EXPECT_EQ(s.AccelPercent, d.at(55));
-    EXPECT_EQ(s.AccelDuration, d.at(56));
     EXPECT_EQ(s.AccelRpm, d.at(57) * 256 + d.at(58));
-    EXPECT_EQ(s.AccelMinTpsRate, d.at(59));
-    EXPECT_EQ(s.AccelMinTps, d.at(60));
     EXPECT_EQ(s.DecelMaxRpm, d.at(61) * 256 + d.at(62));
-    EXPECT_EQ(s.DecelMinTps, d.at(63));
-    EXPECT_EQ(s.DecelCutRpm, d.at(64));
-    EXPECT_EQ(s.ChargeTime, d.at(65));
     EXPECT_EQ(s.IacColdRpm, 1100);
     EXPECT_EQ(s.IacHotRpm, d.at(77) * 256 + d.at(78));
-    EXPECT_EQ(s.IacColdPosition, d.at(79));
-    EXPECT_EQ(s.IacHotPosition, d.at(80));
-    EXPECT_EQ(s.IacType, d.at(81));
-    EXPECT_EQ(s.IacTemp, d.at(82));
-    EXPECT_EQ(s.IacTravel, d.at(83));
     for (int row = 0; row <= 16; ++row) {
         EXPECT_EQ(s.UserInputAnalogTable[0][row], d.at(84 + row)) << row;
         EXPECT_EQ(s.UserInputAnalogTable[1][row], d.at(101 + row)) << row;
