@@ -172,40 +172,37 @@ TEST(Monitor, EcuFallingSilentEndsTheRecordsWithCommunicationLost) {
         << outcome.err.toStdString();
 }
 
-TEST(Monitor, WarningInTheStatusTakesTheEcuOfflineBeforeAnyPoll) {
-    const SimulatorProcess simulator({QStringLiteral("--status1"), QStringLiteral("128")});
-    const Outcome outcome =
-        onPort(simulator.device(), QStringLiteral("monitor"), monitorArguments(3));
-    EXPECT_EQ(outcome.exitCode, 5);
-    EXPECT_TRUE(outcome.out.isEmpty());
-    EXPECT_EQ(outcome.count(QStringLiteral("System Warning! Invalid ISR \n\n"
-                                           "Please Contact Marrowby\n\n"
-                                           "Click on Find ECU to clear warnings")),
-              1)
-        << outcome.err.toStdString();
-}
-
-TEST(Monitor, MemoryErrorInTheStatusIsReportedAsAnError) {
-    const SimulatorProcess simulator({QStringLiteral("--status1"), QStringLiteral("32")});
-    const Outcome outcome =
-        onPort(simulator.device(), QStringLiteral("monitor"), monitorArguments(3));
-    EXPECT_EQ(outcome.exitCode, 5);
-    EXPECT_TRUE(outcome.out.isEmpty());
-    EXPECT_TRUE(outcome.err.contains(QStringLiteral("System Error! Memory Error \n"
-                                                    "Cycle the power on the ECU and recheck ALL "
-                                                    "settings! \n")))
-        << outcome.err.toStdString();
-    EXPECT_FALSE(outcome.err.contains(QStringLiteral("clear warnings")));
-}
-
-TEST(Monitor, ChecksumErrorOfTheEcuIsReported) {
-    const SimulatorProcess simulator({QStringLiteral("--status3"), QStringLiteral("1")});
-    const Outcome outcome =
-        onPort(simulator.device(), QStringLiteral("monitor"), monitorArguments(3));
-    EXPECT_EQ(outcome.exitCode, 5);
-    EXPECT_EQ(outcome.count(QStringLiteral("error: Invalid Check Sum\n\nPlease Contact Marrowby")),
-              1)
-        << outcome.err.toStdString();
+// A warning, a memory error and the ECU's own checksum error in the status
+// each take the ECU offline before any poll.
+TEST(Monitor, StatusProblemsAreReportedAndEndTheCommand) {
+    const struct {
+        const char* option;
+        const char* value;
+        QString text;
+        bool clearWarnings;
+    } cases[] = {
+        {"--status1", "128",
+         QStringLiteral("System Warning! Invalid ISR \n\nPlease Contact Marrowby\n\n"
+                        "Click on Find ECU to clear warnings"),
+         true},
+        {"--status1", "32",
+         QStringLiteral("System Error! Memory Error \nCycle the power on the ECU and recheck ALL "
+                        "settings! \n"),
+         false},
+        {"--status3", "1", QStringLiteral("error: Invalid Check Sum\n\nPlease Contact Marrowby"),
+         false},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.option + std::string(" ") + c.value);
+        const SimulatorProcess simulator(
+            {QString::fromLatin1(c.option), QString::fromLatin1(c.value)});
+        const Outcome outcome =
+            onPort(simulator.device(), QStringLiteral("monitor"), monitorArguments(3));
+        EXPECT_EQ(outcome.exitCode, 5);
+        EXPECT_TRUE(outcome.out.isEmpty());
+        EXPECT_EQ(outcome.count(c.text), 1) << outcome.err.toStdString();
+        EXPECT_EQ(outcome.err.contains(QStringLiteral("clear warnings")), c.clearWarnings);
+    }
 }
 
 TEST(Monitor, CountAndIntervalMustBeNumbers) {
