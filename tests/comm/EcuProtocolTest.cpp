@@ -454,20 +454,10 @@ TEST_F(EcuProtocolTest, CodesThatCannotBeABytePutNothingOnTheWire) {
 
 TEST(CommandTable, RefusesExactlyTheCodesOutsideTheProtocol) {
     std::set<int> refused = {0, 5, 42, 85, 118, 122, 123, 128, 133, 213, 246, 250, 251, 255};
-    for (int c = 10; c <= 16; ++c) {
-        refused.insert(c);
-    }
-    for (int c = 22; c <= 28; ++c) {
-        refused.insert(c);
-    }
-    for (int c = 30; c <= 33; ++c) {
-        refused.insert(c);
-    }
-    for (int c = 137; c <= 145; ++c) {
-        refused.insert(c);
-    }
-    for (int c = 157; c <= 181; ++c) {
-        refused.insert(c);
+    for (const auto& [from, to] : {std::pair{10, 16}, {22, 28}, {30, 33}, {137, 145}, {157, 181}}) {
+        for (int c = from; c <= to; ++c) {
+            refused.insert(c);
+        }
     }
     for (int code = 0; code <= 255; ++code) {
         EXPECT_EQ(findCommand(code).has_value(), !refused.contains(code)) << code;
