@@ -288,13 +288,10 @@ TEST_F(SettingsFileTest, PortOutsideOneToFiveSelectsNoPortButIsKept) {
     EXPECT_TRUE(linesOf(settingsFileBytes(next, false))[1].endsWith(",7"));
 }
 
-TEST_F(SettingsFileTest, WriteCreatesTheFolder) {
+TEST_F(SettingsFileTest, WriteCreatesTheFolderAndTheDefaultPathIsTheUsers) {
     const QString nested = m_dir.filePath("a/b/Vantrel.ini");
     EXPECT_EQ(saveSettingsFile(nested, "x\r\n"), QString());
     EXPECT_EQ(readAll(nested), "x\r\n");
-}
-
-TEST_F(SettingsFileTest, DefaultPathIsInTheUsersConfigFolder) {
     EXPECT_TRUE(defaultSettingsFilePath().endsWith("/Vantrel.ini"));
     EXPECT_FALSE(QFileInfo(defaultSettingsFilePath()).isRelative());
 }

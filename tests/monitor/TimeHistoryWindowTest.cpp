@@ -136,13 +136,10 @@ TEST_F(TimeHistoryWindowTest, ChoosingAChannelRestoresItsPointCountAndLimits) {
     child<QComboBox>("NmaxCombo")->setCurrentIndex(4);
     EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Battery].PointsIndex, 4);
     EXPECT_EQ(window->sampler().pointCount(), 1000);
-}
-
-TEST_F(TimeHistoryWindowTest, NoPointCountChoiceShowsNotValidNmax) {
-    open();
+    // No choice at all keeps the count.
     child<QComboBox>("NmaxCombo")->setCurrentIndex(-1);
     EXPECT_EQ(ui.texts(), QStringList({"Not valid Nmax"}));
-    EXPECT_EQ(window->sampler().pointCount(), 20);
+    EXPECT_EQ(window->sampler().pointCount(), 1000);
 }
 
 TEST_F(TimeHistoryWindowTest, LimitBoxesApplyOnEnterAndEscapeKeepsTheLimit) {
