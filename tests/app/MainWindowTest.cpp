@@ -55,7 +55,7 @@ protected:
     // Builds the window on the simulated ECU and runs the start-up.
     void start(bool runStartup = true) {
         MainWindow::Options options;
-        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+        options.settingsPath = settingsPath;
         options.portGiven = true;
         options.screenSize = screenSize;
         options.chooseFile = [this](const QString& title, const QString&,
@@ -71,6 +71,13 @@ protected:
         }
     }
 
+    // Leaves a settings file of the given state where the window reads it.
+    void writeSettings(const AppState& saved) {
+        QFile ini(dir.filePath(QStringLiteral("Vantrel.ini")));
+        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
+        ini.write(settingsFileBytes(saved, true));
+    }
+
     int count(const QString& text) const { return static_cast<int>(ui.texts().count(text)); }
 
     QString cell(int row, int column) const {
@@ -79,6 +86,7 @@ protected:
     }
 
     QTemporaryDir dir;
+    QString settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
     qint64 now = 0;
     AppState state;
     RecordingInteraction ui;
@@ -111,6 +119,9 @@ TEST_F(MainWindowTest, StartupFindsAndReadsTheSimulatedEcu) {
     EXPECT_TRUE(window->pollTimerActive());
     EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Online ");
     EXPECT_TRUE(window->statusBarWidget()->panel(15)->text().startsWith("ECU Version: 2.051"));
+    // Outside developer mode a click on the online panel does nothing.
+    emit window->statusBarWidget()->panelClicked(2);
+    EXPECT_TRUE(state.EcuOnline);
 }
 
 #ifdef VANTREL_HAVE_PTY
@@ -145,6 +156,11 @@ TEST_F(MainWindowTest, DeclinedSearchStartsOfflineWithThePollTimerRunning) {
     EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
     window->pollTick();
     EXPECT_FALSE(window->animationImage()->isVisible());
+    // Logging needs the ECU.
+    ui.clear();
+    window->setupLogData();
+    EXPECT_EQ(ui.texts(), QStringList{"ECU offline - no data to log!"});
+    EXPECT_FALSE(state.LogActive);
 }
 
 TEST_F(MainWindowTest, DataWindowShowsLiveValuesInTheirFormats) {
@@ -245,11 +261,8 @@ TEST_F(MainWindowTest, FailedSettingsWriteIsReported) {
     QFile blocker(dir.filePath("blocker"));
     ASSERT_TRUE(blocker.open(QIODevice::WriteOnly));
     blocker.close();
-    MainWindow::Options options;
-    options.settingsPath = dir.filePath("blocker/Vantrel.ini");
-    options.portGiven = true;
-    window = std::make_unique<MainWindow>(state, ui, link, options);
-    window->show();
+    settingsPath = dir.filePath("blocker/Vantrel.ini");
+    start(false);
     ui.clear();
     window->close();
     ASSERT_EQ(ui.messages.size(), 1u);
@@ -286,6 +299,12 @@ TEST_F(MainWindowTest, MenuTreeCaptionsShortcutsAndInitialStates) {
     EXPECT_EQ(window->toolBars().myToolBarButtons.size(), 7);
     EXPECT_EQ(window->toolBars().tbButtons.last()->data().toString(), "Animate");
     EXPECT_FALSE(m.fileOpen->whatsThis().isEmpty());
+    // The toolbar buttons are shown once; the hidden keyed toolbar still runs
+    // its commands.
+    EXPECT_TRUE(window->toolBars().myToolBar->isVisible());
+    EXPECT_FALSE(window->toolBars().tbToolBar->isVisible());
+    window->toolBars().tbButtons[3]->trigger(); // "Fuel Table"
+    EXPECT_NE(window->dataWindow(), nullptr);
 }
 
 TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
@@ -299,10 +318,8 @@ TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
               (QStringList{"No User Inputs Defined", "EGO Channel Not Selected!\r\nGoto Setup",
                            "Button Not Found"}));
     EXPECT_EQ(ui.messages[0].title, "Vantrel");
-}
 
-TEST_F(MainWindowTest, EngineSetupByEdition) {
-    start(false);
+    // Engine setup by edition.
     ui.clear();
     state.Edition = 4;
     window->menus().engineSetup->trigger();
@@ -310,14 +327,6 @@ TEST_F(MainWindowTest, EngineSetupByEdition) {
     state.Edition = 2;
     window->menus().engineSetup->trigger();
     EXPECT_EQ(ui.texts(), QStringList{"Gullwick Mode Not Supported"});
-}
-
-TEST_F(MainWindowTest, LogSwitchNeedsTheEcuAndAView) {
-    start(false);
-    ui.clear();
-    window->setupLogData();
-    EXPECT_EQ(ui.texts(), QStringList{"ECU offline - no data to log!"});
-    EXPECT_FALSE(state.LogActive);
 }
 
 TEST_F(MainWindowTest, LoggingAsksForAFileAcceptingNewNamesAndAppends) {
@@ -345,13 +354,19 @@ TEST_F(MainWindowTest, LoggingAsksForAFileAcceptingNewNamesAndAppends) {
     EXPECT_EQ(lines[0].trimmed(), QByteArray(110, '-'));
     EXPECT_TRUE(lines[2].startsWith("    Time"));
 
-    // Switching off closes the file; switching on again asks again.
+    // Switching off closes the file; switching on again asks again, and a
+    // cancelled dialog switches logging off without a word.
     window->setupLogData();
     EXPECT_FALSE(state.LogActive);
     EXPECT_EQ(window->statusBarWidget()->panel(14)->text(), "Log Data");
     window->setupLogData();
+    ui.clear();
+    chosenFile.clear();
     window->pollTick();
     EXPECT_EQ(dialogTitles.size(), 2);
+    EXPECT_FALSE(state.LogActive);
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_FALSE(window->menus().tuningLogData->isChecked());
 }
 
 TEST_F(MainWindowTest, DoubleClickOnTheLogPanelIsOneSwitchNotTwo) {
@@ -384,28 +399,6 @@ TEST_F(MainWindowTest, DoubleClickOnTheLogPanelIsOneSwitchNotTwo) {
     EXPECT_EQ(panel->text(), "Log Data");
 }
 
-TEST_F(MainWindowTest, ToolbarButtonsAreShownOnce) {
-    start(false);
-    EXPECT_TRUE(window->toolBars().myToolBar->isVisible());
-    EXPECT_FALSE(window->toolBars().tbToolBar->isVisible());
-    // The hidden keyed toolbar still runs its commands.
-    ui.clear();
-    window->toolBars().tbButtons[3]->trigger(); // "Fuel Table"
-    EXPECT_NE(window->dataWindow(), nullptr);
-}
-
-TEST_F(MainWindowTest, CancelledLogDialogSwitchesLoggingOffSilently) {
-    start();
-    window->menus().tuningFuel->trigger();
-    window->setupLogData();
-    ui.clear();
-    chosenFile.clear();
-    window->pollTick();
-    EXPECT_FALSE(state.LogActive);
-    EXPECT_TRUE(ui.messages.empty());
-    EXPECT_FALSE(window->menus().tuningLogData->isChecked());
-}
-
 TEST_F(MainWindowTest, ComPortFailureLeavesNoPortTicked) {
     start(false);
     link.setOpenError(QStringLiteral("no such device"));
@@ -419,9 +412,6 @@ TEST_F(MainWindowTest, ComPortFailureLeavesNoPortTicked) {
     EXPECT_EQ(ui.messages[0].text, "Com Port Error - no such device");
     EXPECT_FALSE(state.EcuOnline);
 }
-} // namespace
-
-namespace {
 TEST_F(MainWindowTest, TimeHistoryOpensFromTheDisplayMenuAndCountsAsALogView) {
     start();
     window->menus().plotRealTime->trigger();
@@ -439,18 +429,13 @@ TEST_F(MainWindowTest, TimeHistoryOpensFromTheDisplayMenuAndCountsAsALogView) {
     EXPECT_EQ(window->dataWindow(), nullptr);
     EXPECT_NE(window->timeHistoryWindow(), nullptr);
 }
-} // namespace
-
-namespace {
 class DeveloperMainWindowTest : public MainWindowTest {
 protected:
     void SetUp() override {
         MainWindowTest::SetUp();
         AppState saved = state;
         saved.DeveloperMode = true;
-        QFile ini(dir.filePath(QStringLiteral("Vantrel.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(settingsFileBytes(saved, true));
+        writeSettings(saved);
     }
 };
 
@@ -493,22 +478,10 @@ TEST_F(DeveloperMainWindowTest, OnlinePanelClickTogglesOnline) {
     EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
 }
 
-TEST_F(MainWindowTest, OnlinePanelClickDoesNothingOutsideDeveloperMode) {
-    start();
-    emit window->statusBarWidget()->panelClicked(2);
-    EXPECT_TRUE(state.EcuOnline);
-}
-} // namespace
-
-namespace {
 TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     AppState saved = state;
     saved.display.MainWindow = {1500, 3000, 12000, 6000, 0}; // top, left, width, height
-    {
-        QFile ini(dir.filePath(QStringLiteral("Vantrel.ini")));
-        ASSERT_TRUE(ini.open(QIODevice::WriteOnly));
-        ini.write(settingsFileBytes(saved, true));
-    }
+    writeSettings(saved);
     start(false);
     const double tpp = window->twipsPerPixel();
     EXPECT_NEAR(tpp, 1440.0 / window->logicalDpiX(), 1e-9);
@@ -525,9 +498,6 @@ TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     EXPECT_NEAR(reread.display.MainWindow.Width, 12000, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Height, 6000, tpp);
 }
-} // namespace
-
-namespace {
 TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
     start();
     window->menus().plotRealTime->trigger();

@@ -77,7 +77,7 @@ TEST_F(Calibration, EngineNotTurningZeroesTheEngineValuesButNotTheSensors) {
     EXPECT_FLOAT_EQ(engine.BatteryChannel.Value, 15.8f);
 }
 
-TEST_F(Calibration, DutyOpenTimeAndAdvance) {
+TEST_F(Calibration, DutyOpenTimeAndAdvanceUnlessTheStatusBitsDropThem) {
     engine.EngineStatus1 = kTurning;
     setPeriod(1000);
     setOpenCount(6000);
@@ -87,14 +87,8 @@ TEST_F(Calibration, DutyOpenTimeAndAdvance) {
     EXPECT_FLOAT_EQ(engine.FuelChannel.Value, 12.0f); // 6000 x 2 microseconds
     EXPECT_FLOAT_EQ(engine.IgnitionChannel.Value, 30.5f);
     EXPECT_EQ(engine.CrankPeriod, 1000);
-}
 
-TEST_F(Calibration, StatusBitsDropTheInjectorAndIgnitionReadings) {
-    engine.EngineStatus1 = kTurning;
     engine.EngineStatus2 = 64;
-    setPeriod(1000);
-    setOpenCount(6000);
-    engine.AdvanceChannel.RawLow = 61;
     calibrateData(settings, engine);
     EXPECT_EQ(engine.OpenTimeCount, 0);
     EXPECT_EQ(engine.DutyChannel.Value, 0.0f);

@@ -81,23 +81,22 @@ TEST_F(DataLogTest, NewHeaderRestartsTheTimeBase) {
 }
 
 // The time was once taken from the time of day and went negative after
-// midnight; it now comes from a steady clock.
-TEST_F(DataLogTest, RecordAfterMidnightHasPositiveTime) {
-    ASSERT_FALSE(m_log.open(path()));
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
-    m_ms += 20000;
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening.addSecs(20), kLocale));
-    EXPECT_TRUE(linesOf(path())[4].startsWith("  20.000"));
-}
-
-// A time of 10000 s or more once failed the record and stopped logging.
-TEST_F(DataLogTest, TimeBeyondTenThousandSecondsKeepsLogging) {
-    ASSERT_FALSE(m_log.open(path()));
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
-    m_ms += 12345678;
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
-    EXPECT_TRUE(m_state.LogActive);
-    EXPECT_TRUE(linesOf(path())[4].startsWith("12345.678      1200"));
+// midnight; a time of 10000 s or more once failed the record and stopped
+// logging. It now comes from a steady clock.
+TEST_F(DataLogTest, TimeAfterMidnightOrBeyondTenThousandSeconds) {
+    const struct {
+        qint64 later;
+        const char* start;
+    } cases[] = {{20000, "  20.000"}, {12345678, "12345.678      1200"}};
+    for (const auto& c : cases) {
+        ASSERT_FALSE(m_log.open(path()));
+        EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
+        m_ms += c.later;
+        EXPECT_FALSE(m_log.writeFullRecord(kEvening.addSecs(20), kLocale));
+        EXPECT_TRUE(m_state.LogActive);
+        EXPECT_TRUE(linesOf(path()).last().startsWith(c.start)) << c.start;
+        m_log.close();
+    }
 }
 
 TEST_F(DataLogTest, AppendsToAnExistingFile) {
@@ -128,24 +127,20 @@ TEST_F(DataLogTest, FileThatCannotBeOpenedSwitchesLoggingOff) {
     EXPECT_FALSE(error->description.isEmpty());
 }
 
-TEST_F(DataLogTest, WriteFailureSwitchesLoggingOffWithTheFullRecordMessage) {
+TEST_F(DataLogTest, WriteFailureSwitchesLoggingOffWithTheRecordsMessage) {
     if (!QFile::exists("/dev/full")) {
         GTEST_SKIP() << "no device that refuses writes";
     }
     ASSERT_FALSE(m_log.open("/dev/full"));
-    const auto message = m_log.writeFullRecord(kEvening, kLocale);
+    auto message = m_log.writeFullRecord(kEvening, kLocale);
     ASSERT_TRUE(message);
     EXPECT_TRUE(message->startsWith("Error - ")) << message->toStdString();
     EXPECT_FALSE(m_state.LogActive);
     EXPECT_TRUE(m_state.LogHeaderPending);
-}
 
-TEST_F(DataLogTest, WriteFailureSwitchesLoggingOffWithThePlotRecordMessage) {
-    if (!QFile::exists("/dev/full")) {
-        GTEST_SKIP() << "no device that refuses writes";
-    }
+    m_state.LogActive = true;
     ASSERT_FALSE(m_log.open("/dev/full"));
-    const auto message = m_log.writePlotRecord({0, 11}, kEvening, kLocale);
+    message = m_log.writePlotRecord({0, 11}, kEvening, kLocale);
     ASSERT_TRUE(message);
     EXPECT_TRUE(message->startsWith("Log File Error!\r\n(")) << message->toStdString();
     EXPECT_TRUE(message->endsWith(")"));

@@ -254,20 +254,16 @@ TEST_F(StatusReportTest, LostExchangeInsideReportDoesNotReportTwice) {
 
 TEST(StatusBarViewTest, InitialCaptionsAndTips) {
     const StatusBarView v = StatusBarView::initial();
-    EXPECT_EQ(v.panels[0].text, "File:");
-    EXPECT_EQ(v.panels[1].text, "OnLine ");
+    const std::pair<int, const char*> texts[] = {
+        {0, "File:"},    {1, "OnLine "},   {2, "Cranking"},  {3, "Fuel Pump "},
+        {4, "Outputs:"}, {8, "#4"},        {9, "Inputs:"},   {11, "#2"},
+        {12, ""},        {13, "Log Data"}, {14, "Version "}, {15, "Crank Pickup Error "},
+    };
+    for (const auto& [index, text] : texts) {
+        EXPECT_EQ(v.panels[index].text, text) << index;
+    }
     EXPECT_EQ(v.panels[1].toolTip, "Online/Offline");
-    EXPECT_EQ(v.panels[2].text, "Cranking");
     EXPECT_EQ(v.panels[2].toolTip, "Running/Cranking");
-    EXPECT_EQ(v.panels[3].text, "Fuel Pump ");
-    EXPECT_EQ(v.panels[4].text, "Outputs:");
-    EXPECT_EQ(v.panels[8].text, "#4");
-    EXPECT_EQ(v.panels[9].text, "Inputs:");
-    EXPECT_EQ(v.panels[11].text, "#2");
-    EXPECT_EQ(v.panels[12].text, "");
-    EXPECT_EQ(v.panels[13].text, "Log Data");
     EXPECT_EQ(v.panels[13].toolTip, "Log Data (Click to Start Logging Data)");
-    EXPECT_EQ(v.panels[14].text, "Version ");
-    EXPECT_EQ(v.panels[15].text, "Crank Pickup Error ");
 }
 } // namespace
