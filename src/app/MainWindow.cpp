@@ -164,6 +164,7 @@ void MainWindow::buildWindow() {
 // The parts talk to each other through the store, the line and the poll.
 void MainWindow::wireParts() {
     m_store->setSender(m_line->sender());
+    m_line->setSettingsStore(m_store.get());
     m_line->setPump(m_options.pump);
     connect(m_line.get(), &EcuLine::wentOffline, this, [this] { setupStatusBar(); });
 

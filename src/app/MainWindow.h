@@ -107,8 +107,6 @@ public:
     EcuLine& line() { return *m_line; }
     SettingsStore& store() { return *m_store; }
     Poller& poller() { return *m_poller; }
-    LoggingController& logging() { return *m_logging; }
-    EcuController& ecu() { return *m_ecu; }
     double twipsPerPixel() const;
 
 protected:

@@ -5,8 +5,7 @@
 #include <algorithm>
 
 EcuLine::EcuLine(AppState& state, SerialLink& link, UserInteraction& ui, QObject* parent)
-    : QObject(parent), m_state(state), m_link(link), m_ui(ui), m_pumping(link, *this),
-      m_protocol(state, m_pumping, ui) {
+    : QObject(parent), m_pumping(link, *this), m_protocol(state, m_pumping, ui) {
     m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange why) { emit wentOffline(why); });
     m_sincePump.start();
 }

@@ -42,10 +42,9 @@ public:
     // How often the pump runs while an exchange is in progress.
     void setPumpInterval(int ms) { m_pumpIntervalMs = ms; }
 
-    // For the settings record, the identity and the flags the protocol keeps.
-    AppState& state() { return m_state; }
-    UserInteraction& ui() { return m_ui; }
-    bool isOpen() const { return m_link.isOpen(); }
+    // Settings read from the ECU one at a time are announced through the
+    // program's store.
+    void setSettingsStore(SettingsStore* store) { m_protocol.setSettingsStore(store); }
 
 signals:
     // The protocol took the ECU offline (no reply, or no confirmation).
@@ -71,9 +70,6 @@ private:
 
     void pumpIfDue();
 
-    AppState& m_state;
-    SerialLink& m_link;
-    UserInteraction& m_ui;
     PumpingLink m_pumping;
     EcuProtocol m_protocol;
     std::function<void()> m_pump;

@@ -69,6 +69,23 @@ TEST_F(EcuLineTest, ALinkThatGivesUpAtOnceIsNotAskedAgain) {
     EXPECT_EQ(link.reads, 1);
 }
 
+TEST_F(EcuLineTest, ASettingReadFromTheEcuIsAnnouncedByTheStore) {
+    SettingsStore store(state.settings);
+    line.setSettingsStore(&store);
+    std::vector<SettingsChange> changes;
+    QObject::connect(&store, &SettingsStore::changed,
+                     [&](const SettingsChange& change) { changes.push_back(change); });
+    state.EcuOnline = true;
+    link.replyOnRead = 1;
+
+    line.command(62); // reads the number of cylinders
+
+    EXPECT_EQ(state.settings.NumberOfCylinders, 42);
+    ASSERT_EQ(changes.size(), 1u);
+    EXPECT_TRUE(changes[0].touches(FieldId::NumberOfCylinders));
+    EXPECT_EQ(changes[0].origin, ChangeOrigin::Ecu);
+}
+
 TEST_F(EcuLineTest, WorkForATimerIsDroppedWhileAnExchangeRuns) {
     bool nestedRan = true;
     line.run([&](EcuProtocol&) { nestedRan = line.runIfIdle([](EcuProtocol&) {}); });
