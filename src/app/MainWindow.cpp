@@ -11,6 +11,7 @@
 #include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
+#include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
@@ -485,6 +486,7 @@ void MainWindow::unloadWindow() {
     m_unloaded = true;
     m_poller->stop();
     BusyGuard busy(m_ui);
+    m_plots->closeForExit(); // their positions go into the settings file
     writeSettings();
     m_line->run([](EcuProtocol& protocol) { protocol.closeCommPort(); });
     m_logging->closeLogFile();
@@ -531,5 +533,6 @@ void MainWindow::runStartup() {
     }
     setupStatusBar();
     m_state.StartupComplete = true;
+    m_plots->openAtStartup();
     startPollTimer();
 }

@@ -15,6 +15,7 @@ class DataWindow;
 class EcuController;
 class EcuLine;
 class LoggingController;
+class Plot3DViews;
 class Poller;
 class QAction;
 class QKeySequence;
@@ -107,6 +108,7 @@ public:
     EcuLine& line() { return *m_line; }
     SettingsStore& store() { return *m_store; }
     Poller& poller() { return *m_poller; }
+    Plot3DViews& plots3d() { return *m_plots; }
     double twipsPerPixel() const;
 
 protected:
@@ -171,6 +173,7 @@ private:
     std::unique_ptr<LoggingController> m_logging;
     std::unique_ptr<EcuController> m_ecu;
     std::unique_ptr<WindowRegistry> m_windows;
+    std::unique_ptr<Plot3DViews> m_plots;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;

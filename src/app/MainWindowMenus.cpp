@@ -2,6 +2,7 @@
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
+#include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
@@ -98,14 +99,9 @@ void MainWindow::connectDisplayMenu() {
             [this](bool on) { m_state.display.DisplayFuelCrossHair = on; });
     connect(m.setupDisplayIgnCrossHair, &QAction::toggled, this,
             [this](bool on) { m_state.display.DisplayIgnitionCrossHair = on; });
-    connect(m.setup3DFuel, &QAction::triggered, this, [this] {
-        m_menus.setup3DFuel->setChecked(m_state.display.Fuel3DPlotFlag);
-        notAvailable(tr("fuel 3D plot"));
-    });
-    connect(m.setup3DIgnition, &QAction::triggered, this, [this] {
-        m_menus.setup3DIgnition->setChecked(m_state.display.Ignition3DPlotFlag);
-        notAvailable(tr("ignition 3D plot"));
-    });
+    m_plots = std::make_unique<Plot3DViews>(m_state, *m_store, *m_poller, m_ui, this,
+                                            Plot3DMenus{m.setup3DFuel, m.setup3DIgnition, m.popup,
+                                                        m.popupClose, m.popupZoom, m.popupPrint});
 
     on(m.helpContents, &MainWindow::helpContents);
     connect(m.helpWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });

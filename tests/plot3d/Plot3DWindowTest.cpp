@@ -1,0 +1,197 @@
+#include "plot3d/Plot3DViews.h"
+
+#include "RecordingInteraction.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "record/AppState.h"
+#include "record/SettingsStore.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
+
+#include <QAction>
+#include <QFile>
+#include <QMenu>
+#include <QMouseEvent>
+#include <QPrinter>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The 3D plots of a main window on the simulated ECU with a running engine.
+class Plot3DWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        ecu.startEngine();
+        start();
+    }
+
+    void start() {
+        window.reset();
+        state = AppState{};
+        prepareStartupState(state);
+        MainWindow::Options options;
+        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+        options.portGiven = true;
+        window = std::make_unique<MainWindow>(state, ui, link, options);
+        window->show();
+        window->runStartup();
+        window->stopPollTimer();
+    }
+
+    Plot3DViews& plots() { return window->plots3d(); }
+
+    // Pixels of about this colour in the plot as shown (lines are smoothed).
+    static int count(Plot3DWindow* plot, QColor colour) {
+        const QImage image = plot->grab().toImage();
+        int n = 0;
+        for (int y = 0; y < image.height(); ++y) {
+            for (int x = 0; x < image.width(); ++x) {
+                const QColor c = image.pixelColor(x, y);
+                n += std::abs(c.red() - colour.red()) + std::abs(c.green() - colour.green()) +
+                                 std::abs(c.blue() - colour.blue()) <
+                             120
+                         ? 1
+                         : 0;
+            }
+        }
+        return n;
+    }
+
+    static void mouse(QWidget* w, QEvent::Type type, QPoint global, Qt::MouseButton button) {
+        QMouseEvent event(type, QPointF(global - w->pos()), QPointF(global), button,
+                          type == QEvent::MouseButtonRelease ? Qt::NoButton : button,
+                          Qt::NoModifier);
+        QApplication::sendEvent(w, &event);
+    }
+
+    QTemporaryDir dir;
+    SimulatedEcu ecu;
+    SimulatedLink link{&ecu};
+    RecordingInteraction ui;
+    AppState state;
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(Plot3DWindowTest, DisplayMenuAndPopupMenuOpenZoomAndCloseWithTheTicksInStep) {
+    QAction* fuelTick = window->menus().setup3DFuel;
+    QAction* ignitionTick = window->menus().setup3DIgnition;
+    fuelTick->trigger();
+    ignitionTick->trigger();
+    Plot3DWindow* fuel = plots().window(fuelPlot());
+    Plot3DWindow* ignition = plots().window(ignitionPlot());
+    ASSERT_NE(fuel, nullptr);
+    ASSERT_NE(ignition, nullptr);
+    EXPECT_TRUE(fuel->isVisible());
+    EXPECT_EQ(fuel->windowTitle(), "Fuel 3D Plot");
+    EXPECT_EQ(ignition->windowTitle(), "Ignition 3D Plot");
+    EXPECT_TRUE(fuelTick->isChecked() && ignitionTick->isChecked());
+    EXPECT_TRUE(state.display.Fuel3DPlotFlag && state.display.Ignition3DPlotFlag);
+    EXPECT_EQ(fuel->size(), QSize(200, 200)); // 3000 twips at 96 dpi
+    EXPECT_NE(fuel->pos(), ignition->pos());
+
+    // The popup menu acts on the plot it was opened on.
+    QTest::mouseClick(ignition, Qt::RightButton, {}, QPoint(100, 100));
+    EXPECT_EQ(plots().popupOwner(), 2);
+    EXPECT_TRUE(window->menus().popup->isVisible());
+    window->menus().popup->hide();
+    window->menus().popupZoom->trigger();
+    EXPECT_EQ(ignition->size(), QSize(400, 400));
+    EXPECT_EQ(ignition->labelPoints(), 16);
+    EXPECT_EQ(fuel->size(), QSize(200, 200));
+    window->menus().popupClose->trigger();
+    EXPECT_EQ(plots().window(ignitionPlot()), nullptr);
+    EXPECT_FALSE(ignitionTick->isChecked());
+    EXPECT_FALSE(state.display.Ignition3DPlotFlag);
+    EXPECT_EQ(plots().openWindows(), QList<Plot3DWindow*>{fuel});
+
+    // Closed by the window system, the plot takes its tick along.
+    fuel->close();
+    EXPECT_EQ(plots().window(fuelPlot()), nullptr);
+    EXPECT_FALSE(fuelTick->isChecked());
+    fuelTick->trigger();
+    EXPECT_NE(plots().window(fuelPlot()), nullptr);
+    fuelTick->trigger();
+    EXPECT_EQ(plots().window(fuelPlot()), nullptr);
+    EXPECT_FALSE(state.display.Fuel3DPlotFlag);
+}
+
+TEST_F(Plot3DWindowTest, RedrawsOnChangesOfItsTableAndDrawsTheLiveDots) {
+    window->menus().setup3DFuel->trigger();
+    Plot3DWindow* fuel = plots().window(fuelPlot());
+    ASSERT_NE(fuel, nullptr);
+    const QColor green(0, 255, 0);
+    const QColor blue(0, 0, 255);
+    EXPECT_GT(count(fuel, QColor(255, 255, 0)), 100); // the yellow mesh
+
+    const QImage before = fuel->grab().toImage();
+    window->store().setCells(FieldId::IgnitionTable, {{5, 5, 90}}, SettingsStore::Send::IfChanged);
+    EXPECT_EQ(fuel->grab().toImage(), before);
+    window->store().setCells(FieldId::FuelTable, {{5, 5, 250}}, SettingsStore::Send::IfChanged);
+    EXPECT_NE(fuel->grab().toImage(), before);
+
+    window->pollTick();
+    EXPECT_GT(count(fuel, green), 5);
+    EXPECT_EQ(count(fuel, blue), 0);
+    plots().setSelectedCellSource([](const Plot3DDescription& plot) -> std::optional<QPoint> {
+        return plot.isIgnition ? std::nullopt : std::optional<QPoint>(QPoint(8, 8));
+    });
+    EXPECT_GT(count(fuel, blue), 5);
+
+    const Eye start = fuel->eye();
+    const QImage unturned = fuel->grab().toImage();
+    QTest::keyClick(fuel, Qt::Key_Left);
+    EXPECT_NE(fuel->eye().x, start.x);
+    EXPECT_NE(fuel->grab().toImage(), unturned);
+    QTest::keyClick(fuel, Qt::Key_A);
+    EXPECT_EQ(fuel->eye().x, rotateEye(start, RotateKey::Left).x);
+}
+
+TEST_F(Plot3DWindowTest, PrintsToAPdfFileAndTellsWhenItCannot) {
+    window->menus().setup3DFuel->trigger();
+    Plot3DWindow* fuel = plots().window(fuelPlot());
+    ASSERT_NE(fuel, nullptr);
+    QPrinter printer(QPrinter::HighResolution);
+    printer.setOutputFormat(QPrinter::PdfFormat);
+    const QString path = dir.filePath(QStringLiteral("plot.pdf"));
+    printer.setOutputFileName(path);
+    ASSERT_TRUE(fuel->print(printer));
+    QFile pdf(path);
+    ASSERT_TRUE(pdf.open(QIODevice::ReadOnly));
+    EXPECT_TRUE(pdf.read(5) == "%PDF-");
+    EXPECT_GT(pdf.size(), 1000);
+
+    printer.setOutputFileName(dir.filePath(QStringLiteral("missing/plot.pdf")));
+    EXPECT_FALSE(fuel->print(printer));
+}
+
+TEST_F(Plot3DWindowTest, DraggedPositionsAndOpenPlotsComeBackAfterARestart) {
+    window->menus().setup3DFuel->trigger();
+    Plot3DWindow* fuel = plots().window(fuelPlot());
+    ASSERT_NE(fuel, nullptr);
+    fuel->move(300, 150);
+    const QPoint grip = fuel->pos() + QPoint(100, 100);
+    mouse(fuel, QEvent::MouseButtonPress, grip, Qt::LeftButton);
+    mouse(fuel, QEvent::MouseMove, grip + QPoint(30, 20), Qt::LeftButton);
+    mouse(fuel, QEvent::MouseButtonRelease, grip + QPoint(30, 20), Qt::LeftButton);
+    EXPECT_EQ(fuel->pos(), QPoint(330, 170));
+
+    window->close(); // closes the plot, keeps its flag and writes the settings
+    EXPECT_TRUE(state.display.Fuel3DPlotFlag);
+    EXPECT_EQ(state.display.Fuel3DPlotX, 330 * 15);
+    EXPECT_EQ(state.display.Fuel3DPlotY, 170 * 15);
+
+    start();
+    EXPECT_TRUE(window->menus().setup3DFuel->isChecked());
+    EXPECT_FALSE(window->menus().setup3DIgnition->isChecked());
+    fuel = plots().window(fuelPlot());
+    ASSERT_NE(fuel, nullptr);
+    EXPECT_EQ(fuel->pos(), QPoint(330, 170));
+    EXPECT_EQ(plots().window(ignitionPlot()), nullptr);
+}
+
+} // namespace
