@@ -5,6 +5,7 @@
 #include <cmath>
 #include <gtest/gtest.h>
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -37,25 +38,14 @@ TEST(Plot3DPlacement, StoredPositionsAreRoundedAndHeldWithinSixteenBits) {
 }
 
 TEST(Plot3DZoom, TheSmallPlotGrowsAndEveryOtherSizeShrinks) {
-    struct Case {
-        int width;
-        double twipsPerPixel;
-        int size;
-        int points;
+    // At 110 dpi 3000 twips are 229.2 pixels, so a window of 229 is small.
+    const std::tuple<int, double, int, int> cases[] = {
+        {200, 15, 400, 16}, {400, 15, 200, 10},           {640, 15, 200, 10},
+        {0, 15, 200, 10},   {229, 1440.0 / 110, 458, 16}, {458, 1440.0 / 110, 229, 10},
     };
-    const Case cases[] = {
-        {200, 15, 400, 16},
-        {400, 15, 200, 10},
-        {640, 15, 200, 10},
-        {0, 15, 200, 10},
-        // 110 dpi: 3000 twips are 229.2 pixels, so a window of 229 is small.
-        {229, 1440.0 / 110, 458, 16},
-        {458, 1440.0 / 110, 229, 10},
-    };
-    for (const Case& c : cases) {
-        const ZoomStep step = zoomStep(c.width, c.twipsPerPixel);
-        EXPECT_EQ(step.sizePixels, c.size) << c.width;
-        EXPECT_EQ(step.labelPoints, c.points) << c.width;
+    for (const auto& [width, twipsPerPixel, size, points] : cases) {
+        const ZoomStep step = zoomStep(width, twipsPerPixel);
+        EXPECT_EQ(std::pair(step.sizePixels, step.labelPoints), std::pair(size, points)) << width;
     }
 }
 
