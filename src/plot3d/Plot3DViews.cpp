@@ -53,8 +53,7 @@ QList<Plot3DWindow*> Plot3DViews::openWindows() const {
 void Plot3DViews::setSelectedCellSource(SelectedCellSource source) {
     m_selected = std::move(source);
     for (Plot3DWindow* w : openWindows()) {
-        w->setSelectedCell(
-            [this, plot = &w->plot()] { return m_selected ? m_selected(*plot) : std::nullopt; });
+        w->update();
     }
 }
 
