@@ -3,9 +3,7 @@
 // Running vantrelctl as a separate program against vantrel-ecusim, and records
 // to give the simulated ECU.
 
-#include "app/Initialise.h"
-#include "comm/BulkReads.h"
-#include "config/ConsistencyCheck.h"
+#include "RandomRecord.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
 #include "record/AppState.h"
@@ -16,11 +14,9 @@
 #include <QFile>
 #include <QProcess>
 #include <QProcessEnvironment>
-#include <QRandomGenerator>
 #include <QTemporaryDir>
 #include <functional>
 #include <gtest/gtest.h>
-#include <memory>
 
 // A generous limit on any one program run; the tests never measure time.
 inline constexpr int kPatienceMs = 60000;
@@ -90,9 +86,8 @@ onPort(const QString& device, const QString& command, QStringList more = {},
 
 // The environment for a vantrelctl that waits replyMs instead of whole
 // seconds for each reply (an undocumented switch of vantrelctl), for the
-// tests of an ECU that stops answering. Where the ECU answers some exchanges
-// first, the wait stays long enough for a loaded machine.
-inline constexpr int kSilentEcuReplyMs = 100;
+// tests of an ECU that stops answering; long enough for a loaded machine
+// where the ECU answers some exchanges first.
 inline constexpr int kFallingSilentReplyMs = 300;
 // A bulk block takes some 140 ms on the paced line.
 inline constexpr int kShortBlockWaitMs = 800;
@@ -106,31 +101,6 @@ inline QByteArray readFile(const QString& path) {
     QFile file(path);
     EXPECT_TRUE(file.open(QIODevice::ReadOnly)) << path.toStdString();
     return file.readAll();
-}
-
-inline EcuSettings startupRecord() {
-    const auto state = std::make_unique<AppState>();
-    initialiseSettings(*state);
-    return state->settings;
-}
-
-// A record of random values that the ECU's blocks carry, made sound by the
-// settings check so that reading it back repairs nothing.
-inline EcuSettings randomValidRecord(quint32 seed) {
-    QRandomGenerator random(seed);
-    auto randomBlock = [&random](int length) {
-        QByteArray block(length, '\0');
-        for (char& byte : block) {
-            byte = static_cast<char>(random.bounded(256));
-        }
-        return block;
-    };
-    EcuSettings record = startupRecord();
-    unpackTableBlock(randomBlock(kTableBlockLength), record.FuelTable);
-    unpackTableBlock(randomBlock(kTableBlockLength), record.IgnitionTable);
-    unpackOtherBlock(randomBlock(kOtherBlockLength), record);
-    checkForBadData(record, CheckContext{}, CommandSender{});
-    return record;
 }
 
 inline QString describeDifferences(const EcuSettings& expected, const EcuSettings& actual) {

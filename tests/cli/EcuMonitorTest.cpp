@@ -1,8 +1,8 @@
 // "vantrelctl monitor" against a simulated ECU on a pseudo-terminal.
 
 #include "EcuCommandSupport.h"
+#include "monitor/LogFormat.h"
 
-#include <QRegularExpression>
 #include <atomic>
 #include <cmath>
 #include <gtest/gtest.h>
@@ -35,31 +35,8 @@ QStringList fields(const QString& record) {
     return out;
 }
 
-enum Field {
-    Time,
-    Rpm,
-    Map,
-    Tps,
-    Air,
-    Water,
-    Battery,
-    Duty,
-    Fuel,
-    Ignition,
-    User1,
-    User2,
-    User3,
-    Status
-};
-
-QString titleLine() {
-    QString line = QStringLiteral("    Time");
-    for (const char* title : {"Rpm", "Map", "TPS", "Air", "Water", "Battery", "Duty", "Fuel",
-                              "Ignition", "User 1", "User 2", "User 3", "Status"}) {
-        line += QString::fromLatin1(title).rightJustified(10);
-    }
-    return line;
-}
+// Positions of the fields the tests look at.
+enum Field { Time, Rpm, Battery = 6, Duty, Fuel, Ignition, Status = 13 };
 
 QStringList monitorArguments(int count) {
     return {QStringLiteral("--count"), QString::number(count), QStringLiteral("--interval-ms"),
@@ -73,31 +50,14 @@ TEST(Monitor, PrintsTheLogHeaderThenOneRecordPerPoll) {
     ASSERT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     const QStringList all = lines(outcome.out);
     ASSERT_EQ(all.size(), 3 + 3);
-    EXPECT_EQ(all[0], QString(110, QLatin1Char('-')));
-    EXPECT_EQ(all[2], titleLine());
+    EXPECT_EQ(all[0], logRuleLine());
+    EXPECT_EQ(all[2], fullRecordTitleLine());
 
-    static const QRegularExpression patterns[] = {
-        QRegularExpression(QStringLiteral("^\\d+\\.\\d{3}$")), // time
-        QRegularExpression(QStringLiteral("^\\d+$")),          // rpm
-        QRegularExpression(QStringLiteral("^\\d*\\.\\d{2}$")), // MAP
-        QRegularExpression(QStringLiteral("^-?\\d+$")),        // throttle
-        QRegularExpression(QStringLiteral("^-?\\d+$")),        // air
-        QRegularExpression(QStringLiteral("^-?\\d+$")),        // water
-    };
     double previousTime = -1;
     for (int i = 3; i < all.size(); ++i) {
         SCOPED_TRACE(all[i].toStdString());
         EXPECT_EQ(all[i].size(), kRecordWidth);
         const QStringList f = fields(all[i]);
-        for (int n = 0; n < 6; ++n) {
-            EXPECT_TRUE(patterns[n].match(f[n]).hasMatch()) << n;
-        }
-        for (int n : {Battery, Duty, Ignition, User1, User2, User3}) {
-            EXPECT_TRUE(QRegularExpression(QStringLiteral("^-?\\d+\\.\\d$")).match(f[n]).hasMatch())
-                << n;
-        }
-        EXPECT_TRUE(
-            QRegularExpression(QStringLiteral("^\\d+\\.\\d{2}$")).match(f[Fuel]).hasMatch());
         EXPECT_EQ(f[Rpm].toInt() % 50, 0);
         const double time = f[Time].toDouble();
         EXPECT_GT(time, previousTime);
@@ -172,37 +132,18 @@ TEST(Monitor, EcuFallingSilentEndsTheRecordsWithCommunicationLost) {
         << outcome.err.toStdString();
 }
 
-// A warning, a memory error and the ECU's own checksum error in the status
-// each take the ECU offline before any poll.
-TEST(Monitor, StatusProblemsAreReportedAndEndTheCommand) {
-    const struct {
-        const char* option;
-        const char* value;
-        QString text;
-        bool clearWarnings;
-    } cases[] = {
-        {"--status1", "128",
-         QStringLiteral("System Warning! Invalid ISR \n\nPlease Contact Marrowby\n\n"
-                        "Click on Find ECU to clear warnings"),
-         true},
-        {"--status1", "32",
-         QStringLiteral("System Error! Memory Error \nCycle the power on the ECU and recheck ALL "
-                        "settings! \n"),
-         false},
-        {"--status3", "1", QStringLiteral("error: Invalid Check Sum\n\nPlease Contact Marrowby"),
-         false},
-    };
-    for (const auto& c : cases) {
-        SCOPED_TRACE(c.option + std::string(" ") + c.value);
-        const SimulatorProcess simulator(
-            {QString::fromLatin1(c.option), QString::fromLatin1(c.value)});
-        const Outcome outcome =
-            onPort(simulator.device(), QStringLiteral("monitor"), monitorArguments(3));
-        EXPECT_EQ(outcome.exitCode, 5);
-        EXPECT_TRUE(outcome.out.isEmpty());
-        EXPECT_EQ(outcome.count(c.text), 1) << outcome.err.toStdString();
-        EXPECT_EQ(outcome.err.contains(QStringLiteral("clear warnings")), c.clearWarnings);
-    }
+// A problem in the status takes the ECU offline before any poll (each
+// problem's box is a test of the status report).
+TEST(Monitor, StatusProblemIsReportedAndEndsTheCommand) {
+    const SimulatorProcess simulator({QStringLiteral("--status1"), QStringLiteral("32")});
+    const Outcome outcome =
+        onPort(simulator.device(), QStringLiteral("monitor"), monitorArguments(3));
+    EXPECT_EQ(outcome.exitCode, 5);
+    EXPECT_TRUE(outcome.out.isEmpty());
+    EXPECT_EQ(outcome.count(QStringLiteral("System Error! Memory Error \nCycle the power on the "
+                                           "ECU and recheck ALL settings! \n")),
+              1)
+        << outcome.err.toStdString();
 }
 
 TEST(Monitor, CountAndIntervalMustBeNumbers) {

@@ -2,13 +2,14 @@
 #include "ScriptedLink.h"
 
 #include "RecordingInteraction.h"
+#include "TestData.h"
 #include "comm/BulkReads.h"
+#include "sim/SimulatedEcu.h"
 
 #include <gtest/gtest.h>
+#include <optional>
 
 namespace {
-
-using Icon = UserInteraction::Icon;
 
 class BulkReadsTest : public ::testing::Test {
 protected:
@@ -62,140 +63,34 @@ TEST_F(BulkReadsTest, TableBlockRunsLoadRowsOfSixteenRpmCells) {
     EXPECT_EQ(state.settings.FuelTable, before.FuelTable);
 }
 
-// Regression: a block whose sum did not match used to be stored before the
-// comparison, leaving corrupt cells in the table.
-TEST_F(BulkReadsTest, BadSumStoresNothing) {
-    QByteArray block = tableBlock([](int, int) { return 40; });
-    block[100] = static_cast<char>(41);
-    link.blocks.push_back(block);
-
-    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::BadSum);
-
-    EXPECT_EQ(state.settings, before);
-    EXPECT_TRUE(state.EcuOnline);
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Download Error! (Fuel)");
-    EXPECT_EQ(ui.messages[0].icon, Icon::Information);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
-}
-
-TEST_F(BulkReadsTest, ShortOrLongBlockFailsAndStoresNothing) {
-    const QByteArray good = tableBlock([](int, int) { return 3; });
-    link.blocks.push_back(good.left(259));
-    link.blocks.push_back(good + QByteArray(1, '\0'));
-
-    EXPECT_EQ(getHighSpeedIgnData(state, link, ui), BulkReadResult::Failed);
-    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Failed);
-
-    EXPECT_EQ(state.settings, before);
-    EXPECT_TRUE(state.EcuOnline);
-    EXPECT_EQ(ui.texts(), (QStringList{"Download Failed! (Ign)", "Download Failed! (Fuel)"}));
-    EXPECT_EQ(ui.messages[0].icon, Icon::Information);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
-}
-
-TEST_F(BulkReadsTest, ClosedPortReportsDownloadFailed) {
-    link.close();
-
-    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Failed);
-
-    EXPECT_TRUE(link.blockRequests.empty());
-    EXPECT_EQ(ui.texts(), QStringList{"Download Failed! (Fuel)"});
-}
-
-TEST_F(BulkReadsTest, HeaderAndTrailerAreIgnored) {
-    QByteArray block = tableBlock([](int, int) { return 2; });
-    block[0] = static_cast<char>(0xFF);
-    block[259] = static_cast<char>(0xFF);
-    link.blocks.push_back(block);
-
-    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Ok);
-}
-
-// Positions of the other-settings block, each given a distinct value.
-std::map<int, int> otherBlockData() {
-    std::map<int, int> d;
-    for (int p = 2; p <= 205; ++p) {
-        d[p] = (p * 7) % 256;
-    }
-    d[7] = 7;                // MaxRpm units, no cap in the block
-    d[8] = 33, d[9] = 252;   // RevLimit 8700
-    d[10] = 19, d[11] = 136; // LaunchControlRpm 5000
-    d[21] = 0xF0;            // EgoMaxRpm 15, EgoMinRpm 0
-    d[22] = 0x3C;            // EgoMaxLoad 3, EgoMinLoad 12
-    d[52] = 1, d[53] = 244;  // CrankRpm 500
-    d[69] = 255, d[70] = 255;
-    d[75] = 4, d[76] = 76; // IacColdRpm 1100
-    return d;
+// The golden other-settings block, written out from the block's description:
+// the echoed command, every field distinct (the EGO limits as nibbles, MaxRpm
+// 12000 in units of 3000, RevLimit 0x1234), the sum and the trailer.
+QByteArray goldenOtherBlock() {
+    return QByteArray::fromHex(testDataText(QStringLiteral("sim/other-block.hex")).toLatin1());
 }
 
 TEST_F(BulkReadsTest, OtherBlockFillsEveryFieldAtItsPosition) {
-    const std::map<int, int> d = otherBlockData();
-    link.blocks.push_back(makeBlock(208, d));
+    const QByteArray golden = goldenOtherBlock();
+    ASSERT_EQ(golden.size(), 208);
+    link.blocks.push_back(golden);
 
     EXPECT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Ok);
 
-    const EcuSettings& s = state.settings;
     EXPECT_EQ(link.written, std::vector<int>{16});
     EXPECT_EQ(link.blockRequests, (std::vector<std::pair<int, int>>{{208, 2000}}));
     EXPECT_TRUE(state.EcuOnline);
-    // Single-byte fields: {stored value, block position}.
-    const std::vector<std::pair<int, int>> bytes = {
-        {s.NumberOfCylinders, 2},  {s.InjectionLoadIndex, 3},
-        {s.InjectionRpmIndex, 4},  {s.MinOpenTime, 5},
-        {s.LoadControl, 6},        {s.IgnitionType, 12},
-        {s.AirTempSensorType, 13}, {s.WaterTempSensorType, 14},
-        {s.MapSensorType, 15},     {s.MapMaxBits, 16},
-        {s.MapMinBits, 17},        {s.TpsSensorType, 18},
-        {s.TpsMaxBits, 19},        {s.TpsMinBits, 20},
-        {s.EgoGainP, 23},          {s.EgoGainI, 24},
-        {s.EgoUpdateRevs, 25},     {s.EgoMinCoolantTemp, 26},
-        {s.EgoControl, 27},        {s.WheelType, 28},
-        {s.CrankDuration, 51},     {s.CrankPrimePulse, 54},
-        {s.AccelPercent, 55},      {s.AccelDuration, 56},
-        {s.AccelMinTpsRate, 59},   {s.AccelMinTps, 60},
-        {s.DecelMinTps, 63},       {s.DecelCutRpm, 64},
-        {s.ChargeTime, 65},        {s.IacColdPosition, 79},
-        {s.IacHotPosition, 80},    {s.IacType, 81},
-        {s.IacTemp, 82},           {s.IacTravel, 83}};
-    for (const auto& [value, position] : bytes) {
-        EXPECT_EQ(value, d.at(position)) << position;
-    }
-    EXPECT_EQ(s.MaxRpm, 21000);
-    EXPECT_EQ(s.RevLimit, 8700);
-    EXPECT_EQ(s.LaunchControlRpm, 5000);
-    EXPECT_EQ(s.EgoMaxRpm, 15);
-    EXPECT_EQ(s.EgoMinRpm, 0);
-    EXPECT_EQ(s.EgoMaxLoad, 3);
-    EXPECT_EQ(s.EgoMinLoad, 12);
-    for (int k = 0; k < 4; ++k) {
-        EXPECT_EQ(s.UserOutputType[k], d.at(29 + 3 * k)) << k;
-        EXPECT_EQ(s.UserOutputOn[k], d.at(30 + 3 * k)) << k;
-        EXPECT_EQ(s.UserOutputOff[k], d.at(31 + 3 * k)) << k;
-        EXPECT_EQ(s.CrankPercent[k], d.at(47 + k)) << k;
-    }
-    for (int k = 0; k < 3; ++k) {
-        EXPECT_EQ(s.UserInputAnalogMode[k], d.at(41 + k)) << k;
-        EXPECT_EQ(s.UserInputDigitalMode[k], d.at(44 + k)) << k;
-        EXPECT_EQ(s.UC_Extra[k], d.at(66 + k)) << k;
-        EXPECT_EQ(s.UI_Extra[k], d.at(69 + 2 * k) * 256 + d.at(70 + 2 * k)) << k;
-        EXPECT_EQ(s.BankCompensation[2 + k], d.at(203 + k)) << k;
-    }
-    EXPECT_EQ(s.UI_Extra[0], 65535);
-    EXPECT_EQ(s.CrankRpm, 500);
-    EXPECT_EQ(s.AccelRpm, d.at(57) * 256 + d.at(58));
-    EXPECT_EQ(s.DecelMaxRpm, d.at(61) * 256 + d.at(62));
-    EXPECT_EQ(s.IacColdRpm, 1100);
-    EXPECT_EQ(s.IacHotRpm, d.at(77) * 256 + d.at(78));
-    for (int row = 0; row <= 16; ++row) {
-        EXPECT_EQ(s.UserInputAnalogTable[0][row], d.at(84 + row)) << row;
-        EXPECT_EQ(s.UserInputAnalogTable[1][row], d.at(101 + row)) << row;
-        EXPECT_EQ(s.UserInputAnalogTable[2][row], d.at(118 + row)) << row;
-        EXPECT_EQ(s.AirTempIgnitionComp[row], d.at(135 + row)) << row;
-        EXPECT_EQ(s.AirTempFuelComp[row], d.at(152 + row)) << row;
-        EXPECT_EQ(s.WaterTempFuelComp[row], d.at(169 + row)) << row;
-        EXPECT_EQ(s.BatteryVoltFuelComp[row], d.at(186 + row)) << row;
-    }
+    const EcuSettings& s = state.settings;
+    EXPECT_EQ(s.MaxRpm, 12000);
+    EXPECT_EQ(s.RevLimit, 0x1234);
+    EXPECT_EQ(s.EgoMaxRpm, 12);
+    EXPECT_EQ(s.EgoMinRpm, 3);
+    EXPECT_EQ(s.EgoMaxLoad, 4);
+    EXPECT_EQ(s.EgoMinLoad, 9);
+    // Packed again by the simulated ECU, which lays the block out on its own
+    // rather than from the field table, every field lands where it came from.
+    EXPECT_EQ(SimulatedEcu::otherBlock(s).toHex(' ').toStdString(),
+              golden.toHex(' ').toStdString());
 }
 
 TEST_F(BulkReadsTest, OtherBlockLeavesTheSlotsThatStayInTheProgram) {
@@ -204,7 +99,7 @@ TEST_F(BulkReadsTest, OtherBlockLeavesTheSlotsThatStayInTheProgram) {
     state.settings.UC_Extra[3] = 79;
     state.settings.UI_Extra[4] = 80;
     state.settings.InjectorCloseAngle = 81;
-    link.blocks.push_back(makeBlock(208, otherBlockData()));
+    link.blocks.push_back(goldenOtherBlock());
 
     ASSERT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Ok);
 
@@ -216,27 +111,56 @@ TEST_F(BulkReadsTest, OtherBlockLeavesTheSlotsThatStayInTheProgram) {
     EXPECT_EQ(state.settings.FuelTable, before.FuelTable);
 }
 
-TEST_F(BulkReadsTest, OtherBlockWithBadSumChangesNothingAndGoesOffline) {
-    QByteArray block = makeBlock(208, otherBlockData());
-    block[205] = static_cast<char>(static_cast<uint8_t>(block[205]) ^ 1); // sum low byte
-    link.blocks.push_back(block);
+// A block that is short, long or wrongly summed stores nothing (a bad sum was
+// once stored before the comparison); only a failed other-settings block
+// takes the ECU offline.
+TEST(BulkReadFailures, StoreNothingAndSayWhichBlockFailed) {
+    using Read = BulkReadResult (*)(AppState&, SerialLink&, UserInteraction&);
+    const QByteArray table = tableBlock([](int, int) { return 40; });
+    QByteArray badTableSum = table;
+    badTableSum[100] = static_cast<char>(41);
+    QByteArray badOtherSum = goldenOtherBlock();
+    badOtherSum[205] = static_cast<char>(static_cast<uint8_t>(badOtherSum[205]) ^ 1);
+    const struct {
+        Read read;
+        std::optional<QByteArray> block; // none: the port is closed
+        BulkReadResult result;
+        bool online;
+        const char* text;
+    } cases[] = {
+        {getHighSpeedFuelData, badTableSum, BulkReadResult::BadSum, true, "Download Error! (Fuel)"},
+        {getHighSpeedIgnData, table.left(259), BulkReadResult::Failed, true,
+         "Download Failed! (Ign)"},
+        {getHighSpeedFuelData, table + QByteArray(1, '\0'), BulkReadResult::Failed, true,
+         "Download Failed! (Fuel)"},
+        {getHighSpeedFuelData, std::nullopt, BulkReadResult::Failed, true,
+         "Download Failed! (Fuel)"},
+        {getHighSpeedOtherData, badOtherSum, BulkReadResult::BadSum, false,
+         "Download Error! (Other)"},
+        {getHighSpeedOtherData, goldenOtherBlock().left(207), BulkReadResult::Failed, false,
+         "Download Failed! (Other)"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text);
+        AppState state;
+        state.settings = EcuSettings::withDefaults();
+        state.EcuOnline = true;
+        const EcuSettings before = state.settings;
+        ScriptedLink link;
+        RecordingInteraction ui;
+        if (c.block) {
+            link.blocks.push_back(*c.block);
+        } else {
+            link.close();
+        }
 
-    EXPECT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::BadSum);
+        EXPECT_EQ(c.read(state, link, ui), c.result);
 
-    EXPECT_EQ(state.settings, before);
-    EXPECT_FALSE(state.EcuOnline);
-    EXPECT_EQ(ui.texts(), QStringList{"Download Error! (Other)"});
-    EXPECT_EQ(ui.messages[0].icon, Icon::Information);
-}
-
-TEST_F(BulkReadsTest, OtherBlockTooShortGoesOffline) {
-    link.blocks.push_back(makeBlock(208, otherBlockData()).left(207));
-
-    EXPECT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Failed);
-
-    EXPECT_EQ(state.settings, before);
-    EXPECT_FALSE(state.EcuOnline);
-    EXPECT_EQ(ui.texts(), QStringList{"Download Failed! (Other)"});
+        EXPECT_EQ(state.settings, before);
+        EXPECT_EQ(state.EcuOnline, c.online);
+        EXPECT_EQ(ui.boxes(), QStringList{QStringLiteral("Information|Vantrel|") + c.text});
+        EXPECT_EQ(link.blockRequests.size(), c.block ? 1u : 0u);
+    }
 }
 
 } // namespace

@@ -8,7 +8,6 @@
 
 namespace {
 
-using Icon = UserInteraction::Icon;
 using Buttons = UserInteraction::Buttons;
 using Answer = UserInteraction::Answer;
 
@@ -57,14 +56,10 @@ TEST_F(DiscoveryTest, AcceptedFirmwareGoesOnlineAndReadsIdentityThenStatus) {
 
     EXPECT_TRUE(state.EcuOnline);
     EXPECT_EQ(link.written, concat(concat({85}, kIdentityReads), kAfterSearchReads));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[0].text, "Search for ECU?");
+    EXPECT_EQ(ui.boxes(), (QStringList{"Information|Vantrel|Search for ECU?",
+                                       "None|Vantrel|Found ECU - Version 2.051\r\n"
+                                       "             (Build 007)"}));
     EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
-    EXPECT_EQ(ui.messages[0].icon, Icon::Information);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
-    EXPECT_EQ(ui.messages[1].text, "Found ECU - Version 2.051\r\n             (Build 007)");
-    EXPECT_EQ(ui.messages[1].icon, Icon::None);
-    EXPECT_EQ(ui.messages[1].title, "Vantrel");
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-07-00042");
     EXPECT_EQ(state.settings.UC_Extra[2], 120);
     EXPECT_EQ(polling, (std::vector<bool>{false, true}));
@@ -82,11 +77,9 @@ TEST_F(DiscoveryTest, VersionOneBelowTheAcceptedIsRejectedAndGoesOffline) {
     EXPECT_EQ(findEcu(protocol, hooks), FindResult::WrongVersion);
 
     EXPECT_FALSE(state.EcuOnline);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, "Found ECU - Version 2.050\r\n             (Build 003)\r\n"
+    EXPECT_EQ(ui.boxes().value(1), "Critical|Vantrel|Found ECU - Version 2.050\r\n"
+                                   "             (Build 003)\r\n"
                                    "Expecting   - Version 2.051\r\n\r\nPlease contact Marrowby");
-    EXPECT_EQ(ui.messages[1].icon, Icon::Critical);
-    EXPECT_EQ(ui.messages[1].title, "Vantrel");
     // Offline after the message: no status reads follow.
     EXPECT_EQ(link.written, concat({85}, kIdentityReads));
     EXPECT_EQ(statusBarRefreshes, 0);
@@ -112,11 +105,8 @@ TEST_F(DiscoveryTest, ExperimentalFirmwareIsAcceptedWithAWarning) {
     EXPECT_EQ(findEcu(protocol, hooks), FindResult::Found);
 
     EXPECT_TRUE(state.EcuOnline);
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, "Found ECU - Version 255.003\r\n             (Build 001)"
-                                   "\r\n\r\nExperimental Firmware");
-    EXPECT_EQ(ui.messages[1].icon, Icon::Warning);
-    EXPECT_EQ(ui.messages[1].title, "Vantrel");
+    EXPECT_EQ(ui.boxes().value(1), "Warning|Vantrel|Found ECU - Version 255.003\r\n"
+                                   "             (Build 001)\r\n\r\nExperimental Firmware");
 }
 
 TEST_F(DiscoveryTest, LineDyingDuringTheIdentityIsLostCommunicationWithoutAMadeUpIdentity) {
@@ -151,10 +141,8 @@ TEST_F(DiscoveryTest, EchoedSearchByteIsAnInvalidResponse) {
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_EQ(state.engine.EngineStatus1, 0);
     EXPECT_EQ(link.written, std::vector<int>{85});
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, "Invalid Response\r\nCheck your Com Port/Cables and try again.");
-    EXPECT_EQ(ui.messages[1].icon, Icon::Critical);
-    EXPECT_EQ(ui.messages[1].title, "Vantrel");
+    EXPECT_EQ(ui.boxes().value(1),
+              "Critical|Vantrel|Invalid Response\r\nCheck your Com Port/Cables and try again.");
     EXPECT_EQ(ui.progressOpen, 0);
 }
 
@@ -170,10 +158,7 @@ TEST_F(DiscoveryTest, SilentLineGivesEcuNotFoundAfterFourAttempts) {
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_EQ(link.written, (std::vector<int>{85, 85, 85, 85}));
     EXPECT_EQ(link.readTimeouts, (std::vector<int>{1000, 1000, 1000, 1000}));
-    ASSERT_EQ(ui.messages.size(), 2u);
-    EXPECT_EQ(ui.messages[1].text, "ECU Not Found");
-    EXPECT_EQ(ui.messages[1].icon, Icon::None);
-    EXPECT_EQ(ui.messages[1].title, "Vantrel");
+    EXPECT_EQ(ui.boxes().value(1), "None|Vantrel|ECU Not Found");
     EXPECT_EQ(ui.progressSteps, 36);
     EXPECT_EQ(ui.progressOpen, 0);
     EXPECT_EQ(polling, (std::vector<bool>{false, true}));
@@ -226,15 +211,7 @@ TEST_F(DiscoveryTest, PortThatCannotBeOpenedEndsTheSearch) {
     EXPECT_EQ(findEcu(protocol, hooks), FindResult::PortError);
 
     EXPECT_TRUE(link.written.empty());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Comm Port Error - Permission denied");
-    EXPECT_EQ(ui.messages[0].icon, Icon::Critical);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
-}
-
-TEST_F(DiscoveryTest, WorksWithoutAnyHooks) {
-    link.reply({85});
-    EXPECT_EQ(findEcu(protocol, DiscoveryHooks{}), FindResult::InvalidResponse);
+    EXPECT_EQ(ui.boxes(), QStringList{"Critical|Vantrel|Comm Port Error - Permission denied"});
 }
 
 // --- Identity texts -------------------------------------------------------------
@@ -252,10 +229,6 @@ TEST(EcuIdentityText, VersionBuildAndSerialNumber) {
 
     EXPECT_EQ(state.identity.VersionText, "2.005");
     EXPECT_EQ(state.identity.BuildText, "007");
-    EXPECT_EQ(state.identity.SerialField1, 1);
-    EXPECT_EQ(state.identity.SerialField2, 4);
-    EXPECT_EQ(state.identity.SerialField3, 7);
-    EXPECT_EQ(state.identity.SerialField4, 42);
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-07-00042");
 
     // The highest serial fields.

@@ -9,7 +9,6 @@
 
 namespace {
 
-using Icon = UserInteraction::Icon;
 constexpr int kAck = 33;
 
 int countCommands(const std::vector<SendStep>& steps) {
@@ -53,57 +52,64 @@ protected:
 
 // --- Full send ----------------------------------------------------------------
 
-TEST_F(TransfersTest, WheelTypeIsSentOnlyWithTheFourthCodeSection) {
-    // 16 + 15 + 20 + 17 + 7 x 17 + 2 x 256 + 6
-    EXPECT_EQ(countCommands(fullSendSequence(state)), 705);
-    state.CodeSectionFlags[3] = true;
-    const std::vector<SendStep> steps = fullSendSequence(state);
-    EXPECT_EQ(countCommands(steps), 706);
-    EXPECT_EQ(countProgress(steps), 42);
-
-    const auto at = std::find(steps.begin(), steps.end(), SendStep{false, 149});
-    ASSERT_NE(at, steps.end());
-    EXPECT_EQ(*(at - 1), (SendStep{false, 237}));
-    EXPECT_EQ(*(at - 2), (SendStep{false, 227}));
-    EXPECT_EQ(*(at + 1), SendStep{true});
+// The whole send in its fixed order for 16 x 16 tables, -1 standing for a
+// progress step. Launch control rpm goes with the engine settings after the
+// charge time; the wheel type follows only with its code section enabled.
+std::vector<SendStep> expectedSend(bool wheelType) {
+    std::vector<SendStep> steps;
+    auto plain = [&](std::initializer_list<int> codes) {
+        for (int code : codes) {
+            steps.push_back(code < 0 ? SendStep{true} : SendStep{false, code});
+        }
+    };
+    auto curve = [&](int code) {
+        for (int slot = 0; slot <= 16; ++slot) {
+            steps.push_back({false, code, slot});
+        }
+    };
+    auto table = [&](int code) {
+        for (int load = 0; load <= 15; ++load) {
+            for (int rpm = 0; rpm <= 15; ++rpm) {
+                steps.push_back({false, code, load, rpm});
+            }
+            steps.push_back({true});
+        }
+    };
+    plain({-1,  190, 191, 194, 192, 193, 195, 183, 184, 182, 185, 187, 186, 188,
+           189, 196, 197, -1,  214, 215, 216, 210, 211, 212, 198, 200, 199, 201,
+           203, 202, 204, 206, 205, -1,  207, 209, 208, 220, 221, 222, 228, 230,
+           229, 231, 232, 233, 234, 236, 235, 238, 239, 245, 227, 237});
+    if (wheelType) {
+        plain({149});
+    }
+    plain({-1, 129, 130, 131, 132, 135, 134, 136, 153, 151, 154, 152, 155, 156, 150, 146, 147, 148,
+           -1});
+    curve(217);
+    plain({-1});
+    curve(218);
+    plain({-1});
+    curve(219);
+    curve(224);
+    plain({-1});
+    curve(225);
+    plain({-1});
+    curve(226);
+    curve(223);
+    plain({-1});
+    table(240);
+    table(241);
+    plain({242, 243, 244, 247, 248, 249});
+    return steps;
 }
 
-TEST_F(TransfersTest, SendOrderOfTheFirstGroups) {
-    const std::vector<SendStep> steps = fullSendSequence(state);
-    std::vector<int> head; // progress steps as -1
-    for (size_t i = 0; i < 56; ++i) {
-        head.push_back(steps[i].progress ? -1 : steps[i].command);
+TEST_F(TransfersTest, FullSendGoesInTheFixedOrderWithFortyTwoProgressSteps) {
+    for (const bool wheelType : {false, true}) {
+        state.CodeSectionFlags[3] = wheelType;
+        const std::vector<SendStep> steps = fullSendSequence(state);
+        EXPECT_EQ(steps, expectedSend(wheelType)) << wheelType;
+        EXPECT_EQ(countCommands(steps), wheelType ? 706 : 705);
+        EXPECT_EQ(countProgress(steps), 42);
     }
-    EXPECT_EQ(head, (std::vector<int>{-1,  190, 191, 194, 192, 193, 195, 183, 184, 182, 185, 187,
-                                      186, 188, 189, 196, 197, -1,  214, 215, 216, 210, 211, 212,
-                                      198, 200, 199, 201, 203, 202, 204, 206, 205, -1,  207, 209,
-                                      208, 220, 221, 222, 228, 230, 229, 231, 232, 233, 234, 236,
-                                      235, 238, 239, 245, 227, 237, -1,  129}));
-}
-
-TEST_F(TransfersTest, CurvesAndTablesGoSlotBySlotAndRowByRow) {
-    const std::vector<SendStep> steps = fullSendSequence(state);
-    const auto first217 = std::find(steps.begin(), steps.end(), SendStep{false, 217, 0});
-    ASSERT_NE(first217, steps.end());
-    EXPECT_EQ(*(first217 - 1), SendStep{true});
-    EXPECT_EQ(*(first217 + 16), (SendStep{false, 217, 16}));
-    EXPECT_EQ(*(first217 + 17), SendStep{true});
-
-    const auto firstCell = std::find(steps.begin(), steps.end(), SendStep{false, 240, 0, 0});
-    ASSERT_NE(firstCell, steps.end());
-    EXPECT_EQ(*(firstCell - 1), SendStep{true});
-    EXPECT_EQ(*(firstCell + 1), (SendStep{false, 240, 0, 1}));
-    EXPECT_EQ(*(firstCell + 15), (SendStep{false, 240, 0, 15}));
-    EXPECT_EQ(*(firstCell + 16), SendStep{true});
-    EXPECT_EQ(*(firstCell + 17), (SendStep{false, 240, 1, 0}));
-    // The ignition table follows the last fuel row's step directly.
-    EXPECT_EQ(*(firstCell + 16 * 17), (SendStep{false, 241, 0, 0}));
-
-    std::vector<int> tail;
-    for (auto it = steps.end() - 7; it != steps.end(); ++it) {
-        tail.push_back(it->progress ? -1 : it->command);
-    }
-    EXPECT_EQ(tail, (std::vector<int>{-1, 242, 243, 244, 247, 248, 249}));
 }
 
 TEST_F(TransfersTest, TableSizeFollowsTheIndexMaxima) {
@@ -136,19 +142,6 @@ TEST_F(TransfersTest, FullSendPutsTheRecordOnTheWire) {
     EXPECT_EQ(ui.progressOpen, 0);
     EXPECT_EQ(ui.busyDepth, 0);
     EXPECT_TRUE(state.EcuDataChanged);
-}
-
-TEST_F(TransfersTest, LaunchControlRpmGoesWithTheEngineSettings) {
-    ecuAcknowledgesEverything();
-    state.settings.LaunchControlRpm = 5000; // 19 x 256 + 136
-
-    sendAllDataToEcu(protocol, hooks);
-
-    const std::vector<int> needle = {227, 30, 237};
-    const auto at =
-        std::search(link.written.begin(), link.written.end(), needle.begin(), needle.end());
-    ASSERT_NE(at, link.written.end());
-    EXPECT_EQ(std::vector<int>(at, at + 6), (std::vector<int>{227, 30, 237, 19, 136, 129}));
 }
 
 TEST_F(TransfersTest, LostEcuPartWayIsReportedOnceAndTheRestSkipped) {
@@ -240,16 +233,15 @@ TEST(TransfersStore, TheAnswerDecidesTheMessage) {
     struct Case {
         std::vector<int> replies;
         bool saved;
-        QString text;
-        Icon icon;
+        QString box;
     };
     const std::vector<Case> cases = {
-        {{1}, true, "Data Saved!", Icon::None},
-        {{0}, false, "Data Save Error", Icon::Critical},
-        {{}, false, "Communication Lost!", Icon::Critical},
+        {{1}, true, "None|Vantrel|Data Saved!"},
+        {{0}, false, "Critical|Vantrel|Data Save Error"},
+        {{}, false, "Critical|Vantrel|Communication Lost!"},
     };
     for (const Case& c : cases) {
-        SCOPED_TRACE(c.text.toStdString());
+        SCOPED_TRACE(c.box.toStdString());
         AppState state;
         state.settings = EcuSettings::withDefaults();
         state.EcuOnline = true;
@@ -262,11 +254,9 @@ TEST(TransfersStore, TheAnswerDecidesTheMessage) {
         EXPECT_EQ(storeSettings(protocol), c.saved);
 
         EXPECT_EQ(link.written, std::vector<int>{36});
-        ASSERT_EQ(ui.messages.size(), 1u); // a lost store says nothing more
-        EXPECT_EQ(ui.messages[0].text, c.text);
-        EXPECT_EQ(ui.messages[0].icon, c.icon);
-        EXPECT_EQ(ui.messages[0].title, "Vantrel");
+        EXPECT_EQ(ui.boxes(), QStringList{c.box});          // a lost store says nothing more
         EXPECT_EQ(state.EcuDataChanged, c.replies.empty()); // kept only when unanswered
+        EXPECT_EQ(state.EcuOnline, !c.replies.empty());
         EXPECT_EQ(ui.busyDepth, 0);
     }
 }
@@ -279,10 +269,7 @@ TEST_F(TransfersTest, FindEcuWhileOnlineOnlySaysSo) {
     findEcuCommand(protocol, hooks);
 
     EXPECT_TRUE(link.written.empty());
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Ecu Online!");
-    EXPECT_EQ(ui.messages[0].icon, Icon::None);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
+    EXPECT_EQ(ui.boxes(), QStringList{"None|Vantrel|Ecu Online!"});
     EXPECT_FALSE(state.EcuDataChanged);
     EXPECT_EQ(statusBarRefreshes, 1);
     EXPECT_EQ(redraws, 1);

@@ -47,12 +47,9 @@ TEST(DefaultFuelTable, SinkReceivesEveryStoredCellFromTheBottomRowUp) {
                       [&](int load, int rpm, int16_t raw) { cells.emplace_back(load, rpm, raw); });
     ASSERT_EQ(cells.size(), 256u);
     EXPECT_EQ(cells[0], Cell(15, 0, 18));
-    EXPECT_EQ(std::get<0>(cells[1]), 15);
-    EXPECT_EQ(std::get<1>(cells[1]), 1);
-    EXPECT_EQ(std::get<0>(cells[16]), 14);
-    EXPECT_EQ(std::get<1>(cells[16]), 0);
-    EXPECT_EQ(std::get<0>(cells.back()), 0);
-    EXPECT_EQ(std::get<1>(cells.back()), 15);
+    EXPECT_EQ(cells[1], Cell(15, 1, s.FuelTable[15][1]));
+    EXPECT_EQ(cells[16], Cell(14, 0, s.FuelTable[14][0]));
+    EXPECT_EQ(cells.back(), Cell(0, 15, s.FuelTable[0][15]));
     for (const auto& [load, rpm, raw] : cells) {
         EXPECT_EQ(s.FuelTable[load][rpm], raw);
     }

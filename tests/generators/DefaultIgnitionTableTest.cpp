@@ -186,19 +186,6 @@ TEST(IgnitionGeneratorInputs, EntryLimits) {
     EXPECT_EQ(clampIgnitionInput(8, 12.5f, psiTop), 12.5f);
 }
 
-TEST(IgnitionGeneratorInputs, ResetValuesFollowMaxRpm) {
-    const IgnitionGeneratorInputs in = ignitionResetValues(12000);
-    EXPECT_EQ(in.initialAdvance, 10.0f);
-    EXPECT_EQ(in.maxRpmInitialAdvance, 2400.0f);
-    EXPECT_EQ(in.finalAdvance, 25.0f);
-    EXPECT_EQ(in.minRpmFinalAdvance, 4800.0f);
-    EXPECT_EQ(in.initialAdvanceMap, 25.0f);
-    EXPECT_EQ(in.maxMapInitialAdvance, 6.0f);
-    EXPECT_EQ(in.finalAdvanceMap, 2.0f);
-    EXPECT_EQ(in.minMapFinalAdvance, 13.0f);
-    EXPECT_EQ(in.advanceLimit, 50.0f);
-}
-
 TEST(IgnitionGeneratorInputs, ClearedMaximumAdvanceBringsTheResetValues) {
     IgnitionGeneratorInputs in;
     EXPECT_FALSE(resetIgnitionInputsIfCleared(in, 6000));

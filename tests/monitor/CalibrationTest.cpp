@@ -109,10 +109,6 @@ TEST_F(Calibration, TemperaturesFromTheSensorCurveOrTheFixedValues) {
     EXPECT_EQ(engine.AirChannel.Value, 256.0f);
     EXPECT_EQ(engine.WaterChannel.Value, 252.0f);
 
-    engine.AirChannel.RawLow = 246;
-    calibrateData(settings, engine);
-    EXPECT_EQ(engine.AirChannel.Value, -3.0f);
-
     settings.AirTempSensorType = 0;
     settings.WaterTempSensorType = 0;
     calibrateData(settings, engine);

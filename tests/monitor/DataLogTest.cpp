@@ -178,10 +178,4 @@ TEST_F(DataLogTest, FullDiskSwitchesLoggingOffAndTheFileEndsOnAWholeRecord) {
     EXPECT_EQ(QFileInfo(path()).size(), header + 2 * recordBytes);
 }
 
-TEST(LogErrorMessages, Wording) {
-    const LogError e{5, "No space left on device"};
-    EXPECT_EQ(fullRecordErrorMessage(e), "Error - 5 - No space left on device");
-    EXPECT_EQ(plotRecordErrorMessage(e), "Log File Error!\r\n(No space left on device)");
-}
-
 } // namespace

@@ -4,7 +4,6 @@
 
 #include <gtest/gtest.h>
 
-#include <string>
 #include <vector>
 
 namespace {
@@ -15,9 +14,9 @@ struct SentCommand {
     bool onlineWhenSent;
 };
 
-class StatusReportTest : public ::testing::Test {
-protected:
-    void SetUp() override {
+// An online ECU of the accepted firmware whose status the reporter shows.
+struct StatusRig {
+    StatusRig() {
         state.EcuOnline = true;
         state.settings.CrankRpm = 400;
         state.identity.VersionMajor = 2;
@@ -39,116 +38,83 @@ protected:
     StatusReporter reporter;
 };
 
-TEST_F(StatusReportTest, CommunicationAndIsrWarningsShareOneBoxWithAdvice) {
-    state.engine.EngineStatus1 = 16 + 128;
-    refresh();
+class StatusReportTest : public ::testing::Test, public StatusRig {};
 
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Communication Error! Invalid Serial Data " + kCrlf +
-                                       "System Warning! Invalid ISR " + kCrlf + kCrlf +
-                                       "Please Contact Marrowby" + kCrlf + kCrlf +
-                                       "Click on Find ECU to clear warnings");
-    EXPECT_EQ(ui.messages[0].icon, UserInteraction::Icon::Critical);
-    EXPECT_EQ(ui.messages[0].title, "Vantrel");
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].command, 53);
-    EXPECT_TRUE(sent[0].onlineWhenSent);
-    EXPECT_FALSE(state.EcuOnline);
-    EXPECT_EQ(panel(2).text, "Offline ");
-    EXPECT_EQ(reporter.view().picture, StatusBarView::Picture::Offline);
+// Each set of problems gives one box; the ECU is told to clear warnings (53)
+// or to store its settings after a memory error (36) while still online, and
+// then goes offline.
+TEST(StatusProblems, ShareOneBoxSendTheirClearingCommandAndGoOffline) {
+    const struct {
+        uint8_t status1, status3, status4;
+        QString text;
+        std::vector<int> sent;
+    } cases[] = {
+        {16 + 128,
+         0,
+         0,
+         "Communication Error! Invalid Serial Data " + kCrlf + "System Warning! Invalid ISR " +
+             kCrlf + kCrlf + "Please Contact Marrowby" + kCrlf + kCrlf +
+             "Click on Find ECU to clear warnings",
+         {53}},
+        {32 + 16,
+         0,
+         0,
+         "Communication Error! Invalid Serial Data " + kCrlf + "System Error! Memory Error " +
+             kCrlf + "Cycle the power on the ECU and recheck ALL settings! " + kCrlf + kCrlf +
+             "Please Contact Marrowby",
+         {36}},
+        {64, 0, 0, "System Error! Stack Overflow " + kCrlf + kCrlf + "Please Contact Marrowby", {}},
+        {0,
+         1 + 2,
+         7,
+         "Invalid Check Sum" + kCrlf + "EEPROM Error" + kCrlf + kCrlf + "Please Contact Marrowby",
+         {53}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.text.toStdString());
+        StatusRig rig;
+        rig.state.engine.EngineStatus1 = c.status1;
+        rig.state.engine.EngineStatus3 = c.status3;
+        rig.state.engine.EngineStatus4 = c.status4;
+        rig.refresh();
+        rig.refresh(); // the same status on the next poll gives no second box
+
+        EXPECT_EQ(rig.ui.boxes(), QStringList{"Critical|Vantrel|" + c.text});
+        std::vector<int> sent;
+        for (const SentCommand& command : rig.sent) {
+            EXPECT_TRUE(command.onlineWhenSent);
+            sent.push_back(command.command);
+        }
+        EXPECT_EQ(sent, c.sent);
+        EXPECT_FALSE(rig.state.EcuOnline);
+        EXPECT_EQ(rig.state.engine.EngineStatus3, 0);
+        EXPECT_EQ(rig.state.engine.EngineStatus4, 0);
+        EXPECT_EQ(rig.panel(2).text, "Offline ");
+        EXPECT_EQ(rig.reporter.view().picture, StatusBarView::Picture::Offline);
+    }
 }
 
 // Which firmware is told to power the ECU down to clear a warning: version
 // 2 with minor number 8, 9 or 10; every other one is told to find the ECU.
-struct AdviceCase {
-    int major;
-    int minor;
-    bool powerDown;
-};
-
-class WarningAdviceTest : public StatusReportTest,
-                          public ::testing::WithParamInterface<AdviceCase> {};
-
-TEST_P(WarningAdviceTest, EndsTheWarningBox) {
-    state.identity.VersionMajor = GetParam().major;
-    state.identity.VersionMinor = GetParam().minor;
-    state.engine.EngineStatus1 = 16;
-    refresh();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    const QString advice = GetParam().powerDown
-                               ? QStringLiteral("Power Down ECU to clear warnings")
-                               : QStringLiteral("Click on Find ECU to clear warnings");
-    EXPECT_TRUE(ui.messages[0].text.endsWith("Please Contact Marrowby" + kCrlf + kCrlf + advice))
-        << ui.messages[0].text.toStdString();
-}
-
-INSTANTIATE_TEST_SUITE_P(FirmwareVersions, WarningAdviceTest,
-                         ::testing::Values(AdviceCase{2, 7, false}, AdviceCase{2, 8, true},
-                                           AdviceCase{2, 9, true}, AdviceCase{2, 10, true},
-                                           AdviceCase{2, 11, false}, AdviceCase{2, 51, false},
-                                           AdviceCase{3, 9, false}, AdviceCase{1, 10, false}),
-                         [](const ::testing::TestParamInfo<AdviceCase>& info) {
-                             return "Version" + std::to_string(info.param.major) + "_" +
-                                    std::to_string(info.param.minor);
-                         });
-
-TEST_F(StatusReportTest, MemoryErrorWithWarningIsAnErrorWithoutAdviceOrClearCommand) {
-    state.engine.EngineStatus1 = 32 + 16;
-    refresh();
-
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Communication Error! Invalid Serial Data " + kCrlf +
-                                       "System Error! Memory Error " + kCrlf +
-                                       "Cycle the power on the ECU and recheck ALL settings! " +
-                                       kCrlf + kCrlf + "Please Contact Marrowby");
-    EXPECT_EQ(ui.messages[0].icon, UserInteraction::Icon::Critical);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].command, 36);
-    EXPECT_TRUE(sent[0].onlineWhenSent);
-    EXPECT_FALSE(state.EcuOnline);
-    EXPECT_EQ(panel(2).text, "Offline ");
-}
-
-TEST_F(StatusReportTest, StackOverflowIsAnErrorWithoutStore) {
-    state.engine.EngineStatus1 = 64;
-    refresh();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text,
-              "System Error! Stack Overflow " + kCrlf + kCrlf + "Please Contact Marrowby");
-    EXPECT_TRUE(sent.empty());
-    EXPECT_FALSE(state.EcuOnline);
-}
-
-TEST_F(StatusReportTest, SameStatusOnConsecutivePollsGivesNoSecondBox) {
-    state.engine.EngineStatus1 = 128;
-    refresh();
-    ASSERT_EQ(ui.messages.size(), 1u);
-    // The poll does no exchange while offline, so the byte stays as it was.
-    refresh();
-    refresh();
-    EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(sent.size(), 1u);
-}
-
-TEST_F(StatusReportTest, ChecksumAndEepromErrorsReportedOnceAndCleared) {
-    state.engine.EngineStatus3 = 1 + 2;
-    state.engine.EngineStatus4 = 7;
-    refresh();
-
-    ASSERT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(ui.messages[0].text, "Invalid Check Sum" + kCrlf + "EEPROM Error" + kCrlf + kCrlf +
-                                       "Please Contact Marrowby");
-    EXPECT_EQ(ui.messages[0].icon, UserInteraction::Icon::Critical);
-    ASSERT_EQ(sent.size(), 1u);
-    EXPECT_EQ(sent[0].command, 53);
-    EXPECT_TRUE(sent[0].onlineWhenSent);
-    EXPECT_EQ(state.engine.EngineStatus3, 0);
-    EXPECT_EQ(state.engine.EngineStatus4, 0);
-    EXPECT_FALSE(state.EcuOnline);
-
-    refresh();
-    EXPECT_EQ(ui.messages.size(), 1u);
-    EXPECT_EQ(panel(2).text, "Offline ");
+TEST(WarningAdvice, EndsTheWarningBoxByFirmwareVersion) {
+    const struct {
+        int major, minor;
+        bool powerDown;
+    } cases[] = {{2, 7, false},  {2, 8, true},   {2, 9, true},  {2, 10, true},
+                 {2, 11, false}, {2, 51, false}, {3, 9, false}, {1, 10, false}};
+    for (const auto& c : cases) {
+        StatusRig rig;
+        rig.state.identity.VersionMajor = c.major;
+        rig.state.identity.VersionMinor = c.minor;
+        rig.state.engine.EngineStatus1 = 16;
+        rig.refresh();
+        const QString advice = c.powerDown ? QStringLiteral("Power Down ECU to clear warnings")
+                                           : QStringLiteral("Click on Find ECU to clear warnings");
+        EXPECT_EQ(rig.ui.texts(),
+                  QStringList{"Communication Error! Invalid Serial Data " + kCrlf + kCrlf +
+                              "Please Contact Marrowby" + kCrlf + kCrlf + advice})
+            << c.major << "." << c.minor;
+    }
 }
 
 TEST_F(StatusReportTest, EngineStatePanel) {
@@ -250,20 +216,5 @@ TEST_F(StatusReportTest, LostExchangeInsideReportDoesNotReportTwice) {
     refresh();
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(sent.size(), 1u);
-}
-
-TEST(StatusBarViewTest, InitialCaptionsAndTips) {
-    const StatusBarView v = StatusBarView::initial();
-    const std::pair<int, const char*> texts[] = {
-        {0, "File:"},    {1, "OnLine "},   {2, "Cranking"},  {3, "Fuel Pump "},
-        {4, "Outputs:"}, {8, "#4"},        {9, "Inputs:"},   {11, "#2"},
-        {12, ""},        {13, "Log Data"}, {14, "Version "}, {15, "Crank Pickup Error "},
-    };
-    for (const auto& [index, text] : texts) {
-        EXPECT_EQ(v.panels[index].text, text) << index;
-    }
-    EXPECT_EQ(v.panels[1].toolTip, "Online/Offline");
-    EXPECT_EQ(v.panels[2].toolTip, "Running/Cranking");
-    EXPECT_EQ(v.panels[13].toolTip, "Log Data (Click to Start Logging Data)");
 }
 } // namespace

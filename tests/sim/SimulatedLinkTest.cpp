@@ -27,26 +27,10 @@ TEST_F(SimulatedLinkTest, ReplyByteZeroIsNotATimeOut) {
     EXPECT_EQ(m_link.readByte(1000), 0);
 }
 
-TEST_F(SimulatedLinkTest, TwoByteWriteExchangeOverTheLink) {
-    for (int b : {194, 33, 252})
-        m_link.writeByte(static_cast<uint8_t>(b));
-    EXPECT_EQ(m_link.pending().size(), 3);
-    m_link.readByte(1000);
-    m_link.readByte(1000);
-    EXPECT_EQ(m_link.readByte(1000), 33);
-    EXPECT_EQ(m_link.written(), QByteArray("\xC2\x21\xFC", 3));
-}
-
 TEST_F(SimulatedLinkTest, ClearDropsQueuedReplies) {
     m_link.writeByte(85);
     m_link.clear();
     EXPECT_EQ(m_link.readByte(1000), -1);
-}
-
-TEST_F(SimulatedLinkTest, ReadBlockReturnsTheWholeBulkReply) {
-    m_link.writeByte(16);
-    EXPECT_EQ(m_link.readBlock(208, 2000).size(), 208);
-    EXPECT_TRUE(m_link.readBlock(208, 2000).isEmpty());
 }
 
 TEST_F(SimulatedLinkTest, ClosedLinkNeitherSendsNorReceives) {

@@ -45,6 +45,16 @@ QStringList RecordingInteraction::texts() const {
     return out;
 }
 
+QStringList RecordingInteraction::boxes() const {
+    static const char* const icons[] = {"None", "Information", "Warning", "Critical"};
+    QStringList out;
+    for (const auto& m : messages) {
+        out << QStringLiteral("%1|%2|%3")
+                   .arg(QLatin1String(icons[static_cast<int>(m.icon)]), m.title, m.text);
+    }
+    return out;
+}
+
 void RecordingInteraction::clear() {
     messages.clear();
     progressCaptions.clear();

@@ -25,6 +25,9 @@ public:
     void endProgress() override;
 
     QStringList texts() const;
+    // Each message as "icon|title|text" (icon None, Information, Warning or
+    // Critical), to compare whole boxes at once.
+    QStringList boxes() const;
     void clear();
 
     std::vector<Message> messages;
