@@ -1,6 +1,7 @@
 #include "app/EcuController.h"
 
 #include "comm/BulkReads.h"
+#include "comm/CommandTable.h"
 #include "comm/EcuLine.h"
 #include "config/ConsistencyCheck.h"
 #include "diag/SensorCheck.h"
@@ -76,7 +77,7 @@ void EcuController::saveSettingsToEcu() {
 void EcuController::storeQuietly() {
     m_line.run([](EcuProtocol& protocol) {
         const BusyGuard busy(protocol.ui());
-        protocol.getEcuData(36);
+        protocol.getEcuData(actionCommandCode(CommandAction::Store));
     });
 }
 

@@ -90,6 +90,7 @@ TEST_F(DiagnosticsWindowTest, ShowsLiveValuesFiresOutputsAndWantsDeveloperReadsW
     EXPECT_EQ(diagnostics->windowTitle(), "Diagnostics");
     EXPECT_TRUE(window->poller().developerReadsRequested());
     window->pollTick();
+    EXPECT_TRUE(link.written().contains(char(114))) << "the first spare value is read";
     EXPECT_EQ(diagnostics->box(4, 0)->text().toInt(), state.engine.BatteryChannel.RawLow);
     EXPECT_TRUE(diagnostics->box(4, 2)->text().endsWith(" Volt"));
 
