@@ -1,8 +1,10 @@
 #include "app/EcuController.h"
 
 #include "comm/BulkReads.h"
+#include "comm/CommandTable.h"
 #include "comm/EcuLine.h"
 #include "config/ConsistencyCheck.h"
+#include "diag/SensorCheck.h"
 #include "monitor/Poller.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
@@ -75,7 +77,7 @@ void EcuController::saveSettingsToEcu() {
 void EcuController::storeQuietly() {
     m_line.run([](EcuProtocol& protocol) {
         const BusyGuard busy(protocol.ui());
-        protocol.getEcuData(36);
+        protocol.getEcuData(actionCommandCode(CommandAction::Store));
     });
 }
 
@@ -88,8 +90,13 @@ void EcuController::engineHigh() {
 }
 
 void EcuController::engineStop() {
-    QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
-    m_line.command(127);
+    m_line.run([this](EcuProtocol& protocol) {
+        stopEngine(m_state, protocol.ui(), [&protocol](int command, int index1, int index2) {
+            // Pending painting first: the stop command waits long for its reply.
+            QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
+            protocol.getEcuData(command, index1, index2);
+        });
+    });
 }
 
 void EcuController::enableCodeSections() {

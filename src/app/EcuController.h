@@ -42,6 +42,7 @@ public:
     // Stores without a message, as the exit question does.
     void storeQuietly();
     void engineHigh();
+    // Stop Engine: says so while offline, otherwise stops at once.
     void engineStop();
     void enableCodeSections();
     // The developer test commands; Invalid Command returns the reply shown.

@@ -6,6 +6,7 @@
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuLine.h"
+#include "files/RecentFiles.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
@@ -83,7 +84,10 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
       m_line(std::make_unique<EcuLine>(state, link, ui)),
       m_poller(std::make_unique<Poller>(state, *m_line)),
       m_logging(std::make_unique<LoggingController>(state, ui)),
-      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)) {
+      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)),
+      m_recentFiles(std::make_unique<RecentFiles>(m_options.recentFilesPath.isEmpty()
+                                                      ? RecentFiles::defaultPath()
+                                                      : m_options.recentFilesPath)) {
     setObjectName(QStringLiteral("frmMain"));
     QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
@@ -100,6 +104,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     buildWindow();
     wireParts();
     connectMenus();
+    showRecentFiles();
     applyBranding();
     m_helpFile = m_options.manualPath.isEmpty() ? userManualPath() : m_options.manualPath;
     readSettings();

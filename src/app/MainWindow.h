@@ -3,6 +3,7 @@
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
+#include "files/ReportPrinter.h"
 #include "monitor/StatusReport.h"
 
 #include <QMainWindow>
@@ -18,6 +19,8 @@ class LoggingController;
 class Plot3DViews;
 class Poller;
 class QAction;
+class QPrinter;
+class RecentFiles;
 class QKeySequence;
 class QMdiSubWindow;
 class QLabel;
@@ -65,6 +68,11 @@ public:
         // The user manual that Help > Contents opens; the installed one when
         // empty.
         QString manualPath;
+        // Where the recent data files are kept; the user's own list when empty.
+        QString recentFilesPath;
+        // The print dialog (title): sets up the printer and returns false when
+        // cancelled; the platform's dialog when left empty.
+        std::function<bool(QPrinter& printer, const QString& title)> choosePrinter;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
@@ -154,8 +162,23 @@ private:
     void fileSave();
     void fileSaveAs();
     void setCurrentFile(const QString& path);
-    void writeDataFile();
-    void readDataFile();
+    bool writeDataFile();
+    bool readDataFile();
+    void openDataFile(const QString& path);
+
+    // Diagnostics, printing, recent files and the comparison with a file
+    // (MainWindowTools.cpp).
+    void showSensorCheck();
+    void filePrint();
+    void filePrintPlot();
+    void fileCompare();
+    // What Print Plot prints: the time history plot when its window is open,
+    // otherwise each open 3D plot on a page of its own.
+    QList<PrintablePlot> plotsToPrint() const;
+    bool choosePrinter(QPrinter& printer, const QString& title);
+    void openRecentFile(int index);
+    void rememberFile();
+    void showRecentFiles();
 
     void showEgoMenu(bool show);
     void showLogging(bool active);
@@ -174,6 +197,7 @@ private:
     std::unique_ptr<EcuController> m_ecu;
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<Plot3DViews> m_plots;
+    std::unique_ptr<RecentFiles> m_recentFiles;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;

@@ -23,12 +23,17 @@ void MainWindow::fileOpen() {
     unloadAllWindows();
     const QString path =
         m_options.chooseFile(QStringLiteral("Open"), kEcuFilter, FileDialogMode::Open);
-    if (path.isEmpty()) {
-        return;
+    if (!path.isEmpty()) {
+        openDataFile(path);
     }
+}
+
+void MainWindow::openDataFile(const QString& path) {
     setCurrentFile(path);
     unloadAllWindows();
-    readDataFile();
+    if (readDataFile()) {
+        rememberFile();
+    }
     m_reporter.showFile(m_state.CurrentFileTitle);
     showStatusBar();
 }
@@ -40,7 +45,9 @@ void MainWindow::fileSaveAs() {
         return;
     }
     setCurrentFile(path);
-    writeDataFile();
+    if (writeDataFile()) {
+        rememberFile();
+    }
 }
 
 void MainWindow::fileSave() {
@@ -52,10 +59,12 @@ void MainWindow::fileSave() {
         }
         setCurrentFile(path);
     }
-    writeDataFile();
+    if (writeDataFile()) {
+        rememberFile();
+    }
 }
 
-void MainWindow::writeDataFile() {
+bool MainWindow::writeDataFile() {
     m_reporter.showFile(m_state.CurrentFileTitle);
     showStatusBar();
     EcuFileSaveResult result;
@@ -65,12 +74,13 @@ void MainWindow::writeDataFile() {
     }
     if (!result.ok()) {
         m_ui.message(result.error, UserInteraction::Icon::Critical);
-        return;
+        return false;
     }
     m_ui.message(QStringLiteral("Data saved to ") + m_state.CurrentFileTitle);
+    return true;
 }
 
-void MainWindow::readDataFile() {
+bool MainWindow::readDataFile() {
     EcuFileReadResult result;
     {
         BusyGuard busy(m_ui);
@@ -84,7 +94,8 @@ void MainWindow::readDataFile() {
         // A refused version or a malformed file leaves the settings as they
         // were and sends nothing.
         m_ui.message(result.error);
-        return;
+        return false;
     }
     m_ecu->sendAllDataToEcu();
+    return true;
 }

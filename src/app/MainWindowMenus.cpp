@@ -26,15 +26,19 @@ void MainWindow::connectMenus() {
             &WindowRegistry::closeActive);
     on(m.fileSave, &MainWindow::fileSave);
     on(m.fileSaveAs, &MainWindow::fileSaveAs);
-    onWindow(m.filePrint, tr("printed data report"));
-    onWindow(m.filePrintPlot, tr("plot printing"));
+    on(m.fileCompare, &MainWindow::fileCompare);
+    on(m.filePrint, &MainWindow::filePrint);
+    on(m.filePrintPlot, &MainWindow::filePrintPlot);
+    for (int i = 0; i < m.fileMru.size(); ++i) {
+        connect(m.fileMru[i], &QAction::triggered, this, [this, i] { openRecentFile(i); });
+    }
     on(m.fileExit, &MainWindow::exitPrompt);
 
     connect(m.engineFindEcu, &QAction::triggered, m_ecu.get(), &EcuController::findEcuCommand);
     on(m.engineSetup, &MainWindow::engineSetup);
     onWindow(m.engineDefaultFuel, tr("default fuel table"));
     onWindow(m.engineDefaultIgnition, tr("default ignition table"));
-    onWindow(m.sensorCheck, tr("diagnostics"));
+    on(m.sensorCheck, &MainWindow::showSensorCheck);
     connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);
     onWindow(m.engineExtra, tr("extra parameters"));
     connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);

@@ -134,6 +134,9 @@ MainMenus buildMainMenus(QMainWindow& window) {
                       "Saves the settings to the current ECU data file.");
     m.fileSaveAs = item(m.file, "mnuFileSaveAs", "Save &As...", {},
                         "Saves the settings to a new ECU data file.");
+    m.fileCompare = item(m.file, "mnuFileCompare", "Compare with ECU...", {},
+                         "Lists the values in which a data file differs from the settings in "
+                         "the program; nothing is sent.");
     separator(m.file);
     m.filePrint = item(m.file, "mnuFilePrint", "&Print Data...", {},
                        "Prints a report of all settings and tables.");

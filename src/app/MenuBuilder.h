@@ -16,6 +16,7 @@ struct MainMenus {
     QAction* fileCloseActiveWindow = nullptr;
     QAction* fileSave = nullptr;
     QAction* fileSaveAs = nullptr;
+    QAction* fileCompare = nullptr;
     QAction* filePrint = nullptr;
     QAction* filePrintPlot = nullptr;
     QList<QAction*> fileMru;

@@ -21,6 +21,7 @@ enum class WindowCode : int {
     Ignition = 9,
     Input = 10,
     TimeHistory = 11,
+    SensorCheck = 12,
     Setup = 13,
 };
 

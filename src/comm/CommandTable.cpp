@@ -99,6 +99,18 @@ std::optional<CommandEntry> findCommand(int code) {
     return otherCommand(code);
 }
 
+int actionCommandCode(CommandAction action) {
+    if (action == CommandAction::Value) {
+        return 0;
+    }
+    for (const OtherCommand& c : kOther) {
+        if (c.action == action) {
+            return c.code;
+        }
+    }
+    return 0;
+}
+
 std::vector<int> commandCodes() {
     std::vector<int> codes;
     for (int code = 1; code < 255; ++code) {

@@ -38,5 +38,9 @@ struct CommandEntry {
 // command (the bulk reads and the discovery byte are sent on their own).
 std::optional<CommandEntry> findCommand(int code);
 
+// The code of a command that acts rather than carries a value (the output
+// test, the store, the stop-engine command); 0 for CommandAction::Value.
+int actionCommandCode(CommandAction action);
+
 // Every command code the protocol knows, in ascending order.
 std::vector<int> commandCodes();

@@ -1,0 +1,193 @@
+#include "RecordingInteraction.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "diag/SensorCheckWindow.h"
+#include "files/EcuFile.h"
+#include "monitor/Poller.h"
+#include "record/AppState.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QDialog>
+#include <QFile>
+#include <QLineEdit>
+#include <QPlainTextEdit>
+#include <QPrinter>
+#include <QPushButton>
+#include <QTemporaryDir>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+class DiagnosticsWindowTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        prepareStartupState(state);
+        ecu.setClock([] { return qint64{0}; });
+    }
+
+    void start() {
+        MainWindow::Options options;
+        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+        options.recentFilesPath = dir.filePath(QStringLiteral("recent.conf"));
+        options.portGiven = true;
+        options.chooseFile = [this](const QString&, const QString&, MainWindow::FileDialogMode) {
+            return chosenFile;
+        };
+        options.choosePrinter = [this](QPrinter& printer, const QString& title) {
+            printerTitles << title;
+            landscape.push_back(printer.pageLayout().orientation() == QPageLayout::Landscape);
+            printer.setOutputFormat(QPrinter::PdfFormat);
+            printer.setOutputFileName(dir.filePath(title + QStringLiteral(".pdf")));
+            return true;
+        };
+        window = std::make_unique<MainWindow>(state, ui, link, options);
+        window->show();
+        window->runStartup();
+        window->stopPollTimer();
+        link.clearWritten();
+        ui.clear();
+    }
+
+    QByteArray pdf(const QString& title) const {
+        QFile file(dir.filePath(title + QStringLiteral(".pdf")));
+        return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
+    }
+
+    QStringList recentEntries() const {
+        QStringList shown;
+        for (const QAction* entry : window->menus().fileMru) {
+            if (entry->isVisible()) {
+                shown << entry->text();
+            }
+        }
+        return shown;
+    }
+
+    QTemporaryDir dir;
+    AppState state;
+    RecordingInteraction ui;
+    SimulatedEcu ecu;
+    SimulatedLink link{&ecu};
+    std::unique_ptr<MainWindow> window;
+    QString chosenFile;
+    QStringList printerTitles;
+    std::vector<bool> landscape;
+};
+
+TEST_F(DiagnosticsWindowTest, ShowsLiveValuesFiresOutputsAndWantsDeveloperReadsWhileOpen) {
+    ecu.startEngine();
+    start();
+    state.DeveloperMode = true;
+    window->menus().sensorCheck->trigger();
+    auto* diagnostics = window->findChild<SensorCheckWindow*>();
+    ASSERT_NE(diagnostics, nullptr);
+    EXPECT_EQ(diagnostics->windowTitle(), "Diagnostics");
+    EXPECT_TRUE(window->poller().developerReadsRequested());
+    window->pollTick();
+    EXPECT_TRUE(link.written().contains(char(114))) << "the first spare value is read";
+    EXPECT_EQ(diagnostics->box(4, 0)->text().toInt(), state.engine.BatteryChannel.RawLow);
+    EXPECT_TRUE(diagnostics->box(4, 2)->text().endsWith(" Volt"));
+
+    link.clearWritten();
+    diagnostics->outputButton(0)->click();
+    EXPECT_EQ(link.written(), QByteArray::fromHex("1101")); // command 17, output 1
+    diagnostics->outputButton(kOutputTestButtons - 1)->click();
+    EXPECT_EQ(ecu.lastOutputTestPort(), kOutputTestButtons);
+    EXPECT_EQ(ecu.outputTestCount(), 2);
+
+    window->unloadAllWindows();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_FALSE(window->poller().developerReadsRequested());
+}
+
+TEST_F(DiagnosticsWindowTest, StopEngineSendsAtOnceAndSaysWhenTheEcuIsOffline) {
+    start();
+    window->menus().engineStop->trigger();
+    EXPECT_TRUE(ui.messages.empty());
+    EXPECT_EQ(ecu.stopCount(), 1);
+    EXPECT_EQ(link.written(), QByteArray::fromHex("7f"));
+
+    state.EcuOnline = false;
+    ui.clear();
+    window->menus().engineStop->trigger();
+    EXPECT_EQ(ecu.stopCount(), 1);
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains("offline"));
+}
+
+TEST_F(DiagnosticsWindowTest, RecentFilesFollowOpenAndSaveAcrossRunsAndDropMissingFiles) {
+    start();
+    EXPECT_TRUE(recentEntries().isEmpty());
+    EXPECT_FALSE(window->menus().fileMruBar->isVisible());
+    for (const char* name : {"first.ecu", "second.ecu"}) {
+        chosenFile = dir.filePath(QString::fromLatin1(name));
+        window->menus().fileSaveAs->trigger();
+    }
+    window.reset(); // the next run
+    start();
+    EXPECT_EQ(recentEntries(), QStringList({"&1 second.ecu", "&2 first.ecu"}));
+
+    QFile::remove(dir.filePath(QStringLiteral("first.ecu")));
+    window->menus().fileMru[1]->trigger();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_TRUE(ui.messages[0].text.contains("missing"));
+    EXPECT_EQ(recentEntries(), QStringList({"&1 second.ecu"}));
+
+    const auto saved = state.settings.RevLimit;
+    state.settings.RevLimit = 1234;
+    window->menus().fileMru[0]->trigger();
+    EXPECT_EQ(state.CurrentFileName, dir.filePath(QStringLiteral("second.ecu")));
+    EXPECT_EQ(state.settings.RevLimit, saved);
+    EXPECT_EQ(ecu.settings().RevLimit, saved) << "opened files are sent, as File > Open does";
+}
+
+TEST_F(DiagnosticsWindowTest, CompareListsWhatAFileWouldChangeAndSendsNothing) {
+    start();
+    EcuSettings other = state.settings;
+    other.RevLimit = 6100;
+    other.CrankRpm = 420;
+    other.FuelTable[2][3] = static_cast<int16_t>(other.FuelTable[2][3] + 5);
+    chosenFile = dir.filePath(QStringLiteral("other.ecu"));
+    QFile file(chosenFile);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(writeEcuFile(other));
+    file.close();
+    const EcuSettings before = state.settings;
+
+    window->menus().fileCompare->trigger();
+    auto* list = window->findChild<QPlainTextEdit*>(QStringLiteral("DifferenceList"));
+    ASSERT_NE(list, nullptr);
+    EXPECT_EQ(list->toPlainText().split('\n'),
+              QStringList({QStringLiteral("Rev Limit: %1 -> 6100").arg(before.RevLimit),
+                           QStringLiteral("Crank Rpm: %1 -> 420").arg(before.CrankRpm),
+                           QStringLiteral("Fuel Table, row 2, column 3: %1 -> %2")
+                               .arg(before.FuelTable[2][3])
+                               .arg(other.FuelTable[2][3])}));
+    EXPECT_TRUE(link.written().isEmpty());
+    EXPECT_EQ(state.settings, before);
+}
+
+TEST_F(DiagnosticsWindowTest, PrintsDataAndThePlotToPdfAndSaysWhenNoPlotIsOpen) {
+    start();
+    window->menus().filePrint->trigger();
+    EXPECT_TRUE(pdf(QStringLiteral("Print Data")).startsWith("%PDF"));
+
+    window->menus().filePrintPlot->trigger();
+    ASSERT_EQ(ui.messages.size(), 1u);
+    EXPECT_EQ(ui.messages[0].text, "No Plot Active");
+    EXPECT_EQ(ui.messages[0].title, "Vantrel - Print");
+    EXPECT_EQ(printerTitles, QStringList({"Print Data"})) << "no dialog without a plot";
+
+    window->menus().plotRealTime->trigger();
+    window->menus().filePrintPlot->trigger();
+    EXPECT_TRUE(pdf(QStringLiteral("Print Plot")).startsWith("%PDF"));
+    EXPECT_EQ(landscape, std::vector<bool>({false, true}));
+}
+
+} // namespace

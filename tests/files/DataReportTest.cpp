@@ -1,0 +1,79 @@
+#include "files/DataReport.h"
+
+#include "TestData.h"
+#include "files/EcuFile.h"
+#include "record/AppState.h"
+#include "tables/TableEditorDescription.h"
+
+#include <gtest/gtest.h>
+
+namespace {
+
+const QDateTime kPrinted(QDate(2026, 3, 14), QTime(15, 9, 26));
+
+QString line(const QStringList& lines, const QString& start) {
+    for (const QString& l : lines) {
+        if (l.startsWith(QStringLiteral("  ") + start)) {
+            return l;
+        }
+    }
+    return {};
+}
+
+// A record in which every printed value differs from the start-up defaults,
+// its tables 12 load rows by 14 rpm columns.
+AppState changedRecord() {
+    AppState state;
+    EcuSettings current = EcuSettings::withDefaults();
+    current.LoadIndexMax = 11;
+    current.RpmIndexMax = 13;
+    const EcuFileReadResult read =
+        readEcuFile(testDataBytes(QStringLiteral("files/report-record.ecu")), current);
+    EXPECT_TRUE(read.ok()) << read.error.toStdString();
+    state.settings = read.settings.value_or(current);
+    state.CurrentFileName = QStringLiteral("/home/tuner/engines/test bench.ecu");
+    state.identity.VersionText = QStringLiteral("2.051");
+    state.identity.BuildText = QStringLiteral("007");
+    state.identity.SerialNumberText = QStringLiteral("2-3-25-1234");
+    return state;
+}
+
+TEST(DataReportTest, ListingOfAChangedRecordMatchesTheGoldenFile) {
+    const QStringList lines =
+        dataReportLines(changedRecord(), QStringLiteral("1.000  Build 001"), kPrinted);
+    const QString golden = testDataText(QStringLiteral("files/data-report.txt"));
+    ASSERT_FALSE(golden.isEmpty());
+    EXPECT_EQ(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'), golden);
+}
+
+TEST(DataReportTest, PrintsWhatTheEditorsShow) {
+    AppState state = changedRecord();
+    EcuSettings& s = state.settings;
+    s.FuelTable[0][0] = 127;    // the editor shows 8.000
+    s.IgnitionTable[0][0] = 45; // 22.5
+    const QStringList lines = dataReportLines(state, {}, kPrinted);
+    const int fuel = static_cast<int>(lines.indexOf(QStringLiteral("  Fuel Table")));
+    const int ignition = static_cast<int>(lines.indexOf(QStringLiteral("  Ignition Table")));
+    ASSERT_GT(fuel, 0);
+    ASSERT_GT(ignition, fuel);
+    EXPECT_TRUE(lines[fuel + 1].trimmed().startsWith(fuelEditor().cellText(127)));
+    EXPECT_TRUE(lines[ignition + 1].trimmed().startsWith(ignitionEditor().cellText(45).trimmed()));
+
+    // Alternatives the changed record does not print.
+    s.MapSensorType = 3;
+    s.TpsSensorType = 0;
+    s.EgoControl = 0;
+    s.UserInputAnalogMode = {0, 0, 0};
+    s.UserInputDigitalMode = {3, 0, 0};
+    s.InjectionLoadIndex = 16;
+    s.LoadControl = 2;
+    const QStringList other = dataReportLines(state, {}, kPrinted);
+    EXPECT_TRUE(line(other, "Map 3-Bar").contains("Min Map (psi)"));
+    EXPECT_EQ(line(other, "Tps   "), "  Tps                 NO Tps  ");
+    EXPECT_EQ(line(other, "EGO Control"), "  EGO Control - Off");
+    EXPECT_EQ(line(other, "Analog 1"), "  Analog 1  Off - not being used ");
+    EXPECT_EQ(line(other, "Digital Input        1"), "  Digital Input        1 - Cut Engine    ");
+    EXPECT_EQ(line(other, "Staged"), "  Staged Injection Load Index - 16 Off");
+}
+
+} // namespace
