@@ -404,8 +404,12 @@ void TableEditorWindow::moveCrossHair() {
     // The grid's header row and column count as cells of the data's size.
     const double tpp = static_cast<double>(kTwipsPerInch) / logicalDpiX();
     const QPoint viewport = m_grid->viewport()->mapTo(this, QPoint(0, 0));
-    const double pitchX = m_grid->columnWidth(0);
-    const double pitchY = m_grid->rowHeight(0);
+    // Stretched sections differ by a pixel: the mean pitch of the 16 cells.
+    const int last = TableGridModel::kCells - 1;
+    const double pitchX =
+        (m_grid->columnViewportPosition(last) + m_grid->columnWidth(last)) / double(last + 1);
+    const double pitchY =
+        (m_grid->rowViewportPosition(last) + m_grid->rowHeight(last)) / double(last + 1);
     GridGeometry g;
     g.left = (viewport.x() - pitchX) * tpp;
     g.top = (viewport.y() - pitchY) * tpp;

@@ -8,10 +8,12 @@
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "cli/StderrInteraction.h"
+#include "monitor/DataWindow.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "record/AppState.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
+#include "tables/TableEditorWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -85,9 +87,17 @@ int main(int argc, char** argv) {
     };
 
     // The data window opens with the table editors.
-    window.menus().tuningFuel->trigger();
-    if (scene == QLatin1String("tables")) {
+    const bool tables = scene == QLatin1String("tables");
+    if (tables) {
+        window.menus().comFuelLoadLine->setChecked(true);
         window.menus().setupDisplayFuelCrossHair->setChecked(true);
+    }
+    window.menus().tuningFuel->trigger();
+    if (tables) {
+        // A mid-load row, so that the load plot shows all three curves.
+        if (auto* fuel = window.findChild<FuelWindow*>()) {
+            fuel->select({10, 3, 10, 3});
+        }
         window.mdiArea()->activeSubWindow()->resize(
             window.mdiArea()->viewport()->width(),
             window.mdiArea()->viewport()->height() - window.dataWindow()->parentWidget()->height());
