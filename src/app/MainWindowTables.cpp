@@ -57,9 +57,12 @@ void MainWindow::showTableEditor(WindowCode code) {
     } else {
         editor = new IgnWindow(m_state, *m_store, m_ui, m_poller.get());
     }
-    connect(editor, &TableEditorWindow::smartAddAvailabilityChanged, this,
-            [this] { updateModifyMenu(m_mdi->activeSubWindow()); });
     QMdiSubWindow* sub = m_windows->show(editor, code);
+    connect(editor, &TableEditorWindow::smartAddAvailabilityChanged, this, [this, sub, code] {
+        if (m_windows->activeWindow() == code) {
+            updateModifyMenu(sub);
+        }
+    });
     const double tpp = twipsPerPixel();
     const bool plot = code == WindowCode::Fuel ? m_state.display.PlotLoadLineFuel
                                                : m_state.display.PlotLoadLineIgnition;

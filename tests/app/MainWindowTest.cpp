@@ -16,6 +16,7 @@
 #endif
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
+#include "tables/TableEditorWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -628,4 +629,41 @@ TEST(MessageBoxTest, ShortMessageLeavesRoomForTheTitle) {
     EXPECT_GT(needed, 0);
     EXPECT_GE(width, needed);
 }
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ModifyMenuFollowsTheActiveTableEditor) {
+    ecu.startEngine();
+    now = 10000; // running
+    start();
+    window->stopPollTimer();
+    const MainMenus& m = window->menus();
+    EXPECT_FALSE(m.modifyAdd->isEnabled());
+
+    m.tuningIgnition->trigger();
+    ASSERT_EQ(window->activeWindow(), WindowCode::Ignition);
+    EXPECT_NE(window->dataWindow(), nullptr);
+    EXPECT_TRUE(m.modifyAdd->isEnabled() && m.modifySmooth->isEnabled());
+    const int before = state.settings.IgnitionTable[0][0];
+    link.clearWritten();
+    m.modifyAdd->trigger(); // 0.5 degrees: one count on cell (1, 1)
+    const int after = std::min(before + 1, 100);
+    EXPECT_EQ(state.settings.IgnitionTable[0][0], after);
+    EXPECT_EQ(link.written(), QByteArray("\xF1\x00\x00", 3) + char(after));
+
+    m.tuningFuel->trigger();
+    ASSERT_EQ(window->activeWindow(), WindowCode::Fuel);
+    EXPECT_TRUE(m.modifyAdd->isEnabled());
+    window->mdiArea()->setActiveSubWindow(
+        qobject_cast<QMdiSubWindow*>(window->dataWindow()->parentWidget()));
+    EXPECT_FALSE(m.modifyAdd->isEnabled());
+
+    // The load plot switch builds the open editor again with the new layout.
+    m.comFuelLoadLine->trigger();
+    auto* fuel = window->findChild<FuelWindow*>();
+    ASSERT_NE(fuel, nullptr);
+    EXPECT_EQ(fuel->loadPlot() != nullptr, state.display.PlotLoadLineFuel);
+}
+
 } // namespace
