@@ -507,11 +507,15 @@ TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
     QWidget* grid = window->dataWindow()->grid();
     QWidget* limitBox = window->timeHistoryWindow()->findChild<QLineEdit*>();
     ASSERT_NE(limitBox, nullptr);
+    auto* fuel = window->findChild<FuelWindow*>();
+    ASSERT_NE(fuel, nullptr);
     const struct {
         QWidget* focus;
         QKeyCombination keys;
         QString message; // none: the active window closes
     } cases[] = {
+        {fuel->grid(), Qt::CTRL | Qt::Key_A,
+         "The starting/accel/decel/cylinder compensation window is not available yet."},
         {grid, Qt::CTRL | Qt::Key_W,
          "The air/water/battery compensation window is not available yet."},
         {limitBox, Qt::CTRL | Qt::Key_A,
@@ -529,6 +533,13 @@ TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
             EXPECT_EQ(ui.texts(), QStringList{c.message});
         }
     }
+    // The editor's own keys act while its grid has the focus.
+    const int before = state.settings.FuelTable[0][0];
+    fuel->arithmetic(BlockArithmetic::Subtract);
+    ASSERT_NE(state.settings.FuelTable[0][0], before);
+    fuel->grid()->setFocus();
+    QTest::keyClick(fuel->grid(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(state.settings.FuelTable[0][0], before);
 }
 
 TEST_F(MainWindowTest, FirstStartOnAnEightHundredPixelScreenOpensMaximisedAndFits) {
