@@ -43,8 +43,6 @@ struct Program {
 
     Program() {
         prepareStartupState(state);
-        state.display.DisplayFuelCrossHair = true;
-        state.display.DisplayIgnitionCrossHair = true;
         ecu.startEngine();
         MainWindow::Options options;
         options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
@@ -57,6 +55,11 @@ struct Program {
         window->show();
         window->runStartup();
         window->stopPollTimer();
+        // After the settings file: both cross-hairs and both load plots.
+        state.display.DisplayFuelCrossHair = true;
+        state.display.DisplayIgnitionCrossHair = true;
+        state.display.PlotLoadLineFuel = true;
+        state.display.PlotLoadLineIgnition = true;
         window->menus().tuningFuel->trigger();
         window->menus().tuningIgnition->trigger();
         window->mdiArea()->tileSubWindows();
@@ -78,6 +81,9 @@ void BM_EditorsPollWork(benchmark::State& bench) {
     p.state.EcuOnline = true;
     auto* fuel = p.editor<FuelWindow>();
     auto* ign = p.editor<IgnWindow>();
+    if (fuel->loadPlot() == nullptr || ign->loadPlot() == nullptr) {
+        bench.SkipWithError("an editor opened without its load plot");
+    }
     int i = 0;
     for (auto _ : bench) {
         p.state.engine.RpmChannel.Value = static_cast<float>(800 + (i % 40) * 150);

@@ -78,9 +78,10 @@ void TableGridModel::repaintHighlight(const HighlightRepaint& repaint) {
     for (const GridCell& c : repaint.paint) {
         m_red.insert({c.row, c.column});
     }
-    std::vector<GridCell> cells = repaint.restore;
-    cells.insert(cells.end(), repaint.paint.begin(), repaint.paint.end());
-    refreshCells(cells);
+    // Two small rectangles rather than one that may span the grid; the view
+    // still paints them in one update.
+    refreshCells(repaint.restore);
+    refreshCells(repaint.paint);
 }
 
 bool TableGridModel::isRed(int gridRow, int gridColumn) const {
