@@ -9,7 +9,6 @@
 #include "tables/TableGridModel.h"
 #include "tables/TableHistory.h"
 
-#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
