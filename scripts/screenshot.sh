@@ -1,21 +1,36 @@
 #!/usr/bin/env bash
-# Builds the picture tools and saves docs/screenshot.png: the main window with
-# the engine data window and a running time history plot, and next to it
-# screenshot-diagnostics.png: the diagnostics window; both fed by the
-# in-process simulated ECU. Needs no display (offscreen platform).
-# Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT]
+# Builds the picture tools and saves the pictures of the program, fed by the
+# in-process simulated ECU; needs no display (offscreen platform):
+# docs/screenshot.png, the main window with the engine data window and a
+# running time history plot; docs/screenshot-tables.png, the fuel table
+# editor with its operating cells, cross-hair, load plot and 3D plot;
+# docs/screenshot-setup.png, the four pages of the engine setup window; and
+# docs/screenshot-diagnostics.png, the diagnostics window.
+# Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE]]
+# (SCENE "monitor" or "tables"; without OUTPUT every picture is made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
-output="${2:-docs/screenshot.png}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-cmake --build "$build" --target vantrel-screenshot vantrel-screenshot-diagnostics \
-    --parallel "$(nproc)"
-mkdir -p "$(dirname "$output")"
-QT_QPA_PLATFORM=offscreen "$build/bin/vantrel-screenshot" "$output"
-echo "saved $output"
-diagnostics="$(dirname "$output")/screenshot-diagnostics.png"
-QT_QPA_PLATFORM=offscreen "$build/bin/vantrel-screenshot-diagnostics" "$diagnostics"
-echo "saved $diagnostics"
+tools=(vantrel-screenshot vantrel-screenshot-diagnostics)
+if [ -f tools/screenshot/SetupScene.cpp ]; then
+    tools+=(vantrel-screenshot-setup)
+fi
+cmake --build "$build" --target "${tools[@]}" --parallel "$(nproc)"
+shoot() {
+    mkdir -p "$(dirname "$2")"
+    QT_QPA_PLATFORM=offscreen "$build/bin/$1" "${@:2}"
+    echo "saved $2"
+}
+if [ $# -ge 2 ]; then
+    shoot vantrel-screenshot "$2" "${3:-monitor}"
+else
+    shoot vantrel-screenshot docs/screenshot.png monitor
+    shoot vantrel-screenshot docs/screenshot-tables.png tables
+    shoot vantrel-screenshot-diagnostics docs/screenshot-diagnostics.png
+    if [ -f tools/screenshot/SetupScene.cpp ]; then
+        shoot vantrel-screenshot-setup docs/screenshot-setup.png
+    fi
+fi
