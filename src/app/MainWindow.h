@@ -131,6 +131,7 @@ private:
     // Child windows.
     void showDataWindow();
     void showTimeHistory();
+    void showSetupWindow();
     void notAvailable(const QString& windowName);
     void showEditorWithData(const QString& windowName);
     // A child window keeps none of the keys of the menu commands.
