@@ -90,12 +90,37 @@ SetupWindow::SetupWindow(Parts parts, QWidget* parent) : QWidget(parent), m_part
         connect(m_parts.poller, &Poller::dataReceived, this, &SetupWindow::upDateSetup);
     }
     connect(&m_parts.store, &SettingsStore::changed, this, [this](const SettingsChange& change) {
+        if (change.wholeRecord) {
+            showStoredSelections();
+        }
         if (change.wholeRecord || fieldRow(change.field).shape == FieldShape::Scalar) {
             for (int k = 0; k < kCustomOutputs; ++k) {
                 displayCustomOutput(k);
             }
         }
     });
+}
+
+void SetupWindow::showStoredSelections() {
+    // A record loaded or read while the window is open: the lists show it
+    // as it is; only a selection the user makes stores and sends.
+    const EcuSettings& s = m_parts.store.settings();
+    const auto fitted = [](int type) { return type == 1 ? 1 : 0; };
+    select(m_cylinders, cylindersIndex(s.NumberOfCylinders));
+    select(m_wheelType, s.WheelType != 0 ? 1 : 0);
+    select(m_ignitionType, oneBasedIndex(s.IgnitionType, 2));
+    m_ignitionType->setEnabled(
+        !distributorOnly(s.NumberOfCylinders, m_parts.state.CodeSectionFlags));
+    select(m_maxRpm, maxRpmIndex(s.MaxRpm));
+    select(m_loadControl, oneBasedIndex(s.LoadControl, 2));
+    select(m_airTemp, fitted(s.AirTempSensorType));
+    select(m_waterTemp, fitted(s.WaterTempSensorType));
+    select(m_tps, fitted(s.TpsSensorType));
+    select(m_map, s.MapSensorType < 4 ? s.MapSensorType : 0);
+    setupTpsLimits();
+    setupMapLimits();
+    setupOncePerCycle();
+    setupCustomInputs();
 }
 
 void SetupWindow::closeEvent(QCloseEvent* event) {

@@ -50,6 +50,7 @@ private:
     QWidget* buildOutputsPage();
     QWidget* buildInputsPage();
     void loadEngineFrame();
+    void showStoredSelections();
     void setupSensors();
     void setupTpsLimits();
     void setupMapLimits();

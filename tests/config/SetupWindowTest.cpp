@@ -228,6 +228,27 @@ TEST_F(SetupWindowTest, TypedLimitsSendTheirCommandAndCloseTheTables) {
     type(child<NumericBox>("MapMinText"), "3");
     EXPECT_EQ(sent, Codes{189});
     EXPECT_EQ(ui.messages.size(), 1u);
+
+    // A box being typed into takes its entry when the window closes.
+    sent.clear();
+    auto* revLimit = child<NumericBox>("RevLimitText");
+    revLimit->setFocus();
+    revLimit->setText("7000");
+    window->parentWidget()->close();
+    EXPECT_EQ(sent, Codes{194});
+    EXPECT_EQ(ecu.settings().RevLimit, 7000);
+}
+
+// A record loaded while the window is open is shown, not normalised.
+TEST_F(SetupWindowTest, LoadedRecordIsShownWithoutSends) {
+    open();
+    EcuSettings loaded = state.settings;
+    loaded.MaxRpm = 8000;
+    loaded.MapSensorType = 0;
+    store.replace(loaded, ChangeOrigin::File);
+    EXPECT_TRUE(sent.empty());
+    EXPECT_EQ(child<QComboBox>("MaxRpmCombo")->currentText(), "   9000");
+    EXPECT_TRUE(child<NumericBox>("MapMaxText")->isHidden());
 }
 
 TEST_F(SetupWindowTest, EngineListsSendAndCloseDependentWindows) {
