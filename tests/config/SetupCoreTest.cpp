@@ -70,33 +70,8 @@ TEST(SetupEntryTest, BoxesStoreTheRoundedCountOnlyForChangedText) {
     }
 }
 
-TEST(SetupEntryTest, ShownTexts) {
-    EcuSettings s;
-    s.MapSensorType = 1;
-    s.MapMaxBits = 200;
-    s.TpsMaxBits = 200;
-    s.MinOpenTime = 16;
-    s.ChargeTime = 30;
-    s.RevLimit = 7650;
-    EXPECT_EQ(entryText(s, FieldId::MapMaxBits), " 12.2");
-    EXPECT_EQ(entryText(s, FieldId::TpsMaxBits), "3.92");
-    EXPECT_EQ(entryText(s, FieldId::MinOpenTime), "1.0000");
-    EXPECT_EQ(entryText(s, FieldId::ChargeTime), "3.0");
-    EXPECT_EQ(entryText(s, FieldId::RevLimit), "7650");
-}
-
-TEST(SetupListsTest, StoredValuesSelectEntries) {
-    const std::vector<std::pair<int, int>> maxRpm{{3000, 0},  {8000, 2},  {9000, 2},
-                                                  {16500, 4}, {18000, 0}, {0, -1}};
-    for (const auto& [rpm, index] : maxRpm) {
-        EXPECT_EQ(maxRpmIndex(rpm), index) << rpm;
-    }
-    EXPECT_EQ(cylindersIndex(8), 3);
-    for (int odd : {2, 3, 5, 7}) {
-        EXPECT_EQ(cylindersIndex(odd), -1);
-    }
-    EXPECT_EQ(oneBasedIndex(3, 2), 0); // LoadControl 3, IgnitionType 3
-    EXPECT_EQ(oneBasedIndex(2, 2), 1);
+// Eight cylinders need a distributor; six only without the third flag.
+TEST(SetupListsTest, DistributorOnlyAboveTheWastedSparkLimit) {
     EXPECT_TRUE(distributorOnly(6, {}));
     EXPECT_FALSE(distributorOnly(6, {false, false, true, false}));
     EXPECT_TRUE(distributorOnly(8, {false, false, true, false}));
