@@ -23,6 +23,7 @@ enum class WindowCode : int {
     TimeHistory = 11,
     SensorCheck = 12,
     Setup = 13,
+    Ego = 15,
 };
 
 // The child windows of the main window's multiple-document area: shows them,
