@@ -45,5 +45,3 @@ int actionCommandCode(CommandAction action);
 // Every command code the protocol knows, in ascending order.
 std::vector<int> commandCodes();
 
-// Stops the engine (the ECU answers 1).
-inline constexpr int kStopEngineCommand = 127;

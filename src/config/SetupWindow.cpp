@@ -289,7 +289,7 @@ void SetupWindow::loadControlClicked(int index) {
         return;
     }
     if ((m_parts.state.engine.EngineStatus1 & kEngineTurningBit) != 0) {
-        m_parts.line.command(kStopEngineCommand);
+        m_parts.line.command(actionCommandCode(CommandAction::StopEngine));
     }
     storeIndex(FieldId::LoadControl, value);
     closeWindows({WindowCode::Fuel, WindowCode::Ignition, WindowCode::Ego});
