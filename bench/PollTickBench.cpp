@@ -47,7 +47,7 @@ void BM_PollTick(benchmark::State& bench) {
     window.show();
     window.runStartup();
     window.stopPollTimer();
-    window.menus().tuningFuel->trigger(); // the data window
+    window.menus().tuningFuel->trigger(); // the data window and the fuel editor
     window.setupLogData();
     window.pollTick(); // opens the log file and writes the header
 

@@ -1,16 +1,26 @@
 #!/usr/bin/env bash
-# Builds the picture tool and saves docs/screenshot.png: the main window with
-# the engine data window and a running time history plot, fed by the
-# in-process simulated ECU. Needs no display (offscreen platform).
-# Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT]
+# Builds the picture tool and saves the pictures of the program, fed by the
+# in-process simulated ECU; needs no display (offscreen platform):
+# docs/screenshot.png, the main window with the engine data window and a
+# running time history plot, and docs/screenshot-tables.png, the fuel table
+# editor with its operating cells, cross-hair and load plot.
+# Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE]]
+# (SCENE "monitor" or "tables"; without OUTPUT both pictures are made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
-output="${2:-docs/screenshot.png}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
 cmake --build "$build" --target vantrel-screenshot --parallel "$(nproc)"
-mkdir -p "$(dirname "$output")"
-QT_QPA_PLATFORM=offscreen "$build/bin/vantrel-screenshot" "$output"
-echo "saved $output"
+shoot() {
+    mkdir -p "$(dirname "$1")"
+    QT_QPA_PLATFORM=offscreen "$build/bin/vantrel-screenshot" "$1" "$2"
+    echo "saved $1"
+}
+if [ $# -ge 2 ]; then
+    shoot "$2" "${3:-monitor}"
+else
+    shoot docs/screenshot.png monitor
+    shoot docs/screenshot-tables.png tables
+fi

@@ -25,6 +25,7 @@ class QMdiArea;
 class SerialLink;
 class SettingsStore;
 class StatusBarWidget;
+class TableEditorWindow;
 class UserInteraction;
 
 // The program's main window: a multiple-document area holding every tool
@@ -135,6 +136,12 @@ private:
     void showTimeHistory();
     void notAvailable(const QString& windowName);
     void showEditorWithData(const QString& windowName);
+    // The table editors: Tuning > Fuel and Ignition, the Modify menu routed
+    // to the editor activated last, the load-plot toggles.
+    void connectTableMenus();
+    void showTableEditor(WindowCode code);
+    void updateModifyMenu(QMdiSubWindow* activated);
+    void routeModify(const std::function<void(TableEditorWindow&)>& command);
     // A child window keeps none of the keys of the menu commands.
     void childAdded(QMdiSubWindow* window);
     // The menu bar's command with this shortcut, if any.

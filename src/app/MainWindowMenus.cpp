@@ -39,10 +39,6 @@ void MainWindow::connectMenus() {
     onWindow(m.engineExtra, tr("extra parameters"));
     connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
 
-    connect(m.tuningFuel, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("fuel table")); });
-    connect(m.tuningIgnition, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("ignition table")); });
     connect(m.tuningComp1, &QAction::triggered, this,
             [this] { showEditorWithData(tr("air/water/battery compensation")); });
     connect(m.tuningComp2, &QAction::triggered, this,
@@ -58,6 +54,7 @@ void MainWindow::connectMenus() {
     connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_ecu.get(),
             &EcuController::saveSettingsToEcu);
     connectDisplayMenu();
+    connectTableMenus();
 }
 
 // The Window, Setup, Display, Help and Test menus and the toolbars.

@@ -16,6 +16,7 @@
 #endif
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
+#include "tables/TableEditorWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -171,9 +172,9 @@ TEST_F(MainWindowTest, DataWindowShowsLiveValuesInTheirFormats) {
     window->menus().tuningFuel->trigger();
     ASSERT_NE(window->dataWindow(), nullptr);
     EXPECT_EQ(window->dataWindow()->windowTitle(), "Engine Data");
-    EXPECT_EQ(window->activeWindow(), WindowCode::Data);
-    // The fuel table window itself is not there yet: one plain notice.
-    EXPECT_EQ(ui.messages.size(), 1u);
+    // The fuel editor opens after the data window and takes the focus.
+    EXPECT_EQ(window->activeWindow(), WindowCode::Fuel);
+    EXPECT_TRUE(ui.messages.empty());
 
     window->pollTick();
     const SimulatedLiveValues live = ecu.liveValues();
@@ -506,11 +507,15 @@ TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
     QWidget* grid = window->dataWindow()->grid();
     QWidget* limitBox = window->timeHistoryWindow()->findChild<QLineEdit*>();
     ASSERT_NE(limitBox, nullptr);
+    auto* fuel = window->findChild<FuelWindow*>();
+    ASSERT_NE(fuel, nullptr);
     const struct {
         QWidget* focus;
         QKeyCombination keys;
         QString message; // none: the active window closes
     } cases[] = {
+        {fuel->grid(), Qt::CTRL | Qt::Key_A,
+         "The starting/accel/decel/cylinder compensation window is not available yet."},
         {grid, Qt::CTRL | Qt::Key_W,
          "The air/water/battery compensation window is not available yet."},
         {limitBox, Qt::CTRL | Qt::Key_A,
@@ -528,6 +533,13 @@ TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
             EXPECT_EQ(ui.texts(), QStringList{c.message});
         }
     }
+    // The editor's own keys act while its grid has the focus.
+    const int before = state.settings.FuelTable[0][0];
+    fuel->arithmetic(BlockArithmetic::Subtract);
+    ASSERT_NE(state.settings.FuelTable[0][0], before);
+    fuel->grid()->setFocus();
+    QTest::keyClick(fuel->grid(), Qt::Key_Z, Qt::ControlModifier);
+    EXPECT_EQ(state.settings.FuelTable[0][0], before);
 }
 
 TEST_F(MainWindowTest, FirstStartOnAnEightHundredPixelScreenOpensMaximisedAndFits) {
@@ -628,4 +640,41 @@ TEST(MessageBoxTest, ShortMessageLeavesRoomForTheTitle) {
     EXPECT_GT(needed, 0);
     EXPECT_GE(width, needed);
 }
+} // namespace
+
+namespace {
+
+TEST_F(MainWindowTest, ModifyMenuFollowsTheActiveTableEditor) {
+    ecu.startEngine();
+    now = 10000; // running
+    start();
+    window->stopPollTimer();
+    const MainMenus& m = window->menus();
+    EXPECT_FALSE(m.modifyAdd->isEnabled());
+
+    m.tuningIgnition->trigger();
+    ASSERT_EQ(window->activeWindow(), WindowCode::Ignition);
+    EXPECT_NE(window->dataWindow(), nullptr);
+    EXPECT_TRUE(m.modifyAdd->isEnabled() && m.modifySmooth->isEnabled());
+    const int before = state.settings.IgnitionTable[0][0];
+    link.clearWritten();
+    m.modifyAdd->trigger(); // 0.5 degrees: one count on cell (1, 1)
+    const int after = std::min(before + 1, 100);
+    EXPECT_EQ(state.settings.IgnitionTable[0][0], after);
+    EXPECT_EQ(link.written(), QByteArray("\xF1\x00\x00", 3) + char(after));
+
+    m.tuningFuel->trigger();
+    ASSERT_EQ(window->activeWindow(), WindowCode::Fuel);
+    EXPECT_TRUE(m.modifyAdd->isEnabled());
+    window->mdiArea()->setActiveSubWindow(
+        qobject_cast<QMdiSubWindow*>(window->dataWindow()->parentWidget()));
+    EXPECT_FALSE(m.modifyAdd->isEnabled());
+
+    // The load plot switch builds the open editor again with the new layout.
+    m.comFuelLoadLine->trigger();
+    auto* fuel = window->findChild<FuelWindow*>();
+    ASSERT_NE(fuel, nullptr);
+    EXPECT_EQ(fuel->loadPlot() != nullptr, state.display.PlotLoadLineFuel);
+}
+
 } // namespace

@@ -1,15 +1,19 @@
-// Renders the program as a tuner sees it with an engine running: the main
-// window with the engine data window and the time history plot sampling rpm
-// and injector open time from the simulated ECU. The picture is taken from the
+// Renders the program as a tuner sees it with an engine running, in one of
+// two scenes: "monitor" (the default), the main window with the engine data
+// window and the time history plot sampling rpm and injector open time; and
+// "tables", the fuel table editor with its operating cells, cross-hair and
+// load plot. Both run on the simulated ECU. The picture is taken from the
 // widgets themselves, so no display is needed (QT_QPA_PLATFORM=offscreen).
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "cli/StderrInteraction.h"
+#include "monitor/DataWindow.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "record/AppState.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
+#include "tables/TableEditorWindow.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -19,10 +23,12 @@
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
+#include <functional>
 
 namespace {
 
 constexpr int kRunMs = 9000;
+constexpr int kTablesRunMs = 5000;
 constexpr QSize kWindowSize(1280, 860);
 
 } // namespace
@@ -31,8 +37,10 @@ int main(int argc, char** argv) {
     QApplication app(argc, argv);
     QApplication::setApplicationName(QStringLiteral("Vantrel"));
     const QStringList args = QApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png\n");
+    const QString scene = args.size() == 3 ? args[2] : QStringLiteral("monitor");
+    if (args.size() < 2 || args.size() > 3 ||
+        (scene != QLatin1String("monitor") && scene != QLatin1String("tables"))) {
+        std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png [monitor|tables]\n");
         return 2;
     }
     const QString output = args[1];
@@ -65,8 +73,40 @@ int main(int argc, char** argv) {
     window.setWindowState(Qt::WindowNoState);
     window.resize(kWindowSize);
 
+    int result = 0;
+    const auto saveAfter = [&](int ms, const std::function<void()>& done) {
+        QTimer::singleShot(ms, &window, [&, done] {
+            if (!window.grab().save(output)) {
+                std::fprintf(stderr, "vantrel-screenshot: could not write %s\n",
+                             qPrintable(output));
+                result = 1;
+            }
+            done();
+            QApplication::exit(result);
+        });
+    };
+
     // The data window opens with the table editors.
+    const bool tables = scene == QLatin1String("tables");
+    if (tables) {
+        window.menus().comFuelLoadLine->setChecked(true);
+        window.menus().setupDisplayFuelCrossHair->setChecked(true);
+    }
     window.menus().tuningFuel->trigger();
+    if (tables) {
+        // A mid-load row, so that the load plot shows all three curves.
+        if (auto* fuel = window.findChild<FuelWindow*>()) {
+            fuel->select({10, 3, 10, 3});
+        }
+        window.mdiArea()->activeSubWindow()->resize(
+            window.mdiArea()->viewport()->width(),
+            window.mdiArea()->viewport()->height() - window.dataWindow()->parentWidget()->height());
+        saveAfter(kTablesRunMs, [] {});
+        QApplication::exec();
+        return result;
+    }
+    window.menus().fileCloseActiveWindow->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
     window.menus().plotRealTime->trigger();
     auto* plot = qobject_cast<TimeHistoryWindow*>(window.timeHistoryWindow());
     if (plot == nullptr) {
@@ -92,15 +132,7 @@ int main(int argc, char** argv) {
     }
     plot->start();
 
-    int result = 0;
-    QTimer::singleShot(kRunMs, &window, [&] {
-        if (!window.grab().save(output)) {
-            std::fprintf(stderr, "vantrel-screenshot: could not write %s\n", qPrintable(output));
-            result = 1;
-        }
-        plot->stop();
-        QApplication::exit(result);
-    });
+    saveAfter(kRunMs, [plot] { plot->stop(); });
     QApplication::exec();
     return result;
 }

@@ -1,0 +1,96 @@
+// The main window's part in the table editors: opening them, the Modify
+// menu's routing and enabled state, and the load-plot toggles.
+
+#include "app/MainWindow.h"
+#include "record/AppState.h"
+#include "tables/TableEditorWindow.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <algorithm>
+#include <cmath>
+
+void MainWindow::connectTableMenus() {
+    const MainMenus& m = m_menus;
+    connect(m.tuningFuel, &QAction::triggered, this, [this] { showTableEditor(WindowCode::Fuel); });
+    connect(m.tuningIgnition, &QAction::triggered, this,
+            [this] { showTableEditor(WindowCode::Ignition); });
+
+    const auto onModify = [this](QAction* action, auto command) {
+        connect(action, &QAction::triggered, this, [this, command] { routeModify(command); });
+    };
+    onModify(m.modifyAdd, [](TableEditorWindow& w) { w.arithmetic(BlockArithmetic::Add); });
+    onModify(m.modifySubtract,
+             [](TableEditorWindow& w) { w.arithmetic(BlockArithmetic::Subtract); });
+    onModify(m.modifyMult, [](TableEditorWindow& w) { w.arithmetic(BlockArithmetic::Multiply); });
+    onModify(m.modifyDivide, [](TableEditorWindow& w) { w.arithmetic(BlockArithmetic::Divide); });
+    onModify(m.modifySmooth, [](TableEditorWindow& w) { w.smooth(); });
+    // addCurrent acts only on the fuel editor.
+    onModify(m.modifyAddCurrent, [](TableEditorWindow& w) { w.addCurrent(1); });
+    onModify(m.modifySubtractCurrent, [](TableEditorWindow& w) { w.addCurrent(-1); });
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::updateModifyMenu);
+
+    // The load plot changes the window's layout: the open editor is built
+    // again with the new setting.
+    const auto rebuild = [this](WindowCode code) {
+        if (QMdiSubWindow* open = m_windows->find(code)) {
+            open->close();
+            QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+            showTableEditor(code);
+        }
+    };
+    connect(m.comFuelLoadLine, &QAction::toggled, this, [rebuild] { rebuild(WindowCode::Fuel); });
+    connect(m.comIgnLoadLine, &QAction::toggled, this,
+            [rebuild] { rebuild(WindowCode::Ignition); });
+}
+
+void MainWindow::showTableEditor(WindowCode code) {
+    showDataWindow();
+    if (m_windows->raise(code)) {
+        return;
+    }
+    TableEditorWindow* editor = nullptr;
+    if (code == WindowCode::Fuel) {
+        editor = new FuelWindow(m_state, *m_store, m_ui, m_poller.get());
+    } else {
+        editor = new IgnWindow(m_state, *m_store, m_ui, m_poller.get());
+    }
+    QMdiSubWindow* sub = m_windows->show(editor, code);
+    connect(editor, &TableEditorWindow::smartAddAvailabilityChanged, this, [this, sub, code] {
+        if (m_windows->activeWindow() == code) {
+            updateModifyMenu(sub);
+        }
+    });
+    const double tpp = twipsPerPixel();
+    const bool plot = code == WindowCode::Fuel ? m_state.display.PlotLoadLineFuel
+                                               : m_state.display.PlotLoadLineIgnition;
+    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
+    sub->setGeometry(
+        0, px(TableEditorWindow::kTopTwips),
+        std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
+        px(TableEditorWindow::heightTwips(plot)));
+    updateModifyMenu(sub);
+}
+
+void MainWindow::updateModifyMenu(QMdiSubWindow* activated) {
+    const auto* editor =
+        activated != nullptr ? qobject_cast<TableEditorWindow*>(activated->widget()) : nullptr;
+    modifySetup(editor != nullptr);
+    const bool smart = editor != nullptr && editor->smartAddAvailable();
+    m_menus.modifyAddCurrent->setEnabled(smart);
+    m_menus.modifySubtractCurrent->setEnabled(smart);
+}
+
+void MainWindow::routeModify(const std::function<void(TableEditorWindow&)>& command) {
+    TableEditorWindow* editor = nullptr;
+    if (m_windows->activeWindow() == WindowCode::Fuel) {
+        editor = m_windows->find<FuelWindow>();
+    } else if (m_windows->activeWindow() == WindowCode::Ignition) {
+        editor = m_windows->find<IgnWindow>();
+    }
+    if (editor != nullptr) {
+        command(*editor);
+    }
+}

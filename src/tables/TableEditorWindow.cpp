@@ -1,0 +1,430 @@
+#include "tables/TableEditorWindow.h"
+
+#include "monitor/Poller.h"
+#include "record/AppState.h"
+#include "record/SettingsStore.h"
+#include "tables/LoadPlot.h"
+#include "tables/SmartAdd.h"
+#include "tables/TableEditCommand.h"
+#include "tables/TableGridModel.h"
+#include "tables/TableHistory.h"
+
+#include <QApplication>
+#include <QBoxLayout>
+#include <QHeaderView>
+#include <QKeyEvent>
+#include <QLabel>
+#include <QLineEdit>
+#include <QPushButton>
+#include <QTableView>
+#include <QUndoStack>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kTwipsPerInch = 1440;
+// The cross-hair: a disc of radius 4 pixels.
+constexpr int kDotDiameter = 9;
+// The cross-hair position names the corner of a picture whose centre lies
+// this far right of and below it.
+constexpr double kDotCentreTwips = 100.0;
+
+bool startsEdit(const QKeyEvent* key) {
+    if (key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter) {
+        return true;
+    }
+    const QString text = key->text();
+    return text.size() == 1 &&
+           (text[0].isDigit() || text[0] == QLatin1Char('.') || text[0] == QLatin1Char(','));
+}
+
+// A printable key the edit box refuses: anything but "0".."9", "." and ",".
+bool refusedInEdit(const QKeyEvent* key) {
+    const QString text = key->text();
+    if (text.isEmpty() || !text[0].isPrint()) {
+        return false;
+    }
+    return !(text.size() == 1 &&
+             (text[0].isDigit() || text[0] == QLatin1Char('.') || text[0] == QLatin1Char(',')));
+}
+
+bool isEnter(const QKeyEvent* key) {
+    return key->key() == Qt::Key_Return || key->key() == Qt::Key_Enter;
+}
+
+} // namespace
+
+TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, AppState& state,
+                                     SettingsStore& store, UserInteraction& ui, Poller* poller,
+                                     QWidget* parent)
+    : QWidget(parent), m_description(description), m_state(state), m_store(store), m_ui(ui),
+      m_model(new TableGridModel(description, state, this)), m_undo(new QUndoStack(this)),
+      m_loadPlotShown(description.isIgnition ? state.display.PlotLoadLineIgnition
+                                             : state.display.PlotLoadLineFuel) {
+    setObjectName(description.isIgnition ? QStringLiteral("frmIgn") : QStringLiteral("frmFuel"));
+    setWindowTitle(description.caption);
+    buildControls();
+    buildActions();
+    select({1, 1, 1, 1});
+    connect(&m_store, &SettingsStore::changed, this, &TableEditorWindow::settingsChanged);
+    if (poller != nullptr) {
+        connect(poller, &Poller::dataReceived, this, &TableEditorWindow::upDate);
+    }
+}
+
+TableEditorWindow::~TableEditorWindow() {
+    m_state.EditingCell = false;
+}
+
+void TableEditorWindow::buildControls() {
+    const bool ignition = m_description.isIgnition;
+    m_grid = new QTableView(this);
+    m_grid->setObjectName(ignition ? QStringLiteral("IgnGrid") : QStringLiteral("FuelGrid"));
+    m_grid->setModel(m_model);
+    m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
+    m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
+    m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
+    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    m_grid->horizontalHeader()->setSectionsClickable(false);
+    m_grid->verticalHeader()->setSectionsClickable(false);
+    m_grid->setWhatsThis(tr("Type a number to set the selected cells; the value is sent to the "
+                            "ECU when you leave the cell. Right-click for undo, copy and paste."));
+    m_grid->installEventFilter(this);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            [this](const QModelIndex& current) {
+                if (m_plot != nullptr && current.isValid()) {
+                    m_plot->setGridRow(current.row() + 1);
+                }
+            });
+
+    m_edit = new QLineEdit(m_grid->viewport());
+    m_edit->setObjectName(QStringLiteral("Text1"));
+    m_edit->setAlignment(Qt::AlignRight);
+    m_edit->hide();
+    m_edit->installEventFilter(this);
+
+    auto* rpmCaption = new QLabel(QStringLiteral("Rpm"), this);
+    rpmCaption->setObjectName(ignition ? QStringLiteral("IgnLabel0")
+                                       : QStringLiteral("FuelLabel0"));
+    rpmCaption->setAlignment(Qt::AlignCenter);
+    auto* loadCaption = new QLabel(this);
+    loadCaption->setObjectName(ignition ? QStringLiteral("IgnLabel1")
+                                        : QStringLiteral("FuelLabel1"));
+    loadCaption->setAlignment(Qt::AlignCenter);
+    if (const std::optional<QString> caption = m_model->table().loadCaption()) {
+        loadCaption->setText(caption->split(QString()).join(QLatin1Char('\n')).trimmed());
+    }
+
+    m_amount = new QLineEdit(
+        operandText(m_description, Operand::Amount, m_description.amountDefault), this);
+    m_amount->setObjectName(QStringLiteral("AddText0"));
+    m_factor = new QLineEdit(
+        operandText(m_description, Operand::Factor, m_description.factorDefault), this);
+    m_factor->setObjectName(QStringLiteral("AddText1"));
+    for (QLineEdit* box : {m_amount, m_factor}) {
+        box->setAlignment(Qt::AlignRight);
+        box->setMaximumWidth(90);
+        box->installEventFilter(this);
+    }
+    m_amount->setWhatsThis(ignition ? tr("The degrees that Add and Subtract move the cells by.")
+                                    : tr("The milliseconds that Add and Subtract move the cells "
+                                         "by, in steps of 0.0625 ms."));
+    m_factor->setWhatsThis(tr("The factor that Multiply and Divide apply to the cells."));
+
+    auto* buttons = new QVBoxLayout;
+    const auto button = [this, buttons](const QString& caption, const QString& name, auto&& run) {
+        auto* b = new QPushButton(caption, this);
+        b->setObjectName(name);
+        b->setFocusPolicy(Qt::NoFocus);
+        connect(b, &QPushButton::clicked, this, run);
+        buttons->addWidget(b);
+    };
+    buttons->addWidget(m_amount);
+    button(tr("Add"), QStringLiteral("AddButton0"), [this] { arithmetic(BlockArithmetic::Add); });
+    button(tr("Subtract"), QStringLiteral("AddButton2"),
+           [this] { arithmetic(BlockArithmetic::Subtract); });
+    buttons->addSpacing(8);
+    buttons->addWidget(m_factor);
+    button(tr("Multiply"), QStringLiteral("AddButton1"),
+           [this] { arithmetic(BlockArithmetic::Multiply); });
+    button(tr("Divide"), QStringLiteral("AddButton3"),
+           [this] { arithmetic(BlockArithmetic::Divide); });
+    buttons->addSpacing(8);
+    button(tr("Smooth"), QStringLiteral("SmoothButton"), [this] { smooth(); });
+    buttons->addSpacing(8);
+    button(tr("UnMark"), QStringLiteral("MarkButton0"), [this] { mark(0); });
+    button(tr("Mark 1"), QStringLiteral("MarkButton1"), [this] { mark(1); });
+    button(tr("Mark 2"), QStringLiteral("MarkButton2"), [this] { mark(2); });
+    buttons->addStretch();
+
+    auto* gridRow = new QHBoxLayout;
+    gridRow->addWidget(loadCaption);
+    gridRow->addWidget(m_grid, 1);
+    gridRow->addLayout(buttons);
+    auto* layout = new QVBoxLayout(this);
+    layout->setContentsMargins(4, 2, 4, 4);
+    layout->addWidget(rpmCaption);
+    layout->addLayout(gridRow, 3);
+    if (m_loadPlotShown) {
+        m_plot = new LoadPlot(m_model->table(), this);
+        m_plot->setMinimumHeight(80);
+        layout->addWidget(m_plot, 1);
+    }
+
+    m_crossHair = new QWidget(this);
+    m_crossHair->setObjectName(QStringLiteral("CrossHair"));
+    m_crossHair->setFixedSize(kDotDiameter, kDotDiameter);
+    m_crossHair->setMask(QRegion(0, 0, kDotDiameter, kDotDiameter, QRegion::Ellipse));
+    m_crossHair->setAutoFillBackground(true);
+    m_crossHair->setPalette(QPalette(QColor(0, 0, 0)));
+    m_crossHair->setAttribute(Qt::WA_TransparentForMouseEvents);
+    m_crossHair->hide();
+}
+
+QLineEdit* TableEditorWindow::operandBox(Operand operand) const {
+    return operand == Operand::Amount ? m_amount : m_factor;
+}
+
+GridSelection TableEditorWindow::selection() const {
+    const QModelIndex current = m_grid->currentIndex();
+    const int row = std::max(current.row(), 0);
+    const int column = std::max(current.column(), 0);
+    GridSelection s{row + 1, column + 1, row + 1, column + 1};
+    const QItemSelection ranges = m_grid->selectionModel()->selection();
+    if (ranges.size() == 1 && ranges.first().contains(current)) {
+        const QItemSelectionRange& r = ranges.first();
+        s.row = (row == r.top() ? r.bottom() : r.top()) + 1;
+        s.column = (column == r.left() ? r.right() : r.left()) + 1;
+    }
+    return s;
+}
+
+void TableEditorWindow::select(const GridSelection& s) {
+    QItemSelectionModel* model = m_grid->selectionModel();
+    model->setCurrentIndex(m_model->index(s.rowSel - 1, s.columnSel - 1),
+                           QItemSelectionModel::NoUpdate);
+    model->select(QItemSelection(m_model->index(s.row - 1, s.column - 1),
+                                 m_model->index(s.rowSel - 1, s.columnSel - 1)),
+                  QItemSelectionModel::ClearAndSelect);
+}
+
+bool TableEditorWindow::eventFilter(QObject* watched, QEvent* event) {
+    const bool key = event->type() == QEvent::KeyPress;
+    const auto* keyEvent = key ? static_cast<QKeyEvent*>(event) : nullptr;
+    if (watched == m_grid && key &&
+        (keyEvent->modifiers() & ~Qt::KeypadModifier) == Qt::NoModifier) {
+        if (startsEdit(keyEvent)) {
+            startEdit(isEnter(keyEvent) ? QString() : keyEvent->text());
+            return true;
+        }
+        return false;
+    }
+    if (watched == m_edit) {
+        if (key && keyEvent->key() == Qt::Key_Escape) {
+            m_edit->clear();
+            finishEdit();
+            return true;
+        }
+        if (key && isEnter(keyEvent)) {
+            finishEdit();
+            return true;
+        }
+        if (key && refusedInEdit(keyEvent)) {
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut) {
+            finishEdit();
+        }
+        return false;
+    }
+    for (const Operand op : {Operand::Amount, Operand::Factor}) {
+        if (watched != operandBox(op)) {
+            continue;
+        }
+        if (key && (keyEvent->key() == Qt::Key_Escape || isEnter(keyEvent))) {
+            if (keyEvent->key() == Qt::Key_Escape) {
+                operandBox(op)->clear();
+            }
+            leaveOperand(op);
+            m_grid->setFocus();
+            return true;
+        }
+        if (event->type() == QEvent::FocusOut) {
+            leaveOperand(op);
+        }
+    }
+    return QWidget::eventFilter(watched, event);
+}
+
+void TableEditorWindow::startEdit(const QString& text) {
+    m_state.EditingCell = true;
+    m_editSelection = selection();
+    m_edit->setText(m_edit->text() + text);
+    m_edit->setGeometry(m_grid->visualRect(m_grid->currentIndex()));
+    m_edit->show();
+    m_edit->setFocus();
+    m_edit->setCursorPosition(std::min<int>(1, static_cast<int>(m_edit->text().size())));
+}
+
+void TableEditorWindow::finishEdit() {
+    if (!m_edit->isVisible()) {
+        m_state.EditingCell = false;
+        return;
+    }
+    const QString text = m_edit->text();
+    m_edit->hide();
+    m_edit->clear();
+    apply(typedEntry(m_description, m_store.settings(), m_editSelection, text),
+          SettingsStore::Send::IfChanged, tr("Entry"));
+    m_grid->setFocus();
+    select(m_editSelection);
+    m_state.EditingCell = false;
+}
+
+void TableEditorWindow::leaveOperand(Operand op) {
+    QLineEdit* box = operandBox(op);
+    box->setText(operandText(m_description, op, operandValue(m_description, op, box->text())));
+}
+
+double TableEditorWindow::operand(Operand op) {
+    leaveOperand(op);
+    return operandValue(m_description, op, operandBox(op)->text());
+}
+
+void TableEditorWindow::apply(const std::vector<FieldCell>& cells, SettingsStore::Send send,
+                              const QString& what) {
+    if (cells.empty()) {
+        return;
+    }
+    TableStep step = tableStep(m_description, m_store.settings(), cells);
+    m_store.setCells(m_description.field, cells, send);
+    if (step.changesAnything()) {
+        m_undo->push(new TableEditCommand(m_store, m_description.field, std::move(step), what));
+    }
+}
+
+void TableEditorWindow::arithmetic(BlockArithmetic operation) {
+    const GridSelection s = selection();
+    const double amount = operand(Operand::Amount);
+    const double factor = operand(Operand::Factor);
+    static const QStringList names{tr("Add"), tr("Multiply"), tr("Subtract"), tr("Divide")};
+    apply(blockArithmetic(m_description, m_store.settings(), s, operation, amount, factor),
+          SettingsStore::Send::Always, names[static_cast<int>(operation)]);
+    m_grid->setFocus();
+    select(s);
+}
+
+void TableEditorWindow::smooth() {
+    const GridSelection s = selection();
+    apply(smoothBlock(m_description, m_store.settings(), s), SettingsStore::Send::Always,
+          tr("Smooth"));
+    m_grid->setFocus();
+    select(s);
+}
+
+void TableEditorWindow::mark(uint8_t flag) {
+    const GridSelection s = selection();
+    markBlock(m_description.marksOf(m_state.display), s, flag);
+    m_model->refreshCells(blockWalk(s));
+    m_grid->setFocus();
+    select(s);
+}
+
+bool TableEditorWindow::smartAddAvailable() const {
+    return !m_description.isIgnition && m_smartAvailable;
+}
+
+void TableEditorWindow::addCurrent(int sign) {
+    if (!smartAddAvailable()) {
+        return;
+    }
+    apply(smartAdd(m_model->table(), *m_highlight.current(), m_state.engine,
+                   operand(Operand::Amount), sign),
+          SettingsStore::Send::Always, sign > 0 ? tr("Smart Add") : tr("Smart Subtract"));
+}
+
+void TableEditorWindow::settingsChanged(const SettingsChange& change) {
+    if (change.wholeRecord) {
+        m_undo->clear();
+    }
+    m_model->reload();
+    if (m_plot != nullptr && change.touches(m_description.field)) {
+        m_plot->update();
+    }
+}
+
+bool TableEditorWindow::crossHairShown() const {
+    return m_description.isIgnition ? m_state.display.DisplayIgnitionCrossHair
+                                    : m_state.display.DisplayFuelCrossHair;
+}
+
+void TableEditorWindow::upDate() {
+    if (!m_state.EcuOnline) {
+        m_crossHair->hide();
+        if (m_highlight.current()) {
+            m_highlight.reset();
+            m_model->clearHighlight();
+        }
+        showAvailability();
+        return;
+    }
+    if (crossHairShown()) {
+        moveCrossHair();
+        m_crossHair->show();
+        m_crossHair->raise();
+    } else {
+        m_crossHair->hide();
+    }
+    const QModelIndex current = m_grid->currentIndex();
+    const GridCursor cursor{current.row() + 1, current.column() + 1};
+    if (const auto repaint =
+            m_highlight.update(operatingHighlight(m_state.settings, m_state.engine), cursor)) {
+        m_model->repaintHighlight(*repaint);
+    }
+    showAvailability();
+}
+
+void TableEditorWindow::showAvailability() {
+    const bool available = m_highlight.current().has_value();
+    if (available != m_smartAvailable) {
+        m_smartAvailable = available;
+        if (m_smartAdd != nullptr) {
+            m_smartAdd->setEnabled(smartAddAvailable());
+            m_smartSubtract->setEnabled(smartAddAvailable());
+        }
+        emit smartAddAvailabilityChanged(smartAddAvailable());
+    }
+}
+
+void TableEditorWindow::moveCrossHair() {
+    // The grid's header row and column count as cells of the data's size.
+    const double tpp = static_cast<double>(kTwipsPerInch) / logicalDpiX();
+    const QPoint viewport = m_grid->viewport()->mapTo(this, QPoint(0, 0));
+    // Stretched sections differ by a pixel: the mean pitch of the 16 cells.
+    const int last = TableGridModel::kCells - 1;
+    const double pitchX =
+        (m_grid->columnViewportPosition(last) + m_grid->columnWidth(last)) / double(last + 1);
+    const double pitchY =
+        (m_grid->rowViewportPosition(last) + m_grid->rowHeight(last)) / double(last + 1);
+    GridGeometry g;
+    g.left = (viewport.x() - pitchX) * tpp;
+    g.top = (viewport.y() - pitchY) * tpp;
+    g.cellWidth = pitchX * tpp - 15;
+    g.cellHeight = pitchY * tpp - 15;
+    const QPoint corner = crossHairPosition(g, m_state.settings, m_state.engine);
+    const QPointF centre((corner.x() + kDotCentreTwips) / tpp,
+                         (corner.y() + kDotCentreTwips) / tpp);
+    m_crossHair->move(static_cast<int>(std::lround(centre.x())) - kDotDiameter / 2,
+                      static_cast<int>(std::lround(centre.y())) - kDotDiameter / 2);
+}
+
+void TableEditorWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    if (m_crossHair->isVisible()) {
+        moveCrossHair();
+    }
+}

@@ -1,0 +1,126 @@
+#pragma once
+
+#include "tables/OperatingHighlight.h"
+#include "tables/TableEditorDescription.h"
+#include "tables/TableOperations.h"
+
+#include <QWidget>
+
+class LoadPlot;
+class Poller;
+class QAction;
+class QLineEdit;
+class QTableView;
+class QUndoStack;
+class SettingsStore;
+class TableGridModel;
+class UserInteraction;
+struct SettingsChange;
+
+// A table editor: the 16 x 16 grid of a table with its rpm and load labels,
+// the in-place edit, the block operations and marks, the operating cells of
+// the live values, the cross-hair dot, the load plot, undo and redo, copy and
+// paste. One class, configured for the fuel or the ignition table by its
+// description. Every change goes to the settings store, which stores and
+// sends it; the grid shows what the record holds.
+class TableEditorWindow : public QWidget {
+    Q_OBJECT
+public:
+    // Placement inside the main window, in twips.
+    static constexpr int kTopTwips = 1000;
+    static constexpr int kNarrowerTwips = 200;
+    static int heightTwips(bool loadPlot) { return loadPlot ? 7850 : 5850; }
+
+    TableEditorWindow(const TableEditorDescription& description, AppState& state,
+                      SettingsStore& store, UserInteraction& ui, Poller* poller,
+                      QWidget* parent = nullptr);
+    ~TableEditorWindow() override;
+
+    const TableEditorDescription& description() const { return m_description; }
+    QTableView* grid() const { return m_grid; }
+    QLineEdit* editBox() const { return m_edit; }
+    QLineEdit* operandBox(Operand operand) const;
+    LoadPlot* loadPlot() const { return m_plot; }
+    QWidget* crossHair() const { return m_crossHair; }
+    QUndoStack* undoStack() const { return m_undo; }
+
+    // The grid selection: (row, column) where it started, (rowSel,
+    // columnSel) the current cell, grid numbers 1..16.
+    GridSelection selection() const;
+    void select(const GridSelection& selection);
+
+    // The block operations of the buttons and the Modify menu.
+    void arithmetic(BlockArithmetic operation);
+    void smooth();
+    void mark(uint8_t mark);
+    // Smart add (+1) and subtract (-1): the fuel table's red cells nearest
+    // the operating point. Available once a poll of the online ECU has found
+    // the operating cells.
+    void addCurrent(int sign);
+    bool smartAddAvailable() const;
+
+    // Copy and paste of the selected block as tab-separated text.
+    void copyBlock();
+    void pasteBlock();
+
+    // One poll: the cross-hair dot, then the operating cells.
+    void upDate();
+
+signals:
+    void smartAddAvailabilityChanged(bool available);
+
+protected:
+    bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
+
+private:
+    void buildControls();
+    void buildActions();
+    void startEdit(const QString& text);
+    void finishEdit();
+    void leaveOperand(Operand operand);
+    double operand(Operand operand);
+    // Stores and sends the cells as one change and one undo step.
+    void apply(const std::vector<FieldCell>& cells, SettingsStore::Send send, const QString& what);
+    void settingsChanged(const SettingsChange& change);
+    void moveCrossHair();
+    bool crossHairShown() const;
+    void showAvailability();
+
+    const TableEditorDescription& m_description;
+    AppState& m_state;
+    SettingsStore& m_store;
+    UserInteraction& m_ui;
+    TableGridModel* m_model = nullptr;
+    QTableView* m_grid = nullptr;
+    QLineEdit* m_edit = nullptr;
+    QLineEdit* m_amount = nullptr;
+    QLineEdit* m_factor = nullptr;
+    LoadPlot* m_plot = nullptr;
+    QWidget* m_crossHair = nullptr;
+    QUndoStack* m_undo = nullptr;
+    QAction* m_smartAdd = nullptr;
+    QAction* m_smartSubtract = nullptr;
+    bool m_loadPlotShown = false;
+    bool m_smartAvailable = false;
+    GridSelection m_editSelection;
+    HighlightTracker m_highlight;
+};
+
+// The fuel table editor.
+class FuelWindow : public TableEditorWindow {
+    Q_OBJECT
+public:
+    FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
+               QWidget* parent = nullptr)
+        : TableEditorWindow(fuelEditor(), state, store, ui, poller, parent) {}
+};
+
+// The ignition table editor.
+class IgnWindow : public TableEditorWindow {
+    Q_OBJECT
+public:
+    IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
+              QWidget* parent = nullptr)
+        : TableEditorWindow(ignitionEditor(), state, store, ui, poller, parent) {}
+};
