@@ -6,6 +6,7 @@
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuLine.h"
+#include "config/SetupWindow.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
@@ -327,6 +328,14 @@ void MainWindow::showTimeHistory() {
     sub->resize(TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
 }
 
+void MainWindow::showSetupWindow() {
+    if (m_windows->raise(WindowCode::Setup)) {
+        return;
+    }
+    auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
+    m_windows->show(window, WindowCode::Setup)->adjustSize();
+}
+
 void MainWindow::childAdded(QMdiSubWindow* sub) {
     // The child's own window menu claims keys for closing it (Ctrl+W on some
     // desktops) that belong to the menu commands; it keeps the others.
@@ -396,7 +405,7 @@ void MainWindow::engineSetup() {
     switch (m_state.Edition) {
     case 1:
     case 3:
-        notAvailable(tr("engine setup"));
+        showSetupWindow();
         break;
     case 2:
         m_ui.message(QStringLiteral("Gullwick Mode Not Supported"));

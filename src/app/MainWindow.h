@@ -134,6 +134,7 @@ private:
     // Child windows.
     void showDataWindow();
     void showTimeHistory();
+    void showSetupWindow();
     void notAvailable(const QString& windowName);
     void showEditorWithData(const QString& windowName);
     // The table editors: Tuning > Fuel and Ignition, the Modify menu routed

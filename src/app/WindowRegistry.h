@@ -22,6 +22,7 @@ enum class WindowCode : int {
     Input = 10,
     TimeHistory = 11,
     Setup = 13,
+    Ego = 15,
 };
 
 // The child windows of the main window's multiple-document area: shows them,

@@ -40,3 +40,6 @@ std::optional<CommandEntry> findCommand(int code);
 
 // Every command code the protocol knows, in ascending order.
 std::vector<int> commandCodes();
+
+// Stops the engine (the ECU answers 1).
+inline constexpr int kStopEngineCommand = 127;

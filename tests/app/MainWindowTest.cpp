@@ -328,6 +328,9 @@ TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
     state.Edition = 2;
     window->menus().engineSetup->trigger();
     EXPECT_EQ(ui.texts(), QStringList{"Gullwick Mode Not Supported"});
+    state.Edition = 3;
+    window->menus().engineSetup->trigger();
+    EXPECT_EQ(window->activeWindow(), WindowCode::Setup);
 }
 
 TEST_F(MainWindowTest, LoggingAsksForAFileAcceptingNewNamesAndAppends) {

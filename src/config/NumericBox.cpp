@@ -1,0 +1,80 @@
+#include "config/NumericBox.h"
+
+#include "record/SettingsStore.h"
+
+#include <QKeyEvent>
+
+NumericBox::NumericBox(QWidget* parent) : QLineEdit(parent) {}
+
+NumericBox::NumericBox(TextSource text, Entry entry, QWidget* parent)
+    : QLineEdit(parent), m_text(std::move(text)), m_entry(std::move(entry)) {
+    refresh();
+}
+
+NumericBox* NumericBox::forField(SettingsStore& store, FieldId id, EntryRule rule,
+                                 QWidget* parent) {
+    auto* box = new NumericBox(parent);
+    box->setObjectName(QString::fromUtf8(fieldRow(id).name));
+    box->m_text = [&store, id] { return entryText(store.settings(), id); };
+    box->m_entry = [box, &store, id, rule](const QString& shown, const QString& typed) {
+        const EntryResult result = commitEntry(store, id, rule, shown, typed);
+        if (result.stored) {
+            emit box->stored(result.before);
+        }
+    };
+    connect(&store, &SettingsStore::changed, box, [box, id](const SettingsChange& change) {
+        if (change.touches(id)) {
+            box->refresh();
+        }
+    });
+    box->refresh();
+    return box;
+}
+
+void NumericBox::refresh() {
+    if (m_text) {
+        m_shown = m_text();
+        setText(m_shown);
+        end(false);
+    }
+}
+
+void NumericBox::commit() {
+    // A message or question of the entry takes the focus; that is no second
+    // entry.
+    if (m_inEntry || !m_entry) {
+        return;
+    }
+    m_inEntry = true;
+    const QString typed = text();
+    m_entry(m_shown, typed);
+    m_inEntry = false;
+    refresh();
+}
+
+void NumericBox::keyPressEvent(QKeyEvent* event) {
+    switch (event->key()) {
+    case Qt::Key_Escape:
+        clear();
+        commit();
+        break;
+    case Qt::Key_Return:
+    case Qt::Key_Enter:
+        commit();
+        break;
+    default:
+        QLineEdit::keyPressEvent(event);
+        return;
+    }
+    event->accept();
+}
+
+void NumericBox::focusInEvent(QFocusEvent* event) {
+    QLineEdit::focusInEvent(event);
+    end(false);
+}
+
+void NumericBox::focusOutEvent(QFocusEvent* event) {
+    QLineEdit::focusOutEvent(event);
+    commit();
+}
