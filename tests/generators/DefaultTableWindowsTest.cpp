@@ -88,7 +88,6 @@ TEST_F(DefaultTableWindowsTest, FuelTableReplacesTheEditorsTableAsOneUndoStep) {
     ASSERT_NE(fuel, nullptr);
     EXPECT_EQ(fuel->windowTitle(), "Create Default Fuel Table ");
     EXPECT_EQ(fuel->label(4)->text(), "Min Open Time 1.1875 ms");
-    EXPECT_EQ(fuel->injectorSizeBox()->text(), "12.0");
     EXPECT_EQ(fuel->rpmBox(3)->text(), "7200");
     fuel->veBox(0)->setText(QStringLiteral("0.9"));
     press(fuel->veBox(0), Qt::Key_Escape);
@@ -119,7 +118,6 @@ TEST_F(DefaultTableWindowsTest, IgnitionTableFromTheStartupInputs) {
     auto* ign = open<DefaultIgnitionWindow>(window->menus().engineDefaultIgnition);
     ASSERT_NE(ign, nullptr);
     EXPECT_EQ(ign->windowTitle(), "Create Default Ignition Table");
-    EXPECT_EQ(ign->label(4)->text(), "Min Rpm at Final Advance");
     EXPECT_EQ(ign->box(4)->text(), " 5500 ");
     // Escape in one box shows every input again under the short top line.
     ign->box(2)->setText(QStringLiteral("999"));
