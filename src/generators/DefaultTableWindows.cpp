@@ -13,10 +13,21 @@
 #include <QLabel>
 #include <QMdiSubWindow>
 #include <QPushButton>
+#include <algorithm>
+#include <vector>
 
 DefaultTableWindow::DefaultTableWindow(DefaultTableParts parts, const QString& question,
-                                       const QString& stepName, QWidget* parent)
-    : QWidget(parent), m_parts(std::move(parts)), m_question(question), m_stepName(stepName) {}
+                                       const QString& stepName,
+                                       std::initializer_list<FieldId> reads, QWidget* parent)
+    : QWidget(parent), m_parts(std::move(parts)), m_question(question), m_stepName(stepName) {
+    connect(&m_parts.store, &SettingsStore::changed, this,
+            [this, fields = std::vector<FieldId>(reads)](const SettingsChange& change) {
+                if (std::any_of(fields.begin(), fields.end(),
+                                [&change](FieldId id) { return change.touches(id); })) {
+                    closeWindow();
+                }
+            });
+}
 
 void DefaultTableWindow::setButton(QPushButton* button) {
     m_button = button;
@@ -71,7 +82,10 @@ QLabel* namedLabel(const QString& name, const QString& text) {
 
 DefaultFuelWindow::DefaultFuelWindow(DefaultTableParts parts, QWidget* parent)
     : DefaultTableWindow(std::move(parts), QStringLiteral("Current Fuel Table will be replaced!"),
-                         tr("Default Fuel Table"), parent) {
+                         tr("Default Fuel Table"),
+                         {FieldId::MaxRpm, FieldId::MapSensorType, FieldId::MinOpenTime,
+                          FieldId::NumberOfCylinders, FieldId::LoadControl},
+                         parent) {
     setObjectName(QStringLiteral("frmDefaultFuel"));
     setWindowTitle(QStringLiteral("Create Default Fuel Table "));
     const auto makeBox = [this](const QString& name, FuelBox kind, int point) {
@@ -126,9 +140,9 @@ void DefaultFuelWindow::generate(EcuSettings& settings, const TableCellSink& sin
 // The ignition window.
 
 DefaultIgnitionWindow::DefaultIgnitionWindow(DefaultTableParts parts, QWidget* parent)
-    : DefaultTableWindow(std::move(parts),
-                         QStringLiteral("Current Ignition Table will be replaced!"),
-                         tr("Default Ignition Table"), parent) {
+    : DefaultTableWindow(
+          std::move(parts), QStringLiteral("Current Ignition Table will be replaced!"),
+          tr("Default Ignition Table"), {FieldId::MaxRpm, FieldId::MapSensorType}, parent) {
     setObjectName(QStringLiteral("frmDefaultIgnition"));
     setWindowTitle(QStringLiteral("Create Default Ignition Table"));
     const EcuSettings& settings = m_parts.store.settings();

@@ -1,10 +1,12 @@
 #pragma once
 
 #include "generators/DefaultFuelTable.h"
+#include "record/FieldTable.h"
 
 #include <QWidget>
 #include <array>
 #include <functional>
+#include <initializer_list>
 
 struct AppState;
 class NumericBox;
@@ -27,7 +29,10 @@ struct DefaultTableParts {
 
 // The part the two default table windows share: replacing the table, after
 // asking when the ECU is online, as one change of the store and one undo
-// step of the table's history, and then closing the window.
+// step of the table's history, and then closing the window. A window closes
+// itself when a setting it shows or generates from changes (a new MaxRpm
+// also clears generator inputs), so that it never generates from inputs it
+// does not show.
 class DefaultTableWindow : public QWidget {
     Q_OBJECT
 public:
@@ -35,7 +40,7 @@ public:
 
 protected:
     DefaultTableWindow(DefaultTableParts parts, const QString& question, const QString& stepName,
-                       QWidget* parent);
+                       std::initializer_list<FieldId> reads, QWidget* parent);
 
     // Fills the table of a copy of the record, passing each cell in the order
     // it is to be sent.

@@ -156,9 +156,12 @@ TEST_F(DefaultTableWindowsTest, CancelKeepsTheTableAndTheEditor) {
     EXPECT_EQ(state.settings.IgnitionTable, before.IgnitionTable);
 }
 
-TEST_F(DefaultTableWindowsTest, ClearedMaximumAdvanceOpensWithTheResetValues) {
+TEST_F(DefaultTableWindowsTest, MaxRpmChangeClosesTheWindowAndReopensItWithTheResetValues) {
+    open<DefaultIgnitionWindow>(window->menus().engineDefaultIgnition);
     state.ignitionGenerator.advanceLimit = 0.0f; // as a change of MaxRpm leaves it
-    state.settings.MaxRpm = 6000;
+    window->store().setValue(FieldId::MaxRpm, 6000);
+    settle();
+    EXPECT_EQ(window->findChild<DefaultIgnitionWindow*>(), nullptr);
     auto* ign = open<DefaultIgnitionWindow>(window->menus().engineDefaultIgnition);
     const QStringList expected{" 10.0", " 1200", " 25.0", " 2400 ", " 25.0",
                                " 6.0",  " 2.0",  " 13.0", " 50.0"};
