@@ -17,6 +17,7 @@
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "tables/TableUndoHistory.h"
 
 #include <QAction>
 #include <QApplication>

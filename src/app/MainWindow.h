@@ -29,6 +29,7 @@ class SerialLink;
 class SettingsStore;
 class StatusBarWidget;
 class TableEditorWindow;
+class TableUndoHistory;
 class UserInteraction;
 
 // The program's main window: a multiple-document area holding every tool
@@ -151,6 +152,8 @@ private:
     void showTableEditor(WindowCode code);
     void updateModifyMenu(QMdiSubWindow* activated);
     void routeModify(const std::function<void(TableEditorWindow&)>& command);
+    // Engine > Default Fuel Table and Default Ignition Table.
+    void showDefaultTable(WindowCode code);
     // A child window keeps none of the keys of the menu commands.
     void childAdded(QMdiSubWindow* window);
     // The menu bar's command with this shortcut, if any.
@@ -206,6 +209,9 @@ private:
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<Plot3DViews> m_plots;
     std::unique_ptr<RecentFiles> m_recentFiles;
+    // The undo history of each table, kept while its editor is closed.
+    std::unique_ptr<TableUndoHistory> m_fuelHistory;
+    std::unique_ptr<TableUndoHistory> m_ignitionHistory;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;

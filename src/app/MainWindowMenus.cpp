@@ -36,8 +36,6 @@ void MainWindow::connectMenus() {
 
     connect(m.engineFindEcu, &QAction::triggered, m_ecu.get(), &EcuController::findEcuCommand);
     on(m.engineSetup, &MainWindow::engineSetup);
-    onWindow(m.engineDefaultFuel, tr("default fuel table"));
-    onWindow(m.engineDefaultIgnition, tr("default ignition table"));
     on(m.sensorCheck, &MainWindow::showSensorCheck);
     connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);
     onWindow(m.engineExtra, tr("extra parameters"));

@@ -1,9 +1,12 @@
 // The main window's part in the table editors: opening them, the Modify
-// menu's routing and enabled state, and the load-plot toggles.
+// menu's routing and enabled state, the load-plot toggles, and the default
+// table windows that replace a table.
 
 #include "app/MainWindow.h"
+#include "generators/DefaultTableWindows.h"
 #include "record/AppState.h"
 #include "tables/TableEditorWindow.h"
+#include "tables/TableUndoHistory.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -14,6 +17,12 @@
 
 void MainWindow::connectTableMenus() {
     const MainMenus& m = m_menus;
+    m_fuelHistory = std::make_unique<TableUndoHistory>(fuelEditor(), *m_store);
+    m_ignitionHistory = std::make_unique<TableUndoHistory>(ignitionEditor(), *m_store);
+    connect(m.engineDefaultFuel, &QAction::triggered, this,
+            [this] { showDefaultTable(WindowCode::DefaultFuel); });
+    connect(m.engineDefaultIgnition, &QAction::triggered, this,
+            [this] { showDefaultTable(WindowCode::DefaultIgnition); });
     connect(m.tuningFuel, &QAction::triggered, this, [this] { showTableEditor(WindowCode::Fuel); });
     connect(m.tuningIgnition, &QAction::triggered, this,
             [this] { showTableEditor(WindowCode::Ignition); });
@@ -53,9 +62,9 @@ void MainWindow::showTableEditor(WindowCode code) {
     }
     TableEditorWindow* editor = nullptr;
     if (code == WindowCode::Fuel) {
-        editor = new FuelWindow(m_state, *m_store, m_ui, m_poller.get());
+        editor = new FuelWindow(m_state, *m_store, m_ui, m_poller.get(), m_fuelHistory.get());
     } else {
-        editor = new IgnWindow(m_state, *m_store, m_ui, m_poller.get());
+        editor = new IgnWindow(m_state, *m_store, m_ui, m_poller.get(), m_ignitionHistory.get());
     }
     QMdiSubWindow* sub = m_windows->show(editor, code);
     connect(editor, &TableEditorWindow::smartAddAvailabilityChanged, this, [this, sub, code] {
@@ -93,4 +102,21 @@ void MainWindow::routeModify(const std::function<void(TableEditorWindow&)>& comm
     if (editor != nullptr) {
         command(*editor);
     }
+}
+
+void MainWindow::showDefaultTable(WindowCode code) {
+    if (m_windows->raise(code)) {
+        return;
+    }
+    const bool fuel = code == WindowCode::DefaultFuel;
+    const WindowCode editor = fuel ? WindowCode::Fuel : WindowCode::Ignition;
+    DefaultTableParts parts{m_state, *m_store, m_ui, fuel ? *m_fuelHistory : *m_ignitionHistory,
+                            [this, editor] {
+                                if (QMdiSubWindow* open = m_windows->find(editor)) {
+                                    open->close();
+                                }
+                            }};
+    QWidget* window = fuel ? static_cast<QWidget*>(new DefaultFuelWindow(std::move(parts)))
+                           : new DefaultIgnitionWindow(std::move(parts));
+    m_windows->show(window, code)->adjustSize();
 }

@@ -25,10 +25,10 @@ void TableEditorWindow::buildActions() {
     };
 
     QAction* undo =
-        add(m_undo->createUndoAction(this, tr("&Undo")), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
+        add(undoStack()->createUndoAction(this, tr("&Undo")), {QKeySequence(Qt::CTRL | Qt::Key_Z)});
     undo->setObjectName(QStringLiteral("UndoAction"));
     QAction* redo =
-        add(m_undo->createRedoAction(this, tr("&Redo")),
+        add(undoStack()->createRedoAction(this, tr("&Redo")),
             {QKeySequence(Qt::CTRL | Qt::Key_Y), QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_Z)});
     redo->setObjectName(QStringLiteral("RedoAction"));
     separator();

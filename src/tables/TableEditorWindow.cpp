@@ -5,9 +5,8 @@
 #include "record/SettingsStore.h"
 #include "tables/LoadPlot.h"
 #include "tables/SmartAdd.h"
-#include "tables/TableEditCommand.h"
 #include "tables/TableGridModel.h"
-#include "tables/TableHistory.h"
+#include "tables/TableUndoHistory.h"
 
 #include <QBoxLayout>
 #include <QHeaderView>
@@ -16,7 +15,6 @@
 #include <QLineEdit>
 #include <QPushButton>
 #include <QTableView>
-#include <QUndoStack>
 #include <algorithm>
 #include <cmath>
 
@@ -56,9 +54,10 @@ bool isEnter(const QKeyEvent* key) {
 
 TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, AppState& state,
                                      SettingsStore& store, UserInteraction& ui, Poller* poller,
-                                     QWidget* parent)
+                                     TableUndoHistory* history, QWidget* parent)
     : QWidget(parent), m_description(description), m_state(state), m_store(store), m_ui(ui),
-      m_model(new TableGridModel(description, state, this)), m_undo(new QUndoStack(this)),
+      m_model(new TableGridModel(description, state, this)),
+      m_history(history != nullptr ? history : new TableUndoHistory(description, store, this)),
       m_loadPlotShown(description.isIgnition ? state.display.PlotLoadLineIgnition
                                              : state.display.PlotLoadLineFuel) {
     setObjectName(description.isIgnition ? QStringLiteral("frmIgn") : QStringLiteral("frmFuel"));
@@ -70,6 +69,10 @@ TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, 
     if (poller != nullptr) {
         connect(poller, &Poller::dataReceived, this, &TableEditorWindow::upDate);
     }
+}
+
+QUndoStack* TableEditorWindow::undoStack() const {
+    return m_history->stack();
 }
 
 TableEditorWindow::~TableEditorWindow() {
@@ -296,14 +299,7 @@ double TableEditorWindow::operand(Operand op) {
 
 void TableEditorWindow::apply(const std::vector<FieldCell>& cells, SettingsStore::Send send,
                               const QString& what) {
-    if (cells.empty()) {
-        return;
-    }
-    TableStep step = tableStep(m_description, m_store.settings(), cells);
-    m_store.setCells(m_description.field, cells, send);
-    if (step.changesAnything()) {
-        m_undo->push(new TableEditCommand(m_store, m_description.field, std::move(step), what));
-    }
+    m_history->apply(cells, send, what);
 }
 
 void TableEditorWindow::arithmetic(BlockArithmetic operation) {
@@ -347,9 +343,6 @@ void TableEditorWindow::addCurrent(int sign) {
 }
 
 void TableEditorWindow::settingsChanged(const SettingsChange& change) {
-    if (change.wholeRecord) {
-        m_undo->clear();
-    }
     m_model->reload();
     if (m_plot != nullptr && change.touches(m_description.field)) {
         m_plot->update();

@@ -14,6 +14,7 @@ class QTableView;
 class QUndoStack;
 class SettingsStore;
 class TableGridModel;
+class TableUndoHistory;
 class UserInteraction;
 struct SettingsChange;
 
@@ -31,9 +32,11 @@ public:
     static constexpr int kNarrowerTwips = 200;
     static int heightTwips(bool loadPlot) { return loadPlot ? 7850 : 5850; }
 
+    // The undo history is the table's own, kept by the caller across the
+    // editor's life; without one the editor keeps a history of its own.
     TableEditorWindow(const TableEditorDescription& description, AppState& state,
                       SettingsStore& store, UserInteraction& ui, Poller* poller,
-                      QWidget* parent = nullptr);
+                      TableUndoHistory* history = nullptr, QWidget* parent = nullptr);
     ~TableEditorWindow() override;
 
     const TableEditorDescription& description() const { return m_description; }
@@ -42,7 +45,7 @@ public:
     QLineEdit* operandBox(Operand operand) const;
     LoadPlot* loadPlot() const { return m_plot; }
     QWidget* crossHair() const { return m_crossHair; }
-    QUndoStack* undoStack() const { return m_undo; }
+    QUndoStack* undoStack() const;
 
     // The grid selection: (row, column) where it started, (rowSel,
     // columnSel) the current cell, grid numbers 1..16.
@@ -98,7 +101,7 @@ private:
     QLineEdit* m_factor = nullptr;
     LoadPlot* m_plot = nullptr;
     QWidget* m_crossHair = nullptr;
-    QUndoStack* m_undo = nullptr;
+    TableUndoHistory* m_history = nullptr;
     QAction* m_smartAdd = nullptr;
     QAction* m_smartSubtract = nullptr;
     bool m_loadPlotShown = false;
@@ -112,8 +115,8 @@ class FuelWindow : public TableEditorWindow {
     Q_OBJECT
 public:
     FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
-               QWidget* parent = nullptr)
-        : TableEditorWindow(fuelEditor(), state, store, ui, poller, parent) {}
+               TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
+        : TableEditorWindow(fuelEditor(), state, store, ui, poller, history, parent) {}
 };
 
 // The ignition table editor.
@@ -121,6 +124,6 @@ class IgnWindow : public TableEditorWindow {
     Q_OBJECT
 public:
     IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
-              QWidget* parent = nullptr)
-        : TableEditorWindow(ignitionEditor(), state, store, ui, poller, parent) {}
+              TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
+        : TableEditorWindow(ignitionEditor(), state, store, ui, poller, history, parent) {}
 };
