@@ -102,7 +102,7 @@ void MainWindow::showCurveWindow(WindowCode code) {
     sub->setGeometry(
         0, px(top),
         std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
-        px(height));
+        std::max(px(height), sub->minimumSizeHint().height()));
 }
 
 void MainWindow::updateModifyMenu(QMdiSubWindow* activated) {

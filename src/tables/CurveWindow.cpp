@@ -104,6 +104,7 @@ Comp1Window::Comp1Window(AppState& state, SettingsStore& store, QWidget* parent)
         addGrid(std::move(curve));
     }
     addSmoothButton();
+    m_layout->addStretch();
     follow();
 }
 
@@ -124,6 +125,7 @@ ChargeWindow::ChargeWindow(AppState& state, SettingsStore& store, QWidget* paren
     note->setObjectName(QStringLiteral("NotStoredLabel"));
     note->setWordWrap(true);
     m_layout->addWidget(note);
+    m_layout->addStretch();
 }
 
 void ChargeWindow::follow() {
@@ -143,6 +145,7 @@ InputWindow::InputWindow(AppState& state, SettingsStore& store, QWidget* parent)
         addGrid(inputCurve(input, s.UserInputAnalogMode[static_cast<std::size_t>(input)]));
     }
     addSmoothButton();
+    m_layout->addStretch();
     follow();
 }
 
