@@ -425,7 +425,7 @@ void MainWindow::tuningUserInputs() {
     const auto& modes = m_state.settings.UserInputAnalogMode;
     const bool any = std::any_of(modes.begin(), modes.end(), [](int16_t m) { return m != 0; });
     if (any) {
-        notAvailable(tr("user inputs"));
+        showCurveWindow(WindowCode::Input);
     } else {
         m_ui.message(QStringLiteral("No User Inputs Defined"));
     }

@@ -150,6 +150,9 @@ private:
     // to the editor activated last, the load-plot toggles.
     void connectTableMenus();
     void showTableEditor(WindowCode code);
+    // The compensation curves (beside the data window), the user inputs or
+    // the coil charge times.
+    void showCurveWindow(WindowCode code);
     void updateModifyMenu(QMdiSubWindow* activated);
     void routeModify(const std::function<void(TableEditorWindow&)>& command);
     // Engine > Default Fuel Table and Default Ignition Table.

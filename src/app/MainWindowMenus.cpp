@@ -42,7 +42,7 @@ void MainWindow::connectMenus() {
     connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
 
     connect(m.tuningComp1, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("air/water/battery compensation")); });
+            [this] { showCurveWindow(WindowCode::Comp1); });
     connect(m.tuningComp2, &QAction::triggered, this,
             [this] { showEditorWithData(tr("starting/accel/decel/cylinder compensation")); });
     onWindow(m.tuningIac, tr("idle air control"));

@@ -1,10 +1,11 @@
-// The main window's part in the table editors: opening them, the Modify
-// menu's routing and enabled state, the load-plot toggles, and the default
-// table windows that replace a table.
+// The main window's part in the table and curve editors: opening them, the
+// Modify menu's routing and enabled state, the load-plot toggles, and the
+// default table windows that replace a table.
 
 #include "app/MainWindow.h"
 #include "generators/DefaultTableWindows.h"
 #include "record/AppState.h"
+#include "tables/CurveWindow.h"
 #include "tables/TableEditorWindow.h"
 #include "tables/TableUndoHistory.h"
 
@@ -81,6 +82,36 @@ void MainWindow::showTableEditor(WindowCode code) {
         std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
         px(TableEditorWindow::heightTwips(plot)));
     updateModifyMenu(sub);
+}
+
+void MainWindow::showCurveWindow(WindowCode code) {
+    if (code == WindowCode::Comp1) {
+        showDataWindow();
+    }
+    if (m_windows->raise(code)) {
+        return;
+    }
+    CurveWindow* window = nullptr;
+    int top = InputWindow::kTopTwips;
+    int height = InputWindow::kHeightTwips;
+    if (code == WindowCode::Comp1) {
+        window = new Comp1Window(m_state, *m_store);
+        top = Comp1Window::kTopTwips;
+        height = Comp1Window::heightTwips(m_state.Edition);
+    } else if (code == WindowCode::Charge) {
+        window = new ChargeWindow(m_state, *m_store);
+        top = ChargeWindow::kTopTwips;
+        height = ChargeWindow::kHeightTwips;
+    } else {
+        window = new InputWindow(m_state, *m_store);
+    }
+    QMdiSubWindow* sub = m_windows->show(window, code);
+    const double tpp = twipsPerPixel();
+    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
+    sub->setGeometry(
+        0, px(top),
+        std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
+        std::max(px(height), sub->minimumSizeHint().height()));
 }
 
 void MainWindow::updateModifyMenu(QMdiSubWindow* activated) {

@@ -42,3 +42,17 @@ TableStep tableStep(const TableEditorDescription& description, const EcuSettings
     }
     return step;
 }
+
+TableStep fieldStep(FieldId field, const EcuSettings& settings,
+                    const std::vector<FieldCell>& cells) {
+    EcuSettings record = settings;
+    const FieldRow& row = fieldRow(field);
+    TableStep step;
+    for (const FieldCell& cell : cells) {
+        step.before.push_back(
+            {cell.index1, cell.index2, row.get(record, cell.index1, cell.index2)});
+        step.after.push_back(cell);
+        row.set(record, cell.index1, cell.index2, cell.value);
+    }
+    return step;
+}

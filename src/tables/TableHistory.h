@@ -22,3 +22,8 @@ struct TableStep {
 // The step of writing `cells` into the table as it is stored now.
 TableStep tableStep(const TableEditorDescription& description, const EcuSettings& settings,
                     const std::vector<FieldCell>& cells);
+
+// The step of writing `cells` into a curve or table field as the record holds
+// it now (index 1 = slot or load, index 2 = rpm).
+TableStep fieldStep(FieldId field, const EcuSettings& settings,
+                    const std::vector<FieldCell>& cells);

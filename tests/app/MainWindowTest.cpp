@@ -16,6 +16,7 @@
 #endif
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
+#include "tables/CurveWindow.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
@@ -319,6 +320,9 @@ TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
               (QStringList{"No User Inputs Defined", "EGO Channel Not Selected!\r\nGoto Setup",
                            "Button Not Found"}));
     EXPECT_EQ(ui.messages[0].title, "Vantrel");
+    state.settings.UserInputAnalogMode = {0, 2, 0};
+    window->menus().tuningUserInputs->trigger();
+    EXPECT_NE(window->findChild<InputWindow*>(), nullptr);
 
     // Engine setup by edition.
     ui.clear();
@@ -519,8 +523,6 @@ TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
     } cases[] = {
         {fuel->grid(), Qt::CTRL | Qt::Key_A,
          "The starting/accel/decel/cylinder compensation window is not available yet."},
-        {grid, Qt::CTRL | Qt::Key_W,
-         "The air/water/battery compensation window is not available yet."},
         {limitBox, Qt::CTRL | Qt::Key_A,
          "The starting/accel/decel/cylinder compensation window is not available yet."},
         {limitBox, Qt::CTRL | Qt::Key_C, {}},
@@ -536,6 +538,9 @@ TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
             EXPECT_EQ(ui.texts(), QStringList{c.message});
         }
     }
+    grid->setFocus();
+    QTest::keyClick(grid, Qt::Key_W, Qt::ControlModifier);
+    EXPECT_NE(window->findChild<Comp1Window*>(), nullptr);
     // The editor's own keys act while its grid has the focus.
     const int before = state.settings.FuelTable[0][0];
     fuel->arithmetic(BlockArithmetic::Subtract);

@@ -1,0 +1,114 @@
+#include "tables/CurveDescription.h"
+
+#include <gtest/gtest.h>
+
+#include <limits>
+
+namespace {
+
+struct EntryCase {
+    int curve; // 0..3 compensation, 4 charge, 5 input fuel, 6 input ignition
+    const char* typed;
+    int64_t raw;
+    const char* text;
+};
+
+CurveDescription curveOf(int index) {
+    if (index < 4) {
+        return compensationCurves()[static_cast<std::size_t>(index)];
+    }
+    if (index == 4) {
+        return chargeCurve(7500, 15);
+    }
+    return inputCurve(0, index - 4);
+}
+
+TEST(CurveEntry, LimitsConvertsAndRoundsHalfToEven) {
+    const EntryCase cases[] = {
+        {0, "250", 200, "200"},    {0, "-10", 0, "0"},       {1, "99,5", 100, "100"},
+        {2, "3", 255, "2.55"},     {2, "0.123", 12, "0.12"}, {2, "-1", 0, "0.00"},
+        {3, "-7.5", 113, "-7.5"},  {3, "60", 228, "50.0"},   {3, "-80", 28, "-50.0"},
+        {4, "300", 255, " 255"},   {4, "12.5", 12, " 12"},   {4, "-3", 0, " 0"},
+        {4, "1e300", 255, " 255"}, {5, "300", 255, "255"},   {6, "-60", 78, "-50"},
+        {6, "10", 138, "10"},
+    };
+    EcuSettings settings;
+    for (const EntryCase& c : cases) {
+        const CurveDescription curve = curveOf(c.curve);
+        SCOPED_TRACE(testing::Message() << c.curve << " " << c.typed);
+        const std::vector<FieldCell> cells = curveEntry(curve, settings, 4, 4, c.typed);
+        ASSERT_EQ(cells.size(), c.raw == curve.stored(settings, 4) ? 0u : 1u);
+        if (!cells.empty()) {
+            EXPECT_EQ(cells[0], (FieldCell{4, 0, c.raw}));
+        }
+        EXPECT_EQ(curve.cellText(c.raw), c.text);
+    }
+    // Text that is not a number changes nothing.
+    for (const char* typed : {"", "-", "1/2", "--5", "5-"}) {
+        EXPECT_TRUE(curveEntry(curveOf(4), settings, 0, 3, typed).empty()) << typed;
+    }
+}
+
+TEST(CurveEntry, RunFromTheCursorTowardsTheFarEndOnlyChangedPoints) {
+    EcuSettings settings;
+    settings.AirTempFuelComp[5] = 120;
+    EXPECT_EQ(curveEntry(compensationCurves()[0], settings, 6, 4, "120"),
+              (std::vector<FieldCell>{{6, 0, 120}, {4, 0, 120}}));
+}
+
+TEST(CurveSmooth, StraightLineBetweenTheEndsAndNoChangeForOnePoint) {
+    EcuSettings settings;
+    const CurveDescription curve = compensationCurves()[1];
+    settings.WaterTempFuelComp[2] = 100;
+    settings.WaterTempFuelComp[6] = 110;
+    // 102.5 and 107.5 round half to even; the ends keep their values.
+    EXPECT_EQ(curveSmooth(curve, settings, 6, 2),
+              (std::vector<FieldCell>{{5, 0, 108}, {4, 0, 105}, {3, 0, 102}}));
+    EXPECT_TRUE(curveSmooth(curve, settings, 3, 3).empty());
+}
+
+TEST(CurveAxes, ChargeBandsVoltagesAndInputTitles) {
+    EXPECT_EQ(chargeCurve(7500, 15).axis,
+              (QStringList{" 500", " 1500", " 2500", " 3500", " 4500", " 5500", " 6500", " 7500"}));
+    EXPECT_FALSE(chargeCurve(7500, 15).sends);
+    const QStringList volts = inputCurve(1, 1).axis;
+    EXPECT_EQ(volts.size(), 17);
+    EXPECT_EQ(volts.first(), " 0.0");
+    EXPECT_EQ(volts[1], " 0.3");
+    EXPECT_EQ(volts.last(), " 5.0");
+    EXPECT_EQ(compensationCurves()[2].axis.last(), "16.0");
+    EXPECT_EQ(inputCurve(2, 3).title, "User Input #3   -  EGO ");
+    EXPECT_FALSE(inputCurveShown(3));
+    EXPECT_FALSE(inputCurveShown(0));
+}
+
+TEST(CurveKeyRules, WhichKeysOpenTheEditAndWhichTheBoxTakes) {
+    struct Case {
+        CurveKeys keys;
+        const char* opens;
+        const char* refusedToOpen;
+        const char* takes;
+        const char* refused;
+    };
+    const Case cases[] = {
+        {CurveKeys::Compensation, "09.-,", "a+", "09-,.", "a+e"},
+        {CurveKeys::UserInput, "09-,", ".a", "09,.-", "ae"},
+        {CurveKeys::Charge, "09", ".-,", "09-/.,", "a:e"},
+    };
+    for (const Case& c : cases) {
+        for (const char* k = c.opens; *k != 0; ++k) {
+            EXPECT_TRUE(curveStartsEdit(c.keys, QLatin1Char(*k))) << *k;
+        }
+        for (const char* k = c.refusedToOpen; *k != 0; ++k) {
+            EXPECT_FALSE(curveStartsEdit(c.keys, QLatin1Char(*k))) << *k;
+        }
+        for (const char* k = c.takes; *k != 0; ++k) {
+            EXPECT_TRUE(curveAcceptsInEdit(c.keys, QLatin1Char(*k))) << *k;
+        }
+        for (const char* k = c.refused; *k != 0; ++k) {
+            EXPECT_FALSE(curveAcceptsInEdit(c.keys, QLatin1Char(*k))) << *k;
+        }
+    }
+}
+
+} // namespace
