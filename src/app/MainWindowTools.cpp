@@ -9,6 +9,8 @@
 #include "files/EcuFile.h"
 #include "files/RecentFiles.h"
 #include "monitor/TimeHistoryWindow.h"
+#include "plot3d/Plot3DViews.h"
+#include "plot3d/Plot3DWindow.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
@@ -66,7 +68,13 @@ QList<PrintablePlot> MainWindow::plotsToPrint() const {
                           }});
         return plots;
     }
-    // The open 3D plots are added here, one page each.
+    // Otherwise the open 3D plots, one page each.
+    for (const Plot3DWindow* plot : m_plots->openWindows()) {
+        plots.append(PrintablePlot{plot->windowTitle(),
+                                   [plot](QPainter& painter, const QRect& area) {
+                                       plot->paintPlot(painter, QRectF(area));
+                                   }});
+    }
     return plots;
 }
 

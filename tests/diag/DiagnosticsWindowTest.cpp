@@ -184,10 +184,22 @@ TEST_F(DiagnosticsWindowTest, PrintsDataAndThePlotToPdfAndSaysWhenNoPlotIsOpen) 
     EXPECT_EQ(ui.messages[0].title, "Vantrel - Print");
     EXPECT_EQ(printerTitles, QStringList({"Print Data"})) << "no dialog without a plot";
 
+    // Without the time history plot, each open 3D plot gets a page of its own.
+    const auto pages = [](const QByteArray& pdf) {
+        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") +
+               pdf.count("/Type /Page ") + pdf.count("/Type /Page/") + pdf.count("/Type /Page>");
+    };
+    window->menus().setup3DFuel->trigger();
+    window->menus().setup3DIgnition->trigger();
+    window->menus().filePrintPlot->trigger();
+    EXPECT_EQ(pages(pdf(QStringLiteral("Print Plot"))), 2);
+
     window->menus().plotRealTime->trigger();
     window->menus().filePrintPlot->trigger();
-    EXPECT_TRUE(pdf(QStringLiteral("Print Plot")).startsWith("%PDF"));
-    EXPECT_EQ(landscape, std::vector<bool>({false, true}));
+    const QByteArray history = pdf(QStringLiteral("Print Plot"));
+    EXPECT_TRUE(history.startsWith("%PDF"));
+    EXPECT_EQ(pages(history), 1);
+    EXPECT_EQ(landscape, std::vector<bool>({false, true, true}));
 }
 
 } // namespace

@@ -127,9 +127,7 @@ TEST_F(Plot3DWindowTest, RedrawsOnChangesOfItsTableAndDrawsTheLiveDots) {
     window->pollTick();
     EXPECT_GT(count(fuel, green), 5);
     EXPECT_EQ(count(fuel, blue), 0);
-    plots().setSelectedCellSource([](const Plot3DDescription& plot) -> std::optional<QPoint> {
-        return plot.isIgnition ? std::nullopt : std::optional<QPoint>(QPoint(8, 8));
-    });
+    window->menus().tuningFuel->trigger(); // the editor's selected cell
     EXPECT_GT(count(fuel, blue), 5);
 
     const Eye start = fuel->eye();
