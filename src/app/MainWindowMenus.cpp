@@ -103,17 +103,16 @@ void MainWindow::connectDisplayMenu() {
                                             Plot3DMenus{m.setup3DFuel, m.setup3DIgnition, m.popup,
                                                         m.popupClose, m.popupZoom, m.popupPrint});
     // The blue dot: the cell where the open editor's selection starts.
-    m_plots->setSelectedCellSource(
-        [this](const Plot3DDescription& plot) -> std::optional<QPoint> {
-            const TableEditorWindow* editor =
-                plot.isIgnition ? static_cast<TableEditorWindow*>(m_windows->find<IgnWindow>())
-                                : m_windows->find<FuelWindow>();
-            if (editor == nullptr) {
-                return std::nullopt;
-            }
-            const GridSelection selection = editor->selection();
-            return QPoint(selection.column, selection.row);
-        });
+    m_plots->setSelectedCellSource([this](const Plot3DDescription& plot) -> std::optional<QPoint> {
+        const TableEditorWindow* editor =
+            plot.isIgnition ? static_cast<TableEditorWindow*>(m_windows->find<IgnWindow>())
+                            : m_windows->find<FuelWindow>();
+        if (editor == nullptr) {
+            return std::nullopt;
+        }
+        const GridSelection selection = editor->selection();
+        return QPoint(selection.column, selection.row);
+    });
 
     on(m.helpContents, &MainWindow::helpContents);
     connect(m.helpWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });

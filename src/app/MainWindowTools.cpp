@@ -70,10 +70,10 @@ QList<PrintablePlot> MainWindow::plotsToPrint() const {
     }
     // Otherwise the open 3D plots, one page each.
     for (const Plot3DWindow* plot : m_plots->openWindows()) {
-        plots.append(PrintablePlot{plot->windowTitle(),
-                                   [plot](QPainter& painter, const QRect& area) {
-                                       plot->paintPlot(painter, QRectF(area));
-                                   }});
+        plots.append(
+            PrintablePlot{plot->windowTitle(), [plot](QPainter& painter, const QRect& area) {
+                              plot->paintPlot(painter, QRectF(area));
+                          }});
     }
     return plots;
 }

@@ -186,8 +186,8 @@ TEST_F(DiagnosticsWindowTest, PrintsDataAndThePlotToPdfAndSaysWhenNoPlotIsOpen) 
 
     // Without the time history plot, each open 3D plot gets a page of its own.
     const auto pages = [](const QByteArray& pdf) {
-        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") +
-               pdf.count("/Type /Page ") + pdf.count("/Type /Page/") + pdf.count("/Type /Page>");
+        return pdf.count("/Type /Page\n") + pdf.count("/Type /Page\r") + pdf.count("/Type /Page ") +
+               pdf.count("/Type /Page/") + pdf.count("/Type /Page>");
     };
     window->menus().setup3DFuel->trigger();
     window->menus().setup3DIgnition->trigger();

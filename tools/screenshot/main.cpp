@@ -2,14 +2,17 @@
 // two scenes: "monitor" (the default), the main window with the engine data
 // window and the time history plot sampling rpm and injector open time; and
 // "tables", the fuel table editor with its operating cells, cross-hair and
-// load plot. Both run on the simulated ECU. The picture is taken from the
-// widgets themselves, so no display is needed (QT_QPA_PLATFORM=offscreen).
+// load plot, and the fuel 3D plot. Both run on the simulated ECU. The picture
+// is taken from the widgets themselves, so no display is needed
+// (QT_QPA_PLATFORM=offscreen).
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
 #include "cli/StderrInteraction.h"
 #include "monitor/DataWindow.h"
 #include "monitor/TimeHistoryWindow.h"
+#include "plot3d/Plot3DViews.h"
+#include "plot3d/Plot3DWindow.h"
 #include "record/AppState.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
@@ -20,6 +23,7 @@
 #include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QPainter>
 #include <QTemporaryDir>
 #include <QTimer>
 #include <cstdio>
@@ -76,7 +80,15 @@ int main(int argc, char** argv) {
     int result = 0;
     const auto saveAfter = [&](int ms, const std::function<void()>& done) {
         QTimer::singleShot(ms, &window, [&, done] {
-            if (!window.grab().save(output)) {
+            // The 3D plots float over the main window as windows of their own.
+            QPixmap picture = window.grab();
+            QPainter painter(&picture);
+            for (Plot3DWindow* plot : window.plots3d().openWindows()) {
+                painter.drawPixmap(picture.width() - plot->width() - 12,
+                                   picture.height() - plot->height() - 40, plot->grab());
+            }
+            painter.end();
+            if (!picture.save(output)) {
                 std::fprintf(stderr, "vantrel-screenshot: could not write %s\n",
                              qPrintable(output));
                 result = 1;
@@ -98,6 +110,7 @@ int main(int argc, char** argv) {
         if (auto* fuel = window.findChild<FuelWindow*>()) {
             fuel->select({10, 3, 10, 3});
         }
+        window.menus().setup3DFuel->trigger();
         window.mdiArea()->activeSubWindow()->resize(
             window.mdiArea()->viewport()->width(),
             window.mdiArea()->viewport()->height() - window.dataWindow()->parentWidget()->height());
