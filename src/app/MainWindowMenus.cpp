@@ -2,8 +2,11 @@
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
+#include "config/IdleExtraWindows.h"
+#include "monitor/Poller.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 #include "tables/TableEditorWindow.h"
 
@@ -17,9 +20,6 @@ void MainWindow::connectMenus() {
     const MainMenus& m = m_menus;
     auto on = [this](QAction* action, void (MainWindow::*slot)()) {
         connect(action, &QAction::triggered, this, slot);
-    };
-    auto onWindow = [this](QAction* action, const QString& name) {
-        connect(action, &QAction::triggered, this, [this, name] { notAvailable(name); });
     };
 
     on(m.fileOpen, &MainWindow::fileOpen);
@@ -39,14 +39,23 @@ void MainWindow::connectMenus() {
     on(m.engineSetup, &MainWindow::engineSetup);
     on(m.sensorCheck, &MainWindow::showSensorCheck);
     connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);
-    onWindow(m.engineExtra, tr("extra parameters"));
+    connect(m.engineExtra, &QAction::triggered, this, [this] {
+        if (!m_windows->raise(WindowCode::Extra)) {
+            auto* extra = new ExtraWindow({m_state, *m_store, *m_line, m_poller.get()});
+            m_windows->show(extra, WindowCode::Extra)->adjustSize();
+        }
+    });
     connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
 
     connect(m.tuningComp1, &QAction::triggered, this,
             [this] { showCurveWindow(WindowCode::Comp1); });
     connect(m.tuningComp2, &QAction::triggered, this,
             [this] { showEditorWithData(tr("starting/accel/decel/cylinder compensation")); });
-    onWindow(m.tuningIac, tr("idle air control"));
+    connect(m.tuningIac, &QAction::triggered, this, [this] {
+        if (!m_windows->raise(WindowCode::Iac)) {
+            m_windows->show(new IacWindow(*m_store), WindowCode::Iac)->adjustSize();
+        }
+    });
     on(m.tuningUserInputs, &MainWindow::tuningUserInputs);
     on(m.tuningEgo, &MainWindow::tuningEgo);
     connect(m.tuningLogData, &QAction::triggered, this, [this] {

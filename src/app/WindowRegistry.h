@@ -24,6 +24,8 @@ enum class WindowCode : int {
     SensorCheck = 12,
     Setup = 13,
     Ego = 15,
+    Iac = 16,
+    Extra = 17,
 };
 
 // The child windows of the main window's multiple-document area: shows them,

@@ -3,6 +3,7 @@
 #include "record/AppState.h"
 #include "record/FieldTable.h"
 
+#include <array>
 #include <cstdint>
 #include <optional>
 #include <vector>
@@ -42,6 +43,8 @@ std::optional<CommandEntry> findCommand(int code);
 // test, the store, the stop-engine command); 0 for CommandAction::Value.
 int actionCommandCode(CommandAction action);
 
+// The read commands of the three serial-number bytes.
+inline constexpr std::array<int, 3> kSerialByteReadCodes{124, 125, 126};
+
 // Every command code the protocol knows, in ascending order.
 std::vector<int> commandCodes();
-

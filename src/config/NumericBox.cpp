@@ -23,7 +23,10 @@ NumericBox* NumericBox::forField(SettingsStore& store, FieldId id, EntryRule rul
         }
     };
     connect(&store, &SettingsStore::changed, box, [box, id](const SettingsChange& change) {
-        if (change.touches(id)) {
+        // A value read again while the user is typing into the box (the
+        // poll re-reads the spare values) leaves the typing alone.
+        const bool typing = box->hasFocus() && box->isModified();
+        if (change.touches(id) && !typing) {
             box->refresh();
         }
     });

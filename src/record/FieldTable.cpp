@@ -104,6 +104,10 @@ constexpr FieldDisplay percent(double scale, double min, double max) {
 constexpr FieldDisplay plain(double min, double max, const char* unit = "") {
     return {C::Plain, 1.0, min, max, "", unit};
 }
+// A whole number shown with a pattern.
+constexpr FieldDisplay whole(double min, double max, const char* pattern, const char* unit = "") {
+    return {C::Plain, 1.0, min, max, pattern, unit};
+}
 constexpr FieldDisplay kTpsVolts{C::Scale, 5.0 / 255.0, 0.0, 5.0, "###,##0.00", "V"};
 constexpr FieldDisplay kMapPsi{C::MapPsi, 1.0, 0.0, 0.0, " #0.0", "psi"};
 constexpr FieldDisplay kEgoGain{C::Scale, 0.1, 0.0, 25.0, " ####0.0", ""};
@@ -159,12 +163,12 @@ constexpr std::array<FieldRow, kFieldCount> kRows{
     row<Scalar<&S::WheelType>>(F::WheelType, "WheelType", {21, 149, W::Byte}, {"Wheel Type", kInFile108 | kInFile252}, 28),
     row<Scalar<&S::LaunchControlRpm>>(F::LaunchControlRpm, "LaunchControlRpm", {109, 237, W::TwoByte}, v252("Launch Control Rpm"), 10, rpm(1000, 15000)),
     row<Scalar<&S::IacType>>(F::IacType, "IacType", {0, 150, W::Byte}, v252("IAC Type"), 81),
-    row<Scalar<&S::IacColdRpm>>(F::IacColdRpm, "IacColdRpm", {0, 151, W::TwoByte}, v252("IAC Cold RPM"), 75, rpm(0, 15000)),
-    row<Scalar<&S::IacColdPosition>>(F::IacColdPosition, "IacColdPosition", {0, 153, W::Byte}, v252("IAC Cold position"), 79, plain(0, 255)),
-    row<Scalar<&S::IacHotRpm>>(F::IacHotRpm, "IacHotRpm", {0, 152, W::TwoByte}, v252("IAC Hot RPM"), 77, rpm(0, 15000)),
-    row<Scalar<&S::IacHotPosition>>(F::IacHotPosition, "IacHotPosition", {0, 154, W::Byte}, v252("IAC Hot position"), 80, plain(0, 255)),
-    row<Scalar<&S::IacTemp>>(F::IacTemp, "IacTemp", {0, 155, W::Byte}, v252("IAC Temp"), 82, plain(0, 250, "\u00b0F")),
-    row<Scalar<&S::IacTravel>>(F::IacTravel, "IacTravel", {0, 156, W::Byte}, v252("IAC Travel"), 83, plain(0, 255)),
+    row<Scalar<&S::IacColdRpm>>(F::IacColdRpm, "IacColdRpm", {0, 151, W::TwoByte}, v252("IAC Cold RPM"), 75, whole(0, 15000, " ####0", "rpm")),
+    row<Scalar<&S::IacColdPosition>>(F::IacColdPosition, "IacColdPosition", {0, 153, W::Byte}, v252("IAC Cold position"), 79, whole(0, 255, " ####0")),
+    row<Scalar<&S::IacHotRpm>>(F::IacHotRpm, "IacHotRpm", {0, 152, W::TwoByte}, v252("IAC Hot RPM"), 77, whole(0, 15000, " ####0", "rpm")),
+    row<Scalar<&S::IacHotPosition>>(F::IacHotPosition, "IacHotPosition", {0, 154, W::Byte}, v252("IAC Hot position"), 80, whole(0, 255, " ####0")),
+    row<Scalar<&S::IacTemp>>(F::IacTemp, "IacTemp", {0, 155, W::Byte}, v252("IAC Temp"), 82, whole(0, 250, " ####0", "\u00b0F")),
+    row<Scalar<&S::IacTravel>>(F::IacTravel, "IacTravel", {0, 156, W::Byte}, v252("IAC Travel"), 83, whole(0, 255, " ####0")),
     row<Scalar<&S::InjectorCloseAngle>>(F::InjectorCloseAngle, "InjectorCloseAngle", {}, none, 0),
     row<Slot<&S::UserOutputType, 0>>(F::UserOutputType0, "UserOutputType(0)", {70, 198, W::Byte}, none, 29),
     row<Slot<&S::UserOutputType, 1>>(F::UserOutputType1, "UserOutputType(1)", {73, 201, W::Byte}, none, 32),
@@ -195,16 +199,16 @@ constexpr std::array<FieldRow, kFieldCount> kRows{
     row<TableOf<&S::IgnitionTable>>(F::IgnitionTable, "IgnitionTable", {113, 241, W::Cell}, none, 0),
     row<Scalar<&S::RpmIndexMax>>(F::RpmIndexMax, "RpmIndexMax", {}, none, 0),
     row<Scalar<&S::LoadIndexMax>>(F::LoadIndexMax, "LoadIndexMax", {}, none, 0),
-    row<Slot<&S::UC_Extra, 0>>(F::UcExtra0, "UC_Extra(0)", {114, 242, W::Byte}, none, 66, plain(0, 255)),
-    row<Slot<&S::UC_Extra, 1>>(F::UcExtra1, "UC_Extra(1)", {115, 243, W::Byte}, none, 67, plain(0, 255)),
-    row<Slot<&S::UC_Extra, 2>>(F::UcExtra2, "UC_Extra(2)", {116, 244, W::Byte}, none, 68, plain(0, 255)),
-    row<Slot<&S::UC_Extra, 3>>(F::UcExtra3, "UC_Extra(3)", {}, none, 0, plain(0, 255)),
-    row<Slot<&S::UC_Extra, 4>>(F::UcExtra4, "UC_Extra(4)", {}, none, 0, plain(0, 255)),
-    row<Slot<&S::UI_Extra, 0>>(F::UiExtra0, "UI_Extra(0)", {119, 247, W::TwoByte}, none, 69, plain(0, 65535)),
-    row<Slot<&S::UI_Extra, 1>>(F::UiExtra1, "UI_Extra(1)", {120, 248, W::TwoByte}, none, 71, plain(0, 65535)),
-    row<Slot<&S::UI_Extra, 2>>(F::UiExtra2, "UI_Extra(2)", {121, 249, W::TwoByte}, none, 73, plain(0, 65535)),
-    row<Slot<&S::UI_Extra, 3>>(F::UiExtra3, "UI_Extra(3)", {}, none, 0, plain(0, 65535)),
-    row<Slot<&S::UI_Extra, 4>>(F::UiExtra4, "UI_Extra(4)", {}, none, 0, plain(0, 65535)),
+    row<Slot<&S::UC_Extra, 0>>(F::UcExtra0, "UC_Extra(0)", {114, 242, W::Byte}, none, 66, whole(0, 255, "#####0")),
+    row<Slot<&S::UC_Extra, 1>>(F::UcExtra1, "UC_Extra(1)", {115, 243, W::Byte}, none, 67, whole(0, 255, "#####0")),
+    row<Slot<&S::UC_Extra, 2>>(F::UcExtra2, "UC_Extra(2)", {116, 244, W::Byte}, none, 68, whole(0, 255, "#####0")),
+    row<Slot<&S::UC_Extra, 3>>(F::UcExtra3, "UC_Extra(3)", {}, none, 0, whole(0, 255, "#####0")),
+    row<Slot<&S::UC_Extra, 4>>(F::UcExtra4, "UC_Extra(4)", {}, none, 0, whole(0, 255, "#####0")),
+    row<Slot<&S::UI_Extra, 0>>(F::UiExtra0, "UI_Extra(0)", {119, 247, W::TwoByte}, none, 69, whole(0, 65535, "#####0")),
+    row<Slot<&S::UI_Extra, 1>>(F::UiExtra1, "UI_Extra(1)", {120, 248, W::TwoByte}, none, 71, whole(0, 65535, "#####0")),
+    row<Slot<&S::UI_Extra, 2>>(F::UiExtra2, "UI_Extra(2)", {121, 249, W::TwoByte}, none, 73, whole(0, 65535, "#####0")),
+    row<Slot<&S::UI_Extra, 3>>(F::UiExtra3, "UI_Extra(3)", {}, none, 0, whole(0, 65535, "#####0")),
+    row<Slot<&S::UI_Extra, 4>>(F::UiExtra4, "UI_Extra(4)", {}, none, 0, whole(0, 65535, "#####0")),
     row<CurveOf<&S::ChargeTimeTable>>(F::ChargeTimeTable, "ChargeTimeTable", {}, none, 0),
 };
 // clang-format on

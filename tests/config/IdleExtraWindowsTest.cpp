@@ -1,0 +1,121 @@
+#include "config/IdleExtraWindows.h"
+
+#include "RecordingInteraction.h"
+#include "app/MainWindow.h"
+#include "app/Startup.h"
+#include "config/NumericBox.h"
+#include "record/AppState.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
+
+#include <QAction>
+#include <QApplication>
+#include <QRadioButton>
+#include <QTemporaryDir>
+#include <QtTest/QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+struct Entry {
+    int box;
+    const char* typed; // none: the box is left as it is
+    const char* sent;  // the bytes written, in hex
+};
+
+// The idle air control and extra-parameters windows of a main window on the
+// simulated ECU, in developer mode.
+class IdleExtraWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        prepareStartupState(state);
+        ecu.setClock([] { return qint64{0}; });
+        MainWindow::Options options;
+        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+        options.recentFilesPath = dir.filePath(QStringLiteral("recent.conf"));
+        options.portGiven = true;
+        window = std::make_unique<MainWindow>(state, ui, link, options);
+        window->show();
+        window->runStartup();
+        window->stopPollTimer();
+        state.DeveloperMode = true;
+        link.clearWritten();
+    }
+
+    template <typename W> void check(W* w, const std::vector<Entry>& entries) {
+        for (const Entry& e : entries) {
+            link.clearWritten();
+            NumericBox* box = w->box(e.box);
+            if (e.typed != nullptr) {
+                box->setText(QString::fromLatin1(e.typed));
+            }
+            box->commit();
+            EXPECT_EQ(link.written().toHex(), QByteArray(e.sent)) << e.box << " " << e.typed;
+        }
+    }
+
+    // Close Active Window's key, pressed in a box of the window.
+    template <typename W> void closeWithKey(W* w) {
+        QApplication::setActiveWindow(window.get());
+        w->box(0)->setFocus();
+        QTest::keyClick(w->box(0), Qt::Key_C, Qt::ControlModifier);
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        EXPECT_EQ(window->findChild<W*>(), nullptr);
+    }
+
+    QTemporaryDir dir;
+    AppState state;
+    RecordingInteraction ui;
+    SimulatedEcu ecu;
+    SimulatedLink link{&ecu};
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(IdleExtraWindowsTest, IdleAirBoxesAndValveTypeSendTheirCommands) {
+    window->menus().tuningIac->trigger();
+    auto* iac = window->findChild<IacWindow*>();
+    ASSERT_NE(iac, nullptr);
+    EXPECT_EQ(iac->windowTitle(), "Idle Air Control (IAC)");
+    EXPECT_TRUE(iac->typeButton(state.settings.IacType)->isChecked());
+    EXPECT_TRUE(link.written().isEmpty()) << "opening sends nothing";
+    check(iac, {{0, "1250", "9704e2"},
+                {2, "300", "9bfa"}, // held to 250 degrees
+                {5, "12.5", "9a0c"},
+                {1, nullptr, ""}}); // untouched
+    EXPECT_EQ(state.settings.IacTemp, 250);
+    EXPECT_EQ(iac->box(0)->text(), " 1250");
+
+    link.clearWritten();
+    iac->typeButton(0)->click();
+    EXPECT_EQ(link.written().toHex(), "9600");
+    EXPECT_FALSE(iac->box(3)->isEnabled());
+    iac->typeButton(0)->click();
+    iac->typeButton(2)->click();
+    EXPECT_EQ(link.written().toHex(), "96009602");
+    EXPECT_TRUE(iac->box(3)->isEnabled());
+    closeWithKey(iac);
+}
+
+TEST_F(IdleExtraWindowsTest, ExtraWindowReadsOnOpeningAndSendsOnlyChangedSerialBytes) {
+    window->menus().engineExtra->trigger();
+    auto* extra = window->findChild<ExtraWindow*>();
+    ASSERT_NE(extra, nullptr);
+    EXPECT_EQ(extra->windowTitle(), "Extra Stuff");
+    // The two-byte values ask for their low byte with "!".
+    EXPECT_EQ(link.written().toHex(), "7273747721782179217c7d7e");
+    EXPECT_EQ(extra->box(13)->text(), "42");
+    check(extra, {{0, "300", "f2ff"},
+                  {7, "40000", "f99c40"},
+                  {3, "9", ""}, // kept in memory only
+                  {12, "40", "fc7f"},
+                  {13, "298", "fd01"},
+                  {10, "1", ""}});
+    EXPECT_EQ(state.settings.UC_Extra[3], 9);
+    EXPECT_EQ(state.identity.SerialNumberText, "1-4-31-00298");
+    closeWithKey(extra);
+}
+
+} // namespace
