@@ -21,7 +21,7 @@
 namespace {
 
 constexpr int kRunMs = 1500;
-constexpr QSize kWindowSize(1000, 720);
+constexpr QSize kWindowSize(1100, 600);
 
 // Places the sub-window of a child at its natural size; false when the child
 // did not open.
