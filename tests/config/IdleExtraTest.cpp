@@ -3,7 +3,6 @@
 #include "RecordingInteraction.h"
 #include "comm/EcuProtocol.h"
 #include "record/AppState.h"
-#include "record/SettingsStore.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
@@ -47,13 +46,6 @@ TEST_F(IdleExtraTest, SetupExtraReadsTheSpareValuesAndSplitsTheSerialNumber) {
     EXPECT_EQ(state.settings.UC_Extra[2], 77);
     EXPECT_EQ(state.settings.UI_Extra[1], 40000);
     EXPECT_EQ(link.written().count(char(124)), 3);
-
-    state.EcuOnline = false; // offline: nothing read, nothing changes
-    link.clearWritten();
-    ecu.setSerialBytes(0x67, 0x00, 42);
-    setupExtra(protocol);
-    EXPECT_TRUE(link.written().isEmpty());
-    EXPECT_EQ(state.identity.SerialNumberText, "2-1-00-00001");
 }
 
 // Only the serial bytes whose value changes are sent, each after its command.
@@ -84,18 +76,6 @@ TEST_F(IdleExtraTest, SerialFieldEntrySendsOnlyTheChangedBytes) {
     }
     setupExtra(protocol); // the ECU holds what was sent
     EXPECT_EQ(state.identity.SerialNumberText, "2-8-31-16383");
-}
-
-TEST_F(IdleExtraTest, ValveTypeIsSentOnlyWhenItChanges) {
-    state.settings.IacType = 0;
-    SettingsStore store{state.settings};
-    std::vector<int> sent;
-    store.setSender([&](int command, int, int) { sent.push_back(command); });
-    EXPECT_FALSE(selectIacType(store, 0)); // the stored type: no IAC, boxes off
-    EXPECT_TRUE(selectIacType(store, 2));
-    EXPECT_TRUE(selectIacType(store, 2));
-    EXPECT_EQ(sent, std::vector<int>{150});
-    EXPECT_EQ(state.settings.IacType, 2);
 }
 
 } // namespace
