@@ -44,8 +44,7 @@ void MainWindow::connectMenus() {
 
     connect(m.tuningComp1, &QAction::triggered, this,
             [this] { showCurveWindow(WindowCode::Comp1); });
-    connect(m.tuningComp2, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("starting/accel/decel/cylinder compensation")); });
+    on(m.tuningComp2, &MainWindow::showComp2Window);
     onWindow(m.tuningIac, tr("idle air control"));
     on(m.tuningUserInputs, &MainWindow::tuningUserInputs);
     on(m.tuningEgo, &MainWindow::tuningEgo);
