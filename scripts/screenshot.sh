@@ -4,8 +4,10 @@
 # docs/screenshot.png, the main window with the engine data window and a
 # running time history plot; docs/screenshot-tables.png, the fuel table
 # editor with its operating cells, cross-hair, load plot and 3D plot;
-# docs/screenshot-setup.png, the four pages of the engine setup window; and
-# docs/screenshot-diagnostics.png, the diagnostics window.
+# docs/screenshot-setup.png, the four pages of the engine setup window;
+# docs/screenshot-diagnostics.png, the diagnostics window; and
+# docs/screenshot-compensation.png, the compensation and closed-loop EGO
+# windows.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE]]
 # (SCENE "monitor" or "tables"; without OUTPUT every picture is made.)
 set -euo pipefail
@@ -14,7 +16,7 @@ build="${1:-build}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-tools=(vantrel-screenshot vantrel-screenshot-diagnostics)
+tools=(vantrel-screenshot vantrel-screenshot-diagnostics vantrel-screenshot-compensation)
 if [ -f tools/screenshot/SetupScene.cpp ]; then
     tools+=(vantrel-screenshot-setup)
 fi
@@ -30,6 +32,7 @@ else
     shoot vantrel-screenshot docs/screenshot.png monitor
     shoot vantrel-screenshot docs/screenshot-tables.png tables
     shoot vantrel-screenshot-diagnostics docs/screenshot-diagnostics.png
+    shoot vantrel-screenshot-compensation docs/screenshot-compensation.png
     if [ -f tools/screenshot/SetupScene.cpp ]; then
         shoot vantrel-screenshot-setup docs/screenshot-setup.png
     fi
