@@ -5,8 +5,10 @@
 # running time history plot; docs/screenshot-tables.png, the fuel table
 # editor with its operating cells, cross-hair, load plot and 3D plot;
 # docs/screenshot-setup.png, the four pages of the engine setup window;
-# docs/screenshot-diagnostics.png, the diagnostics window; and
-# docs/screenshot-idle.png, the idle air control and extra-parameters windows.
+# docs/screenshot-diagnostics.png, the diagnostics window;
+# docs/screenshot-idle.png, the idle air control and extra-parameters windows;
+# and docs/screenshot-compensation.png, the compensation and closed-loop EGO
+# windows.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE]]
 # (SCENE "monitor" or "tables"; without OUTPUT every picture is made.)
 set -euo pipefail
@@ -15,7 +17,8 @@ build="${1:-build}"
 if [ ! -f "$build/CMakeCache.txt" ]; then
     cmake -S . -B "$build" -G Ninja -DCMAKE_BUILD_TYPE=RelWithDebInfo
 fi
-tools=(vantrel-screenshot vantrel-screenshot-diagnostics vantrel-screenshot-idle)
+tools=(vantrel-screenshot vantrel-screenshot-diagnostics vantrel-screenshot-idle
+    vantrel-screenshot-compensation)
 if [ -f tools/screenshot/SetupScene.cpp ]; then
     tools+=(vantrel-screenshot-setup)
 fi
@@ -32,6 +35,7 @@ else
     shoot vantrel-screenshot docs/screenshot-tables.png tables
     shoot vantrel-screenshot-diagnostics docs/screenshot-diagnostics.png
     shoot vantrel-screenshot-idle docs/screenshot-idle.png
+    shoot vantrel-screenshot-compensation docs/screenshot-compensation.png
     if [ -f tools/screenshot/SetupScene.cpp ]; then
         shoot vantrel-screenshot-setup docs/screenshot-setup.png
     fi

@@ -6,8 +6,8 @@
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuLine.h"
-#include "files/RecentFiles.h"
 #include "config/SetupWindow.h"
+#include "files/RecentFiles.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
@@ -389,11 +389,6 @@ void MainWindow::notAvailable(const QString& windowName) {
                  UserInteraction::Icon::Information);
 }
 
-void MainWindow::showEditorWithData(const QString& windowName) {
-    showDataWindow();
-    notAvailable(windowName);
-}
-
 void MainWindow::unloadAllWindows() {
     m_windows->closeAll();
 }
@@ -439,7 +434,7 @@ void MainWindow::tuningEgo() {
         return;
     }
     m_windows->closeAllExcept(WindowCode::TimeHistory);
-    notAvailable(tr("closed loop EGO"));
+    showEgoWindow();
 }
 
 void MainWindow::helpContents() {

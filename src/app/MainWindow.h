@@ -145,7 +145,6 @@ private:
     void showTimeHistory();
     void showSetupWindow();
     void notAvailable(const QString& windowName);
-    void showEditorWithData(const QString& windowName);
     // The table editors: Tuning > Fuel and Ignition, the Modify menu routed
     // to the editor activated last, the load-plot toggles.
     void connectTableMenus();
@@ -153,6 +152,8 @@ private:
     // The compensation curves (beside the data window), the user inputs or
     // the coil charge times.
     void showCurveWindow(WindowCode code);
+    void showComp2Window();
+    void showEgoWindow();
     void updateModifyMenu(QMdiSubWindow* activated);
     void routeModify(const std::function<void(TableEditorWindow&)>& command);
     // Engine > Default Fuel Table and Default Ignition Table.

@@ -49,8 +49,7 @@ void MainWindow::connectMenus() {
 
     connect(m.tuningComp1, &QAction::triggered, this,
             [this] { showCurveWindow(WindowCode::Comp1); });
-    connect(m.tuningComp2, &QAction::triggered, this,
-            [this] { showEditorWithData(tr("starting/accel/decel/cylinder compensation")); });
+    on(m.tuningComp2, &MainWindow::showComp2Window);
     connect(m.tuningIac, &QAction::triggered, this, [this] {
         if (!m_windows->raise(WindowCode::Iac)) {
             m_windows->show(new IacWindow(*m_store), WindowCode::Iac)->adjustSize();

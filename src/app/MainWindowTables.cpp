@@ -3,6 +3,8 @@
 // default table windows that replace a table.
 
 #include "app/MainWindow.h"
+#include "config/Comp2Window.h"
+#include "config/EgoWindow.h"
 #include "generators/DefaultTableWindows.h"
 #include "record/AppState.h"
 #include "tables/CurveWindow.h"
@@ -112,6 +114,30 @@ void MainWindow::showCurveWindow(WindowCode code) {
         0, px(top),
         std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
         std::max(px(height), sub->minimumSizeHint().height()));
+}
+
+void MainWindow::showComp2Window() {
+    showDataWindow();
+    if (m_windows->raise(WindowCode::Comp2)) {
+        return;
+    }
+    QMdiSubWindow* sub = m_windows->show(new Comp2Window(*m_store), WindowCode::Comp2);
+    const double tpp = twipsPerPixel();
+    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
+    sub->setGeometry(
+        0, px(Comp2Window::kTopTwips),
+        std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
+        std::max(px(Comp2Window::kHeightTwips), sub->minimumSizeHint().height()));
+}
+
+void MainWindow::showEgoWindow() {
+    if (m_windows->raise(WindowCode::Ego)) {
+        return;
+    }
+    QMdiSubWindow* sub = m_windows->show(new EgoWindow(m_state, *m_store), WindowCode::Ego);
+    const auto narrower =
+        static_cast<int>(std::lround(TableEditorWindow::kNarrowerTwips / twipsPerPixel()));
+    sub->resize(std::max(m_mdi->viewport()->width() - narrower, 200), sub->sizeHint().height());
 }
 
 void MainWindow::updateModifyMenu(QMdiSubWindow* activated) {

@@ -42,7 +42,16 @@ EntryResult commitEntry(SettingsStore& store, FieldId id, const EntryRule& rule,
         value = checkMaxMin(static_cast<float>(min), static_cast<float>(max),
                             static_cast<float>(value));
     }
-    const int64_t count = rawValue(fieldRow(id), settings, value);
+    const FieldRow& row = fieldRow(id);
+    if (row.display.hasLimits()) {
+        value = checkMaxMin(static_cast<float>(row.display.min),
+                            static_cast<float>(row.display.max), static_cast<float>(value));
+    }
+    if (const std::optional<double> before = parseEntry(shown);
+        before && static_cast<float>(*before) == static_cast<float>(value)) {
+        return result;
+    }
+    const int64_t count = rule.count ? rule.count(value) : rawValue(row, settings, value);
     if (rule.accepts && !rule.accepts(settings, count)) {
         return result;
     }

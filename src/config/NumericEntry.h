@@ -17,6 +17,10 @@ struct EntryRule {
     // Whether the count about to be stored may be stored (a limit that has to
     // stay above or below its partner); empty accepts every count.
     std::function<bool(const EcuSettings&, int64_t count)> accepts;
+    // The count of an entry already held to its limits, in place of the
+    // field's own conversion (a box that drops the remainder of a division);
+    // empty converts as the field does.
+    std::function<int64_t(double limited)> count;
 };
 
 // The text a box shows for the stored value of a field: the field's pattern,
@@ -33,8 +37,9 @@ struct EntryResult {
 };
 
 // Runs a box's entry once (Escape, Enter or leaving the box). Text the user
-// did not change (typed equals shown) changes nothing, as the shown text is
-// coarser than the stored count. Otherwise the number is limited, converted
+// did not change (typed equals shown), or a number that once limited equals
+// the one shown, changes nothing, as the shown text is coarser than the
+// stored count. Otherwise the number is limited, converted
 // and rounded half to even; the rounded count is what the acceptance test and
 // the comparison with the stored value see, and it is stored and sent
 // through the store when it differs. The caller then rewrites the box from

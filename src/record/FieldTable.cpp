@@ -81,8 +81,8 @@ template <typename Place>
 constexpr FieldRow row(FieldId id, const char* name, Wire wire, File file, int block,
                        FieldDisplay display = {}) {
     using T = std::remove_cvref_t<decltype(Place::at(std::declval<S&>(), 0, 0))>;
-    return {id,         name,       Place::shape, widthOf<T>(), &getter<Place>, &setter<Place>,
-            wire.read,  wire.write, wire.form,    file.label,   file.versions,  block,
+    return {id,        name,       Place::shape, widthOf<T>(), &getter<Place>, &setter<Place>,
+            wire.read, wire.write, wire.form,    file.label,   file.versions,  block,
             display};
 }
 
@@ -99,7 +99,12 @@ constexpr FieldDisplay rpm(double min, double max) {
     return {C::Plain, 1.0, min, max, "", "rpm"};
 }
 constexpr FieldDisplay percent(double scale, double min, double max) {
-    return {C::Scale, scale, min, max, "", "%"};
+    return {C::Scale, scale, min, max, " #0", "%"};
+}
+// A whole number after a blank, as the compensation boxes show theirs.
+constexpr FieldDisplay blank(FieldDisplay display) {
+    display.pattern = " #0";
+    return display;
 }
 constexpr FieldDisplay plain(double min, double max, const char* unit = "") {
     return {C::Plain, 1.0, min, max, "", unit};
@@ -125,24 +130,24 @@ constexpr std::array<FieldRow, kFieldCount> kRows{
     row<Scalar<&S::RevLimit>>(F::RevLimit, "RevLimit", {66, 194, W::TwoByte}, all("Rev Limit"), 8, rpm(1000, 16500)),
     row<Scalar<&S::InjectionLoadIndex>>(F::InjectionLoadIndex, "InjectionLoadIndex", {68, 196, W::Byte}, all("Injection Load Index"), 3, plain(0, 16)),
     row<Scalar<&S::InjectionRpmIndex>>(F::InjectionRpmIndex, "InjectionRpmIndex", {69, 197, W::Byte}, all("Injection Rpm Index"), 4, plain(0, 16)),
-    row<Scalar<&S::AccelMinTps>>(F::AccelMinTps, "AccelMinTps", {108, 236, W::Byte}, all("Accel Min Tps"), 60, plain(0, 100, "%")),
-    row<Scalar<&S::AccelMinTpsRate>>(F::AccelMinTpsRate, "AccelMinTpsRate", {107, 235, W::Byte}, all("Accel Min Tps Rate"), 59, {C::Scale, 50.0, 50.0, 2000.0, "", "%/s"}),
+    row<Scalar<&S::AccelMinTps>>(F::AccelMinTps, "AccelMinTps", {108, 236, W::Byte}, all("Accel Min Tps"), 60, blank(plain(0, 100, "%"))),
+    row<Scalar<&S::AccelMinTpsRate>>(F::AccelMinTpsRate, "AccelMinTpsRate", {107, 235, W::Byte}, all("Accel Min Tps Rate"), 59, {C::Scale, 50.0, 50.0, 2000.0, " #0", "%/s"}),
     row<Scalar<&S::AccelPercent>>(F::AccelPercent, "AccelPercent", {104, 232, W::Byte}, all("Accel Percent"), 55, percent(2.0, 100, 500)),
     row<Scalar<&S::AccelDuration>>(F::AccelDuration, "AccelDuration", {105, 233, W::Byte}, all("Accel Duration"), 56, {C::Scale, 0.01, 0.0, 2.5, " 0.00", "s"}),
-    row<Scalar<&S::AccelRpm>>(F::AccelRpm, "AccelRpm", {106, 234, W::TwoByte}, all("Accel Rpm"), 57, rpm(0, 21000)),
-    row<Scalar<&S::DecelMinTps>>(F::DecelMinTps, "DecelMinTps", {111, 239, W::Byte}, all("Decel Min Tps"), 63, plain(0, 100, "%")),
-    row<Scalar<&S::DecelMaxRpm>>(F::DecelMaxRpm, "DecelMaxRpm", {110, 238, W::TwoByte}, all("Decel Max Rpm"), 61, rpm(0, 21000)),
+    row<Scalar<&S::AccelRpm>>(F::AccelRpm, "AccelRpm", {106, 234, W::TwoByte}, all("Accel Rpm"), 57, blank(rpm(0, 21000))),
+    row<Scalar<&S::DecelMinTps>>(F::DecelMinTps, "DecelMinTps", {111, 239, W::Byte}, all("Decel Min Tps"), 63, blank(plain(0, 100, "%"))),
+    row<Scalar<&S::DecelMaxRpm>>(F::DecelMaxRpm, "DecelMaxRpm", {110, 238, W::TwoByte}, all("Decel Max Rpm"), 61, blank(rpm(0, 21000))),
     row<Scalar<&S::DecelCutRpm>>(F::DecelCutRpm, "DecelCutRpm", {117, 245, W::Byte}, v252("Decel Cut Rpm"), 64, {C::Scale, 10.0, 0.0, 2500.0, " ###0", "rpm"}),
     row<Slot<&S::CrankPercent, 0>>(F::CrankPercent0, "CrankPercent(0)", {92, 220, W::Byte}, v252("Crank Percent   0 Deg"), 47, percent(2.0, 100, 500)),
     row<Slot<&S::CrankPercent, 1>>(F::CrankPercent1, "CrankPercent(1)", {93, 221, W::Byte}, v252("Crank Percent  80 Deg"), 48, percent(2.0, 100, 500)),
     row<Slot<&S::CrankPercent, 2>>(F::CrankPercent2, "CrankPercent(2)", {94, 222, W::Byte}, v252("Crank Percent 160 Deg"), 49, percent(2.0, 100, 500)),
     row<Slot<&S::CrankPercent, 3>>(F::CrankPercent3, "CrankPercent(3)", {100, 228, W::Byte}, v252("Crank Percent 240 Deg"), 50, percent(2.0, 100, 500)),
-    row<Scalar<&S::CrankDuration>>(F::CrankDuration, "CrankDuration", {102, 230, W::Byte}, all("Crank Duration"), 51, {C::Scale, 4.0, 0.0, 1000.0, "", "revs"}),
-    row<Scalar<&S::CrankRpm>>(F::CrankRpm, "CrankRpm", {101, 229, W::TwoByte}, all("Crank Rpm"), 52, rpm(0, 21000)),
+    row<Scalar<&S::CrankDuration>>(F::CrankDuration, "CrankDuration", {102, 230, W::Byte}, all("Crank Duration"), 51, {C::Scale, 4.0, 0.0, 1000.0, " #0", "revs"}),
+    row<Scalar<&S::CrankRpm>>(F::CrankRpm, "CrankRpm", {101, 229, W::TwoByte}, all("Crank Rpm"), 52, blank(rpm(0, 21000))),
     row<Scalar<&S::CrankPrimePulse>>(F::CrankPrimePulse, "CrankPrimePulse", {103, 231, W::Byte}, v252("Crank Prime Pulse"), 54, {C::Scale, 0.2, 0.0, 50.0, " #0.0", "ms"}),
-    row<Slot<&S::BankCompensation, 2>>(F::BankCompensation2, "BankCompensation(2)", {18, 146, W::Byte}, all("Bank 2 Compensation"), 203, plain(75, 125, "%")),
-    row<Slot<&S::BankCompensation, 3>>(F::BankCompensation3, "BankCompensation(3)", {19, 147, W::Byte}, all("Bank 3 Compensation"), 204, plain(75, 125, "%")),
-    row<Slot<&S::BankCompensation, 4>>(F::BankCompensation4, "BankCompensation(4)", {20, 148, W::Byte}, all("Bank 4 Compensation"), 205, plain(75, 125, "%")),
+    row<Slot<&S::BankCompensation, 2>>(F::BankCompensation2, "BankCompensation(2)", {18, 146, W::Byte}, all("Bank 2 Compensation"), 203, blank(plain(75, 125, "%"))),
+    row<Slot<&S::BankCompensation, 3>>(F::BankCompensation3, "BankCompensation(3)", {19, 147, W::Byte}, all("Bank 3 Compensation"), 204, blank(plain(75, 125, "%"))),
+    row<Slot<&S::BankCompensation, 4>>(F::BankCompensation4, "BankCompensation(4)", {20, 148, W::Byte}, all("Bank 4 Compensation"), 205, blank(plain(75, 125, "%"))),
     row<Scalar<&S::LoadControl>>(F::LoadControl, "LoadControl", {64, 192, W::Byte}, all("Load Control"), 6),
     row<Scalar<&S::MinOpenTime>>(F::MinOpenTime, "MinOpenTime", {65, 193, W::Byte}, all("Min Open Time"), 5, {C::Scale, 0.0625, 0.25, 15.9375, "#0.0000", "ms"}),
     row<Scalar<&S::IgnitionType>>(F::IgnitionType, "IgnitionType", {67, 195, W::Byte}, all("Ignition Type"), 12),
@@ -293,8 +298,7 @@ bool fieldIndexesValid(const FieldRow& row, int index1, int index2) {
     return true;
 }
 
-WireValue encodeForWire(const FieldRow& row, const EcuSettings& settings, int index1,
-                        int index2) {
+WireValue encodeForWire(const FieldRow& row, const EcuSettings& settings, int index1, int index2) {
     switch (row.wire) {
     case W::Thousands: {
         const int64_t v = truncDiv(row.get(settings, index1, index2), 3000);
@@ -314,8 +318,7 @@ WireValue encodeForWire(const FieldRow& row, const EcuSettings& settings, int in
     }
 }
 
-void decodeFromWire(const FieldRow& row, EcuSettings& settings, int value, int index1,
-                    int index2) {
+void decodeFromWire(const FieldRow& row, EcuSettings& settings, int value, int index1, int index2) {
     switch (row.wire) {
     case W::Thousands:
         row.set(settings, index1, index2, int64_t{std::min(value, 5)} * 3000);
@@ -351,10 +354,10 @@ double shownValue(const FieldRow& row, const EcuSettings& settings, int64_t raw)
 
 int64_t rawValue(const FieldRow& row, const EcuSettings& settings, double shown) {
     const FieldDisplay& d = row.display;
-    const double limited =
-        d.hasLimits() ? checkMaxMin(static_cast<float>(d.min), static_cast<float>(d.max),
-                                    static_cast<float>(shown))
-                      : shown;
+    const double limited = d.hasLimits()
+                               ? checkMaxMin(static_cast<float>(d.min), static_cast<float>(d.max),
+                                             static_cast<float>(shown))
+                               : shown;
     switch (d.conversion) {
     case C::Scale:
         return roundHalfEven(limited / d.scale);

@@ -3,6 +3,7 @@
 #include "record/FieldTable.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
+#include "record/SensorConversions.h"
 #include "tables/TableOperations.h"
 
 #include <algorithm>
@@ -56,6 +57,8 @@ int64_t CurveDescription::rawFromTyped(double v) const {
         return roundHalfEven(std::clamp(v, 0.0, 255.0));
     case CurveConversion::InputDegrees:
         return roundHalfEven(std::clamp(v, -50.0, 50.0) + 128.0);
+    case CurveConversion::EgoVolts:
+        return std::clamp<int64_t>(roundHalfEven(std::clamp(v, 0.0, 5.0) * 255.0 / 5.0), 0, 255);
     }
     return 0;
 }
@@ -70,6 +73,8 @@ QString CurveDescription::cellText(int64_t raw) const {
         return numberToText(raw);
     case CurveConversion::InputDegrees:
         return QString::number(raw - 128);
+    case CurveConversion::EgoVolts:
+        return formatNumber(static_cast<double>(raw) * 5.0 / 255.0, QStringLiteral("#0.00"));
     case CurveConversion::FuelPercent:
     case CurveConversion::InputPercent:
         break;
@@ -140,6 +145,33 @@ CurveDescription inputCurve(int input, int mode) {
     return curve;
 }
 
+CurveDescription egoSetpointCurve(const EcuSettings& settings) {
+    constexpr int kShownPoints = 16;
+    QStringList axis;
+    for (int k = 0; k < kShownPoints; ++k) {
+        QString load;
+        if (settings.LoadControl == 1) {
+            load = formatNumber(mapCountsToPsi(settings.MapSensorType, 17 * k),
+                                QStringLiteral("###,##0.0")) +
+                   QLatin1Char(' ');
+        } else if (settings.LoadControl == 2) {
+            load = formatNumber(7 * k, QStringLiteral("##0.0")) + QLatin1Char(' ');
+        }
+        axis << load;
+    }
+    CurveDescription curve;
+    curve.field = FieldId::UserInputAnalogTable0;
+    curve.title = QStringLiteral("EGO Setpoint Array");
+    curve.axisCaption = settings.LoadControl == 1   ? QStringLiteral("Map")
+                        : settings.LoadControl == 2 ? QStringLiteral("Tps")
+                                                    : QString();
+    curve.unitCaption = QStringLiteral("Volt");
+    curve.axis = axis;
+    curve.conversion = CurveConversion::EgoVolts;
+    curve.keys = CurveKeys::Ego;
+    return curve;
+}
+
 bool curveStartsEdit(CurveKeys keys, QChar key) {
     if (key.isDigit()) {
         return true;
@@ -149,6 +181,8 @@ bool curveStartsEdit(CurveKeys keys, QChar key) {
         return key == QLatin1Char('.') || key == QLatin1Char('-') || key == QLatin1Char(',');
     case CurveKeys::UserInput:
         return key == QLatin1Char('-') || key == QLatin1Char(',');
+    case CurveKeys::Ego:
+        return key == QLatin1Char('.');
     case CurveKeys::Charge:
         break;
     }
@@ -158,6 +192,9 @@ bool curveStartsEdit(CurveKeys keys, QChar key) {
 bool curveAcceptsInEdit(CurveKeys keys, QChar key) {
     if (keys == CurveKeys::Charge) {
         return key.unicode() <= '9';
+    }
+    if (keys == CurveKeys::Ego) {
+        return key.isDigit() || key == QLatin1Char('.');
     }
     return key.isDigit() || key == QLatin1Char('-') || key == QLatin1Char(',') ||
            key == QLatin1Char('.');

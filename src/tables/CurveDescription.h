@@ -16,6 +16,7 @@ enum class CurveConversion : uint8_t {
     ChargeTime,     // tenths of a ms as stored, entry 0..255
     InputPercent,   // percent (or EGO value) as stored, entry 0..255
     InputDegrees,   // whole degrees = raw - 128, entry -50..50
+    EgoVolts,       // target volts = raw x 5 / 255, entry 0..5
 };
 
 // Which keys open the in-place edit and which the edit box accepts.
@@ -23,6 +24,7 @@ enum class CurveKeys : uint8_t {
     Compensation, // opens on 0-9 . - , and Enter; takes 0-9 - , .
     UserInput,    // opens on 0-9 - , and Enter; takes 0-9 , . -
     Charge,       // opens on 0-9 and Enter; drops any key above "9"
+    Ego,          // opens on 0-9 . and Enter; takes 0-9 .
 };
 
 // One curve row under an axis row: the field it edits, its captions and
@@ -55,6 +57,10 @@ CurveDescription chargeCurve(int64_t maxRpm, int rpmIndexMax);
 // degrees, 3 EGO). Only the fuel and ignition modes show their grid.
 CurveDescription inputCurve(int input, int mode);
 bool inputCurveShown(int mode);
+
+// The EGO target voltages: the first sixteen points of user input 1's table
+// over the load axis (MAP or throttle), lowest load at the left.
+CurveDescription egoSetpointCurve(const EcuSettings& settings);
 
 // Whether a key character opens the in-place edit, and whether the edit box
 // takes it.

@@ -1,8 +1,12 @@
 #include "tables/CurveDescription.h"
 
+#include "record/NumberFormat.h"
+#include "record/SensorConversions.h"
+
 #include <gtest/gtest.h>
 
 #include <limits>
+#include <tuple>
 
 namespace {
 
@@ -112,3 +116,33 @@ TEST(CurveKeyRules, WhichKeysOpenTheEditAndWhichTheBoxTakes) {
 }
 
 } // namespace
+
+TEST(EgoSetpointCurve, VoltsAxisByLoadControlAndKeys) {
+    EcuSettings s;
+    s.LoadControl = 2;
+    CurveDescription curve = egoSetpointCurve(s);
+    EXPECT_EQ(curve.points(), 16);
+    EXPECT_EQ(curve.axisCaption, "Tps");
+    EXPECT_EQ(curve.axis.first(), "0.0 ");
+    EXPECT_EQ(curve.axis.last(), "105.0 ");
+    for (const auto& [typed, raw, text] : {std::tuple{"2.5", 128, "2.51"},
+                                           {"6", 255, "5.00"},
+                                           {"-1", 0, "0.00"},
+                                           {"1", 51, "1.00"}}) {
+        EXPECT_EQ(curveEntry(curve, s, 2, 5, typed).size(), raw == 0 ? 0u : 4u) << typed;
+        EXPECT_EQ(curve.cellText(raw), text);
+    }
+    EXPECT_TRUE(curveStartsEdit(curve.keys, QLatin1Char('.')));
+    EXPECT_FALSE(curveStartsEdit(curve.keys, QLatin1Char('-')));
+    EXPECT_FALSE(curveAcceptsInEdit(curve.keys, QLatin1Char(',')));
+    s.LoadControl = 1;
+    s.MapSensorType = 2;
+    curve = egoSetpointCurve(s);
+    EXPECT_EQ(curve.axisCaption, "Map");
+    EXPECT_EQ(curve.axis.last(),
+              formatNumber(mapCountsToPsi(2, 255), QStringLiteral("###,##0.0")) + ' ');
+    s.LoadControl = 3;
+    curve = egoSetpointCurve(s);
+    EXPECT_TRUE(curve.axisCaption.isEmpty());
+    EXPECT_TRUE(curve.axis.join(QString()).isEmpty());
+}

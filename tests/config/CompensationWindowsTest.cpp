@@ -1,0 +1,158 @@
+#include "config/Comp2Window.h"
+#include "config/EgoWindow.h"
+
+#include "RecordingInteraction.h"
+#include "app/MainWindow.h"
+#include "app/MenuBuilder.h"
+#include "app/Startup.h"
+#include "config/NumericBox.h"
+#include "record/AppState.h"
+#include "sim/SimulatedEcu.h"
+#include "sim/SimulatedLink.h"
+#include "tables/CurveGrid.h"
+
+#include <QAction>
+#include <QComboBox>
+#include <QLineEdit>
+#include <QTableWidget>
+#include <QTemporaryDir>
+#include <QTest>
+#include <gtest/gtest.h>
+
+#include <memory>
+
+namespace {
+
+// The compensation and EGO windows opened from the Tuning menu of the main
+// window on the simulated ECU; every byte the program writes is checked.
+class CompensationWindowsTest : public ::testing::Test {
+protected:
+    void SetUp() override {
+        ASSERT_TRUE(dir.isValid());
+        prepareStartupState(state);
+        EcuSettings image = SimulatedEcu::defaultImage();
+        image.TpsSensorType = 1;
+        image.WaterTempSensorType = 0;
+        image.LoadControl = 2;
+        image.EgoMaxRpm = 15;
+        image.EgoMinRpm = 2;
+        image.EgoControl = 1;
+        image.CrankPercent[0] = 100;
+        image.UserInputAnalogTable[0].fill(100);
+        ecu.setSettings(image);
+        MainWindow::Options options;
+        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+        options.recentFilesPath = dir.filePath(QStringLiteral("recent.conf"));
+        options.portGiven = true;
+        window = std::make_unique<MainWindow>(state, ui, link, options);
+        window->show();
+        window->runStartup();
+        link.clearWritten();
+    }
+
+    template <typename T> T* child(QWidget* parent, const QString& name) {
+        T* w = parent->findChild<T*>(name);
+        EXPECT_NE(w, nullptr) << name.toStdString();
+        return w;
+    }
+    void type(QWidget* parent, const QString& box, const QString& text) {
+        auto* b = child<NumericBox>(parent, box);
+        b->setText(text);
+        QTest::keyClick(b, Qt::Key_Return);
+    }
+    static QByteArray bytes(std::initializer_list<int> values) {
+        QByteArray out;
+        for (int v : values) {
+            out.append(char(v));
+        }
+        return out;
+    }
+
+    QTemporaryDir dir;
+    AppState state;
+    RecordingInteraction ui;
+    SimulatedEcu ecu;
+    SimulatedLink link{&ecu};
+    std::unique_ptr<MainWindow> window;
+};
+
+TEST_F(CompensationWindowsTest, Comp2BoxesSendTheirCountsBesideTheDataWindow) {
+    window->menus().tuningComp2->trigger();
+    auto* comp2 = window->findChild<Comp2Window*>();
+    ASSERT_NE(comp2, nullptr);
+    EXPECT_NE(window->dataWindow(), nullptr);
+    EXPECT_EQ(window->activeWindow(), WindowCode::Comp2);
+
+    // Untouched text and an entry equal to the stored count send nothing.
+    child<NumericBox>(comp2, QStringLiteral("CrankRpmText"))->commit();
+    type(comp2, QStringLiteral("CrankPercentText0"),
+         QString::number(2 * state.settings.CrankPercent[0] + 1));
+    EXPECT_TRUE(link.written().isEmpty());
+
+    type(comp2, QStringLiteral("CrankPercentText0"), QStringLiteral("251"));
+    type(comp2, QStringLiteral("AccelRpmText"), QStringLiteral("4660"));
+    type(comp2, QStringLiteral("CylinderText1"), QStringLiteral("130"));
+    EXPECT_EQ(link.written(), bytes({220, 125, 234, 0x12, 0x34, 147, 125}));
+    EXPECT_EQ(child<NumericBox>(comp2, QStringLiteral("CrankPercentText0"))->text(), " 250");
+    EXPECT_EQ(ecu.settings().CrankPercent[0], 125);
+
+    // Without a water sensor only the coldest cranking point can be edited.
+    EXPECT_TRUE(child<NumericBox>(comp2, QStringLiteral("CrankPercentText0"))->isEnabled());
+    EXPECT_FALSE(child<NumericBox>(comp2, QStringLiteral("CrankPercentText1"))->isEnabled());
+    EXPECT_TRUE(child<NumericBox>(comp2, QStringLiteral("AccelRpmText"))->isEnabled());
+
+    // Closing with a box being edited takes its entry first.
+    auto* prime = child<NumericBox>(comp2, QStringLiteral("CrankPrimeText"));
+    prime->setFocus();
+    prime->setText(QStringLiteral("2.3"));
+    link.clearWritten();
+    window->menus().fileCloseActiveWindow->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    EXPECT_EQ(link.written(), bytes({231, 10}));
+    EXPECT_EQ(window->findChild<Comp2Window*>(), nullptr);
+}
+
+TEST_F(CompensationWindowsTest, EgoRoutingListsBoxesAndSetpoints) {
+    state.settings.UserInputAnalogMode = {0, 0, 0};
+    ui.clear();
+    window->menus().tuningEgo->trigger();
+    EXPECT_EQ(ui.texts(), QStringList{"EGO Channel Not Selected!\r\nGoto Setup"});
+    EXPECT_EQ(window->findChild<EgoWindow*>(), nullptr);
+
+    // Every window but the time history plot closes before the EGO window opens.
+    window->menus().plotRealTime->trigger();
+    window->menus().tuningComp2->trigger();
+    state.settings.UserInputAnalogMode = {3, 0, 0};
+    link.clearWritten();
+    window->menus().tuningEgo->trigger();
+    QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+    auto* ego = window->findChild<EgoWindow*>();
+    ASSERT_NE(ego, nullptr);
+    EXPECT_EQ(window->dataWindow(), nullptr);
+    EXPECT_EQ(window->findChild<Comp2Window*>(), nullptr);
+    EXPECT_NE(window->timeHistoryWindow(), nullptr);
+    EXPECT_EQ(window->activeWindow(), WindowCode::Ego);
+    EXPECT_TRUE(link.written().isEmpty()); // every stored value is in its list
+    EXPECT_EQ(ego->maxMinCombo(2)->itemText(0), "105.0 %");
+
+    // A list sends its nibble pair; a gain its count.
+    ego->maxMinCombo(1)->activated(4);
+    type(ego, QStringLiteral("EgoTextBox7"), QStringLiteral("2.34"));
+    EXPECT_EQ(link.written(), bytes({129, 15 * 16 + 4, 131, 23}));
+
+    // 2.5 V over points 2..5 typed from the right end; 128 each.
+    link.clearWritten();
+    CurveGrid* grid = ego->grids().front();
+    EXPECT_EQ(grid->grid()->item(0, 0)->text(), "Tps");
+    EXPECT_EQ(grid->grid()->item(1, 1)->text(), "1.96");
+    grid->selectRun(6, 3);
+    QTest::keyClicks(grid->grid(), QStringLiteral("2"));
+    QTest::keyClicks(grid->editBox(), QStringLiteral(",.5"));
+    EXPECT_TRUE(state.EditingCell);
+    // Closing the window applies the open edit and lets the poll run again.
+    window->menus().fileCloseActiveWindow->trigger();
+    EXPECT_FALSE(state.EditingCell);
+    EXPECT_EQ(link.written(), bytes({217, 5, 128, 217, 4, 128, 217, 3, 128, 217, 2, 128}));
+}
+
+} // namespace
