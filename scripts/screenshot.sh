@@ -7,8 +7,8 @@
 # docs/screenshot-setup.png, the four pages of the engine setup window;
 # docs/screenshot-diagnostics.png, the diagnostics window;
 # docs/screenshot-idle.png, the idle air control and extra-parameters windows;
-# and docs/screenshot-compensation.png, the compensation and closed-loop EGO
-# windows.
+# and docs/screenshot-curves.png, the compensation, closed-loop EGO and
+# air/water/battery curve windows.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE]]
 # (SCENE "monitor" or "tables"; without OUTPUT every picture is made.)
 set -euo pipefail
@@ -35,7 +35,7 @@ else
     shoot vantrel-screenshot docs/screenshot-tables.png tables
     shoot vantrel-screenshot-diagnostics docs/screenshot-diagnostics.png
     shoot vantrel-screenshot-idle docs/screenshot-idle.png
-    shoot vantrel-screenshot-compensation docs/screenshot-compensation.png
+    shoot vantrel-screenshot-compensation docs/screenshot-curves.png
     if [ -f tools/screenshot/SetupScene.cpp ]; then
         shoot vantrel-screenshot-setup docs/screenshot-setup.png
     fi

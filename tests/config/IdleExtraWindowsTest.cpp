@@ -57,13 +57,18 @@ protected:
         }
     }
 
-    // Close Active Window's key, pressed in a box of the window.
-    template <typename W> void closeWithKey(W* w) {
+    // Close Active Window's key, pressed in the first box while the tuner is
+    // typing into it: the typed value is taken as leaving the box would.
+    template <typename W> void closeWithKey(W* w, const char* typed, const char* sent) {
         QApplication::setActiveWindow(window.get());
         w->box(0)->setFocus();
+        w->box(0)->selectAll();
+        QTest::keyClicks(w->box(0), QString::fromLatin1(typed));
+        link.clearWritten();
         QTest::keyClick(w->box(0), Qt::Key_C, Qt::ControlModifier);
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         EXPECT_EQ(window->findChild<W*>(), nullptr);
+        EXPECT_EQ(link.written().toHex(), QByteArray(sent));
     }
 
     QTemporaryDir dir;
@@ -96,7 +101,7 @@ TEST_F(IdleExtraWindowsTest, IdleAirBoxesAndValveTypeSendTheirCommands) {
     iac->typeButton(2)->click();
     EXPECT_EQ(link.written().toHex(), "96009602");
     EXPECT_TRUE(iac->box(3)->isEnabled());
-    closeWithKey(iac);
+    closeWithKey(iac, "1300", "970514");
 }
 
 TEST_F(IdleExtraWindowsTest, ExtraWindowReadsOnOpeningAndSendsOnlyChangedSerialBytes) {
@@ -115,7 +120,7 @@ TEST_F(IdleExtraWindowsTest, ExtraWindowReadsOnOpeningAndSendsOnlyChangedSerialB
                   {10, "1", ""}});
     EXPECT_EQ(state.settings.UC_Extra[3], 9);
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-31-00298");
-    closeWithKey(extra);
+    closeWithKey(extra, "200", "f2c8");
 }
 
 } // namespace

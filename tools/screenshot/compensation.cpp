@@ -1,6 +1,7 @@
 // Renders the starting/accel/decel/cylinder compensation window beside the
-// engine data window, and the closed-loop EGO window with its setpoints, on
-// the simulated ECU. No display is needed (QT_QPA_PLATFORM=offscreen).
+// engine data window, the closed-loop EGO window with its setpoints and the
+// air/water/battery compensation curves, on the simulated ECU. No display is needed
+// (QT_QPA_PLATFORM=offscreen).
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
@@ -10,6 +11,7 @@
 #include "record/AppState.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
+#include "tables/CurveWindow.h"
 
 #include <QAction>
 #include <QApplication>
@@ -22,7 +24,7 @@
 namespace {
 
 constexpr int kRunMs = 2000;
-constexpr QSize kWindowSize(1100, 900);
+constexpr QSize kWindowSize(1100, 1240);
 
 QMdiSubWindow* subWindowOf(QWidget* window) {
     return window != nullptr ? qobject_cast<QMdiSubWindow*>(window->parentWidget()) : nullptr;
@@ -101,6 +103,12 @@ int main(int argc, char** argv) {
     comp2->resize(comp2Rect.width(), comp2->sizeHint().height());
     ego->setGeometry(0, comp2->geometry().bottom() + 4, comp2Rect.width(),
                      ego->sizeHint().height());
+    window.menus().tuningComp1->trigger();
+    QMdiSubWindow* comp1 = subWindowOf(window.findChild<Comp1Window*>());
+    if (comp1 != nullptr) {
+        comp1->setGeometry(0, ego->geometry().bottom() + 4, comp2Rect.width(),
+                           comp1->sizeHint().height());
+    }
 
     int result = 0;
     QTimer::singleShot(kRunMs, &window, [&] {
