@@ -1,35 +1,25 @@
 #include "config/Comp2Window.h"
 #include "config/EgoWindow.h"
 
-#include "RecordingInteraction.h"
-#include "app/MainWindow.h"
+#include "SimulatedMainWindow.h"
 #include "app/MenuBuilder.h"
-#include "app/Startup.h"
 #include "config/NumericBox.h"
-#include "record/AppState.h"
-#include "sim/SimulatedEcu.h"
-#include "sim/SimulatedLink.h"
 #include "tables/CurveGrid.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
 #include <QTableWidget>
-#include <QTemporaryDir>
 #include <QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
 // The compensation and EGO windows opened from the Tuning menu of the main
 // window on the simulated ECU; every byte the program writes is checked.
-class CompensationWindowsTest : public ::testing::Test {
+class CompensationWindowsTest : public SimulatedMainWindow {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        prepareStartupState(state);
+        SimulatedMainWindow::SetUp();
         EcuSettings image = SimulatedEcu::defaultImage();
         image.TpsSensorType = 1;
         image.WaterTempSensorType = 0;
@@ -40,14 +30,7 @@ protected:
         image.CrankPercent[0] = 100;
         image.UserInputAnalogTable[0].fill(100);
         ecu.setSettings(image);
-        MainWindow::Options options;
-        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
-        options.recentFilesPath = dir.filePath(QStringLiteral("recent.conf"));
-        options.portGiven = true;
-        window = std::make_unique<MainWindow>(state, ui, link, options);
-        window->show();
-        window->runStartup();
-        link.clearWritten();
+        start();
     }
 
     template <typename T> T* child(QWidget* parent, const QString& name) {
@@ -67,13 +50,6 @@ protected:
         }
         return out;
     }
-
-    QTemporaryDir dir;
-    AppState state;
-    RecordingInteraction ui;
-    SimulatedEcu ecu;
-    SimulatedLink link{&ecu};
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(CompensationWindowsTest, Comp2BoxesSendTheirCountsBesideTheDataWindow) {

@@ -1,21 +1,12 @@
 #include "config/IdleExtraWindows.h"
 
-#include "RecordingInteraction.h"
-#include "app/MainWindow.h"
-#include "app/Startup.h"
+#include "SimulatedMainWindow.h"
 #include "config/NumericBox.h"
-#include "record/AppState.h"
-#include "sim/SimulatedEcu.h"
-#include "sim/SimulatedLink.h"
 
 #include <QAction>
 #include <QApplication>
 #include <QRadioButton>
-#include <QTemporaryDir>
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
@@ -27,22 +18,12 @@ struct Entry {
 
 // The idle air control and extra-parameters windows of a main window on the
 // simulated ECU, in developer mode.
-class IdleExtraWindowsTest : public ::testing::Test {
+class IdleExtraWindowsTest : public SimulatedMainWindow {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        prepareStartupState(state);
-        ecu.setClock([] { return qint64{0}; });
-        MainWindow::Options options;
-        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
-        options.recentFilesPath = dir.filePath(QStringLiteral("recent.conf"));
-        options.portGiven = true;
-        window = std::make_unique<MainWindow>(state, ui, link, options);
-        window->show();
-        window->runStartup();
-        window->stopPollTimer();
+        SimulatedMainWindow::SetUp();
+        start();
         state.DeveloperMode = true;
-        link.clearWritten();
     }
 
     template <typename W> void check(W* w, const std::vector<Entry>& entries) {
@@ -70,13 +51,6 @@ protected:
         EXPECT_EQ(window->findChild<W*>(), nullptr);
         EXPECT_EQ(link.written().toHex(), QByteArray(sent));
     }
-
-    QTemporaryDir dir;
-    AppState state;
-    RecordingInteraction ui;
-    SimulatedEcu ecu;
-    SimulatedLink link{&ecu};
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(IdleExtraWindowsTest, IdleAirBoxesAndValveTypeSendTheirCommands) {

@@ -1,12 +1,7 @@
-#include "RecordingInteraction.h"
-#include "app/MainWindow.h"
-#include "app/Startup.h"
+#include "SimulatedMainWindow.h"
 #include "diag/SensorCheckWindow.h"
 #include "files/EcuFile.h"
 #include "monitor/Poller.h"
-#include "record/AppState.h"
-#include "sim/SimulatedEcu.h"
-#include "sim/SimulatedLink.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -16,26 +11,13 @@
 #include <QPlainTextEdit>
 #include <QPrinter>
 #include <QPushButton>
-#include <QTemporaryDir>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
-class DiagnosticsWindowTest : public ::testing::Test {
+class DiagnosticsWindowTest : public SimulatedMainWindow {
 protected:
-    void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        prepareStartupState(state);
-        ecu.setClock([] { return qint64{0}; });
-    }
-
     void start() {
         MainWindow::Options options;
-        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
-        options.recentFilesPath = dir.filePath(QStringLiteral("recent.conf"));
-        options.portGiven = true;
         options.chooseFile = [this](const QString&, const QString&, MainWindow::FileDialogMode) {
             return chosenFile;
         };
@@ -46,11 +28,7 @@ protected:
             printer.setOutputFileName(dir.filePath(title + QStringLiteral(".pdf")));
             return true;
         };
-        window = std::make_unique<MainWindow>(state, ui, link, options);
-        window->show();
-        window->runStartup();
-        window->stopPollTimer();
-        link.clearWritten();
+        SimulatedMainWindow::start(options);
         ui.clear();
     }
 
@@ -69,12 +47,6 @@ protected:
         return shown;
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    RecordingInteraction ui;
-    SimulatedEcu ecu;
-    SimulatedLink link{&ecu};
-    std::unique_ptr<MainWindow> window;
     QString chosenFile;
     QStringList printerTitles;
     std::vector<bool> landscape;

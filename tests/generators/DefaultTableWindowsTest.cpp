@@ -1,13 +1,9 @@
 #include "generators/DefaultTableWindows.h"
 
-#include "RecordingInteraction.h"
+#include "SimulatedMainWindow.h"
 #include "StartupRecord.h"
-#include "app/MainWindow.h"
-#include "app/Startup.h"
 #include "config/NumericBox.h"
 #include "generators/DefaultIgnitionTable.h"
-#include "sim/SimulatedEcu.h"
-#include "sim/SimulatedLink.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
@@ -15,40 +11,29 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
-#include <QTemporaryDir>
 #include <QUndoStack>
-#include <gtest/gtest.h>
 
 #include <algorithm>
-#include <memory>
 
 namespace {
 
 // The default table windows in the main window, on the simulated ECU. The
 // ECU holds the start-up record with flat tables, so that a generated table
 // differs everywhere.
-class DefaultTableWindowsTest : public ::testing::Test {
+class DefaultTableWindowsTest : public SimulatedMainWindow {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
-        prepareStartupState(state);
+        SimulatedMainWindow::SetUp();
         EcuSettings image = startupRecord();
         for (std::size_t load = 0; load < 16; ++load) {
             std::fill_n(image.FuelTable[load].begin(), 16, 40);
             std::fill_n(image.IgnitionTable[load].begin(), 16, 30);
         }
         ecu.setSettings(image);
-        MainWindow::Options options;
-        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
-        options.portGiven = true;
-        window = std::make_unique<MainWindow>(state, ui, link, options);
-        window->show();
-        window->runStartup();
-        window->stopPollTimer();
+        start();
         ASSERT_TRUE(state.EcuOnline);
         before = state.settings;
         ui.clear();
-        link.clearWritten();
     }
 
     template <typename T> T* open(QAction* entry) {
@@ -68,12 +53,6 @@ protected:
         return bytes;
     }
 
-    QTemporaryDir dir;
-    AppState state;
-    RecordingInteraction ui;
-    SimulatedEcu ecu;
-    SimulatedLink link{&ecu};
-    std::unique_ptr<MainWindow> window;
     EcuSettings before;
 };
 

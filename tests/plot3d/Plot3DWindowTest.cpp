@@ -1,46 +1,32 @@
 #include "plot3d/Plot3DViews.h"
 
-#include "RecordingInteraction.h"
-#include "app/MainWindow.h"
-#include "app/Startup.h"
-#include "record/AppState.h"
+#include "SimulatedMainWindow.h"
 #include "record/SettingsStore.h"
-#include "sim/SimulatedEcu.h"
-#include "sim/SimulatedLink.h"
 
 #include <QAction>
 #include <QFile>
 #include <QMenu>
 #include <QMouseEvent>
 #include <QPrinter>
-#include <QTemporaryDir>
 #include <QtTest/QTest>
-#include <gtest/gtest.h>
-
-#include <memory>
 
 namespace {
 
 // The 3D plots of a main window on the simulated ECU with a running engine.
-class Plot3DWindowTest : public ::testing::Test {
+class Plot3DWindowTest : public SimulatedMainWindow {
 protected:
     void SetUp() override {
-        ASSERT_TRUE(dir.isValid());
+        SimulatedMainWindow::SetUp();
         ecu.startEngine();
         start();
     }
 
-    void start() {
+    // Starts the program again on the same settings file.
+    void restart() {
         window.reset();
         state = AppState{};
         prepareStartupState(state);
-        MainWindow::Options options;
-        options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
-        options.portGiven = true;
-        window = std::make_unique<MainWindow>(state, ui, link, options);
-        window->show();
-        window->runStartup();
-        window->stopPollTimer();
+        start();
     }
 
     Plot3DViews& plots() { return window->plots3d(); }
@@ -65,13 +51,6 @@ protected:
                           Qt::NoModifier);
         QApplication::sendEvent(w, &event);
     }
-
-    QTemporaryDir dir;
-    SimulatedEcu ecu;
-    SimulatedLink link{&ecu};
-    RecordingInteraction ui;
-    AppState state;
-    std::unique_ptr<MainWindow> window;
 };
 
 TEST_F(Plot3DWindowTest, DisplayMenuAndPopupMenuOpenZoomAndCloseWithTheTicksInStep) {
@@ -169,7 +148,7 @@ TEST_F(Plot3DWindowTest, DraggedPositionsAndOpenPlotsComeBackAfterARestart) {
     EXPECT_EQ(state.display.Fuel3DPlotX, 330 * 15);
     EXPECT_EQ(state.display.Fuel3DPlotY, 170 * 15);
 
-    start();
+    restart();
     EXPECT_TRUE(window->menus().setup3DFuel->isChecked());
     ASSERT_EQ(plots().openWindows(), QList<Plot3DWindow*>{plots().window(fuelPlot())});
     EXPECT_EQ(plots().window(fuelPlot())->pos(), QPoint(330, 170));
