@@ -1,25 +1,15 @@
-// Renders the four pages of the engine setup window side by side, opened
-// from the Engine menu on the in-process simulated ECU with a running engine.
-// The picture is taken from the widgets themselves, so no display is needed
-// (QT_QPA_PLATFORM=offscreen).
+// The four pages of the engine setup window side by side, opened from the
+// Engine menu.
 
-#include "app/MainWindow.h"
-#include "app/Startup.h"
-#include "cli/StderrInteraction.h"
+#include "Harness.h"
+#include "Scenes.h"
 #include "config/SetupWindow.h"
-#include "monitor/Poller.h"
-#include "record/AppState.h"
-#include "sim/SimulatedEcu.h"
-#include "sim/SimulatedLink.h"
 
 #include <QApplication>
-#include <QFile>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPainter>
 #include <QTabWidget>
-#include <QTemporaryDir>
-#include <cstdio>
 
 namespace {
 
@@ -41,41 +31,11 @@ EcuSettings configuredImage() {
 
 } // namespace
 
-int main(int argc, char** argv) {
-    QApplication app(argc, argv);
-    QApplication::setApplicationName(QStringLiteral("Vantrel"));
-    const QStringList args = QApplication::arguments();
-    if (args.size() != 2) {
-        std::fprintf(stderr, "usage: vantrel-screenshot-setup OUTPUT.png\n");
-        return 2;
-    }
-
-    AppState state;
-    prepareStartupState(state);
-    QFile err;
-    if (!err.open(stderr, QIODevice::WriteOnly)) {
-        return 1;
-    }
-    StderrInteraction ui(err);
-    ui.setAssumeYes(true);
-
-    SimulatedEcu ecu(configuredImage());
-    SimulatedLink link(&ecu);
-    ecu.startEngine();
-
-    QTemporaryDir scratch;
-    MainWindow::Options options;
-    options.settingsPath = scratch.filePath(QStringLiteral("Vantrel.ini"));
-    options.chooseFile = [](const QString&, const QString&, MainWindow::FileDialogMode) {
-        return QString();
-    };
-    options.portGiven = true;
-
-    MainWindow window(state, ui, link, options);
-    window.show();
-    window.runStartup();
+int setupScene(Harness& h) {
+    h.start(configuredImage());
+    MainWindow& window = h.window();
     // Every frame shown, as the code-section flags of a developer's ECU do.
-    state.CodeSectionFlags = {true, true, true, true};
+    h.state().CodeSectionFlags = {true, true, true, true};
     window.menus().engineSetup->trigger();
     window.pollTick();
 
@@ -86,8 +46,7 @@ int main(int argc, char** argv) {
         }
     }
     if (setup == nullptr) {
-        std::fprintf(stderr, "vantrel-screenshot-setup: the setup window did not open\n");
-        return 1;
+        return Harness::fail("the setup window did not open");
     }
     auto* sub = qobject_cast<QMdiSubWindow*>(setup->parentWidget());
     sub->resize(sub->sizeHint().expandedTo(QSize(520, 0)));
@@ -113,9 +72,5 @@ int main(int argc, char** argv) {
         x += p.width() + kGap;
     }
     painter.end();
-    if (!picture.save(args[1])) {
-        std::fprintf(stderr, "vantrel-screenshot-setup: could not write %s\n", qPrintable(args[1]));
-        return 1;
-    }
-    return 0;
+    return h.save(picture);
 }

@@ -1,0 +1,13 @@
+#pragma once
+
+// The pictures of vantrel-screenshot, one function each; each returns the
+// exit code of the program.
+
+class Harness;
+
+int monitorScene(Harness& h);
+int tablesScene(Harness& h);
+int setupScene(Harness& h);
+int diagnosticsScene(Harness& h);
+int idleScene(Harness& h);
+int curvesScene(Harness& h);
