@@ -384,11 +384,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
     return QMainWindow::eventFilter(watched, event);
 }
 
-void MainWindow::notAvailable(const QString& windowName) {
-    m_ui.message(tr("The %1 window is not available yet.").arg(windowName),
-                 UserInteraction::Icon::Information);
-}
-
 void MainWindow::unloadAllWindows() {
     m_windows->closeAll();
 }

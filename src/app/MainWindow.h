@@ -144,7 +144,6 @@ private:
     void showDataWindow();
     void showTimeHistory();
     void showSetupWindow();
-    void notAvailable(const QString& windowName);
     // The table editors: Tuning > Fuel and Ignition, the Modify menu routed
     // to the editor activated last, the load-plot toggles.
     void connectTableMenus();
