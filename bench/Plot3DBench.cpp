@@ -7,7 +7,6 @@
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 
-#include <QApplication>
 #include <benchmark/benchmark.h>
 
 namespace {
@@ -35,14 +34,3 @@ void BM_Plot3DRedraw(benchmark::State& bench) {
 BENCHMARK(BM_Plot3DRedraw)->Arg(0)->Arg(1)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

@@ -10,7 +10,6 @@
 #include "sim/SimulatedLink.h"
 
 #include <QAction>
-#include <QApplication>
 #include <QTemporaryDir>
 #include <benchmark/benchmark.h>
 
@@ -61,14 +60,3 @@ void BM_PollTick(benchmark::State& bench) {
 }
 BENCHMARK(BM_PollTick)->Unit(benchmark::kMicrosecond);
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

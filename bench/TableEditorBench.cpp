@@ -13,7 +13,7 @@
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
-#include <QApplication>
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QTableView>
@@ -132,14 +132,3 @@ void BM_SmoothWholeTable(benchmark::State& bench) {
 BENCHMARK(BM_SmoothWholeTable)->Unit(benchmark::kMicrosecond);
 
 } // namespace
-
-int main(int argc, char** argv) {
-    if (qEnvironmentVariableIsEmpty("QT_QPA_PLATFORM")) {
-        qputenv("QT_QPA_PLATFORM", "offscreen");
-    }
-    QApplication app(argc, argv);
-    benchmark::Initialize(&argc, argv);
-    benchmark::RunSpecifiedBenchmarks();
-    benchmark::Shutdown();
-    return 0;
-}

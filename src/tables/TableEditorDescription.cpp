@@ -19,7 +19,6 @@ TableEditorDescription makeFuel() {
     d.rawMin = 0;
     d.rawMax = 255;
     d.caption = QStringLiteral("Fuel Table  -  Injector Open Time per Revolution (ms) of Bank #1");
-    d.title3d = QStringLiteral("3D-Fuel");
     d.amountDefault = 0.0625;
     d.amountWhenEmpty = 0.0625;
     d.amountPattern = QStringLiteral("  ##0.0000");
@@ -38,7 +37,6 @@ TableEditorDescription makeIgnition() {
     d.rawMin = 10;
     d.rawMax = 100;
     d.caption = QStringLiteral("Ignition Table  -  Degrees Before Top Dead Center");
-    d.title3d = QStringLiteral("3D-Ignition");
     d.amountDefault = 0.5;
     d.amountWhenEmpty = 1.0;
     d.amountPattern = QStringLiteral("  ##0.00");

@@ -25,7 +25,6 @@ struct TableEditorDescription {
     int64_t rawMin = 0;                 // the raw range every operation keeps
     int64_t rawMax = 0;
     QString caption;
-    QString title3d; // the 3D plot's title
 
     // Operand boxes: value at window load, value when left empty, pattern.
     double amountDefault = 0.0;

@@ -15,13 +15,11 @@ protected:
     TableModel ignition{ignitionEditor(), state};
 };
 
-TEST(TableEditorDescription, CaptionsAndTitles) {
+TEST(TableEditorDescription, Captions) {
     EXPECT_EQ(fuelEditor().caption,
               QStringLiteral("Fuel Table  -  Injector Open Time per Revolution (ms) of Bank #1"));
     EXPECT_EQ(ignitionEditor().caption,
               QStringLiteral("Ignition Table  -  Degrees Before Top Dead Center"));
-    EXPECT_EQ(fuelEditor().title3d, QStringLiteral("3D-Fuel"));
-    EXPECT_EQ(ignitionEditor().title3d, QStringLiteral("3D-Ignition"));
 }
 
 struct TextCase {
