@@ -128,12 +128,14 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
 }
 
 MainWindow::~MainWindow() {
-    // The child windows go down after this window's own parts; their last
-    // signals must not reach it.
+    // The child windows go down first, while the parts they use still exist
+    // (a box with the focus takes its entry as it goes); their last signals
+    // must not reach this window.
     disconnect(m_mdi, nullptr, this, nullptr);
     for (QMdiSubWindow* window : m_mdi->subWindowList()) {
         disconnect(window, nullptr, this, nullptr);
     }
+    qDeleteAll(m_mdi->subWindowList());
 }
 
 void MainWindow::buildWindow() {

@@ -1,5 +1,6 @@
 #include "app/WindowRegistry.h"
 
+#include <QAbstractButton>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -8,6 +9,23 @@ constexpr const char* kCodeProperty = "windowCode";
 
 WindowCode codeOf(const QMdiSubWindow* window) {
     return static_cast<WindowCode>(window->property(kCodeProperty).toInt());
+}
+
+// Gives the focus to the window's grid or first box, so that typing works at
+// once: the first control in Tab order that takes typed keys. Buttons are
+// passed over (a key would press them), and so are controls that only Tab
+// reaches, such as a page's tab strip. A window without one takes the focus
+// itself.
+void focusFirstControl(QWidget* window) {
+    for (QWidget* w = window->nextInFocusChain(); w != window; w = w->nextInFocusChain()) {
+        if (window->isAncestorOf(w) && w->isVisibleTo(window) && w->isEnabled() &&
+            (w->focusPolicy() & Qt::StrongFocus) == Qt::StrongFocus &&
+            qobject_cast<QAbstractButton*>(w) == nullptr) {
+            w->setFocus(Qt::OtherFocusReason);
+            return;
+        }
+    }
+    window->setFocus(Qt::OtherFocusReason);
 }
 } // namespace
 
@@ -26,7 +44,7 @@ QMdiSubWindow* WindowRegistry::show(QWidget* window, WindowCode code) {
     emit windowAdded(sub);
     sub->show();
     m_area->setActiveSubWindow(sub);
-    window->setFocus();
+    focusFirstControl(window);
     return sub;
 }
 
@@ -37,6 +55,7 @@ bool WindowRegistry::raise(WindowCode code) {
     }
     existing->show();
     m_area->setActiveSubWindow(existing);
+    focusFirstControl(existing->widget());
     return true;
 }
 

@@ -36,9 +36,11 @@ class WindowRegistry : public QObject {
 public:
     explicit WindowRegistry(QMdiArea* area, QObject* parent = nullptr);
 
-    // Adds a window under its code, shows it and gives it the focus.
+    // Adds a window under its code, shows it and gives the focus to its grid
+    // or first box.
     QMdiSubWindow* show(QWidget* window, WindowCode code);
-    // Brings an open window of the code to the front; false when none is open.
+    // Brings an open window of the code to the front and gives the focus to
+    // its grid or first box; false when none is open.
     bool raise(WindowCode code);
 
     QMdiSubWindow* find(WindowCode code) const;

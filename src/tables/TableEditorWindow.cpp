@@ -8,6 +8,7 @@
 #include "tables/TableGridModel.h"
 #include "tables/TableUndoHistory.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -206,6 +207,9 @@ GridSelection TableEditorWindow::selection() const {
 }
 
 void TableEditorWindow::select(const GridSelection& s) {
+    // The view's own current cell is the anchor that Shift with an arrow or
+    // a press extends from; then the far corner becomes the current cell.
+    m_grid->setCurrentIndex(m_model->index(s.row - 1, s.column - 1));
     QItemSelectionModel* model = m_grid->selectionModel();
     model->setCurrentIndex(m_model->index(s.rowSel - 1, s.columnSel - 1),
                            QItemSelectionModel::NoUpdate);
@@ -277,13 +281,24 @@ void TableEditorWindow::finishEdit() {
         m_state.EditingCell = false;
         return;
     }
+    if (m_finishing) {
+        return; // the box losing the focus below
+    }
+    m_finishing = true;
     const QString text = m_edit->text();
+    // Focus taken by a press on an operand box or another window stays where
+    // the user put it. Otherwise the grid takes it back before the box goes,
+    // so that hiding the box hands it to no other control.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || focus == m_edit) {
+        m_grid->setFocus();
+    }
     m_edit->hide();
     m_edit->clear();
     apply(typedEntry(m_description, m_store.settings(), m_editSelection, text),
           SettingsStore::Send::IfChanged, tr("Entry"));
-    m_grid->setFocus();
     select(m_editSelection);
+    m_finishing = false;
     m_state.EditingCell = false;
 }
 

@@ -106,6 +106,7 @@ private:
     QAction* m_smartSubtract = nullptr;
     bool m_loadPlotShown = false;
     bool m_smartAvailable = false;
+    bool m_finishing = false;
     GridSelection m_editSelection;
     HighlightTracker m_highlight;
 };
