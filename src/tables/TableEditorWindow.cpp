@@ -97,12 +97,15 @@ void TableEditorWindow::buildControls() {
     m_grid->setWhatsThis(tr("Type a number to set the selected cells; the value is sent to the "
                             "ECU when you leave the cell. Right-click for undo, copy and paste."));
     m_grid->installEventFilter(this);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (m_plot != nullptr && current.isValid()) {
-                    m_plot->setGridRow(current.row() + 1);
-                }
-            });
+    // The load plot follows the row where the selection starts, not its
+    // moving corner.
+    const auto followRow = [this] {
+        if (m_plot != nullptr) {
+            m_plot->setGridRow(selection().row);
+        }
+    };
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, followRow);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, followRow);
 
     m_edit = new QLineEdit(m_grid->viewport());
     m_edit->setObjectName(QStringLiteral("Text1"));

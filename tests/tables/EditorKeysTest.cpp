@@ -246,4 +246,39 @@ TEST_F(EditorKeysTest, EveryWindowTakesTypingAtOnceWhenOpenedOrRaised) {
     }
 }
 
+TEST_F(EditorKeysTest, LoadPlotFollowsTheRowWhereTheBlockStarts) {
+    window->menus().comFuelLoadLine->trigger();
+    press(Qt::CTRL | Qt::Key_F);
+    auto* grid = named<QAbstractItemView>("FuelGrid");
+    auto* plot = window->findChild<LoadPlot*>();
+    ASSERT_NE(plot, nullptr);
+    const struct {
+        int row, column; // pressed first (view indexes)
+        std::function<void()> then;
+        int gridRow;
+    } cases[] = {
+        {4, 2, [] {}, 5},
+        {4, 2,
+         [this] {
+             press(Qt::SHIFT | Qt::Key_Down);
+             press(Qt::SHIFT | Qt::Key_Down);
+         },
+         5},
+        {9, 2, [this] { press(Qt::SHIFT | Qt::Key_Up); }, 10},
+        {3, 3, [this, grid] { clickCell(grid, 7, 5, Qt::ShiftModifier); }, 4},
+        {6, 1, [this] { press(Qt::Key_Down); }, 8},
+        {4, 2,
+         [this] {
+             press(Qt::SHIFT | Qt::Key_Down);
+             type(QStringLiteral("3\r"));
+         },
+         5},
+    };
+    for (const auto& c : cases) {
+        clickCell(grid, c.row, c.column);
+        c.then();
+        EXPECT_EQ(plot->gridRow(), c.gridRow) << &c - cases;
+    }
+}
+
 } // namespace
