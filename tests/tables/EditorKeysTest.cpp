@@ -11,6 +11,8 @@
 #include <QAbstractItemView>
 #include <QAction>
 #include <QApplication>
+#include <QClipboard>
+#include <QGuiApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QPushButton>
@@ -278,6 +280,47 @@ TEST_F(EditorKeysTest, LoadPlotFollowsTheRowWhereTheBlockStarts) {
         clickCell(grid, c.row, c.column);
         c.then();
         EXPECT_EQ(plot->gridRow(), c.gridRow) << &c - cases;
+    }
+}
+
+TEST_F(EditorKeysTest, PastedBlockMayEndOnTheLastRowOrColumnButNotPastIt) {
+    press(Qt::CTRL | Qt::Key_F);
+    auto* grid = named<QAbstractItemView>("FuelGrid");
+    const struct {
+        int row, column; // the grid cell pressed, 1..16
+        int rows, columns;
+        const char* value;
+        int raw;
+        const char* refused;
+    } cases[] = {
+        {16, 1, 1, 16, "2", 31, nullptr},
+        {1, 16, 16, 1, "3", 47, nullptr},
+        {16, 16, 1, 1, "4", 63, nullptr},
+        {1, 1, 16, 16, "1", 15, nullptr},
+        {1, 2, 1, 16, "1", 0,
+         "The block of 1 row by 16 columns does not fit the table from row 1, column 2."},
+        {16, 1, 2, 1, "1", 0,
+         "The block of 2 rows by 1 column does not fit the table from row 16, column 1."},
+        {2, 1, 16, 16, "1", 0,
+         "The block of 16 rows by 16 columns does not fit the table from row 2, column 1."},
+    };
+    for (const auto& c : cases) {
+        const QString line = QStringList(c.columns, QString::fromLatin1(c.value)).join('\t');
+        QGuiApplication::clipboard()->setText(QStringList(c.rows, line).join('\n') + '\n');
+        clickCell(grid, c.row - 1, c.column - 1);
+        ui.clear();
+        link.clearWritten();
+        press(Qt::CTRL | Qt::Key_V);
+        QByteArray sent;
+        for (int r = 0; r < c.rows && c.refused == nullptr; ++r) {
+            for (int k = 0; k < c.columns; ++k) {
+                sent += bytes({240, c.row - 1 + r, c.column - 1 + k, c.raw});
+            }
+        }
+        EXPECT_EQ(link.written(), sent) << &c - cases;
+        EXPECT_EQ(ui.texts().join('|').toStdString(),
+                  c.refused != nullptr ? std::string(c.refused) + " Nothing was pasted." : "")
+            << &c - cases;
     }
 }
 
