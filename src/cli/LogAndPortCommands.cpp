@@ -190,15 +190,19 @@ std::vector<CliCommand> logAndPortCommands() {
              "starting with the time in seconds. Each header block in the log starts a\n"
              "run whose times count from 0. When the log holds runs of both layouts, the\n"
              "CSV has the channels of both and a row leaves the others empty. Lines that\n"
-             "are not records are skipped and counted on standard error.\n"
+             "are not records (damaged, longer than 64 KB, or a last line cut short) are\n"
+             "skipped and counted on standard error. The log is read a line at a time,\n"
+             "so a log of any size converts in the same small memory.\n"
              "\n"
              "Options:\n"
              "  -o, --output FILE.csv  Write to FILE.csv instead of standard output;\n"
-             "                         FILE.csv is replaced only once it is complete\n"
+             "                         FILE.csv is replaced only once it is complete,\n"
+             "                         and may not be the log itself under any name\n"
              "  -h, --help             Show this help\n"
              "\n"
-             "Exit codes: 0 converted; 2 FILE.log could not be read or holds no records,\n"
-             "or FILE.csv could not be written (the reason goes to standard error).\n"),
+             "Exit codes: 0 converted; 2 FILE.log could not be read, is a device or holds\n"
+             "no records, or FILE.csv is the log or could not be written (the reason goes\n"
+             "to standard error).\n"),
          &runLog2Csv},
     };
 }
