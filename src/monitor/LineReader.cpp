@@ -44,12 +44,19 @@ bool LineReader::next(Line& line) {
             while (textEnd > m_begin && start[textEnd - 1] == '\r') {
                 --textEnd;
             }
-            line =
-                Line{QByteArrayView(start + m_begin, textEnd - m_begin), ++m_number, false, false};
+            // A line end found in the same read as a line too long.
+            const bool overlong = textEnd - m_begin > kMaxLineBytes;
+            line = Line{overlong ? QByteArrayView()
+                                 : QByteArrayView(start + m_begin, textEnd - m_begin),
+                        ++m_number, false, overlong};
             m_begin = lineEnd + 1;
             return true;
         }
-        if (m_end - m_begin > kMaxLineBytes) {
+        qsizetype text = m_end - m_begin;
+        while (text > 0 && start[m_begin + text - 1] == '\r') {
+            --text; // carriage returns that may yet turn out to end the line
+        }
+        if (text > kMaxLineBytes || m_end - m_begin > 2 * kMaxLineBytes) {
             // Too long to be a line of a log: drop it up to its line end.
             for (;;) {
                 m_begin = m_end;

@@ -151,16 +151,14 @@ private:
         }
         m_runStartMs = start;
         m_runLastMs = 0;
-        m_dayMs = 0;
         m_series.startRun(start, clock);
     }
 
     void logRecord(const LineReader::Line& line) {
         const std::vector<double>& values = m_parser.values();
-        qint64 time = milliseconds(values[0]) + m_dayMs;
-        if (time < m_runLastMs && time + kDayMs >= m_runLastMs) {
-            m_dayMs += kDayMs;
-            time += kDayMs;
+        qint64 time = milliseconds(values[0]);
+        if (time < 0) {
+            time += kDayMs; // the time of day passed midnight since the header
         }
         if (time < m_runLastMs) {
             skip(line.number);
@@ -223,7 +221,6 @@ private:
     QDateTime m_origin; // the clock of time 0
     qint64 m_runStartMs = 0;
     qint64 m_runLastMs = 0; // the run's last record time
-    qint64 m_dayMs = 0;     // days the run's times passed midnight
     qint64 m_lastMs = 0;
 };
 

@@ -31,9 +31,10 @@ struct LogReadResult {
 // Each header block of a log starts a run, whose time 0 is the clock its
 // header shows, measured from the first header's clock; a run whose clock
 // cannot be read, or lies before the records already read, continues from
-// the last record. A record's time counts from its run's time 0; a time
-// that falls back by a day at most (the time of day passed midnight) counts
-// on past it. In the CSV a row whose time falls back starts a run, which
+// the last record. A record's time counts from its run's time 0; a
+// negative time (older logs took it from the time of day, which passed
+// midnight) counts on past midnight, and a time that falls back is skipped
+// as damaged. In the CSV a row whose time falls back starts a run, which
 // continues from the last record. Lines starting with "#" are markers at
 // the time of the record before them. Anything else is skipped and counted.
 LogReadResult readSampleLog(QIODevice& device, SampleSeries& series,
