@@ -149,19 +149,21 @@ TEST_F(SeriesRanges, RangeOfAnyStretchMatchesEveryValue) {
 TEST_F(SeriesRanges, DecimationGivesEachPixelColumnItsTimeSlice) {
     const qint64 t0 = m_times[1234] + 3;
     const qint64 t1 = m_times[17000];
-    std::vector<ValueRange> columns(97);
-    for (int channel = 0; channel < 2; ++channel) {
-        m_series.decimate(channel, t0, t1, columns);
-        size_t from = std::lower_bound(m_times.begin(), m_times.end(), t0) - m_times.begin();
-        for (size_t k = 0; k < columns.size(); ++k) {
-            const qint64 edge =
-                t0 + std::llround(static_cast<double>(t1 - t0) * static_cast<double>(k + 1) /
-                                  static_cast<double>(columns.size()));
-            const size_t to =
-                std::lower_bound(m_times.begin(), m_times.end(), edge) - m_times.begin();
-            expectSame(columns[k], bruteRange(m_values[static_cast<size_t>(channel)], from, to),
-                       "column " + std::to_string(k));
-            from = to;
+    for (const size_t pixels : {size_t(1000), size_t(97), size_t(10), size_t(1)}) {
+        std::vector<ValueRange> columns(pixels);
+        for (int channel = 0; channel < 2; ++channel) {
+            m_series.decimate(channel, t0, t1, columns);
+            size_t from = std::lower_bound(m_times.begin(), m_times.end(), t0) - m_times.begin();
+            for (size_t k = 0; k < columns.size(); ++k) {
+                const qint64 edge =
+                    t0 + std::llround(static_cast<double>(t1 - t0) * static_cast<double>(k + 1) /
+                                      static_cast<double>(columns.size()));
+                const size_t to =
+                    std::lower_bound(m_times.begin(), m_times.end(), edge) - m_times.begin();
+                expectSame(columns[k], bruteRange(m_values[static_cast<size_t>(channel)], from, to),
+                           std::to_string(pixels) + " pixels, column " + std::to_string(k));
+                from = to;
+            }
         }
     }
     // Every record has its time: lowerBound finds the first at or after it.
