@@ -4,13 +4,10 @@
 #include <QIODevice>
 #include <cstring>
 
-namespace {
-// Room for one whole line, its line end and a read of the same size.
-constexpr qsizetype kBufferBytes = 2 * LineReader::kMaxLineBytes + 2;
-} // namespace
-
-LineReader::LineReader(QIODevice& device) : m_device(device) {
-    m_buffer.resize(kBufferBytes);
+LineReader::LineReader(QIODevice& device, qsizetype maxLineBytes)
+    : m_device(device), m_maxLineBytes(maxLineBytes) {
+    // Room for one whole line, its line end and a read of the same size.
+    m_buffer.resize(2 * m_maxLineBytes + 2);
 }
 
 bool LineReader::fill() {
@@ -20,7 +17,7 @@ bool LineReader::fill() {
         m_end -= m_begin;
         m_begin = 0;
     }
-    const qint64 got = m_device.read(m_buffer.data() + m_end, kBufferBytes - m_end);
+    const qint64 got = m_device.read(m_buffer.data() + m_end, m_buffer.size() - m_end);
     if (got < 0) {
         m_error = m_device.errorString();
         return false;
@@ -45,7 +42,7 @@ bool LineReader::next(Line& line) {
                 --textEnd;
             }
             // A line end found in the same read as a line too long.
-            const bool overlong = textEnd - m_begin > kMaxLineBytes;
+            const bool overlong = textEnd - m_begin > m_maxLineBytes;
             line = Line{overlong ? QByteArrayView()
                                  : QByteArrayView(start + m_begin, textEnd - m_begin),
                         ++m_number, false, overlong};
@@ -56,7 +53,7 @@ bool LineReader::next(Line& line) {
         while (text > 0 && start[m_begin + text - 1] == '\r') {
             --text; // carriage returns that may yet turn out to end the line
         }
-        if (text > kMaxLineBytes || m_end - m_begin > 2 * kMaxLineBytes) {
+        if (text > m_maxLineBytes || m_end - m_begin > 2 * m_maxLineBytes) {
             // Too long to be a line of a log: drop it up to its line end.
             for (;;) {
                 m_begin = m_end;

@@ -9,7 +9,7 @@
 class QIODevice;
 
 // Reads a text file line by line in constant memory, whatever its size: a
-// data log, its CSV. No line is ever held whole beyond kMaxLineBytes.
+// data log, its CSV. No line is ever held whole beyond its limit.
 class LineReader {
 public:
     // No line of a log or its CSV comes near this; a longer one is skipped.
@@ -22,11 +22,11 @@ public:
         qint64 number = 0; // from 1
         // The input ended inside this line: it has no line end.
         bool partial = false;
-        // Longer than kMaxLineBytes: its text was skipped.
+        // Longer than the limit: its text was skipped.
         bool overlong = false;
     };
 
-    explicit LineReader(QIODevice& device);
+    explicit LineReader(QIODevice& device, qsizetype maxLineBytes = kMaxLineBytes);
     LineReader(const LineReader&) = delete;
     LineReader& operator=(const LineReader&) = delete;
 
@@ -40,6 +40,7 @@ private:
     bool fill();
 
     QIODevice& m_device;
+    qsizetype m_maxLineBytes;
     QByteArray m_buffer;
     qsizetype m_begin = 0; // first unread byte
     qsizetype m_end = 0;   // end of the bytes read

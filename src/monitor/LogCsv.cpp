@@ -130,7 +130,10 @@ bool LogCsvConverter::write(QIODevice& csv) {
         return false;
     }
     const auto cellsPerRow = static_cast<qsizetype>(m_columns.size()) + 1;
-    LineReader rows(m_rows);
+    // A row is a record's line with its blanks turned into commas, plus one
+    // comma for each column it leaves empty after its last value: never
+    // more than twice the longest line read.
+    LineReader rows(m_rows, 2 * LineReader::kMaxLineBytes);
     LineReader::Line row;
     while (rows.next(row)) {
         out += row.text;
