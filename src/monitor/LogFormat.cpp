@@ -37,30 +37,6 @@ bool shown(int channel) {
     return channel >= Fuel && channel <= User3;
 }
 
-} // namespace
-
-QString logTimeOfDayFormat(const QLocale& locale) {
-    const QString format = locale.timeFormat(QLocale::LongFormat);
-    QString out;
-    bool quoted = false;
-    for (qsizetype i = 0; i < format.size(); ++i) {
-        const QChar c = format[i];
-        if (c == QLatin1Char('\'')) {
-            quoted = !quoted;
-        }
-        if (!quoted && c == QLatin1Char('t')) {
-            while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t')) {
-                ++i;
-            }
-            continue;
-        }
-        out.append(c);
-    }
-    return out.trimmed();
-}
-
-namespace {
-
 QString plotTitle(const PlotLogLayout& layout, int channel) {
     switch (channel) {
     case Fuel:
@@ -131,6 +107,26 @@ QString plotValue(const LiveSample& sample, const PlotLogLayout& layout, int cha
 }
 
 } // namespace
+
+QString logTimeOfDayFormat(const QLocale& locale) {
+    const QString format = locale.timeFormat(QLocale::LongFormat);
+    QString out;
+    bool quoted = false;
+    for (qsizetype i = 0; i < format.size(); ++i) {
+        const QChar c = format[i];
+        if (c == QLatin1Char('\'')) {
+            quoted = !quoted;
+        }
+        if (!quoted && c == QLatin1Char('t')) {
+            while (i + 1 < format.size() && format[i + 1] == QLatin1Char('t')) {
+                ++i;
+            }
+            continue;
+        }
+        out.append(c);
+    }
+    return out.trimmed();
+}
 
 QString logRuleLine() {
     return QString(110, QLatin1Char('-'));

@@ -175,13 +175,22 @@ void expectSession(const SampleSeries& series, bool clocks) {
 }
 
 TEST(LogReader, ReadsBackBothLayoutsAndEveryRunWithItsClock) {
+    const QByteArray log = testDataBytes("monitor/session.log");
     SampleSeries series;
-    const LogReadResult result = read(testDataBytes("monitor/session.log"), series);
+    const LogReadResult result = read(log, series);
     EXPECT_EQ(result.format, LogReadResult::Format::Log);
     EXPECT_EQ(result.records, 22);
     EXPECT_EQ(result.skippedLines, 0);
     EXPECT_FALSE(result.partialLastLine);
     expectSession(series, true);
+
+    // The program stopped while writing a record: the part written is left out.
+    const QByteArray lastRecord = log.mid(log.lastIndexOf("\r\n", log.size() - 3) + 2);
+    SampleSeries cut;
+    const LogReadResult partial = read(log + lastRecord.left(lastRecord.size() - 5), cut);
+    EXPECT_TRUE(partial.partialLastLine);
+    EXPECT_EQ(partial.firstSkippedLines, QList<qint64>{38});
+    expectSession(cut, true);
 
     // Channel names and units are those of the live samples.
     for (int c = 0; c < kLiveChannelCount; ++c) {
