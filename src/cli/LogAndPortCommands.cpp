@@ -61,8 +61,11 @@ FileIdentity identify(const QString& path) {
 #ifdef Q_OS_UNIX
     struct stat info {};
     if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
-        id = {true, S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode),
-              static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino), {}};
+        id = {true,
+              S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode),
+              static_cast<quint64>(info.st_dev),
+              static_cast<quint64>(info.st_ino),
+              {}};
     }
 #else
     const QFileInfo info(path);
@@ -79,8 +82,8 @@ FileIdentity identify([[maybe_unused]] QIODevice& out) {
     struct stat info {};
     const auto* file = qobject_cast<QFile*>(&out);
     if (file != nullptr && file->handle() >= 0 && ::fstat(file->handle(), &info) == 0) {
-        id = {true, false, static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino),
-              {}};
+        id = {
+            true, false, static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino), {}};
     }
 #endif
     return id;
