@@ -206,3 +206,27 @@ TEST(VantrelctlOutput, FileSizeLimitFailsTheWriteAndKeepsTheOldFile) {
     EXPECT_EQ(readFile(path), "old");
     EXPECT_EQ(QDir(dir.path()).entryList(QDir::Files), QStringList{"kept.ecu"});
 }
+
+TEST(VantrelctlLog2Csv, MemoryStaysSmallWhateverTheLogsSize) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("huge.log");
+    const QByteArray log = testDataBytes("monitor/session.log");
+    {
+        // The session, a line of 150 MB of zero bytes (a hole in the file,
+        // so it takes no disk), and the session again.
+        QFile file(path);
+        ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+        file.write(log);
+        ASSERT_TRUE(file.seek(log.size() + 150LL * 1024 * 1024));
+        file.write("\r\n" + log);
+    }
+    const Outcome r = run({"log2csv", path, "-o", dir.filePath("huge.csv")}, {}, [] {
+        // Far below the log's size, and plenty for the program itself.
+        const rlimit memory{100LL * 1024 * 1024, 100LL * 1024 * 1024};
+        setrlimit(RLIMIT_AS, &memory);
+    });
+    EXPECT_EQ(r.exitCode, 0) << r.err.constData();
+    EXPECT_TRUE(r.err.contains("skipped 1 line(s) that are not records (line 38)"))
+        << r.err.constData();
+    EXPECT_EQ(splitLines(readFile(dir.filePath("huge.csv"))).size(), 1 + 2 * 22);
+}

@@ -1,0 +1,41 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include <QList>
+#include <QLocale>
+#include <QString>
+#include <QtGlobal>
+
+class QIODevice;
+class SampleSeries;
+
+// What reading a log into a series found.
+struct LogReadResult {
+    enum class Format { Log, Csv };
+
+    Format format = Format::Log;
+    qint64 records = 0; // records added to the series
+    // Lines left out: damaged, foreign, longer than any record, cut short.
+    qint64 skippedLines = 0;
+    QList<qint64> firstSkippedLines; // the first ten of their numbers (from 1)
+    // The input ended inside a line; it was left out as cut short.
+    bool partialLastLine = false;
+    QString error; // the device's reason when a read failed, else empty
+};
+
+// Reads a data log into series, streaming: memory grows with the records
+// kept, never with the text. The input is either the program's own log,
+// with full and plot records, or its CSV as "vantrelctl log2csv" writes it
+// (told apart by a first line starting "Time (s)").
+//
+// Each header block of a log starts a run, whose time 0 is the clock its
+// header shows, measured from the first header's clock; a run whose clock
+// cannot be read, or lies before the records already read, continues from
+// the last record. A record's time counts from its run's time 0; a
+// negative time (older logs took it from the time of day, which passed
+// midnight) counts on past midnight, and a time that falls back is skipped
+// as damaged. In the CSV a row whose time falls back starts a run, which
+// continues from the last record. Lines starting with "#" are markers at
+// the time of the record before them. Anything else is skipped and counted.
+LogReadResult readSampleLog(QIODevice& device, SampleSeries& series,
+                            const QLocale& locale = QLocale());
