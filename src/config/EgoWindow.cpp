@@ -69,14 +69,15 @@ EgoWindow::EgoWindow(AppState& state, SettingsStore& store, QWidget* parent)
     m_layout->addStretch();
 
     // A stored value that no entry holds selects the first entry, which is
-    // stored and sent as a click on it would.
+    // stored and sent as a click on it would: the rpm and load pairs first,
+    // then the switch.
     fillLists();
-    const EcuSettings& s = store.settings();
-    listClicked(FieldId::EgoControl, egoEntryIndex(s.EgoControl, m_control->count()));
     for (std::size_t m = 0; m < kWindowFields.size(); ++m) {
         listClicked(kWindowFields[m],
                     egoEntryIndex(store.value(kWindowFields[m]), m_window[m]->count()));
     }
+    listClicked(FieldId::EgoControl,
+                egoEntryIndex(store.settings().EgoControl, m_control->count()));
 }
 
 void EgoWindow::fillLists() {
