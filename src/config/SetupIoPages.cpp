@@ -4,6 +4,7 @@
 #include "config/SetupLists.h"
 #include "config/SetupWindow.h"
 #include "record/AppState.h"
+#include "record/NumberFormat.h"
 #include "record/SettingsStore.h"
 
 #include <QComboBox>
@@ -125,9 +126,25 @@ QWidget* SetupWindow::buildInputsPage() {
         connect(combo, &QComboBox::activated, this,
                 [this, j](int index) { digitalInputClicked(j, index); });
     }
-    m_lcText = NumericBox::forField(m_parts.store, FieldId::LaunchControlRpm,
-                                    setupEntryRule(FieldId::LaunchControlRpm));
+    // The secondary rev limit shows " ####0" when the page is filled and the
+    // plain number once the box has been left.
+    SettingsStore& store = m_parts.store;
+    m_lcText = new NumericBox(
+        [this, &store] {
+            const int32_t rpm = store.settings().LaunchControlRpm;
+            return m_lcLeft ? QString::number(rpm) : formatNumber(rpm, QStringLiteral(" ####0"));
+        },
+        [this, &store](const QString& shown, const QString& typed) {
+            commitEntry(store, FieldId::LaunchControlRpm, setupEntryRule(FieldId::LaunchControlRpm),
+                        shown, typed);
+            m_lcLeft = true;
+        });
     m_lcText->setObjectName(QStringLiteral("LCText"));
+    connect(&store, &SettingsStore::changed, m_lcText, [this](const SettingsChange& change) {
+        if (change.touches(FieldId::LaunchControlRpm) && !m_lcText->hasFocus()) {
+            m_lcText->refresh();
+        }
+    });
     m_lcLabel = new QLabel(QStringLiteral("Rpm"));
     m_lcLabel->setObjectName(QStringLiteral("LCLabel"));
     m_lcFrame = new QGroupBox(QStringLiteral("Secondary Rev Limit"));
@@ -150,6 +167,7 @@ void SetupWindow::setupCustomInputs() {
         selectQuietly(m_digitalCombos[static_cast<std::size_t>(j)],
                       s.UserInputDigitalMode[static_cast<std::size_t>(j)]);
     }
+    m_lcLeft = false;
     m_lcText->refresh();
     enableSecondaryRevLimit();
 }
