@@ -110,10 +110,14 @@ NumericBox* ExtraWindow::serialBox(int index) {
         m_parts.line.run([&](EcuProtocol& protocol) {
             changed = enterSerialField(protocol, index, shown, typed);
         });
+        if (!changed) {
+            return;
+        }
         // The fields are split again from the bytes sent.
-        for (size_t n = extraBoxes().size(); changed && n < m_boxes.size(); ++n) {
+        for (size_t n = extraBoxes().size(); n < m_boxes.size(); ++n) {
             m_boxes[n]->refresh();
         }
+        emit serialNumberChanged();
     };
     auto* box = new NumericBox(text, entry, this);
     box->setObjectName(QStringLiteral("ExtraText%1").arg(extraBoxes().size() + index));

@@ -372,10 +372,10 @@ TEST_F(SetupOnMainWindowTest, SecondaryRevLimitShowsItsPatternUntilEdited) {
     ASSERT_NE(setup, nullptr);
     showPage(setup, 3);
     auto* lc = setup->findChild<NumericBox*>("LCText");
-    EXPECT_EQ(lc->text(), " 5000");
+    EXPECT_EQ(lc->text().toStdString(), " 5000");
     retype(lc, "6000");
     EXPECT_EQ(link.written(), bytes({237, 0x17, 0x70}));
-    EXPECT_EQ(lc->text(), "6000");
+    EXPECT_EQ(lc->text().toStdString(), "6000");
 }
 
 // Switching an analog input off keeps its curve and sends all 17 points.
