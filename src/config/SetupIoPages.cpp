@@ -1,5 +1,6 @@
 // The User Outputs and User Inputs pages of the setup window.
 
+#include "config/FieldHelp.h"
 #include "config/NumericBox.h"
 #include "config/SetupLists.h"
 #include "config/SetupWindow.h"
@@ -40,6 +41,7 @@ QWidget* SetupWindow::buildOutputsPage() {
         auto* layout = new QGridLayout(box);
         m_outputCombos[static_cast<std::size_t>(k)] =
             namedCombo(QStringLiteral("CustomOutputCombo%1").arg(k), outputSourceEntries());
+        m_outputCombos[static_cast<std::size_t>(k)]->setWhatsThis(fieldHelp(outputTypeField(k)));
         layout->addWidget(m_outputCombos[static_cast<std::size_t>(k)], 0, 0, 1, 2);
         for (int second = 0; second < 2; ++second) {
             const int n = 2 * k + second;
@@ -53,6 +55,7 @@ QWidget* SetupWindow::buildOutputsPage() {
                     commitSetPoint(store, k, second != 0, shown, typed);
                 });
             text->setObjectName(QStringLiteral("CustomOutputText%1").arg(n));
+            text->setWhatsThis(fieldHelp(outputSetPointField(k, second != 0)));
             auto* caption = new QLabel(second == 0 ? QStringLiteral("Set Point 1")
                                                    : QStringLiteral("Set Point 2"));
             caption->setObjectName(QStringLiteral("CustomOutputLabel%1").arg(n));
@@ -113,6 +116,7 @@ QWidget* SetupWindow::buildInputsPage() {
     for (int i = 0; i < kAnalogInputs; ++i) {
         auto* combo =
             namedCombo(QStringLiteral("CustomInputCombo%1").arg(i), analogModeEntries(i, ego));
+        combo->setWhatsThis(fieldHelp(analogModeField(i)));
         m_analogCombos[static_cast<std::size_t>(i)] = combo;
         grid->addWidget(inputFrame(i, i + 1, QStringLiteral("(Analog)"), combo), 0, i);
         connect(combo, &QComboBox::activated, this,
@@ -121,6 +125,7 @@ QWidget* SetupWindow::buildInputsPage() {
     for (int j = 0; j < kDigitalInputs; ++j) {
         auto* combo =
             namedCombo(QStringLiteral("CustomInputCombo%1").arg(3 + j), digitalModeEntries(j));
+        combo->setWhatsThis(fieldHelp(digitalModeField(j)));
         m_digitalCombos[static_cast<std::size_t>(j)] = combo;
         grid->addWidget(inputFrame(3 + j, j + 1, QStringLiteral("(Digital)"), combo), 1, j);
         connect(combo, &QComboBox::activated, this,
@@ -140,6 +145,7 @@ QWidget* SetupWindow::buildInputsPage() {
             m_lcLeft = true;
         });
     m_lcText->setObjectName(QStringLiteral("LCText"));
+    m_lcText->setWhatsThis(fieldHelp(FieldId::LaunchControlRpm));
     connect(&store, &SettingsStore::changed, m_lcText, [this](const SettingsChange& change) {
         if (change.touches(FieldId::LaunchControlRpm) && !m_lcText->hasFocus()) {
             m_lcText->refresh();
