@@ -136,10 +136,15 @@ TEST(EgoSetpointCurve, VoltsAxisByLoadControlAndKeys) {
     EXPECT_TRUE(curveStartsEdit(curve.keys, QLatin1Char('.')));
     EXPECT_FALSE(curveStartsEdit(curve.keys, QLatin1Char('-')));
     EXPECT_FALSE(curveAcceptsInEdit(curve.keys, QLatin1Char(',')));
+    // Over the full MAP range point k stands for the count 17 k.
     s.LoadControl = 1;
     s.MapSensorType = 2;
+    s.MapMinBits = 0;
+    s.MapMaxBits = 255;
     curve = egoSetpointCurve(s);
     EXPECT_EQ(curve.axisCaption, "Map");
+    EXPECT_EQ(curve.axis[7],
+              formatNumber(mapCountsToPsi(2, 119), QStringLiteral("###,##0.0")) + ' ');
     EXPECT_EQ(curve.axis.last(),
               formatNumber(mapCountsToPsi(2, 255), QStringLiteral("###,##0.0")) + ' ');
     s.LoadControl = 3;
