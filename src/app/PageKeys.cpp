@@ -2,6 +2,8 @@
 #include "app/PageKeys.h"
 
 #include <QKeyEvent>
+#include <QMainWindow>
+#include <QMdiSubWindow>
 #include <QTabWidget>
 
 namespace {
@@ -21,7 +23,9 @@ int pageStep(const QKeyEvent* key) {
     }
 }
 
-// The nearest paged container of a widget, itself included.
+// The paged container of a widget: the nearest one around it, or, for a
+// control outside the pages or the window itself, the window's only one.
+// The main window's child windows are windows of their own here.
 QTabWidget* pagesOf(QObject* watched) {
     if (!watched->isWidgetType()) {
         return nullptr;
@@ -30,8 +34,12 @@ QTabWidget* pagesOf(QObject* watched) {
         if (auto* tabs = qobject_cast<QTabWidget*>(w)) {
             return tabs;
         }
-        if (w->isWindow()) {
-            break;
+        if (w->isWindow() || qobject_cast<QMdiSubWindow*>(w->parentWidget()) != nullptr) {
+            if (qobject_cast<QMainWindow*>(w) != nullptr) {
+                return nullptr;
+            }
+            const QList<QTabWidget*> all = w->findChildren<QTabWidget*>();
+            return all.size() == 1 ? all.front() : nullptr;
         }
     }
     return nullptr;

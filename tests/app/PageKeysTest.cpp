@@ -40,6 +40,13 @@ TEST_F(PageKeysTest, CtrlPageKeysTurnTheSetupPagesFromAnyControl) {
     auto* setup = window->findChild<SetupWindow*>();
     ASSERT_NE(setup, nullptr);
     QTabWidget* tabs = setup->tabs();
+    // From the focus the window takes when it opens.
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageUp, Qt::ControlModifier);
+    EXPECT_EQ(tabs->currentIndex(), 3);
+    QTest::keyClick(QApplication::focusWidget(), Qt::Key_PageDown, Qt::ControlModifier);
+    ASSERT_EQ(tabs->currentIndex(), 0);
+    EXPECT_TRUE(link.written().isEmpty());
+
     auto* revLimit = setup->findChild<NumericBox*>("RevLimitText");
     QTest::mouseClick(revLimit, Qt::LeftButton);
     QTest::keyClick(revLimit, Qt::Key_End);
