@@ -127,7 +127,9 @@ QString purpose(FieldId id) {
                               "again, refilled for the new mode; edit it under Tuning > User "
                               "Inputs.")
             .arg(analog)
-            .arg(analog == 1 ? QStringLiteral(", or give the EGO targets") : QString());
+            .arg(analog == 1
+                     ? QStringLiteral(", or, where the list offers it, give the EGO targets")
+                     : QString());
     case F::UserInputDigitalMode0:
     case F::UserInputDigitalMode1:
     case F::UserInputDigitalMode2:
