@@ -3,6 +3,7 @@
 #include "app/AboutBox.h"
 #include "app/EcuController.h"
 #include "app/Installation.h"
+#include "app/PageKeys.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "comm/EcuLine.h"
@@ -147,6 +148,7 @@ void MainWindow::buildWindow() {
     connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::placeAnimation);
     // The menu commands keep their keys while a child window has the focus.
     qApp->installEventFilter(this);
+    qApp->installEventFilter(new PageKeys(this));
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this);
     m_statusBar = new StatusBarWidget(this);

@@ -42,6 +42,10 @@ void MainWindow::connectMenus() {
     connect(m.engineExtra, &QAction::triggered, this, [this] {
         if (!m_windows->raise(WindowCode::Extra)) {
             auto* extra = new ExtraWindow({m_state, *m_store, *m_line, m_poller.get()});
+            connect(extra, &ExtraWindow::serialNumberChanged, this, [this] {
+                m_reporter.showIdentity(m_state);
+                showStatusBar();
+            });
             m_windows->show(extra, WindowCode::Extra)->adjustSize();
         }
     });

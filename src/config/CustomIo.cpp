@@ -204,13 +204,13 @@ bool changeAnalogMode(SettingsStore& store, int input, int mode) {
     if (!store.setValue(analogModeField(input), mode)) {
         return false;
     }
-    if (const std::optional<int> fill = analogTableFill(mode)) {
-        std::vector<FieldCell> points;
-        for (int slot = 0; slot < kCurveSlotsSent; ++slot) {
-            points.push_back({slot, 0, *fill});
-        }
-        store.setCells(analogTableField(input), points, SettingsStore::Send::Always);
+    // Every mode sends the 17 points; switching off keeps the values held.
+    const std::optional<int> fill = analogTableFill(mode);
+    std::vector<FieldCell> points;
+    for (int slot = 0; slot < kCurveSlotsSent; ++slot) {
+        points.push_back({slot, 0, fill ? *fill : store.value(analogTableField(input), slot)});
     }
+    store.setCells(analogTableField(input), points, SettingsStore::Send::Always);
     if (input == 0 && mode != 3) {
         store.setValue(FieldId::EgoControl, 0, SettingsStore::Send::Always);
     }

@@ -54,6 +54,7 @@ bool changeOutputSource(SettingsStore& store, UserInteraction& ui, int output, i
 std::optional<int> analogTableFill(int mode);
 
 // Switches an analog input to another mode: stores and sends the mode,
-// refills and sends its table, and for input 1 leaving EGO switches closed-
-// loop EGO off. Returns whether the mode changed.
+// refills its table (off keeps it) and sends all of its points, and for
+// input 1 leaving EGO switches closed-loop EGO off. Returns whether the mode
+// changed.
 bool changeAnalogMode(SettingsStore& store, int input, int mode);

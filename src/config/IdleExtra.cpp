@@ -67,6 +67,14 @@ std::span<const SerialFieldRule> serialFieldRules() {
     return kSerialFields;
 }
 
+QString serialFieldHelp(int index) {
+    const SerialFieldRule& rule = kSerialFields.at(static_cast<size_t>(index));
+    return QStringLiteral("A field of the ECU's serial number; the serial bytes it changes are "
+                          "sent at once. Limits: %1 to %2.")
+        .arg(rule.min)
+        .arg(rule.max);
+}
+
 void setupExtra(EcuProtocol& protocol) {
     for (FieldId id : kExtraReads) {
         protocol.getEcuData(fieldRow(id).readCode);

@@ -1,5 +1,6 @@
 #include "config/NumericBox.h"
 
+#include "config/FieldHelp.h"
 #include "record/SettingsStore.h"
 
 #include <QKeyEvent>
@@ -15,6 +16,7 @@ NumericBox* NumericBox::forField(SettingsStore& store, FieldId id, EntryRule rul
                                  QWidget* parent) {
     auto* box = new NumericBox(parent);
     box->setObjectName(QString::fromUtf8(fieldRow(id).name));
+    box->setWhatsThis(fieldHelp(id));
     box->m_text = [&store, id] { return entryText(store.settings(), id); };
     box->m_entry = [box, &store, id, rule](const QString& shown, const QString& typed) {
         const EntryResult result = commitEntry(store, id, rule, shown, typed);

@@ -2,6 +2,7 @@
 
 #include "comm/CommandTable.h"
 #include "comm/EcuLine.h"
+#include "config/FieldHelp.h"
 #include "config/MapRescale.h"
 #include "config/NumericBox.h"
 #include "config/SetupLists.h"
@@ -196,6 +197,15 @@ QWidget* SetupWindow::buildEnginePage() {
     grid->addWidget(m_oncePerCycleFrame, 4, 0);
     grid->setRowStretch(5, 1);
 
+    for (const auto& [combo, field] :
+         {std::pair{m_cylinders, FieldId::NumberOfCylinders},
+          std::pair{m_wheelType, FieldId::WheelType},
+          std::pair{m_ignitionType, FieldId::IgnitionType}, std::pair{m_maxRpm, FieldId::MaxRpm},
+          std::pair{m_loadControl, FieldId::LoadControl},
+          std::pair{m_stagedRpm, FieldId::InjectionRpmIndex},
+          std::pair{m_stagedLoad, FieldId::InjectionLoadIndex}}) {
+        combo->setWhatsThis(fieldHelp(field));
+    }
     connect(m_cylinders, &QComboBox::activated, this, &SetupWindow::cylindersClicked);
     connect(m_wheelType, &QComboBox::activated, this, &SetupWindow::wheelTypeClicked);
     connect(m_ignitionType, &QComboBox::activated, this, &SetupWindow::ignitionTypeClicked);
@@ -358,6 +368,12 @@ QWidget* SetupWindow::buildSensorsPage() {
     grid->addWidget(m_mapLabel, 9, 0, 1, 2);
     grid->setRowStretch(10, 1);
 
+    for (const auto& [combo, field] :
+         {std::pair{m_airTemp, FieldId::AirTempSensorType},
+          std::pair{m_waterTemp, FieldId::WaterTempSensorType},
+          std::pair{m_tps, FieldId::TpsSensorType}, std::pair{m_map, FieldId::MapSensorType}}) {
+        combo->setWhatsThis(fieldHelp(field));
+    }
     connect(m_airTemp, &QComboBox::activated, this, &SetupWindow::airTempClicked);
     connect(m_waterTemp, &QComboBox::activated, this, &SetupWindow::waterTempClicked);
     connect(m_tps, &QComboBox::activated, this, &SetupWindow::tpsClicked);

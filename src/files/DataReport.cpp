@@ -1,6 +1,7 @@
 #include "files/DataReport.h"
 
 #include "record/AppState.h"
+#include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/SensorConversions.h"
 
@@ -43,20 +44,17 @@ QString row(int count, int width, const std::function<QString(int)>& text) {
     return line;
 }
 
-// The load of a step 0..15 in the unit of the load control: MAP psi, throttle
-// per cent or volts; nothing for any other load control.
+// The load of a step 0..15 of the tables' load axis in the unit of the load
+// control: MAP psi, throttle per cent or volts; nothing for any other load
+// control.
 QString loadText(const EcuSettings& s, int step, const char* psiUnit, const char* percentUnit,
                  const char* voltUnit) {
-    switch (s.LoadControl) {
-    case 1:
-        return fmt(mapCountsToPsi(s.MapSensorType, step * 17), "##0.0") + QLatin1String(psiUnit);
-    case 2:
-        return fmt(step * 7, "##0.0") + QLatin1String(percentUnit);
-    case 3:
-        return fmt(step * 17 * 5.0 / 255.0, "##0.0") + QLatin1String(voltUnit);
-    default:
+    const std::optional<double> load = loadOfStep(s, step);
+    if (!load) {
         return {};
     }
+    const char* units[] = {psiUnit, percentUnit, voltUnit};
+    return fmt(*load, "##0.0") + QLatin1String(units[s.LoadControl - 1]);
 }
 
 QString mapSensorText(int type) {

@@ -61,6 +61,16 @@ void StatusReporter::showFile(const QString& fileTitle) {
     m_view.panels[StatusBarView::kFile].text = QStringLiteral("File: ") + fileTitle + "  ";
 }
 
+void StatusReporter::showIdentity(const AppState& state) {
+    StatusPanel& version = m_view.panels[StatusBarView::kVersion];
+    if (state.EcuOnline) {
+        version.text = QStringLiteral("ECU Version: ") + state.identity.VersionText +
+                       QStringLiteral("   Serial#: ") + state.identity.SerialNumberText + " ";
+    } else {
+        version.text.clear();
+    }
+}
+
 void StatusReporter::showOffline() {
     m_view.panels[StatusBarView::kOnline].text = QStringLiteral("Offline ");
     m_view.picture = StatusBarView::Picture::Offline;
@@ -142,12 +152,7 @@ void StatusReporter::refreshPanels(AppState& state, UserInteraction& ui,
     p[StatusBarView::kLog].enabled = state.LogActive;
 
     StatusPanel& version = p[StatusBarView::kVersion];
-    if (state.EcuOnline) {
-        version.text = QStringLiteral("ECU Version: ") + state.identity.VersionText +
-                       QStringLiteral("   Serial#: ") + state.identity.SerialNumberText + " ";
-    } else {
-        version.text.clear();
-    }
+    showIdentity(state);
 
     StatusPanel& crank = p[StatusBarView::kCrankError];
     if (hasBit(status1, 8)) {

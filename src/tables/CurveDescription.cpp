@@ -1,9 +1,9 @@
 #include "tables/CurveDescription.h"
 
 #include "record/FieldTable.h"
+#include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
-#include "record/SensorConversions.h"
 #include "tables/TableOperations.h"
 
 #include <algorithm>
@@ -149,15 +149,15 @@ CurveDescription egoSetpointCurve(const EcuSettings& settings) {
     constexpr int kShownPoints = 16;
     QStringList axis;
     for (int k = 0; k < kShownPoints; ++k) {
-        QString load;
+        // The header names a load in psi or percent; volts stay unlabelled.
+        const std::optional<double> load = loadOfStep(settings, k);
+        QString text;
         if (settings.LoadControl == 1) {
-            load = formatNumber(mapCountsToPsi(settings.MapSensorType, 17 * k),
-                                QStringLiteral("###,##0.0")) +
-                   QLatin1Char(' ');
+            text = formatNumber(*load, QStringLiteral("###,##0.0")) + QLatin1Char(' ');
         } else if (settings.LoadControl == 2) {
-            load = formatNumber(7 * k, QStringLiteral("##0.0")) + QLatin1Char(' ');
+            text = formatNumber(*load, QStringLiteral("##0.0")) + QLatin1Char(' ');
         }
-        axis << load;
+        axis << text;
     }
     CurveDescription curve;
     curve.field = FieldId::UserInputAnalogTable0;

@@ -2,6 +2,7 @@
 
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
+#include "tables/EditorHelp.h"
 #include "tables/TableEditCommand.h"
 #include "tables/TableHistory.h"
 
@@ -63,6 +64,7 @@ void CurveGrid::setCurve(CurveDescription curve) {
 void CurveGrid::refresh() {
     m_title->setText(m_curve.title);
     m_title->setVisible(!m_curve.title.isEmpty());
+    m_grid->setWhatsThis(curveHelp(m_curve));
     const auto put = [this](int row, int column, const QString& text, bool selectable) {
         QTableWidgetItem* item = m_grid->item(row, column);
         if (item == nullptr) {

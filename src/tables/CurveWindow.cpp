@@ -3,6 +3,7 @@
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "tables/CurveGrid.h"
+#include "tables/EditorHelp.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -60,6 +61,7 @@ CurveGrid* CurveWindow::addGrid(CurveDescription curve) {
 void CurveWindow::addSmoothButton() {
     m_smooth = new QPushButton(QStringLiteral("Smooth"), this);
     m_smooth->setObjectName(QStringLiteral("SmoothButton"));
+    m_smooth->setWhatsThis(curveSmoothHelp());
     m_smooth->setFocusPolicy(Qt::NoFocus);
     connect(m_smooth, &QPushButton::clicked, this, &CurveWindow::smooth);
     auto* row = new QHBoxLayout;
@@ -96,6 +98,7 @@ Comp1Window::Comp1Window(AppState& state, SettingsStore& store, QWidget* parent)
     : CurveWindow(state, store, parent) {
     setObjectName(QStringLiteral("frmComp1"));
     setWindowTitle(QStringLiteral(" Air/Water/Battery Compensation"));
+    setWhatsThis(curveWindowHelp(CurveWindowKind::Compensation));
     std::vector<CurveDescription> curves = compensationCurves();
     if (state.Edition == 2) {
         curves.pop_back();
@@ -118,6 +121,7 @@ ChargeWindow::ChargeWindow(AppState& state, SettingsStore& store, QWidget* paren
     : CurveWindow(state, store, parent) {
     setObjectName(QStringLiteral("frmCharge"));
     setWindowTitle(QStringLiteral("Coil Charge Time"));
+    setWhatsThis(curveWindowHelp(CurveWindowKind::ChargeTime));
     addGrid(chargeCurve(store.settings().MaxRpm, store.settings().RpmIndexMax));
     auto* note = new QLabel(tr("These charge times are kept only while the program runs: they "
                                "are not stored in the ECU or in the data file."),
@@ -140,6 +144,7 @@ InputWindow::InputWindow(AppState& state, SettingsStore& store, QWidget* parent)
     : CurveWindow(state, store, parent) {
     setObjectName(QStringLiteral("frmInput"));
     setWindowTitle(tr("User Inputs"));
+    setWhatsThis(curveWindowHelp(CurveWindowKind::UserInputs));
     const EcuSettings& s = store.settings();
     for (int input = 0; input < EcuSettings::kUserInputs; ++input) {
         addGrid(inputCurve(input, s.UserInputAnalogMode[static_cast<std::size_t>(input)]));

@@ -3,6 +3,7 @@
 #include "monitor/Poller.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
+#include "tables/EditorHelp.h"
 #include "tables/LoadPlot.h"
 #include "tables/SmartAdd.h"
 #include "tables/TableGridModel.h"
@@ -94,8 +95,7 @@ void TableEditorWindow::buildControls() {
     m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_grid->horizontalHeader()->setSectionsClickable(false);
     m_grid->verticalHeader()->setSectionsClickable(false);
-    m_grid->setWhatsThis(tr("Type a number to set the selected cells; the value is sent to the "
-                            "ECU when you leave the cell. Right-click for undo, copy and paste."));
+    m_grid->setWhatsThis(tableGridHelp(m_description));
     m_grid->installEventFilter(this);
     // The load plot follows the row where the selection starts, not its
     // moving corner.
@@ -136,35 +136,37 @@ void TableEditorWindow::buildControls() {
         box->setMaximumWidth(90);
         box->installEventFilter(this);
     }
-    m_amount->setWhatsThis(ignition ? tr("The degrees that Add and Subtract move the cells by.")
-                                    : tr("The milliseconds that Add and Subtract move the cells "
-                                         "by, in steps of 0.0625 ms."));
-    m_factor->setWhatsThis(tr("The factor that Multiply and Divide apply to the cells."));
+    m_amount->setWhatsThis(operandHelp(m_description, Operand::Amount));
+    m_factor->setWhatsThis(operandHelp(m_description, Operand::Factor));
 
     auto* buttons = new QVBoxLayout;
-    const auto button = [this, buttons](const QString& caption, const QString& name, auto&& run) {
+    const auto button = [this, buttons](const QString& caption, const QString& name,
+                                        EditorButton help, auto&& run) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
+        b->setWhatsThis(editorButtonHelp(m_description, help));
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QPushButton::clicked, this, run);
         buttons->addWidget(b);
     };
     buttons->addWidget(m_amount);
-    button(tr("Add"), QStringLiteral("AddButton0"), [this] { arithmetic(BlockArithmetic::Add); });
-    button(tr("Subtract"), QStringLiteral("AddButton2"),
+    button(tr("Add"), QStringLiteral("AddButton0"), EditorButton::Add,
+           [this] { arithmetic(BlockArithmetic::Add); });
+    button(tr("Subtract"), QStringLiteral("AddButton2"), EditorButton::Subtract,
            [this] { arithmetic(BlockArithmetic::Subtract); });
     buttons->addSpacing(8);
     buttons->addWidget(m_factor);
-    button(tr("Multiply"), QStringLiteral("AddButton1"),
+    button(tr("Multiply"), QStringLiteral("AddButton1"), EditorButton::Multiply,
            [this] { arithmetic(BlockArithmetic::Multiply); });
-    button(tr("Divide"), QStringLiteral("AddButton3"),
+    button(tr("Divide"), QStringLiteral("AddButton3"), EditorButton::Divide,
            [this] { arithmetic(BlockArithmetic::Divide); });
     buttons->addSpacing(8);
-    button(tr("Smooth"), QStringLiteral("SmoothButton"), [this] { smooth(); });
+    button(tr("Smooth"), QStringLiteral("SmoothButton"), EditorButton::Smooth,
+           [this] { smooth(); });
     buttons->addSpacing(8);
-    button(tr("UnMark"), QStringLiteral("MarkButton0"), [this] { mark(0); });
-    button(tr("Mark 1"), QStringLiteral("MarkButton1"), [this] { mark(1); });
-    button(tr("Mark 2"), QStringLiteral("MarkButton2"), [this] { mark(2); });
+    button(tr("UnMark"), QStringLiteral("MarkButton0"), EditorButton::UnMark, [this] { mark(0); });
+    button(tr("Mark 1"), QStringLiteral("MarkButton1"), EditorButton::Mark1, [this] { mark(1); });
+    button(tr("Mark 2"), QStringLiteral("MarkButton2"), EditorButton::Mark2, [this] { mark(2); });
     buttons->addStretch();
 
     auto* gridRow = new QHBoxLayout;

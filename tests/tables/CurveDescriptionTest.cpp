@@ -2,6 +2,7 @@
 
 #include "record/NumberFormat.h"
 #include "record/SensorConversions.h"
+#include "tables/EditorHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -135,14 +136,76 @@ TEST(EgoSetpointCurve, VoltsAxisByLoadControlAndKeys) {
     EXPECT_TRUE(curveStartsEdit(curve.keys, QLatin1Char('.')));
     EXPECT_FALSE(curveStartsEdit(curve.keys, QLatin1Char('-')));
     EXPECT_FALSE(curveAcceptsInEdit(curve.keys, QLatin1Char(',')));
+    // Over the full MAP range point k stands for the count 17 k.
     s.LoadControl = 1;
     s.MapSensorType = 2;
+    s.MapMinBits = 0;
+    s.MapMaxBits = 255;
     curve = egoSetpointCurve(s);
     EXPECT_EQ(curve.axisCaption, "Map");
+    EXPECT_EQ(curve.axis[7],
+              formatNumber(mapCountsToPsi(2, 119), QStringLiteral("###,##0.0")) + ' ');
     EXPECT_EQ(curve.axis.last(),
               formatNumber(mapCountsToPsi(2, 255), QStringLiteral("###,##0.0")) + ' ');
     s.LoadControl = 3;
     curve = egoSetpointCurve(s);
     EXPECT_TRUE(curve.axisCaption.isEmpty());
     EXPECT_TRUE(curve.axis.join(QString()).isEmpty());
+}
+
+// Each curve's What's This line states the limits its typed values are
+// held to: beyond them nothing changes, just inside them the count does.
+TEST(CurveHelp, StatesTheLimitsTheEntryKeeps) {
+    std::vector<CurveDescription> curves = compensationCurves();
+    curves.push_back(chargeCurve(7500, 15));
+    curves.push_back(inputCurve(0, 1));
+    curves.push_back(inputCurve(1, 2));
+    curves.push_back(egoSetpointCurve(EcuSettings{}));
+    for (const CurveDescription& curve : curves) {
+        SCOPED_TRACE(static_cast<int>(curve.conversion));
+        const CurveLimits limits = curveLimits(curve.conversion);
+        EXPECT_EQ(curve.rawFromTyped(1.0e6), curve.rawFromTyped(limits.max));
+        EXPECT_EQ(curve.rawFromTyped(-1.0e6), curve.rawFromTyped(limits.min));
+        EXPECT_NE(curve.rawFromTyped(limits.max - 1.0), curve.rawFromTyped(limits.max));
+        EXPECT_NE(curve.rawFromTyped(limits.min + 1.0), curve.rawFromTyped(limits.min));
+        const QString stated = QStringLiteral("Limits: %1 to %2 %3.")
+                                   .arg(limits.min)
+                                   .arg(limits.max)
+                                   .arg(QString::fromUtf8(limits.unit));
+        EXPECT_TRUE(curveHelp(curve).contains(stated)) << curveHelp(curve).toStdString();
+        EXPECT_EQ(curveHelp(curve).contains("kept in the program only"), !curve.sends);
+    }
+}
+
+// The editors' lines name the operand boxes' defaults and the range the
+// cells keep, as entries and operations hold them.
+TEST(EditorHelp, OperandsAndButtonsStateDefaultsAndCellLimits) {
+    const struct {
+        const TableEditorDescription& editor;
+        const char* range;
+        const char* amountEmpty;
+    } cases[] = {
+        {fuelEditor(), "0.0625 to 16 ms", "Left empty it is 0.0625;"},
+        {ignitionEditor(), "5 to 50 degrees", "Left empty it is 1.00;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.range);
+        const TableEditorDescription& d = c.editor;
+        EXPECT_EQ(d.shown(d.rawFromTyped(-1.0e6)), d.shown(d.rawMin));
+        EXPECT_EQ(d.shown(d.rawFromTyped(1.0e6)), d.shown(d.rawMax));
+        const QString cells = QStringLiteral("The cells stay within %1.").arg(c.range);
+        EXPECT_TRUE(operandHelp(d, Operand::Amount).contains(c.amountEmpty));
+        EXPECT_TRUE(operandHelp(d, Operand::Amount).contains(cells));
+        EXPECT_TRUE(operandHelp(d, Operand::Factor).contains("Left empty it is 1.10;"));
+        for (EditorButton b : {EditorButton::Add, EditorButton::Subtract, EditorButton::Multiply,
+                               EditorButton::Divide}) {
+            EXPECT_TRUE(editorButtonHelp(d, b).contains(cells));
+        }
+        EXPECT_TRUE(tableGridHelp(d).contains(c.range)) << tableGridHelp(d).toStdString();
+    }
+    EXPECT_TRUE(operandHelp(fuelEditor(), Operand::Amount).contains("0.1 becomes 0.1250"));
+    EXPECT_EQ(operandText(fuelEditor(), Operand::Amount,
+                          operandValue(fuelEditor(), Operand::Amount, "0.1"))
+                  .trimmed(),
+              "0.1250");
 }
