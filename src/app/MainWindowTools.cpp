@@ -52,9 +52,8 @@ void MainWindow::filePrint() {
     if (!choosePrinter(printer, QStringLiteral("Print Data"))) {
         return;
     }
-    const QStringList lines =
-        dataReportLines(m_state, monitorVersion(), QDateTime::currentDateTime());
-    if (!printDataReport(printer, lines)) {
+    if (!printDataReport(printer,
+                         dataReport(m_state, monitorVersion(), QDateTime::currentDateTime()))) {
         m_ui.message(tr("The printer could not start."), UserInteraction::Icon::Critical);
     }
 }
