@@ -39,8 +39,10 @@ bool within(FieldId field, FieldId first, int count) {
 // The entry of a list that a stored value selects; the number itself when
 // it selects none.
 QString entry(const QStringList& entries, int64_t index) {
-    return index >= 0 && index < entries.size() ? entries[static_cast<qsizetype>(index)].trimmed()
-                                                : QString::number(index);
+    const QString text = index >= 0 && index < entries.size()
+                             ? entries[static_cast<qsizetype>(index)].trimmed()
+                             : QString();
+    return text.isEmpty() ? QString::number(index) : text;
 }
 
 QString loadUnit(const EcuSettings& s) {
