@@ -7,8 +7,9 @@ packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
     libgtest-dev libgmock-dev libbenchmark-dev
-    # the manual's HTML, and the checks of the desktop entry and AppStream data
-    python3-markdown desktop-file-utils appstream
+    # the manual's HTML, and the checks of the desktop entry, the AppStream
+    # data and the Debian package
+    python3-markdown desktop-file-utils appstream lintian
     # the sanitizer build and the fuzz targets, and faster rebuilds
     clang libclang-rt-14-dev ccache
 )

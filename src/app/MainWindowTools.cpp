@@ -5,6 +5,7 @@
 #include "app/Version.h"
 #include "diag/SensorCheckWindow.h"
 #include "files/DataReport.h"
+#include "files/DifferenceText.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
 #include "files/RecentFiles.h"
@@ -52,9 +53,8 @@ void MainWindow::filePrint() {
     if (!choosePrinter(printer, QStringLiteral("Print Data"))) {
         return;
     }
-    const QStringList lines =
-        dataReportLines(m_state, monitorVersion(), QDateTime::currentDateTime());
-    if (!printDataReport(printer, lines)) {
+    if (!printDataReport(printer,
+                         dataReport(m_state, monitorVersion(), QDateTime::currentDateTime()))) {
         m_ui.message(tr("The printer could not start."), UserInteraction::Icon::Critical);
     }
 }
@@ -155,10 +155,8 @@ void MainWindow::fileCompare() {
                      UserInteraction::Icon::Information);
         return;
     }
-    QStringList lines;
-    for (const EcuFieldDifference& difference : differences) {
-        lines << difference.describe();
-    }
+    const QStringList lines =
+        DifferenceText(m_state.settings, *file.settings).describe(differences);
     auto* dialog = new QDialog(this);
     dialog->setObjectName(QStringLiteral("frmCompare"));
     dialog->setAttribute(Qt::WA_DeleteOnClose);

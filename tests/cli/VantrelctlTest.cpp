@@ -129,13 +129,29 @@ TEST(VantrelctlDiff, ListsExactlyTheChangedValues) {
     EXPECT_EQ(same.exitCode, 0) << same.err.constData();
     EXPECT_TRUE(same.out.isEmpty()) << same.out.constData();
 
-    const Outcome r = run({"diff", a, b});
-    EXPECT_EQ(r.exitCode, 1) << r.err.constData();
-    EXPECT_EQ(r.out.toStdString(), "Max Rpm: 9000 -> 6000\n"
-                                   "Crank Percent  80 Deg: 50 -> 55\n"
-                                   "User Output, row 2, column 2: 0 -> 9\n"
-                                   "Fuel Table, row 15, column 4: 18 -> 30\n");
-    EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+    // In the units and at the axes the windows show, or as the counts the
+    // files hold for scripts.
+    const struct {
+        QStringList arguments;
+        const char* listing;
+    } cases[] = {
+        {{"diff", a, b},
+         "Max Rpm: 9000 -> 6000 rpm\n"
+         "Crank Percent  80 Deg: 100 -> 110 %\n"
+         "User Output 3 on: 0 -> 9\n"
+         "Fuel Table at 2400 -> 1600 rpm, 0.0 %: 1.188 -> 1.938 ms\n"},
+        {{"diff", "--raw", a, b},
+         "Max Rpm: 9000 -> 6000\n"
+         "Crank Percent  80 Deg: 50 -> 55\n"
+         "User Output, row 2, column 2: 0 -> 9\n"
+         "Fuel Table, row 15, column 4: 18 -> 30\n"},
+    };
+    for (const auto& c : cases) {
+        const Outcome r = run(c.arguments);
+        EXPECT_EQ(r.exitCode, 1) << r.err.constData();
+        EXPECT_EQ(r.out.toStdString(), c.listing);
+        EXPECT_TRUE(r.err.isEmpty()) << r.err.constData();
+    }
 }
 
 TEST(VantrelctlDiff, UnreadableFileExitsWithTwoAndTellsWhy) {
