@@ -15,6 +15,7 @@
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
+#include "record/AreaFit.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 #include "tables/TableUndoHistory.h"
@@ -263,9 +264,17 @@ void MainWindow::applyDeveloperMode() {
 
 void MainWindow::applyPlacement() {
     const WindowPlacement& p = m_state.display.MainWindow;
-    const double tpp = twipsPerPixel();
-    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
-    setGeometry(px(p.Left), px(p.Top), std::max(px(p.Width), 200), std::max(px(p.Height), 150));
+    QRect wanted(pixels(p.Left), pixels(p.Top), std::max(pixels(p.Width), 200),
+                 std::max(pixels(p.Height), 150));
+    // A place kept from a larger screen comes back onto this one.
+    const QScreen* s = QGuiApplication::screenAt(wanted.center());
+    if (s == nullptr) {
+        s = QGuiApplication::primaryScreen();
+    }
+    if (s != nullptr) {
+        wanted = keepInside(wanted, s->availableGeometry());
+    }
+    setGeometry(wanted);
     switch (p.State) {
     case 1:
         setWindowState(Qt::WindowMinimized);
@@ -317,12 +326,24 @@ void MainWindow::showDataWindow() {
     }
     auto* window = new DataWindow(m_state, m_poller.get());
     connect(window, &DataWindow::closed, m_logging.get(), &LoggingController::dataWindowClosed);
-    QMdiSubWindow* sub = m_windows->show(window, WindowCode::Data);
-    const double tpp = twipsPerPixel();
-    const int narrower = static_cast<int>(std::lround(DataWindow::kNarrowerTwips / tpp));
-    const int height = static_cast<int>(std::lround(DataWindow::kHeightTwips / tpp));
-    sub->setGeometry(0, 0, std::max(m_mdi->viewport()->width() - narrower, 200),
-                     std::max(height, sub->minimumSizeHint().height()));
+    // As tall as its two rows: the windows below it are placed by that.
+    m_windows->show(window, WindowCode::Data, [this](const QMdiSubWindow& sub) {
+        return QRect(0, 0, childWidth(), sub.sizeHint().height());
+    });
+}
+
+int MainWindow::pixels(double twips) const {
+    return static_cast<int>(std::lround(twips / twipsPerPixel()));
+}
+
+int MainWindow::childWidth() const {
+    return std::max(m_mdi->viewport()->width() - pixels(DataWindow::kNarrowerTwips), 200);
+}
+
+int MainWindow::belowDataWindow(int topTwips) const {
+    const QMdiSubWindow* data = m_windows->find(WindowCode::Data);
+    const int shift = data != nullptr ? data->height() - pixels(DataWindow::kHeightTwips) : 0;
+    return pixels(topTwips) + shift;
 }
 
 void MainWindow::showTimeHistory() {
@@ -330,8 +351,11 @@ void MainWindow::showTimeHistory() {
         return;
     }
     auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
-    QMdiSubWindow* sub = m_windows->show(window, WindowCode::TimeHistory);
-    sub->resize(TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
+    // At the area's top left, whatever else is open, so that it opens whole.
+    m_windows->show(window, WindowCode::TimeHistory, [this](const QMdiSubWindow&) {
+        return QRect(QPoint(0, 0),
+                     TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
+    });
 }
 
 void MainWindow::showSetupWindow() {
@@ -339,7 +363,7 @@ void MainWindow::showSetupWindow() {
         return;
     }
     auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
-    m_windows->show(window, WindowCode::Setup)->adjustSize();
+    m_windows->show(window, WindowCode::Setup, ownSize);
 }
 
 void MainWindow::childAdded(QMdiSubWindow* sub) {

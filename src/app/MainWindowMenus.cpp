@@ -42,7 +42,7 @@ void MainWindow::connectMenus() {
     connect(m.engineExtra, &QAction::triggered, this, [this] {
         if (!m_windows->raise(WindowCode::Extra)) {
             auto* extra = new ExtraWindow({m_state, *m_store, *m_line, m_poller.get()});
-            m_windows->show(extra, WindowCode::Extra)->adjustSize();
+            m_windows->show(extra, WindowCode::Extra, ownSize);
         }
     });
     connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
@@ -52,7 +52,7 @@ void MainWindow::connectMenus() {
     on(m.tuningComp2, &MainWindow::showComp2Window);
     connect(m.tuningIac, &QAction::triggered, this, [this] {
         if (!m_windows->raise(WindowCode::Iac)) {
-            m_windows->show(new IacWindow(*m_store), WindowCode::Iac)->adjustSize();
+            m_windows->show(new IacWindow(*m_store), WindowCode::Iac, ownSize);
         }
     });
     on(m.tuningUserInputs, &MainWindow::tuningUserInputs);

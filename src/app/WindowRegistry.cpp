@@ -1,5 +1,7 @@
 #include "app/WindowRegistry.h"
 
+#include "record/AreaFit.h"
+
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -11,6 +13,10 @@ WindowCode codeOf(const QMdiSubWindow* window) {
 }
 } // namespace
 
+QRect ownSize(const QMdiSubWindow& shown) {
+    return {shown.pos(), shown.sizeHint()};
+}
+
 WindowRegistry::WindowRegistry(QMdiArea* area, QObject* parent) : QObject(parent), m_area(area) {
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
         if (window != nullptr) {
@@ -19,15 +25,21 @@ WindowRegistry::WindowRegistry(QMdiArea* area, QObject* parent) : QObject(parent
     });
 }
 
-QMdiSubWindow* WindowRegistry::show(QWidget* window, WindowCode code) {
+QMdiSubWindow* WindowRegistry::show(QWidget* window, WindowCode code, const Placement& placement) {
     QMdiSubWindow* sub = m_area->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kCodeProperty, static_cast<int>(code));
     emit windowAdded(sub);
     sub->show();
+    const QRect wanted = placement ? placement(*sub) : sub->geometry();
+    sub->setGeometry(keepInside(wanted, visibleArea(), sub->minimumSizeHint()));
     m_area->setActiveSubWindow(sub);
     window->setFocus();
     return sub;
+}
+
+QRect WindowRegistry::visibleArea() const {
+    return m_area->viewport()->rect();
 }
 
 bool WindowRegistry::raise(WindowCode code) {

@@ -244,8 +244,6 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     top->addWidget(m_channelCombos[1]);
     top->addWidget(m_valueLabels[1]);
     top->addStretch(1);
-    top->addWidget(m_rpmLabel);
-    top->addWidget(m_loadLabel);
 
     auto* middle = new QGridLayout;
     middle->addWidget(m_limitBoxes[1], 0, 0, Qt::AlignTop);
@@ -256,8 +254,12 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     middle->setColumnStretch(1, 1);
 
     auto* bottom = new QHBoxLayout;
+    // The rpm and load sit below the plot, so that the window fits an
+    // 800-pixel screen.
     bottom->addWidget(m_pointsCombo);
     bottom->addStretch(1);
+    bottom->addWidget(m_rpmLabel);
+    bottom->addWidget(m_loadLabel);
     bottom->addWidget(m_startButton);
     bottom->addWidget(m_stopButton);
 
