@@ -264,17 +264,9 @@ void MainWindow::applyDeveloperMode() {
 
 void MainWindow::applyPlacement() {
     const WindowPlacement& p = m_state.display.MainWindow;
-    QRect wanted(pixels(p.Left), pixels(p.Top), std::max(pixels(p.Width), 200),
-                 std::max(pixels(p.Height), 150));
-    // A place kept from a larger screen comes back onto this one.
-    const QScreen* s = QGuiApplication::screenAt(wanted.center());
-    if (s == nullptr) {
-        s = QGuiApplication::primaryScreen();
-    }
-    if (s != nullptr) {
-        wanted = keepInside(wanted, s->availableGeometry());
-    }
-    setGeometry(wanted);
+    setGeometry(pixels(p.Left), pixels(p.Top), std::max(pixels(p.Width), 200),
+                std::max(pixels(p.Height), 150));
+    keepOnScreen();
     switch (p.State) {
     case 1:
         setWindowState(Qt::WindowMinimized);
@@ -285,6 +277,20 @@ void MainWindow::applyPlacement() {
     default:
         setWindowState(Qt::WindowNoState);
         break;
+    }
+}
+
+void MainWindow::keepOnScreen() {
+    if (windowState() != Qt::WindowNoState) {
+        return;
+    }
+    const QScreen* s = QGuiApplication::screenAt(geometry().center());
+    if (s == nullptr) {
+        s = QGuiApplication::primaryScreen();
+    }
+    if (s != nullptr) {
+        setGeometry(keepInside(geometry(), s->availableGeometry(),
+                               minimumSizeHint().expandedTo(minimumSize())));
     }
 }
 
@@ -561,6 +567,8 @@ void MainWindow::runStartup() {
         m_ecu->getAllDataFromEcu();
     }
     setupStatusBar();
+    // The status bar's texts may have made the window wider.
+    keepOnScreen();
     m_state.StartupComplete = true;
     m_plots->openAtStartup();
     startPollTimer();

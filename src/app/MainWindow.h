@@ -135,6 +135,9 @@ private:
     void readSettings();
     void applyDeveloperMode();
     void applyPlacement();
+    // A place kept from a larger screen, or a window grown past the screen's
+    // edge, comes back onto the screen.
+    void keepOnScreen();
     void writeSettings();
     void unloadWindow();
     // The exit question; true when the program may close.

@@ -2,6 +2,7 @@
 
 #include "record/AreaFit.h"
 
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -11,6 +12,19 @@ constexpr const char* kCodeProperty = "windowCode";
 WindowCode codeOf(const QMdiSubWindow* window) {
     return static_cast<WindowCode>(window->property(kCodeProperty).toInt());
 }
+
+// Each round of layout requests takes the size hints one level of nested
+// widgets further out: a grid, its titled box, the window, its frame.
+constexpr int kLayoutRounds = 4;
+
+// Lets the layouts of a window just shown or resized settle on the sizes its
+// contents took.
+void settleLayouts() {
+    for (int round = 0; round < kLayoutRounds; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+}
+
 } // namespace
 
 QRect ownSize(const QMdiSubWindow& shown) {
@@ -31,8 +45,13 @@ QMdiSubWindow* WindowRegistry::show(QWidget* window, WindowCode code, const Plac
     sub->setProperty(kCodeProperty, static_cast<int>(code));
     emit windowAdded(sub);
     sub->show();
-    const QRect wanted = placement ? placement(*sub) : sub->geometry();
-    sub->setGeometry(keepInside(wanted, visibleArea(), sub->minimumSizeHint()));
+    // Placed twice: contents that fit themselves to the window's width (the
+    // grids) know the height they need only once the window has that width.
+    for (int pass = 0; pass < 2; ++pass) {
+        settleLayouts();
+        const QRect wanted = placement ? placement(*sub) : sub->geometry();
+        sub->setGeometry(keepInside(wanted, visibleArea(), sub->minimumSizeHint()));
+    }
     m_area->setActiveSubWindow(sub);
     window->setFocus();
     return sub;
