@@ -51,6 +51,10 @@ GridFit::GridFit(QTableView* view, Rows rows)
     }
     // A text keeps to one line: its column is made wide enough instead.
     view->setWordWrap(false);
+    if (rows == Rows::Natural) {
+        // Exactly as tall as its rows: the room left over goes elsewhere.
+        view->setSizePolicy(view->sizePolicy().horizontalPolicy(), QSizePolicy::Fixed);
+    }
     view->installEventFilter(this);
     if (QAbstractItemModel* model = view->model()) {
         connect(model, &QAbstractItemModel::dataChanged, this,
