@@ -4,6 +4,7 @@
 #include <QEvent>
 #include <QHeaderView>
 #include <QScrollBar>
+#include <QStyle>
 #include <QTableView>
 #include <algorithm>
 #include <numeric>
@@ -58,12 +59,18 @@ GridFit::GridFit(QTableView* view, Rows rows)
     view->installEventFilter(this);
     if (QAbstractItemModel* model = view->model()) {
         connect(model, &QAbstractItemModel::dataChanged, this,
-                [this](const QModelIndex&, const QModelIndex&, const QList<int>& roles) {
-                    if (changesText(roles)) {
+                [this](const QModelIndex& topLeft, const QModelIndex& bottomRight,
+                       const QList<int>& roles) {
+                    if (changesText(roles) && !cellsFit(topLeft, bottomRight)) {
                         refitTexts();
                     }
                 });
-        connect(model, &QAbstractItemModel::headerDataChanged, this, &GridFit::refitTexts);
+        connect(model, &QAbstractItemModel::headerDataChanged, this,
+                [this](Qt::Orientation orientation, int first, int last) {
+                    if (!labelsFit(orientation, first, last)) {
+                        refitTexts();
+                    }
+                });
         // Queued: a model that resets as its view is destroyed finds no fit.
         connect(model, &QAbstractItemModel::modelReset, this, &GridFit::fit, Qt::QueuedConnection);
         connect(model, &QAbstractItemModel::layoutChanged, this, &GridFit::fit,
@@ -80,6 +87,49 @@ bool GridFit::eventFilter(QObject* watched, QEvent* event) {
         fit();
     }
     return QObject::eventFilter(watched, event);
+}
+
+bool GridFit::cellsFit(const QModelIndex& topLeft, const QModelIndex& bottomRight) const {
+    const int grid = m_view->showGrid() ? 1 : 0;
+    const int margin =
+        2 * (m_view->style()->pixelMetric(QStyle::PM_FocusFrameHMargin, nullptr, m_view) + 1) +
+        grid;
+    const QFontMetrics plain(m_view->font());
+    for (int r = topLeft.row(); r <= bottomRight.row(); ++r) {
+        for (int c = topLeft.column(); c <= bottomRight.column(); ++c) {
+            const QModelIndex index = topLeft.sibling(r, c);
+            const QVariant itemFont = index.data(Qt::FontRole);
+            const QFontMetrics fm =
+                itemFont.isValid()
+                    ? QFontMetrics(qvariant_cast<QFont>(itemFont).resolve(m_view->font()))
+                    : plain;
+            if (fm.horizontalAdvance(index.data().toString()) + margin > m_view->columnWidth(c) ||
+                fm.height() + grid > m_view->rowHeight(r)) {
+                return false;
+            }
+        }
+    }
+    return true;
+}
+
+bool GridFit::labelsFit(Qt::Orientation orientation, int first, int last) const {
+    const QHeaderView* header =
+        orientation == Qt::Horizontal ? m_view->horizontalHeader() : m_view->verticalHeader();
+    if (header->isHidden()) {
+        return true;
+    }
+    const int margin = 2 * m_view->style()->pixelMetric(QStyle::PM_HeaderMargin, nullptr, header);
+    const QFontMetrics fm(header->font());
+    for (int s = first; s <= last; ++s) {
+        const QString text = m_view->model()->headerData(s, orientation).toString();
+        const int width = orientation == Qt::Horizontal ? header->sectionSize(s) : header->width();
+        const int height =
+            orientation == Qt::Horizontal ? header->height() : header->sectionSize(s);
+        if (fm.horizontalAdvance(text) + margin > width || fm.height() > height) {
+            return false;
+        }
+    }
+    return true;
 }
 
 GridFit::Needs GridFit::measure() const {

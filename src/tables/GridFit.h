@@ -5,6 +5,7 @@
 #include <QObject>
 #include <vector>
 
+class QModelIndex;
 class QTableView;
 
 // Keeps every text of a grid whole at whatever size its window has. Each
@@ -52,6 +53,10 @@ private:
     // After a change of texts: the present font when they still fit,
     // otherwise a smaller one.
     void refitTexts();
+    // The quick test of a change: whether the changed cells or labels still
+    // fit their sections at the present font.
+    bool cellsFit(const QModelIndex& topLeft, const QModelIndex& bottomRight) const;
+    bool labelsFit(Qt::Orientation orientation, int first, int last) const;
 
     QTableView* m_view;
     Rows m_rows;

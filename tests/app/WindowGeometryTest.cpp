@@ -239,6 +239,25 @@ TEST_F(WindowGeometryTest, EveryTextIsWholeOnTheSmallestScreenAndAtEveryWindowsS
     }
 }
 
+TEST_F(WindowGeometryTest, AValueWiderThanTheOthersStaysWholeOnTheSmallestScreen) {
+    start();
+    pressKeys(Qt::CTRL | Qt::Key_F);
+    auto* fuel = window->findChild<FuelWindow*>();
+    ASSERT_NE(fuel, nullptr);
+    QTableView* grid = fuel->grid();
+    // Every cell of the top row becomes 16.000, a digit longer than any other.
+    const QModelIndex first = grid->model()->index(0, 0);
+    const QModelIndex last = grid->model()->index(0, 15);
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, {}, grid->visualRect(first).center());
+    QTest::mouseClick(grid->viewport(), Qt::LeftButton, Qt::ShiftModifier,
+                      grid->visualRect(last).center());
+    QTest::keyClicks(grid, QStringLiteral("1"));
+    QTest::keyClicks(fuel->editBox(), QStringLiteral("6"));
+    QTest::keyClick(fuel->editBox(), Qt::Key_Return);
+    ASSERT_EQ(last.data().toString(), "16.000");
+    EXPECT_EQ(cutIn(fuel), "");
+}
+
 TEST_F(WindowGeometryTest, WindowsOpenInsideTheAreaWhateverIsOpenAlready) {
     for (const QSize screen : {QSize(800, 600), QSize(1280, 1024)}) {
         SCOPED_TRACE(screen.width());
