@@ -16,6 +16,7 @@
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
+#include "record/AreaFit.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 #include "tables/TableUndoHistory.h"
@@ -267,9 +268,9 @@ void MainWindow::applyDeveloperMode() {
 
 void MainWindow::applyPlacement() {
     const WindowPlacement& p = m_state.display.MainWindow;
-    const double tpp = twipsPerPixel();
-    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
-    setGeometry(px(p.Left), px(p.Top), std::max(px(p.Width), 200), std::max(px(p.Height), 150));
+    setGeometry(pixels(p.Left), pixels(p.Top), std::max(pixels(p.Width), 200),
+                std::max(pixels(p.Height), 150));
+    keepOnScreen();
     switch (p.State) {
     case 1:
         setWindowState(Qt::WindowMinimized);
@@ -280,6 +281,20 @@ void MainWindow::applyPlacement() {
     default:
         setWindowState(Qt::WindowNoState);
         break;
+    }
+}
+
+void MainWindow::keepOnScreen() {
+    if (windowState() != Qt::WindowNoState) {
+        return;
+    }
+    const QScreen* s = QGuiApplication::screenAt(geometry().center());
+    if (s == nullptr) {
+        s = QGuiApplication::primaryScreen();
+    }
+    if (s != nullptr) {
+        setGeometry(keepInside(geometry(), s->availableGeometry(),
+                               minimumSizeHint().expandedTo(minimumSize())));
     }
 }
 
@@ -321,12 +336,24 @@ void MainWindow::showDataWindow() {
     }
     auto* window = new DataWindow(m_state, m_poller.get());
     connect(window, &DataWindow::closed, m_logging.get(), &LoggingController::dataWindowClosed);
-    QMdiSubWindow* sub = m_windows->show(window, WindowCode::Data);
-    const double tpp = twipsPerPixel();
-    const int narrower = static_cast<int>(std::lround(DataWindow::kNarrowerTwips / tpp));
-    const int height = static_cast<int>(std::lround(DataWindow::kHeightTwips / tpp));
-    sub->setGeometry(0, 0, std::max(m_mdi->viewport()->width() - narrower, 200),
-                     std::max(height, sub->minimumSizeHint().height()));
+    // As tall as its two rows: the windows below it are placed by that.
+    m_windows->show(window, WindowCode::Data, [this](const QMdiSubWindow& sub) {
+        return QRect(0, 0, childWidth(), sub.sizeHint().height());
+    });
+}
+
+int MainWindow::pixels(double twips) const {
+    return static_cast<int>(std::lround(twips / twipsPerPixel()));
+}
+
+int MainWindow::childWidth() const {
+    return std::max(m_mdi->viewport()->width() - pixels(DataWindow::kNarrowerTwips), 200);
+}
+
+int MainWindow::belowDataWindow(int topTwips) const {
+    const QMdiSubWindow* data = m_windows->find(WindowCode::Data);
+    const int shift = data != nullptr ? data->height() - pixels(DataWindow::kHeightTwips) : 0;
+    return pixels(topTwips) + shift;
 }
 
 void MainWindow::showTimeHistory() {
@@ -334,8 +361,11 @@ void MainWindow::showTimeHistory() {
         return;
     }
     auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
-    QMdiSubWindow* sub = m_windows->show(window, WindowCode::TimeHistory);
-    sub->resize(TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
+    // At the area's top left, whatever else is open, so that it opens whole.
+    m_windows->show(window, WindowCode::TimeHistory, [this](const QMdiSubWindow&) {
+        return QRect(QPoint(0, 0),
+                     TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
+    });
 }
 
 void MainWindow::showSetupWindow() {
@@ -343,7 +373,7 @@ void MainWindow::showSetupWindow() {
         return;
     }
     auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
-    m_windows->show(window, WindowCode::Setup)->adjustSize();
+    m_windows->show(window, WindowCode::Setup, ownSize);
 }
 
 void MainWindow::childAdded(QMdiSubWindow* sub) {
@@ -541,6 +571,8 @@ void MainWindow::runStartup() {
         m_ecu->getAllDataFromEcu();
     }
     setupStatusBar();
+    // The status bar's texts may have made the window wider.
+    keepOnScreen();
     m_state.StartupComplete = true;
     m_plots->openAtStartup();
     startPollTimer();

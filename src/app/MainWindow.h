@@ -135,6 +135,9 @@ private:
     void readSettings();
     void applyDeveloperMode();
     void applyPlacement();
+    // A place kept from a larger screen, or a window grown past the screen's
+    // edge, comes back onto the screen.
+    void keepOnScreen();
     void writeSettings();
     void unloadWindow();
     // The exit question; true when the program may close.
@@ -142,6 +145,15 @@ private:
 
     // Child windows.
     void showDataWindow();
+    // Twips as whole pixels of this window's screen.
+    int pixels(double twips) const;
+    // The top of a child window placed topTwips down, moved by what the open
+    // data window is taller or shorter than its places assume, so that both
+    // of its rows stay in view.
+    int belowDataWindow(int topTwips) const;
+    // The width of the windows that open beside the data window: the area's,
+    // less the data window's margin.
+    int childWidth() const;
     void showTimeHistory();
     void showSetupWindow();
     // The table editors: Tuning > Fuel and Ignition, the Modify menu routed

@@ -46,7 +46,7 @@ void MainWindow::connectMenus() {
                 m_reporter.showIdentity(m_state);
                 showStatusBar();
             });
-            m_windows->show(extra, WindowCode::Extra)->adjustSize();
+            m_windows->show(extra, WindowCode::Extra, ownSize);
         }
     });
     connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
@@ -56,7 +56,7 @@ void MainWindow::connectMenus() {
     on(m.tuningComp2, &MainWindow::showComp2Window);
     connect(m.tuningIac, &QAction::triggered, this, [this] {
         if (!m_windows->raise(WindowCode::Iac)) {
-            m_windows->show(new IacWindow(*m_store), WindowCode::Iac)->adjustSize();
+            m_windows->show(new IacWindow(*m_store), WindowCode::Iac, ownSize);
         }
     });
     on(m.tuningUserInputs, &MainWindow::tuningUserInputs);

@@ -16,7 +16,6 @@
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <algorithm>
-#include <cmath>
 
 void MainWindow::connectTableMenus() {
     const MainMenus& m = m_menus;
@@ -69,20 +68,17 @@ void MainWindow::showTableEditor(WindowCode code) {
     } else {
         editor = new IgnWindow(m_state, *m_store, m_ui, m_poller.get(), m_ignitionHistory.get());
     }
-    QMdiSubWindow* sub = m_windows->show(editor, code);
+    const bool plot = code == WindowCode::Fuel ? m_state.display.PlotLoadLineFuel
+                                               : m_state.display.PlotLoadLineIgnition;
+    QMdiSubWindow* sub = m_windows->show(editor, code, [this, plot](const QMdiSubWindow&) {
+        return QRect(0, belowDataWindow(TableEditorWindow::kTopTwips), childWidth(),
+                     pixels(TableEditorWindow::heightTwips(plot)));
+    });
     connect(editor, &TableEditorWindow::smartAddAvailabilityChanged, this, [this, sub, code] {
         if (m_windows->activeWindow() == code) {
             updateModifyMenu(sub);
         }
     });
-    const double tpp = twipsPerPixel();
-    const bool plot = code == WindowCode::Fuel ? m_state.display.PlotLoadLineFuel
-                                               : m_state.display.PlotLoadLineIgnition;
-    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
-    sub->setGeometry(
-        0, px(TableEditorWindow::kTopTwips),
-        std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
-        px(TableEditorWindow::heightTwips(plot)));
     updateModifyMenu(sub);
 }
 
@@ -107,13 +103,10 @@ void MainWindow::showCurveWindow(WindowCode code) {
     } else {
         window = new InputWindow(m_state, *m_store);
     }
-    QMdiSubWindow* sub = m_windows->show(window, code);
-    const double tpp = twipsPerPixel();
-    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
-    sub->setGeometry(
-        0, px(top),
-        std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
-        std::max(px(height), sub->minimumSizeHint().height()));
+    m_windows->show(window, code, [this, top, height](const QMdiSubWindow& sub) {
+        return QRect(0, belowDataWindow(top), childWidth(),
+                     std::max(pixels(height), sub.minimumSizeHint().height()));
+    });
 }
 
 void MainWindow::showComp2Window() {
@@ -121,23 +114,20 @@ void MainWindow::showComp2Window() {
     if (m_windows->raise(WindowCode::Comp2)) {
         return;
     }
-    QMdiSubWindow* sub = m_windows->show(new Comp2Window(*m_store), WindowCode::Comp2);
-    const double tpp = twipsPerPixel();
-    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
-    sub->setGeometry(
-        0, px(Comp2Window::kTopTwips),
-        std::max(m_mdi->viewport()->width() - px(TableEditorWindow::kNarrowerTwips), 200),
-        std::max(px(Comp2Window::kHeightTwips), sub->minimumSizeHint().height()));
+    m_windows->show(new Comp2Window(*m_store), WindowCode::Comp2, [this](const QMdiSubWindow& sub) {
+        return QRect(0, belowDataWindow(Comp2Window::kTopTwips), childWidth(),
+                     std::max(pixels(Comp2Window::kHeightTwips), sub.minimumSizeHint().height()));
+    });
 }
 
 void MainWindow::showEgoWindow() {
     if (m_windows->raise(WindowCode::Ego)) {
         return;
     }
-    QMdiSubWindow* sub = m_windows->show(new EgoWindow(m_state, *m_store), WindowCode::Ego);
-    const auto narrower =
-        static_cast<int>(std::lround(TableEditorWindow::kNarrowerTwips / twipsPerPixel()));
-    sub->resize(std::max(m_mdi->viewport()->width() - narrower, 200), sub->sizeHint().height());
+    m_windows->show(new EgoWindow(m_state, *m_store), WindowCode::Ego,
+                    [this](const QMdiSubWindow& sub) {
+                        return QRect(sub.pos(), QSize(childWidth(), sub.sizeHint().height()));
+                    });
 }
 
 void MainWindow::updateModifyMenu(QMdiSubWindow* activated) {
@@ -175,5 +165,5 @@ void MainWindow::showDefaultTable(WindowCode code) {
                             }};
     QWidget* window = fuel ? static_cast<QWidget*>(new DefaultFuelWindow(std::move(parts)))
                            : new DefaultIgnitionWindow(std::move(parts));
-    m_windows->show(window, code)->adjustSize();
+    m_windows->show(window, code, ownSize);
 }

@@ -1,6 +1,9 @@
 #include "app/WindowRegistry.h"
 
+#include "record/AreaFit.h"
+
 #include <QAbstractButton>
+#include <QCoreApplication>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 
@@ -27,7 +30,24 @@ void focusFirstControl(QWidget* window) {
     }
     window->setFocus(Qt::OtherFocusReason);
 }
+
+// Each round of layout requests takes the size hints one level of nested
+// widgets further out: a grid, its titled box, the window, its frame.
+constexpr int kLayoutRounds = 4;
+
+// Lets the layouts of a window just shown or resized settle on the sizes its
+// contents took.
+void settleLayouts() {
+    for (int round = 0; round < kLayoutRounds; ++round) {
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::LayoutRequest);
+    }
+}
+
 } // namespace
+
+QRect ownSize(const QMdiSubWindow& shown) {
+    return {shown.pos(), shown.sizeHint()};
+}
 
 WindowRegistry::WindowRegistry(QMdiArea* area, QObject* parent) : QObject(parent), m_area(area) {
     connect(m_area, &QMdiArea::subWindowActivated, this, [this](QMdiSubWindow* window) {
@@ -37,15 +57,26 @@ WindowRegistry::WindowRegistry(QMdiArea* area, QObject* parent) : QObject(parent
     });
 }
 
-QMdiSubWindow* WindowRegistry::show(QWidget* window, WindowCode code) {
+QMdiSubWindow* WindowRegistry::show(QWidget* window, WindowCode code, const Placement& placement) {
     QMdiSubWindow* sub = m_area->addSubWindow(window);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     sub->setProperty(kCodeProperty, static_cast<int>(code));
     emit windowAdded(sub);
     sub->show();
+    // Placed twice: contents that fit themselves to the window's width (the
+    // grids) know the height they need only once the window has that width.
+    for (int pass = 0; pass < 2; ++pass) {
+        settleLayouts();
+        const QRect wanted = placement ? placement(*sub) : sub->geometry();
+        sub->setGeometry(keepInside(wanted, visibleArea(), sub->minimumSizeHint()));
+    }
     m_area->setActiveSubWindow(sub);
     focusFirstControl(window);
     return sub;
+}
+
+QRect WindowRegistry::visibleArea() const {
+    return m_area->viewport()->rect();
 }
 
 bool WindowRegistry::raise(WindowCode code) {

@@ -61,6 +61,13 @@ QWidget* SetupWindow::buildOutputsPage() {
             caption->setObjectName(QStringLiteral("CustomOutputLabel%1").arg(n));
             m_outputBoxes[static_cast<std::size_t>(n)] = text;
             m_outputLabels[static_cast<std::size_t>(n)] = caption;
+            // An output that is off keeps the room of its set points, so that
+            // the page keeps its columns when one gets them.
+            for (QWidget* w : {static_cast<QWidget*>(text), static_cast<QWidget*>(caption)}) {
+                QSizePolicy policy = w->sizePolicy();
+                policy.setRetainSizeWhenHidden(true);
+                w->setSizePolicy(policy);
+            }
             layout->addWidget(caption, 1 + second, 0);
             layout->addWidget(text, 1 + second, 1);
         }
@@ -69,6 +76,8 @@ QWidget* SetupWindow::buildOutputsPage() {
                 [this, k](int index) { customOutputClicked(k, index); });
     }
     grid->setRowStretch(2, 1);
+    grid->setColumnStretch(0, 1);
+    grid->setColumnStretch(1, 1);
     return page;
 }
 

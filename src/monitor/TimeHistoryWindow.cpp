@@ -238,14 +238,14 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     m_plot = new TimeHistoryPlotBox(this);
     m_plot->setObjectName(QStringLiteral("PlotBox"));
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_channelCombos[0]);
-    top->addWidget(m_valueLabels[0]);
-    top->addWidget(m_channelCombos[1]);
-    top->addWidget(m_valueLabels[1]);
-    top->addStretch(1);
-    top->addWidget(m_rpmLabel);
-    top->addWidget(m_loadLabel);
+    // Each trace's value under its channel, so that the window fits an
+    // 800-pixel screen.
+    auto* top = new QGridLayout;
+    for (int k = 0; k < 2; ++k) {
+        top->addWidget(m_channelCombos[k], 0, k);
+        top->addWidget(m_valueLabels[k], 1, k);
+    }
+    top->setColumnStretch(2, 1);
 
     auto* middle = new QGridLayout;
     middle->addWidget(m_limitBoxes[1], 0, 0, Qt::AlignTop);
@@ -256,8 +256,11 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     middle->setColumnStretch(1, 1);
 
     auto* bottom = new QHBoxLayout;
+    // The rpm and load sit below the plot, for the same reason.
     bottom->addWidget(m_pointsCombo);
     bottom->addStretch(1);
+    bottom->addWidget(m_rpmLabel);
+    bottom->addWidget(m_loadLabel);
     bottom->addWidget(m_startButton);
     bottom->addWidget(m_stopButton);
 

@@ -3,6 +3,7 @@
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "tables/EditorHelp.h"
+#include "tables/GridFit.h"
 #include "tables/TableEditCommand.h"
 #include "tables/TableHistory.h"
 
@@ -35,13 +36,8 @@ CurveGrid::CurveGrid(CurveDescription curve, AppState& state, SettingsStore& sto
     layout->addWidget(m_grid);
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    m_grid->setFixedHeight(2 * m_grid->fontMetrics().height() + 16);
     m_grid->installEventFilter(this);
     m_grid->viewport()->installEventFilter(this);
     connect(m_grid, &QTableWidget::currentCellChanged, this, &CurveGrid::entered);
@@ -52,6 +48,7 @@ CurveGrid::CurveGrid(CurveDescription curve, AppState& state, SettingsStore& sto
     m_edit->hide();
     m_edit->installEventFilter(this);
     refresh();
+    new GridFit(m_grid, GridFit::Rows::Natural);
     selectRun(1, 1);
 }
 

@@ -4,6 +4,7 @@
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "tables/EditorHelp.h"
+#include "tables/GridFit.h"
 #include "tables/LoadPlot.h"
 #include "tables/SmartAdd.h"
 #include "tables/TableGridModel.h"
@@ -89,10 +90,7 @@ void TableEditorWindow::buildControls() {
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    new GridFit(m_grid, GridFit::Rows::Fill);
     m_grid->horizontalHeader()->setSectionsClickable(false);
     m_grid->verticalHeader()->setSectionsClickable(false);
     m_grid->setWhatsThis(tableGridHelp(m_description));
@@ -416,7 +414,7 @@ void TableEditorWindow::moveCrossHair() {
     // The grid's header row and column count as cells of the data's size.
     const double tpp = static_cast<double>(kTwipsPerInch) / logicalDpiX();
     const QPoint viewport = m_grid->viewport()->mapTo(this, QPoint(0, 0));
-    // Stretched sections differ by a pixel: the mean pitch of the 16 cells.
+    // The sections may differ by a pixel: the mean pitch of the 16 cells.
     const int last = TableGridModel::kCells - 1;
     const double pitchX =
         (m_grid->columnViewportPosition(last) + m_grid->columnWidth(last)) / double(last + 1);

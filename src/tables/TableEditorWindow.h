@@ -29,7 +29,6 @@ class TableEditorWindow : public QWidget {
 public:
     // Placement inside the main window, in twips.
     static constexpr int kTopTwips = 1000;
-    static constexpr int kNarrowerTwips = 200;
     static int heightTwips(bool loadPlot) { return loadPlot ? 7850 : 5850; }
 
     // The undo history is the table's own, kept by the caller across the

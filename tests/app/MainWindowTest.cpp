@@ -489,22 +489,22 @@ TEST_F(DeveloperMainWindowTest, OnlinePanelClickTogglesOnline) {
 
 TEST_F(MainWindowTest, GeometryKeptInTwipsAtTheScreenResolution) {
     AppState saved = state;
-    saved.display.MainWindow = {1500, 3000, 12000, 6000, 0}; // top, left, width, height
+    saved.display.MainWindow = {1500, 1500, 10500, 6000, 0}; // top, left, width, height
     writeSettings(saved);
     start(false);
     const double tpp = window->twipsPerPixel();
     EXPECT_NEAR(tpp, 1440.0 / window->logicalDpiX(), 1e-9);
     const QRect g = window->geometry();
-    EXPECT_EQ(g.left(), std::lround(3000 / tpp));
-    EXPECT_EQ(g.width(), std::lround(12000 / tpp));
+    EXPECT_EQ(g.left(), std::lround(1500 / tpp));
+    EXPECT_EQ(g.width(), std::lround(10500 / tpp));
 
     window->close();
     AppState reread;
     prepareStartupState(reread);
     readSettingsFile(reread, dir.filePath(QStringLiteral("Vantrel.ini")), ScreenMetrics{});
-    EXPECT_NEAR(reread.display.MainWindow.Left, 3000, tpp);
+    EXPECT_NEAR(reread.display.MainWindow.Left, 1500, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Top, 1500, tpp);
-    EXPECT_NEAR(reread.display.MainWindow.Width, 12000, tpp);
+    EXPECT_NEAR(reread.display.MainWindow.Width, 10500, tpp);
     EXPECT_NEAR(reread.display.MainWindow.Height, 6000, tpp);
 }
 TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
