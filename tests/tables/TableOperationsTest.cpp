@@ -59,6 +59,23 @@ TEST_F(TableOperationsTest, TypedValuesAreLimitedAndRoundedHalfToEven) {
     }
 }
 
+// Numbers far outside the entry range take its nearest end; "inf" and "nan"
+// are no numbers.
+TEST_F(TableOperationsTest, HugeTypedNumbersTakeTheNearestEndOfTheRange) {
+    const TypedCase cases[] = {
+        {false, "1e19", 255},  {false, "10000000000000000000", 255},
+        {false, "1e308", 255}, {false, "-1e308", 0},
+        {true, "1e19", 100},   {true, "1e308", 100},
+        {true, "-1e308", 10},
+    };
+    for (const TypedCase& c : cases) {
+        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
+        const std::vector<FieldCell> cells = typedEntry(d, state.settings, {1, 1, 1, 1}, c.text);
+        ASSERT_EQ(cells.size(), 1u) << c.text;
+        EXPECT_EQ(cells[0], (FieldCell{0, 0, c.raw})) << c.text;
+    }
+}
+
 TEST_F(TableOperationsTest, TextThatIsNoNumberChangesNothing) {
     for (const char* text : {"", "  ", "abc", "1,000.5", "nan", "inf"}) {
         EXPECT_TRUE(typedEntry(fuelEditor(), state.settings, {1, 1, 3, 4}, text).empty()) << text;
@@ -114,6 +131,34 @@ TEST_F(TableOperationsTest, ArithmeticRoundsAndKeepsTheRawRange) {
     }
 }
 
+// Operands far beyond what a cell can move, either way, take the cells to
+// the end of the raw range that the operation heads for.
+TEST_F(TableOperationsTest, HugeOperandsTakeTheCellsToTheEndTheyHeadFor) {
+    using enum BlockArithmetic;
+    const ArithmeticCase cases[] = {
+        {false, Multiply, 51, 0, 1e19, 255},  {true, Multiply, 51, 0, 1e19, 100},
+        {false, Multiply, 51, 0, 1e308, 255}, {true, Multiply, 51, 0, 1e308, 100},
+        {false, Multiply, 51, 0, -1e308, 0},  {true, Multiply, 51, 0, -1e308, 10},
+        {false, Divide, 51, 0, 1e19, 0},      {true, Divide, 51, 0, 1e19, 10},
+        {false, Divide, 51, 0, 1e-308, 255},  {true, Divide, 51, 0, -1e-308, 10},
+        {false, Add, 51, 1e19, 1, 255},       {true, Add, 51, 1e19, 1, 100},
+        {false, Add, 51, 1e308, 1, 255},      {false, Add, 51, -1e308, 1, 0},
+        {false, Subtract, 51, 1e308, 1, 0},   {true, Subtract, 51, 1e308, 1, 10},
+        {true, Subtract, 51, -1e308, 1, 100},
+    };
+    for (const ArithmeticCase& c : cases) {
+        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
+        EcuSettings settings = state.settings;
+        (settings.*d.table)[6][7] = static_cast<int16_t>(c.raw);
+        const std::vector<FieldCell> cells =
+            blockArithmetic(d, settings, {7, 8, 7, 8}, c.operation, c.amount, c.factor);
+        ASSERT_EQ(cells.size(), 1u);
+        EXPECT_EQ(cells[0], (FieldCell{6, 7, c.expected}))
+            << c.ignition << " op " << static_cast<int>(c.operation) << " amount " << c.amount
+            << " factor " << c.factor;
+    }
+}
+
 TEST_F(TableOperationsTest, ABlockOperationSendsEveryCellInWalkOrder) {
     store.setCells(FieldId::IgnitionTable,
                    blockArithmetic(ignitionEditor(), state.settings, {2, 2, 1, 1},
@@ -153,6 +198,51 @@ TEST_F(TableOperationsTest, SmoothInterpolatesFromTheCornersRowByRow) {
         }
         EXPECT_EQ(smoothBlock(fuelEditor(), settings, s), expected) << c.before.size();
     }
+}
+
+// A + (C - A) x t / span rounded half to even, in whole numbers.
+int64_t exactlyBetween(int64_t a, int64_t c, int64_t t, int64_t span) {
+    const int64_t numerator = a * span + (c - a) * t;
+    int64_t quotient = numerator / span;
+    int64_t remainder = numerator % span;
+    if (remainder < 0) {
+        --quotient;
+        remainder += span;
+    }
+    if (2 * remainder != span) {
+        return 2 * remainder > span ? quotient + 1 : quotient;
+    }
+    return quotient % 2 == 0 ? quotient : quotient + 1;
+}
+
+// Every pair of end values of the fuel range over every column block of 2 to
+// 16 rows, both ways: each cell is the exact interpolation, halves to even
+// (A = 0, C = 45 over 11 rows gives 32 at the eighth row).
+TEST_F(TableOperationsTest, SmoothDownAColumnIsExactForEveryPairOfEnds) {
+    EcuSettings settings = state.settings;
+    int wrong = 0;
+    for (int span = 1; span <= 15; ++span) {
+        for (int a = 0; a <= 255; ++a) {
+            for (int c = 0; c <= 255; ++c) {
+                settings.FuelTable[0][3] = static_cast<int16_t>(a);
+                settings.FuelTable[span][3] = static_cast<int16_t>(c);
+                const bool up = (a + c + span) % 2 == 1; // from the far end half the time
+                const GridSelection s =
+                    up ? GridSelection{1 + span, 4, 1, 4} : GridSelection{1, 4, 1 + span, 4};
+                const std::vector<FieldCell> cells = smoothBlock(fuelEditor(), settings, s);
+                for (const FieldCell& cell : cells) {
+                    if (cell.value != exactlyBetween(a, c, cell.index1, span) && ++wrong <= 5) {
+                        ADD_FAILURE() << "A " << a << " C " << c << " over " << span + 1
+                                      << " rows, row " << cell.index1 << ": " << cell.value;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    settings.FuelTable[0][3] = 0;
+    settings.FuelTable[10][3] = 45;
+    EXPECT_EQ(smoothBlock(fuelEditor(), settings, {1, 4, 11, 4})[7], (FieldCell{7, 3, 32}));
 }
 
 TEST_F(TableOperationsTest, SmoothKeepsTheIgnitionRange) {
@@ -201,6 +291,60 @@ TEST(OperandBoxes, LeaveRulesAndPatterns) {
               QStringLiteral("  0.0625"));
     EXPECT_EQ(operandText(ignitionEditor(), Amount, ignitionEditor().amountDefault),
               QStringLiteral("  0.50"));
+}
+
+// Operands stay as typed, however large; the fuel amount is a whole number
+// of 0.0625 ms steps, halves to even; "inf" and "nan" are no numbers.
+TEST(OperandBoxes, NumbersStayAsTypedAndTheFuelAmountRoundsHalfToEven) {
+    using enum Operand;
+    const OperandCase cases[] = {
+        {false, Amount, "0.15625", 0.125, "  0.1250"},
+        {false, Amount, "0.28125", 0.25, "  0.2500"},
+        {false, Amount, "0.09375", 0.125, "  0.1250"},
+        {false, Amount, "1e19", 1e19, "  10000000000000000000.0000"},
+        {false, Amount, "1e30", 1e30, "  1000000000000000000000000000000.0000"},
+        {false, Amount, "-1e19", -1e19, "-  10000000000000000000.0000"},
+        {false, Amount, "1e308", 1e308, nullptr},
+        {false, Amount, "-1e308", -1e308, nullptr},
+        {false, Amount, "inf", 0, "  0.0000"},
+        {false, Amount, "nan", 0, "  0.0000"},
+        {false, Factor, "1.005", 1.005, "  1.01"},
+        {false, Factor, "1e19", 1e19, "  10000000000000000000.00"},
+        {false, Factor, "-1e308", -1e308, nullptr},
+        {false, Factor, "inf", 1, "  1.00"},
+        {false, Factor, "nan", 1, "  1.00"},
+        {true, Amount, "0.245", 0.245, "  0.25"},
+        {true, Amount, "1e308", 1e308, nullptr},
+        {true, Amount, "-inf", 0, "  0.00"},
+    };
+    for (const OperandCase& c : cases) {
+        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
+        const double value = operandValue(d, c.operand, c.text);
+        EXPECT_EQ(value, c.value) << c.text;
+        if (c.shown != nullptr) {
+            EXPECT_EQ(operandText(d, c.operand, value), QString::fromLatin1(c.shown)) << c.text;
+        }
+    }
+}
+
+// Leaving a box whose text the user did not change keeps the value typed
+// before, not the shorter number its pattern shows.
+TEST(OperandBoxes, UntouchedTextKeepsTheTypedValue) {
+    using enum Operand;
+    const OperandBox atLoad = operandAtLoad(fuelEditor(), Factor);
+    EXPECT_EQ(atLoad.value, 1.1);
+    EXPECT_EQ(atLoad.shown, "  1.10");
+    const OperandBox typed = leaveOperandBox(fuelEditor(), Factor, atLoad, "1.005");
+    EXPECT_EQ(typed.value, 1.005);
+    EXPECT_EQ(typed.shown, "  1.01");
+    const OperandBox again = leaveOperandBox(fuelEditor(), Factor, typed, typed.shown);
+    EXPECT_EQ(again.value, 1.005);
+    const OperandBox retyped = leaveOperandBox(fuelEditor(), Factor, typed, "  1.01");
+    EXPECT_EQ(retyped.value, 1.005); // the same text as shown: untouched
+    EXPECT_EQ(leaveOperandBox(fuelEditor(), Factor, typed, "1.01").value, 1.01);
+    EXPECT_EQ(leaveOperandBox(ignitionEditor(), Amount, operandAtLoad(ignitionEditor(), Amount), "")
+                  .value,
+              1.0);
 }
 
 } // namespace
