@@ -112,6 +112,8 @@ TEST_F(TableEntryTest, HugeOperandsSendTheEndOfTheRangeTheyHeadFor) {
         {false, Factor, "-1e308", Qt::Key_F7, 0, nullptr},
         {true, Factor, "-1e308", Qt::Key_F7, 10, nullptr},
         {false, Factor, "1e19", Qt::Key_F8, 0, nullptr},
+        {false, Factor, "1e-308", Qt::Key_F8, 255, nullptr},
+        {true, Factor, "-1e-308", Qt::Key_F8, 10, nullptr},
         {false, Factor, "inf", Qt::Key_F7, 40, "  1.00"},
         {true, Factor, "nan", Qt::Key_F7, 40, "  1.00"},
         {false, Amount, "1e19", Qt::Key_F5, 255, "  10000000000000000000.0000"},
@@ -120,6 +122,7 @@ TEST_F(TableEntryTest, HugeOperandsSendTheEndOfTheRangeTheyHeadFor) {
         {false, Amount, "1e308", Qt::Key_F6, 0, nullptr},
         {true, Amount, "1e308", Qt::Key_F6, 10, nullptr},
         {false, Amount, "-1e308", Qt::Key_F5, 0, nullptr},
+        {true, Amount, "-1e308", Qt::Key_F6, 100, nullptr},
         {false, Amount, "inf", Qt::Key_F5, 40, "  0.0000"},
         {true, Amount, "nan", Qt::Key_F6, 40, "  0.00"},
     };

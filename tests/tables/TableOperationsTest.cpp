@@ -59,23 +59,6 @@ TEST_F(TableOperationsTest, TypedValuesAreLimitedAndRoundedHalfToEven) {
     }
 }
 
-// Numbers far outside the entry range take its nearest end; "inf" and "nan"
-// are no numbers.
-TEST_F(TableOperationsTest, HugeTypedNumbersTakeTheNearestEndOfTheRange) {
-    const TypedCase cases[] = {
-        {false, "1e19", 255},  {false, "10000000000000000000", 255},
-        {false, "1e308", 255}, {false, "-1e308", 0},
-        {true, "1e19", 100},   {true, "1e308", 100},
-        {true, "-1e308", 10},
-    };
-    for (const TypedCase& c : cases) {
-        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
-        const std::vector<FieldCell> cells = typedEntry(d, state.settings, {1, 1, 1, 1}, c.text);
-        ASSERT_EQ(cells.size(), 1u) << c.text;
-        EXPECT_EQ(cells[0], (FieldCell{0, 0, c.raw})) << c.text;
-    }
-}
-
 TEST_F(TableOperationsTest, TextThatIsNoNumberChangesNothing) {
     for (const char* text : {"", "  ", "abc", "1,000.5", "nan", "inf"}) {
         EXPECT_TRUE(typedEntry(fuelEditor(), state.settings, {1, 1, 3, 4}, text).empty()) << text;
@@ -128,34 +111,6 @@ TEST_F(TableOperationsTest, ArithmeticRoundsAndKeepsTheRawRange) {
         ASSERT_EQ(cells.size(), 1u);
         EXPECT_EQ(cells[0], (FieldCell{6, 7, c.expected}))
             << c.ignition << " op " << static_cast<int>(c.operation) << " raw " << c.raw;
-    }
-}
-
-// Operands far beyond what a cell can move, either way, take the cells to
-// the end of the raw range that the operation heads for.
-TEST_F(TableOperationsTest, HugeOperandsTakeTheCellsToTheEndTheyHeadFor) {
-    using enum BlockArithmetic;
-    const ArithmeticCase cases[] = {
-        {false, Multiply, 51, 0, 1e19, 255},  {true, Multiply, 51, 0, 1e19, 100},
-        {false, Multiply, 51, 0, 1e308, 255}, {true, Multiply, 51, 0, 1e308, 100},
-        {false, Multiply, 51, 0, -1e308, 0},  {true, Multiply, 51, 0, -1e308, 10},
-        {false, Divide, 51, 0, 1e19, 0},      {true, Divide, 51, 0, 1e19, 10},
-        {false, Divide, 51, 0, 1e-308, 255},  {true, Divide, 51, 0, -1e-308, 10},
-        {false, Add, 51, 1e19, 1, 255},       {true, Add, 51, 1e19, 1, 100},
-        {false, Add, 51, 1e308, 1, 255},      {false, Add, 51, -1e308, 1, 0},
-        {false, Subtract, 51, 1e308, 1, 0},   {true, Subtract, 51, 1e308, 1, 10},
-        {true, Subtract, 51, -1e308, 1, 100},
-    };
-    for (const ArithmeticCase& c : cases) {
-        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
-        EcuSettings settings = state.settings;
-        (settings.*d.table)[6][7] = static_cast<int16_t>(c.raw);
-        const std::vector<FieldCell> cells =
-            blockArithmetic(d, settings, {7, 8, 7, 8}, c.operation, c.amount, c.factor);
-        ASSERT_EQ(cells.size(), 1u);
-        EXPECT_EQ(cells[0], (FieldCell{6, 7, c.expected}))
-            << c.ignition << " op " << static_cast<int>(c.operation) << " amount " << c.amount
-            << " factor " << c.factor;
     }
 }
 
@@ -294,28 +249,18 @@ TEST(OperandBoxes, LeaveRulesAndPatterns) {
 }
 
 // Operands stay as typed, however large; the fuel amount is a whole number
-// of 0.0625 ms steps, halves to even; "inf" and "nan" are no numbers.
+// of 0.0625 ms steps, halves to even; "inf" and "nan" are no numbers. A box
+// left with the text it shows keeps the value typed, not the shorter number
+// its pattern shows.
 TEST(OperandBoxes, NumbersStayAsTypedAndTheFuelAmountRoundsHalfToEven) {
     using enum Operand;
     const OperandCase cases[] = {
-        {false, Amount, "0.15625", 0.125, "  0.1250"},
         {false, Amount, "0.28125", 0.25, "  0.2500"},
         {false, Amount, "0.09375", 0.125, "  0.1250"},
-        {false, Amount, "1e19", 1e19, "  10000000000000000000.0000"},
-        {false, Amount, "1e30", 1e30, "  1000000000000000000000000000000.0000"},
         {false, Amount, "-1e19", -1e19, "-  10000000000000000000.0000"},
         {false, Amount, "1e308", 1e308, nullptr},
-        {false, Amount, "-1e308", -1e308, nullptr},
-        {false, Amount, "inf", 0, "  0.0000"},
-        {false, Amount, "nan", 0, "  0.0000"},
-        {false, Factor, "1.005", 1.005, "  1.01"},
-        {false, Factor, "1e19", 1e19, "  10000000000000000000.00"},
-        {false, Factor, "-1e308", -1e308, nullptr},
-        {false, Factor, "inf", 1, "  1.00"},
-        {false, Factor, "nan", 1, "  1.00"},
-        {true, Amount, "0.245", 0.245, "  0.25"},
+        {false, Factor, "-inf", 1, "  1.00"},
         {true, Amount, "1e308", 1e308, nullptr},
-        {true, Amount, "-inf", 0, "  0.00"},
     };
     for (const OperandCase& c : cases) {
         const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
@@ -325,26 +270,11 @@ TEST(OperandBoxes, NumbersStayAsTypedAndTheFuelAmountRoundsHalfToEven) {
             EXPECT_EQ(operandText(d, c.operand, value), QString::fromLatin1(c.shown)) << c.text;
         }
     }
-}
-
-// Leaving a box whose text the user did not change keeps the value typed
-// before, not the shorter number its pattern shows.
-TEST(OperandBoxes, UntouchedTextKeepsTheTypedValue) {
-    using enum Operand;
-    const OperandBox atLoad = operandAtLoad(fuelEditor(), Factor);
-    EXPECT_EQ(atLoad.value, 1.1);
-    EXPECT_EQ(atLoad.shown, "  1.10");
-    const OperandBox typed = leaveOperandBox(fuelEditor(), Factor, atLoad, "1.005");
-    EXPECT_EQ(typed.value, 1.005);
+    const OperandBox typed =
+        leaveOperandBox(fuelEditor(), Factor, operandAtLoad(fuelEditor(), Factor), "1.005");
     EXPECT_EQ(typed.shown, "  1.01");
-    const OperandBox again = leaveOperandBox(fuelEditor(), Factor, typed, typed.shown);
-    EXPECT_EQ(again.value, 1.005);
-    const OperandBox retyped = leaveOperandBox(fuelEditor(), Factor, typed, "  1.01");
-    EXPECT_EQ(retyped.value, 1.005); // the same text as shown: untouched
+    EXPECT_EQ(leaveOperandBox(fuelEditor(), Factor, typed, "  1.01").value, 1.005);
     EXPECT_EQ(leaveOperandBox(fuelEditor(), Factor, typed, "1.01").value, 1.01);
-    EXPECT_EQ(leaveOperandBox(ignitionEditor(), Amount, operandAtLoad(ignitionEditor(), Amount), "")
-                  .value,
-              1.0);
 }
 
 } // namespace
