@@ -121,6 +121,8 @@ std::vector<FieldCell> smoothBlock(const TableEditorDescription& description,
     const int columnStep = towards(s.column, s.columnSel);
 
     std::vector<FieldCell> cells;
+    cells.reserve(static_cast<std::size_t>((std::abs(s.rowSel - s.row) + 1) *
+                                           (std::abs(s.columnSel - s.column) + 1)));
     for (int y = s.row;; y += rowStep) {
         double left = at(y, s.column);
         float right = static_cast<float>(at(y, s.columnSel));

@@ -170,13 +170,15 @@ int64_t exactlyBetween(int64_t a, int64_t c, int64_t t, int64_t span) {
     return quotient % 2 == 0 ? quotient : quotient + 1;
 }
 
-// Every pair of end values of the fuel range over every column block of 2 to
-// 16 rows, both ways: each cell is the exact interpolation, halves to even
-// (A = 0, C = 45 over 11 rows gives 32 at the eighth row).
+// Every pair of end values of the fuel range over every column block of an
+// odd number of rows, 3 to 15, both ways: each cell is the exact
+// interpolation, halves to even (A = 0, C = 45 over 11 rows gives 32 at the
+// eighth row). Only these blocks have cells exactly halfway between two
+// counts; elsewhere a cell lies at least 1/30 from a half.
 TEST_F(TableOperationsTest, SmoothDownAColumnIsExactForEveryPairOfEnds) {
     EcuSettings settings = state.settings;
     int wrong = 0;
-    for (int span = 1; span <= 15; ++span) {
+    for (int span = 2; span <= 14; span += 2) {
         for (int a = 0; a <= 255; ++a) {
             for (int c = 0; c <= 255; ++c) {
                 settings.FuelTable[0][3] = static_cast<int16_t>(a);
