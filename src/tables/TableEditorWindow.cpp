@@ -123,11 +123,9 @@ void TableEditorWindow::buildControls() {
         loadCaption->setText(caption->split(QString()).join(QLatin1Char('\n')).trimmed());
     }
 
-    m_amount = new QLineEdit(
-        operandText(m_description, Operand::Amount, m_description.amountDefault), this);
+    m_amount = new QLineEdit(m_amountEntry.shown, this);
     m_amount->setObjectName(QStringLiteral("AddText0"));
-    m_factor = new QLineEdit(
-        operandText(m_description, Operand::Factor, m_description.factorDefault), this);
+    m_factor = new QLineEdit(m_factorEntry.shown, this);
     m_factor->setObjectName(QStringLiteral("AddText1"));
     for (QLineEdit* box : {m_amount, m_factor}) {
         box->setAlignment(Qt::AlignRight);
@@ -306,13 +304,14 @@ void TableEditorWindow::finishEdit() {
 }
 
 void TableEditorWindow::leaveOperand(Operand op) {
-    QLineEdit* box = operandBox(op);
-    box->setText(operandText(m_description, op, operandValue(m_description, op, box->text())));
+    OperandBox& entry = op == Operand::Amount ? m_amountEntry : m_factorEntry;
+    entry = leaveOperandBox(m_description, op, entry, operandBox(op)->text());
+    operandBox(op)->setText(entry.shown);
 }
 
 double TableEditorWindow::operand(Operand op) {
     leaveOperand(op);
-    return operandValue(m_description, op, operandBox(op)->text());
+    return (op == Operand::Amount ? m_amountEntry : m_factorEntry).value;
 }
 
 void TableEditorWindow::apply(const std::vector<FieldCell>& cells, SettingsStore::Send send,

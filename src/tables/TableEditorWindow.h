@@ -98,6 +98,9 @@ private:
     QLineEdit* m_edit = nullptr;
     QLineEdit* m_amount = nullptr;
     QLineEdit* m_factor = nullptr;
+    // The operands as typed; the boxes show them in their patterns.
+    OperandBox m_amountEntry = operandAtLoad(m_description, Operand::Amount);
+    OperandBox m_factorEntry = operandAtLoad(m_description, Operand::Factor);
     LoadPlot* m_plot = nullptr;
     QWidget* m_crossHair = nullptr;
     TableUndoHistory* m_history = nullptr;

@@ -54,6 +54,35 @@ TEST(CurveEntry, LimitsConvertsAndRoundsHalfToEven) {
     }
 }
 
+// Numbers far beyond a curve's range, either way, store its nearest end;
+// "inf" and "nan" are no numbers.
+TEST(CurveEntry, HugeNumbersStoreTheNearestEndOfEveryCurve) {
+    // Per curve: the stored count for a huge positive and a huge negative number.
+    const std::pair<int64_t, int64_t> ends[] = {{200, 0}, {200, 0}, {255, 0}, {228, 28},
+                                                {255, 0}, {255, 0}, {178, 78}};
+    EcuSettings settings;
+    for (int index = 0; index < 7; ++index) {
+        const CurveDescription curve = curveOf(index);
+        for (const char* typed : {"1e19", "1e308", "-1e19", "-1e308", "inf", "nan", "-inf"}) {
+            SCOPED_TRACE(testing::Message() << index << " " << typed);
+            const std::vector<FieldCell> cells = curveEntry(curve, settings, 2, 2, typed);
+            if (QByteArray(typed).contains('n')) {
+                EXPECT_TRUE(cells.empty());
+                continue;
+            }
+            const auto [high, low] = ends[index];
+            const int64_t raw = typed[0] == '-' ? low : high;
+            ASSERT_EQ(cells.size(), raw == curve.stored(settings, 2) ? 0u : 1u);
+            if (!cells.empty()) {
+                EXPECT_EQ(cells[0], (FieldCell{2, 0, raw}));
+            }
+        }
+    }
+    const CurveDescription ego = egoSetpointCurve(settings);
+    EXPECT_EQ(curveEntry(ego, settings, 0, 0, "1e308"), (std::vector<FieldCell>{{0, 0, 255}}));
+    EXPECT_EQ(curveEntry(ego, settings, 0, 0, "6"), (std::vector<FieldCell>{{0, 0, 255}}));
+}
+
 TEST(CurveEntry, RunFromTheCursorTowardsTheFarEndOnlyChangedPoints) {
     EcuSettings settings;
     settings.AirTempFuelComp[5] = 120;
