@@ -1,0 +1,592 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "history/TuneHistory.h"
+
+#include "files/EcuFile.h"
+#include "history/HistorySchema.h"
+
+#include <QCryptographicHash>
+#include <QDir>
+#include <QFile>
+#include <QFileInfo>
+#include <QSqlError>
+#include <QSqlQuery>
+#include <QStandardPaths>
+#include <QThread>
+#include <QUuid>
+
+namespace {
+
+const QString kDriver = QStringLiteral("QSQLITE");
+
+// The primary result codes of SQLite that the history tells apart.
+constexpr int kSqliteBusy = 5;
+constexpr int kSqliteLocked = 6;
+constexpr int kSqliteCorrupt = 11;
+constexpr int kSqliteFull = 13;
+constexpr int kSqliteNotADatabase = 26;
+
+constexpr qint64 kMsPerDay = 24LL * 60 * 60 * 1000;
+constexpr int kCompressionLevel = 9;
+
+const QString kInfoColumns = QStringLiteral(
+    "s.id, s.time, s.source, s.ecu_serial, s.ecu_version_major, s.ecu_version_minor, "
+    "s.ecu_build, s.ecu_serial_byte1, s.ecu_serial_byte2, s.ecu_serial_byte3, s.path, s.note, "
+    "s.name, t.hash FROM snapshots AS s JOIN tunes AS t ON t.id = s.tune_id");
+
+SnapshotInfo infoFrom(const QSqlQuery& query) {
+    SnapshotInfo info;
+    info.id = query.value(0).toLongLong();
+    info.time = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
+    info.source = snapshotSourceFromKey(query.value(2).toString()).value_or(SnapshotSource::Named);
+    if (!query.isNull(3)) {
+        info.ecu =
+            SnapshotEcu{query.value(4).toInt(),   query.value(5).toInt(), query.value(6).toInt(),
+                        query.value(7).toInt(),   query.value(8).toInt(), query.value(9).toInt(),
+                        query.value(3).toString()};
+    }
+    info.path = query.value(10).toString();
+    info.note = query.value(11).toString();
+    info.name = query.value(12).toString();
+    info.hash = query.value(13).toByteArray().toHex();
+    return info;
+}
+
+QVariant nullInt() {
+    return QVariant(QMetaType::fromType<int>());
+}
+
+// Text for a NOT NULL column: a null QString would be bound as NULL.
+QString notNull(const QString& text) {
+    return text.isNull() ? QStringLiteral("") : text;
+}
+
+QString absolutePath(const QString& path) {
+    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
+}
+
+QString native(const QString& path) {
+    return QDir::toNativeSeparators(path);
+}
+
+void rollback(const QSqlDatabase& db) {
+    QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
+}
+
+} // namespace
+
+TuneHistory::TuneHistory(UserInteraction& ui, TuneHistoryOptions options, QObject* parent)
+    : QObject(parent), m_ui(ui), m_options(std::move(options)),
+      m_connection(QStringLiteral("tune-history-") +
+                   QUuid::createUuid().toString(QUuid::WithoutBraces)) {
+    if (m_options.path.isEmpty()) {
+        m_options.path = defaultPath();
+    }
+    m_retryTimer.setSingleShot(true);
+    connect(&m_retryTimer, &QTimer::timeout, this, &TuneHistory::retryPending);
+    open();
+}
+
+TuneHistory::~TuneHistory() {
+    closeConnection();
+}
+
+QString TuneHistory::defaultPath() {
+    // The window program's own data folder (it has no organisation name), so
+    // that vantrelctl, which carries a name of its own, finds the same file.
+    return QStandardPaths::writableLocation(QStandardPaths::GenericDataLocation) +
+           QStringLiteral("/Vantrel/history.sqlite");
+}
+
+QDateTime TuneHistory::now() const {
+    return m_options.now ? m_options.now() : QDateTime::currentDateTimeUtc();
+}
+
+TuneHistory::Fault TuneHistory::fault(const QSqlError& error) {
+    if (error.type() == QSqlError::NoError) {
+        return Fault::None;
+    }
+    bool ok = false;
+    const int code = error.nativeErrorCode().toInt(&ok) & 0xff;
+    if (!ok) {
+        return Fault::Other;
+    }
+    switch (code) {
+    case kSqliteBusy:
+    case kSqliteLocked:
+        return Fault::Busy;
+    case kSqliteCorrupt:
+    case kSqliteNotADatabase:
+        return Fault::Damaged;
+    case kSqliteFull:
+        return Fault::Full;
+    default:
+        return Fault::Other;
+    }
+}
+
+bool TuneHistory::fail(const QSqlError& error) const {
+    m_lastError = fault(error) == Fault::Busy
+                      ? QStringLiteral("the tune history is locked by another program")
+                      : QStringLiteral("the tune history: %1").arg(error.databaseText());
+    return false;
+}
+
+void TuneHistory::open() {
+    if (!QSqlDatabase::isDriverAvailable(kDriver)) {
+        becomeUnavailable(QStringLiteral("the SQLite driver of Qt SQL is not installed"));
+        return;
+    }
+    const QString folder = QFileInfo(m_options.path).absolutePath();
+    if (!QDir().mkpath(folder)) {
+        becomeUnavailable(QStringLiteral("the folder %1 cannot be made").arg(native(folder)));
+        return;
+    }
+    QString error;
+    Fault opened = openConnection(&error);
+    if (opened == Fault::Damaged) {
+        closeConnection();
+        if (!moveDamagedAside()) {
+            return;
+        }
+        opened = openConnection(&error);
+    }
+    if (opened != Fault::None) {
+        closeConnection();
+        becomeUnavailable(error);
+        return;
+    }
+    m_available = true;
+}
+
+TuneHistory::Fault TuneHistory::openConnection(QString* error) {
+    QSqlDatabase db = QSqlDatabase::addDatabase(kDriver, m_connection);
+    db.setDatabaseName(m_options.path);
+    db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_options.busyTimeoutMs));
+    if (!db.open()) {
+        *error = db.lastError().databaseText();
+        return fault(db.lastError()) == Fault::Damaged ? Fault::Damaged : Fault::Other;
+    }
+    // A file that is no database fails the first statement; damage deeper
+    // in shows in the quick check.
+    QSqlQuery check(db);
+    if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
+        *error = check.lastError().databaseText();
+        return fault(check.lastError()) == Fault::Damaged ? Fault::Damaged : Fault::Other;
+    }
+    if (!check.next() || check.value(0).toString() != QLatin1String("ok")) {
+        return Fault::Damaged;
+    }
+    check.finish();
+
+    // Migrated before anything else is written, so that the file of a newer
+    // version stays as it is.
+    QSqlError migration;
+    switch (migrateHistory(db, &migration)) {
+    case MigrationOutcome::Done:
+        break;
+    case MigrationOutcome::Newer:
+        *error = QStringLiteral("it was made by a newer version of Vantrel");
+        return Fault::Other;
+    case MigrationOutcome::Failed:
+        *error = migration.databaseText();
+        return fault(migration) == Fault::Damaged ? Fault::Damaged : Fault::Other;
+    }
+    QSqlQuery query(db);
+    for (const QString& pragma : {QStringLiteral("PRAGMA journal_mode = WAL"),
+                                  QStringLiteral("PRAGMA synchronous = NORMAL")}) {
+        if (!query.exec(pragma)) {
+            *error = query.lastError().databaseText();
+            return Fault::Other;
+        }
+    }
+    return Fault::None;
+}
+
+void TuneHistory::closeConnection() {
+    if (!QSqlDatabase::contains(m_connection)) {
+        return;
+    }
+    QSqlDatabase::database(m_connection, false).close();
+    QSqlDatabase::removeDatabase(m_connection);
+}
+
+bool TuneHistory::moveDamagedAside() {
+    const QString base = m_options.path + QStringLiteral(".damaged-") +
+                         now().toLocalTime().toString(QStringLiteral("yyyyMMdd-HHmmss"));
+    QString aside = base;
+    for (int n = 2; QFileInfo::exists(aside); ++n) {
+        aside = base + QLatin1Char('-') + QString::number(n);
+    }
+    if (!QFile::rename(m_options.path, aside)) {
+        becomeUnavailable(QStringLiteral("it is damaged and cannot be moved aside"));
+        return false;
+    }
+    // The log belongs to the damaged file and must not reach the new one;
+    // the shared index is rebuilt from the log.
+    const QString wal = m_options.path + QStringLiteral("-wal");
+    if (QFile::exists(wal) && !QFile::rename(wal, aside + QStringLiteral("-wal"))) {
+        QFile::remove(wal);
+    }
+    QFile::remove(m_options.path + QStringLiteral("-shm"));
+    m_ui.message(QStringLiteral("The tune history %1 was damaged. It was moved aside as %2, and "
+                                "a new history was started.")
+                     .arg(native(m_options.path), QFileInfo(aside).fileName()),
+                 UserInteraction::Icon::Warning);
+    return true;
+}
+
+void TuneHistory::becomeUnavailable(const QString& reason) {
+    m_available = false;
+    m_pending.clear();
+    m_retryTimer.stop();
+    m_ui.message(QStringLiteral("The tune history %1 cannot be used (%2). Tuning works as "
+                                "before, without history.")
+                     .arg(native(m_options.path), reason),
+                 UserInteraction::Icon::Warning);
+}
+
+TuneHistory::RecordResult TuneHistory::record(const EcuSettings& settings, SnapshotSource source,
+                                              const EcuIdentity* ecu, const QString& path,
+                                              const QString& name) {
+    if (!m_available) {
+        return {Status::Unavailable};
+    }
+    Pending snapshot;
+    const QByteArray data = writeEcuFile(settings);
+    snapshot.hash = QCryptographicHash::hash(data, QCryptographicHash::Sha256);
+    snapshot.data = qCompress(data, kCompressionLevel);
+    snapshot.timeMs = now().toMSecsSinceEpoch();
+    snapshot.source = source;
+    if (ecu) {
+        snapshot.ecu = SnapshotEcu::from(*ecu);
+    }
+    snapshot.path = absolutePath(path);
+    snapshot.name = name;
+    // Snapshots land in the order they were taken.
+    if (!m_pending.empty()) {
+        m_pending.push_back(std::move(snapshot));
+        return {Status::Pending};
+    }
+    return attempt(snapshot);
+}
+
+TuneHistory::RecordResult TuneHistory::attempt(const Pending& snapshot) {
+    const WriteResult result = write(snapshot);
+    if (!m_available) {
+        return {Status::Unavailable};
+    }
+    switch (result.fault) {
+    case Fault::None:
+        if (result.duplicate) {
+            return {Status::Duplicate, result.id};
+        }
+        emit snapshotAdded(result.id);
+        return {Status::Stored, result.id};
+    case Fault::Busy:
+        m_pending.push_back(snapshot);
+        m_retries = 0;
+        m_retryTimer.start(m_options.retryIntervalMs);
+        return {Status::Pending};
+    case Fault::Damaged:
+    case Fault::Full:
+    case Fault::Other:
+        break;
+    }
+    reportWriteFailure(result);
+    return {Status::Failed};
+}
+
+void TuneHistory::reportWriteFailure(const WriteResult& result) {
+    const QString reason =
+        result.fault == Fault::Full ? QStringLiteral("the disk is full") : result.error;
+    m_ui.message(QStringLiteral("A snapshot of the tune could not be added to the history (%1). "
+                                "The settings, the ECU and the data files are not affected.")
+                     .arg(reason),
+                 UserInteraction::Icon::Warning);
+}
+
+void TuneHistory::retryPending() {
+    while (m_available && !m_pending.empty()) {
+        const WriteResult result = write(m_pending.front());
+        if (!m_available) {
+            return;
+        }
+        if (result.fault == Fault::Busy) {
+            if (++m_retries < m_options.retryAttempts) {
+                m_retryTimer.start(m_options.retryIntervalMs);
+                return;
+            }
+            const int count = pendingCount();
+            m_pending.clear();
+            m_ui.message(
+                QStringLiteral("%1 of the tune could not be added to the history: another "
+                               "program kept it locked. The settings, the ECU and the data "
+                               "files are not affected.")
+                    .arg(count == 1 ? QStringLiteral("A snapshot")
+                                    : QStringLiteral("%1 snapshots").arg(count)),
+                UserInteraction::Icon::Warning);
+            emit snapshotsDropped(count);
+            return;
+        }
+        m_pending.pop_front();
+        m_retries = 0;
+        if (result.fault != Fault::None) {
+            reportWriteFailure(result);
+        } else if (!result.duplicate) {
+            emit snapshotAdded(result.id);
+        }
+    }
+}
+
+void TuneHistory::finishPending() {
+    while (m_available && !m_pending.empty()) {
+        m_retryTimer.stop();
+        QThread::msleep(static_cast<unsigned long>(m_options.retryIntervalMs));
+        retryPending();
+    }
+}
+
+TuneHistory::WriteResult TuneHistory::write(const Pending& snapshot) {
+    const WriteResult result = writeOnce(snapshot);
+    if (result.fault != Fault::Damaged) {
+        return result;
+    }
+    closeConnection();
+    if (!moveDamagedAside()) {
+        return result;
+    }
+    QString error;
+    if (openConnection(&error) != Fault::None) {
+        closeConnection();
+        becomeUnavailable(error);
+        return result;
+    }
+    return writeOnce(snapshot);
+}
+
+TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
+    const QSqlDatabase db = QSqlDatabase::database(m_connection, false);
+    QSqlQuery query(db);
+    WriteResult result;
+    const auto failed = [&](const QSqlQuery& failing) {
+        result.fault = fault(failing.lastError());
+        result.error = failing.lastError().databaseText();
+        rollback(db);
+        return result;
+    };
+    // The write lock first, so that the check for a repeat and the insert
+    // see the same database as any other program's writes.
+    if (!query.exec(QStringLiteral("BEGIN IMMEDIATE"))) {
+        return failed(query);
+    }
+    const QVariant serial =
+        snapshot.ecu ? QVariant(snapshot.ecu->serial) : QVariant(QMetaType::fromType<QString>());
+    if (snapshot.name.isEmpty()) {
+        query.prepare(QStringLiteral("SELECT s.id, t.hash FROM snapshots AS s JOIN tunes AS t ON "
+                                     "t.id = s.tune_id WHERE s.source = ? AND s.ecu_serial IS ? "
+                                     "ORDER BY s.time DESC, s.id DESC LIMIT 1"));
+        query.addBindValue(snapshotSourceKey(snapshot.source));
+        query.addBindValue(serial);
+        if (!query.exec()) {
+            return failed(query);
+        }
+        if (query.next() && query.value(1).toByteArray() == snapshot.hash) {
+            result.id = query.value(0).toLongLong();
+            result.duplicate = true;
+            query.finish();
+            rollback(db);
+            return result;
+        }
+    }
+
+    // Each distinct tune is kept once, however many snapshots show it.
+    qint64 tuneId = 0;
+    query.prepare(QStringLiteral("SELECT id FROM tunes WHERE hash = ?"));
+    query.addBindValue(snapshot.hash);
+    if (!query.exec()) {
+        return failed(query);
+    }
+    if (query.next()) {
+        tuneId = query.value(0).toLongLong();
+    } else {
+        query.prepare(QStringLiteral("INSERT INTO tunes (hash, data) VALUES (?, ?)"));
+        query.addBindValue(snapshot.hash);
+        query.addBindValue(snapshot.data);
+        if (!query.exec()) {
+            return failed(query);
+        }
+        tuneId = query.lastInsertId().toLongLong();
+    }
+
+    query.prepare(QStringLiteral(
+        "INSERT INTO snapshots (time, source, ecu_serial, ecu_version_major, ecu_version_minor, "
+        "ecu_build, ecu_serial_byte1, ecu_serial_byte2, ecu_serial_byte3, path, note, name, "
+        "tune_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, ?)"));
+    query.addBindValue(snapshot.timeMs);
+    query.addBindValue(snapshotSourceKey(snapshot.source));
+    query.addBindValue(serial);
+    const SnapshotEcu* ecu = snapshot.ecu ? &*snapshot.ecu : nullptr;
+    for (const int value :
+         {ecu ? ecu->versionMajor : 0, ecu ? ecu->versionMinor : 0, ecu ? ecu->build : 0,
+          ecu ? ecu->serialByte1 : 0, ecu ? ecu->serialByte2 : 0, ecu ? ecu->serialByte3 : 0}) {
+        query.addBindValue(ecu ? QVariant(value) : nullInt());
+    }
+    query.addBindValue(notNull(snapshot.path));
+    query.addBindValue(notNull(snapshot.name));
+    query.addBindValue(tuneId);
+    if (!query.exec()) {
+        return failed(query);
+    }
+    result.id = query.lastInsertId().toLongLong();
+
+    // Retention: unnamed snapshots older than the kept days go, except the
+    // latest ones; then the tunes no snapshot shows any more.
+    query.prepare(QStringLiteral(
+        "DELETE FROM snapshots WHERE name = '' AND time < ? AND id NOT IN "
+        "(SELECT id FROM snapshots WHERE name = '' ORDER BY time DESC, id DESC LIMIT ?)"));
+    query.addBindValue(now().toMSecsSinceEpoch() - kKeepDays * kMsPerDay);
+    query.addBindValue(kKeepLatest);
+    if (!query.exec()) {
+        return failed(query);
+    }
+    if (query.numRowsAffected() > 0 &&
+        !query.exec(
+            QStringLiteral("DELETE FROM tunes WHERE id NOT IN (SELECT tune_id FROM snapshots)"))) {
+        return failed(query);
+    }
+    if (!query.exec(QStringLiteral("COMMIT"))) {
+        return failed(query);
+    }
+    return result;
+}
+
+std::optional<std::vector<SnapshotInfo>> TuneHistory::list(const SnapshotFilter& filter) const {
+    if (!m_available) {
+        m_lastError = QStringLiteral("the tune history cannot be used");
+        return std::nullopt;
+    }
+    QStringList conditions;
+    QVariantList values;
+    if (!filter.ecuSerial.isEmpty()) {
+        conditions << QStringLiteral("s.ecu_serial = ?");
+        values << filter.ecuSerial;
+    }
+    if (filter.source) {
+        conditions << QStringLiteral("s.source = ?");
+        values << snapshotSourceKey(*filter.source);
+    }
+    if (!filter.path.isEmpty()) {
+        conditions << QStringLiteral("s.path = ?");
+        values << absolutePath(filter.path);
+    }
+    QString sql = QStringLiteral("SELECT ") + kInfoColumns;
+    if (!conditions.isEmpty()) {
+        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
+    }
+    sql += QStringLiteral(" ORDER BY s.time DESC, s.id DESC");
+
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.setForwardOnly(true);
+    query.prepare(sql);
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    std::vector<SnapshotInfo> snapshots;
+    while (query.next()) {
+        snapshots.push_back(infoFrom(query));
+    }
+    if (query.lastError().isValid()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    return snapshots;
+}
+
+std::optional<SnapshotInfo> TuneHistory::info(qint64 id) const {
+    if (!m_available) {
+        m_lastError = QStringLiteral("the tune history cannot be used");
+        return std::nullopt;
+    }
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral("SELECT ") + kInfoColumns + QStringLiteral(" WHERE s.id = ?"));
+    query.addBindValue(id);
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    if (!query.next()) {
+        m_lastError = QStringLiteral("there is no snapshot %1 in the tune history").arg(id);
+        return std::nullopt;
+    }
+    return infoFrom(query);
+}
+
+std::optional<QByteArray> TuneHistory::fileBytes(qint64 id) const {
+    if (!m_available) {
+        m_lastError = QStringLiteral("the tune history cannot be used");
+        return std::nullopt;
+    }
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(QStringLiteral(
+        "SELECT t.data FROM snapshots AS s JOIN tunes AS t ON t.id = s.tune_id WHERE s.id = ?"));
+    query.addBindValue(id);
+    if (!query.exec()) {
+        fail(query.lastError());
+        return std::nullopt;
+    }
+    if (!query.next()) {
+        m_lastError = QStringLiteral("there is no snapshot %1 in the tune history").arg(id);
+        return std::nullopt;
+    }
+    QByteArray data = qUncompress(query.value(0).toByteArray());
+    if (data.isEmpty()) {
+        m_lastError = QStringLiteral("snapshot %1 is damaged in the tune history").arg(id);
+        return std::nullopt;
+    }
+    return data;
+}
+
+std::optional<EcuSettings> TuneHistory::settings(qint64 id, const EcuSettings& base) const {
+    const std::optional<QByteArray> data = fileBytes(id);
+    if (!data) {
+        return std::nullopt;
+    }
+    EcuFileReadResult read = readEcuFile(*data, base);
+    if (!read.ok()) {
+        m_lastError = QStringLiteral("snapshot %1: %2").arg(id).arg(read.error);
+        return std::nullopt;
+    }
+    return std::move(read.settings);
+}
+
+bool TuneHistory::setNote(qint64 id, const QString& note) {
+    return changeText(id, "note", note);
+}
+
+bool TuneHistory::setName(qint64 id, const QString& name) {
+    return changeText(id, "name", name);
+}
+
+bool TuneHistory::changeText(qint64 id, const char* column, const QString& text) {
+    if (!m_available) {
+        m_lastError = QStringLiteral("the tune history cannot be used");
+        return false;
+    }
+    QSqlQuery query(QSqlDatabase::database(m_connection, false));
+    query.prepare(
+        QStringLiteral("UPDATE snapshots SET %1 = ? WHERE id = ?").arg(QLatin1String(column)));
+    query.addBindValue(notNull(text));
+    query.addBindValue(id);
+    if (!query.exec()) {
+        return fail(query.lastError());
+    }
+    if (query.numRowsAffected() == 0) {
+        m_lastError = QStringLiteral("there is no snapshot %1 in the tune history").arg(id);
+        return false;
+    }
+    return true;
+}
