@@ -10,8 +10,7 @@ namespace {
 const std::array<QStringList, 1> kMigrations{{
     {
         QStringLiteral("CREATE TABLE tunes ("
-                       " id INTEGER PRIMARY KEY,"
-                       " hash BLOB NOT NULL UNIQUE,"
+                       " hash BLOB PRIMARY KEY,"
                        " data BLOB NOT NULL)"),
         QStringLiteral("CREATE TABLE snapshots ("
                        " id INTEGER PRIMARY KEY,"
@@ -27,11 +26,11 @@ const std::array<QStringList, 1> kMigrations{{
                        " path TEXT NOT NULL DEFAULT '',"
                        " note TEXT NOT NULL DEFAULT '',"
                        " name TEXT NOT NULL DEFAULT '',"
-                       " tune_id INTEGER NOT NULL REFERENCES tunes(id))"),
+                       " hash BLOB NOT NULL REFERENCES tunes(hash))"),
         QStringLiteral("CREATE INDEX snapshots_by_time ON snapshots(time)"),
         QStringLiteral(
             "CREATE INDEX snapshots_by_source_ecu ON snapshots(source, ecu_serial, time)"),
-        QStringLiteral("CREATE INDEX snapshots_by_tune ON snapshots(tune_id)"),
+        QStringLiteral("CREATE INDEX snapshots_by_hash ON snapshots(hash)"),
     },
 }};
 

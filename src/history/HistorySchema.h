@@ -11,7 +11,8 @@
 //
 // tunes: each distinct data file once (SHA-256 hash, zlib-compressed bytes).
 // snapshots: one row a snapshot (time in ms since 1970 UTC, source key, the
-// ECU's identity or NULLs, file path, note, name) pointing at its tune.
+// ECU's identity or NULLs, file path, note, name) and the hash of its tune,
+// so that a listing reads no tune.
 
 // Step i (from 0) brings a database of version i to version i + 1. Steps are
 // only ever added at the end.

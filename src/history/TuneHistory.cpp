@@ -31,7 +31,7 @@ constexpr int kCompressionLevel = 9;
 const QString kInfoColumns = QStringLiteral(
     "s.id, s.time, s.source, s.ecu_serial, s.ecu_version_major, s.ecu_version_minor, "
     "s.ecu_build, s.ecu_serial_byte1, s.ecu_serial_byte2, s.ecu_serial_byte3, s.path, s.note, "
-    "s.name, t.hash FROM snapshots AS s JOIN tunes AS t ON t.id = s.tune_id");
+    "s.name, s.hash FROM snapshots AS s");
 
 SnapshotInfo infoFrom(const QSqlQuery& query) {
     SnapshotInfo info;
@@ -382,9 +382,8 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     const QVariant serial =
         snapshot.ecu ? QVariant(snapshot.ecu->serial) : QVariant(QMetaType::fromType<QString>());
     if (snapshot.name.isEmpty()) {
-        query.prepare(QStringLiteral("SELECT s.id, t.hash FROM snapshots AS s JOIN tunes AS t ON "
-                                     "t.id = s.tune_id WHERE s.source = ? AND s.ecu_serial IS ? "
-                                     "ORDER BY s.time DESC, s.id DESC LIMIT 1"));
+        query.prepare(QStringLiteral("SELECT id, hash FROM snapshots WHERE source = ? AND "
+                                     "ecu_serial IS ? ORDER BY time DESC, id DESC LIMIT 1"));
         query.addBindValue(snapshotSourceKey(snapshot.source));
         query.addBindValue(serial);
         if (!query.exec()) {
@@ -400,28 +399,17 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     }
 
     // Each distinct tune is kept once, however many snapshots show it.
-    qint64 tuneId = 0;
-    query.prepare(QStringLiteral("SELECT id FROM tunes WHERE hash = ?"));
+    query.prepare(QStringLiteral("INSERT OR IGNORE INTO tunes (hash, data) VALUES (?, ?)"));
     query.addBindValue(snapshot.hash);
+    query.addBindValue(snapshot.data);
     if (!query.exec()) {
         return failed(query);
-    }
-    if (query.next()) {
-        tuneId = query.value(0).toLongLong();
-    } else {
-        query.prepare(QStringLiteral("INSERT INTO tunes (hash, data) VALUES (?, ?)"));
-        query.addBindValue(snapshot.hash);
-        query.addBindValue(snapshot.data);
-        if (!query.exec()) {
-            return failed(query);
-        }
-        tuneId = query.lastInsertId().toLongLong();
     }
 
     query.prepare(QStringLiteral(
         "INSERT INTO snapshots (time, source, ecu_serial, ecu_version_major, ecu_version_minor, "
         "ecu_build, ecu_serial_byte1, ecu_serial_byte2, ecu_serial_byte3, path, note, name, "
-        "tune_id) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, ?)"));
+        "hash) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, ?)"));
     query.addBindValue(snapshot.timeMs);
     query.addBindValue(snapshotSourceKey(snapshot.source));
     query.addBindValue(serial);
@@ -433,7 +421,7 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     }
     query.addBindValue(notNull(snapshot.path));
     query.addBindValue(notNull(snapshot.name));
-    query.addBindValue(tuneId);
+    query.addBindValue(snapshot.hash);
     if (!query.exec()) {
         return failed(query);
     }
@@ -451,7 +439,7 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     }
     if (query.numRowsAffected() > 0 &&
         !query.exec(
-            QStringLiteral("DELETE FROM tunes WHERE id NOT IN (SELECT tune_id FROM snapshots)"))) {
+            QStringLiteral("DELETE FROM tunes WHERE hash NOT IN (SELECT hash FROM snapshots)"))) {
         return failed(query);
     }
     if (!query.exec(QStringLiteral("COMMIT"))) {
@@ -532,7 +520,7 @@ std::optional<QByteArray> TuneHistory::fileBytes(qint64 id) const {
     }
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.prepare(QStringLiteral(
-        "SELECT t.data FROM snapshots AS s JOIN tunes AS t ON t.id = s.tune_id WHERE s.id = ?"));
+        "SELECT t.data FROM snapshots AS s JOIN tunes AS t ON t.hash = s.hash WHERE s.id = ?"));
     query.addBindValue(id);
     if (!query.exec()) {
         fail(query.lastError());
