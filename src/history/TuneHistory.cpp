@@ -68,6 +68,23 @@ QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
 }
 
+// What went wrong, as SQLite says it, or else as Qt does.
+QString reasonOf(const QSqlError& error) {
+    return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
+}
+
+// Prepares and runs a statement with its values; the query then holds the
+// error of whichever step failed.
+bool execute(QSqlQuery& query, const QString& sql, const QVariantList& values = {}) {
+    if (!query.prepare(sql)) {
+        return false;
+    }
+    for (const QVariant& value : values) {
+        query.addBindValue(value);
+    }
+    return query.exec();
+}
+
 void rollback(const QSqlDatabase& db) {
     QSqlQuery(db).exec(QStringLiteral("ROLLBACK"));
 }
@@ -127,7 +144,7 @@ TuneHistory::Fault TuneHistory::fault(const QSqlError& error) {
 bool TuneHistory::fail(const QSqlError& error) const {
     m_lastError = fault(error) == Fault::Busy
                       ? QStringLiteral("the tune history is locked by another program")
-                      : QStringLiteral("the tune history: %1").arg(error.databaseText());
+                      : QStringLiteral("the tune history: %1").arg(reasonOf(error));
     return false;
 }
 
@@ -163,14 +180,14 @@ TuneHistory::Fault TuneHistory::openConnection(QString* error) {
     db.setDatabaseName(m_options.path);
     db.setConnectOptions(QStringLiteral("QSQLITE_BUSY_TIMEOUT=%1").arg(m_options.busyTimeoutMs));
     if (!db.open()) {
-        *error = db.lastError().databaseText();
+        *error = reasonOf(db.lastError());
         return fault(db.lastError()) == Fault::Damaged ? Fault::Damaged : Fault::Other;
     }
     // A file that is no database fails the first statement; damage deeper
     // in shows in the quick check.
     QSqlQuery check(db);
     if (!check.exec(QStringLiteral("PRAGMA quick_check"))) {
-        *error = check.lastError().databaseText();
+        *error = reasonOf(check.lastError());
         return fault(check.lastError()) == Fault::Damaged ? Fault::Damaged : Fault::Other;
     }
     if (!check.next() || check.value(0).toString() != QLatin1String("ok")) {
@@ -188,14 +205,14 @@ TuneHistory::Fault TuneHistory::openConnection(QString* error) {
         *error = QStringLiteral("it was made by a newer version of Vantrel");
         return Fault::Other;
     case MigrationOutcome::Failed:
-        *error = migration.databaseText();
+        *error = reasonOf(migration);
         return fault(migration) == Fault::Damaged ? Fault::Damaged : Fault::Other;
     }
     QSqlQuery query(db);
     for (const QString& pragma : {QStringLiteral("PRAGMA journal_mode = WAL"),
                                   QStringLiteral("PRAGMA synchronous = NORMAL")}) {
         if (!query.exec(pragma)) {
-            *error = query.lastError().databaseText();
+            *error = reasonOf(query.lastError());
             return Fault::Other;
         }
     }
@@ -370,7 +387,7 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     WriteResult result;
     const auto failed = [&](const QSqlQuery& failing) {
         result.fault = fault(failing.lastError());
-        result.error = failing.lastError().databaseText();
+        result.error = reasonOf(failing.lastError());
         rollback(db);
         return result;
     };
@@ -382,11 +399,10 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     const QVariant serial =
         snapshot.ecu ? QVariant(snapshot.ecu->serial) : QVariant(QMetaType::fromType<QString>());
     if (snapshot.name.isEmpty()) {
-        query.prepare(QStringLiteral("SELECT id, hash FROM snapshots WHERE source = ? AND "
-                                     "ecu_serial IS ? ORDER BY time DESC, id DESC LIMIT 1"));
-        query.addBindValue(snapshotSourceKey(snapshot.source));
-        query.addBindValue(serial);
-        if (!query.exec()) {
+        if (!execute(query,
+                     QStringLiteral("SELECT id, hash FROM snapshots WHERE source = ? AND "
+                                    "ecu_serial IS ? ORDER BY time DESC, id DESC LIMIT 1"),
+                     {snapshotSourceKey(snapshot.source), serial})) {
             return failed(query);
         }
         if (query.next() && query.value(1).toByteArray() == snapshot.hash) {
@@ -399,42 +415,37 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     }
 
     // Each distinct tune is kept once, however many snapshots show it.
-    query.prepare(QStringLiteral("INSERT OR IGNORE INTO tunes (hash, data) VALUES (?, ?)"));
-    query.addBindValue(snapshot.hash);
-    query.addBindValue(snapshot.data);
-    if (!query.exec()) {
+    if (!execute(query, QStringLiteral("INSERT OR IGNORE INTO tunes (hash, data) VALUES (?, ?)"),
+                 {snapshot.hash, snapshot.data})) {
         return failed(query);
     }
 
-    query.prepare(QStringLiteral(
-        "INSERT INTO snapshots (time, source, ecu_serial, ecu_version_major, ecu_version_minor, "
-        "ecu_build, ecu_serial_byte1, ecu_serial_byte2, ecu_serial_byte3, path, note, name, "
-        "hash) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, ?)"));
-    query.addBindValue(snapshot.timeMs);
-    query.addBindValue(snapshotSourceKey(snapshot.source));
-    query.addBindValue(serial);
+    QVariantList values{snapshot.timeMs, snapshotSourceKey(snapshot.source), serial};
     const SnapshotEcu* ecu = snapshot.ecu ? &*snapshot.ecu : nullptr;
     for (const int value :
          {ecu ? ecu->versionMajor : 0, ecu ? ecu->versionMinor : 0, ecu ? ecu->build : 0,
           ecu ? ecu->serialByte1 : 0, ecu ? ecu->serialByte2 : 0, ecu ? ecu->serialByte3 : 0}) {
-        query.addBindValue(ecu ? QVariant(value) : nullInt());
+        values << (ecu ? QVariant(value) : nullInt());
     }
-    query.addBindValue(notNull(snapshot.path));
-    query.addBindValue(notNull(snapshot.name));
-    query.addBindValue(snapshot.hash);
-    if (!query.exec()) {
+    values << notNull(snapshot.path) << notNull(snapshot.name) << snapshot.hash;
+    if (!execute(
+            query,
+            QStringLiteral("INSERT INTO snapshots (time, source, ecu_serial, "
+                           "ecu_version_major, ecu_version_minor, ecu_build, "
+                           "ecu_serial_byte1, ecu_serial_byte2, ecu_serial_byte3, path, "
+                           "note, name, hash) VALUES (?, ?, ?, ?, ?, ?, ?, ?, ?, ?, '', ?, ?)"),
+            values)) {
         return failed(query);
     }
     result.id = query.lastInsertId().toLongLong();
 
     // Retention: unnamed snapshots older than the kept days go, except the
     // latest ones; then the tunes no snapshot shows any more.
-    query.prepare(QStringLiteral(
-        "DELETE FROM snapshots WHERE name = '' AND time < ? AND id NOT IN "
-        "(SELECT id FROM snapshots WHERE name = '' ORDER BY time DESC, id DESC LIMIT ?)"));
-    query.addBindValue(now().toMSecsSinceEpoch() - kKeepDays * kMsPerDay);
-    query.addBindValue(kKeepLatest);
-    if (!query.exec()) {
+    if (!execute(query,
+                 QStringLiteral("DELETE FROM snapshots WHERE name = '' AND time < ? AND id NOT IN "
+                                "(SELECT id FROM snapshots WHERE name = '' ORDER BY time DESC, "
+                                "id DESC LIMIT ?)"),
+                 {now().toMSecsSinceEpoch() - kKeepDays * kMsPerDay, kKeepLatest})) {
         return failed(query);
     }
     if (query.numRowsAffected() > 0 &&
@@ -475,11 +486,7 @@ std::optional<std::vector<SnapshotInfo>> TuneHistory::list(const SnapshotFilter&
 
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
     query.setForwardOnly(true);
-    query.prepare(sql);
-    for (const QVariant& value : values) {
-        query.addBindValue(value);
-    }
-    if (!query.exec()) {
+    if (!execute(query, sql, values)) {
         fail(query.lastError());
         return std::nullopt;
     }
@@ -500,9 +507,9 @@ std::optional<SnapshotInfo> TuneHistory::info(qint64 id) const {
         return std::nullopt;
     }
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral("SELECT ") + kInfoColumns + QStringLiteral(" WHERE s.id = ?"));
-    query.addBindValue(id);
-    if (!query.exec()) {
+    if (!execute(query,
+                 QStringLiteral("SELECT ") + kInfoColumns + QStringLiteral(" WHERE s.id = ?"),
+                 {id})) {
         fail(query.lastError());
         return std::nullopt;
     }
@@ -519,10 +526,10 @@ std::optional<QByteArray> TuneHistory::fileBytes(qint64 id) const {
         return std::nullopt;
     }
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(QStringLiteral(
-        "SELECT t.data FROM snapshots AS s JOIN tunes AS t ON t.hash = s.hash WHERE s.id = ?"));
-    query.addBindValue(id);
-    if (!query.exec()) {
+    if (!execute(query,
+                 QStringLiteral("SELECT t.data FROM snapshots AS s JOIN tunes AS t ON "
+                                "t.hash = s.hash WHERE s.id = ?"),
+                 {id})) {
         fail(query.lastError());
         return std::nullopt;
     }
@@ -565,11 +572,10 @@ bool TuneHistory::changeText(qint64 id, const char* column, const QString& text)
         return false;
     }
     QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.prepare(
-        QStringLiteral("UPDATE snapshots SET %1 = ? WHERE id = ?").arg(QLatin1String(column)));
-    query.addBindValue(notNull(text));
-    query.addBindValue(id);
-    if (!query.exec()) {
+    if (!execute(
+            query,
+            QStringLiteral("UPDATE snapshots SET %1 = ? WHERE id = ?").arg(QLatin1String(column)),
+            {notNull(text), id})) {
         return fail(query.lastError());
     }
     if (query.numRowsAffected() == 0) {
