@@ -3,6 +3,7 @@
 
 #include "files/EcuFile.h"
 #include "history/HistorySchema.h"
+#include "history/HistorySql.h"
 
 #include <QCryptographicHash>
 #include <QDir>
@@ -28,61 +29,8 @@ constexpr int kSqliteNotADatabase = 26;
 constexpr qint64 kMsPerDay = 24LL * 60 * 60 * 1000;
 constexpr int kCompressionLevel = 9;
 
-const QString kInfoColumns = QStringLiteral(
-    "s.id, s.time, s.source, s.ecu_serial, s.ecu_version_major, s.ecu_version_minor, "
-    "s.ecu_build, s.ecu_serial_byte1, s.ecu_serial_byte2, s.ecu_serial_byte3, s.path, s.note, "
-    "s.name, s.hash FROM snapshots AS s");
-
-SnapshotInfo infoFrom(const QSqlQuery& query) {
-    SnapshotInfo info;
-    info.id = query.value(0).toLongLong();
-    info.time = QDateTime::fromMSecsSinceEpoch(query.value(1).toLongLong(), Qt::UTC);
-    info.source = snapshotSourceFromKey(query.value(2).toString()).value_or(SnapshotSource::Named);
-    if (!query.isNull(3)) {
-        info.ecu =
-            SnapshotEcu{query.value(4).toInt(),   query.value(5).toInt(), query.value(6).toInt(),
-                        query.value(7).toInt(),   query.value(8).toInt(), query.value(9).toInt(),
-                        query.value(3).toString()};
-    }
-    info.path = query.value(10).toString();
-    info.note = query.value(11).toString();
-    info.name = query.value(12).toString();
-    info.hash = query.value(13).toByteArray().toHex();
-    return info;
-}
-
-QVariant nullInt() {
-    return QVariant(QMetaType::fromType<int>());
-}
-
-// Text for a NOT NULL column: a null QString would be bound as NULL.
-QString notNull(const QString& text) {
-    return text.isNull() ? QStringLiteral("") : text;
-}
-
-QString absolutePath(const QString& path) {
-    return path.isEmpty() ? path : QFileInfo(path).absoluteFilePath();
-}
-
 QString native(const QString& path) {
     return QDir::toNativeSeparators(path);
-}
-
-// What went wrong, as SQLite says it, or else as Qt does.
-QString reasonOf(const QSqlError& error) {
-    return error.databaseText().isEmpty() ? error.driverText() : error.databaseText();
-}
-
-// Prepares and runs a statement with its values; the query then holds the
-// error of whichever step failed.
-bool execute(QSqlQuery& query, const QString& sql, const QVariantList& values = {}) {
-    if (!query.prepare(sql)) {
-        return false;
-    }
-    for (const QVariant& value : values) {
-        query.addBindValue(value);
-    }
-    return query.exec();
 }
 
 void rollback(const QSqlDatabase& db) {
@@ -139,13 +87,6 @@ TuneHistory::Fault TuneHistory::fault(const QSqlError& error) {
     default:
         return Fault::Other;
     }
-}
-
-bool TuneHistory::fail(const QSqlError& error) const {
-    m_lastError = fault(error) == Fault::Busy
-                      ? QStringLiteral("the tune history is locked by another program")
-                      : QStringLiteral("the tune history: %1").arg(reasonOf(error));
-    return false;
 }
 
 void TuneHistory::open() {
@@ -457,130 +398,4 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
         return failed(query);
     }
     return result;
-}
-
-std::optional<std::vector<SnapshotInfo>> TuneHistory::list(const SnapshotFilter& filter) const {
-    if (!m_available) {
-        m_lastError = QStringLiteral("the tune history cannot be used");
-        return std::nullopt;
-    }
-    QStringList conditions;
-    QVariantList values;
-    if (!filter.ecuSerial.isEmpty()) {
-        conditions << QStringLiteral("s.ecu_serial = ?");
-        values << filter.ecuSerial;
-    }
-    if (filter.source) {
-        conditions << QStringLiteral("s.source = ?");
-        values << snapshotSourceKey(*filter.source);
-    }
-    if (!filter.path.isEmpty()) {
-        conditions << QStringLiteral("s.path = ?");
-        values << absolutePath(filter.path);
-    }
-    QString sql = QStringLiteral("SELECT ") + kInfoColumns;
-    if (!conditions.isEmpty()) {
-        sql += QStringLiteral(" WHERE ") + conditions.join(QStringLiteral(" AND "));
-    }
-    sql += QStringLiteral(" ORDER BY s.time DESC, s.id DESC");
-
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    query.setForwardOnly(true);
-    if (!execute(query, sql, values)) {
-        fail(query.lastError());
-        return std::nullopt;
-    }
-    std::vector<SnapshotInfo> snapshots;
-    while (query.next()) {
-        snapshots.push_back(infoFrom(query));
-    }
-    if (query.lastError().isValid()) {
-        fail(query.lastError());
-        return std::nullopt;
-    }
-    return snapshots;
-}
-
-std::optional<SnapshotInfo> TuneHistory::info(qint64 id) const {
-    if (!m_available) {
-        m_lastError = QStringLiteral("the tune history cannot be used");
-        return std::nullopt;
-    }
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (!execute(query,
-                 QStringLiteral("SELECT ") + kInfoColumns + QStringLiteral(" WHERE s.id = ?"),
-                 {id})) {
-        fail(query.lastError());
-        return std::nullopt;
-    }
-    if (!query.next()) {
-        m_lastError = QStringLiteral("there is no snapshot %1 in the tune history").arg(id);
-        return std::nullopt;
-    }
-    return infoFrom(query);
-}
-
-std::optional<QByteArray> TuneHistory::fileBytes(qint64 id) const {
-    if (!m_available) {
-        m_lastError = QStringLiteral("the tune history cannot be used");
-        return std::nullopt;
-    }
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (!execute(query,
-                 QStringLiteral("SELECT t.data FROM snapshots AS s JOIN tunes AS t ON "
-                                "t.hash = s.hash WHERE s.id = ?"),
-                 {id})) {
-        fail(query.lastError());
-        return std::nullopt;
-    }
-    if (!query.next()) {
-        m_lastError = QStringLiteral("there is no snapshot %1 in the tune history").arg(id);
-        return std::nullopt;
-    }
-    QByteArray data = qUncompress(query.value(0).toByteArray());
-    if (data.isEmpty()) {
-        m_lastError = QStringLiteral("snapshot %1 is damaged in the tune history").arg(id);
-        return std::nullopt;
-    }
-    return data;
-}
-
-std::optional<EcuSettings> TuneHistory::settings(qint64 id, const EcuSettings& base) const {
-    const std::optional<QByteArray> data = fileBytes(id);
-    if (!data) {
-        return std::nullopt;
-    }
-    EcuFileReadResult read = readEcuFile(*data, base);
-    if (!read.ok()) {
-        m_lastError = QStringLiteral("snapshot %1: %2").arg(id).arg(read.error);
-        return std::nullopt;
-    }
-    return std::move(read.settings);
-}
-
-bool TuneHistory::setNote(qint64 id, const QString& note) {
-    return changeText(id, "note", note);
-}
-
-bool TuneHistory::setName(qint64 id, const QString& name) {
-    return changeText(id, "name", name);
-}
-
-bool TuneHistory::changeText(qint64 id, const char* column, const QString& text) {
-    if (!m_available) {
-        m_lastError = QStringLiteral("the tune history cannot be used");
-        return false;
-    }
-    QSqlQuery query(QSqlDatabase::database(m_connection, false));
-    if (!execute(
-            query,
-            QStringLiteral("UPDATE snapshots SET %1 = ? WHERE id = ?").arg(QLatin1String(column)),
-            {notNull(text), id})) {
-        return fail(query.lastError());
-    }
-    if (query.numRowsAffected() == 0) {
-        m_lastError = QStringLiteral("there is no snapshot %1 in the tune history").arg(id);
-        return false;
-    }
-    return true;
 }

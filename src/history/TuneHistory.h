@@ -136,6 +136,8 @@ private:
     bool changeText(qint64 id, const char* column, const QString& text);
     QDateTime now() const;
     static Fault fault(const QSqlError& error);
+    // Whether the history can answer a query; sets lastError() when not.
+    bool usable() const;
     bool fail(const QSqlError& error) const;
 
     UserInteraction& m_ui;
