@@ -34,8 +34,9 @@ struct TuneHistoryOptions {
 // moved aside and a new one started, a folder that cannot be written leaves
 // the program without history, a snapshot that cannot be written is reported
 // and dropped, and one that finds the database locked for longer than the
-// time-out is tried again in the background. Each of these is told once,
-// through the user interaction.
+// time-out is tried again in the background. The user is told through the
+// user interaction: of a history that cannot be used once, of a snapshot
+// lost each time.
 class TuneHistory : public QObject {
     Q_OBJECT
 
