@@ -1,5 +1,6 @@
 # The Debian package; its dependencies are found by dpkg-shlibdeps from the
-# libraries the programs link.
+# libraries the programs link, and added to the ones named here: Qt SQL's
+# SQLite driver is a plugin, loaded at run time, which no program links.
 set(CPACK_PACKAGE_NAME "vantrel")
 set(CPACK_PACKAGE_VENDOR "Vantrel developers")
 set(VANTREL_PACKAGE_MAINTAINER "Vantrel developers <maintainers@vantrel.org>" CACHE STRING
@@ -16,6 +17,7 @@ string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
     "vantrel-ecusim, a simulated ECU on a pseudo-terminal.")
 set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
+set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")
 set(CPACK_DEBIAN_PACKAGE_RECOMMENDS "xdg-utils")
 set(CPACK_DEBIAN_FILE_NAME DEB-DEFAULT)
 set(CPACK_PACKAGING_INSTALL_PREFIX "/usr")

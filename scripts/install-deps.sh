@@ -6,6 +6,9 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
+    # Qt SQL comes with qt6-base-dev; its SQLite driver, which the tune
+    # history loads at run time, is a package of its own
+    libqt6sql6-sqlite
     libgtest-dev libgmock-dev libbenchmark-dev
     # the manual's HTML, and the checks of the desktop entry, the AppStream
     # data and the Debian package
