@@ -16,7 +16,7 @@
 // are kept, so that none is removed.
 
 #include "app/Initialise.h"
-#include "history/SnapshotDiff.h"
+#include "files/DifferenceText.h"
 #include "history/TuneHistory.h"
 #include "record/AppState.h"
 
@@ -157,7 +157,7 @@ void BM_DiffTwo(benchmark::State& state) {
     for (auto _ : state) {
         const auto a = tune.settings(first, history.base);
         const auto b = tune.settings(last, history.base);
-        length = a && b ? snapshotDifferenceText(*a, *b).size() : 0;
+        length = a && b ? differenceLines(*a, *b, DifferenceUnits::Shown).size() : 0;
         benchmark::DoNotOptimize(length);
     }
     if (length == 0) {

@@ -70,15 +70,8 @@ int runDiff(const QStringList& arguments, CliContext& context) {
     if (!second) {
         return kExitFailure;
     }
-    const std::vector<EcuFieldDifference> differences = compareEcuSettings(*first, *second);
-    QStringList lines;
-    if (parser.isSet(raw)) {
-        for (const EcuFieldDifference& difference : differences) {
-            lines << difference.describe();
-        }
-    } else {
-        lines = DifferenceText(*first, *second).describe(differences);
-    }
+    const QStringList lines = differenceLines(
+        *first, *second, parser.isSet(raw) ? DifferenceUnits::Counts : DifferenceUnits::Shown);
     QByteArray listing;
     for (const QString& line : lines) {
         listing += line.toUtf8() + '\n';
@@ -86,7 +79,7 @@ int runDiff(const QStringList& arguments, CliContext& context) {
     if (!writeCommandOutput(QString(), listing, context)) {
         return kExitFailure;
     }
-    return differences.empty() ? kExitOk : kExitDifferent;
+    return lines.isEmpty() ? kExitOk : kExitDifferent;
 }
 
 } // namespace

@@ -1,7 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/Commands.h"
+#include "files/DifferenceText.h"
 #include "files/EcuFile.h"
-#include "history/SnapshotDiff.h"
 #include "history/TuneHistory.h"
 #include "record/AppState.h"
 
@@ -128,6 +128,8 @@ std::optional<EcuSettings> loadSide(const QString& argument, const QString& comm
 int runDiff(const QStringList& arguments, CliContext& context, TuneHistory& history) {
     const QString command = QStringLiteral("history diff");
     QCommandLineParser parser;
+    const QCommandLineOption raw(QStringLiteral("raw"));
+    parser.addOption(raw);
     if (const auto exit = parseCommandLine(parser, command, arguments, context, 2, 2)) {
         return *exit;
     }
@@ -140,11 +142,16 @@ int runDiff(const QStringList& arguments, CliContext& context, TuneHistory& hist
     if (!second) {
         return kExitFailure;
     }
-    const QString text = snapshotDifferenceText(*first, *second);
-    if (!writeCommandOutput(QString(), text.toUtf8(), context)) {
+    const QStringList lines = differenceLines(
+        *first, *second, parser.isSet(raw) ? DifferenceUnits::Counts : DifferenceUnits::Shown);
+    QByteArray listing;
+    for (const QString& line : lines) {
+        listing += line.toUtf8() + '\n';
+    }
+    if (!writeCommandOutput(QString(), listing, context)) {
         return kExitFailure;
     }
-    return text.isEmpty() ? kExitOk : kExitDifferent;
+    return lines.isEmpty() ? kExitOk : kExitDifferent;
 }
 
 int runNoteOrName(const QStringList& arguments, CliContext& context, TuneHistory& history,
@@ -204,7 +211,7 @@ std::vector<CliCommand> historyCommands() {
              QStringLiteral(
                  "Usage: vantrelctl history list [--ecu SERIAL] [--source SOURCE]\n"
                  "       vantrelctl history show ID [-o FILE]\n"
-                 "       vantrelctl history diff (ID | FILE) (ID | FILE)\n"
+                 "       vantrelctl history diff [--raw] (ID | FILE) (ID | FILE)\n"
                  "       vantrelctl history note ID TEXT\n"
                  "       vantrelctl history name ID NAME\n"
                  "\n"
@@ -233,6 +240,7 @@ std::vector<CliCommand> historyCommands() {
                  "diff   Lists every value that differs between two snapshots, or a\n"
                  "       snapshot and a data file, as \"vantrelctl diff\" does. An argument\n"
                  "       of digits only is a snapshot number; write ./12 for a file named 12.\n"
+                 "       Values read as the windows show them; --raw lists the counts.\n"
                  "note   Sets the note of snapshot ID (an empty TEXT removes it).\n"
                  "name   Names snapshot ID, which keeps it for ever (an empty NAME makes\n"
                  "       it an automatic snapshot again).\n"

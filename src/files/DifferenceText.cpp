@@ -290,3 +290,16 @@ QStringList DifferenceText::describe(const std::vector<EcuFieldDifference>& diff
     }
     return lines;
 }
+
+QStringList differenceLines(const EcuSettings& first, const EcuSettings& second,
+                            DifferenceUnits units) {
+    const std::vector<EcuFieldDifference> differences = compareEcuSettings(first, second);
+    if (units == DifferenceUnits::Shown) {
+        return DifferenceText(first, second).describe(differences);
+    }
+    QStringList lines;
+    for (const EcuFieldDifference& difference : differences) {
+        lines << difference.describe();
+    }
+    return lines;
+}

@@ -5,6 +5,7 @@
 
 #include <QString>
 #include <QStringList>
+#include <cstdint>
 #include <memory>
 #include <vector>
 
@@ -28,3 +29,12 @@ private:
     std::unique_ptr<AppState> m_first;
     std::unique_ptr<AppState> m_second;
 };
+
+// How a listing of differences names its values: as the windows show them, or
+// as the counts the data file holds (for scripts).
+enum class DifferenceUnits : uint8_t { Shown, Counts };
+
+// Every value that differs between the two records, one line each, in data
+// file order; empty when they hold the same values.
+QStringList differenceLines(const EcuSettings& first, const EcuSettings& second,
+                            DifferenceUnits units);
