@@ -10,6 +10,7 @@
 #include "record/UserInteraction.h"
 
 #include <QAction>
+#include <QDir>
 #include <QFileInfo>
 
 namespace {
@@ -42,14 +43,19 @@ void MainWindow::setCurrentFile(const QString& path) {
 void MainWindow::showFileState() {
     QString panel = m_state.CurrentFileTitle;
     QString title = m_caption;
+    // The panel may be cut on a small screen: its tip has it all.
+    QString tip = QDir::toNativeSeparators(m_state.CurrentFileName);
     if (!m_partlySentFile.isEmpty()) {
         const QString sent = fileTitle(m_partlySentFile);
         panel += sameFile(m_partlySentFile, m_state.CurrentFileName)
                      ? tr(" (partly sent to the ECU)")
                      : tr(" (the ECU holds part of %1)").arg(sent);
         title += tr(" - the ECU holds part of %1").arg(sent);
+        tip += QStringLiteral("\n") +
+               tr("The ECU holds only part of %1: its send was cut off.").arg(sent);
     }
     m_reporter.showFile(panel);
+    m_reporter.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
     showStatusBar();
     setWindowTitle(title);
     m_menus.fileSendAgain->setVisible(!m_partlySentFile.isEmpty());

@@ -175,6 +175,8 @@ TEST_F(DataFileCommandsTest, ACutOffSendIsShownAndSaveAsksUntilTheFileIsSentAgai
     EXPECT_EQ(ecu.settings().RevLimit, 7000);
     EXPECT_EQ(ecu.settings().FuelTable[12][3], before.FuelTable[12][3]);
     EXPECT_EQ(filePanel(), "File: tune.ecu (partly sent to the ECU)  ");
+    EXPECT_EQ(window->statusBarWidget()->panel(1)->toolTip(),
+              path("tune.ecu") + "\nThe ECU holds only part of tune.ecu: its send was cut off.");
     EXPECT_EQ(window->windowTitle(), "Vantrel by Marrowby - the ECU holds part of tune.ecu");
     EXPECT_TRUE(window->menus().fileSendAgain->isVisible());
 
