@@ -5,11 +5,10 @@
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
-
-#include <QLockFile>
 
 #ifdef Q_OS_UNIX
 #include <cerrno>
