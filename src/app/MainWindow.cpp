@@ -65,18 +65,11 @@ Branding brandingOf(int edition) {
 
 QString chooseFileWithDialog(QWidget* parent, const QString& title, const QString& filter,
                              MainWindow::FileDialogMode mode) {
-    using Mode = MainWindow::FileDialogMode;
-    switch (mode) {
-    case Mode::Open:
+    if (mode == MainWindow::FileDialogMode::Open) {
         return QFileDialog::getOpenFileName(parent, title, {}, filter);
-    case Mode::OpenOrCreate:
-    case Mode::Save:
-        return QFileDialog::getSaveFileName(parent, title, {}, filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
-    case Mode::SaveAsking:
-        break;
     }
-    return QFileDialog::getSaveFileName(parent, title, {}, filter);
+    return QFileDialog::getSaveFileName(parent, title, {}, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 } // namespace
@@ -209,7 +202,8 @@ void MainWindow::wireParts() {
 
 void MainWindow::applyBranding() {
     const Branding b = brandingOf(m_state.Edition);
-    setWindowTitle(QString::fromLatin1(b.caption));
+    m_caption = QString::fromLatin1(b.caption);
+    setWindowTitle(m_caption);
     const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
                           QString::fromLatin1(b.picture));
     if (m_state.Edition == 2) {
@@ -239,7 +233,10 @@ void MainWindow::readSettings() {
         metrics.widthTwips = size.width() * metrics.twipsPerPixel;
         metrics.heightTwips = size.height() * metrics.twipsPerPixel;
     }
-    readSettingsFile(m_state, m_options.settingsPath, metrics);
+    const SettingsReadResult read = readSettingsFile(m_state, m_options.settingsPath, metrics);
+    if (read.refused) {
+        m_settingsRefusal = read.problem;
+    }
     if (!m_state.SettingsFileError && m_state.Edition == 2) {
         m_menus.engineDefaultFuel->setVisible(false);
         m_menus.engineDefaultIgnition->setVisible(false);
@@ -559,7 +556,17 @@ void MainWindow::writeSettings() {
 void MainWindow::runStartup() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (m_state.SettingsFileError) {
-        m_ui.message(settingsFileErrorText(), UserInteraction::Icon::Information);
+        // A file that is there but was refused is named, so that the user
+        // can see why the defaults are used.
+        m_ui.message(settingsFileErrorText() +
+                         (m_settingsRefusal.isEmpty()
+                              ? QString()
+                              : QStringLiteral("\r\n\r\n") + m_settingsRefusal),
+                     UserInteraction::Icon::Information);
+    }
+    if (const QString problem = m_recentFiles->problem(); !problem.isEmpty()) {
+        m_ui.message(tr("The list of recent files was not read: %1").arg(problem),
+                     UserInteraction::Icon::Warning);
     }
     setupStatusBar();
     if (m_link.isOpen()) {

@@ -42,8 +42,9 @@ class MainWindow : public QMainWindow {
 public:
     // How a file dialog behaves: Open needs an existing file; OpenOrCreate
     // takes a new name too (a log file that exists is appended to); Save
-    // takes any name without asking; SaveAsking asks before replacing a file.
-    enum class FileDialogMode { Open, OpenOrCreate, Save, SaveAsking };
+    // takes any name without asking (the data file commands ask themselves,
+    // about the name the file gets).
+    enum class FileDialogMode { Open, OpenOrCreate, Save };
     // Shows a file dialog (title, filter) and returns the chosen path, or an
     // empty text when cancelled.
     using FileChooser =
@@ -59,6 +60,9 @@ public:
         std::function<void(int port)> choosePort;
         // A device opened at start instead of the stored port number.
         bool portGiven = false;
+        // That device, which Setup > Port... lists as the current one until
+        // a COM port is chosen.
+        QString givenDevice;
         // Keeps the window painted while an exchange waits on the line; by
         // default pending events other than user input are processed.
         std::function<void()> pump;
@@ -184,13 +188,26 @@ private:
     void helpAbout();
     void testInvalidCommand();
     void testLogExtra();
+    // The data file commands (MainWindowFile.cpp).
     void fileOpen();
     void fileSave();
     void fileSaveAs();
+    void fileSendAgain();
     void setCurrentFile(const QString& path);
+    // The current file on the status bar, and in the title and the File menu
+    // whether the ECU holds part of a file whose send was cut off.
+    void showFileState();
+    // Save As's dialog and question; an empty name when cancelled.
+    QString chooseFileToSave();
+    void saveDataFile(const QString& path);
     bool writeDataFile();
-    bool readDataFile();
+    // Reads a data file into the settings, makes it the current file and
+    // sends it; a file that cannot be read changes nothing.
     void openDataFile(const QString& path);
+    void sendDataFile(const QString& path);
+    // Engine > Find ECU, then Send Again offered once the ECU answers.
+    void findEcuCommand();
+    void offerSendAgain();
 
     // Diagnostics, printing, recent files and the comparison with a file
     // (MainWindowTools.cpp).
@@ -202,6 +219,9 @@ private:
     // otherwise each open 3D plot on a page of its own.
     QList<PrintablePlot> plotsToPrint() const;
     bool choosePrinter(QPrinter& printer, const QString& title);
+    // Runs draw (which returns false when the printer could not start) and
+    // reports a failure. A PDF file is written through a PrintFile.
+    void printSafely(QPrinter& printer, const std::function<bool()>& draw);
     void openRecentFile(int index);
     void rememberFile();
     void showRecentFiles();
@@ -238,4 +258,11 @@ private:
     bool m_exitConfirmed = false;
     bool m_unloaded = false;
     QString m_helpFile;
+    // The edition's caption, which the title starts with.
+    QString m_caption;
+    // The data file whose send to the ECU was cut off, until a send is
+    // complete.
+    QString m_partlySentFile;
+    // Why the settings file was refused unread, for the start-up message.
+    QString m_settingsRefusal;
 };

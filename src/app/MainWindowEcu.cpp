@@ -16,6 +16,7 @@
 #include <QAction>
 #include <QLabel>
 #include <QPainter>
+#include <algorithm>
 #include <cmath>
 
 namespace {
@@ -44,6 +45,7 @@ void MainWindow::selectComPort(int port) {
     QAction* chosen = m_menus.comPort[port - 1];
     chosen->setChecked(true);
     m_state.display.ComPortNumber = static_cast<int16_t>(port);
+    m_options.givenDevice.clear(); // the port of the number is in use from now on
     m_line->run([this, port](EcuProtocol& protocol) {
         protocol.closeCommPort();
         if (m_options.choosePort) {
@@ -59,8 +61,17 @@ void MainWindow::selectComPort(int port) {
 void MainWindow::choosePortDevice() {
     const int current = m_state.display.ComPortNumber;
     const QString path = PortMap::defaultPath();
-    PortDialog dialog(m_options.listPorts ? m_options.listPorts() : availableSerialPorts(), current,
-                      PortMap::load(path).deviceFor(current), this);
+    QList<SerialPortEntry> ports =
+        m_options.listPorts ? m_options.listPorts() : availableSerialPorts();
+    // A device given on the command line is the one in use, though the
+    // system may not list it (a pseudo-terminal, another name of a port).
+    const QString given = m_options.givenDevice;
+    if (!given.isEmpty() && std::none_of(ports.begin(), ports.end(),
+                                         [&](const auto& port) { return port.device == given; })) {
+        ports.append({given, tr("Given with --port"), {}, {}});
+    }
+    PortDialog dialog(ports, current,
+                      given.isEmpty() ? PortMap::load(path).deviceFor(current) : given, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }

@@ -28,6 +28,7 @@ void MainWindow::connectMenus() {
     on(m.fileSave, &MainWindow::fileSave);
     on(m.fileSaveAs, &MainWindow::fileSaveAs);
     on(m.fileCompare, &MainWindow::fileCompare);
+    on(m.fileSendAgain, &MainWindow::fileSendAgain);
     on(m.filePrint, &MainWindow::filePrint);
     on(m.filePrintPlot, &MainWindow::filePrintPlot);
     for (int i = 0; i < m.fileMru.size(); ++i) {
@@ -35,7 +36,7 @@ void MainWindow::connectMenus() {
     }
     on(m.fileExit, &MainWindow::exitPrompt);
 
-    connect(m.engineFindEcu, &QAction::triggered, m_ecu.get(), &EcuController::findEcuCommand);
+    on(m.engineFindEcu, &MainWindow::findEcuCommand);
     on(m.engineSetup, &MainWindow::engineSetup);
     on(m.sensorCheck, &MainWindow::showSensorCheck);
     connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);

@@ -8,6 +8,7 @@
 #include "files/DifferenceText.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
+#include "files/PrintFile.h"
 #include "files/RecentFiles.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
@@ -19,6 +20,7 @@
 #include <QDateTime>
 #include <QDialog>
 #include <QDialogButtonBox>
+#include <QDir>
 #include <QFileInfo>
 #include <QLabel>
 #include <QMdiSubWindow>
@@ -48,15 +50,39 @@ bool MainWindow::choosePrinter(QPrinter& printer, const QString& title) {
     return dialog.exec() == QDialog::Accepted;
 }
 
+void MainWindow::printSafely(QPrinter& printer, const std::function<bool()>& draw) {
+    const QString path = printer.outputFileName();
+    if (printer.outputFormat() != QPrinter::PdfFormat || path.isEmpty()) {
+        if (!draw()) {
+            m_ui.message(tr("The printer could not start."), UserInteraction::Icon::Critical);
+        }
+        return;
+    }
+    PrintFile file(path);
+    bool written = file.open();
+    if (written) {
+        printer.setOutputFileName(file.temporaryPath());
+        written = draw() && file.finish();
+        printer.setOutputFileName(path);
+    }
+    if (!written) {
+        m_ui.message(
+            tr("%1 could not be written: %2. An earlier file of that name is kept as "
+               "it was.")
+                .arg(QDir::toNativeSeparators(path),
+                     file.error().isEmpty() ? tr("the printer could not start") : file.error()),
+            UserInteraction::Icon::Critical);
+    }
+}
+
 void MainWindow::filePrint() {
     QPrinter printer;
     if (!choosePrinter(printer, QStringLiteral("Print Data"))) {
         return;
     }
-    if (!printDataReport(printer,
-                         dataReport(m_state, monitorVersion(), QDateTime::currentDateTime()))) {
-        m_ui.message(tr("The printer could not start."), UserInteraction::Icon::Critical);
-    }
+    const std::vector<ReportBlock> report =
+        dataReport(m_state, monitorVersion(), QDateTime::currentDateTime());
+    printSafely(printer, [&] { return printDataReport(printer, report); });
 }
 
 QList<PrintablePlot> MainWindow::plotsToPrint() const {
@@ -90,9 +116,7 @@ void MainWindow::filePrintPlot() {
     if (!choosePrinter(printer, QStringLiteral("Print Plot"))) {
         return;
     }
-    if (!printPlots(printer, plots)) {
-        m_ui.message(tr("The printer could not start."), UserInteraction::Icon::Critical);
-    }
+    printSafely(printer, [&] { return printPlots(printer, plots); });
 }
 
 // Recent files.

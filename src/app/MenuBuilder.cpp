@@ -134,9 +134,13 @@ MainMenus buildMainMenus(QMainWindow& window) {
                       "Saves the settings to the current ECU data file.");
     m.fileSaveAs = item(m.file, "mnuFileSaveAs", "Save &As...", {},
                         "Saves the settings to a new ECU data file.");
-    m.fileCompare = item(m.file, "mnuFileCompare", "Compare with ECU...", {},
+    m.fileCompare = item(m.file, "mnuFileCompare", "Co&mpare with ECU...", {},
                          "Lists the values in which a data file differs from the settings in "
                          "the program; nothing is sent.");
+    m.fileSendAgain = item(m.file, "mnuFileSendAgain", "Se&nd Again", {},
+                           "Sends the data file again whose send to the ECU was cut off, so "
+                           "that the ECU holds all of it.");
+    m.fileSendAgain->setVisible(false);
     separator(m.file);
     m.filePrint = item(m.file, "mnuFilePrint", "&Print Data...", {},
                        "Prints a report of all settings and tables.");
@@ -251,7 +255,7 @@ MainMenus buildMainMenus(QMainWindow& window) {
         m.comPort << a;
     }
     separator(m.com);
-    m.comPortChoose = item(m.com, "mnuComPortChoose", "Port...", {},
+    m.comPortChoose = item(m.com, "mnuComPortChoose", "&Port...", {},
                            "Lists the serial ports of this machine and chooses the one a COM "
                            "port number stands for.");
 

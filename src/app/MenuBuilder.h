@@ -17,6 +17,8 @@ struct MainMenus {
     QAction* fileSave = nullptr;
     QAction* fileSaveAs = nullptr;
     QAction* fileCompare = nullptr;
+    // Shown while the ECU holds part of a data file whose send was cut off.
+    QAction* fileSendAgain = nullptr;
     QAction* filePrint = nullptr;
     QAction* filePrintPlot = nullptr;
     QList<QAction*> fileMru;

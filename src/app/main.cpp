@@ -69,12 +69,18 @@ int main(int argc, char** argv) {
     windowOptions.settingsPath =
         options->iniPath.isEmpty() ? defaultSettingsFilePath() : options->iniPath;
     // Read at each choice, so that a port chosen in Setup > Port... counts at once.
-    windowOptions.choosePort = [&link](int port) {
-        link.setDevice(PortMap::load(PortMap::defaultPath()).deviceFor(port));
+    windowOptions.choosePort = [&link, &ui](int port) {
+        QString problem;
+        link.setDevice(PortMap::load(PortMap::defaultPath(), &problem).deviceFor(port));
+        if (!problem.isEmpty()) {
+            ui.message(problem, UserInteraction::Icon::Warning, UserInteraction::Buttons::Ok,
+                       UserInteraction::kTitle);
+        }
     };
     if (!device.isEmpty()) {
         link.setDevice(device);
         windowOptions.portGiven = true;
+        windowOptions.givenDevice = device;
     }
 
     MainWindow window(state, ui, link, windowOptions);

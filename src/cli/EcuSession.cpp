@@ -112,7 +112,11 @@ bool EcuSession::choosePort(const QCommandLineParser& parser, const PortOptions&
             UserInteraction::Icon::Critical);
         return false;
     }
-    m_link.setDevice(PortMap::load(sharedPortMapPath()).deviceFor(number));
+    QString problem;
+    m_link.setDevice(PortMap::load(sharedPortMapPath(), &problem).deviceFor(number));
+    if (!problem.isEmpty()) {
+        m_context.ui.message(problem, UserInteraction::Icon::Warning);
+    }
     return true;
 }
 

@@ -132,7 +132,7 @@ bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     return allRead;
 }
 
-void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
+SendOutcome sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     AppState& state = protocol.state();
     UserInteraction& ui = protocol.ui();
 
@@ -141,7 +141,7 @@ void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     }
     const BusyGuard busy(ui);
     if (!state.EcuOnline) {
-        return;
+        return SendOutcome::NotSent;
     }
     ui.beginProgress(QStringLiteral("Sending Data to ECU"));
     for (const SendStep& step : fullSendSequence(state)) {
@@ -152,6 +152,8 @@ void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
         }
     }
     ui.endProgress();
+    // A lost exchange takes the ECU offline and skips the rest.
+    return state.EcuOnline ? SendOutcome::Sent : SendOutcome::CutOff;
 }
 
 bool storeSettings(EcuProtocol& protocol) {

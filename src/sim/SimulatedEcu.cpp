@@ -276,6 +276,10 @@ QByteArray SimulatedEcu::continueExchange(uint8_t byte) {
         finish();
         if (m_refuseWrites || !writeField(row, index1, index2, value))
             return one(kRefuseByte);
+        // The write that uses up the count is still confirmed; the line
+        // goes quiet after it.
+        if (m_writesLeft > 0 && --m_writesLeft == 0)
+            m_silent = true;
         return one(kAckByte);
     };
     switch (fieldKind(row)) {

@@ -115,6 +115,9 @@ public:
 
     // Fault modes
     void setSilent(bool on) { m_silent = on; }
+    // Takes n more writes, then falls silent (as setSilent(true)) until
+    // setSilent(false); 0 = off.
+    void setSilentAfterWrites(int n) { m_writesLeft = n; }
     void setEcho(bool on) { m_echo = on; }
     // The bulk read 14, 15 or 16 answers with a wrong sum (0 = none).
     void setBadChecksum(int bulkCommand) { m_badChecksumCommand = bulkCommand; }
@@ -177,6 +180,7 @@ private:
 
     // Faults
     bool m_silent = false;
+    int m_writesLeft = 0; // writes taken before falling silent (0 = off)
     bool m_echo = false;
     int m_badChecksumCommand = 0;
     int m_shortBlockCommand = 0;

@@ -255,6 +255,19 @@ TEST_F(SimulatedEcuTest, RefusedWriteIsNotConfirmedAndChangesNothing) {
     EXPECT_EQ(byteOf(m_ecu.receive(62)), 4); // reads still work
 }
 
+TEST_F(SimulatedEcuTest, SilentAfterWritesConfirmsTheLastOneThenAnswersNothing) {
+    m_ecu.setSilentAfterWrites(2);
+    EXPECT_EQ(byteOf(send(m_ecu, {62})[0]), 4); // reads do not count
+    EXPECT_EQ(byteOf(send(m_ecu, {240, 1, 1, 9})[3]), 33);
+    EXPECT_EQ(byteOf(send(m_ecu, {240, 1, 2, 8})[3]), 33);
+    EXPECT_TRUE(m_ecu.receive(62).isEmpty());
+    EXPECT_TRUE(send(m_ecu, {240, 1, 3, 7})[0].isEmpty());
+    EXPECT_EQ(m_ecu.settings().FuelTable[1][3], SimulatedEcu::defaultImage().FuelTable[1][3]);
+    m_ecu.setSilent(false);
+    EXPECT_EQ(byteOf(m_ecu.receive(62)), 4);
+    EXPECT_EQ(byteOf(send(m_ecu, {240, 1, 3, 7})[3]), 33) << "the count is used up";
+}
+
 TEST_F(SimulatedEcuTest, StatusFlagsShowInTheStatusBytes) {
     m_ecu.setStatus1Flags(32 | 16);
     m_ecu.setStatus3Flags(1 | 2);
