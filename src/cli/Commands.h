@@ -53,6 +53,7 @@ struct CliExitCode {
 std::vector<CliCommand> fileCommands();
 std::vector<CliCommand> ecuCommands();
 std::vector<CliCommand> logAndPortCommands();
+std::vector<CliCommand> tuningCommands();
 
 // Every registered command, in the order of the command list.
 const std::vector<CliCommand>& cliCommands();
