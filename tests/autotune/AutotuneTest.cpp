@@ -40,8 +40,7 @@ AutotuneOptions at147() {
 }
 
 // Feeds records 100 ms apart, made by change from the steady one.
-template <typename F>
-void feed(Autotune& autotune, int records, F change, qint64 startMs = 0) {
+template <typename F> void feed(Autotune& autotune, int records, F change, qint64 startMs = 0) {
     for (int i = 0; i < records; ++i) {
         AutotuneSample s = steady(startMs + 100 * i);
         change(i, s);
@@ -62,9 +61,12 @@ TEST(Autotune, TransferTurnsVoltsIntoAfrBothWays) {
         double afr;
     };
     const Case cases[] = {
-        {{}, 0.0, 10.0}, {{}, 5.0, 20.0}, {{}, 2.35, 14.7}, {{}, 0.1, 10.2},
-        {{1, 9, 4, 18}, 2.0, 12.0},        // a line of another controller
-        {{0.5, 20, 4.5, 10}, 1.5, 17.5},   // falling with the volts
+        {{}, 0.0, 10.0},
+        {{}, 5.0, 20.0},
+        {{}, 2.35, 14.7},
+        {{}, 0.1, 10.2},
+        {{1, 9, 4, 18}, 2.0, 12.0},      // a line of another controller
+        {{0.5, 20, 4.5, 10}, 1.5, 17.5}, // falling with the volts
     };
     for (const Case& c : cases) {
         EXPECT_NEAR(c.transfer.afr(c.volts), c.afr, 1e-9) << c.volts;
@@ -75,8 +77,8 @@ TEST(Autotune, TransferTurnsVoltsIntoAfrBothWays) {
 
 TEST(Autotune, LagFallsWithRpmBetweenItsPoints) {
     const EgoLag lag;
-    const std::pair<double, double> cases[] = {{0, 200},    {800, 200},   {3400, 125},
-                                               {6000, 50},  {9000, 50},   {1320, 185}};
+    const std::pair<double, double> cases[] = {{0, 200},   {800, 200}, {3400, 125},
+                                               {6000, 50}, {9000, 50}, {1320, 185}};
     for (const auto& [rpm, ms] : cases) {
         EXPECT_NEAR(lag.ms(rpm), ms, 1e-9) << rpm;
     }
@@ -102,7 +104,7 @@ TEST(Autotune, LeanReadingsAddFuelAndRichOnesTakeItAway) {
     for (const Case& c : cases) {
         EcuSettings s = tune();
         s.UserInputAnalogTable[0].fill(200); // 3.92 V, 17.8: not at this load
-        s.UserInputAnalogTable[0][2] = 120; // 14 % is point 2
+        s.UserInputAnalogTable[0][2] = 120;  // 14 % is point 2
         AutotuneOptions options;
         options.targetAfr = c.target;
         Autotune autotune(s, options);
@@ -152,7 +154,8 @@ TEST(Autotune, FiltersRejectAndCountTheirRecords) {
          },
          {0, 0, 0, 0, 3, 0, 0, 17}},
         // The record after the last one above counts for a point between them.
-        {"rpm above MaxRpm", [](int i, AutotuneSample& r) { r.rpm = i < 12 ? 9050 : 9000; },
+        {"rpm above MaxRpm",
+         [](int i, AutotuneSample& r) { r.rpm = i < 12 ? 9050 : 9000; },
          {0, 0, 0, 0, 0, 13, 0, 7}},
     };
     for (const Case& c : cases) {
@@ -208,10 +211,10 @@ TEST(Autotune, ReadingsCountForThePointOneLagEarlier) {
     // ms, 63.5 % of the way from the record at 900 ms to the one at 1000.
     const Case cases[] = {
         {{}, 0.365, 0.635},
-        {{800, 100, 6000, 100}, 0, 1},    // 1000 ms
+        {{800, 100, 6000, 100}, 0, 1},     // 1000 ms
         {{800, 150, 6000, 150}, 0.5, 0.5}, // 950 ms: 2700 rpm
-        {{800, 250, 6000, 250}, 1, 0},    // 850 ms
-        {{800, 0, 6000, 0}, 0, 1},        // its own point
+        {{800, 250, 6000, 250}, 1, 0},     // 850 ms
+        {{800, 0, 6000, 0}, 0, 1},         // its own point
     };
     for (const Case& c : cases) {
         AutotuneOptions options = at147();
@@ -330,8 +333,8 @@ TEST(Autotune, LimitsHoldAcrossApplications) {
         {159, 5, 14.7, 3.085, {167, 167}},       // 10.5 ms
         {250, 15, 14.7, 3.085, {255, 255}},      // 17.25 ms: the largest count
         {0, 15, 14.7, 1.615, {0}},
-        {15, 15, 16, 3.25, {16}},  // 1 ms x 16.5 / 16: count 15.5 rounds to 16
-        {16, 15, 17, 3.75, {16}},  // 1.0625 ms x 17.5 / 17: count 16.5 rounds to 16
+        {15, 15, 16, 3.25, {16}}, // 1 ms x 16.5 / 16: count 15.5 rounds to 16
+        {16, 15, 17, 3.75, {16}}, // 1.0625 ms x 17.5 / 17: count 16.5 rounds to 16
     };
     for (const Case& c : cases) {
         EcuSettings s = tune();
@@ -401,14 +404,16 @@ TEST(Autotune, LogAndLiveSamplesGiveTheSameProposal) {
         live.add(*autotuneSample(sample, *input));
     }
 
-    QString text = logRuleLine() + "\r\n" + logDateTimeLine(QDateTime::currentDateTime(), QLocale::c()) + "\r\n" +
+    QString text = logRuleLine() + "\r\n" +
+                   logDateTimeLine(QDateTime::currentDateTime(), QLocale::c()) + "\r\n" +
                    fullRecordTitleLine() + "\r\n";
     for (const LiveSample& sample : samples) {
         text += fullRecordLine(sample, static_cast<double>(sample.timeMs()) / 1000) + "\r\n";
     }
     const PlotLogLayout plot{2, {0, 0, 3}, {0, 10}, false, {}, {}};
-    text += logRuleLine() + "\r\n" + logDateTimeLine(QDateTime::currentDateTime(), QLocale::c()) + "\r\n" +
-            plotRecordTitleLine(plot) + "\r\n" + plotRecordLine(samples[50], plot, 0) + "\r\n";
+    text += logRuleLine() + "\r\n" + logDateTimeLine(QDateTime::currentDateTime(), QLocale::c()) +
+            "\r\n" + plotRecordTitleLine(plot) + "\r\n" + plotRecordLine(samples[50], plot, 0) +
+            "\r\n";
     QByteArray bytes = text.toLatin1();
     QBuffer log(&bytes);
     log.open(QIODevice::ReadOnly);
