@@ -78,7 +78,8 @@ bool asksForHelp(const QStringList& arguments) {
 const std::vector<CliCommand>& cliCommands() {
     static const std::vector<CliCommand> commands = [] {
         std::vector<CliCommand> all;
-        for (auto group : {&fileCommands, &ecuCommands, &logAndPortCommands, &historyCommands}) {
+        for (auto group : {&fileCommands, &ecuCommands, &logAndPortCommands, &tuningCommands,
+                           &historyCommands}) {
             for (CliCommand& command : group()) {
                 all.push_back(std::move(command));
             }

@@ -56,6 +56,7 @@ std::vector<CliCommand> fileCommands();
 std::vector<CliCommand> ecuCommands();
 std::vector<CliCommand> logAndPortCommands();
 std::vector<CliCommand> historyCommands();
+std::vector<CliCommand> tuningCommands();
 
 // Every registered command, in the order of the command list.
 const std::vector<CliCommand>& cliCommands();

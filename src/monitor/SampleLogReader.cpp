@@ -53,6 +53,28 @@ void splitCsv(QByteArrayView line, std::vector<QByteArrayView>& cells,
     }
 }
 
+// A series as the sink of a reader.
+class SeriesSink : public LogRecordSink {
+public:
+    explicit SeriesSink(SampleSeries& series) : m_series(series) {}
+
+    int addChannel(const QString& name, const QString& unit) override {
+        return m_series.addChannel(name, unit);
+    }
+    void startRun(qint64 startMs, const QDateTime& clock) override {
+        m_series.startRun(startMs, clock);
+    }
+    bool append(qint64 timeMs, std::span<const ChannelValue> values) override {
+        return m_series.append(timeMs, values);
+    }
+    void addMarker(qint64 timeMs, const QString& text) override {
+        m_series.addMarker(timeMs, text);
+    }
+
+private:
+    SampleSeries& m_series;
+};
+
 // "Name (unit)" of a CSV title.
 SeriesChannel csvChannel(const QString& title) {
     const qsizetype open = title.lastIndexOf(QLatin1String(" ("));
@@ -64,7 +86,7 @@ SeriesChannel csvChannel(const QString& title) {
 
 class Reader {
 public:
-    Reader(SampleSeries& series, const QLocale& locale) : m_series(series), m_parser(locale) {}
+    Reader(LogRecordSink& sink, const QLocale& locale) : m_sink(sink), m_parser(locale) {}
 
     LogReadResult read(QIODevice& device) {
         LineReader lines(device);
@@ -107,7 +129,7 @@ private:
     qint64 lastTime() const { return m_result.records > 0 ? m_lastMs : 0; }
 
     void add(qint64 timeMs, const LineReader::Line& line) {
-        if (!m_series.append(timeMs, m_values)) {
+        if (!m_sink.append(timeMs, m_values)) {
             skip(line.number);
             return;
         }
@@ -128,7 +150,7 @@ private:
             logRecord(line);
             return;
         case LogParser::Line::Marker:
-            m_series.addMarker(lastTime(), m_parser.markerText());
+            m_sink.addMarker(lastTime(), m_parser.markerText());
             return;
         case LogParser::Line::NotARecord:
             skip(line.number);
@@ -139,7 +161,7 @@ private:
     void startLogRun() {
         m_runChannels.clear();
         for (const LogChannel& c : m_parser.channels()) {
-            m_runChannels.push_back(m_series.addChannel(c.name, c.unit));
+            m_runChannels.push_back(m_sink.addChannel(c.name, c.unit));
         }
         const QDateTime& clock = m_parser.clock();
         qint64 start = lastTime();
@@ -151,7 +173,7 @@ private:
         }
         m_runStartMs = start;
         m_runLastMs = 0;
-        m_series.startRun(start, clock);
+        m_sink.startRun(start, clock);
     }
 
     void logRecord(const LineReader::Line& line) {
@@ -177,7 +199,7 @@ private:
         splitCsv(line, m_cells, m_cellStorage);
         for (size_t c = 1; c < m_cells.size(); ++c) {
             const SeriesChannel channel = csvChannel(QString::fromUtf8(m_cells[c]));
-            m_runChannels.push_back(m_series.addChannel(channel.name, channel.unit));
+            m_runChannels.push_back(m_sink.addChannel(channel.name, channel.unit));
         }
     }
 
@@ -205,13 +227,13 @@ private:
         if (m_result.records == 0 || time < m_runLastMs) {
             // Each run of the log counts its rows' times from 0.
             m_runStartMs = lastTime();
-            m_series.startRun(m_runStartMs, {});
+            m_sink.startRun(m_runStartMs, {});
         }
         m_runLastMs = time;
         add(m_runStartMs + time, line);
     }
 
-    SampleSeries& m_series;
+    LogRecordSink& m_sink;
     LogParser m_parser;
     LogReadResult m_result;
     std::vector<int> m_runChannels; // the series channel of each column after the time
@@ -226,6 +248,11 @@ private:
 
 } // namespace
 
+LogReadResult readLogRecords(QIODevice& device, LogRecordSink& sink, const QLocale& locale) {
+    return Reader(sink, locale).read(device);
+}
+
 LogReadResult readSampleLog(QIODevice& device, SampleSeries& series, const QLocale& locale) {
-    return Reader(series, locale).read(device);
+    SeriesSink sink(series);
+    return readLogRecords(device, sink, locale);
 }

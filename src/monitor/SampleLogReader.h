@@ -1,13 +1,16 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include <QDateTime>
 #include <QList>
 #include <QLocale>
 #include <QString>
 #include <QtGlobal>
+#include <span>
 
 class QIODevice;
 class SampleSeries;
+struct ChannelValue;
 
 // What reading a log into a series found.
 struct LogReadResult {
@@ -22,6 +25,27 @@ struct LogReadResult {
     bool partialLastLine = false;
     QString error; // the device's reason when a read failed, else empty
 };
+
+// What a log reader hands on, in the order the log holds it: channels as
+// their runs name them, the start of each run, each record, each marker.
+// A series keeps it all; a command that counts or averages keeps only its
+// totals.
+class LogRecordSink {
+public:
+    virtual ~LogRecordSink() = default;
+    // The sink's number for a channel, the same for the same name.
+    virtual int addChannel(const QString& name, const QString& unit) = 0;
+    // The next record starts a run whose time 0 is startMs, showing clock.
+    virtual void startRun(qint64 startMs, const QDateTime& clock) = 0;
+    // A record; false when the sink refuses it (its time went back), which
+    // counts the line as skipped.
+    virtual bool append(qint64 timeMs, std::span<const ChannelValue> values) = 0;
+    virtual void addMarker(qint64 timeMs, const QString& text) = 0;
+};
+
+// Reads a data log as readSampleLog does, handing what it finds to sink.
+LogReadResult readLogRecords(QIODevice& device, LogRecordSink& sink,
+                             const QLocale& locale = QLocale());
 
 // Reads a data log into series, streaming: memory grows with the records
 // kept, never with the text. The input is either the program's own log,

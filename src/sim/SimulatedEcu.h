@@ -3,6 +3,7 @@
 #include "comm/CommandTable.h"
 #include "record/AppState.h"
 #include "record/EcuSettings.h"
+#include "sim/EngineModel.h"
 
 #include <QByteArray>
 #include <array>
@@ -103,11 +104,16 @@ public:
 
     // Engine model
     void setClock(Clock clock);
+    // The engine's physics: how much fuel it needs, how its EGO sensor reads.
+    void setEngineModel(const EngineModel& model) { m_engineModel = model; }
+    const EngineModel& engineModel() const { return m_engineModel; }
     EnginePhase enginePhase();
     // Turns the key on now: priming, cranking, then running.
     void startEngine();
     // Stops the engine; it starts again after restartDelayMs (never if < 0).
     void stopEngine(qint64 restartDelayMs = kRestartDelayMs);
+    // The live values now. The EGO sensor's volts appear on every analog
+    // user input in EGO mode.
     SimulatedLiveValues liveValues();
     // An exchange that waits longer than this for its next byte is dropped
     // (0 = never), so a PC that gave up does not stay out of step.
@@ -148,6 +154,30 @@ private:
     QByteArray continueExchange(uint8_t byte);
     QByteArray bulkBlock(uint8_t code) const;
     QByteArray liveReply(uint8_t code);
+
+    // The engine at one moment, as the ECU's sensors and injectors see it.
+    struct EngineMoment {
+        EnginePhase phase = EnginePhase::Stopped;
+        double rpm = 0.0;
+        double psi = 0.0;      // manifold pressure
+        double throttle = 0.0; // per cent
+        bool fuelCut = false;
+        double openMs = 0.0; // the injector time delivered
+        uint8_t map = 0;
+        uint8_t tps = 0;
+        uint8_t water = 0;
+        size_t ignitionRow = 0;
+        size_t ignitionColumn = 0;
+    };
+    EngineMoment momentAt(qint64 ms) const;
+    EnginePhase phaseAt(qint64 ms) const;
+    double warmth(qint64 ms) const; // 0 at power-on, towards 1 when warm
+    double idleRpm(qint64 ms) const;
+    double throttleAt(qint64 ms) const;
+    double egoVolts(qint64 ms) const;
+    // The sensor's volts cost a sum over its recent past: only the replies
+    // of the user inputs need them.
+    SimulatedLiveValues liveValues(bool withSensor);
     void finish() { m_stage = 0; }
     bool readField(const CommandEntry& entry, int index1, int index2, int* value);
     bool writeField(const CommandEntry& entry, int index1, int index2, int value);
@@ -173,6 +203,7 @@ private:
     qint64 m_exchangeTimeoutMs = 1000;
 
     // Engine model
+    EngineModel m_engineModel;
     qint64 m_powerOnMs = 0;
     qint64 m_keyOnMs = 0;
     bool m_engineStopped = false;

@@ -12,19 +12,17 @@ constexpr int kSteps = 15;
 constexpr int kLowestMaxRpm = kSteps;
 
 struct LoadScale {
-    double load;
     int top;
     int step;
 };
 
-std::optional<LoadScale> loadScale(const EcuSettings& s, const EngineData& e) {
-    switch (s.LoadControl) {
+std::optional<LoadScale> loadScale(int16_t loadControl) {
+    switch (loadControl) {
     case 1:
-        return LoadScale{e.MapPercent, 105, 7};
     case 2:
-        return LoadScale{e.TpsChannel.Value, 105, 7};
+        return LoadScale{105, 7};
     case 3:
-        return LoadScale{static_cast<double>(e.TpsChannel.RawLow), 255, 255 / kSteps};
+        return LoadScale{255, 255 / kSteps};
     default:
         return std::nullopt;
     }
@@ -53,20 +51,37 @@ std::vector<GridCell> block(const OperatingHighlight& h, bool right, bool below)
 
 } // namespace
 
-OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
+OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double load) {
     OperatingHighlight h;
-    if (const std::optional<LoadScale> scale = loadScale(s, e)) {
-        h.row = inGrid(1 + truncDiv(roundHalfEven(scale->top - scale->load), scale->step));
+    if (const std::optional<LoadScale> scale = loadScale(s.LoadControl)) {
+        h.row = inGrid(1 + truncDiv(roundHalfEven(scale->top - load), scale->step));
     }
     const int64_t columnWidth = s.MaxRpm >= kLowestMaxRpm ? truncDiv(s.MaxRpm, kSteps) : 0;
     if (columnWidth > 0) {
-        h.column = inGrid(truncDiv(roundHalfEven(e.RpmChannel.Value), columnWidth) + 1);
+        h.column = inGrid(truncDiv(roundHalfEven(rpm), columnWidth) + 1);
     }
-    h.overRange = (s.LoadControl == 1 && e.MapPercent >= 105.0f) ||
-                  (s.LoadControl == 2 && e.TpsChannel.Value >= 105.0f);
+    h.overRange = (s.LoadControl == 1 || s.LoadControl == 2) && load >= 105.0;
     h.columnRight = h.column < kLastGridCell;
     h.rowBelow = !h.overRange && h.row < kLastGridCell;
     return h;
+}
+
+OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
+    double load = 0.0;
+    switch (s.LoadControl) {
+    case 1:
+        load = e.MapPercent;
+        break;
+    case 2:
+        load = e.TpsChannel.Value;
+        break;
+    case 3:
+        load = e.TpsChannel.RawLow;
+        break;
+    default:
+        break;
+    }
+    return operatingHighlightAt(s, e.RpmChannel.Value, load);
 }
 
 std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighlight& highlight,
