@@ -1,4 +1,5 @@
-// The main window's data file commands: Open, Save and Save As.
+// The main window's file commands: Open, Save and Save As of the data file,
+// and Open Log.
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
@@ -7,8 +8,11 @@
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/LogReviewWindow.h"
 
 #include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace {
 const QString kEcuFilter = QStringLiteral("Ecu (*.ecu);;All Files (*.*)");
@@ -26,6 +30,17 @@ void MainWindow::fileOpen() {
     if (!path.isEmpty()) {
         openDataFile(path);
     }
+}
+
+void MainWindow::openLog(const QString& path) {
+    auto* review = m_windows->find<LogReviewWindow>();
+    if (review == nullptr) {
+        review = new LogReviewWindow(m_ui, reviewLayoutPath(m_options.settingsPath));
+        m_windows->show(review, WindowCode::LogReview)->resize(m_mdi->viewport()->size());
+    } else {
+        m_windows->raise(WindowCode::LogReview);
+    }
+    review->openLog(path);
 }
 
 void MainWindow::openDataFile(const QString& path) {

@@ -26,6 +26,7 @@ enum class WindowCode : int {
     Ego = 15,
     Iac = 16,
     Extra = 17,
+    LogReview = 18,
 };
 
 // The child windows of the main window's multiple-document area: shows them,

@@ -1,0 +1,291 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "review/ReviewPanes.h"
+
+#include "monitor/SampleSeries.h"
+
+#include <QPaintEvent>
+#include <QPainter>
+#include <QPainterPath>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+
+constexpr int kMarginX = 8;
+constexpr int kMarginY = 3;
+constexpr int kValueGridLines = 4;
+const QColor kGrid(225, 225, 225);
+const QColor kRunColour(90, 90, 90);
+const QColor kMarkerColour(230, 120, 0);
+const QColor kCursorColour(0, 0, 0);
+
+// The columns in which a break falls, ascending.
+std::vector<int> breakColumns(const PaneScene& s, const QRectF& plot, int columns) {
+    std::vector<int> result;
+    if (s.breaks == nullptr) {
+        return result;
+    }
+    for (const qsizetype index : *s.breaks) {
+        const qint64 t = s.series->timeMs(index);
+        if (t >= s.start && t <= s.end) {
+            const double x = reviewXOf(plot, s.start, s.end, t) - plot.left();
+            result.push_back(std::clamp(static_cast<int>(x), 0, columns - 1));
+        }
+    }
+    return result;
+}
+
+void flush(QPainter& p, QPolygonF& line) {
+    if (line.size() > 1) {
+        p.drawPolyline(line);
+    } else if (line.size() == 1) {
+        p.drawPoint(line.front());
+    }
+    line.clear();
+}
+
+void drawTrace(QPainter& p, const QRectF& plot, const PaneScene& s, const PaneTrace& t) {
+    const SampleSeries& series = *s.series;
+    const double height = t.scale.max - t.scale.min;
+    const auto yOf = [&](double v) {
+        return plot.bottom() - (v - t.scale.min) / height * plot.height();
+    };
+    const int columns = std::max(1, static_cast<int>(plot.width()));
+    // One record either side, so that the line runs to the edges.
+    const qsizetype from = std::max<qsizetype>(0, series.lowerBound(s.start) - 1);
+    const qsizetype to = std::min(series.size(), series.lowerBound(s.end + 1) + 1);
+    p.setPen(QPen(t.colour, 1.3));
+    QPolygonF line;
+    if (to - from <= 2 * columns) {
+        const std::vector<qsizetype> none;
+        const std::vector<qsizetype>& breaks = s.breaks != nullptr ? *s.breaks : none;
+        auto nextBreak = std::upper_bound(breaks.begin(), breaks.end(), from);
+        for (qsizetype i = from; i < to; ++i) {
+            if (nextBreak != breaks.end() && *nextBreak == i) {
+                flush(p, line);
+                ++nextBreak;
+            }
+            const float v = series.value(t.channel, i);
+            if (std::isnan(v)) {
+                flush(p, line);
+                continue;
+            }
+            line << QPointF(reviewXOf(plot, s.start, s.end, series.timeMs(i)), yOf(v));
+        }
+        flush(p, line);
+        return;
+    }
+    std::vector<ValueRange> ranges(static_cast<size_t>(columns));
+    series.decimate(t.channel, s.start, s.end, ranges);
+    const std::vector<int> breaks = breakColumns(s, plot, columns);
+    auto nextBreak = breaks.begin();
+    line.reserve(2 * columns);
+    double lastY = 0.0;
+    for (int k = 0; k < columns; ++k) {
+        if (nextBreak != breaks.end() && *nextBreak == k) {
+            flush(p, line);
+            while (nextBreak != breaks.end() && *nextBreak == k) {
+                ++nextBreak;
+            }
+        }
+        const ValueRange& r = ranges[static_cast<size_t>(k)];
+        if (r.empty()) {
+            continue;
+        }
+        const double x = plot.left() + k + 0.5;
+        const double top = yOf(r.max);
+        const double bottom = yOf(r.min);
+        // Enter each column at the end nearer the last point.
+        const bool downward = line.isEmpty() || std::abs(lastY - top) < std::abs(lastY - bottom);
+        line << QPointF(x, downward ? top : bottom) << QPointF(x, downward ? bottom : top);
+        lastY = downward ? bottom : top;
+    }
+    flush(p, line);
+}
+
+void drawRunsAndMarkers(QPainter& p, const QRectF& plot, const SampleSeries& series, qint64 start,
+                        qint64 end) {
+    p.setPen(QPen(kRunColour, 1, Qt::DashLine));
+    for (size_t r = 1; r < series.runs().size(); ++r) {
+        const qint64 t = series.timeMs(series.runs()[r].first);
+        if (t >= start && t <= end) {
+            const double x = reviewXOf(plot, start, end, t);
+            p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        }
+    }
+    p.setPen(QPen(kMarkerColour, 1, Qt::DotLine));
+    for (const SeriesMarker& m : series.markers()) {
+        if (m.timeMs >= start && m.timeMs <= end) {
+            const double x = reviewXOf(plot, start, end, m.timeMs);
+            p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+        }
+    }
+}
+
+std::vector<double> timeTicks(qint64 start, qint64 end, double width) {
+    const int maxTicks = std::max(2, static_cast<int>(width / 110));
+    std::vector<double> ticks =
+        niceTicks(static_cast<double>(start), static_cast<double>(end), maxTicks);
+    // Whole milliseconds.
+    std::erase_if(ticks, [](double t) { return t != std::floor(t); });
+    return ticks;
+}
+
+} // namespace
+
+QRectF reviewPlotRect(const QRect& area) {
+    return QRectF(area).adjusted(kMarginX, kMarginY, -kMarginX, -kMarginY);
+}
+
+double reviewXOf(const QRectF& plot, qint64 start, qint64 end, qint64 timeMs) {
+    const double span = std::max<double>(1.0, static_cast<double>(end - start));
+    return plot.left() + static_cast<double>(timeMs - start) / span * plot.width();
+}
+
+qint64 reviewTimeAt(const QRectF& plot, qint64 start, qint64 end, double x) {
+    const double share = plot.width() > 0 ? (x - plot.left()) / plot.width() : 0.0;
+    return start + std::llround(share * static_cast<double>(end - start));
+}
+
+void paintReviewPane(QPainter& p, const QRect& area, const PaneScene& s) {
+    p.fillRect(area, Qt::white);
+    const QRectF plot = reviewPlotRect(area);
+    p.setPen(kGrid);
+    for (int i = 0; i <= kValueGridLines; ++i) {
+        const double y = plot.top() + plot.height() * i / kValueGridLines;
+        p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
+    }
+    for (const double t : timeTicks(s.start, s.end, plot.width())) {
+        const double x = reviewXOf(plot, s.start, s.end, static_cast<qint64>(t));
+        p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    }
+    p.setPen(s.current ? QPen(QColor(40, 90, 200), 2) : QPen(QColor(160, 160, 160), 1));
+    p.drawRect(plot);
+    if (s.series == nullptr || s.series->size() == 0) {
+        return;
+    }
+    p.save();
+    p.setClipRect(plot.adjusted(1, 1, -1, -1));
+    drawRunsAndMarkers(p, plot, *s.series, s.start, s.end);
+    for (const PaneTrace& t : s.traces) {
+        if (t.channel >= 0) {
+            drawTrace(p, plot, s, t);
+        }
+    }
+    if (s.cursor >= 0) {
+        const double x = reviewXOf(plot, s.start, s.end, s.series->timeMs(s.cursor));
+        p.setPen(QPen(kCursorColour, 1));
+        p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
+    }
+    p.restore();
+
+    // The legend: each channel's value at the cursor, unit and scale.
+    const QFontMetrics metrics = p.fontMetrics();
+    const int line = metrics.height();
+    double x = plot.left() + 4;
+    const double y = plot.top() + 2;
+    for (const PaneTrace& t : s.traces) {
+        const float value = t.channel >= 0 && s.cursor >= 0
+                                ? s.series->value(t.channel, s.cursor)
+                                : std::numeric_limits<float>::quiet_NaN();
+        const double span = t.scale.max - t.scale.min;
+        QString text = t.name + QLatin1Char(' ') + formatReviewValue(value, span);
+        if (!t.unit.isEmpty() && !std::isnan(value)) {
+            text += QLatin1Char(' ') + t.unit;
+        }
+        const QString scale =
+            t.channel < 0 ? QStringLiteral("  (not in this log)")
+                          : QStringLiteral("  [%1 \u2013 %2]")
+                                .arg(formatReviewValue(static_cast<float>(t.scale.min), span),
+                                     formatReviewValue(static_cast<float>(t.scale.max), span));
+        const double width =
+            metrics.horizontalAdvance(text) + metrics.horizontalAdvance(scale) + 20;
+        const QRectF box(x, y, width, line + 2);
+        p.fillRect(box, QColor(255, 255, 255, 210));
+        p.fillRect(QRectF(x + 2, y + line / 2.0 - 3, 8, 8), t.colour);
+        p.setPen(t.colour.darker(120));
+        p.drawText(QPointF(x + 14, y + metrics.ascent() + 1), text);
+        p.setPen(Qt::gray);
+        p.drawText(QPointF(x + 14 + metrics.horizontalAdvance(text), y + metrics.ascent() + 1),
+                   scale);
+        x += width;
+    }
+}
+
+void paintReviewAxis(QPainter& p, const QRect& area, const SampleSeries* series, qint64 start,
+                     qint64 end) {
+    p.fillRect(area, QColor(245, 245, 245));
+    const QRectF plot = reviewPlotRect(area);
+    const QFontMetrics metrics = p.fontMetrics();
+    p.setPen(Qt::black);
+    for (const double t : timeTicks(start, end, plot.width())) {
+        const auto ms = static_cast<qint64>(t);
+        const double x = reviewXOf(plot, start, end, ms);
+        p.drawLine(QPointF(x, area.top()), QPointF(x, area.top() + 4));
+        const QString text = formatReviewTime(ms);
+        const double w = metrics.horizontalAdvance(text);
+        p.drawText(
+            QPointF(std::clamp(x - w / 2, plot.left() - kMarginX, plot.right() + kMarginX - w),
+                    area.top() + 5 + metrics.ascent()),
+            text);
+    }
+    if (series == nullptr || series->size() == 0) {
+        return;
+    }
+    const double labelY = area.top() + 7 + metrics.height() + metrics.ascent();
+    p.setPen(kRunColour);
+    for (size_t r = 1; r < series->runs().size(); ++r) {
+        const SeriesRun& run = series->runs()[r];
+        const qint64 t = series->timeMs(run.first);
+        if (t >= start && t <= end) {
+            const QString text = run.start == SeriesRun::Start::Gap
+                                     ? QStringLiteral("\u25b2 gap")
+                                     : QStringLiteral("\u25b2 run %1").arg(r + 1);
+            p.drawText(QPointF(reviewXOf(plot, start, end, t) - 4, labelY), text);
+        }
+    }
+    p.setPen(kMarkerColour);
+    for (const SeriesMarker& m : series->markers()) {
+        if (m.timeMs >= start && m.timeMs <= end) {
+            p.drawText(QPointF(reviewXOf(plot, start, end, m.timeMs) - 4, labelY),
+                       QStringLiteral("\u25c6"));
+        }
+    }
+}
+
+ReviewPaneWidget::ReviewPaneWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setFocusPolicy(Qt::StrongFocus);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Expanding);
+}
+
+void ReviewPaneWidget::setScene(PaneScene scene) {
+    m_scene = std::move(scene);
+    update();
+}
+
+void ReviewPaneWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    paintReviewPane(p, rect(), m_scene);
+}
+
+ReviewAxisWidget::ReviewAxisWidget(QWidget* parent) : QWidget(parent) {
+    setAttribute(Qt::WA_OpaquePaintEvent);
+    setSizePolicy(QSizePolicy::Expanding, QSizePolicy::Fixed);
+}
+
+QSize ReviewAxisWidget::sizeHint() const {
+    return {200, 2 * fontMetrics().height() + 12};
+}
+
+void ReviewAxisWidget::setStretch(const SampleSeries* series, qint64 start, qint64 end) {
+    m_series = series;
+    m_start = start;
+    m_end = end;
+    update();
+}
+
+void ReviewAxisWidget::paintEvent(QPaintEvent*) {
+    QPainter p(this);
+    paintReviewAxis(p, rect(), m_series, m_start, m_end);
+}
