@@ -594,7 +594,7 @@ void LogReviewWindow::refreshMarkerList() {
                                                                 : QStringLiteral("run %1");
         QString text = what.arg(r + 1);
         if (run.clock.isValid()) {
-            text += run.clock.toString(QStringLiteral(" at HH:mm:ss"));
+            text += run.clock.toString(QStringLiteral(" 'at' HH:mm:ss"));
         }
         entries.push_back({m_series->timeMs(run.first), text});
     }

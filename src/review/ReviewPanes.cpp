@@ -122,13 +122,8 @@ void drawRunsAndMarkers(QPainter& p, const QRectF& plot, const SampleSeries& ser
     }
 }
 
-std::vector<double> timeTicks(qint64 start, qint64 end, double width) {
-    const int maxTicks = std::max(2, static_cast<int>(width / 110));
-    std::vector<double> ticks =
-        niceTicks(static_cast<double>(start), static_cast<double>(end), maxTicks);
-    // Whole milliseconds.
-    std::erase_if(ticks, [](double t) { return t != std::floor(t); });
-    return ticks;
+int maxTimeTicks(double width) {
+    return std::max(2, static_cast<int>(width / 110));
 }
 
 } // namespace
@@ -155,8 +150,8 @@ void paintReviewPane(QPainter& p, const QRect& area, const PaneScene& s) {
         const double y = plot.top() + plot.height() * i / kValueGridLines;
         p.drawLine(QPointF(plot.left(), y), QPointF(plot.right(), y));
     }
-    for (const double t : timeTicks(s.start, s.end, plot.width())) {
-        const double x = reviewXOf(plot, s.start, s.end, static_cast<qint64>(t));
+    for (const qint64 t : timeTicks(s.start, s.end, maxTimeTicks(plot.width()))) {
+        const double x = reviewXOf(plot, s.start, s.end, t);
         p.drawLine(QPointF(x, plot.top()), QPointF(x, plot.bottom()));
     }
     p.setPen(s.current ? QPen(QColor(40, 90, 200), 2) : QPen(QColor(160, 160, 160), 1));
@@ -218,11 +213,11 @@ void paintReviewAxis(QPainter& p, const QRect& area, const SampleSeries* series,
     const QRectF plot = reviewPlotRect(area);
     const QFontMetrics metrics = p.fontMetrics();
     p.setPen(Qt::black);
-    for (const double t : timeTicks(start, end, plot.width())) {
-        const auto ms = static_cast<qint64>(t);
+    qint64 step = 1;
+    for (const qint64 ms : timeTicks(start, end, maxTimeTicks(plot.width()), &step)) {
         const double x = reviewXOf(plot, start, end, ms);
         p.drawLine(QPointF(x, area.top()), QPointF(x, area.top() + 4));
-        const QString text = formatReviewTime(ms);
+        const QString text = formatTickTime(ms, step);
         const double w = metrics.horizontalAdvance(text);
         p.drawText(
             QPointF(std::clamp(x - w / 2, plot.left() - kMarginX, plot.right() + kMarginX - w),

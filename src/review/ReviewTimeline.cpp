@@ -132,6 +132,45 @@ std::vector<double> niceTicks(double lo, double hi, int maxTicks) {
     return ticks;
 }
 
+std::vector<qint64> timeTicks(qint64 start, qint64 end, int maxTicks, qint64* stepMs) {
+    static constexpr qint64 kSteps[] = {10,      20,      50,      100,      200,     500,
+                                        1000,    2000,    5000,    10000,    15000,   30000,
+                                        60000,   120000,  300000,  600000,   900000,  1800000,
+                                        3600000, 7200000, 10800000, 21600000, 43200000};
+    std::vector<qint64> ticks;
+    if (end <= start || maxTicks < 1) {
+        return ticks;
+    }
+    const qint64 rough = (end - start) / maxTicks;
+    qint64 step = kSteps[std::size(kSteps) - 1];
+    for (const qint64 s : kSteps) {
+        if (s >= rough) {
+            step = s;
+            break;
+        }
+    }
+    if (stepMs != nullptr) {
+        *stepMs = step;
+    }
+    const qint64 first = start >= 0 ? (start + step - 1) / step * step : start / step * step;
+    for (qint64 t = first; t <= end; t += step) {
+        ticks.push_back(t);
+    }
+    return ticks;
+}
+
+QString formatTickTime(qint64 ms, qint64 stepMs) {
+    QString text = formatReviewTime(ms);
+    // "12.500 s", "1:02.500": drop the digits of the milliseconds the step
+    // does not use.
+    const int keep = stepMs % 1000 == 0 ? 0 : stepMs % 100 == 0 ? 1 : stepMs % 10 == 0 ? 2 : 3;
+    const qsizetype point = text.lastIndexOf(QLatin1Char('.'));
+    if (point >= 0) {
+        text.remove(keep == 0 ? point : point + 1 + keep, 3 - keep + (keep == 0 ? 1 : 0));
+    }
+    return text;
+}
+
 bool isLinkLossMarker(const QString& text) {
     return text.startsWith(QLatin1String("Link lost"), Qt::CaseInsensitive);
 }

@@ -67,6 +67,12 @@ QString formatReviewValue(float value, double span);
 // Round steps (1, 2 or 5 times a power of ten) from lo to hi, at most about
 // maxTicks of them.
 std::vector<double> niceTicks(double lo, double hi, int maxTicks);
+// Times of a clock's round steps (10 ms up to 12 h: 1, 2, 5, 10, 15 and 30
+// s, min and so on) from start to end, at most about maxTicks of them, and
+// the step.
+std::vector<qint64> timeTicks(qint64 start, qint64 end, int maxTicks, qint64* stepMs = nullptr);
+// A tick's time without the digits its step does not need: "1:20", "12.5 s".
+QString formatTickTime(qint64 ms, qint64 stepMs);
 
 // Where a line is broken: before each record that starts a run after the
 // first (a new header, or a gap the series marks) and after each link-loss
