@@ -116,7 +116,9 @@ private:
             logRecord(line);
             return;
         case LogParser::Line::Marker:
-            m_series.addMarker(lastTime(), m_parser.markerText());
+            // One before the first record of a run marks the run's start.
+            m_series.addMarker(m_runHasRecords ? lastTime() : std::max(lastTime(), m_runStartMs),
+                               m_parser.markerText());
             return;
         case LogParser::Line::NotARecord:
             skip(line.number);
@@ -139,6 +141,7 @@ private:
         }
         m_runStartMs = start;
         m_runLastMs = 0;
+        m_runHasRecords = false;
         m_series.startRun(start, clock);
     }
 
@@ -153,6 +156,7 @@ private:
             return;
         }
         m_runLastMs = time;
+        m_runHasRecords = true;
         m_values.clear();
         for (size_t c = 0; c < m_runChannels.size(); ++c) {
             m_values.push_back({m_runChannels[c], static_cast<float>(values[c + 1])});
@@ -288,6 +292,7 @@ private:
     QDateTime m_origin; // the clock of time 0
     qint64 m_runStartMs = 0;
     qint64 m_runLastMs = 0; // the run's last record time
+    bool m_runHasRecords = false;
     qint64 m_lastMs = 0;
 };
 

@@ -36,7 +36,8 @@ struct LogReadResult {
 // negative time (older logs took it from the time of day, which passed
 // midnight) counts on past midnight, and a time that falls back is skipped
 // as damaged. Lines starting with "#" are markers at the time of the record
-// before them. Anything else is skipped and counted.
+// before them, or at the start of their run before its first record.
+// Anything else is skipped and counted.
 //
 // A CSV's header names its channels, with units in parentheses ("Map
 // (psi)"). Its separator is the one of comma, semicolon and tab the header

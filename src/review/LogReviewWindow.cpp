@@ -370,15 +370,18 @@ void LogReviewWindow::loadFinished() {
 // The time page ------------------------------------------------------------
 
 void LogReviewWindow::rebuildPanes() {
-    for (ReviewPaneWidget* pane : m_panes) {
-        delete pane;
+    // Panes are added or taken away at the bottom; those that stay keep
+    // the focus.
+    while (m_panes.size() > m_layout.panes.size()) {
+        delete m_panes.back();
+        m_panes.pop_back();
     }
-    m_panes.clear();
-    for (size_t p = 0; p < m_layout.panes.size(); ++p) {
+    while (m_panes.size() < m_layout.panes.size()) {
         auto* pane = new ReviewPaneWidget(m_axis->parentWidget());
-        pane->setObjectName(QStringLiteral("Pane%1").arg(p + 1));
+        pane->setObjectName(QStringLiteral("Pane%1").arg(m_panes.size() + 1));
         pane->installEventFilter(this);
         m_paneLayout->addWidget(pane, 1);
+        pane->show();
         // The panes come first in the focus chain, so that the keys step
         // the cursor as soon as the window opens.
         QWidget::setTabOrder(m_panes.empty() ? static_cast<QWidget*>(m_tabs) : m_panes.back(),
@@ -450,8 +453,7 @@ QString LogReviewWindow::cursorText() const {
                 continue;
             }
             const float value = m_series->value(trace.channel, cursor);
-            QString item = trace.name + QLatin1Char(' ') +
-                           formatReviewValue(value, trace.scale.max - trace.scale.min);
+            QString item = trace.name + QLatin1Char(' ') + formatReviewValue(value);
             if (!trace.unit.isEmpty() && !std::isnan(value)) {
                 item += QLatin1Char(' ') + trace.unit;
             }
@@ -642,6 +644,7 @@ bool LogReviewWindow::paneEvent(int pane, QEvent* event) {
         if (pane != m_currentPane) {
             setCurrentPane(pane);
         }
+        m_panes[static_cast<size_t>(pane)]->setFocus(Qt::MouseFocusReason);
         m_pressed = true;
         m_dragging = false;
         m_pressAt = mouse->position().toPoint();

@@ -21,6 +21,17 @@ const QString kEnd = QStringLiteral("End Of File");
 constexpr std::array<uint32_t, 8> kColours{0x1f5fbf, 0xd62728, 0x2ca02c, 0x9467bd,
                                            0xff7f0e, 0x17a2b8, 0x8c564b, 0xe377c2};
 
+// Channel names come from any logger's CSV: kept as UTF-8 with quotes,
+// commas and bytes beyond ASCII in percent form, which the list style holds.
+void writeName(ListWriter& out, const QString& name) {
+    out.writeString(QString::fromLatin1(name.toUtf8().toPercentEncoding(" ()")));
+}
+
+QString readName(ListReader& in) {
+    return QString::fromUtf8(
+        QByteArray::fromPercentEncoding(in.readString().value_or(QString()).toLatin1()));
+}
+
 void writeOptional(ListWriter& out, const std::optional<float>& value) {
     out.writeBool(value.has_value());
     out.writeSingle(value.value_or(0.0f));
@@ -111,7 +122,7 @@ QByteArray reviewLayoutBytes(const ReviewLayout& layout) {
         out.writeInteger(static_cast<int64_t>(pane.channels.size()));
         out.endLine();
         for (const ReviewChannel& c : pane.channels) {
-            out.writeString(c.name);
+            writeName(out, c.name);
             out.writeInteger(c.colour);
             writeOptional(out, c.min);
             writeOptional(out, c.max);
@@ -119,15 +130,15 @@ QByteArray reviewLayoutBytes(const ReviewLayout& layout) {
         }
     }
     out.writeString(QStringLiteral("Scatter"));
-    out.writeString(layout.scatter.x);
-    out.writeString(layout.scatter.y);
-    out.writeString(layout.scatter.colour);
+    writeName(out, layout.scatter.x);
+    writeName(out, layout.scatter.y);
+    writeName(out, layout.scatter.colour);
     out.endLine();
     out.writeString(QStringLiteral("Filter Conditions"));
     out.writeInteger(static_cast<int64_t>(layout.filter.conditions().size()));
     out.endLine();
     for (const ChannelCondition& c : layout.filter.conditions()) {
-        out.writeString(c.channel);
+        writeName(out, c.channel);
         writeOptional(out, c.min);
         writeOptional(out, c.max);
         out.endLine();
@@ -151,7 +162,7 @@ std::optional<ReviewLayout> parseReviewLayout(const QByteArray& bytes) {
         const auto count = in.readInteger(0, ReviewLayout::kMaxChannelsPerPane);
         for (int64_t i = 0; i < count.value_or(0); ++i) {
             ReviewChannel c;
-            c.name = in.readString().value_or(QString());
+            c.name = readName(in);
             c.colour = static_cast<uint32_t>(in.readInteger(0, 0xffffff).value_or(0));
             c.min = readOptional(in);
             c.max = readOptional(in);
@@ -159,15 +170,15 @@ std::optional<ReviewLayout> parseReviewLayout(const QByteArray& bytes) {
         }
     }
     in.skip();
-    layout.scatter.x = in.readString().value_or(QString());
-    layout.scatter.y = in.readString().value_or(QString());
-    layout.scatter.colour = in.readString().value_or(QString());
+    layout.scatter.x = readName(in);
+    layout.scatter.y = readName(in);
+    layout.scatter.colour = readName(in);
     in.skip();
     const auto conditions = in.readInteger(0, 64);
     std::vector<ChannelCondition> filter;
     for (int64_t i = 0; i < conditions.value_or(0); ++i) {
         ChannelCondition c;
-        c.channel = in.readString().value_or(QString());
+        c.channel = readName(in);
         c.min = readOptional(in);
         c.max = readOptional(in);
         filter.push_back(c);

@@ -183,16 +183,15 @@ void paintReviewPane(QPainter& p, const QRect& area, const PaneScene& s) {
         const float value = t.channel >= 0 && s.cursor >= 0
                                 ? s.series->value(t.channel, s.cursor)
                                 : std::numeric_limits<float>::quiet_NaN();
-        const double span = t.scale.max - t.scale.min;
-        QString text = t.name + QLatin1Char(' ') + formatReviewValue(value, span);
+        QString text = t.name + QLatin1Char(' ') + formatReviewValue(value);
         if (!t.unit.isEmpty() && !std::isnan(value)) {
             text += QLatin1Char(' ') + t.unit;
         }
-        const QString scale =
-            t.channel < 0 ? QStringLiteral("  (not in this log)")
-                          : QStringLiteral("  [%1 \u2013 %2]")
-                                .arg(formatReviewValue(static_cast<float>(t.scale.min), span),
-                                     formatReviewValue(static_cast<float>(t.scale.max), span));
+        const QString scale = t.channel < 0
+                                  ? QStringLiteral("  (not in this log)")
+                                  : QStringLiteral("  [%1 \u2013 %2]")
+                                        .arg(formatReviewValue(static_cast<float>(t.scale.min)),
+                                             formatReviewValue(static_cast<float>(t.scale.max)));
         const double width =
             metrics.horizontalAdvance(text) + metrics.horizontalAdvance(scale) + 20;
         const QRectF box(x, y, width, line + 2);

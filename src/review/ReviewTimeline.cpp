@@ -29,7 +29,9 @@ void ReviewTimeline::showAll() {
 
 void ReviewTimeline::zoom(qint64 anchorMs, double factor) {
     const double span = static_cast<double>(this->span());
-    const double newSpan = std::max(span * factor, 1.0);
+    const double whole = static_cast<double>(m_logEnd - m_logStart);
+    const double newSpan =
+        std::clamp(span * factor, std::min(static_cast<double>(kMinSpanMs), whole), whole);
     const double share = span > 0 ? static_cast<double>(anchorMs - m_start) / span : 0.5;
     setStretch(anchorMs - std::llround(share * newSpan), std::llround(newSpan));
 }
@@ -104,11 +106,12 @@ QString formatReviewTime(qint64 ms) {
     return QStringLiteral("%1%2:%3:%4.%5").arg(sign).arg(seconds / 3600).arg(mm, ss, fraction);
 }
 
-QString formatReviewValue(float value, double span) {
+QString formatReviewValue(float value) {
     if (std::isnan(value)) {
         return QStringLiteral("-");
     }
-    const int decimals = span >= 1000 ? 0 : span >= 100 ? 1 : span >= 1 ? 2 : 3;
+    const float size = std::abs(value);
+    const int decimals = size >= 99.5f ? 0 : size >= 9.95f ? 1 : size >= 0.9995f ? 2 : 3;
     return QString::number(static_cast<double>(value), 'f', decimals);
 }
 
@@ -133,9 +136,9 @@ std::vector<double> niceTicks(double lo, double hi, int maxTicks) {
 }
 
 std::vector<qint64> timeTicks(qint64 start, qint64 end, int maxTicks, qint64* stepMs) {
-    static constexpr qint64 kSteps[] = {10,      20,      50,      100,      200,     500,
-                                        1000,    2000,    5000,    10000,    15000,   30000,
-                                        60000,   120000,  300000,  600000,   900000,  1800000,
+    static constexpr qint64 kSteps[] = {10,      20,      50,       100,      200,     500,
+                                        1000,    2000,    5000,     10000,    15000,   30000,
+                                        60000,   120000,  300000,   600000,   900000,  1800000,
                                         3600000, 7200000, 10800000, 21600000, 43200000};
     std::vector<qint64> ticks;
     if (end <= start || maxTicks < 1) {

@@ -60,9 +60,9 @@ private:
 // A time of the log as the review shows it: "12.250 s" up to a minute,
 // then "m:ss.sss" and "h:mm:ss.sss".
 QString formatReviewTime(qint64 ms);
-// A value with as many decimals as its scale calls for: none over a span of
-// 1000 and more, one over 100, two over 1, three below; "-" for none.
-QString formatReviewValue(float value, double span);
+// A value with the decimals its size calls for: none from 100 up, one from
+// 10, two from 1, three below; "-" for none.
+QString formatReviewValue(float value);
 
 // Round steps (1, 2 or 5 times a power of ten) from lo to hi, at most about
 // maxTicks of them.

@@ -14,8 +14,8 @@ namespace {
 
 constexpr int kColourBarWidth = 14;
 
-QString axisValue(double value, const ValueRange& range) {
-    return formatReviewValue(static_cast<float>(value), static_cast<double>(range.max) - range.min);
+QString axisValue(double value) {
+    return formatReviewValue(static_cast<float>(value));
 }
 
 } // namespace
@@ -85,7 +85,7 @@ void paintScatter(QPainter& p, const QRect& area, const ScatterGrid& g,
         for (const double v : niceTicks(g.x.min, g.x.max, std::max(2, plot.width() / 90))) {
             const double x = plot.left() + (v - g.x.min) / span * plot.width();
             p.drawLine(QPointF(x, plot.bottom()), QPointF(x, plot.bottom() + 4));
-            const QString text = axisValue(v, g.x);
+            const QString text = axisValue(v);
             p.drawText(QPointF(x - metrics.horizontalAdvance(text) / 2.0,
                                plot.bottom() + 5 + metrics.ascent()),
                        text);
@@ -96,7 +96,7 @@ void paintScatter(QPainter& p, const QRect& area, const ScatterGrid& g,
         for (const double v : niceTicks(g.y.min, g.y.max, std::max(2, plot.height() / 40))) {
             const double y = plot.bottom() - (v - g.y.min) / span * plot.height();
             p.drawLine(QPointF(plot.left() - 4, y), QPointF(plot.left(), y));
-            const QString text = axisValue(v, g.y);
+            const QString text = axisValue(v);
             p.drawText(QPointF(plot.left() - 6 - metrics.horizontalAdvance(text),
                                y + metrics.ascent() / 2.0 - 1),
                        text);
@@ -118,9 +118,8 @@ void paintScatter(QPainter& p, const QRect& area, const ScatterGrid& g,
     }
     p.setPen(Qt::black);
     if (!g.colour.empty()) {
-        p.drawText(QPointF(bar.right() + 4, bar.top() + metrics.ascent()),
-                   axisValue(g.colour.max, g.colour));
-        p.drawText(QPointF(bar.right() + 4, bar.bottom()), axisValue(g.colour.min, g.colour));
+        p.drawText(QPointF(bar.right() + 4, bar.top() + metrics.ascent()), axisValue(g.colour.max));
+        p.drawText(QPointF(bar.right() + 4, bar.bottom()), axisValue(g.colour.min));
     }
     p.save();
     p.translate(bar.right() + 4 + 3 * fh, plot.center().y());
