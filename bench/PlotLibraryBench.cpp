@@ -168,7 +168,7 @@ struct Charts {
             auto* chart = new QChart;
             chart->legend()->hide();
             auto view = std::make_unique<QChartView>(chart);
-            view->resize(kWidth, kPaneHeight);
+            chart->resize(kWidth, kPaneHeight);
             views.push_back(std::move(view));
         }
     }
@@ -202,7 +202,9 @@ struct Charts {
     void render(QImage& image) {
         QPainter painter(&image);
         for (int p = 0; p < kPanes; ++p) {
-            views[static_cast<size_t>(p)]->render(&painter, QPoint(0, p * kPaneHeight));
+            views[static_cast<size_t>(p)]->scene()->render(
+                &painter, QRectF(0, p * kPaneHeight, kWidth, kPaneHeight),
+                QRectF(0, 0, kWidth, kPaneHeight));
         }
     }
 };

@@ -7,11 +7,13 @@
 # docs/screenshot-setup.png, the four pages of the engine setup window;
 # docs/screenshot-diagnostics.png, the diagnostics window;
 # docs/screenshot-idle.png, the idle air control and extra-parameters windows;
-# and docs/screenshot-curves.png, the compensation, closed-loop EGO and
-# air/water/battery curve windows.
+# docs/screenshot-curves.png, the compensation, closed-loop EGO and
+# air/water/battery curve windows; docs/screenshot-review.png, the log
+# review's four panes over a drive; and docs/screenshot-scatter.png, its
+# scatter plot with a filter.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE]]
-# (SCENE monitor, tables, setup, diagnostics, idle or curves, monitor when
-# left out; without OUTPUT every picture is made.)
+# (SCENE monitor, tables, setup, diagnostics, idle, curves, review or
+# scatter, monitor when left out; without OUTPUT every picture is made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -33,4 +35,6 @@ else
     shoot docs/screenshot-idle.png idle
     shoot docs/screenshot-curves.png curves
     shoot docs/screenshot-setup.png setup
+    shoot docs/screenshot-review.png review
+    shoot docs/screenshot-scatter.png scatter
 fi

@@ -247,7 +247,7 @@ QWidget* LogReviewWindow::buildScatterPage() {
     page->setSizes({800, 250});
 
     for (QComboBox* combo : {m_scatterX, m_scatterY, m_scatterColour}) {
-        connect(combo, &QComboBox::currentIndexChanged, this,
+        connect(combo, &QComboBox::currentTextChanged, this,
                 &LogReviewWindow::scatterChoiceChanged);
     }
     connect(m_filterTable, &QTableWidget::cellChanged, this, &LogReviewWindow::filterTableEdited);
@@ -746,8 +746,19 @@ void LogReviewWindow::scatterChoiceChanged() {
     if (m_filling || !m_series) {
         return;
     }
-    m_layout.scatter = {m_scatterX->currentText(), m_scatterY->currentText(),
-                        m_scatterColour->currentText()};
+    // Typed text counts once it names a channel.
+    const ScatterChoice choice{m_scatterX->currentText().trimmed(),
+                               m_scatterY->currentText().trimmed(),
+                               m_scatterColour->currentText().trimmed()};
+    for (const QString& name : {choice.x, choice.y, choice.colour}) {
+        if (findSeriesChannel(*m_series, name) < 0) {
+            return;
+        }
+    }
+    if (choice == m_layout.scatter) {
+        return;
+    }
+    m_layout.scatter = choice;
     layoutChanged();
     refreshScatter();
 }

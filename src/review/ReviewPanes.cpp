@@ -20,18 +20,30 @@ const QColor kRunColour(90, 90, 90);
 const QColor kMarkerColour(230, 120, 0);
 const QColor kCursorColour(0, 0, 0);
 
-// The columns in which a break falls, ascending.
-std::vector<int> breakColumns(const PaneScene& s, const QRectF& plot, int columns) {
+// The columns in which a break falls, ascending: the slices of time of
+// SampleSeries::decimate.
+std::vector<int> breakColumns(const PaneScene& s, int columns) {
     std::vector<int> result;
     if (s.breaks == nullptr) {
         return result;
     }
+    const double span = static_cast<double>(s.end - s.start);
+    const auto edge = [&](qint64 k) {
+        return s.start + std::llround(span * static_cast<double>(k) / columns);
+    };
     for (const qsizetype index : *s.breaks) {
         const qint64 t = s.series->timeMs(index);
-        if (t >= s.start && t <= s.end) {
-            const double x = reviewXOf(plot, s.start, s.end, t) - plot.left();
-            result.push_back(std::clamp(static_cast<int>(x), 0, columns - 1));
+        if (t < s.start || t >= s.end) {
+            continue;
         }
+        qint64 k = (t - s.start) * columns / (s.end - s.start);
+        while (k + 1 < columns && t >= edge(k + 1)) {
+            ++k;
+        }
+        while (k > 0 && t < edge(k)) {
+            --k;
+        }
+        result.push_back(static_cast<int>(k));
     }
     return result;
 }
@@ -84,7 +96,7 @@ void drawTrace(QPainter& p, QImage& canvas, const QRectF& plot, const PaneScene&
     }
     std::vector<ValueRange> ranges(static_cast<size_t>(columns));
     series.decimate(t.channel, s.start, s.end, ranges);
-    const std::vector<int> breaks = breakColumns(s, plot, columns);
+    const std::vector<int> breaks = breakColumns(s, columns);
     auto nextBreak = breaks.begin();
     // Each column a vertical line from its lowest to its highest value,
     // stretched to where the line left the column before, so that the
@@ -122,8 +134,9 @@ void drawTrace(QPainter& p, QImage& canvas, const QRectF& plot, const PaneScene&
         lastY = leaveAtBottom ? yOf(r.min) : yOf(r.max);
         lastColumn = k;
         joined = true;
-        const int y0 = std::max(0, static_cast<int>(std::lround(top - plot.top())));
-        const int y1 = std::min(rows - 1, static_cast<int>(std::lround(bottom - plot.top())));
+        // The pixel row whose centre is nearest, as the painter's lines take.
+        const int y0 = std::max(0, static_cast<int>(std::floor(top - plot.top())));
+        const int y1 = std::min(rows - 1, static_cast<int>(std::floor(bottom - plot.top())));
         for (int y = y0; y <= y1; ++y) {
             bits[y * stride + k] = colour;
         }

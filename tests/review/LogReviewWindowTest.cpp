@@ -344,55 +344,65 @@ TEST_F(LogReviewTest, TheScatterPlotDrawsOnlyTheRecordsThatPassTheFilter) {
     EXPECT_EQ(scatter->grid().passed, kRun1 + kRun2 - 10);
 }
 
-// A pane drawn with one channel at a steady value: the pixels on its line
-// at a few times, for records a second apart from 0 to 20 s.
+// A pane 400 pixels wide over 20 s drawn with one channel at 0.5 up to the
+// last record of a pixel column near 10 s and 1.5 after it, on a scale of 0
+// to 2, with a mark after that record: whether the line passes 1.0 between
+// the two, with a record a second (each drawn) and a record every 10 ms
+// (each pixel column's range).
 struct BreakCase {
     const char* name;
-    std::function<void(SampleSeries&)> mark; // after the record at 10 s
-    bool drawnBetween;                       // at 10.5 s
+    std::function<void(SampleSeries&, qint64 lastMs, qint64 nextMs)> mark;
+    bool joined;
 };
 
 TEST(ReviewPane, ANewRunOrALostLinkBreaksTheLine) {
     const std::vector<BreakCase> cases{
-        {"no break", [](SampleSeries& s) { s.addMarker(10000, "engine warm"); }, true},
-        {"a lost link", [](SampleSeries& s) { s.addMarker(10000, "Link lost"); }, false},
-        {"a new header", [](SampleSeries& s) { s.startRun(11000, {}); }, false},
+        {"no break", [](SampleSeries& s, qint64 last, qint64) { s.addMarker(last, "warm"); }, true},
+        {"a lost link",
+         [](SampleSeries& s, qint64 last, qint64) { s.addMarker(last, "Link lost"); }, false},
+        {"a new header", [](SampleSeries& s, qint64, qint64 next) { s.startRun(next, {}); }, false},
     };
-    for (const BreakCase& c : cases) {
-        SampleSeries series;
-        const int channel = series.addChannel("Rpm", "rpm");
-        for (int k = 0; k <= 20; ++k) {
-            series.append(k * 1000, std::vector<ChannelValue>{{channel, 1.0f}});
-            if (k == 10) {
-                c.mark(series);
-            }
-        }
-        const std::vector<qsizetype> breaks = lineBreaks(series);
-        PaneScene scene;
-        scene.series = &series;
-        scene.start = 0;
-        scene.end = 20000;
-        scene.breaks = &breaks;
-        scene.traces = {{channel, "Rpm", "rpm", QColor(255, 0, 0), {0.0, 2.0}}};
-        QImage image(416, 100, QImage::Format_RGB32);
-        QPainter painter(&image);
-        paintReviewPane(painter, image.rect(), scene);
-        painter.end();
-        const QRectF plot = reviewPlotRect(image.rect());
-        const int y = static_cast<int>(plot.center().y());
-        const auto red = [&](qint64 ms) {
-            const int x = static_cast<int>(reviewXOf(plot, 0, 20000, ms));
-            for (int dy = -1; dy <= 1; ++dy) {
-                const QColor colour = image.pixelColor(x, y + dy);
-                if (colour.red() > 200 && colour.green() < 120) {
-                    return true;
+    for (const qint64 step : {1000, 10}) {
+        for (const BreakCase& c : cases) {
+            SampleSeries series;
+            const int channel = series.addChannel("Rpm", "rpm");
+            const qint64 last = step == 10 ? 10040 : 10000;
+            for (qint64 t = 0; t <= 20000; t += step) {
+                series.append(t, std::vector<ChannelValue>{{channel, t <= last ? 0.5f : 1.5f}});
+                if (t == last) {
+                    c.mark(series, t, t + step);
                 }
             }
-            return false;
-        };
-        EXPECT_TRUE(red(9500)) << c.name;
-        EXPECT_EQ(red(10500), c.drawnBetween) << c.name;
-        EXPECT_TRUE(red(11500)) << c.name;
+            const std::vector<qsizetype> breaks = lineBreaks(series);
+            PaneScene scene;
+            scene.series = &series;
+            scene.start = 0;
+            scene.end = 20000;
+            scene.breaks = &breaks;
+            scene.traces = {{channel, "Rpm", "rpm", QColor(255, 0, 0), {0.0, 2.0}}};
+            QImage image(416, 100, QImage::Format_RGB32); // a plot 400 pixels wide
+            QPainter painter(&image);
+            paintReviewPane(painter, image.rect(), scene);
+            painter.end();
+            const QRectF plot = reviewPlotRect(image.rect());
+            const auto yOf = [&](double v) { return plot.bottom() - v / 2.0 * plot.height(); };
+            // Red at a value anywhere from time from to time to.
+            const auto red = [&](qint64 from, qint64 to, double value) {
+                const int x0 = static_cast<int>(reviewXOf(plot, 0, 20000, from));
+                const int x1 = static_cast<int>(reviewXOf(plot, 0, 20000, to));
+                for (int x = x0; x <= x1; ++x) {
+                    const QColor colour = image.pixelColor(x, static_cast<int>(yOf(value)));
+                    if (colour.red() > 200 && colour.green() < 60) {
+                        return true;
+                    }
+                }
+                return false;
+            };
+            const std::string name = std::string(c.name) + ", step " + std::to_string(step);
+            EXPECT_TRUE(red(8000, 9000, 0.5)) << name;
+            EXPECT_EQ(red(last + step / 10, last + step + step / 2, 1.0), c.joined) << name;
+            EXPECT_TRUE(red(12000, 13000, 1.5)) << name;
+        }
     }
 }
 

@@ -21,6 +21,7 @@ constexpr std::array kScenes{
     Scene{"monitor", monitorScene}, Scene{"tables", tablesScene},
     Scene{"setup", setupScene},     Scene{"diagnostics", diagnosticsScene},
     Scene{"idle", idleScene},       Scene{"curves", curvesScene},
+    Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
 };
 
 } // namespace
@@ -39,6 +40,6 @@ int main(int argc, char** argv) {
         }
     }
     std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png "
-                         "[monitor|tables|setup|diagnostics|idle|curves]\n");
+                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter]\n");
     return 2;
 }
