@@ -9,7 +9,6 @@
 
 #include <QColorDialog>
 #include <QComboBox>
-#include <QCompleter>
 #include <QFileInfo>
 #include <QFormLayout>
 #include <QHBoxLayout>
@@ -21,7 +20,6 @@
 #include <QLocale>
 #include <QMouseEvent>
 #include <QProgressBar>
-#include <QPushButton>
 #include <QSpinBox>
 #include <QSplitter>
 #include <QTabWidget>
@@ -41,41 +39,9 @@ constexpr double kZoomPerNotch = 0.8;
 constexpr int kSkippedLinesListed = 10;
 
 enum PaneColumn { ColourColumn, NameColumn, MinColumn, MaxColumn };
-enum FilterColumn { FilterChannel, FilterMin, FilterMax };
 
 QColor colourOf(uint32_t rgb) {
     return QColor::fromRgb(static_cast<QRgb>(rgb));
-}
-
-// A typed limit: empty for none; "." or "," as the decimal mark. False when
-// the text is no number.
-bool readLimit(QString text, std::optional<float>& limit) {
-    text = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-    if (text.isEmpty()) {
-        limit.reset();
-        return true;
-    }
-    bool ok = false;
-    const float value = text.toFloat(&ok);
-    if (!ok || !std::isfinite(value)) {
-        return false;
-    }
-    limit = value;
-    return true;
-}
-
-QString limitText(const std::optional<float>& value) {
-    return value ? shortestDecimal(*value) : QString();
-}
-
-QComboBox* channelCombo(QWidget* parent, const char* name) {
-    auto* combo = new QComboBox(parent);
-    combo->setObjectName(QString::fromLatin1(name));
-    combo->setEditable(true);
-    combo->setInsertPolicy(QComboBox::NoInsert);
-    combo->completer()->setFilterMode(Qt::MatchContains);
-    combo->completer()->setCompletionMode(QCompleter::PopupCompletion);
-    return combo;
 }
 
 } // namespace
@@ -104,7 +70,16 @@ LogReviewWindow::LogReviewWindow(UserInteraction& ui, QString layoutPath, QWidge
     m_tabs = new QTabWidget(this);
     m_tabs->setObjectName(QStringLiteral("ReviewTabs"));
     m_tabs->addTab(buildTimePage(), QStringLiteral("&Time"));
-    m_tabs->addTab(buildScatterPage(), QStringLiteral("S&catter"));
+    m_scatterPage = new ScatterPage(m_tabs);
+    m_tabs->addTab(m_scatterPage, QStringLiteral("S&catter"));
+    connect(m_scatterPage, &ScatterPage::choiceChanged, this, [this](const ScatterChoice& choice) {
+        m_layout.scatter = choice;
+        layoutChanged();
+    });
+    connect(m_scatterPage, &ScatterPage::filterChanged, this, [this](const ChannelFilter& filter) {
+        m_layout.filter = filter;
+        layoutChanged();
+    });
 
     auto* top = new QHBoxLayout;
     top->addWidget(m_title, 1);
@@ -203,78 +178,6 @@ QWidget* LogReviewWindow::buildTimePage() {
     return page;
 }
 
-QWidget* LogReviewWindow::buildScatterPage() {
-    auto* page = new QSplitter(Qt::Horizontal);
-    m_scatter = new ScatterWidget(page);
-    m_scatter->setObjectName(QStringLiteral("ScatterPlot"));
-    auto* side = new QWidget(page);
-    m_scatterX = channelCombo(side, "ScatterX");
-    m_scatterY = channelCombo(side, "ScatterY");
-    m_scatterColour = channelCombo(side, "ScatterColour");
-    m_filterTable = new QTableWidget(0, 3, side);
-    m_filterTable->setObjectName(QStringLiteral("FilterTable"));
-    m_filterTable->setHorizontalHeaderLabels(
-        {QStringLiteral("Channel"), QStringLiteral("Min"), QStringLiteral("Max")});
-    m_filterTable->verticalHeader()->hide();
-    m_filterTable->horizontalHeader()->setSectionResizeMode(FilterChannel, QHeaderView::Stretch);
-    m_filterTable->setColumnWidth(FilterMin, 56);
-    m_filterTable->setColumnWidth(FilterMax, 56);
-    auto* add = new QPushButton(QStringLiteral("&Add Range"), side);
-    add->setObjectName(QStringLiteral("AddRange"));
-    auto* remove = new QPushButton(QStringLiteral("&Remove Range"), side);
-    remove->setObjectName(QStringLiteral("RemoveRange"));
-
-    auto* form = new QFormLayout;
-    form->addRow(QStringLiteral("&X"), m_scatterX);
-    form->addRow(QStringLiteral("&Y"), m_scatterY);
-    form->addRow(QStringLiteral("C&olour"), m_scatterColour);
-    auto* buttons = new QHBoxLayout;
-    buttons->addWidget(add);
-    buttons->addWidget(remove);
-    auto* sideLayout = new QVBoxLayout(side);
-    sideLayout->setContentsMargins(4, 0, 0, 0);
-    sideLayout->addLayout(form);
-    auto* filterLabel =
-        new QLabel(QStringLiteral("&Filter: records with every channel in its range"), side);
-    filterLabel->setWordWrap(true);
-    filterLabel->setBuddy(m_filterTable);
-    sideLayout->addWidget(filterLabel);
-    sideLayout->addWidget(m_filterTable, 1);
-    sideLayout->addLayout(buttons);
-    page->addWidget(m_scatter);
-    page->addWidget(side);
-    page->setStretchFactor(0, 1);
-    page->setSizes({800, 250});
-
-    for (QComboBox* combo : {m_scatterX, m_scatterY, m_scatterColour}) {
-        connect(combo, &QComboBox::currentTextChanged, this,
-                &LogReviewWindow::scatterChoiceChanged);
-    }
-    connect(m_filterTable, &QTableWidget::cellChanged, this, &LogReviewWindow::filterTableEdited);
-    connect(add, &QPushButton::clicked, this, [this] {
-        std::vector<ChannelCondition> conditions = m_layout.filter.conditions();
-        conditions.push_back({m_scatterColour->currentText(), {}, {}});
-        m_layout.filter = ChannelFilter(std::move(conditions));
-        layoutChanged();
-        refreshFilterTable();
-        refreshScatter();
-    });
-    connect(remove, &QPushButton::clicked, this, [this] {
-        std::vector<ChannelCondition> conditions = m_layout.filter.conditions();
-        const int row = m_filterTable->currentRow();
-        if (row < 0 || row >= static_cast<int>(conditions.size())) {
-            return;
-        }
-        conditions.erase(conditions.begin() + row);
-        m_layout.filter = ChannelFilter(std::move(conditions));
-        layoutChanged();
-        refreshFilterTable();
-        refreshScatter();
-    });
-    connect(m_scatter, &ScatterWidget::gridSizeChanged, this, &LogReviewWindow::refreshScatter);
-    return page;
-}
-
 // Reading ------------------------------------------------------------------
 
 void LogReviewWindow::openLog(const QString& path) {
@@ -335,9 +238,7 @@ void LogReviewWindow::loadFinished() {
     refreshChannelList();
     refreshPaneTable();
     refreshMarkerList();
-    refreshScatterChoices();
-    refreshFilterTable();
-    refreshScatter();
+    m_scatterPage->showLog(m_series.get(), m_layout.scatter, m_layout.filter);
 
     QStringList notes;
     if (result.skippedLines > 0) {
@@ -545,8 +446,8 @@ void LogReviewWindow::refreshPaneTable() {
         name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         m_paneTable->setItem(row, ColourColumn, colour);
         m_paneTable->setItem(row, NameColumn, name);
-        m_paneTable->setItem(row, MinColumn, new QTableWidgetItem(limitText(c.min)));
-        m_paneTable->setItem(row, MaxColumn, new QTableWidgetItem(limitText(c.max)));
+        m_paneTable->setItem(row, MinColumn, new QTableWidgetItem(reviewLimitText(c.min)));
+        m_paneTable->setItem(row, MaxColumn, new QTableWidgetItem(reviewLimitText(c.max)));
     }
     m_filling = false;
 }
@@ -558,12 +459,12 @@ void LogReviewWindow::paneTableEdited(int row, int column) {
     ReviewChannel& c =
         m_layout.panes[static_cast<size_t>(m_currentPane)].channels[static_cast<size_t>(row)];
     std::optional<float>& limit = column == MinColumn ? c.min : c.max;
-    if (readLimit(m_paneTable->item(row, column)->text(), limit)) {
+    if (readReviewLimit(m_paneTable->item(row, column)->text(), limit)) {
         layoutChanged();
         refreshPanes();
     }
     m_filling = true;
-    m_paneTable->item(row, column)->setText(limitText(limit));
+    m_paneTable->item(row, column)->setText(reviewLimitText(limit));
     m_filling = false;
 }
 
@@ -720,109 +621,6 @@ bool LogReviewWindow::paneEvent(int pane, QEvent* event) {
     default:
         return false;
     }
-}
-
-// The scatter page ---------------------------------------------------------
-
-void LogReviewWindow::refreshScatterChoices() {
-    m_filling = true;
-    QStringList names;
-    for (int c = 0; c < m_series->channelCount(); ++c) {
-        names << m_series->channel(c).name;
-    }
-    const std::array<std::pair<QComboBox*, QString>, 3> choices{
-        {{m_scatterX, m_layout.scatter.x},
-         {m_scatterY, m_layout.scatter.y},
-         {m_scatterColour, m_layout.scatter.colour}}};
-    for (const auto& [combo, name] : choices) {
-        combo->clear();
-        combo->addItems(names);
-        combo->setCurrentIndex(std::max(0, findSeriesChannel(*m_series, name)));
-    }
-    m_filling = false;
-}
-
-void LogReviewWindow::scatterChoiceChanged() {
-    if (m_filling || !m_series) {
-        return;
-    }
-    // Typed text counts once it names a channel.
-    const ScatterChoice choice{m_scatterX->currentText().trimmed(),
-                               m_scatterY->currentText().trimmed(),
-                               m_scatterColour->currentText().trimmed()};
-    for (const QString& name : {choice.x, choice.y, choice.colour}) {
-        if (findSeriesChannel(*m_series, name) < 0) {
-            return;
-        }
-    }
-    if (choice == m_layout.scatter) {
-        return;
-    }
-    m_layout.scatter = choice;
-    layoutChanged();
-    refreshScatter();
-}
-
-void LogReviewWindow::refreshFilterTable() {
-    m_filling = true;
-    const auto& conditions = m_layout.filter.conditions();
-    m_filterTable->setRowCount(static_cast<int>(conditions.size()));
-    for (int row = 0; row < static_cast<int>(conditions.size()); ++row) {
-        const ChannelCondition& c = conditions[static_cast<size_t>(row)];
-        auto* combo = channelCombo(m_filterTable, "FilterChannel");
-        if (m_series) {
-            for (int s = 0; s < m_series->channelCount(); ++s) {
-                combo->addItem(m_series->channel(s).name);
-            }
-        }
-        combo->setCurrentText(c.channel);
-        connect(combo, &QComboBox::currentTextChanged, this, &LogReviewWindow::filterTableEdited);
-        m_filterTable->setCellWidget(row, FilterChannel, combo);
-        m_filterTable->setItem(row, FilterMin, new QTableWidgetItem(limitText(c.min)));
-        m_filterTable->setItem(row, FilterMax, new QTableWidgetItem(limitText(c.max)));
-    }
-    m_filling = false;
-}
-
-void LogReviewWindow::filterTableEdited() {
-    if (m_filling) {
-        return;
-    }
-    std::vector<ChannelCondition> conditions = m_layout.filter.conditions();
-    for (int row = 0; row < m_filterTable->rowCount(); ++row) {
-        ChannelCondition& c = conditions[static_cast<size_t>(row)];
-        if (auto* combo = qobject_cast<QComboBox*>(m_filterTable->cellWidget(row, FilterChannel))) {
-            c.channel = combo->currentText().trimmed();
-        }
-        for (const int column : {FilterMin, FilterMax}) {
-            QTableWidgetItem* item = m_filterTable->item(row, column);
-            std::optional<float>& limit = column == FilterMin ? c.min : c.max;
-            readLimit(item != nullptr ? item->text() : QString(), limit);
-        }
-    }
-    m_layout.filter = ChannelFilter(std::move(conditions));
-    layoutChanged();
-    refreshScatter();
-}
-
-void LogReviewWindow::refreshScatter() {
-    if (!m_series) {
-        return;
-    }
-    const QSize size = m_scatter->gridSize();
-    const int x = findSeriesChannel(*m_series, m_layout.scatter.x);
-    const int y = findSeriesChannel(*m_series, m_layout.scatter.y);
-    const int colour = findSeriesChannel(*m_series, m_layout.scatter.colour);
-    const auto label = [this](int channel) {
-        if (channel < 0) {
-            return QString();
-        }
-        const SeriesChannel& c = m_series->channel(channel);
-        return c.unit.isEmpty() ? c.name : QStringLiteral("%1 (%2)").arg(c.name, c.unit);
-    };
-    m_scatter->setGrid(scatterGrid(*m_series, x, y, colour, m_layout.filter.bind(*m_series),
-                                   size.width(), size.height()),
-                       {label(x), label(y), label(colour), m_layout.filter.text()});
 }
 
 // Keeping the layout --------------------------------------------------------

@@ -25,7 +25,7 @@ class QVBoxLayout;
 class ReviewAxisWidget;
 class ReviewPaneWidget;
 class SampleSeries;
-class ScatterWidget;
+class ScatterPage;
 class UserInteraction;
 
 // The "Log Review" window: a log read back from a file, in stacked panes on
@@ -75,7 +75,6 @@ protected:
 
 private:
     QWidget* buildTimePage();
-    QWidget* buildScatterPage();
     void loadFinished();
     void showProgress();
 
@@ -92,13 +91,6 @@ private:
     void filterChannelList(const QString& text);
     void jumpTo(qint64 timeMs);
     bool paneEvent(int pane, QEvent* event);
-
-    // Scatter page.
-    void refreshScatterChoices();
-    void scatterChoiceChanged();
-    void refreshFilterTable();
-    void filterTableEdited();
-    void refreshScatter();
 
     void layoutChanged();
 
@@ -134,10 +126,5 @@ private:
     QListWidget* m_channelList = nullptr;
     QTableWidget* m_paneTable = nullptr;
     QListWidget* m_markerList = nullptr;
-
-    ScatterWidget* m_scatter = nullptr;
-    QComboBox* m_scatterX = nullptr;
-    QComboBox* m_scatterY = nullptr;
-    QComboBox* m_scatterColour = nullptr;
-    QTableWidget* m_filterTable = nullptr;
+    ScatterPage* m_scatterPage = nullptr;
 };

@@ -10,6 +10,7 @@
 #include <QFileInfo>
 #include <algorithm>
 #include <array>
+#include <cmath>
 
 namespace {
 
@@ -188,6 +189,25 @@ std::optional<ReviewLayout> parseReviewLayout(const QByteArray& bytes) {
         return std::nullopt;
     }
     return layout;
+}
+
+bool readReviewLimit(QString text, std::optional<float>& limit) {
+    text = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+    if (text.isEmpty()) {
+        limit.reset();
+        return true;
+    }
+    bool ok = false;
+    const float value = text.toFloat(&ok);
+    if (!ok || !std::isfinite(value)) {
+        return false;
+    }
+    limit = value;
+    return true;
+}
+
+QString reviewLimitText(const std::optional<float>& limit) {
+    return limit ? shortestDecimal(*limit) : QString();
 }
 
 QString reviewLayoutPath(const QString& settingsPath) {

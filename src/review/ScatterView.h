@@ -1,12 +1,15 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "review/ReviewLayout.h"
 #include "review/ScatterGrid.h"
 
 #include <QString>
 #include <QWidget>
 
+class QComboBox;
 class QPainter;
+class QTableWidget;
 
 // The names and units the scatter plot's axes and colour bar show.
 struct ScatterLabels {
@@ -50,4 +53,38 @@ protected:
 private:
     ScatterGrid m_grid;
     ScatterLabels m_labels;
+};
+
+// The scatter page of the log review: the plot, the three channel lists
+// (searchable by typing) and the filter table with its buttons. It tells
+// each choice and filter the tuner makes; its owner keeps them.
+class ScatterPage : public QWidget {
+    Q_OBJECT
+public:
+    explicit ScatterPage(QWidget* parent = nullptr);
+    // Shows a log with the choices and filter kept for it.
+    void showLog(const SampleSeries* series, const ScatterChoice& choice,
+                 const ChannelFilter& filter);
+    ScatterWidget* plot() const { return m_scatter; }
+
+signals:
+    void choiceChanged(const ScatterChoice& choice);
+    void filterChanged(const ChannelFilter& filter);
+
+private:
+    void refreshScatterChoices();
+    void scatterChoiceChanged();
+    void refreshFilterTable();
+    void filterTableEdited();
+    void refreshScatter();
+
+    const SampleSeries* m_series = nullptr;
+    ScatterChoice m_choice;
+    ChannelFilter m_filter;
+    bool m_filling = false;
+    ScatterWidget* m_scatter = nullptr;
+    QComboBox* m_scatterX = nullptr;
+    QComboBox* m_scatterY = nullptr;
+    QComboBox* m_scatterColour = nullptr;
+    QTableWidget* m_filterTable = nullptr;
 };
