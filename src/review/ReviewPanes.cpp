@@ -183,8 +183,17 @@ qint64 reviewTimeAt(const QRectF& plot, qint64 start, qint64 end, double x) {
     return start + std::llround(share * static_cast<double>(end - start));
 }
 
-void paintReviewPane(QPainter& p, const QRect& area, const PaneScene& s) {
-    p.fillRect(area, Qt::white);
+bool sameCanvas(const PaneScene& a, const PaneScene& b) {
+    const auto sameTrace = [](const PaneTrace& x, const PaneTrace& y) {
+        return x.channel == y.channel && x.colour == y.colour && x.scale.min == y.scale.min &&
+               x.scale.max == y.scale.max;
+    };
+    return a.series == b.series && a.start == b.start && a.end == b.end && a.breaks == b.breaks &&
+           std::equal(a.traces.begin(), a.traces.end(), b.traces.begin(), b.traces.end(),
+                      sameTrace);
+}
+
+QImage renderReviewCanvas(const QRect& area, const PaneScene& s) {
     const QRectF plot = reviewPlotRect(area);
     QImage canvas(plot.size().toSize().expandedTo(QSize(1, 1)), QImage::Format_RGB32);
     canvas.fill(Qt::white);
@@ -209,7 +218,11 @@ void paintReviewPane(QPainter& p, const QRect& area, const PaneScene& s) {
             }
         }
     }
-    p.drawImage(plot.topLeft(), canvas);
+    return canvas;
+}
+
+void paintReviewOverlay(QPainter& p, const QRect& area, const PaneScene& s) {
+    const QRectF plot = reviewPlotRect(area);
     p.setPen(s.current ? QPen(QColor(40, 90, 200), 2) : QPen(QColor(160, 160, 160), 1));
     p.drawRect(plot);
     if (s.series == nullptr || s.series->size() == 0) {
@@ -251,6 +264,12 @@ void paintReviewPane(QPainter& p, const QRect& area, const PaneScene& s) {
                    scale);
         x += width;
     }
+}
+
+void paintReviewPane(QPainter& p, const QRect& area, const PaneScene& s) {
+    p.fillRect(area, Qt::white);
+    p.drawImage(reviewPlotRect(area).topLeft(), renderReviewCanvas(area, s));
+    paintReviewOverlay(p, area, s);
 }
 
 void paintReviewAxis(QPainter& p, const QRect& area, const SampleSeries* series, qint64 start,
@@ -301,13 +320,22 @@ ReviewPaneWidget::ReviewPaneWidget(QWidget* parent) : QWidget(parent) {
 }
 
 void ReviewPaneWidget::setScene(PaneScene scene) {
+    if (!sameCanvas(scene, m_scene)) {
+        m_canvas = QImage();
+    }
     m_scene = std::move(scene);
     update();
 }
 
 void ReviewPaneWidget::paintEvent(QPaintEvent*) {
     QPainter p(this);
-    paintReviewPane(p, rect(), m_scene);
+    p.fillRect(rect(), Qt::white);
+    const QRectF plot = reviewPlotRect(rect());
+    if (m_canvas.isNull() || m_canvas.size() != plot.size().toSize().expandedTo(QSize(1, 1))) {
+        m_canvas = renderReviewCanvas(rect(), m_scene);
+    }
+    p.drawImage(plot.topLeft(), m_canvas);
+    paintReviewOverlay(p, rect(), m_scene);
 }
 
 ReviewAxisWidget::ReviewAxisWidget(QWidget* parent) : QWidget(parent) {

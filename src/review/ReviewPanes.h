@@ -4,6 +4,7 @@
 #include "review/ReviewTimeline.h"
 
 #include <QColor>
+#include <QImage>
 #include <QRect>
 #include <QString>
 #include <QWidget>
@@ -44,11 +45,19 @@ qint64 reviewTimeAt(const QRectF& plot, qint64 start, qint64 end, double x);
 // break, the cursor, and a legend with each channel's value at the cursor
 // and its scale.
 void paintReviewPane(QPainter& painter, const QRect& area, const PaneScene& scene);
+// The two layers of a pane: the plot area with grid, runs, markers and
+// channels, which changes with the stretch shown and the channels; and the
+// frame, cursor and legend drawn over it, which also change with the cursor.
+QImage renderReviewCanvas(const QRect& area, const PaneScene& scene);
+void paintReviewOverlay(QPainter& painter, const QRect& area, const PaneScene& scene);
+// Whether two scenes draw the same plot area (all but the cursor and frame).
+bool sameCanvas(const PaneScene& a, const PaneScene& b);
 // Draws the time axis under the panes: times, run starts and markers.
 void paintReviewAxis(QPainter& painter, const QRect& area, const SampleSeries* series, qint64 start,
                      qint64 end);
 
-// A pane: draws its scene. The review window handles its mouse and keys.
+// A pane: draws its scene, keeping the plot area while only the cursor
+// moves. The review window handles its mouse and keys.
 class ReviewPaneWidget : public QWidget {
     Q_OBJECT
 public:
@@ -62,6 +71,7 @@ protected:
 
 private:
     PaneScene m_scene;
+    QImage m_canvas;
 };
 
 class ReviewAxisWidget : public QWidget {
