@@ -57,10 +57,23 @@ void flush(QPainter& p, QPolygonF& line) {
     line.clear();
 }
 
+// The first record of each pixel column's slice of time, and the end of the
+// last: SampleSeries::decimate's slices, found once for every channel of a
+// pane.
+std::vector<qsizetype> columnEdges(const PaneScene& s, int columns) {
+    std::vector<qsizetype> edges(static_cast<size_t>(columns) + 1);
+    const double span = static_cast<double>(s.end - s.start);
+    for (int k = 0; k <= columns; ++k) {
+        edges[static_cast<size_t>(k)] =
+            s.series->lowerBound(s.start + std::llround(span * k / columns));
+    }
+    return edges;
+}
+
 // Draws a channel on canvas, which holds the plot area; p paints on it in
-// the pane's coordinates.
+// the pane's coordinates. edges: columnEdges() for the canvas's columns.
 void drawTrace(QPainter& p, QImage& canvas, const QRectF& plot, const PaneScene& s,
-               const PaneTrace& t) {
+               const PaneTrace& t, const std::vector<qsizetype>& edges) {
     const SampleSeries& series = *s.series;
     const double height = t.scale.max - t.scale.min;
     const auto yOf = [&](double v) {
@@ -95,7 +108,9 @@ void drawTrace(QPainter& p, QImage& canvas, const QRectF& plot, const PaneScene&
         return;
     }
     std::vector<ValueRange> ranges(static_cast<size_t>(columns));
-    series.decimate(t.channel, s.start, s.end, ranges);
+    for (size_t k = 0; k < ranges.size(); ++k) {
+        ranges[k] = series.range(t.channel, edges[k], edges[k + 1]);
+    }
     const std::vector<int> breaks = breakColumns(s, columns);
     auto nextBreak = breaks.begin();
     // Each column a vertical line from its lowest to its highest value,
@@ -211,9 +226,11 @@ QImage renderReviewCanvas(const QRect& area, const PaneScene& s) {
         }
         if (s.series != nullptr && s.series->size() > 0) {
             drawRunsAndMarkers(c, plot, *s.series, s.start, s.end);
+            const std::vector<qsizetype> edges =
+                columnEdges(s, std::max(1, static_cast<int>(plot.width())));
             for (const PaneTrace& t : s.traces) {
                 if (t.channel >= 0) {
-                    drawTrace(c, canvas, plot, s, t);
+                    drawTrace(c, canvas, plot, s, t, edges);
                 }
             }
         }
