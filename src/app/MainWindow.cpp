@@ -19,6 +19,7 @@
 #include "record/AreaFit.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/LogDrop.h"
 #include "tables/TableUndoHistory.h"
 
 #include <QAction>
@@ -143,6 +144,7 @@ void MainWindow::buildWindow() {
     // The menu commands keep their keys while a child window has the focus.
     qApp->installEventFilter(this);
     qApp->installEventFilter(new PageKeys(this));
+    new LogDrop(this, [this](const QString& path) { openLog(path); });
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this);
     m_statusBar = new StatusBarWidget(this);
