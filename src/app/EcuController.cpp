@@ -49,18 +49,22 @@ void EcuController::findEcu() {
     m_line.run([this](EcuProtocol& protocol) { ::findEcu(protocol, discoveryHooks()); });
 }
 
-void EcuController::findEcuCommand() {
-    m_line.run([this](EcuProtocol& protocol) {
+bool EcuController::findEcuCommand() {
+    bool read = false;
+    m_line.run([&](EcuProtocol& protocol) {
         m_store.modify(ChangeOrigin::Ecu,
-                       [&](EcuSettings&) { ::findEcuCommand(protocol, transferHooks()); });
+                       [&](EcuSettings&) { read = ::findEcuCommand(protocol, transferHooks()); });
     });
+    return read;
 }
 
-void EcuController::getAllDataFromEcu() {
-    m_line.run([this](EcuProtocol& protocol) {
+bool EcuController::getAllDataFromEcu() {
+    bool read = false;
+    m_line.run([&](EcuProtocol& protocol) {
         m_store.modify(ChangeOrigin::Ecu,
-                       [&](EcuSettings&) { ::getAllDataFromEcu(protocol, transferHooks()); });
+                       [&](EcuSettings&) { read = ::getAllDataFromEcu(protocol, transferHooks()); });
     });
+    return read && m_state.EcuOnline;
 }
 
 SendOutcome EcuController::sendAllDataToEcu() {

@@ -34,8 +34,10 @@ public:
     // The search at start-up (asking first) and before a send.
     void findEcu();
     // The Find ECU command: searches when offline, then reads everything.
-    void findEcuCommand();
-    void getAllDataFromEcu();
+    // Returns whether the ECU was found and every setting read whole.
+    bool findEcuCommand();
+    // Returns whether every setting was read whole.
+    bool getAllDataFromEcu();
     SendOutcome sendAllDataToEcu();
     // Save Settings to ECU.
     void saveSettingsToEcu();

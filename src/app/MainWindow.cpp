@@ -9,6 +9,7 @@
 #include "comm/EcuLine.h"
 #include "config/SetupWindow.h"
 #include "files/RecentFiles.h"
+#include "history/HistoryRecorder.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
@@ -86,7 +87,8 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
       m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)),
       m_recentFiles(std::make_unique<RecentFiles>(m_options.recentFilesPath.isEmpty()
                                                       ? RecentFiles::defaultPath()
-                                                      : m_options.recentFilesPath)) {
+                                                      : m_options.recentFilesPath)),
+      m_history(std::make_unique<HistoryRecorder>(ui, m_options.history)) {
     setObjectName(QStringLiteral("frmMain"));
     QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
@@ -503,6 +505,7 @@ bool MainWindow::askExit() {
                          UserInteraction::Icon::None, UserInteraction::Buttons::YesNoCancel);
         if (answer == UserInteraction::Answer::Yes) {
             m_ecu->storeQuietly();
+            recordStore();
         } else if (answer == UserInteraction::Answer::Cancel) {
             m_exitConfirmed = false;
         }
@@ -576,13 +579,15 @@ void MainWindow::runStartup() {
                      UserInteraction::Icon::Warning);
     }
     setupStatusBar();
+    // Before the search, whose read is its first snapshot.
+    m_history->open();
     if (m_link.isOpen()) {
         m_state.AskBeforeSearch = true;
         m_ecu->findEcu();
     }
     m_ecu->enableCodeSections();
-    if (m_state.EcuOnline) {
-        m_ecu->getAllDataFromEcu();
+    if (m_state.EcuOnline && m_ecu->getAllDataFromEcu()) {
+        ecuFoundAndRead(std::nullopt);
     }
     setupStatusBar();
     // The status bar's texts may have made the window wider.

@@ -3,18 +3,22 @@
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
+#include "comm/Transfers.h"
 #include "files/ReportPrinter.h"
+#include "history/TuneHistory.h"
 #include "monitor/StatusReport.h"
 
 #include <QMainWindow>
 #include <QSize>
 #include <functional>
 #include <memory>
+#include <optional>
 
 struct AppState;
 class DataWindow;
 class EcuController;
 class EcuLine;
+class HistoryRecorder;
 class LoggingController;
 class Plot3DViews;
 class Poller;
@@ -25,6 +29,7 @@ class QKeySequence;
 class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
+struct ReconnectQuestion;
 class SerialLink;
 class SettingsStore;
 class StatusBarWidget;
@@ -79,6 +84,9 @@ public:
         // The print dialog (title): sets up the printer and returns false when
         // cancelled; the platform's dialog when left empty.
         std::function<bool(QPrinter& printer, const QString& title)> choosePrinter;
+        // The tune history's database and timings; the per-user database
+        // when the path is empty.
+        TuneHistoryOptions history;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
@@ -107,6 +115,9 @@ public:
 
     // Asks about unsaved ECU changes and closes the window unless cancelled.
     void exitPrompt();
+
+    // Keeps a snapshot of the settings a finished autotune has just written.
+    void recordAutotuneApplied(const EcuSettings& settings);
 
     // Reads a data log or CSV file into the log review window, opening it
     // when it is not open (File > Open Log..., a log dropped on the window,
@@ -231,6 +242,23 @@ private:
     void rememberFile();
     void showRecentFiles();
 
+    // The tune history (MainWindowHistory.cpp): File > History..., the
+    // question after a search, and the snapshots of sends and stores.
+    void showHistory();
+    // After a search and a whole read: keeps the read and asks, if the ECU's
+    // settings differ from what it was known to hold, what to do. held is
+    // what the program held for the same ECU before the search.
+    void ecuFoundAndRead(const std::optional<EcuSettings>& held);
+    void askReconnect(const ReconnectQuestion& question);
+    // Puts a whole snapshot in place of the settings and sends it when the
+    // ECU is online.
+    void restoreSnapshot(const EcuSettings& settings, const QString& path);
+    // The full send, kept in the history when the ECU took all of it.
+    SendOutcome sendAll(const QString& path);
+    // Save Settings to ECU, and the store of the exit question.
+    void saveSettingsToEcu();
+    void recordStore();
+
     void showEgoMenu(bool show);
     void showLogging(bool active);
     void showStatusBar();
@@ -249,6 +277,7 @@ private:
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<Plot3DViews> m_plots;
     std::unique_ptr<RecentFiles> m_recentFiles;
+    std::unique_ptr<HistoryRecorder> m_history;
     // The undo history of each table, kept while its editor is closed.
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;

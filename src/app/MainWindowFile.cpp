@@ -5,6 +5,7 @@
 #include "app/MainWindow.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
+#include "history/HistoryRecorder.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
@@ -102,6 +103,7 @@ void MainWindow::openDataFile(const QString& path) {
         m_ui.message(result.error);
         return;
     }
+    m_history->fileOpened(*result.settings, path);
     setCurrentFile(path);
     rememberFile();
     showFileState();
@@ -109,7 +111,7 @@ void MainWindow::openDataFile(const QString& path) {
 }
 
 void MainWindow::sendDataFile(const QString& path) {
-    switch (m_ecu->sendAllDataToEcu()) {
+    switch (sendAll(path)) {
     case SendOutcome::Sent:
         m_partlySentFile.clear();
         break;
@@ -127,7 +129,16 @@ void MainWindow::sendDataFile(const QString& path) {
 }
 
 void MainWindow::findEcuCommand() {
-    m_ecu->findEcuCommand();
+    // What the program held for the ECU found before, should the same one
+    // answer again.
+    const QString serial = m_state.identity.SerialNumberText;
+    const EcuSettings before = m_state.settings;
+    if (m_ecu->findEcuCommand()) {
+        ecuFoundAndRead(!serial.isEmpty() && serial == m_state.identity.SerialNumberText
+                            ? std::optional<EcuSettings>(before)
+                            : std::nullopt);
+        return;
+    }
     offerSendAgain();
 }
 
@@ -202,6 +213,7 @@ bool MainWindow::writeDataFile() {
     EcuFileSaveResult result;
     {
         BusyGuard busy(m_ui);
+        m_history->fileAboutToBeSaved(m_state.CurrentFileName, m_state.settings);
         result = saveEcuFile(m_state.CurrentFileName, m_state.settings);
     }
     if (!result.ok()) {
@@ -209,5 +221,7 @@ bool MainWindow::writeDataFile() {
         return false;
     }
     m_ui.message(QStringLiteral("Data saved to ") + m_state.CurrentFileTitle);
+    m_history->fileSaved(m_state.settings, m_state.CurrentFileName,
+                         m_state.EcuOnline ? &m_state.identity : nullptr);
     return true;
 }

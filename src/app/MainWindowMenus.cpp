@@ -36,6 +36,7 @@ void MainWindow::connectMenus() {
     on(m.fileSave, &MainWindow::fileSave);
     on(m.fileSaveAs, &MainWindow::fileSaveAs);
     on(m.fileCompare, &MainWindow::fileCompare);
+    on(m.fileHistory, &MainWindow::showHistory);
     on(m.fileSendAgain, &MainWindow::fileSendAgain);
     on(m.filePrint, &MainWindow::filePrint);
     on(m.filePrintPlot, &MainWindow::filePrintPlot);
@@ -75,8 +76,7 @@ void MainWindow::connectMenus() {
         m_menus.tuningLogData->setChecked(m_state.LogActive);
         setupLogData();
     });
-    connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_ecu.get(),
-            &EcuController::saveSettingsToEcu);
+    on(m.tuningSaveSettingsToEcu, &MainWindow::saveSettingsToEcu);
     connectDisplayMenu();
     connectTableMenus();
 }

@@ -141,6 +141,10 @@ MainMenus buildMainMenus(QMainWindow& window) {
     m.fileCompare = item(m.file, "mnuFileCompare", "Co&mpare with ECU...", {},
                          "Lists the values in which a data file differs from the settings in "
                          "the program; nothing is sent.");
+    m.fileHistory = item(m.file, "mnuFileHistory", "&History...", QKeySequence(Qt::CTRL | Qt::Key_H),
+                         "Lists every kept state of the tune: read from or sent to the ECU, "
+                         "stored in it, data files opened and saved. Compares them and restores "
+                         "a whole snapshot, a table, a curve or a setting.");
     m.fileSendAgain = item(m.file, "mnuFileSendAgain", "Se&nd Again", {},
                            "Sends the data file again whose send to the ECU was cut off, so "
                            "that the ECU holds all of it.");

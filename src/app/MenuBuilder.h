@@ -18,6 +18,8 @@ struct MainMenus {
     QAction* fileSave = nullptr;
     QAction* fileSaveAs = nullptr;
     QAction* fileCompare = nullptr;
+    // The tune history: snapshots, their differences and restores.
+    QAction* fileHistory = nullptr;
     // Shown while the ECU holds part of a data file whose send was cut off.
     QAction* fileSendAgain = nullptr;
     QAction* filePrint = nullptr;

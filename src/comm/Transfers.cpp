@@ -175,14 +175,15 @@ bool storeSettings(EcuProtocol& protocol) {
     return false;
 }
 
-void findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks) {
+bool findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks) {
     AppState& state = protocol.state();
     call(hooks.unloadAllWindows);
+    bool read = false;
     if (!state.EcuOnline) {
         state.AskBeforeSearch = false;
         findEcu(protocol, hooks.discovery);
         if (state.EcuOnline) {
-            getAllDataFromEcu(protocol, hooks);
+            read = getAllDataFromEcu(protocol, hooks);
         }
     } else {
         protocol.ui().message(QStringLiteral("Ecu Online!"), Icon::None);
@@ -190,4 +191,5 @@ void findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks) {
     call(hooks.discovery.refreshStatusBar);
     state.EcuDataChanged = false;
     call(hooks.redrawTableViews);
+    return read && state.EcuOnline;
 }

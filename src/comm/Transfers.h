@@ -56,5 +56,6 @@ SendOutcome sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks);
 bool storeSettings(EcuProtocol& protocol);
 
 // The Find ECU command: searches without asking when offline and then reads
-// every setting; says so when the ECU is online already.
-void findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks);
+// every setting; says so when the ECU is online already. Returns whether the
+// ECU was found and every setting read whole.
+bool findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks);

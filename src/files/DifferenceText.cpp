@@ -181,25 +181,38 @@ QString both(const QString& first, const QString& second) {
     return first == second ? first : first + QStringLiteral(" -> ") + second;
 }
 
-QString tableAxes(const EcuFieldDifference& d, const AppState& first, const AppState& second) {
+// What a difference is named by: its setting, table or curve, and where in
+// the table or curve ("at" its axis labels, or after a comma by row and
+// column where the grid has no labels).
+struct Name {
+    QString subject;
+    QString place;
+    QString joint = QStringLiteral(" at ");
+
+    QString whole() const { return place.isEmpty() ? subject : subject + joint + place; }
+};
+
+Name tableName(const EcuFieldDifference& d, const AppState& first, const AppState& second) {
     const TableEditorDescription& editor =
         d.field == F::FuelTable ? fuelEditor() : ignitionEditor();
     const int gridRow = d.index1 + 1;
     const int gridColumn = d.index2 + 1;
     if (gridRow >= TableModel::kGridSize || gridColumn >= TableModel::kGridSize) {
-        return QStringLiteral(", row %1, column %2").arg(gridRow).arg(gridColumn);
+        return {d.name, QStringLiteral("row %1, column %2").arg(gridRow).arg(gridColumn),
+                QStringLiteral(", ")};
     }
     const TableModel a(editor, first);
     const TableModel b(editor, second);
-    QString text = QStringLiteral(" at ") +
-                   both(a.rpmLabel(gridColumn).trimmed(), b.rpmLabel(gridColumn).trimmed()) +
-                   QStringLiteral(" rpm");
+    const QString rpm =
+        both(a.rpmLabel(gridColumn).trimmed(), b.rpmLabel(gridColumn).trimmed()) +
+        QStringLiteral(" rpm");
     const auto load = [gridRow](const TableModel& model, const EcuSettings& s) {
         const QString label = model.loadLabel(gridRow).trimmed();
         return label.isEmpty() ? QStringLiteral("load row %1").arg(gridRow)
                                : label + QLatin1Char(' ') + loadUnit(s);
     };
-    return text + QStringLiteral(", ") + both(load(a, first.settings), load(b, second.settings));
+    return {d.name,
+            rpm + QStringLiteral(", ") + both(load(a, first.settings), load(b, second.settings))};
 }
 
 // Where a value of a curve or a user input's table lies on its axis.
@@ -221,48 +234,47 @@ QString curveAxis(const EcuFieldDifference& d, const EcuSettings& first,
         return point.isEmpty() ? QStringLiteral("point %1").arg(d.index1 + 1)
                                : point + QLatin1Char(' ') + unit;
     };
-    return QStringLiteral(" at ") + both(label(first), label(second));
+    return both(label(first), label(second));
 }
 
-QString nameOf(const EcuFieldDifference& d, const AppState& first, const AppState& second) {
+Name nameOf(const EcuFieldDifference& d, const AppState& first, const AppState& second) {
     const FieldId field = d.field;
     if (d.isScalar()) {
-        return d.name;
+        return {d.name};
     }
     if (field == F::FuelTable || field == F::IgnitionTable) {
-        return d.name + tableAxes(d, first, second);
+        return tableName(d, first, second);
     }
     if (compensationCurve(field)) {
-        return d.name + curveAxis(d, first.settings, second.settings);
+        return {d.name, curveAxis(d, first.settings, second.settings)};
     }
     if (within(field, F::UserInputAnalogTable0, EcuSettings::kUserInputs)) {
-        return QStringLiteral("User Input Analog %1")
-                   .arg(offsetOf(field, F::UserInputAnalogTable0) + 1) +
-               curveAxis(d, first.settings, second.settings);
+        return {QStringLiteral("User Input Analog %1").arg(offsetOf(field, F::UserInputAnalogTable0) + 1),
+                curveAxis(d, first.settings, second.settings)};
     }
     if (within(field, F::UserInputAnalogMode0, EcuSettings::kUserInputs)) {
-        return QStringLiteral("User Input Analog %1 mode")
-            .arg(offsetOf(field, F::UserInputAnalogMode0) + 1);
+        return {QStringLiteral("User Input Analog %1 mode")
+            .arg(offsetOf(field, F::UserInputAnalogMode0) + 1)};
     }
     if (within(field, F::UserInputDigitalMode0, EcuSettings::kUserInputs)) {
-        return QStringLiteral("User Input Digital %1")
-            .arg(offsetOf(field, F::UserInputDigitalMode0) + 1);
+        return {QStringLiteral("User Input Digital %1")
+            .arg(offsetOf(field, F::UserInputDigitalMode0) + 1)};
     }
     if (within(field, F::UserOutputType0, kCustomOutputs)) {
-        return QStringLiteral("User Output %1 source").arg(offsetOf(field, F::UserOutputType0) + 1);
+        return {QStringLiteral("User Output %1 source").arg(offsetOf(field, F::UserOutputType0) + 1)};
     }
     if (within(field, F::UserOutputOn0, kCustomOutputs)) {
-        return QStringLiteral("User Output %1 on").arg(offsetOf(field, F::UserOutputOn0) + 1);
+        return {QStringLiteral("User Output %1 on").arg(offsetOf(field, F::UserOutputOn0) + 1)};
     }
     if (within(field, F::UserOutputOff0, kCustomOutputs)) {
-        return QStringLiteral("User Output %1 off").arg(offsetOf(field, F::UserOutputOff0) + 1);
+        return {QStringLiteral("User Output %1 off").arg(offsetOf(field, F::UserOutputOff0) + 1)};
     }
     for (const ConfigBox& box : extraBoxes()) {
         if (box.field == field) {
-            return QString::fromLatin1(box.caption);
+            return {QString::fromLatin1(box.caption)};
         }
     }
-    return d.name;
+    return {d.name};
 }
 
 } // namespace
@@ -276,11 +288,17 @@ DifferenceText::DifferenceText(const EcuSettings& first, const EcuSettings& seco
 DifferenceText::~DifferenceText() = default;
 
 QString DifferenceText::describe(const EcuFieldDifference& d) const {
+    return parts(d).line;
+}
+
+DifferenceParts DifferenceText::parts(const EcuFieldDifference& d) const {
     const Shown a = shown(m_first->settings, d, d.first);
     const Shown b = shown(m_second->settings, d, d.second);
     const QString values = a.unit == b.unit ? a.text + QStringLiteral(" -> ") + b.withUnit()
                                             : a.withUnit() + QStringLiteral(" -> ") + b.withUnit();
-    return nameOf(d, *m_first, *m_second) + QStringLiteral(": ") + values;
+    const Name name = nameOf(d, *m_first, *m_second);
+    return {name.subject, name.place, a.withUnit(), b.withUnit(),
+            name.whole() + QStringLiteral(": ") + values};
 }
 
 QStringList DifferenceText::describe(const std::vector<EcuFieldDifference>& differences) const {

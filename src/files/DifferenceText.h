@@ -11,6 +11,16 @@
 
 struct AppState;
 
+// One difference as the windows show it, in parts: what differs, where in
+// its table or curve, and the two values with their units.
+struct DifferenceParts {
+    QString subject; // the setting, table or curve: "Max Rpm", "Fuel Table"
+    QString place;   // a table's or curve's point: "2400 rpm, 10.3 psi"; empty for a setting
+    QString first;   // "1.188 ms"
+    QString second;  // "1.938 ms"
+    QString line;    // the whole as one line, as describe() gives it
+};
+
 // The differences of two records as the windows show the values: in ms,
 // degrees, degrees F, psi, volts, per cent or rpm, a list's entry for a
 // choice, and a table or curve value at the labels of its axes, such as
@@ -22,6 +32,7 @@ public:
     ~DifferenceText();
 
     QString describe(const EcuFieldDifference& difference) const;
+    DifferenceParts parts(const EcuFieldDifference& difference) const;
     QStringList describe(const std::vector<EcuFieldDifference>& differences) const;
 
 private:

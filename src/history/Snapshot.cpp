@@ -64,3 +64,7 @@ SnapshotEcu SnapshotEcu::from(const EcuIdentity& identity) {
             identity.SerialByte1,     identity.SerialByte2,  identity.SerialByte3,
             identity.SerialNumberText};
 }
+
+QString snapshotTimeText(const QDateTime& time) {
+    return time.toLocalTime().toString(QStringLiteral("d MMM yyyy HH:mm:ss"));
+}

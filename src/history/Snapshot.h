@@ -61,6 +61,10 @@ struct SnapshotInfo {
     bool operator==(const SnapshotInfo&) const = default;
 };
 
+// A snapshot's time as the window program shows it: local time,
+// "1 Mar 2025 14:22:05".
+QString snapshotTimeText(const QDateTime& time);
+
 // Which snapshots a listing shows; an empty field lets every snapshot pass.
 struct SnapshotFilter {
     QString ecuSerial;

@@ -1,0 +1,95 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#pragma once
+
+#include "history/TuneHistory.h"
+
+#include <QString>
+#include <map>
+#include <memory>
+#include <optional>
+
+// What the tuner is asked after the ECU was found and read whole, when its
+// settings differ from what it was last known to hold: the latest snapshot
+// of the same ECU serial, or the data file whose send to it was cut off.
+struct ReconnectQuestion {
+    QString serial;
+    EcuSettings reference; // the snapshot's or the file's settings
+    EcuSettings ecu;       // what the ECU holds
+    std::optional<SnapshotInfo> snapshot; // the reference is this snapshot,
+    QString file;                         // or this file
+
+    // "the snapshot of 1 Mar 2025 14:22:05 (stored in the ECU)", "tune.ecu"
+    QString referenceName() const;
+    QString text() const;
+    // The caption of the choice that sends the reference.
+    QString sendCaption() const;
+};
+
+enum class ReconnectAnswer {
+    KeepEcuSettings, // nothing is sent; the ECU's settings stand
+    SendReference,   // the snapshot or the file is sent to the ECU
+    LeaveForLater,   // nothing is sent, and the next search asks again
+};
+
+// The window program's automatic snapshots. The program tells the recorder
+// what happened to the settings (a full read after a search, a full send, a
+// store, a data file opened or saved, autotune applied) and the recorder
+// keeps what is worth keeping in the tune history, which it opens at start.
+// A history that cannot be used or written never stops the work: the tuner
+// is told through the user interaction, and the recorder goes on without.
+class HistoryRecorder {
+public:
+    HistoryRecorder(UserInteraction& ui, TuneHistoryOptions options);
+    ~HistoryRecorder();
+    HistoryRecorder(const HistoryRecorder&) = delete;
+    HistoryRecorder& operator=(const HistoryRecorder&) = delete;
+
+    // Opens the history (and tells of any fault once); until then nothing is
+    // kept.
+    void open();
+    // The open history, or null.
+    TuneHistory* history() const { return m_history.get(); }
+
+    // The ECU was found and read whole. held is what the program held for
+    // the same ECU before the search, if it held anything for it; sentFile
+    // the data file whose send to the ECU was cut off, if any. Keeps the
+    // read, and returns the question to ask when the ECU's settings differ
+    // from the file, or else from the ECU's latest snapshot (or the one left
+    // for later). No question is asked when the ECU holds just what the
+    // program held for it.
+    std::optional<ReconnectQuestion> ecuRead(const EcuSettings& read, const EcuIdentity& ecu,
+                                             const std::optional<EcuSettings>& held,
+                                             const QString& sentFile);
+    void answered(const ReconnectQuestion& question, ReconnectAnswer answer);
+
+    void sentToEcu(const EcuSettings& settings, const EcuIdentity& ecu, const QString& path);
+    void storedInEcu(const EcuSettings& settings, const EcuIdentity& ecu);
+    void fileOpened(const EcuSettings& settings, const QString& path);
+    // Before a save: keeps what the file holds, so that a save that replaces
+    // it keeps the old contents too. base gives what a data file lacks.
+    void fileAboutToBeSaved(const QString& path, const EcuSettings& base);
+    // After a save; ecu is the ECU online while it was saved, if any.
+    void fileSaved(const EcuSettings& settings, const QString& path, const EcuIdentity* ecu);
+    void autotuneApplied(const EcuSettings& settings, const EcuIdentity* ecu);
+
+private:
+    void record(const EcuSettings& settings, SnapshotSource source, const EcuIdentity* ecu,
+                const QString& path = {});
+    std::optional<ReconnectQuestion> fileQuestion(const EcuSettings& read, const QString& serial,
+                                                  const QString& file) const;
+    std::optional<ReconnectQuestion> snapshotQuestion(const EcuSettings& read,
+                                                      const QString& serial) const;
+
+    struct FileContents {
+        QString path;
+        EcuSettings settings;
+    };
+
+    UserInteraction& m_ui;
+    TuneHistoryOptions m_options;
+    std::unique_ptr<TuneHistory> m_history;
+    std::optional<FileContents> m_beforeSave;
+    // The snapshot each ECU (by serial) was found to differ from, while the
+    // tuner leaves the question for later.
+    std::map<QString, SnapshotInfo> m_leftForLater;
+};
