@@ -3,11 +3,12 @@
 #include "app/AboutBox.h"
 #include "app/EcuController.h"
 #include "app/Installation.h"
+#include "app/ModifyMenu.h"
 #include "app/PageKeys.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
+#include "app/WindowTable.h"
 #include "comm/EcuLine.h"
-#include "config/SetupWindow.h"
 #include "files/RecentFiles.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
@@ -144,7 +145,7 @@ void MainWindow::buildWindow() {
     qApp->installEventFilter(this);
     qApp->installEventFilter(new PageKeys(this));
     m_menus = buildMainMenus(*this);
-    m_toolBars = buildMainToolBars(*this);
+    m_toolBars = buildMainToolBars(*this, m_menus);
     m_statusBar = new StatusBarWidget(this);
     setStatusBar(m_statusBar);
 
@@ -215,9 +216,7 @@ void MainWindow::applyBranding() {
 }
 
 double MainWindow::twipsPerPixel() const {
-    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    const double dpi = s != nullptr ? s->logicalDotsPerInchX() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return ::twipsPerPixel(*this);
 }
 
 void MainWindow::readSettings() {
@@ -327,50 +326,8 @@ QWidget* MainWindow::timeHistoryWindow() const {
     return m_windows->find<TimeHistoryWindow>();
 }
 
-void MainWindow::showDataWindow() {
-    if (m_windows->raise(WindowCode::Data)) {
-        return;
-    }
-    auto* window = new DataWindow(m_state, m_poller.get());
-    connect(window, &DataWindow::closed, m_logging.get(), &LoggingController::dataWindowClosed);
-    // As tall as its two rows: the windows below it are placed by that.
-    m_windows->show(window, WindowCode::Data, [this](const QMdiSubWindow& sub) {
-        return QRect(0, 0, childWidth(), sub.sizeHint().height());
-    });
-}
-
 int MainWindow::pixels(double twips) const {
     return static_cast<int>(std::lround(twips / twipsPerPixel()));
-}
-
-int MainWindow::childWidth() const {
-    return std::max(m_mdi->viewport()->width() - pixels(DataWindow::kNarrowerTwips), 200);
-}
-
-int MainWindow::belowDataWindow(int topTwips) const {
-    const QMdiSubWindow* data = m_windows->find(WindowCode::Data);
-    const int shift = data != nullptr ? data->height() - pixels(DataWindow::kHeightTwips) : 0;
-    return pixels(topTwips) + shift;
-}
-
-void MainWindow::showTimeHistory() {
-    if (m_windows->raise(WindowCode::TimeHistory)) {
-        return;
-    }
-    auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
-    // At the area's top left, whatever else is open, so that it opens whole.
-    m_windows->show(window, WindowCode::TimeHistory, [this](const QMdiSubWindow&) {
-        return QRect(QPoint(0, 0),
-                     TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
-    });
-}
-
-void MainWindow::showSetupWindow() {
-    if (m_windows->raise(WindowCode::Setup)) {
-        return;
-    }
-    auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
-    m_windows->show(window, WindowCode::Setup, ownSize);
 }
 
 void MainWindow::childAdded(QMdiSubWindow* sub) {
@@ -417,50 +374,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::unloadAllWindows() {
     m_windows->closeAll();
-}
-
-void MainWindow::modifySetup(bool enabled) {
-    for (QAction* a : {m_menus.modifyAdd, m_menus.modifySubtract, m_menus.modifyMult,
-                       m_menus.modifyDivide, m_menus.modifySmooth}) {
-        a->setEnabled(enabled);
-    }
-}
-
-// Menu commands that route before opening a window.
-
-void MainWindow::engineSetup() {
-    switch (m_state.Edition) {
-    case 1:
-    case 3:
-        showSetupWindow();
-        break;
-    case 2:
-        m_ui.message(QStringLiteral("Gullwick Mode Not Supported"));
-        break;
-    default:
-        break;
-    }
-}
-
-void MainWindow::tuningUserInputs() {
-    const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool any = std::any_of(modes.begin(), modes.end(), [](int16_t m) { return m != 0; });
-    if (any) {
-        showCurveWindow(WindowCode::Input);
-    } else {
-        m_ui.message(QStringLiteral("No User Inputs Defined"));
-    }
-}
-
-void MainWindow::tuningEgo() {
-    const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool ego = std::any_of(modes.begin(), modes.end(), [](int16_t m) { return m == 3; });
-    if (!ego) {
-        m_ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));
-        return;
-    }
-    m_windows->closeAllExcept(WindowCode::TimeHistory);
-    showEgoWindow();
 }
 
 void MainWindow::helpContents() {

@@ -16,6 +16,7 @@ class DataWindow;
 class EcuController;
 class EcuLine;
 class LoggingController;
+class ModifyMenu;
 class Plot3DViews;
 class Poller;
 class QAction;
@@ -28,15 +29,14 @@ class QMdiArea;
 class SerialLink;
 class SettingsStore;
 class StatusBarWidget;
-class TableEditorWindow;
-class TableUndoHistory;
 class UserInteraction;
+class WindowTable;
 
 // The program's main window: a multiple-document area holding every tool
 // window, the menus and toolbars, the status bar and the online indicator.
 // It wires together the parts that do the work: the settings store, the ECU
-// line, the poll, the logging controller, the ECU commands and the window
-// registry.
+// line, the poll, the logging controller, the ECU commands, and the window
+// table with the registry of open windows.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -93,7 +93,6 @@ public:
     void setupStatusBar();
     void setupLogData();
     void unloadAllWindows();
-    void modifySetup(bool enabled);
 
     // The poll timer.
     void startPollTimer();
@@ -147,41 +146,14 @@ private:
     // The exit question; true when the program may close.
     bool askExit();
 
-    // Child windows.
-    void showDataWindow();
     // Twips as whole pixels of this window's screen.
     int pixels(double twips) const;
-    // The top of a child window placed topTwips down, moved by what the open
-    // data window is taller or shorter than its places assume, so that both
-    // of its rows stay in view.
-    int belowDataWindow(int topTwips) const;
-    // The width of the windows that open beside the data window: the area's,
-    // less the data window's margin.
-    int childWidth() const;
-    void showTimeHistory();
-    void showSetupWindow();
-    // The table editors: Tuning > Fuel and Ignition, the Modify menu routed
-    // to the editor activated last, the load-plot toggles.
-    void connectTableMenus();
-    void showTableEditor(WindowCode code);
-    // The compensation curves (beside the data window), the user inputs or
-    // the coil charge times.
-    void showCurveWindow(WindowCode code);
-    void showComp2Window();
-    void showEgoWindow();
-    void updateModifyMenu(QMdiSubWindow* activated);
-    void routeModify(const std::function<void(TableEditorWindow&)>& command);
-    // Engine > Default Fuel Table and Default Ignition Table.
-    void showDefaultTable(WindowCode code);
     // A child window keeps none of the keys of the menu commands.
     void childAdded(QMdiSubWindow* window);
     // The menu bar's command with this shortcut, if any.
     QAction* menuCommandFor(const QKeySequence& keys) const;
 
     // Menu commands.
-    void engineSetup();
-    void tuningUserInputs();
-    void tuningEgo();
     void selectComPort(int port);
     void choosePortDevice();
     void helpContents();
@@ -209,9 +181,8 @@ private:
     void findEcuCommand();
     void offerSendAgain();
 
-    // Diagnostics, printing, recent files and the comparison with a file
+    // Printing, recent files and the comparison with a file
     // (MainWindowTools.cpp).
-    void showSensorCheck();
     void filePrint();
     void filePrintPlot();
     void fileCompare();
@@ -242,11 +213,10 @@ private:
     std::unique_ptr<LoggingController> m_logging;
     std::unique_ptr<EcuController> m_ecu;
     std::unique_ptr<WindowRegistry> m_windows;
+    std::unique_ptr<WindowTable> m_windowTable;
+    std::unique_ptr<ModifyMenu> m_modifyMenu;
     std::unique_ptr<Plot3DViews> m_plots;
     std::unique_ptr<RecentFiles> m_recentFiles;
-    // The undo history of each table, kept while its editor is closed.
-    std::unique_ptr<TableUndoHistory> m_fuelHistory;
-    std::unique_ptr<TableUndoHistory> m_ignitionHistory;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;

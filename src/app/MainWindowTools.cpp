@@ -1,9 +1,8 @@
-// The main window's diagnostics window, printing, recent files and the
-// comparison of a data file with the settings in the program.
+// The main window's printing, recent files and the comparison of a data file
+// with the settings in the program.
 
 #include "app/MainWindow.h"
 #include "app/Version.h"
-#include "diag/SensorCheckWindow.h"
 #include "files/DataReport.h"
 #include "files/DifferenceText.h"
 #include "files/EcuDiff.h"
@@ -28,14 +27,6 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QVBoxLayout>
-
-void MainWindow::showSensorCheck() {
-    if (m_windows->raise(WindowCode::SensorCheck)) {
-        return;
-    }
-    auto* window = new SensorCheckWindow(m_state, *m_line, m_ui, m_poller.get());
-    m_windows->show(window, WindowCode::SensorCheck);
-}
 
 // Printing.
 

@@ -9,7 +9,8 @@ class QToolBar;
 
 // Every command of the main window's menus, named after its menu item. The
 // actions carry their captions, shortcuts, ticks and initial visibility; the
-// main window connects them.
+// main window connects them. The commands that show a window take their keys
+// from the window table.
 struct MainMenus {
     QMenu* file = nullptr;
     QAction* fileOpen = nullptr;
@@ -111,6 +112,9 @@ struct MainToolBars {
     QList<QAction*> myToolBarButtons; // index 0..6
     QToolBar* tbToolBar = nullptr;
     QList<QAction*> tbButtons; // in key order
+    // The menu command of each button index 0..6.
+    QList<QAction*> commands;
 };
 
-MainToolBars buildMainToolBars(QMainWindow& window);
+// The toolbars, each button with the What's This line of its menu command.
+MainToolBars buildMainToolBars(QMainWindow& window, const MainMenus& menus);
