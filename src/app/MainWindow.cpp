@@ -5,11 +5,12 @@
 #include "app/Installation.h"
 #include "app/ModifyMenu.h"
 #include "app/PageKeys.h"
+#include "app/PrintCommands.h"
+#include "app/RecentFilesMenu.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
 #include "app/WindowTable.h"
 #include "comm/EcuLine.h"
-#include "files/RecentFiles.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
@@ -82,10 +83,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
       m_line(std::make_unique<EcuLine>(state, link, ui)),
       m_poller(std::make_unique<Poller>(state, *m_line)),
       m_logging(std::make_unique<LoggingController>(state, ui)),
-      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)),
-      m_recentFiles(std::make_unique<RecentFiles>(m_options.recentFilesPath.isEmpty()
-                                                      ? RecentFiles::defaultPath()
-                                                      : m_options.recentFilesPath)) {
+      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)) {
     setObjectName(QStringLiteral("frmMain"));
     QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
@@ -102,7 +100,6 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     buildWindow();
     wireParts();
     connectMenus();
-    showRecentFiles();
     applyBranding();
     m_helpFile = m_options.manualPath.isEmpty() ? userManualPath() : m_options.manualPath;
     readSettings();

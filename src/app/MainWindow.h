@@ -3,7 +3,6 @@
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
-#include "files/ReportPrinter.h"
 #include "monitor/StatusReport.h"
 
 #include <QMainWindow>
@@ -21,7 +20,8 @@ class Plot3DViews;
 class Poller;
 class QAction;
 class QPrinter;
-class RecentFiles;
+class PrintCommands;
+class RecentFilesMenu;
 class QKeySequence;
 class QMdiSubWindow;
 class QLabel;
@@ -181,22 +181,6 @@ private:
     void findEcuCommand();
     void offerSendAgain();
 
-    // Printing, recent files and the comparison with a file
-    // (MainWindowTools.cpp).
-    void filePrint();
-    void filePrintPlot();
-    void fileCompare();
-    // What Print Plot prints: the time history plot when its window is open,
-    // otherwise each open 3D plot on a page of its own.
-    QList<PrintablePlot> plotsToPrint() const;
-    bool choosePrinter(QPrinter& printer, const QString& title);
-    // Runs draw (which returns false when the printer could not start) and
-    // reports a failure. A PDF file is written through a PrintFile.
-    void printSafely(QPrinter& printer, const std::function<bool()>& draw);
-    void openRecentFile(int index);
-    void rememberFile();
-    void showRecentFiles();
-
     void showEgoMenu(bool show);
     void showLogging(bool active);
     void showStatusBar();
@@ -216,7 +200,8 @@ private:
     std::unique_ptr<WindowTable> m_windowTable;
     std::unique_ptr<ModifyMenu> m_modifyMenu;
     std::unique_ptr<Plot3DViews> m_plots;
-    std::unique_ptr<RecentFiles> m_recentFiles;
+    std::unique_ptr<RecentFilesMenu> m_recentFiles;
+    std::unique_ptr<PrintCommands> m_print;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;

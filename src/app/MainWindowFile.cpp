@@ -3,6 +3,7 @@
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
+#include "app/RecentFilesMenu.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
 #include "record/AppState.h"
@@ -89,7 +90,7 @@ void MainWindow::openDataFile(const QString& path) {
         return;
     }
     setCurrentFile(path);
-    rememberFile();
+    m_recentFiles->add(path);
     showFileState();
     sendDataFile(path);
 }
@@ -179,7 +180,7 @@ void MainWindow::saveDataFile(const QString& path) {
     }
     setCurrentFile(path);
     if (writeDataFile()) {
-        rememberFile();
+        m_recentFiles->add(path);
     }
 }
 

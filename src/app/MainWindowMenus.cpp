@@ -4,7 +4,10 @@
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/ModifyMenu.h"
+#include "app/PrintCommands.h"
+#include "app/RecentFilesMenu.h"
 #include "app/WindowTable.h"
+#include "files/CompareDialog.h"
 #include "monitor/Poller.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
@@ -35,13 +38,19 @@ void MainWindow::connectMenus() {
             &WindowRegistry::closeActive);
     on(m.fileSave, &MainWindow::fileSave);
     on(m.fileSaveAs, &MainWindow::fileSaveAs);
-    on(m.fileCompare, &MainWindow::fileCompare);
+    connect(m.fileCompare, &QAction::triggered, this, [this] {
+        const QString path = m_options.chooseFile(QStringLiteral("Compare with ECU"),
+                                                  QStringLiteral("Ecu (*.ecu);;All Files (*.*)"),
+                                                  FileDialogMode::Open);
+        if (!path.isEmpty()) {
+            showComparison(this, m_state.settings, path, m_ui);
+        }
+    });
     on(m.fileSendAgain, &MainWindow::fileSendAgain);
-    on(m.filePrint, &MainWindow::filePrint);
-    on(m.filePrintPlot, &MainWindow::filePrintPlot);
-    for (int i = 0; i < m.fileMru.size(); ++i) {
-        connect(m.fileMru[i], &QAction::triggered, this, [this, i] { openRecentFile(i); });
-    }
+    m_recentFiles = std::make_unique<RecentFilesMenu>(
+        m_options.recentFilesPath.isEmpty() ? RecentFiles::defaultPath()
+                                            : m_options.recentFilesPath,
+        m.fileMru, m.fileMruBar, m_ui, [this](const QString& path) { openDataFile(path); });
     on(m.fileExit, &MainWindow::exitPrompt);
 
     on(m.engineFindEcu, &MainWindow::findEcuCommand);
@@ -67,6 +76,10 @@ void MainWindow::connectMenus() {
     on(m.comPortChoose, &MainWindow::choosePortDevice);
 
     connectDisplayMenu();
+    m_print = std::make_unique<PrintCommands>(
+        PrintCommands::Parts{m_state, m_ui, *m_windows, *m_plots, *this, m_options.choosePrinter});
+    connect(m.filePrint, &QAction::triggered, this, [this] { m_print->printData(); });
+    connect(m.filePrintPlot, &QAction::triggered, this, [this] { m_print->printPlot(); });
 
     on(m.helpContents, &MainWindow::helpContents);
     connect(m.helpWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
