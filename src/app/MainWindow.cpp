@@ -9,19 +9,18 @@
 #include "app/RecentFilesMenu.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
+#include "app/StatusBarPresenter.h"
 #include "app/WindowTable.h"
 #include "comm/EcuLine.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
-#include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/AreaFit.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
-#include "tables/TableUndoHistory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,23 +29,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
-#include <QTimer>
-#include <QToolBar>
 #include <QUrl>
-#include <QWhatsThis>
 #include <cmath>
 
 namespace {
-// Pixels between the online indicator and a maximised child's buttons.
-constexpr int kIndicatorGap = 4;
-
 struct Branding {
     const char* caption;
     const char* picture;
@@ -137,32 +128,14 @@ void MainWindow::buildWindow() {
     setCentralWidget(m_mdi);
     m_windows = std::make_unique<WindowRegistry>(m_mdi);
     connect(m_windows.get(), &WindowRegistry::windowAdded, this, &MainWindow::childAdded);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::placeAnimation);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_status->placeIndicator(); });
     // The menu commands keep their keys while a child window has the focus.
     qApp->installEventFilter(this);
     qApp->installEventFilter(new PageKeys(this));
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this, m_menus);
-    m_statusBar = new StatusBarWidget(this);
-    setStatusBar(m_statusBar);
-
-    m_animation = new QLabel(this);
-    m_animation->setObjectName(QStringLiteral("AnimationImage"));
-    m_animation->setFixedSize(24, 24);
-    m_animation->setToolTip(tr("ECU online"));
-    m_animation->setWhatsThis(tr("Turns while the ECU answers the live data requests."));
-    m_animation->hide();
-
-    connect(m_statusBar, &StatusBarWidget::panelClicked, this, [this](int number) {
-        if (number == StatusBarView::kOnline + 1 && m_state.DeveloperMode) {
-            m_state.EcuOnline = !m_state.EcuOnline;
-            setupStatusBar();
-        } else if (number == StatusBarView::kLog + 1) {
-            setupLogData();
-        }
-    });
-    connect(m_statusBar, &StatusBarWidget::panelDoubleClicked, m_logging.get(),
-            &LoggingController::closeLogFile);
+    m_status = std::make_unique<StatusBarPresenter>(StatusBarPresenter::Parts{
+        m_state, m_ui, *m_line, *m_poller, *m_logging, *this, m_menus.tuningLogData});
 }
 
 // The parts talk to each other through the store, the line and the poll.
@@ -170,7 +143,6 @@ void MainWindow::wireParts() {
     m_store->setSender(m_line->sender());
     m_line->setSettingsStore(m_store.get());
     m_line->setPump(m_options.pump);
-    connect(m_line.get(), &EcuLine::wentOffline, this, [this] { setupStatusBar(); });
 
     // The order of a tick: the status bar, the log record, then the windows,
     // which connect themselves when they open.
@@ -180,7 +152,8 @@ void MainWindow::wireParts() {
         }
     });
     connect(m_poller.get(), &Poller::dataReceived, m_logging.get(), &LoggingController::logData);
-    connect(m_poller.get(), &Poller::dataReceived, this, &MainWindow::showIndicator);
+    connect(m_poller.get(), &Poller::dataReceived, m_status.get(),
+            &StatusBarPresenter::showIndicator);
 
     m_logging->setFileChooser([this] {
         return m_options.chooseFile(QStringLiteral("Open"),
@@ -189,7 +162,6 @@ void MainWindow::wireParts() {
     });
     m_logging->setViews([this] { return dataWindow() != nullptr; },
                         [this] { return timeHistoryWindow() != nullptr; });
-    connect(m_logging.get(), &LoggingController::loggingChanged, this, &MainWindow::showLogging);
 
     EcuController::Windows windows;
     windows.unloadAll = [this] { unloadAllWindows(); };
@@ -293,24 +265,19 @@ void MainWindow::keepOnScreen() {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    placeAnimation();
+    m_status->placeIndicator();
 }
 
-void MainWindow::placeAnimation() {
-    const double tpp = twipsPerPixel();
-    const double widthTwips = width() * tpp;
-    const double leftTwips = widthTwips < 5000 ? 5000 : widthTwips - 500;
-    int left = static_cast<int>(leftTwips / tpp);
-    // A maximised child window puts its buttons at the right end of the menu
-    // bar; the indicator stays left of them.
-    const QMenuBar* bar = menuBar();
-    const QWidget* buttons = bar->cornerWidget(Qt::TopRightCorner);
-    if (buttons != nullptr && !buttons->isHidden()) {
-        const int buttonsLeft = bar->x() + bar->width() - buttons->sizeHint().width();
-        left = std::min(left, buttonsLeft - m_animation->width() - kIndicatorGap);
-    }
-    m_animation->move(left, static_cast<int>(100 / tpp));
-    m_animation->raise();
+StatusBarWidget* MainWindow::statusBarWidget() const {
+    return m_status->widget();
+}
+
+QLabel* MainWindow::animationImage() const {
+    return m_status->indicator();
+}
+
+const StatusReporter& MainWindow::statusReporter() const {
+    return m_status->reporter();
 }
 
 // Child windows.
@@ -337,7 +304,7 @@ void MainWindow::childAdded(QMdiSubWindow* sub) {
             action->setShortcuts(keys);
         }
     }
-    connect(sub, &QMdiSubWindow::windowStateChanged, this, &MainWindow::placeAnimation);
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this] { m_status->placeIndicator(); });
 }
 
 QAction* MainWindow::menuCommandFor(const QKeySequence& keys) const {

@@ -3,7 +3,6 @@
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
-#include "monitor/StatusReport.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -28,7 +27,9 @@ class QLabel;
 class QMdiArea;
 class SerialLink;
 class SettingsStore;
+class StatusBarPresenter;
 class StatusBarWidget;
+class StatusReporter;
 class UserInteraction;
 class WindowTable;
 
@@ -110,12 +111,12 @@ public:
     // Accessors for the program's own checks and for tests.
     const MainMenus& menus() const { return m_menus; }
     const MainToolBars& toolBars() const { return m_toolBars; }
-    StatusBarWidget* statusBarWidget() const { return m_statusBar; }
+    StatusBarWidget* statusBarWidget() const;
     QMdiArea* mdiArea() const { return m_mdi; }
     DataWindow* dataWindow() const;
     QWidget* timeHistoryWindow() const;
-    QLabel* animationImage() const { return m_animation; }
-    const StatusReporter& statusReporter() const { return m_reporter; }
+    QLabel* animationImage() const;
+    const StatusReporter& statusReporter() const;
     WindowCode activeWindow() const { return m_windows->activeWindow(); }
     bool exitConfirmed() const { return m_exitConfirmed; }
     EcuLine& line() { return *m_line; }
@@ -182,10 +183,6 @@ private:
     void offerSendAgain();
 
     void showEgoMenu(bool show);
-    void showLogging(bool active);
-    void showStatusBar();
-    void showIndicator();
-    void placeAnimation();
 
     AppState& m_state;
     UserInteraction& m_ui;
@@ -199,6 +196,7 @@ private:
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<WindowTable> m_windowTable;
     std::unique_ptr<ModifyMenu> m_modifyMenu;
+    std::unique_ptr<StatusBarPresenter> m_status;
     std::unique_ptr<Plot3DViews> m_plots;
     std::unique_ptr<RecentFilesMenu> m_recentFiles;
     std::unique_ptr<PrintCommands> m_print;
@@ -206,10 +204,7 @@ private:
     MainMenus m_menus;
     MainToolBars m_toolBars;
     QMdiArea* m_mdi = nullptr;
-    StatusBarWidget* m_statusBar = nullptr;
-    QLabel* m_animation = nullptr;
 
-    StatusReporter m_reporter;
     bool m_exitConfirmed = false;
     bool m_unloaded = false;
     QString m_helpFile;

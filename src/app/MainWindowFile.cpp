@@ -4,6 +4,7 @@
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/RecentFilesMenu.h"
+#include "app/StatusBarPresenter.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
 #include "record/AppState.h"
@@ -55,9 +56,7 @@ void MainWindow::showFileState() {
         tip += QStringLiteral("\n") +
                tr("The ECU holds only part of %1: its send was cut off.").arg(sent);
     }
-    m_reporter.showFile(panel);
-    m_reporter.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
-    showStatusBar();
+    m_status->showFile(panel, tip);
     setWindowTitle(title);
     m_menus.fileSendAgain->setVisible(!m_partlySentFile.isEmpty());
 }

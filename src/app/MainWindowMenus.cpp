@@ -6,6 +6,7 @@
 #include "app/ModifyMenu.h"
 #include "app/PrintCommands.h"
 #include "app/RecentFilesMenu.h"
+#include "app/StatusBarPresenter.h"
 #include "app/WindowTable.h"
 #include "files/CompareDialog.h"
 #include "monitor/Poller.h"
@@ -26,10 +27,7 @@ void MainWindow::connectMenus() {
     };
     m_windowTable = std::make_unique<WindowTable>(
         WindowTable::Parts{m_state, *m_store, *m_line, m_ui, m_poller.get(), *m_logging, *m_windows,
-                           *m_mdi, *this, [this] {
-                               m_reporter.showIdentity(m_state);
-                               showStatusBar();
-                           }});
+                           *m_mdi, *this, [this] { m_status->showIdentity(); }});
     m_windowTable->connectMenus(m);
     m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 
