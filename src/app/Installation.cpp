@@ -6,6 +6,19 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+Branding brandingOf(int edition) {
+    switch (edition) {
+    case 2:
+        return {QStringLiteral("Gullwick - Vantrel by Marrowby"), QStringLiteral("board.jpg")};
+    case 3:
+        return {QStringLiteral("Vantrel by Ostrand"), QStringLiteral("background3.jpg")};
+    case 4:
+        return {QStringLiteral("Vantrel by Kelmsby"), QStringLiteral("kelmsby.jpg")};
+    default:
+        return {QStringLiteral("Vantrel by Marrowby"), QStringLiteral("background.jpg")};
+    }
+}
+
 QIcon applicationIcon() {
     QSvgRenderer renderer(QStringLiteral(":/icons/vantrel.svg"));
     QIcon icon;

@@ -38,24 +38,6 @@
 #include <cmath>
 
 namespace {
-struct Branding {
-    const char* caption;
-    const char* picture;
-};
-
-Branding brandingOf(int edition) {
-    switch (edition) {
-    case 2:
-        return {"Gullwick - Vantrel by Marrowby", "board.jpg"};
-    case 3:
-        return {"Vantrel by Ostrand", "background3.jpg"};
-    case 4:
-        return {"Vantrel by Kelmsby", "kelmsby.jpg"};
-    default:
-        return {"Vantrel by Marrowby", "background.jpg"};
-    }
-}
-
 QString chooseFileWithDialog(QWidget* parent, const QString& title, const QString& filter,
                              MainWindow::FileDialogMode mode) {
     if (mode == MainWindow::FileDialogMode::Open) {
@@ -100,12 +82,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     } else if (m_state.display.ComPortNumber >= 1 && m_state.display.ComPortNumber <= 5) {
         selectComPort(m_state.display.ComPortNumber);
     }
-    m_menus.comFuelLoadLine->setChecked(m_state.display.PlotLoadLineFuel);
-    m_menus.comIgnLoadLine->setChecked(m_state.display.PlotLoadLineIgnition);
-    m_menus.setup3DFuel->setChecked(m_state.display.Fuel3DPlotFlag);
-    m_menus.setup3DIgnition->setChecked(m_state.display.Ignition3DPlotFlag);
-    m_menus.setupDisplayFuelCrossHair->setChecked(m_state.display.DisplayFuelCrossHair);
-    m_menus.setupDisplayIgnCrossHair->setChecked(m_state.display.DisplayIgnitionCrossHair);
+    tickDisplayMenu(m_menus, m_state.display);
     setupStatusBar();
     m_exitConfirmed = false;
     applyPlacement();
@@ -172,10 +149,9 @@ void MainWindow::wireParts() {
 
 void MainWindow::applyBranding() {
     const Branding b = brandingOf(m_state.Edition);
-    m_caption = QString::fromLatin1(b.caption);
+    m_caption = b.caption;
     setWindowTitle(m_caption);
-    const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                          QString::fromLatin1(b.picture));
+    const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') + b.picture);
     if (m_state.Edition == 2) {
         m_mdi->setBackground(QColor(0, 0, 255));
     }
@@ -205,29 +181,15 @@ void MainWindow::readSettings() {
     if (read.refused) {
         m_settingsRefusal = read.problem;
     }
-    if (!m_state.SettingsFileError && m_state.Edition == 2) {
-        m_menus.engineDefaultFuel->setVisible(false);
-        m_menus.engineDefaultIgnition->setVisible(false);
-        m_menus.engineBar2->setVisible(false);
-        m_menus.tuningUserInputs->setVisible(false);
-    }
-    if (m_state.SettingsFileError) {
-        m_menus.engineExtra->setVisible(false);
-        m_menus.tuningEgo->setVisible(false);
-        m_menus.tuningBar3->setVisible(false);
-    }
+    showForSettingsFile(m_menus, m_state.Edition, m_state.SettingsFileError);
 }
 
 void MainWindow::applyDeveloperMode() {
     const bool developer = m_state.DeveloperMode;
-    m_menus.test->menuAction()->setVisible(developer);
-    m_menus.engineExtra->setVisible(developer);
+    showForDeveloperMode(m_menus, developer);
     m_state.LogExtra = developer;
-    m_menus.testLogExtra->setChecked(developer);
     if (!developer) {
-        m_menus.tuningBar3->setVisible(false);
         m_state.display.DisplayGaugesFlag = false;
-        m_menus.tuningIac->setVisible(false);
     }
 }
 

@@ -1,5 +1,7 @@
 #include "app/MenuBuilder.h"
 
+#include "record/AppState.h"
+
 #include <QAction>
 #include <QIcon>
 #include <QKeySequence>
@@ -305,6 +307,33 @@ MainMenus buildMainMenus(QMainWindow& window) {
     m.testLogExtra->setCheckable(true);
 
     return m;
+}
+
+void showForSettingsFile(MainMenus& m, int edition, bool settingsFileError) {
+    if (!settingsFileError && edition == 2) {
+        hidden({m.engineDefaultFuel, m.engineDefaultIgnition, m.engineBar2, m.tuningUserInputs});
+    }
+    if (settingsFileError) {
+        hidden({m.engineExtra, m.tuningEgo, m.tuningBar3});
+    }
+}
+
+void showForDeveloperMode(MainMenus& m, bool developer) {
+    m.test->menuAction()->setVisible(developer);
+    m.engineExtra->setVisible(developer);
+    m.testLogExtra->setChecked(developer);
+    if (!developer) {
+        hidden({m.tuningBar3, m.tuningIac});
+    }
+}
+
+void tickDisplayMenu(MainMenus& m, const DisplaySettings& display) {
+    m.comFuelLoadLine->setChecked(display.PlotLoadLineFuel);
+    m.comIgnLoadLine->setChecked(display.PlotLoadLineIgnition);
+    m.setup3DFuel->setChecked(display.Fuel3DPlotFlag);
+    m.setup3DIgnition->setChecked(display.Ignition3DPlotFlag);
+    m.setupDisplayFuelCrossHair->setChecked(display.DisplayFuelCrossHair);
+    m.setupDisplayIgnCrossHair->setChecked(display.DisplayIgnitionCrossHair);
 }
 
 MainToolBars buildMainToolBars(QMainWindow& window, const MainMenus& menus) {

@@ -2,6 +2,7 @@
 
 #include <QList>
 
+struct DisplaySettings;
 class QAction;
 class QMainWindow;
 class QMenu;
@@ -103,6 +104,17 @@ struct MainMenus {
 
 // Builds the menu bar of the window with every menu, item and separator.
 MainMenus buildMainMenus(QMainWindow& window);
+
+// What the menus show once the settings file is read: edition 2 hides the
+// default tables and the user inputs; without a usable file the extra
+// parameters and the EGO entry are hidden.
+void showForSettingsFile(MainMenus& menus, int edition, bool settingsFileError);
+// Developer mode shows the Test menu, ticks Log Extra and shows the extra
+// parameters; without it the idle air entry and the separator after the EGO
+// entry are hidden too.
+void showForDeveloperMode(MainMenus& menus, bool developer);
+// The Display menu's ticks from the display flags.
+void tickDisplayMenu(MainMenus& menus, const DisplaySettings& display);
 
 // The two toolbars. MyToolBar holds the picture buttons 0..6; tbToolBar the
 // keyed buttons, the last of which ("Animate") does nothing. Only MyToolBar is
