@@ -6,13 +6,13 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
-Branding brandingOf(int edition) {
+Branding brandingOf(Edition edition) {
     switch (edition) {
-    case 2:
+    case Edition::Gullwick:
         return {QStringLiteral("Gullwick - Vantrel by Marrowby"), QStringLiteral("board.jpg")};
-    case 3:
+    case Edition::Ostrand:
         return {QStringLiteral("Vantrel by Ostrand"), QStringLiteral("background3.jpg")};
-    case 4:
+    case Edition::Kelmsby:
         return {QStringLiteral("Vantrel by Kelmsby"), QStringLiteral("kelmsby.jpg")};
     default:
         return {QStringLiteral("Vantrel by Marrowby"), QStringLiteral("background.jpg")};

@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/SettingCodes.h"
+
 #include <QIcon>
 #include <QString>
 
@@ -11,7 +13,7 @@ struct Branding {
     QString caption;
     QString picture;
 };
-Branding brandingOf(int edition);
+Branding brandingOf(Edition edition);
 
 // The program's icon, drawn from its SVG at the sizes the desktop asks for;
 // every window shows it.

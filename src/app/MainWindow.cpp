@@ -19,8 +19,10 @@
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/AreaFit.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/LogDrop.h"
 
 #include <QAction>
 #include <QApplication>
@@ -109,6 +111,7 @@ void MainWindow::buildWindow() {
     // The menu commands keep their keys while a child window has the focus.
     qApp->installEventFilter(this);
     qApp->installEventFilter(new PageKeys(this));
+    new LogDrop(this, [this](const QString& path) { openLog(path); });
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this, m_menus);
     m_status = std::make_unique<StatusBarPresenter>(StatusBarPresenter::Parts{
@@ -152,7 +155,7 @@ void MainWindow::applyBranding() {
     m_caption = b.caption;
     setWindowTitle(m_caption);
     const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') + b.picture);
-    if (m_state.Edition == 2) {
+    if (m_state.Edition == Edition::Gullwick) {
         m_mdi->setBackground(QColor(0, 0, 255));
     }
     if (!picture.isNull()) {

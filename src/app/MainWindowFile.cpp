@@ -1,15 +1,17 @@
-// The main window's data file commands: Open, Save, Save As and Send Again,
-// and what the status bar and the title say about the data file.
+// The main window's file commands: Open, Save, Save As and Send Again of the
+// data file, what the status bar and the title say about it, and Open Log.
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/RecentFilesMenu.h"
 #include "app/StatusBarPresenter.h"
+#include "app/WindowTable.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/LogReviewWindow.h"
 
 #include <QAction>
 #include <QDir>
@@ -68,6 +70,11 @@ void MainWindow::fileOpen() {
     if (!path.isEmpty()) {
         openDataFile(path);
     }
+}
+
+void MainWindow::openLog(const QString& path) {
+    m_windowTable->show(WindowCode::LogReview);
+    m_windows->find<LogReviewWindow>()->openLog(path);
 }
 
 void MainWindow::openDataFile(const QString& path) {

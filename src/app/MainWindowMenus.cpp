@@ -13,6 +13,7 @@
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
+#include "review/ReviewLayout.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
@@ -25,13 +26,21 @@ void MainWindow::connectMenus() {
     auto on = [this](QAction* action, void (MainWindow::*slot)()) {
         connect(action, &QAction::triggered, this, slot);
     };
-    m_windowTable = std::make_unique<WindowTable>(
-        WindowTable::Parts{m_state, *m_store, *m_line, m_ui, m_poller.get(), *m_logging, *m_windows,
-                           *m_mdi, *this, [this] { m_status->showIdentity(); }});
+    m_windowTable = std::make_unique<WindowTable>(WindowTable::Parts{
+        m_state, *m_store, *m_line, m_ui, m_poller.get(), *m_logging, *m_windows, *m_mdi, *this,
+        [this] { m_status->showIdentity(); }, reviewLayoutPath(m_options.settingsPath)});
     m_windowTable->connectMenus(m);
     m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 
     on(m.fileOpen, &MainWindow::fileOpen);
+    connect(m.fileOpenLog, &QAction::triggered, this, [this] {
+        const QString path = m_options.chooseFile(
+            QStringLiteral("Open Log"), QStringLiteral("Logs (*.log *.csv);;All Files (*.*)"),
+            FileDialogMode::Open);
+        if (!path.isEmpty()) {
+            openLog(path);
+        }
+    });
     connect(m.fileCloseActiveWindow, &QAction::triggered, m_windows.get(),
             &WindowRegistry::closeActive);
     on(m.fileSave, &MainWindow::fileSave);

@@ -128,6 +128,10 @@ MainMenus buildMainMenus(QMainWindow& window) {
     m.file = menu(window, "mnuFile", "&File");
     m.fileOpen = item(m.file, "mnuFileOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
                       "Loads an ECU data file (.ecu) and sends its settings to the ECU.");
+    m.fileOpenLog = item(m.file, "mnuFileOpenLog", "Open &Log...",
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+                         "Reads a data log (.log) or a CSV file back into the log review: "
+                         "stacked plots against time and a scatter plot.");
     m.fileCloseActiveWindow =
         item(m.file, "mnuFileCloseActiveWindow", "&Close Active Window",
              QKeySequence(Qt::CTRL | Qt::Key_C), "Closes the tool window that was used last.");
@@ -309,8 +313,8 @@ MainMenus buildMainMenus(QMainWindow& window) {
     return m;
 }
 
-void showForSettingsFile(MainMenus& m, int edition, bool settingsFileError) {
-    if (!settingsFileError && edition == 2) {
+void showForSettingsFile(MainMenus& m, Edition edition, bool settingsFileError) {
+    if (!settingsFileError && edition == Edition::Gullwick) {
         hidden({m.engineDefaultFuel, m.engineDefaultIgnition, m.engineBar2, m.tuningUserInputs});
     }
     if (settingsFileError) {

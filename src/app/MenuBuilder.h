@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/SettingCodes.h"
+
 #include <QList>
 
 struct DisplaySettings;
@@ -15,6 +17,7 @@ class QToolBar;
 struct MainMenus {
     QMenu* file = nullptr;
     QAction* fileOpen = nullptr;
+    QAction* fileOpenLog = nullptr; // a data log or CSV into the log review
     QAction* fileCloseActiveWindow = nullptr;
     QAction* fileSave = nullptr;
     QAction* fileSaveAs = nullptr;
@@ -108,7 +111,7 @@ MainMenus buildMainMenus(QMainWindow& window);
 // What the menus show once the settings file is read: edition 2 hides the
 // default tables and the user inputs; without a usable file the extra
 // parameters and the EGO entry are hidden.
-void showForSettingsFile(MainMenus& menus, int edition, bool settingsFileError);
+void showForSettingsFile(MainMenus& menus, Edition edition, bool settingsFileError);
 // Developer mode shows the Test menu, ticks Log Extra and shows the extra
 // parameters; without it the idle air entry and the separator after the EGO
 // entry are hidden too.

@@ -28,6 +28,7 @@ enum class WindowCode : int {
     Ego = 15,
     Iac = 16,
     Extra = 17,
+    LogReview = 18,
 };
 
 // The placement of a window that opens at its own size where the area puts

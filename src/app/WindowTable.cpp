@@ -11,7 +11,9 @@
 #include "monitor/LoggingController.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "record/AppState.h"
+#include "record/SettingCodes.h"
 #include "record/UserInteraction.h"
+#include "review/LogReviewWindow.h"
 #include "tables/CurveWindow.h"
 #include "tables/TableEditorWindow.h"
 #include "tables/TableUndoHistory.h"
@@ -26,9 +28,10 @@
 #include <cmath>
 
 namespace {
-bool anyUserInput(const AppState& state, const std::function<bool(int16_t mode)>& test) {
+bool anyUserInput(const AppState& state, const std::function<bool(AnalogInputMode mode)>& test) {
     const auto& modes = state.settings.UserInputAnalogMode;
-    return std::any_of(modes.begin(), modes.end(), test);
+    return std::any_of(modes.begin(), modes.end(),
+                       [&test](int16_t mode) { return test(static_cast<AnalogInputMode>(mode)); });
 }
 } // namespace
 
@@ -84,10 +87,10 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
          .keys = QKeySequence(Qt::CTRL | Qt::Key_E),
          .mayOpen =
              [&state, &ui] {
-                 if (state.Edition == 2) {
+                 if (state.Edition == Edition::Gullwick) {
                      ui.message(QStringLiteral("Gullwick Mode Not Supported"));
                  }
-                 return state.Edition == 1 || state.Edition == 3;
+                 return state.Edition == Edition::Standard || state.Edition == Edition::Ostrand;
              },
          .make = [this, &state, &store, &line, &ui, poller]() -> QWidget* {
              return new SetupWindow({state, store, line, ui, m_parts.windows, poller});
@@ -162,7 +165,8 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
          .keys = QKeySequence(Qt::CTRL | Qt::Key_N),
          .mayOpen =
              [&state, &ui] {
-                 const bool any = anyUserInput(state, [](int16_t mode) { return mode != 0; });
+                 const bool any = anyUserInput(
+                     state, [](AnalogInputMode mode) { return mode != AnalogInputMode::Off; });
                  if (!any) {
                      ui.message(QStringLiteral("No User Inputs Defined"));
                  }
@@ -175,7 +179,9 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
          .command = &MainMenus::tuningEgo,
          .mayOpen =
              [this, &state, &ui] {
-                 if (!anyUserInput(state, [](int16_t mode) { return mode == 3; })) {
+                 if (!anyUserInput(state, [](AnalogInputMode mode) {
+                         return mode == AnalogInputMode::Ego;
+                     })) {
                      ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));
                      return false;
                  }
@@ -200,6 +206,13 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                  return QRect(QPoint(0, 0),
                               TimeHistoryWindow::openingSize(m_parts.area.viewport()->size(),
                                                              m_parts.frame.logicalDpiY()));
+             }},
+        // Filling the area; File > Open Log opens it with the log chosen.
+        {.code = WindowCode::LogReview,
+         .make = [this] { return new LogReviewWindow(m_parts.ui, m_parts.reviewLayoutPath); },
+         .placement =
+             [this](const QMdiSubWindow&) {
+                 return QRect(QPoint(0, 0), m_parts.area.viewport()->size());
              }},
     };
 }

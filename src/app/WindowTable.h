@@ -61,6 +61,8 @@ public:
         QWidget& frame;
         // The serial number was changed in the extra window.
         std::function<void()> identityChanged;
+        // Where the log review keeps its panes and channels.
+        QString reviewLayoutPath;
     };
 
     explicit WindowTable(Parts parts, QObject* parent = nullptr);

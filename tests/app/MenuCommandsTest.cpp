@@ -191,6 +191,8 @@ TEST_F(MenuCommandsTest, EveryOtherCommandKeyRunsItsEntry) {
     };
     const Case cases[] = {
         {"&File", "&Open...", "Ctrl+O", [this] { EXPECT_EQ(dialogs, QStringList{"Open"}); }},
+        {"&File", "Open &Log...", "Ctrl+Shift+O",
+         [this] { EXPECT_EQ(dialogs, QStringList{"Open Log"}); }},
         {"&Engine", "Find EC&U", "Ctrl+U", said("Ecu Online!")},
         {"&Engine", "S&top Engine", "Ctrl+K",
          [this] { EXPECT_EQ(link.written(), QByteArray::fromHex("7f")); }},
