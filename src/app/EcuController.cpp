@@ -50,34 +50,55 @@ void EcuController::findEcu() {
 }
 
 bool EcuController::findEcuCommand() {
+    // What the program holds for the ECU found before, should the same one
+    // answer again.
+    const QString serial = m_state.EcuOnline ? QString() : m_state.identity.SerialNumberText;
+    const EcuSettings before = m_state.settings;
     bool read = false;
     m_line.run([&](EcuProtocol& protocol) {
         m_store.modify(ChangeOrigin::Ecu,
                        [&](EcuSettings&) { read = ::findEcuCommand(protocol, transferHooks()); });
     });
+    if (read) {
+        const bool same = !serial.isEmpty() && serial == m_state.identity.SerialNumberText;
+        emit settingsRead(m_state.settings, m_state.identity,
+                          same ? std::optional<EcuSettings>(before) : std::nullopt);
+    }
     return read;
 }
 
-bool EcuController::getAllDataFromEcu() {
+void EcuController::getAllDataFromEcu() {
     bool read = false;
     m_line.run([&](EcuProtocol& protocol) {
-        m_store.modify(ChangeOrigin::Ecu,
-                       [&](EcuSettings&) { read = ::getAllDataFromEcu(protocol, transferHooks()); });
+        m_store.modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
+            read = ::getAllDataFromEcu(protocol, transferHooks());
+        });
     });
-    return read && m_state.EcuOnline;
+    if (read && m_state.EcuOnline) {
+        emit settingsRead(m_state.settings, m_state.identity, std::nullopt);
+    }
 }
 
-SendOutcome EcuController::sendAllDataToEcu() {
+SendOutcome EcuController::sendAllDataToEcu(const QString& file) {
     SendOutcome outcome = SendOutcome::NotSent;
     m_line.run(
         [&](EcuProtocol& protocol) { outcome = ::sendAllDataToEcu(protocol, transferHooks()); });
+    if (outcome == SendOutcome::Sent) {
+        emit settingsSent(m_state.settings, m_state.identity, file);
+    } else if (outcome == SendOutcome::CutOff) {
+        emit sendCutOff(file);
+    }
     return outcome;
 }
 
 void EcuController::saveSettingsToEcu() {
-    m_line.run([](EcuProtocol& protocol) { storeSettings(protocol); });
+    bool done = false;
+    m_line.run([&done](EcuProtocol& protocol) { done = storeSettings(protocol); });
     if (m_windows.redrawTables) {
         m_windows.redrawTables();
+    }
+    if (done) {
+        stored();
     }
 }
 
@@ -86,6 +107,13 @@ void EcuController::storeQuietly() {
         const BusyGuard busy(protocol.ui());
         protocol.getEcuData(actionCommandCode(CommandAction::Store));
     });
+    if (m_state.EcuOnline && m_state.StoreResult != 0) {
+        stored();
+    }
+}
+
+void EcuController::stored() {
+    emit settingsStored(m_state.settings, m_state.identity);
 }
 
 void EcuController::engineHigh() {

@@ -5,8 +5,11 @@
 
 #include <QObject>
 #include <functional>
+#include <optional>
 
 struct AppState;
+struct EcuIdentity;
+struct EcuSettings;
 class EcuLine;
 class Poller;
 class SettingsStore;
@@ -14,7 +17,8 @@ class SettingsStore;
 // The ECU commands of the window program: the search, the full read and the
 // full send, the store, the block read of the fuel table, stop engine and the
 // developer test commands. Every one runs on the ECU line; records read from
-// the ECU go through the settings store.
+// the ECU go through the settings store. What happened to the whole record is
+// announced once the line is free again.
 class EcuController : public QObject {
     Q_OBJECT
 public:
@@ -36,9 +40,10 @@ public:
     // The Find ECU command: searches when offline, then reads everything.
     // Returns whether the ECU was found and every setting read whole.
     bool findEcuCommand();
-    // Returns whether every setting was read whole.
-    bool getAllDataFromEcu();
-    SendOutcome sendAllDataToEcu();
+    // The read after the search at start-up.
+    void getAllDataFromEcu();
+    // Sends every setting; file names the data file they came from, if any.
+    SendOutcome sendAllDataToEcu(const QString& file = {});
     // Save Settings to ECU.
     void saveSettingsToEcu();
     // Stores without a message, as the exit question does.
@@ -54,7 +59,23 @@ public:
     // The record repaired by the consistency check, each fix sent.
     void checkSettings();
 
+signals:
+    // A search found the ECU and every setting was read whole. held is what
+    // the program held for the same ECU (by serial) before the search, when
+    // the search found it again.
+    void settingsRead(const EcuSettings& settings, const EcuIdentity& ecu,
+                      const std::optional<EcuSettings>& held);
+    // The ECU took every setting of a full send.
+    void settingsSent(const EcuSettings& settings, const EcuIdentity& ecu, const QString& file);
+    // The ECU stopped answering part-way through the send of the file.
+    void sendCutOff(const QString& file);
+    // The ECU said it stored its settings.
+    void settingsStored(const EcuSettings& settings, const EcuIdentity& ecu);
+
 private:
+    // Announces a store the ECU answered as done.
+    void stored();
+
     DiscoveryHooks discoveryHooks();
     TransferHooks transferHooks();
 

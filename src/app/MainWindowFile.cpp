@@ -3,9 +3,11 @@
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
+#include "app/RecentFilesMenu.h"
+#include "app/StatusBarPresenter.h"
+#include "app/WindowTable.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
-#include "history/HistoryRecorder.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
@@ -14,8 +16,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 
 namespace {
 const QString kEcuFilter = QStringLiteral("Ecu (*.ecu);;All Files (*.*)");
@@ -58,9 +58,7 @@ void MainWindow::showFileState() {
         tip += QStringLiteral("\n") +
                tr("The ECU holds only part of %1: its send was cut off.").arg(sent);
     }
-    m_reporter.showFile(panel);
-    m_reporter.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
-    showStatusBar();
+    m_status->showFile(panel, tip);
     setWindowTitle(title);
     m_menus.fileSendAgain->setVisible(!m_partlySentFile.isEmpty());
 }
@@ -75,14 +73,8 @@ void MainWindow::fileOpen() {
 }
 
 void MainWindow::openLog(const QString& path) {
-    auto* review = m_windows->find<LogReviewWindow>();
-    if (review == nullptr) {
-        review = new LogReviewWindow(m_ui, reviewLayoutPath(m_options.settingsPath));
-        m_windows->show(review, WindowCode::LogReview)->resize(m_mdi->viewport()->size());
-    } else {
-        m_windows->raise(WindowCode::LogReview);
-    }
-    review->openLog(path);
+    m_windowTable->show(WindowCode::LogReview);
+    m_windows->find<LogReviewWindow>()->openLog(path);
 }
 
 void MainWindow::openDataFile(const QString& path) {
@@ -103,15 +95,15 @@ void MainWindow::openDataFile(const QString& path) {
         m_ui.message(result.error);
         return;
     }
-    m_history->fileOpened(*result.settings, path);
+    emit dataFileOpened(path, *result.settings);
     setCurrentFile(path);
-    rememberFile();
+    m_recentFiles->add(path);
     showFileState();
     sendDataFile(path);
 }
 
 void MainWindow::sendDataFile(const QString& path) {
-    switch (sendAll(path)) {
+    switch (m_ecu->sendAllDataToEcu(path)) {
     case SendOutcome::Sent:
         m_partlySentFile.clear();
         break;
@@ -129,17 +121,11 @@ void MainWindow::sendDataFile(const QString& path) {
 }
 
 void MainWindow::findEcuCommand() {
-    // What the program held for the ECU found before, should the same one
-    // answer again.
-    const QString serial = m_state.identity.SerialNumberText;
-    const EcuSettings before = m_state.settings;
-    if (m_ecu->findEcuCommand()) {
-        ecuFoundAndRead(!serial.isEmpty() && serial == m_state.identity.SerialNumberText
-                            ? std::optional<EcuSettings>(before)
-                            : std::nullopt);
-        return;
+    // After a whole read, a file whose send was cut off is the history's
+    // question, asked when the ECU's settings differ from it.
+    if (!m_ecu->findEcuCommand()) {
+        offerSendAgain();
     }
-    offerSendAgain();
 }
 
 void MainWindow::offerSendAgain() {
@@ -204,7 +190,7 @@ void MainWindow::saveDataFile(const QString& path) {
     }
     setCurrentFile(path);
     if (writeDataFile()) {
-        rememberFile();
+        m_recentFiles->add(path);
     }
 }
 
@@ -213,7 +199,7 @@ bool MainWindow::writeDataFile() {
     EcuFileSaveResult result;
     {
         BusyGuard busy(m_ui);
-        m_history->fileAboutToBeSaved(m_state.CurrentFileName, m_state.settings);
+        emit dataFileSaving(m_state.CurrentFileName, m_state.settings);
         result = saveEcuFile(m_state.CurrentFileName, m_state.settings);
     }
     if (!result.ok()) {
@@ -221,7 +207,7 @@ bool MainWindow::writeDataFile() {
         return false;
     }
     m_ui.message(QStringLiteral("Data saved to ") + m_state.CurrentFileTitle);
-    m_history->fileSaved(m_state.settings, m_state.CurrentFileName,
-                         m_state.EcuOnline ? &m_state.identity : nullptr);
+    emit dataFileSaved(m_state.CurrentFileName, m_state.settings,
+                       m_state.EcuOnline ? &m_state.identity : nullptr);
     return true;
 }

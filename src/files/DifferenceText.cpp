@@ -12,6 +12,7 @@
 #include "tables/TableModel.h"
 
 #include <optional>
+#include <utility>
 
 namespace {
 
@@ -185,9 +186,12 @@ QString both(const QString& first, const QString& second) {
 // the table or curve ("at" its axis labels, or after a comma by row and
 // column where the grid has no labels).
 struct Name {
+    Name(QString subject_, QString place_ = {}, QString joint_ = QStringLiteral(" at "))
+        : subject(std::move(subject_)), place(std::move(place_)), joint(std::move(joint_)) {}
+
     QString subject;
     QString place;
-    QString joint = QStringLiteral(" at ");
+    QString joint;
 
     QString whole() const { return place.isEmpty() ? subject : subject + joint + place; }
 };
@@ -203,9 +207,8 @@ Name tableName(const EcuFieldDifference& d, const AppState& first, const AppStat
     }
     const TableModel a(editor, first);
     const TableModel b(editor, second);
-    const QString rpm =
-        both(a.rpmLabel(gridColumn).trimmed(), b.rpmLabel(gridColumn).trimmed()) +
-        QStringLiteral(" rpm");
+    const QString rpm = both(a.rpmLabel(gridColumn).trimmed(), b.rpmLabel(gridColumn).trimmed()) +
+                        QStringLiteral(" rpm");
     const auto load = [gridRow](const TableModel& model, const EcuSettings& s) {
         const QString label = model.loadLabel(gridRow).trimmed();
         return label.isEmpty() ? QStringLiteral("load row %1").arg(gridRow)
@@ -249,19 +252,21 @@ Name nameOf(const EcuFieldDifference& d, const AppState& first, const AppState& 
         return {d.name, curveAxis(d, first.settings, second.settings)};
     }
     if (within(field, F::UserInputAnalogTable0, EcuSettings::kUserInputs)) {
-        return {QStringLiteral("User Input Analog %1").arg(offsetOf(field, F::UserInputAnalogTable0) + 1),
+        return {QStringLiteral("User Input Analog %1")
+                    .arg(offsetOf(field, F::UserInputAnalogTable0) + 1),
                 curveAxis(d, first.settings, second.settings)};
     }
     if (within(field, F::UserInputAnalogMode0, EcuSettings::kUserInputs)) {
         return {QStringLiteral("User Input Analog %1 mode")
-            .arg(offsetOf(field, F::UserInputAnalogMode0) + 1)};
+                    .arg(offsetOf(field, F::UserInputAnalogMode0) + 1)};
     }
     if (within(field, F::UserInputDigitalMode0, EcuSettings::kUserInputs)) {
         return {QStringLiteral("User Input Digital %1")
-            .arg(offsetOf(field, F::UserInputDigitalMode0) + 1)};
+                    .arg(offsetOf(field, F::UserInputDigitalMode0) + 1)};
     }
     if (within(field, F::UserOutputType0, kCustomOutputs)) {
-        return {QStringLiteral("User Output %1 source").arg(offsetOf(field, F::UserOutputType0) + 1)};
+        return {
+            QStringLiteral("User Output %1 source").arg(offsetOf(field, F::UserOutputType0) + 1)};
     }
     if (within(field, F::UserOutputOn0, kCustomOutputs)) {
         return {QStringLiteral("User Output %1 on").arg(offsetOf(field, F::UserOutputOn0) + 1)};

@@ -101,8 +101,8 @@ void DifferenceView::fillSettings(const QString& firstName, const QString& secon
     if (m_difference.settings.empty()) {
         return;
     }
-    m_settings = listGrid(QStringLiteral("SettingsDifferences"),
-                          {tr("Setting"), firstName, secondName});
+    m_settings =
+        listGrid(QStringLiteral("SettingsDifferences"), {tr("Setting"), firstName, secondName});
     m_settings->setRowCount(static_cast<int>(m_difference.settings.size()));
     int row = 0;
     for (const SettingDifference& s : m_difference.settings) {
@@ -136,7 +136,7 @@ void DifferenceView::fillCurves(const QString& firstName, const QString& secondN
     m_pages->addTab(m_curves, tr("Curves (%1)").arg(m_difference.curves.size()));
 }
 
-QTableWidget* DifferenceView::tablePage(const TableDifference& table) {
+QWidget* DifferenceView::tablePage(const TableDifference& table) {
     auto* page = new QWidget;
     page->setProperty(kFieldProperty, static_cast<int>(table.field));
     auto* caption = new QLabel(
@@ -147,8 +147,9 @@ QTableWidget* DifferenceView::tablePage(const TableDifference& table) {
         page);
     caption->setWordWrap(true);
     auto* grid = new QTableWidget(TableDifference::kSize, TableDifference::kSize, page);
-    grid->setObjectName(table.field == FieldId::FuelTable ? QStringLiteral("FuelDifferenceGrid")
-                                                          : QStringLiteral("IgnitionDifferenceGrid"));
+    grid->setObjectName(table.field == FieldId::FuelTable
+                            ? QStringLiteral("FuelDifferenceGrid")
+                            : QStringLiteral("IgnitionDifferenceGrid"));
     grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     grid->horizontalHeader()->setSectionsClickable(false);
     grid->verticalHeader()->setSectionsClickable(false);

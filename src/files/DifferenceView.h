@@ -44,7 +44,7 @@ signals:
 
 private:
     QTableWidget* listGrid(const QString& name, const QStringList& headings);
-    QTableWidget* tablePage(const TableDifference& table);
+    QWidget* tablePage(const TableDifference& table);
     void fillSettings(const QString& firstName, const QString& secondName);
     void fillCurves(const QString& firstName, const QString& secondName);
     void clearPages();

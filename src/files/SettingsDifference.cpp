@@ -97,8 +97,9 @@ SettingsDifference settingsDifference(const EcuSettings& first, const EcuSetting
                 {parts.subject, parts.place, parts.first, parts.second, d.field, d.index1});
             break;
         case FieldShape::Table: {
-            auto table = std::find_if(result.tables.begin(), result.tables.end(),
-                                      [&d](const TableDifference& t) { return t.field == d.field; });
+            auto table =
+                std::find_if(result.tables.begin(), result.tables.end(),
+                             [&d](const TableDifference& t) { return t.field == d.field; });
             if (table == result.tables.end()) {
                 result.tables.push_back(tableGrid(d.field, secondState));
                 table = result.tables.end() - 1;
@@ -108,8 +109,9 @@ SettingsDifference settingsDifference(const EcuSettings& first, const EcuSetting
             }
             const TableEditorDescription& editor =
                 d.field == FieldId::FuelTable ? fuelEditor() : ignitionEditor();
-            TableCellDifference& cell = table->cells[static_cast<std::size_t>(d.index1)]
-                                                    [static_cast<std::size_t>(d.index2)];
+            TableCellDifference& cell =
+                table
+                    ->cells[static_cast<std::size_t>(d.index1)][static_cast<std::size_t>(d.index2)];
             cell.changed = true;
             cell.percent = percentChange(editor.shown(d.first), editor.shown(d.second));
             cell.colour = changeColour(cell.percent);

@@ -35,11 +35,11 @@ struct CurvePointDifference {
 
 // One cell of a table's grid.
 struct TableCellDifference {
-    QString text;          // the second record's value as the editor shows it
-    bool changed = false;  // the records hold different values here
-    double percent = 0.0;  // the change of the shown value, in per cent of the first
+    QString text;         // the second record's value as the editor shows it
+    bool changed = false; // the records hold different values here
+    double percent = 0.0; // the change of the shown value, in per cent of the first
     RgbColour colour{255, 255, 255};
-    QString detail;        // the difference as one line; empty when unchanged
+    QString detail; // the difference as one line; empty when unchanged
 };
 
 // A table that differs, as its editor's grid: 16 load rows (the highest load
@@ -52,8 +52,8 @@ struct TableDifference {
     QString unit;        // "ms"
     QString loadCaption; // "psi", "%", "V"
     int changedCells = 0;
-    std::array<QString, kSize> rpmLabels;  // columns, from 0 rpm
-    std::array<QString, kSize> loadLabels; // rows, from the top
+    std::array<QString, kSize> rpmLabels;                              // columns, from 0 rpm
+    std::array<QString, kSize> loadLabels;                             // rows, from the top
     std::array<std::array<TableCellDifference, kSize>, kSize> cells{}; // [row][column]
 };
 

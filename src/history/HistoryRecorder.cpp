@@ -4,8 +4,8 @@
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
 
-#include <QDir>
 #include <QFileInfo>
+#include <utility>
 
 namespace {
 
@@ -24,8 +24,8 @@ QString ReconnectQuestion::referenceName() const {
 }
 
 QString ReconnectQuestion::text() const {
-    const QString ecuName = serial.isEmpty() ? QStringLiteral("the ECU")
-                                             : QStringLiteral("the ECU %1").arg(serial);
+    const QString ecuName =
+        serial.isEmpty() ? QStringLiteral("the ECU") : QStringLiteral("the ECU %1").arg(serial);
     if (snapshot) {
         return QStringLiteral("The settings read from %1 differ from its latest snapshot, %2.\r\n"
                               "Nothing is sent unless you choose so.")
@@ -41,8 +41,8 @@ QString ReconnectQuestion::sendCaption() const {
                     : QStringLiteral("&Send %1").arg(referenceName());
 }
 
-HistoryRecorder::HistoryRecorder(UserInteraction& ui, TuneHistoryOptions options)
-    : m_ui(ui), m_options(std::move(options)) {}
+HistoryRecorder::HistoryRecorder(UserInteraction& ui, TuneHistoryOptions options, QObject* parent)
+    : QObject(parent), m_ui(ui), m_options(std::move(options)) {}
 
 HistoryRecorder::~HistoryRecorder() = default;
 
@@ -59,43 +59,38 @@ void HistoryRecorder::record(const EcuSettings& settings, SnapshotSource source,
     }
 }
 
-std::optional<ReconnectQuestion> HistoryRecorder::ecuRead(const EcuSettings& read,
-                                                          const EcuIdentity& ecu,
-                                                          const std::optional<EcuSettings>& held,
-                                                          const QString& sentFile) {
+void HistoryRecorder::ecuRead(const EcuSettings& read, const EcuIdentity& ecu,
+                              const std::optional<EcuSettings>& held) {
     const QString serial = ecu.SerialNumberText;
-    std::optional<ReconnectQuestion> question;
-    // The ECU holding just what the program held for it (the line was lost
-    // while tuning) leaves nothing to choose.
-    if (!held || !sameSettings(*held, read)) {
-        question = sentFile.isEmpty() ? snapshotQuestion(read, serial)
-                                      : fileQuestion(read, serial, sentFile);
-    }
-    // Taken after the question's snapshot was looked up, which it would
-    // otherwise be.
+    // Looked up before the read is kept, which would otherwise be the latest.
+    const std::optional<ReconnectQuestion> question =
+        m_cutOffFile.isEmpty() ? snapshotQuestion(read, serial, held) : fileQuestion(read, serial);
     record(read, SnapshotSource::ReadFromEcu, &ecu);
-    return question;
+    if (question) {
+        emit reconnectQuestion(*question);
+    }
 }
 
 std::optional<ReconnectQuestion> HistoryRecorder::fileQuestion(const EcuSettings& read,
-                                                               const QString& serial,
-                                                               const QString& file) const {
-    const EcuFileReadResult loaded = loadEcuFile(file, read);
+                                                               const QString& serial) const {
+    const EcuFileReadResult loaded = loadEcuFile(m_cutOffFile, read);
     if (!loaded.ok() || sameSettings(*loaded.settings, read)) {
         return std::nullopt;
     }
-    ReconnectQuestion question{serial, *loaded.settings, read, std::nullopt, file};
-    return question;
+    return ReconnectQuestion{serial, *loaded.settings, read, std::nullopt, m_cutOffFile};
 }
 
-std::optional<ReconnectQuestion> HistoryRecorder::snapshotQuestion(const EcuSettings& read,
-                                                                   const QString& serial) const {
+std::optional<ReconnectQuestion>
+HistoryRecorder::snapshotQuestion(const EcuSettings& read, const QString& serial,
+                                  const std::optional<EcuSettings>& held) const {
     if (!m_history || !m_history->isAvailable() || serial.isEmpty()) {
         return std::nullopt;
     }
     std::optional<SnapshotInfo> reference;
     if (const auto left = m_leftForLater.find(serial); left != m_leftForLater.end()) {
         reference = left->second;
+    } else if (held && sameSettings(*held, read)) {
+        return std::nullopt;
     } else {
         SnapshotFilter filter;
         filter.ecuSerial = serial;
@@ -111,33 +106,42 @@ std::optional<ReconnectQuestion> HistoryRecorder::snapshotQuestion(const EcuSett
     if (!settings || sameSettings(*settings, read)) {
         return std::nullopt;
     }
-    ReconnectQuestion question{serial, *settings, read, reference, {}};
-    return question;
+    return ReconnectQuestion{serial, *settings, read, reference, {}};
 }
 
 void HistoryRecorder::answered(const ReconnectQuestion& question, ReconnectAnswer answer) {
-    if (answer == ReconnectAnswer::LeaveForLater && question.snapshot) {
-        m_leftForLater[question.serial] = *question.snapshot;
-    } else {
-        m_leftForLater.erase(question.serial);
+    if (answer == ReconnectAnswer::LeaveForLater) {
+        if (question.snapshot) {
+            m_leftForLater[question.serial] = *question.snapshot;
+        }
+        return;
+    }
+    m_leftForLater.erase(question.serial);
+    if (answer == ReconnectAnswer::KeepEcuSettings) {
+        m_cutOffFile.clear();
     }
 }
 
 void HistoryRecorder::sentToEcu(const EcuSettings& settings, const EcuIdentity& ecu,
-                                const QString& path) {
+                                const QString& file) {
+    m_cutOffFile.clear();
     m_leftForLater.erase(ecu.SerialNumberText);
-    record(settings, SnapshotSource::SentToEcu, &ecu, path);
+    record(settings, SnapshotSource::SentToEcu, &ecu, file);
+}
+
+void HistoryRecorder::sendCutOff(const QString& file) {
+    m_cutOffFile = file;
 }
 
 void HistoryRecorder::storedInEcu(const EcuSettings& settings, const EcuIdentity& ecu) {
     record(settings, SnapshotSource::StoredInEcu, &ecu);
 }
 
-void HistoryRecorder::fileOpened(const EcuSettings& settings, const QString& path) {
+void HistoryRecorder::fileOpened(const QString& path, const EcuSettings& settings) {
     record(settings, SnapshotSource::FileOpened, nullptr, path);
 }
 
-void HistoryRecorder::fileAboutToBeSaved(const QString& path, const EcuSettings& base) {
+void HistoryRecorder::fileSaving(const QString& path, const EcuSettings& base) {
     m_beforeSave.reset();
     if (!m_history || !QFileInfo::exists(path)) {
         return;
@@ -148,7 +152,7 @@ void HistoryRecorder::fileAboutToBeSaved(const QString& path, const EcuSettings&
     }
 }
 
-void HistoryRecorder::fileSaved(const EcuSettings& settings, const QString& path,
+void HistoryRecorder::fileSaved(const QString& path, const EcuSettings& settings,
                                 const EcuIdentity* ecu) {
     const std::optional<FileContents> before = std::exchange(m_beforeSave, std::nullopt);
     if (before && before->path == QFileInfo(path).absoluteFilePath() &&
@@ -156,8 +160,4 @@ void HistoryRecorder::fileSaved(const EcuSettings& settings, const QString& path
         record(before->settings, SnapshotSource::FileOverwritten, nullptr, path);
     }
     record(settings, SnapshotSource::FileSaved, ecu, path);
-}
-
-void HistoryRecorder::autotuneApplied(const EcuSettings& settings, const EcuIdentity* ecu) {
-    record(settings, SnapshotSource::AutotuneApplied, ecu);
 }

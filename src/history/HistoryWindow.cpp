@@ -121,8 +121,7 @@ void HistoryWindow::buildControls() {
     topLayout->addLayout(texts);
 
     m_view = new DifferenceView(this);
-    connect(m_view, &DifferenceView::chosenItemChanged, this,
-            &HistoryWindow::updateRestoreButtons);
+    connect(m_view, &DifferenceView::chosenItemChanged, this, &HistoryWindow::updateRestoreButtons);
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(top);
     splitter->addWidget(m_view);
@@ -201,9 +200,8 @@ void HistoryWindow::refresh() {
     SnapshotFilter filter;
     filter.ecuSerial = m_ecuFilter->currentData().toString();
     filter.path = m_fileFilter->currentData().toString();
-    const auto listed = filter.ecuSerial.isEmpty() && filter.path.isEmpty()
-                            ? all
-                            : m_parts.history.list(filter);
+    const auto listed =
+        filter.ecuSerial.isEmpty() && filter.path.isEmpty() ? all : m_parts.history.list(filter);
     m_snapshots = listed.value_or(std::vector<SnapshotInfo>{});
     m_list->clearSelection();
     m_list->setRowCount(static_cast<int>(m_snapshots.size()));
@@ -359,8 +357,8 @@ void HistoryWindow::restoreItem() {
     }
     switch (target->scope) {
     case RestoreScope::Table: {
-        TableUndoHistory& table = target->field == FieldId::FuelTable ? m_parts.fuelHistory
-                                                                      : m_parts.ignitionHistory;
+        TableUndoHistory& table =
+            target->field == FieldId::FuelTable ? m_parts.fuelHistory : m_parts.ignitionHistory;
         table.apply(values, SettingsStore::Send::IfChanged,
                     tr("Restore %1 from snapshot %2").arg(target->name).arg(id));
         break;

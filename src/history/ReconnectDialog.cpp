@@ -27,9 +27,8 @@ ReconnectDialog::ReconnectDialog(const ReconnectQuestion& question, QWidget* par
     m_text->setObjectName(QStringLiteral("ReconnectText"));
     m_text->setWordWrap(true);
     m_view = new DifferenceView(this);
-    const QString reference = question.snapshot
-                                  ? tr("Snapshot %1").arg(question.snapshot->id)
-                                  : question.referenceName();
+    const QString reference =
+        question.snapshot ? tr("Snapshot %1").arg(question.snapshot->id) : question.referenceName();
     m_view->compare(question.reference, question.ecu, reference, tr("In the ECU"));
 
     m_keep = new QPushButton(tr("&Keep the ECU's Settings"), this);
@@ -44,7 +43,8 @@ ReconnectDialog::ReconnectDialog(const ReconnectQuestion& question, QWidget* par
     m_later->setDefault(true);
     connect(m_keep, &QPushButton::clicked, this,
             [this] { choose(ReconnectAnswer::KeepEcuSettings); });
-    connect(m_send, &QPushButton::clicked, this, [this] { choose(ReconnectAnswer::SendReference); });
+    connect(m_send, &QPushButton::clicked, this,
+            [this] { choose(ReconnectAnswer::SendReference); });
     connect(m_later, &QPushButton::clicked, this,
             [this] { choose(ReconnectAnswer::LeaveForLater); });
 

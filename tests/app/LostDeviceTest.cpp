@@ -32,6 +32,7 @@ protected:
         port.setDevice(device);
         MainWindow::Options options;
         options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
+        options.history.path = dir.filePath(QStringLiteral("history.sqlite"));
         options.portGiven = true;
         options.chooseFile = [this](const QString&, const QString&, MainWindow::FileDialogMode) {
             return logPath;

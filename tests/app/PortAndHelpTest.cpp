@@ -80,6 +80,7 @@ protected:
     void start(const QString& manualPath, const QString& givenDevice = {}) {
         MainWindow::Options options;
         options.settingsPath = dir.filePath("Vantrel.ini");
+        options.history.path = dir.filePath("history.sqlite");
         options.portGiven = true;
         options.givenDevice = givenDevice;
         options.listPorts = [] { return kPorts; };

@@ -3,9 +3,11 @@
 // Open, Save, Save As, the recent files, Send Again and the printouts, on the
 // simulated ECU.
 
+#include "ModalAnswer.h"
 #include "SimulatedMainWindow.h"
 #include "files/EcuFile.h"
 #include "files/PrintFile.h"
+#include "history/ReconnectDialog.h"
 #include "monitor/StatusBarWidget.h"
 
 #include <QAction>
@@ -14,6 +16,7 @@
 #include <QFile>
 #include <QLabel>
 #include <QPrinter>
+#include <QPushButton>
 #include <QtTest/QTest>
 
 #include <csignal>
@@ -180,15 +183,24 @@ TEST_F(DataFileCommandsTest, ACutOffSendIsShownAndSaveAsksUntilTheFileIsSentAgai
     EXPECT_EQ(window->windowTitle(), "Vantrel by Marrowby - the ECU holds part of tune.ecu");
     EXPECT_TRUE(window->menus().fileSendAgain->isVisible());
 
-    // The link is back: Find ECU reads the half-sent values and offers the
-    // send again, which the tuner declines for now.
+    // The link is back: Find ECU reads the half-sent values and asks whether
+    // to send the file, which the tuner leaves for now.
     ecu.setSilent(false);
     ui.clear();
-    ui.answers = {Answer::Ok, Answer::No};
+    QString question;
+    const ModalAnswer<ReconnectDialog> later([&](ReconnectDialog& dialog) {
+        question = dialog.text()->text();
+        EXPECT_EQ(dialog.sendButton()->text(), "&Send tune.ecu");
+        link.clearWritten();
+        QTest::mouseClick(dialog.laterButton(), Qt::LeftButton);
+    });
     QTest::keyClick(window.get(), Qt::Key_U, Qt::ControlModifier);
-    ASSERT_EQ(ui.texts().size(), 2);
-    EXPECT_EQ(ui.texts()[1],
-              "The ECU holds only part of tune.ecu: its send was cut off.\r\nSend tune.ecu again?");
+    EXPECT_EQ(question, "The settings read from the ECU " + state.identity.SerialNumberText +
+                            " differ from tune.ecu, whose send to it was cut off.\r\nNothing is "
+                            "sent unless you choose so.");
+    ASSERT_EQ(ui.texts().size(), 1);
+    EXPECT_TRUE(ui.texts()[0].startsWith("Found ECU"));
+    EXPECT_TRUE(link.written().isEmpty());
     EXPECT_EQ(state.settings.FuelTable[12][3], before.FuelTable[12][3]);
 
     // Save asks before writing the half-sent values over the file.

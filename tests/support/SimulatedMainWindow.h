@@ -13,8 +13,8 @@
 #include <memory>
 
 // A main window on the in-process simulated ECU, started as with a port given
-// on the command line; its settings and recent files live in a scratch folder
-// and the ECU's clock stands still.
+// on the command line; its settings, recent files and tune history live in a
+// scratch folder and the ECU's clock stands still.
 class SimulatedMainWindow : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -28,6 +28,9 @@ protected:
     void start(MainWindow::Options options = {}) {
         options.settingsPath = dir.filePath(QStringLiteral("Vantrel.ini"));
         options.recentFilesPath = dir.filePath(QStringLiteral("recent.conf"));
+        if (options.history.path.isEmpty()) {
+            options.history.path = dir.filePath(QStringLiteral("history.sqlite"));
+        }
         options.portGiven = true;
         window = std::make_unique<MainWindow>(state, ui, link, options);
         window->show();
