@@ -31,6 +31,7 @@ DifferenceView::DifferenceView(QWidget* parent) : QWidget(parent) {
     m_heading = new QLabel(this);
     m_heading->setObjectName(QStringLiteral("DifferenceHeading"));
     m_heading->setWordWrap(true);
+    m_heading->setAlignment(Qt::AlignLeft | Qt::AlignTop);
     m_pages = new QTabWidget(this);
     m_pages->setObjectName(QStringLiteral("DifferencePages"));
     m_pages->setDocumentMode(true);

@@ -37,8 +37,10 @@ QString ReconnectQuestion::text() const {
 }
 
 QString ReconnectQuestion::sendCaption() const {
-    return snapshot ? QStringLiteral("&Send the Snapshot")
-                    : QStringLiteral("&Send %1").arg(referenceName());
+    QString name = referenceName();
+    return snapshot ? QStringLiteral("Se&nd the Snapshot")
+                    : QStringLiteral("Se&nd %1")
+                          .arg(name.replace(QLatin1Char('&'), QStringLiteral("&&")));
 }
 
 HistoryRecorder::HistoryRecorder(UserInteraction& ui, TuneHistoryOptions options, QObject* parent)

@@ -42,6 +42,10 @@ HistoryWindow::HistoryWindow(HistoryWindowParts parts, QWidget* parent)
     setWindowTitle(tr("Tune History"));
     buildControls();
     refresh();
+    // The newest snapshot against the settings now loaded.
+    if (m_list->rowCount() > 0) {
+        m_list->setCurrentCell(0, 0);
+    }
     connect(&m_parts.history, &TuneHistory::snapshotAdded, this, &HistoryWindow::refresh);
     connect(&m_parts.store, &SettingsStore::changed, this, [this] {
         if (chosen().size() == 1) {
@@ -51,32 +55,7 @@ HistoryWindow::HistoryWindow(HistoryWindowParts parts, QWidget* parent)
 }
 
 void HistoryWindow::buildControls() {
-    m_ecuFilter = new QComboBox(this);
-    m_ecuFilter->setObjectName(QStringLiteral("EcuFilter"));
-    m_ecuFilter->setWhatsThis(tr("Lists only the snapshots of this ECU."));
-    m_fileFilter = new QComboBox(this);
-    m_fileFilter->setObjectName(QStringLiteral("FileFilter"));
-    m_fileFilter->setWhatsThis(tr("Lists only the snapshots of this data file."));
-    m_fileFilter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
-    m_fileFilter->setMinimumContentsLength(16);
-    for (QComboBox* filter : {m_ecuFilter, m_fileFilter}) {
-        connect(filter, &QComboBox::currentIndexChanged, this, [this] {
-            if (!m_filling) {
-                refresh();
-            }
-        });
-    }
-    auto* ecuLabel = new QLabel(tr("&ECU:"), this);
-    ecuLabel->setBuddy(m_ecuFilter);
-    auto* fileLabel = new QLabel(tr("&File:"), this);
-    fileLabel->setBuddy(m_fileFilter);
-    auto* filters = new QHBoxLayout;
-    filters->addWidget(ecuLabel);
-    filters->addWidget(m_ecuFilter);
-    filters->addSpacing(12);
-    filters->addWidget(fileLabel);
-    filters->addWidget(m_fileFilter, 1);
-
+    // The list first, so that the window opens with the focus in it.
     m_list = new QTableWidget(0, ColumnCount, this);
     m_list->setObjectName(QStringLiteral("SnapshotList"));
     m_list->setHorizontalHeaderLabels(
@@ -92,6 +71,32 @@ void HistoryWindow::buildControls() {
                             "two (Ctrl+click) to compare them with each other."));
     connect(m_list->selectionModel(), &QItemSelectionModel::selectionChanged, this,
             &HistoryWindow::choiceChanged);
+
+    m_ecuFilter = new QComboBox(this);
+    m_ecuFilter->setObjectName(QStringLiteral("EcuFilter"));
+    m_ecuFilter->setWhatsThis(tr("Lists only the snapshots of this ECU."));
+    m_fileFilter = new QComboBox(this);
+    m_fileFilter->setObjectName(QStringLiteral("FileFilter"));
+    m_fileFilter->setWhatsThis(tr("Lists only the snapshots of this data file."));
+    m_fileFilter->setSizeAdjustPolicy(QComboBox::AdjustToMinimumContentsLengthWithIcon);
+    m_fileFilter->setMinimumContentsLength(16);
+    for (QComboBox* filter : {m_ecuFilter, m_fileFilter}) {
+        connect(filter, &QComboBox::currentIndexChanged, this, [this] {
+            if (!m_filling) {
+                refresh();
+            }
+        });
+    }
+    auto* ecuLabel = new QLabel(tr("E&CU:"), this);
+    ecuLabel->setBuddy(m_ecuFilter);
+    auto* fileLabel = new QLabel(tr("F&ile:"), this);
+    fileLabel->setBuddy(m_fileFilter);
+    auto* filters = new QHBoxLayout;
+    filters->addWidget(ecuLabel);
+    filters->addWidget(m_ecuFilter);
+    filters->addSpacing(12);
+    filters->addWidget(fileLabel);
+    filters->addWidget(m_fileFilter, 1);
 
     m_name = new QLineEdit(this);
     m_name->setObjectName(QStringLiteral("NameText"));
@@ -125,8 +130,8 @@ void HistoryWindow::buildControls() {
     auto* splitter = new QSplitter(Qt::Vertical, this);
     splitter->addWidget(top);
     splitter->addWidget(m_view);
-    splitter->setStretchFactor(0, 2);
-    splitter->setStretchFactor(1, 3);
+    splitter->setStretchFactor(0, 1);
+    splitter->setStretchFactor(1, 2);
     splitter->setChildrenCollapsible(false);
 
     m_restoreAll = new QPushButton(tr("Restore &All"), this);

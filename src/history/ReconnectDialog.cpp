@@ -37,7 +37,7 @@ ReconnectDialog::ReconnectDialog(const ReconnectQuestion& question, QWidget* par
     m_send = new QPushButton(question.sendCaption(), this);
     m_send->setObjectName(QStringLiteral("SendButton"));
     m_send->setToolTip(tr("Sends every setting of %1 to the ECU.").arg(question.referenceName()));
-    m_later = new QPushButton(tr("&Do Nothing for Now"), this);
+    m_later = new QPushButton(tr("Do N&othing for Now"), this);
     m_later->setObjectName(QStringLiteral("LaterButton"));
     m_later->setToolTip(tr("Sends nothing now; the next Find ECU asks again."));
     m_later->setDefault(true);

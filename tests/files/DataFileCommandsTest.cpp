@@ -190,7 +190,7 @@ TEST_F(DataFileCommandsTest, ACutOffSendIsShownAndSaveAsksUntilTheFileIsSentAgai
     QString question;
     const ModalAnswer<ReconnectDialog> later([&](ReconnectDialog& dialog) {
         question = dialog.text()->text();
-        EXPECT_EQ(dialog.sendButton()->text(), "&Send tune.ecu");
+        EXPECT_EQ(dialog.sendButton()->text(), "Se&nd tune.ecu");
         link.clearWritten();
         QTest::mouseClick(dialog.laterButton(), Qt::LeftButton);
     });
