@@ -6,7 +6,6 @@
 
 #include "HistorySupport.h"
 #include "ModalAnswer.h"
-#include "QtPrinters.h"
 #include "SimulatedMainWindow.h"
 #include "comm/EcuProtocol.h"
 #include "comm/Transfers.h"
