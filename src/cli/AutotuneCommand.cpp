@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "autotune/Autotune.h"
 #include "autotune/AutotuneFeed.h"
+#include "cli/EcuSession.h"
 #include "cli/TuningCommands.h"
 #include "files/EcuFile.h"
 #include "record/SettingCodes.h"
@@ -123,6 +124,8 @@ int runAutotune(const QStringList& arguments, CliContext& context) {
                                     QString(), QStringLiteral("OUT.ecu"));
     parser.addOptions({ecuFile, target, transferOption, inputOption, minWater, minWeight, maxChange,
                        lock, report, output});
+    const HistoryOption history;
+    history.addTo(parser);
     if (const auto exit = parseCommandLine(parser, name, arguments, context, 1, INT_MAX)) {
         return *exit;
     }
@@ -259,6 +262,9 @@ int runAutotune(const QStringList& arguments, CliContext& context) {
     if (const EcuFileSaveResult saved = saveEcuFile(outputPath, tuned); !saved.ok()) {
         return fail(QStringLiteral("autotune: %1: %2").arg(outputPath, saved.error));
     }
+    if (!parser.isSet(history.noHistory)) {
+        keepSnapshot(context, tuned, SnapshotSource::AutotuneApplied, outputPath);
+    }
     if (parser.isSet(report) &&
         !writeCommandOutput(parser.value(report), reportText(proposal), context)) {
         return kExitFailure;
@@ -282,7 +288,7 @@ CliCommand autotuneCommand() {
                 "Usage: vantrelctl autotune --ecu-file BASE.ecu [--target AFR]\n"
                 "         [--ego-volts-afr V0:A0,V1:A1] [--ego-input N] [--min-water F]\n"
                 "         [--min-weight W] [--max-change PCT] [--lock ROW,COL]...\n"
-                "         [--report FILE] -o OUT.ecu LOG...\n"
+                "         [--report FILE] [--no-history] -o OUT.ecu LOG...\n"
                 "\n"
                 "Reads the full records of data logs taken with BASE.ecu and proposes a fuel\n"
                 "table that gives the target mixture. The EGO sensor's volts become an\n"
@@ -301,7 +307,8 @@ CliCommand autotuneCommand() {
                 "failed sensor); rpm or load outside the table; locked cells. A cell whose\n"
                 "weight is below 5 is left unchanged; no cell moves more than 15 % from its\n"
                 "value in BASE.ecu; values are rounded to counts, halves to even, 0 to 255.\n"
-                "OUT.ecu equals BASE.ecu but for fuel cells.\n"
+                "OUT.ecu equals BASE.ecu but for fuel cells, and is kept in the tune history\n"
+                "as a snapshot \"autotune\".\n"
                 "\n"
                 "Options:\n"
                 "  --ecu-file BASE.ecu  The tune the logs were taken with (required)\n"
@@ -319,6 +326,7 @@ CliCommand autotuneCommand() {
                 "                       the grid, row 1 the highest load (may be repeated)\n"
                 "  --report FILE        Write a tab-separated line per cell: row, column,\n"
                 "                       hits, weight, old ms, new ms, change %\n"
+                "  --no-history         Keep no snapshot of OUT.ecu in the tune history\n"
                 "  -h, --help           Show this help\n"
                 "\n"
                 "Exit codes: 0 a proposal was written, even one that changes nothing; 2 a bad\n"

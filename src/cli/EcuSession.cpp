@@ -5,6 +5,7 @@
 #include "record/AppState.h"
 
 #include <QStandardPaths>
+#include <functional>
 
 namespace {
 constexpr int kFirstComPort = 1;
@@ -41,15 +42,28 @@ QString historyOptionHelp() {
                           "                 (\"vantrelctl history --help\")\n");
 }
 
-void keepSnapshots(CliContext& context, const std::vector<SnapshotSource>& sources,
-                   const QString& path) {
+namespace {
+void keep(CliContext& context, const std::function<void(TuneHistory& history)>& record) {
     TuneHistoryOptions options;
     options.path = context.historyPath;
     TuneHistory history(context.ui, options);
-    for (const SnapshotSource source : sources) {
-        history.record(context.state.settings, source, &context.state.identity, path);
-    }
+    record(history);
     history.finishPending();
+}
+} // namespace
+
+void keepSnapshots(CliContext& context, const std::vector<SnapshotSource>& sources,
+                   const QString& path) {
+    keep(context, [&](TuneHistory& history) {
+        for (const SnapshotSource source : sources) {
+            history.record(context.state.settings, source, &context.state.identity, path);
+        }
+    });
+}
+
+void keepSnapshot(CliContext& context, const EcuSettings& settings, SnapshotSource source,
+                  const QString& path) {
+    keep(context, [&](TuneHistory& history) { history.record(settings, source, nullptr, path); });
 }
 
 QString sharedPortMapPath() {

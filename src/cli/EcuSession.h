@@ -37,6 +37,10 @@ struct HistoryOption {
 // outcome does not change.
 void keepSnapshots(CliContext& context, const std::vector<SnapshotSource>& sources,
                    const QString& path = {});
+// Keeps settings that no ECU was involved in (a file a command wrote) as one
+// snapshot of the source, in the same way.
+void keepSnapshot(CliContext& context, const EcuSettings& settings, SnapshotSource source,
+                  const QString& path);
 
 // The port options every ECU command takes: --port DEVICE or --com N.
 struct PortOptions {

@@ -1,8 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RecordingInteraction.h"
 #include "app/Initialise.h"
 #include "cli/Commands.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
+#include "history/TuneHistory.h"
 #include "monitor/DataLog.h"
 #include "record/AppState.h"
 
@@ -291,6 +293,31 @@ TEST_F(Autotune, OptionsSetTheTargetTheSensorTheFiltersTheLimitsAndTheLocks) {
         ASSERT_TRUE(out.ok());
         EXPECT_EQ(out.settings->FuelTable[13][4], c.raw) << c.options.join(' ').toStdString();
     }
+}
+
+// The corrected tune is a snapshot of the tune history, unless told not.
+TEST_F(Autotune, TheTuneWrittenIsKeptInTheHistoryWithItsFile) {
+    RecordingInteraction ui;
+    const auto newest = [&ui] {
+        const TuneHistory history(ui);
+        const auto snapshots = history.list();
+        return snapshots && !snapshots->empty() ? snapshots->front() : SnapshotInfo{};
+    };
+    const qint64 before = newest().id;
+    const QStringList run{"autotune", "--ecu-file", m_base, "--target", "14.7", m_log, "-o"};
+    ASSERT_EQ(vantrelctl(run + QStringList{m_out}).exitCode, kExitOk);
+    const SnapshotInfo kept = newest();
+    EXPECT_GT(kept.id, before);
+    EXPECT_EQ(kept.source, SnapshotSource::AutotuneApplied);
+    EXPECT_EQ(kept.path, m_out);
+    EXPECT_FALSE(kept.ecu.has_value());
+    const TuneHistory history(ui);
+    EXPECT_EQ(history.settings(kept.id, tune()), loadEcuFile(m_out, tune()).settings);
+
+    ASSERT_EQ(vantrelctl(run + QStringList{m_dir.filePath("quiet.ecu"), "--no-history"}).exitCode,
+              kExitOk);
+    EXPECT_EQ(newest().id, kept.id);
+    EXPECT_TRUE(ui.messages.empty());
 }
 
 TEST_F(Autotune, AProposalThatChangesNothingIsWrittenAndSaidSo) {
