@@ -61,6 +61,8 @@ void HistoryWindow::buildControls() {
     m_list->setHorizontalHeaderLabels(
         {tr("No."), tr("Time"), tr("Source"), tr("ECU"), tr("File"), tr("Name"), tr("Note")});
     m_list->verticalHeader()->hide();
+    // Rows of one line, so that a small screen still lists a few.
+    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
@@ -127,12 +129,11 @@ void HistoryWindow::buildControls() {
 
     m_view = new DifferenceView(this);
     connect(m_view, &DifferenceView::chosenItemChanged, this, &HistoryWindow::updateRestoreButtons);
-    auto* splitter = new QSplitter(Qt::Vertical, this);
-    splitter->addWidget(top);
-    splitter->addWidget(m_view);
-    splitter->setStretchFactor(0, 1);
-    splitter->setStretchFactor(1, 2);
-    splitter->setChildrenCollapsible(false);
+    m_splitter = new QSplitter(Qt::Vertical, this);
+    m_splitter->addWidget(top);
+    m_splitter->addWidget(m_view);
+    m_splitter->setChildrenCollapsible(false);
+    connect(m_splitter, &QSplitter::splitterMoved, this, [this] { m_splitMoved = true; });
 
     m_restoreAll = new QPushButton(tr("Restore &All"), this);
     m_restoreAll->setObjectName(QStringLiteral("RestoreAllButton"));
@@ -152,8 +153,17 @@ void HistoryWindow::buildControls() {
     buttons->addWidget(m_restoreAll);
 
     auto* layout = new QVBoxLayout(this);
-    layout->addWidget(splitter, 1);
+    layout->addWidget(m_splitter, 1);
     layout->addLayout(buttons);
+}
+
+void HistoryWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    // A third for the list, the rest for the differences.
+    if (!m_splitMoved) {
+        const int height = m_splitter->height();
+        m_splitter->setSizes({height / 3, height - height / 3});
+    }
 }
 
 bool HistoryWindow::report(bool ok) {
@@ -278,7 +288,8 @@ void HistoryWindow::compareChosen() {
         if (!report(settings.has_value())) {
             m_view->showText(m_parts.history.lastError());
         } else {
-            m_view->compare(now, *settings, tr("Now loaded"), snapshotName(*snapshots[0]));
+            // What changed since the snapshot.
+            m_view->compare(*settings, now, snapshotName(*snapshots[0]), tr("Now loaded"));
         }
     } else {
         const auto older = m_parts.history.settings(snapshots[0]->id, now);

@@ -13,6 +13,7 @@ class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
+class QSplitter;
 class QTableWidget;
 class SettingsStore;
 class TableUndoHistory;
@@ -56,6 +57,9 @@ public:
     // Lists the snapshots again, keeping the rows chosen.
     void refresh();
 
+protected:
+    void resizeEvent(QResizeEvent* event) override;
+
 private:
     void buildControls();
     void fillFilters(const std::vector<SnapshotInfo>& all);
@@ -79,6 +83,9 @@ private:
     QLineEdit* m_name = nullptr;
     QLineEdit* m_note = nullptr;
     DifferenceView* m_view = nullptr;
+    QSplitter* m_splitter = nullptr;
+    // Once the tuner moves the splitter, it stays where it was put.
+    bool m_splitMoved = false;
     QPushButton* m_restoreAll = nullptr;
     QPushButton* m_restoreItem = nullptr;
     qint64 m_editedId = 0;

@@ -86,7 +86,7 @@ TEST_F(HistoryWindowTest, ListsEverySnapshotByEcuAndFileWithTheNamesAndNotesType
     EXPECT_EQ(list->selectionModel()->selectedRows().size(), 1);
     EXPECT_EQ(list->currentRow(), 0);
     EXPECT_EQ(history->differenceView()->heading()->text(),
-              "Now loaded and Snapshot 3 hold the same settings.");
+              "Snapshot 3 and Now loaded hold the same settings.");
 
     // By file, then by ECU, with the keys.
     QComboBox* files = history->fileFilter();
@@ -141,15 +141,16 @@ TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWh
     HistoryWindow* history = openHistory();
     ASSERT_NE(history, nullptr);
     DifferenceView* view = history->differenceView();
-    EXPECT_EQ(view->heading()->text(), "5 value(s) differ. Each reads: Now loaded -> Snapshot 1.");
+    EXPECT_EQ(view->heading()->text(), "5 value(s) differ. Each reads: Snapshot 1 -> Now loaded.");
 
     // The fuel table as the editor's grid: each changed cell coloured by its
     // change, the axis labels of the editor.
     QTableWidget* fuel = view->tableGrid(FieldId::FuelTable);
     ASSERT_NE(fuel, nullptr);
-    // Element (3, 4) halved, (10, 2) doubled; row 0 is the highest load.
-    EXPECT_EQ(fuel->item(3, 4)->background().color(), QColor(80, 80, 255));
-    EXPECT_EQ(fuel->item(10, 2)->background().color(), QColor(255, 80, 80));
+    // Since the snapshot element (3, 4) was doubled, (10, 2) halved; row 0 is
+    // the highest load.
+    EXPECT_EQ(fuel->item(3, 4)->background().color(), QColor(255, 80, 80));
+    EXPECT_EQ(fuel->item(10, 2)->background().color(), QColor(80, 80, 255));
     EXPECT_EQ(fuel->item(0, 0)->background().color(), QColor(Qt::white));
     EXPECT_EQ(fuel->horizontalHeaderItem(4)->text(), "2400");
 
