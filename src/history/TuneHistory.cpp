@@ -340,13 +340,17 @@ TuneHistory::WriteResult TuneHistory::writeOnce(const Pending& snapshot) {
     const QVariant serial =
         snapshot.ecu ? QVariant(snapshot.ecu->serial) : QVariant(QMetaType::fromType<QString>());
     if (snapshot.name.isEmpty()) {
+        // A repeat follows the same source's snapshot of the same tune with
+        // no other snapshot of that ECU between: a state the ECU came back
+        // to after another is kept again.
         if (!execute(query,
-                     QStringLiteral("SELECT id, hash FROM snapshots WHERE source = ? AND "
-                                    "ecu_serial IS ? ORDER BY time DESC, id DESC LIMIT 1"),
-                     {snapshotSourceKey(snapshot.source), serial})) {
+                     QStringLiteral("SELECT id, hash, source FROM snapshots WHERE ecu_serial IS ? "
+                                    "ORDER BY time DESC, id DESC LIMIT 1"),
+                     {serial})) {
             return failed(query);
         }
-        if (query.next() && query.value(1).toByteArray() == snapshot.hash) {
+        if (query.next() && query.value(1).toByteArray() == snapshot.hash &&
+            query.value(2).toString() == snapshotSourceKey(snapshot.source)) {
             result.id = query.value(0).toLongLong();
             result.duplicate = true;
             query.finish();

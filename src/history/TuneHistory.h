@@ -43,7 +43,7 @@ class TuneHistory : public QObject {
 public:
     enum class Status {
         Stored,
-        Duplicate,   // the same as the last snapshot of that source and ECU: not kept again
+        Duplicate,   // the same as the ECU's last snapshot, of the same source: not kept again
         Pending,     // the database was locked: it is tried again in the background
         Failed,      // it could not be written; the user has been told why
         Unavailable, // the program works without history
@@ -72,8 +72,9 @@ public:
     bool isAvailable() const { return m_available; }
 
     // Takes a snapshot of settings, as data file bytes of the newest version.
-    // A snapshot given a name is always kept; an unnamed one that repeats the
-    // latest of the same source and ECU is not.
+    // A snapshot given a name is always kept; an unnamed one is not when the
+    // latest snapshot of the same ECU (or of none) is of the same source and
+    // the same settings.
     RecordResult record(const EcuSettings& settings, SnapshotSource source,
                         const EcuIdentity* ecu = nullptr, const QString& path = {},
                         const QString& name = {});

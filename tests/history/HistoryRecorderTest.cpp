@@ -102,6 +102,33 @@ TEST_F(HistoryRecorderTest, EveryReadSendStoreAndSaveKeepsASnapshotOfWhatHappene
     EXPECT_TRUE(ui.boxes().filter("history", Qt::CaseInsensitive).isEmpty());
 }
 
+// An ECU that lost a send it never stored holds its older settings at the
+// next start; once the tuner keeps them, the start after asks no more.
+TEST_F(HistoryRecorderTest, TheEcusSettingsKeptAreWhatTheNextStartComparesWith) {
+    start();
+    const EcuSettings stored = state.settings;
+    EcuSettings sent = stored;
+    sent.RevLimit = 6900;
+    chosenFile = path("sent.ecu");
+    ASSERT_TRUE(saveEcuFile(chosenFile, sent).ok());
+    press(QKeySequence("Ctrl+O"));
+    ASSERT_EQ(ecu.settings(), sent);
+    window.reset();
+    ecu.setSettings(stored); // switched off and on
+
+    int asked = 0;
+    for (int run = 0; run < 2; ++run) {
+        const ModalAnswer<ReconnectDialog> keep([&](ReconnectDialog& dialog) {
+            ++asked;
+            QTest::mouseClick(dialog.keepButton(), Qt::LeftButton);
+        });
+        start();
+        window.reset();
+    }
+    EXPECT_EQ(asked, 1);
+    EXPECT_EQ(ecu.settings(), stored);
+}
+
 // What the question after Find ECU is about: the ECU's latest snapshot, or
 // a file whose send was cut off.
 enum class Reference { Snapshot, CutOffFile };
@@ -113,6 +140,10 @@ struct Answer {
     bool sends;     // the reference goes to the ECU whole
     bool asksAgain; // the next search, the line lost once more, asks again
 };
+
+void PrintTo(const Answer& answer, std::ostream* out) {
+    *out << answer.name;
+}
 
 class ReconnectTest : public HistoryMainWindow, public ::testing::WithParamInterface<Answer> {};
 

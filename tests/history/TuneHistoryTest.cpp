@@ -88,12 +88,15 @@ TEST(TuneHistorySnapshot, AnIdenticalConsecutiveSnapshotOfTheSameSourceAndEcuIsN
         {1, S::ReadFromEcu, 2, "", Status::Stored, -1}, // another ECU
         {1, S::SentToEcu, 1, "", Status::Stored, -1},   // another source
         {2, S::ReadFromEcu, 1, "", Status::Stored, -1},
-        {1, S::ReadFromEcu, 1, "", Status::Stored, -1}, // the last read of ECU 1 was 2
+        {1, S::ReadFromEcu, 1, "", Status::Stored, -1}, // the ECU came back to 1
         {1, S::FileOpened, 0, "", Status::Stored, -1},
         {1, S::FileOpened, 0, "", Status::Duplicate, 6},
         {1, S::Named, 1, "Baseline", Status::Stored, -1}, // a name is always kept
         {1, S::Named, 1, "Baseline 2", Status::Stored, -1},
-        {1, S::ReadFromEcu, 1, "", Status::Duplicate, 5},
+        {1, S::ReadFromEcu, 1, "", Status::Stored, -1}, // the names came between
+        {1, S::ReadFromEcu, 1, "", Status::Duplicate, 10},
+        {1, S::SentToEcu, 1, "", Status::Stored, -1},
+        {1, S::ReadFromEcu, 1, "", Status::Stored, -1}, // the send came between
     };
     const QTemporaryDir dir;
     RecordingInteraction ui;
