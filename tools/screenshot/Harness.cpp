@@ -24,6 +24,7 @@ void Harness::start(const EcuSettings& image, QSize size) {
     MainWindow::Options options;
     options.settingsPath = m_scratch.filePath(QStringLiteral("Vantrel.ini"));
     options.recentFilesPath = m_scratch.filePath(QStringLiteral("recent.conf"));
+    options.history.path = m_scratch.filePath(QStringLiteral("history.sqlite"));
     options.chooseFile = [](const QString&, const QString&, MainWindow::FileDialogMode) {
         return QString();
     };

@@ -2,8 +2,8 @@
 
 // What every picture of vantrel-screenshot shares: the application state
 // after start-up, answers on stderr that assume yes, the simulated ECU on
-// its in-process line, a main window with scratch settings and recent-file
-// lists, and the saving of the picture.
+// its in-process line, a main window with scratch settings, recent-file
+// lists and tune history, and the saving of the picture.
 
 #include "app/MainWindow.h"
 #include "cli/StderrInteraction.h"
