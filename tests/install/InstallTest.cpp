@@ -69,9 +69,11 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/copyright",
         "share/doc/vantrel/changelog.gz",
         "share/doc/vantrel/manual/index.html",
+        "share/doc/vantrel/manual/history.html",
         "share/doc/vantrel/manual/screenshot.png",
         "share/doc/vantrel/manual/screenshot-review.png",
         "share/doc/vantrel/manual/screenshot-scatter.png",
+        "share/doc/vantrel/manual/screenshot-history.png",
     };
     QSet<QString> found;
     QDirIterator it(m_prefix.path(), QDir::Files, QDirIterator::Subdirectories);
@@ -90,15 +92,30 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
     const QString manual = text(path("share/doc/vantrel/manual/index.html"));
     EXPECT_TRUE(manual.contains("Vantrel User Manual"));
     if (!QStandardPaths::findExecutable("markdown_py").isEmpty()) {
-        EXPECT_TRUE(manual.contains("<h2")) << "the manual was not converted from Markdown";
-        // Every picture the manual shows is installed beside it.
-        static const QRegularExpression picture(QStringLiteral("src=\"([^\"]+)\""));
+        // Every picture a page shows and every page it leads to is installed
+        // beside it.
+        static const QRegularExpression reference(QStringLiteral("(src|href)=\"([^\":#]+)[\"#]"));
         int pictures = 0;
-        for (auto it = picture.globalMatch(manual); it.hasNext(); ++pictures) {
-            const QString name = it.next().captured(1);
-            EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name)) << name.toStdString();
+        QStringList links;
+        for (const char* page : {"index.html", "history.html"}) {
+            const QString html = text(path(QStringLiteral("share/doc/vantrel/manual/") + page));
+            EXPECT_TRUE(html.contains("<h2")) << page << " was not converted from Markdown";
+            for (auto it = reference.globalMatch(html); it.hasNext();) {
+                const QRegularExpressionMatch match = it.next();
+                const QString name = match.captured(2);
+                EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name))
+                    << page << ": " << name.toStdString();
+                if (match.captured(1) == "src") {
+                    ++pictures;
+                } else {
+                    links << page + QStringLiteral(" -> ") + name;
+                }
+            }
         }
-        EXPECT_EQ(pictures, 3);
+        EXPECT_EQ(pictures, 4);
+        // To the history and back.
+        links.removeDuplicates();
+        EXPECT_EQ(links, (QStringList{"index.html -> history.html", "history.html -> index.html"}));
     }
 }
 

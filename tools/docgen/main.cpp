@@ -4,7 +4,8 @@
 //     each "Heading:" line a section. With --commands the help of every
 //     command in the "Commands:" section follows, each as a subsection.
 // vantrel-docgen html OUTPUT TITLE BODY [--preformatted]
-//     Writes a whole HTML page around BODY, an HTML fragment, or with
+//     Writes a whole HTML page around BODY, an HTML fragment whose links to
+//     other pages (page.md) lead to their HTML (page.html), or with
 //     --preformatted a plain text shown as it is.
 
 #include <QCoreApplication>
@@ -183,6 +184,11 @@ int writeHtmlPage(const QStringList& args) {
     QString content = QString::fromUtf8(body.readAll());
     if (args.contains(QStringLiteral("--preformatted"))) {
         content = QStringLiteral("<pre>") + content.toHtmlEscaped() + QStringLiteral("</pre>");
+    } else {
+        // A link to another page of the manual leads to its HTML.
+        static const QRegularExpression otherPage(
+            QStringLiteral("href=\"([A-Za-z0-9_-]+)\\.md(#[^\"]*)?\""));
+        content.replace(otherPage, QStringLiteral("href=\"\\1.html\\2\""));
     }
     const QString page =
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"
