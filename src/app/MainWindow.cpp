@@ -369,7 +369,9 @@ void MainWindow::showSetupWindow() {
     if (m_windows->raise(WindowCode::Setup)) {
         return;
     }
-    auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
+    auto* window =
+        new SetupWindow({m_state, *m_store, *m_line, m_ui,
+                         [this](WindowCode code) { m_windows->close(code); }, m_poller.get()});
     m_windows->show(window, WindowCode::Setup, ownSize);
 }
 
