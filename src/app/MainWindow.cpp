@@ -17,8 +17,10 @@
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/AreaFit.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/LogDrop.h"
 #include "tables/TableUndoHistory.h"
 
 #include <QAction>
@@ -50,13 +52,13 @@ struct Branding {
     const char* picture;
 };
 
-Branding brandingOf(int edition) {
+Branding brandingOf(Edition edition) {
     switch (edition) {
-    case 2:
+    case Edition::Gullwick:
         return {"Gullwick - Vantrel by Marrowby", "board.jpg"};
-    case 3:
+    case Edition::Ostrand:
         return {"Vantrel by Ostrand", "background3.jpg"};
-    case 4:
+    case Edition::Kelmsby:
         return {"Vantrel by Kelmsby", "kelmsby.jpg"};
     default:
         return {"Vantrel by Marrowby", "background.jpg"};
@@ -143,6 +145,7 @@ void MainWindow::buildWindow() {
     // The menu commands keep their keys while a child window has the focus.
     qApp->installEventFilter(this);
     qApp->installEventFilter(new PageKeys(this));
+    new LogDrop(this, [this](const QString& path) { openLog(path); });
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this);
     m_statusBar = new StatusBarWidget(this);
@@ -206,7 +209,7 @@ void MainWindow::applyBranding() {
     setWindowTitle(m_caption);
     const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
                           QString::fromLatin1(b.picture));
-    if (m_state.Edition == 2) {
+    if (m_state.Edition == Edition::Gullwick) {
         m_mdi->setBackground(QColor(0, 0, 255));
     }
     if (!picture.isNull()) {
@@ -237,7 +240,7 @@ void MainWindow::readSettings() {
     if (read.refused) {
         m_settingsRefusal = read.problem;
     }
-    if (!m_state.SettingsFileError && m_state.Edition == 2) {
+    if (!m_state.SettingsFileError && m_state.Edition == Edition::Gullwick) {
         m_menus.engineDefaultFuel->setVisible(false);
         m_menus.engineDefaultIgnition->setVisible(false);
         m_menus.engineBar2->setVisible(false);
@@ -432,11 +435,11 @@ void MainWindow::modifySetup(bool enabled) {
 
 void MainWindow::engineSetup() {
     switch (m_state.Edition) {
-    case 1:
-    case 3:
+    case Edition::Standard:
+    case Edition::Ostrand:
         showSetupWindow();
         break;
-    case 2:
+    case Edition::Gullwick:
         m_ui.message(QStringLiteral("Gullwick Mode Not Supported"));
         break;
     default:
@@ -446,7 +449,9 @@ void MainWindow::engineSetup() {
 
 void MainWindow::tuningUserInputs() {
     const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool any = std::any_of(modes.begin(), modes.end(), [](int16_t m) { return m != 0; });
+    const bool any = std::any_of(modes.begin(), modes.end(), [](int16_t m) {
+        return static_cast<AnalogInputMode>(m) != AnalogInputMode::Off;
+    });
     if (any) {
         showCurveWindow(WindowCode::Input);
     } else {
@@ -456,7 +461,9 @@ void MainWindow::tuningUserInputs() {
 
 void MainWindow::tuningEgo() {
     const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool ego = std::any_of(modes.begin(), modes.end(), [](int16_t m) { return m == 3; });
+    const bool ego = std::any_of(modes.begin(), modes.end(), [](int16_t m) {
+        return static_cast<AnalogInputMode>(m) == AnalogInputMode::Ego;
+    });
     if (!ego) {
         m_ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));
         return;

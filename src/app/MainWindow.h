@@ -108,6 +108,11 @@ public:
     // Asks about unsaved ECU changes and closes the window unless cancelled.
     void exitPrompt();
 
+    // Reads a data log or CSV file into the log review window, opening it
+    // when it is not open (File > Open Log..., a log dropped on the window,
+    // a log named on the command line).
+    void openLog(const QString& path);
+
     // Accessors for the program's own checks and for tests.
     const MainMenus& menus() const { return m_menus; }
     const MainToolBars& toolBars() const { return m_toolBars; }

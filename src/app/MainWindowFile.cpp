@@ -1,5 +1,5 @@
-// The main window's data file commands: Open, Save, Save As and Send Again,
-// and what the status bar and the title say about the data file.
+// The main window's file commands: Open, Save, Save As and Send Again of the
+// data file, what the status bar and the title say about it, and Open Log.
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
@@ -8,10 +8,13 @@
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/LogReviewWindow.h"
 
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
+#include <QMdiArea>
+#include <QMdiSubWindow>
 
 namespace {
 const QString kEcuFilter = QStringLiteral("Ecu (*.ecu);;All Files (*.*)");
@@ -68,6 +71,17 @@ void MainWindow::fileOpen() {
     if (!path.isEmpty()) {
         openDataFile(path);
     }
+}
+
+void MainWindow::openLog(const QString& path) {
+    auto* review = m_windows->find<LogReviewWindow>();
+    if (review == nullptr) {
+        review = new LogReviewWindow(m_ui, reviewLayoutPath(m_options.settingsPath));
+        m_windows->show(review, WindowCode::LogReview)->resize(m_mdi->viewport()->size());
+    } else {
+        m_windows->raise(WindowCode::LogReview);
+    }
+    review->openLog(path);
 }
 
 void MainWindow::openDataFile(const QString& path) {

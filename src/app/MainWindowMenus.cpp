@@ -23,6 +23,14 @@ void MainWindow::connectMenus() {
     };
 
     on(m.fileOpen, &MainWindow::fileOpen);
+    connect(m.fileOpenLog, &QAction::triggered, this, [this] {
+        const QString path = m_options.chooseFile(
+            QStringLiteral("Open Log"), QStringLiteral("Logs (*.log *.csv);;All Files (*.*)"),
+            FileDialogMode::Open);
+        if (!path.isEmpty()) {
+            openLog(path);
+        }
+    });
     connect(m.fileCloseActiveWindow, &QAction::triggered, m_windows.get(),
             &WindowRegistry::closeActive);
     on(m.fileSave, &MainWindow::fileSave);

@@ -126,6 +126,10 @@ MainMenus buildMainMenus(QMainWindow& window) {
     m.file = menu(window, "mnuFile", "&File");
     m.fileOpen = item(m.file, "mnuFileOpen", "&Open...", QKeySequence(Qt::CTRL | Qt::Key_O),
                       "Loads an ECU data file (.ecu) and sends its settings to the ECU.");
+    m.fileOpenLog = item(m.file, "mnuFileOpenLog", "Open &Log...",
+                         QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_O),
+                         "Reads a data log (.log) or a CSV file back into the log review: "
+                         "stacked plots against time and a scatter plot.");
     m.fileCloseActiveWindow =
         item(m.file, "mnuFileCloseActiveWindow", "&Close Active Window",
              QKeySequence(Qt::CTRL | Qt::Key_C), "Closes the tool window that was used last.");

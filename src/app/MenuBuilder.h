@@ -13,6 +13,7 @@ class QToolBar;
 struct MainMenus {
     QMenu* file = nullptr;
     QAction* fileOpen = nullptr;
+    QAction* fileOpenLog = nullptr; // a data log or CSV into the log review
     QAction* fileCloseActiveWindow = nullptr;
     QAction* fileSave = nullptr;
     QAction* fileSaveAs = nullptr;

@@ -1,5 +1,6 @@
 #include "monitor/TimeHistoryWindow.h"
 
+#include "comm/CommandTable.h"
 #include "comm/EcuLine.h"
 #include "monitor/LoggingController.h"
 #include "record/AppState.h"
@@ -205,7 +206,7 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     connect(m_timer, &QTimer::timeout, this, &TimeHistoryWindow::sampleNow);
     m_sampler.setRecordWriter([this](const PlotSample&) { writeRecord(); });
 
-    m_line.command(9);
+    m_line.command(commandCode(EcuCommand::PlotOpen));
 
     for (int k = 0; k < 2; ++k) {
         m_channelCombos[k] = new QComboBox(this);
@@ -496,7 +497,7 @@ void TimeHistoryWindow::sampleNow() {
 void TimeHistoryWindow::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
         m_closed = true;
-        m_line.command(34);
+        m_line.command(commandCode(EcuCommand::PlotClose));
         m_timer->stop();
         m_state.LogHeaderPending = true;
         if (m_logging != nullptr) {

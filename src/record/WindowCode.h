@@ -21,4 +21,5 @@ enum class WindowCode : int {
     Ego = 15,
     Iac = 16,
     Extra = 17,
+    LogReview = 18,
 };

@@ -1,16 +1,17 @@
 #include "tables/SmartAdd.h"
 
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 
 namespace {
 
 double liveLoad(const EcuSettings& s, const EngineData& e) {
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         return e.MapChannel.Value;
-    case 3:
+    case LoadControl::Volts:
         return e.TpsChannel.RawLow * 5.0 / 255.0;
     default:
         return e.TpsChannel.Value;

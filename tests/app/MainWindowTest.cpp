@@ -327,13 +327,13 @@ TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
 
     // Engine setup by edition.
     ui.clear();
-    state.Edition = 4;
+    state.Edition = Edition::Kelmsby;
     window->menus().engineSetup->trigger();
     EXPECT_TRUE(ui.messages.empty());
-    state.Edition = 2;
+    state.Edition = Edition::Gullwick;
     window->menus().engineSetup->trigger();
     EXPECT_EQ(ui.texts(), QStringList{"Gullwick Mode Not Supported"});
-    state.Edition = 3;
+    state.Edition = Edition::Ostrand;
     window->menus().engineSetup->trigger();
     EXPECT_EQ(window->activeWindow(), WindowCode::Setup);
 }

@@ -69,6 +69,8 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/changelog.gz",
         "share/doc/vantrel/manual/index.html",
         "share/doc/vantrel/manual/screenshot.png",
+        "share/doc/vantrel/manual/screenshot-review.png",
+        "share/doc/vantrel/manual/screenshot-scatter.png",
     };
     for (const QString& program : kPrograms) {
         expected << "bin/" + program << "share/man/man1/" + program + ".1.gz";
@@ -91,7 +93,14 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
     EXPECT_TRUE(manual.contains("Vantrel User Manual"));
     if (!QStandardPaths::findExecutable("markdown_py").isEmpty()) {
         EXPECT_TRUE(manual.contains("<h2")) << "the manual was not converted from Markdown";
-        EXPECT_TRUE(manual.contains("src=\"screenshot.png\""));
+        // Every picture the manual shows is installed beside it.
+        static const QRegularExpression picture(QStringLiteral("src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = picture.globalMatch(manual); it.hasNext(); ++pictures) {
+            const QString name = it.next().captured(1);
+            EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name)) << name.toStdString();
+        }
+        EXPECT_EQ(pictures, 3);
     }
 }
 
