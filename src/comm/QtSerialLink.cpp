@@ -144,7 +144,17 @@ bool QtSerialLink::writeByte(uint8_t byte) {
         fail(Failure::PortError);
         return false;
     }
-    const QDeadlineTimer deadline(kWriteTimeoutMs);
+#ifndef Q_OS_WIN
+    // The byte goes to the driver at once instead of after a wait for room:
+    // request and reply alternate, so there is room. A byte the driver
+    // refuses stays queued for the wait below, which tells a full line from a
+    // lost device. (On Windows a flush waits, without a time limit, until the
+    // byte has left the port, so there the wait does it all.)
+    if (!m_port.flush()) {
+        m_port.clearError();
+    }
+#endif
+    const QDeadlineTimer deadline(m_writeTimeoutMs);
     while (m_port.bytesToWrite() > 0) {
         if (m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
             continue;

@@ -39,6 +39,9 @@ public:
     static constexpr int kBaudRate = 19200;
     static constexpr int kWriteTimeoutMs = 1000;
 
+    // How long writeByte waits for room for a byte the driver refused.
+    void setWriteTimeout(int ms) { m_writeTimeoutMs = ms; }
+
     // The device opened by the next open(): a name such as COM3 or ttyS0, or a
     // path such as /dev/ttyUSB0 (see devicePath).
     void setDevice(const QString& device);
@@ -76,6 +79,7 @@ private:
 
     QSerialPort m_port;
     QString m_device;
+    int m_writeTimeoutMs = kWriteTimeoutMs;
     Failure m_lastFailure = Failure::None;
     QString m_lastErrorText;
 };

@@ -2,8 +2,11 @@
 
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
+#include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -119,6 +122,57 @@ TEST_F(QtSerialLinkTest, ReadBlockCollectsUntilTheLengthArrivesOrTimeRunsOut) {
     EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::TimedOut);
 }
 
+// The ECU answers only once a request has arrived, a block in two pieces:
+// each wait ends as soon as its bytes are there.
+TEST_F(QtSerialLinkTest, RepliesThatComeLaterAndInPiecesAreWaitedFor) {
+    constexpr int kExchanges = 20;
+    std::thread ecu([this] {
+        for (int i = 0; i <= kExchanges; ++i) {
+            const std::vector<int> request = pty.receive(1);
+            if (request.empty()) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (i < kExchanges) {
+                pty.send({static_cast<uint8_t>(request[0] + 1)});
+                continue;
+            }
+            pty.send({1, 2});
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            pty.send({3, 4, 5});
+        }
+    });
+    for (int i = 0; i < kExchanges; ++i) {
+        ASSERT_TRUE(link.writeByte(static_cast<uint8_t>(i * 10)));
+        EXPECT_EQ(link.readByte(1000), i * 10 + 1);
+    }
+    ASSERT_TRUE(link.writeByte(99));
+    EXPECT_EQ(link.readBlock(5, 1000), QByteArray::fromHex("0102030405"));
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::None);
+    ecu.join();
+}
+
+// While the ECU takes nothing in, a byte that does not fit times out without
+// a port error and the port stays open; once the line drains, writes pass
+// again.
+TEST_F(QtSerialLinkTest, WriteToAFullLineTimesOutAndPassesOnceItDrains) {
+    link.setWriteTimeout(50);
+    int written = 0;
+    while (written < (1 << 20) && link.writeByte(0x55)) {
+        ++written;
+    }
+    EXPECT_GT(written, 0);
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::TimedOut);
+    EXPECT_TRUE(link.isOpen());
+
+    uint8_t drained[4096];
+    for (pollfd p{pty.master(), POLLIN, 0}; ::poll(&p, 1, 20) > 0;) {
+        ASSERT_GT(::read(pty.master(), drained, sizeof drained), 0);
+    }
+    EXPECT_TRUE(link.writeByte(7));
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::None);
+}
+
 TEST_F(QtSerialLinkTest, LineIsSetTo19200Baud8N1WithoutFlowControl) {
     termios t{};
     ASSERT_EQ(tcgetattr(pty.master(), &t), 0);
@@ -164,31 +218,41 @@ TEST(QtSerialLinkClosed, PermissionErrorNamesTheGroupThatOwnsTheDevice) {
               device + QStringLiteral(": No such file or directory"));
 }
 
+// Whatever the link was doing when the device went away ends with a port
+// error, not a time-out, and closes the port.
 TEST(QtSerialLinkVanished, DeviceThatGoesAwayClosesThePortAndOpensAgainOnceBack) {
-    // The name the link opens stands for the adapter; each pseudo-terminal
-    // is one time the adapter is plugged in.
-    const QTemporaryDir dir;
-    const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
-    auto plugged = std::make_unique<PseudoTerminal>();
-    ASSERT_TRUE(plugged->ok());
-    ASSERT_TRUE(QFile::link(plugged->slavePath(), device));
-    QtSerialLink link;
-    link.setDevice(device);
-    QString error;
-    ASSERT_TRUE(link.open(&error)) << error.toStdString();
+    const std::vector<std::pair<const char*, std::function<bool(QtSerialLink&)>>> operations = {
+        {"readByte", [](QtSerialLink& link) { return link.readByte(10000) >= 0; }},
+        {"readBlock", [](QtSerialLink& link) { return !link.readBlock(1, 10000).isEmpty(); }},
+        {"writeByte", [](QtSerialLink& link) { return link.writeByte(85); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        // The name the link opens stands for the adapter; each pseudo-terminal
+        // is one time the adapter is plugged in.
+        const QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
+        auto plugged = std::make_unique<PseudoTerminal>();
+        ASSERT_TRUE(plugged->ok());
+        ASSERT_TRUE(QFile::link(plugged->slavePath(), device));
+        QtSerialLink link;
+        link.setDevice(device);
+        QString error;
+        ASSERT_TRUE(link.open(&error)) << error.toStdString();
 
-    plugged.reset();
-    EXPECT_EQ(link.readByte(10000), -1);
-    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::PortError);
-    EXPECT_FALSE(link.isOpen()) << link.lastErrorText().toStdString();
-    EXPECT_FALSE(link.open(&error));
-    EXPECT_TRUE(error.startsWith(device + QStringLiteral(": "))) << error.toStdString();
+        plugged.reset();
+        EXPECT_FALSE(operation(link));
+        EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::PortError);
+        EXPECT_FALSE(link.isOpen()) << link.lastErrorText().toStdString();
+        EXPECT_FALSE(link.open(&error));
+        EXPECT_TRUE(error.startsWith(device + QStringLiteral(": "))) << error.toStdString();
 
-    PseudoTerminal back;
-    ASSERT_TRUE(QFile::remove(device) && QFile::link(back.slavePath(), device));
-    ASSERT_TRUE(link.open(&error)) << error.toStdString();
-    back.send({42});
-    EXPECT_EQ(link.readByte(1000), 42);
+        PseudoTerminal back;
+        ASSERT_TRUE(QFile::remove(device) && QFile::link(back.slavePath(), device));
+        ASSERT_TRUE(link.open(&error)) << error.toStdString();
+        back.send({42});
+        EXPECT_EQ(link.readByte(1000), 42);
+    }
 }
 
 TEST(PortMap, DefaultDevicesCountFromTtyS0) {
