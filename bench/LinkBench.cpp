@@ -4,7 +4,8 @@
 // - paced at 19200 baud, the full read and the full send, each as a ratio of
 //   its wall time to the time its bytes need on the line (bytes x 10 / 19200
 //   seconds, counting both directions, since request and reply never overlap);
-// - unpaced, single-byte exchanges (one read command and its reply) a second.
+// - unpaced, single-byte exchanges (one read command and its reply) a second,
+//   through each link on its own and through both in alternating blocks.
 
 #include "app/Initialise.h"
 #include "comm/EcuLine.h"
@@ -18,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cerrno>
 #include <cstdio>
@@ -27,6 +29,7 @@
 #include <poll.h>
 #include <termios.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -285,6 +288,52 @@ BENCHMARK_TEMPLATE(BM_ExchangeUnpaced, BareLink)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->MinTime(2.0);
+
+// The same exchange through both links in alternating blocks, so that both
+// meet the same load on a shared machine. The ratio is the median, over the
+// pairs of blocks, of the program's exchanges a second to the bare
+// descriptor's; the rates are the medians of the blocks.
+void BM_ExchangeUnpacedPaired(benchmark::State& state) {
+    constexpr int kBlock = 200;
+    Bench<QtSerialLink> program(0);
+    Bench<BareLink> bare(0);
+    if (!program.ready() || !bare.ready()) {
+        state.SkipWithError("the simulated ECU was not found");
+        return;
+    }
+    const auto exchangesPerSecond = [](auto& bench) {
+        QElapsedTimer timer;
+        timer.start();
+        for (int i = 0; i < kBlock; ++i) {
+            bench.protocol().getEcuData(50);
+        }
+        return kBlock * 1e9 / static_cast<double>(timer.nsecsElapsed());
+    };
+    std::vector<double> programRates;
+    std::vector<double> bareRates;
+    std::vector<double> ratios;
+    for (auto _ : state) {
+        // Each link goes first in every other pair.
+        const bool programFirst = programRates.size() % 2 == 0;
+        const double first = programFirst ? exchangesPerSecond(program) : exchangesPerSecond(bare);
+        const double second = programFirst ? exchangesPerSecond(bare) : exchangesPerSecond(program);
+        programRates.push_back(programFirst ? first : second);
+        bareRates.push_back(programFirst ? second : first);
+        ratios.push_back(programRates.back() / bareRates.back());
+    }
+    if (!program.ready() || !bare.ready()) {
+        state.SkipWithError("an exchange failed");
+        return;
+    }
+    const auto median = [](std::vector<double> values) {
+        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+        return values[values.size() / 2];
+    };
+    state.counters["program_per_s"] = median(programRates);
+    state.counters["bare_per_s"] = median(bareRates);
+    state.counters["ratio"] = median(ratios);
+}
+BENCHMARK(BM_ExchangeUnpacedPaired)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 
 } // namespace
 
