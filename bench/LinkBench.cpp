@@ -28,6 +28,7 @@
 #include <memory>
 #include <poll.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
 #include <vector>
 
@@ -289,10 +290,41 @@ BENCHMARK_TEMPLATE(BM_ExchangeUnpaced, BareLink)
     ->UseRealTime()
     ->MinTime(2.0);
 
+// The CPU time of the calling thread, in microseconds.
+double threadCpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+// Exchanges a second and this thread's CPU per exchange over a block of
+// exchanges, through one link.
+struct Block {
+    double perSecond = 0;
+    double cpuMicroseconds = 0;
+};
+
+template <typename Port> Block exchangeBlock(Bench<Port>& bench, int exchanges) {
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuStart = threadCpuMicroseconds();
+    for (int i = 0; i < exchanges; ++i) {
+        bench.protocol().getEcuData(50);
+    }
+    return {exchanges * 1e9 / static_cast<double>(timer.nsecsElapsed()),
+            (threadCpuMicroseconds() - cpuStart) / exchanges};
+}
+
+double median(std::vector<double> values) {
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
 // The same exchange through both links in alternating blocks, so that both
-// meet the same load on a shared machine. The ratio is the median, over the
-// pairs of blocks, of the program's exchanges a second to the bare
-// descriptor's; the rates are the medians of the blocks.
+// meet the same load on a shared machine. The ratios are medians over the
+// pairs of blocks (the program's exchanges a second to the bare descriptor's,
+// and the CPU per exchange of this thread likewise); the other figures are
+// medians of the blocks.
 void BM_ExchangeUnpacedPaired(benchmark::State& state) {
     constexpr int kBlock = 200;
     Bench<QtSerialLink> program(0);
@@ -301,37 +333,36 @@ void BM_ExchangeUnpacedPaired(benchmark::State& state) {
         state.SkipWithError("the simulated ECU was not found");
         return;
     }
-    const auto exchangesPerSecond = [](auto& bench) {
-        QElapsedTimer timer;
-        timer.start();
-        for (int i = 0; i < kBlock; ++i) {
-            bench.protocol().getEcuData(50);
-        }
-        return kBlock * 1e9 / static_cast<double>(timer.nsecsElapsed());
-    };
-    std::vector<double> programRates;
-    std::vector<double> bareRates;
-    std::vector<double> ratios;
+    std::vector<double> programRates, bareRates, rateRatios;
+    std::vector<double> programCpu, bareCpu, cpuRatios;
     for (auto _ : state) {
         // Each link goes first in every other pair.
-        const bool programFirst = programRates.size() % 2 == 0;
-        const double first = programFirst ? exchangesPerSecond(program) : exchangesPerSecond(bare);
-        const double second = programFirst ? exchangesPerSecond(bare) : exchangesPerSecond(program);
-        programRates.push_back(programFirst ? first : second);
-        bareRates.push_back(programFirst ? second : first);
-        ratios.push_back(programRates.back() / bareRates.back());
+        Block p;
+        Block b;
+        if (programRates.size() % 2 == 0) {
+            p = exchangeBlock(program, kBlock);
+            b = exchangeBlock(bare, kBlock);
+        } else {
+            b = exchangeBlock(bare, kBlock);
+            p = exchangeBlock(program, kBlock);
+        }
+        programRates.push_back(p.perSecond);
+        bareRates.push_back(b.perSecond);
+        rateRatios.push_back(p.perSecond / b.perSecond);
+        programCpu.push_back(p.cpuMicroseconds);
+        bareCpu.push_back(b.cpuMicroseconds);
+        cpuRatios.push_back(p.cpuMicroseconds / b.cpuMicroseconds);
     }
     if (!program.ready() || !bare.ready()) {
         state.SkipWithError("an exchange failed");
         return;
     }
-    const auto median = [](std::vector<double> values) {
-        std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
-        return values[values.size() / 2];
-    };
     state.counters["program_per_s"] = median(programRates);
     state.counters["bare_per_s"] = median(bareRates);
-    state.counters["ratio"] = median(ratios);
+    state.counters["ratio"] = median(rateRatios);
+    state.counters["program_cpu_us"] = median(programCpu);
+    state.counters["bare_cpu_us"] = median(bareCpu);
+    state.counters["cpu_ratio"] = median(cpuRatios);
 }
 BENCHMARK(BM_ExchangeUnpacedPaired)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 

@@ -1,5 +1,6 @@
 #include "comm/QtSerialLink.h"
 
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <chrono>
@@ -111,6 +112,27 @@ TEST_F(QtSerialLinkTest, ClearDropsWaitingBytes) {
     EXPECT_EQ(link.readByte(50), -1);
     pty.send({7});
     EXPECT_EQ(link.readByte(1000), 7);
+}
+
+// While an exchange waits, the line owner's pump runs the event loop, in
+// which the port takes waiting bytes in by itself: they are still the next
+// ones read, and clear() drops them like any other.
+TEST_F(QtSerialLinkTest, BytesTheEventLoopTookInAreReadFirstAndCleared) {
+    const auto runEventLoop = [] {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    };
+    pty.send({5, 6, 7});
+    runEventLoop();
+    pty.send({8});
+    EXPECT_EQ(link.readByte(1000), 5);
+    EXPECT_EQ(link.readBlock(3, 1000), QByteArray::fromHex("060708"));
+
+    pty.send({1, 2});
+    runEventLoop();
+    link.clear();
+    EXPECT_EQ(link.readByte(50), -1);
 }
 
 TEST_F(QtSerialLinkTest, ReadBlockCollectsUntilTheLengthArrivesOrTimeRunsOut) {
@@ -244,11 +266,14 @@ TEST(QtSerialLinkVanished, DeviceThatGoesAwayClosesThePortAndOpensAgainOnceBack)
         EXPECT_FALSE(operation(link));
         EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::PortError);
         EXPECT_FALSE(link.isOpen()) << link.lastErrorText().toStdString();
+        // The device's name goes with it (the number of the pseudo-terminal
+        // may already stand for another one).
+        ASSERT_TRUE(QFile::remove(device));
         EXPECT_FALSE(link.open(&error));
         EXPECT_TRUE(error.startsWith(device + QStringLiteral(": "))) << error.toStdString();
 
         PseudoTerminal back;
-        ASSERT_TRUE(QFile::remove(device) && QFile::link(back.slavePath(), device));
+        ASSERT_TRUE(QFile::link(back.slavePath(), device));
         ASSERT_TRUE(link.open(&error)) << error.toStdString();
         back.send({42});
         EXPECT_EQ(link.readByte(1000), 42);
