@@ -1,6 +1,6 @@
 # What "cmake --install" puts in place and "cpack -G DEB" packages: the three
 # programs, the desktop entry, the icon, the AppStream metadata, the man pages
-# and the user manual. The man pages and the manual are made at build time
+# (compressed), the user manual, the copyright file and the changelog. The man pages and the manual are made at build time
 # under the build tree's share/, where the programs find them as they find
 # them under an installed prefix.
 include(GNUInstallDirs)
@@ -8,6 +8,19 @@ include(GNUInstallDirs)
 set(VANTREL_APP_ID "org.vantrel.Vantrel")
 set(VANTREL_SHARE_DIR "${CMAKE_BINARY_DIR}/share")
 set(VANTREL_DOC_INSTALL_DIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/vantrel")
+
+find_program(GZIP_PROGRAM gzip REQUIRED)
+
+# Compresses a file made at build time as Debian wants its man pages and
+# changelog: best compression, no name or time stamp inside.
+function(vantrel_gzip input output_variable)
+    set(output "${input}.gz")
+    add_custom_command(OUTPUT "${output}"
+        COMMAND "${GZIP_PROGRAM}" -9nkf "${input}"
+        DEPENDS "${input}"
+        VERBATIM)
+    set(${output_variable} "${output}" PARENT_SCOPE)
+endfunction()
 
 # Man pages from each program's --help, so they never disagree with it.
 set(man_pages)
@@ -27,7 +40,8 @@ foreach(page IN ITEMS
         DEPENDS vantrel-docgen ${program}
         COMMENT "Man page of ${program}"
         VERBATIM)
-    list(APPEND man_pages "${output}")
+    vantrel_gzip("${output}" compressed)
+    list(APPEND man_pages "${compressed}")
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_pages})
 
@@ -50,16 +64,24 @@ else()
     set(manual_body "${manual_source}")
     set(body_option --preformatted)
 endif()
-add_custom_command(OUTPUT "${manual_dir}/index.html" "${manual_dir}/screenshot.png"
+# The pictures the manual shows, beside it.
+set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png)
+list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
+list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)
+add_custom_command(OUTPUT "${manual_dir}/index.html" ${picture_copies}
     COMMAND ${CMAKE_COMMAND} -E make_directory "${manual_dir}"
     COMMAND vantrel-docgen html "${manual_dir}/index.html" "Vantrel User Manual"
             "${manual_body}" ${body_option}
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${PROJECT_SOURCE_DIR}/docs/screenshot.png"
-            "${manual_dir}/screenshot.png"
-    DEPENDS vantrel-docgen "${manual_body}" "${PROJECT_SOURCE_DIR}/docs/screenshot.png"
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${picture_sources} "${manual_dir}"
+    DEPENDS vantrel-docgen "${manual_body}" ${picture_sources}
     COMMENT "User manual"
     VERBATIM)
 add_custom_target(manual ALL DEPENDS "${manual_dir}/index.html")
+
+# The changelog in Debian's format, of the version being built.
+configure_file("${PROJECT_SOURCE_DIR}/data/changelog.in" "${VANTREL_SHARE_DIR}/changelog" @ONLY)
+vantrel_gzip("${VANTREL_SHARE_DIR}/changelog" changelog)
+add_custom_target(changelog ALL DEPENDS "${changelog}")
 
 install(TARGETS vantrel vantrelctl vantrel-ecusim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${PROJECT_SOURCE_DIR}/data/${VANTREL_APP_ID}.desktop"
@@ -70,5 +92,7 @@ install(FILES "${PROJECT_SOURCE_DIR}/data/vantrel.svg"
 install(FILES "${PROJECT_SOURCE_DIR}/data/${VANTREL_APP_ID}.metainfo.xml"
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES "${manual_dir}/index.html" "${manual_dir}/screenshot.png"
+install(FILES "${manual_dir}/index.html" ${picture_copies}
         DESTINATION ${VANTREL_DOC_INSTALL_DIR}/manual)
+install(FILES "${PROJECT_SOURCE_DIR}/data/copyright" "${changelog}"
+        DESTINATION ${VANTREL_DOC_INSTALL_DIR})

@@ -6,11 +6,18 @@ set -euo pipefail
 packages=(
     build-essential cmake ninja-build pkg-config
     qt6-base-dev qt6-serialport-dev qt6-svg-dev libgl-dev
+    # Qt SQL comes with qt6-base-dev; its SQLite driver, which the tune
+    # history loads at run time, is a package of its own
+    libqt6sql6-sqlite
     libgtest-dev libgmock-dev libbenchmark-dev
-    # the manual's HTML, and the checks of the desktop entry and AppStream data
-    python3-markdown desktop-file-utils appstream
+    # the manual's HTML, and the checks of the desktop entry, the AppStream
+    # data and the Debian package
+    python3-markdown desktop-file-utils appstream lintian
     # the sanitizer build and the fuzz targets, and faster rebuilds
     clang libclang-rt-14-dev ccache
+    # bench_plot_library only: the plotting libraries the log review was
+    # measured against (the program links neither)
+    libqcustomplot-dev qt6-charts-dev libqt6opengl6-dev
 )
 
 missing=()

@@ -1,6 +1,7 @@
 #!/usr/bin/env bash
 # Builds the Debian package of the program with cpack and prints its control
-# data (dependencies included) and its file list.
+# data (dependencies included) and its file list; when lintian is installed,
+# fails unless lintian finds neither an error nor a warning in it.
 # Usage: scripts/package.sh [BUILD_DIR]   (default: build)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -21,3 +22,8 @@ echo "== $deb"
 dpkg-deb -I "$deb"
 echo "== files"
 dpkg-deb -c "$deb"
+if command -v lintian >/dev/null 2>&1; then
+    echo "== lintian"
+    lintian --fail-on error,warning "$deb"
+    echo "lintian: no error or warning"
+fi

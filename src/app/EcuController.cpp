@@ -63,8 +63,11 @@ void EcuController::getAllDataFromEcu() {
     });
 }
 
-void EcuController::sendAllDataToEcu() {
-    m_line.run([this](EcuProtocol& protocol) { ::sendAllDataToEcu(protocol, transferHooks()); });
+SendOutcome EcuController::sendAllDataToEcu() {
+    SendOutcome outcome = SendOutcome::NotSent;
+    m_line.run(
+        [&](EcuProtocol& protocol) { outcome = ::sendAllDataToEcu(protocol, transferHooks()); });
+    return outcome;
 }
 
 void EcuController::saveSettingsToEcu() {

@@ -36,7 +36,7 @@ public:
     // The Find ECU command: searches when offline, then reads everything.
     void findEcuCommand();
     void getAllDataFromEcu();
-    void sendAllDataToEcu();
+    SendOutcome sendAllDataToEcu();
     // Save Settings to ECU.
     void saveSettingsToEcu();
     // Stores without a message, as the exit question does.

@@ -3,21 +3,26 @@
 #include "app/AboutBox.h"
 #include "app/EcuController.h"
 #include "app/Installation.h"
+#include "app/ModifyMenu.h"
+#include "app/PageKeys.h"
+#include "app/PrintCommands.h"
+#include "app/RecentFilesMenu.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
+#include "app/StatusBarPresenter.h"
+#include "app/WindowTable.h"
 #include "comm/EcuLine.h"
-#include "config/SetupWindow.h"
-#include "files/RecentFiles.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
-#include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
+#include "record/AreaFit.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
-#include "tables/TableUndoHistory.h"
+#include "review/LogDrop.h"
 
 #include <QAction>
 #include <QApplication>
@@ -26,55 +31,22 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
-#include <QTimer>
-#include <QToolBar>
 #include <QUrl>
-#include <QWhatsThis>
 #include <cmath>
 
 namespace {
-// Pixels between the online indicator and a maximised child's buttons.
-constexpr int kIndicatorGap = 4;
-
-struct Branding {
-    const char* caption;
-    const char* picture;
-};
-
-Branding brandingOf(int edition) {
-    switch (edition) {
-    case 2:
-        return {"Gullwick - Vantrel by Marrowby", "board.jpg"};
-    case 3:
-        return {"Vantrel by Ostrand", "background3.jpg"};
-    case 4:
-        return {"Vantrel by Kelmsby", "kelmsby.jpg"};
-    default:
-        return {"Vantrel by Marrowby", "background.jpg"};
-    }
-}
-
 QString chooseFileWithDialog(QWidget* parent, const QString& title, const QString& filter,
                              MainWindow::FileDialogMode mode) {
-    using Mode = MainWindow::FileDialogMode;
-    switch (mode) {
-    case Mode::Open:
+    if (mode == MainWindow::FileDialogMode::Open) {
         return QFileDialog::getOpenFileName(parent, title, {}, filter);
-    case Mode::OpenOrCreate:
-    case Mode::Save:
-        return QFileDialog::getSaveFileName(parent, title, {}, filter, nullptr,
-                                            QFileDialog::DontConfirmOverwrite);
-    case Mode::SaveAsking:
-        break;
     }
-    return QFileDialog::getSaveFileName(parent, title, {}, filter);
+    return QFileDialog::getSaveFileName(parent, title, {}, filter, nullptr,
+                                        QFileDialog::DontConfirmOverwrite);
 }
 
 } // namespace
@@ -86,10 +58,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
       m_line(std::make_unique<EcuLine>(state, link, ui)),
       m_poller(std::make_unique<Poller>(state, *m_line)),
       m_logging(std::make_unique<LoggingController>(state, ui)),
-      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)),
-      m_recentFiles(std::make_unique<RecentFiles>(m_options.recentFilesPath.isEmpty()
-                                                      ? RecentFiles::defaultPath()
-                                                      : m_options.recentFilesPath)) {
+      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)) {
     setObjectName(QStringLiteral("frmMain"));
     QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
@@ -106,7 +75,6 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     buildWindow();
     wireParts();
     connectMenus();
-    showRecentFiles();
     applyBranding();
     m_helpFile = m_options.manualPath.isEmpty() ? userManualPath() : m_options.manualPath;
     readSettings();
@@ -116,24 +84,21 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     } else if (m_state.display.ComPortNumber >= 1 && m_state.display.ComPortNumber <= 5) {
         selectComPort(m_state.display.ComPortNumber);
     }
-    m_menus.comFuelLoadLine->setChecked(m_state.display.PlotLoadLineFuel);
-    m_menus.comIgnLoadLine->setChecked(m_state.display.PlotLoadLineIgnition);
-    m_menus.setup3DFuel->setChecked(m_state.display.Fuel3DPlotFlag);
-    m_menus.setup3DIgnition->setChecked(m_state.display.Ignition3DPlotFlag);
-    m_menus.setupDisplayFuelCrossHair->setChecked(m_state.display.DisplayFuelCrossHair);
-    m_menus.setupDisplayIgnCrossHair->setChecked(m_state.display.DisplayIgnitionCrossHair);
+    tickDisplayMenu(m_menus, m_state.display);
     setupStatusBar();
     m_exitConfirmed = false;
     applyPlacement();
 }
 
 MainWindow::~MainWindow() {
-    // The child windows go down after this window's own parts; their last
-    // signals must not reach it.
+    // The child windows go down first, while the parts they use still exist
+    // (a box with the focus takes its entry as it goes); their last signals
+    // must not reach this window.
     disconnect(m_mdi, nullptr, this, nullptr);
     for (QMdiSubWindow* window : m_mdi->subWindowList()) {
         disconnect(window, nullptr, this, nullptr);
     }
+    qDeleteAll(m_mdi->subWindowList());
 }
 
 void MainWindow::buildWindow() {
@@ -142,31 +107,15 @@ void MainWindow::buildWindow() {
     setCentralWidget(m_mdi);
     m_windows = std::make_unique<WindowRegistry>(m_mdi);
     connect(m_windows.get(), &WindowRegistry::windowAdded, this, &MainWindow::childAdded);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::placeAnimation);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_status->placeIndicator(); });
     // The menu commands keep their keys while a child window has the focus.
     qApp->installEventFilter(this);
+    qApp->installEventFilter(new PageKeys(this));
+    new LogDrop(this, [this](const QString& path) { openLog(path); });
     m_menus = buildMainMenus(*this);
-    m_toolBars = buildMainToolBars(*this);
-    m_statusBar = new StatusBarWidget(this);
-    setStatusBar(m_statusBar);
-
-    m_animation = new QLabel(this);
-    m_animation->setObjectName(QStringLiteral("AnimationImage"));
-    m_animation->setFixedSize(24, 24);
-    m_animation->setToolTip(tr("ECU online"));
-    m_animation->setWhatsThis(tr("Turns while the ECU answers the live data requests."));
-    m_animation->hide();
-
-    connect(m_statusBar, &StatusBarWidget::panelClicked, this, [this](int number) {
-        if (number == StatusBarView::kOnline + 1 && m_state.DeveloperMode) {
-            m_state.EcuOnline = !m_state.EcuOnline;
-            setupStatusBar();
-        } else if (number == StatusBarView::kLog + 1) {
-            setupLogData();
-        }
-    });
-    connect(m_statusBar, &StatusBarWidget::panelDoubleClicked, m_logging.get(),
-            &LoggingController::closeLogFile);
+    m_toolBars = buildMainToolBars(*this, m_menus);
+    m_status = std::make_unique<StatusBarPresenter>(StatusBarPresenter::Parts{
+        m_state, m_ui, *m_line, *m_poller, *m_logging, *this, m_menus.tuningLogData});
 }
 
 // The parts talk to each other through the store, the line and the poll.
@@ -174,7 +123,6 @@ void MainWindow::wireParts() {
     m_store->setSender(m_line->sender());
     m_line->setSettingsStore(m_store.get());
     m_line->setPump(m_options.pump);
-    connect(m_line.get(), &EcuLine::wentOffline, this, [this] { setupStatusBar(); });
 
     // The order of a tick: the status bar, the log record, then the windows,
     // which connect themselves when they open.
@@ -184,7 +132,8 @@ void MainWindow::wireParts() {
         }
     });
     connect(m_poller.get(), &Poller::dataReceived, m_logging.get(), &LoggingController::logData);
-    connect(m_poller.get(), &Poller::dataReceived, this, &MainWindow::showIndicator);
+    connect(m_poller.get(), &Poller::dataReceived, m_status.get(),
+            &StatusBarPresenter::showIndicator);
 
     m_logging->setFileChooser([this] {
         return m_options.chooseFile(QStringLiteral("Open"),
@@ -193,7 +142,6 @@ void MainWindow::wireParts() {
     });
     m_logging->setViews([this] { return dataWindow() != nullptr; },
                         [this] { return timeHistoryWindow() != nullptr; });
-    connect(m_logging.get(), &LoggingController::loggingChanged, this, &MainWindow::showLogging);
 
     EcuController::Windows windows;
     windows.unloadAll = [this] { unloadAllWindows(); };
@@ -204,10 +152,10 @@ void MainWindow::wireParts() {
 
 void MainWindow::applyBranding() {
     const Branding b = brandingOf(m_state.Edition);
-    setWindowTitle(QString::fromLatin1(b.caption));
-    const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                          QString::fromLatin1(b.picture));
-    if (m_state.Edition == 2) {
+    m_caption = b.caption;
+    setWindowTitle(m_caption);
+    const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') + b.picture);
+    if (m_state.Edition == Edition::Gullwick) {
         m_mdi->setBackground(QColor(0, 0, 255));
     }
     if (!picture.isNull()) {
@@ -216,9 +164,7 @@ void MainWindow::applyBranding() {
 }
 
 double MainWindow::twipsPerPixel() const {
-    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    const double dpi = s != nullptr ? s->logicalDotsPerInchX() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return ::twipsPerPixel(*this);
 }
 
 void MainWindow::readSettings() {
@@ -234,38 +180,27 @@ void MainWindow::readSettings() {
         metrics.widthTwips = size.width() * metrics.twipsPerPixel;
         metrics.heightTwips = size.height() * metrics.twipsPerPixel;
     }
-    readSettingsFile(m_state, m_options.settingsPath, metrics);
-    if (!m_state.SettingsFileError && m_state.Edition == 2) {
-        m_menus.engineDefaultFuel->setVisible(false);
-        m_menus.engineDefaultIgnition->setVisible(false);
-        m_menus.engineBar2->setVisible(false);
-        m_menus.tuningUserInputs->setVisible(false);
+    const SettingsReadResult read = readSettingsFile(m_state, m_options.settingsPath, metrics);
+    if (read.refused) {
+        m_settingsRefusal = read.problem;
     }
-    if (m_state.SettingsFileError) {
-        m_menus.engineExtra->setVisible(false);
-        m_menus.tuningEgo->setVisible(false);
-        m_menus.tuningBar3->setVisible(false);
-    }
+    showForSettingsFile(m_menus, m_state.Edition, m_state.SettingsFileError);
 }
 
 void MainWindow::applyDeveloperMode() {
     const bool developer = m_state.DeveloperMode;
-    m_menus.test->menuAction()->setVisible(developer);
-    m_menus.engineExtra->setVisible(developer);
+    showForDeveloperMode(m_menus, developer);
     m_state.LogExtra = developer;
-    m_menus.testLogExtra->setChecked(developer);
     if (!developer) {
-        m_menus.tuningBar3->setVisible(false);
         m_state.display.DisplayGaugesFlag = false;
-        m_menus.tuningIac->setVisible(false);
     }
 }
 
 void MainWindow::applyPlacement() {
     const WindowPlacement& p = m_state.display.MainWindow;
-    const double tpp = twipsPerPixel();
-    const auto px = [tpp](double twips) { return static_cast<int>(std::lround(twips / tpp)); };
-    setGeometry(px(p.Left), px(p.Top), std::max(px(p.Width), 200), std::max(px(p.Height), 150));
+    setGeometry(pixels(p.Left), pixels(p.Top), std::max(pixels(p.Width), 200),
+                std::max(pixels(p.Height), 150));
+    keepOnScreen();
     switch (p.State) {
     case 1:
         setWindowState(Qt::WindowMinimized);
@@ -279,26 +214,35 @@ void MainWindow::applyPlacement() {
     }
 }
 
-void MainWindow::resizeEvent(QResizeEvent* event) {
-    QMainWindow::resizeEvent(event);
-    placeAnimation();
+void MainWindow::keepOnScreen() {
+    if (windowState() != Qt::WindowNoState) {
+        return;
+    }
+    const QScreen* s = QGuiApplication::screenAt(geometry().center());
+    if (s == nullptr) {
+        s = QGuiApplication::primaryScreen();
+    }
+    if (s != nullptr) {
+        setGeometry(keepInside(geometry(), s->availableGeometry(),
+                               minimumSizeHint().expandedTo(minimumSize())));
+    }
 }
 
-void MainWindow::placeAnimation() {
-    const double tpp = twipsPerPixel();
-    const double widthTwips = width() * tpp;
-    const double leftTwips = widthTwips < 5000 ? 5000 : widthTwips - 500;
-    int left = static_cast<int>(leftTwips / tpp);
-    // A maximised child window puts its buttons at the right end of the menu
-    // bar; the indicator stays left of them.
-    const QMenuBar* bar = menuBar();
-    const QWidget* buttons = bar->cornerWidget(Qt::TopRightCorner);
-    if (buttons != nullptr && !buttons->isHidden()) {
-        const int buttonsLeft = bar->x() + bar->width() - buttons->sizeHint().width();
-        left = std::min(left, buttonsLeft - m_animation->width() - kIndicatorGap);
-    }
-    m_animation->move(left, static_cast<int>(100 / tpp));
-    m_animation->raise();
+void MainWindow::resizeEvent(QResizeEvent* event) {
+    QMainWindow::resizeEvent(event);
+    m_status->placeIndicator();
+}
+
+StatusBarWidget* MainWindow::statusBarWidget() const {
+    return m_status->widget();
+}
+
+QLabel* MainWindow::animationImage() const {
+    return m_status->indicator();
+}
+
+const StatusReporter& MainWindow::statusReporter() const {
+    return m_status->reporter();
 }
 
 // Child windows.
@@ -311,35 +255,8 @@ QWidget* MainWindow::timeHistoryWindow() const {
     return m_windows->find<TimeHistoryWindow>();
 }
 
-void MainWindow::showDataWindow() {
-    if (m_windows->raise(WindowCode::Data)) {
-        return;
-    }
-    auto* window = new DataWindow(m_state, m_poller.get());
-    connect(window, &DataWindow::closed, m_logging.get(), &LoggingController::dataWindowClosed);
-    QMdiSubWindow* sub = m_windows->show(window, WindowCode::Data);
-    const double tpp = twipsPerPixel();
-    const int narrower = static_cast<int>(std::lround(DataWindow::kNarrowerTwips / tpp));
-    const int height = static_cast<int>(std::lround(DataWindow::kHeightTwips / tpp));
-    sub->setGeometry(0, 0, std::max(m_mdi->viewport()->width() - narrower, 200),
-                     std::max(height, sub->minimumSizeHint().height()));
-}
-
-void MainWindow::showTimeHistory() {
-    if (m_windows->raise(WindowCode::TimeHistory)) {
-        return;
-    }
-    auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
-    QMdiSubWindow* sub = m_windows->show(window, WindowCode::TimeHistory);
-    sub->resize(TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
-}
-
-void MainWindow::showSetupWindow() {
-    if (m_windows->raise(WindowCode::Setup)) {
-        return;
-    }
-    auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
-    m_windows->show(window, WindowCode::Setup)->adjustSize();
+int MainWindow::pixels(double twips) const {
+    return static_cast<int>(std::lround(twips / twipsPerPixel()));
 }
 
 void MainWindow::childAdded(QMdiSubWindow* sub) {
@@ -352,7 +269,7 @@ void MainWindow::childAdded(QMdiSubWindow* sub) {
             action->setShortcuts(keys);
         }
     }
-    connect(sub, &QMdiSubWindow::windowStateChanged, this, &MainWindow::placeAnimation);
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this] { m_status->placeIndicator(); });
 }
 
 QAction* MainWindow::menuCommandFor(const QKeySequence& keys) const {
@@ -386,50 +303,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::unloadAllWindows() {
     m_windows->closeAll();
-}
-
-void MainWindow::modifySetup(bool enabled) {
-    for (QAction* a : {m_menus.modifyAdd, m_menus.modifySubtract, m_menus.modifyMult,
-                       m_menus.modifyDivide, m_menus.modifySmooth}) {
-        a->setEnabled(enabled);
-    }
-}
-
-// Menu commands that route before opening a window.
-
-void MainWindow::engineSetup() {
-    switch (m_state.Edition) {
-    case 1:
-    case 3:
-        showSetupWindow();
-        break;
-    case 2:
-        m_ui.message(QStringLiteral("Gullwick Mode Not Supported"));
-        break;
-    default:
-        break;
-    }
-}
-
-void MainWindow::tuningUserInputs() {
-    const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool any = std::any_of(modes.begin(), modes.end(), [](int16_t m) { return m != 0; });
-    if (any) {
-        showCurveWindow(WindowCode::Input);
-    } else {
-        m_ui.message(QStringLiteral("No User Inputs Defined"));
-    }
-}
-
-void MainWindow::tuningEgo() {
-    const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool ego = std::any_of(modes.begin(), modes.end(), [](int16_t m) { return m == 3; });
-    if (!ego) {
-        m_ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));
-        return;
-    }
-    m_windows->closeAllExcept(WindowCode::TimeHistory);
-    showEgoWindow();
 }
 
 void MainWindow::helpContents() {
@@ -525,7 +398,17 @@ void MainWindow::writeSettings() {
 void MainWindow::runStartup() {
     QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     if (m_state.SettingsFileError) {
-        m_ui.message(settingsFileErrorText(), UserInteraction::Icon::Information);
+        // A file that is there but was refused is named, so that the user
+        // can see why the defaults are used.
+        m_ui.message(settingsFileErrorText() +
+                         (m_settingsRefusal.isEmpty()
+                              ? QString()
+                              : QStringLiteral("\r\n\r\n") + m_settingsRefusal),
+                     UserInteraction::Icon::Information);
+    }
+    if (const QString problem = m_recentFiles->problem(); !problem.isEmpty()) {
+        m_ui.message(tr("The list of recent files was not read: %1").arg(problem),
+                     UserInteraction::Icon::Warning);
     }
     setupStatusBar();
     if (m_link.isOpen()) {
@@ -537,6 +420,8 @@ void MainWindow::runStartup() {
         m_ecu->getAllDataFromEcu();
     }
     setupStatusBar();
+    // The status bar's texts may have made the window wider.
+    keepOnScreen();
     m_state.StartupComplete = true;
     m_plots->openAtStartup();
     startPollTimer();

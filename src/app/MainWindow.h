@@ -3,8 +3,6 @@
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
-#include "files/ReportPrinter.h"
-#include "monitor/StatusReport.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -16,34 +14,38 @@ class DataWindow;
 class EcuController;
 class EcuLine;
 class LoggingController;
+class ModifyMenu;
 class Plot3DViews;
 class Poller;
 class QAction;
 class QPrinter;
-class RecentFiles;
+class PrintCommands;
+class RecentFilesMenu;
 class QKeySequence;
 class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
 class SerialLink;
 class SettingsStore;
+class StatusBarPresenter;
 class StatusBarWidget;
-class TableEditorWindow;
-class TableUndoHistory;
+class StatusReporter;
 class UserInteraction;
+class WindowTable;
 
 // The program's main window: a multiple-document area holding every tool
 // window, the menus and toolbars, the status bar and the online indicator.
 // It wires together the parts that do the work: the settings store, the ECU
-// line, the poll, the logging controller, the ECU commands and the window
-// registry.
+// line, the poll, the logging controller, the ECU commands, and the window
+// table with the registry of open windows.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
     // How a file dialog behaves: Open needs an existing file; OpenOrCreate
     // takes a new name too (a log file that exists is appended to); Save
-    // takes any name without asking; SaveAsking asks before replacing a file.
-    enum class FileDialogMode { Open, OpenOrCreate, Save, SaveAsking };
+    // takes any name without asking (the data file commands ask themselves,
+    // about the name the file gets).
+    enum class FileDialogMode { Open, OpenOrCreate, Save };
     // Shows a file dialog (title, filter) and returns the chosen path, or an
     // empty text when cancelled.
     using FileChooser =
@@ -59,6 +61,9 @@ public:
         std::function<void(int port)> choosePort;
         // A device opened at start instead of the stored port number.
         bool portGiven = false;
+        // That device, which Setup > Port... lists as the current one until
+        // a COM port is chosen.
+        QString givenDevice;
         // Keeps the window painted while an exchange waits on the line; by
         // default pending events other than user input are processed.
         std::function<void()> pump;
@@ -89,7 +94,6 @@ public:
     void setupStatusBar();
     void setupLogData();
     void unloadAllWindows();
-    void modifySetup(bool enabled);
 
     // The poll timer.
     void startPollTimer();
@@ -104,15 +108,20 @@ public:
     // Asks about unsaved ECU changes and closes the window unless cancelled.
     void exitPrompt();
 
+    // Reads a data log or CSV file into the log review window, opening it
+    // when it is not open (File > Open Log..., a log dropped on the window,
+    // a log named on the command line).
+    void openLog(const QString& path);
+
     // Accessors for the program's own checks and for tests.
     const MainMenus& menus() const { return m_menus; }
     const MainToolBars& toolBars() const { return m_toolBars; }
-    StatusBarWidget* statusBarWidget() const { return m_statusBar; }
+    StatusBarWidget* statusBarWidget() const;
     QMdiArea* mdiArea() const { return m_mdi; }
     DataWindow* dataWindow() const;
     QWidget* timeHistoryWindow() const;
-    QLabel* animationImage() const { return m_animation; }
-    const StatusReporter& statusReporter() const { return m_reporter; }
+    QLabel* animationImage() const;
+    const StatusReporter& statusReporter() const;
     WindowCode activeWindow() const { return m_windows->activeWindow(); }
     bool exitConfirmed() const { return m_exitConfirmed; }
     EcuLine& line() { return *m_line; }
@@ -135,70 +144,50 @@ private:
     void readSettings();
     void applyDeveloperMode();
     void applyPlacement();
+    // A place kept from a larger screen, or a window grown past the screen's
+    // edge, comes back onto the screen.
+    void keepOnScreen();
     void writeSettings();
     void unloadWindow();
     // The exit question; true when the program may close.
     bool askExit();
 
-    // Child windows.
-    void showDataWindow();
-    void showTimeHistory();
-    void showSetupWindow();
-    // The table editors: Tuning > Fuel and Ignition, the Modify menu routed
-    // to the editor activated last, the load-plot toggles.
-    void connectTableMenus();
-    void showTableEditor(WindowCode code);
-    // The compensation curves (beside the data window), the user inputs or
-    // the coil charge times.
-    void showCurveWindow(WindowCode code);
-    void showComp2Window();
-    void showEgoWindow();
-    void updateModifyMenu(QMdiSubWindow* activated);
-    void routeModify(const std::function<void(TableEditorWindow&)>& command);
-    // Engine > Default Fuel Table and Default Ignition Table.
-    void showDefaultTable(WindowCode code);
+    // Twips as whole pixels of this window's screen.
+    int pixels(double twips) const;
     // A child window keeps none of the keys of the menu commands.
     void childAdded(QMdiSubWindow* window);
     // The menu bar's command with this shortcut, if any.
     QAction* menuCommandFor(const QKeySequence& keys) const;
 
     // Menu commands.
-    void engineSetup();
-    void tuningUserInputs();
-    void tuningEgo();
     void selectComPort(int port);
     void choosePortDevice();
     void helpContents();
     void helpAbout();
     void testInvalidCommand();
     void testLogExtra();
+    // The data file commands (MainWindowFile.cpp).
     void fileOpen();
     void fileSave();
     void fileSaveAs();
+    void fileSendAgain();
     void setCurrentFile(const QString& path);
+    // The current file on the status bar, and in the title and the File menu
+    // whether the ECU holds part of a file whose send was cut off.
+    void showFileState();
+    // Save As's dialog and question; an empty name when cancelled.
+    QString chooseFileToSave();
+    void saveDataFile(const QString& path);
     bool writeDataFile();
-    bool readDataFile();
+    // Reads a data file into the settings, makes it the current file and
+    // sends it; a file that cannot be read changes nothing.
     void openDataFile(const QString& path);
-
-    // Diagnostics, printing, recent files and the comparison with a file
-    // (MainWindowTools.cpp).
-    void showSensorCheck();
-    void filePrint();
-    void filePrintPlot();
-    void fileCompare();
-    // What Print Plot prints: the time history plot when its window is open,
-    // otherwise each open 3D plot on a page of its own.
-    QList<PrintablePlot> plotsToPrint() const;
-    bool choosePrinter(QPrinter& printer, const QString& title);
-    void openRecentFile(int index);
-    void rememberFile();
-    void showRecentFiles();
+    void sendDataFile(const QString& path);
+    // Engine > Find ECU, then Send Again offered once the ECU answers.
+    void findEcuCommand();
+    void offerSendAgain();
 
     void showEgoMenu(bool show);
-    void showLogging(bool active);
-    void showStatusBar();
-    void showIndicator();
-    void placeAnimation();
 
     AppState& m_state;
     UserInteraction& m_ui;
@@ -210,20 +199,25 @@ private:
     std::unique_ptr<LoggingController> m_logging;
     std::unique_ptr<EcuController> m_ecu;
     std::unique_ptr<WindowRegistry> m_windows;
+    std::unique_ptr<WindowTable> m_windowTable;
+    std::unique_ptr<ModifyMenu> m_modifyMenu;
+    std::unique_ptr<StatusBarPresenter> m_status;
     std::unique_ptr<Plot3DViews> m_plots;
-    std::unique_ptr<RecentFiles> m_recentFiles;
-    // The undo history of each table, kept while its editor is closed.
-    std::unique_ptr<TableUndoHistory> m_fuelHistory;
-    std::unique_ptr<TableUndoHistory> m_ignitionHistory;
+    std::unique_ptr<RecentFilesMenu> m_recentFiles;
+    std::unique_ptr<PrintCommands> m_print;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;
     QMdiArea* m_mdi = nullptr;
-    StatusBarWidget* m_statusBar = nullptr;
-    QLabel* m_animation = nullptr;
 
-    StatusReporter m_reporter;
     bool m_exitConfirmed = false;
     bool m_unloaded = false;
     QString m_helpFile;
+    // The edition's caption, which the title starts with.
+    QString m_caption;
+    // The data file whose send to the ECU was cut off, until a send is
+    // complete.
+    QString m_partlySentFile;
+    // Why the settings file was refused unread, for the start-up message.
+    QString m_settingsRefusal;
 };

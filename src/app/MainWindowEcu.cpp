@@ -1,39 +1,19 @@
 // The main window's views of the ECU: serial port, poll timer, status bar,
-// online indicator, logging state and the developer test commands.
+// logging and the developer test commands.
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/PortDialog.h"
+#include "app/StatusBarPresenter.h"
 #include "comm/EcuLine.h"
 #include "comm/QtSerialLink.h"
-#include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
-#include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
 #include <QAction>
-#include <QLabel>
-#include <QPainter>
-#include <cmath>
-
-namespace {
-// Frame n (3..7) of the online indicator: a wheel whose spoke turns by one
-// fifth of a revolution per frame.
-QPixmap indicatorFrame(int frame) {
-    QPixmap pm(24, 24);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 120, 0), 2));
-    p.setBrush(QColor(180, 255, 180));
-    p.drawEllipse(QPointF(12, 12), 10, 10);
-    const double angle = (7 - frame) * 2.0 * M_PI / 5.0;
-    p.drawLine(QPointF(12, 12), QPointF(12 + 9 * std::sin(angle), 12 - 9 * std::cos(angle)));
-    return pm;
-}
-} // namespace
+#include <algorithm>
 
 // Serial port.
 
@@ -44,6 +24,7 @@ void MainWindow::selectComPort(int port) {
     QAction* chosen = m_menus.comPort[port - 1];
     chosen->setChecked(true);
     m_state.display.ComPortNumber = static_cast<int16_t>(port);
+    m_options.givenDevice.clear(); // the port of the number is in use from now on
     m_line->run([this, port](EcuProtocol& protocol) {
         protocol.closeCommPort();
         if (m_options.choosePort) {
@@ -59,8 +40,17 @@ void MainWindow::selectComPort(int port) {
 void MainWindow::choosePortDevice() {
     const int current = m_state.display.ComPortNumber;
     const QString path = PortMap::defaultPath();
-    PortDialog dialog(m_options.listPorts ? m_options.listPorts() : availableSerialPorts(), current,
-                      PortMap::load(path).deviceFor(current), this);
+    QList<SerialPortEntry> ports =
+        m_options.listPorts ? m_options.listPorts() : availableSerialPorts();
+    // A device given on the command line is the one in use, though the
+    // system may not list it (a pseudo-terminal, another name of a port).
+    const QString given = m_options.givenDevice;
+    if (!given.isEmpty() && std::none_of(ports.begin(), ports.end(),
+                                         [&](const auto& port) { return port.device == given; })) {
+        ports.append({given, tr("Given with --port"), {}, {}});
+    }
+    PortDialog dialog(ports, current,
+                      given.isEmpty() ? PortMap::load(path).deviceFor(current) : given, this);
     if (dialog.exec() != QDialog::Accepted) {
         return;
     }
@@ -108,39 +98,12 @@ void MainWindow::pollTick() {
     m_poller->tick();
 }
 
-void MainWindow::showIndicator() {
-    if (!m_poller->indicator().visible()) {
-        m_animation->hide();
-        return;
-    }
-    m_animation->setPixmap(indicatorFrame(m_poller->indicator().frame()));
-    if (!m_animation->isVisible()) {
-        placeAnimation();
-        m_animation->show();
-    }
-}
-
-// Status bar.
+// Status bar and data logging.
 
 void MainWindow::setupStatusBar() {
-    m_line->run([this](EcuProtocol& protocol) {
-        m_reporter.setupStatusBar(m_state, m_ui, protocol.commandSender());
-    });
-    showStatusBar();
+    m_status->setup();
 }
-
-void MainWindow::showStatusBar() {
-    m_menus.tuningLogData->setChecked(m_state.LogActive);
-    m_statusBar->show(m_reporter.view());
-}
-
-// Data logging.
 
 void MainWindow::setupLogData() {
     m_logging->setupLogData();
-}
-
-void MainWindow::showLogging(bool active) {
-    m_reporter.showLogging(active);
-    showStatusBar();
 }

@@ -36,9 +36,17 @@ PortDialog::PortDialog(const QList<SerialPortEntry>& ports, int comNumber,
     m_table->setWhatsThis(tr("The serial ports of this machine as the system describes them."));
     for (int row = 0; row < ports.size(); ++row) {
         const SerialPortEntry& p = ports[row];
-        const QStringList cells{p.device, p.description, p.manufacturer, p.serialNumber};
+        const bool current = p.device == currentDevice;
+        const QString description =
+            current ? QStringLiteral("%1 (%2)").arg(p.description, tr("current")).trimmed()
+                    : p.description;
+        const QStringList cells{p.device, description, p.manufacturer, p.serialNumber};
         for (int column = 0; column < cells.size(); ++column) {
-            m_table->setItem(row, column, new QTableWidgetItem(cells[column]));
+            auto* item = new QTableWidgetItem(cells[column]);
+            QFont font = item->font();
+            font.setBold(current);
+            item->setFont(font);
+            m_table->setItem(row, column, item);
         }
     }
     m_table->resizeColumnsToContents();

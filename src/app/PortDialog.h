@@ -14,7 +14,8 @@ class QTableWidget;
 class PortDialog : public QDialog {
     Q_OBJECT
 public:
-    // comNumber is preselected; so is the port whose device is currentDevice.
+    // comNumber is preselected; so is the port whose device is currentDevice,
+    // the one in use, which is marked as the current one.
     PortDialog(const QList<SerialPortEntry>& ports, int comNumber, const QString& currentDevice,
                QWidget* parent = nullptr);
 

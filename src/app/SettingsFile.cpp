@@ -285,7 +285,10 @@ SettingsReadResult readSettingsFile(AppState& state, const QString& path,
     const WholeFile file = readWholeFile(path);
     SettingsReadResult result =
         readSettings(state, file.ok() ? std::optional(file.data) : std::nullopt, screen);
-    if (!file.ok()) {
+    if (file.refused) {
+        result.problem = file.error;
+        result.refused = true;
+    } else if (!file.ok()) {
         result.problem = QStringLiteral("%1: %2").arg(QDir::toNativeSeparators(path), file.error);
     }
     return result;

@@ -24,6 +24,9 @@ struct SettingsReadResult {
     bool usedDefaults = false;
     // Why the defaults were used (empty after a good read).
     QString problem;
+    // The file is there but was refused unread (a FIFO, a device, too
+    // large); the problem then names it, for the user.
+    bool refused = false;
     // The serial port to select: the port number when it is 1 to 5, else none.
     std::optional<int> portToSelect;
 };

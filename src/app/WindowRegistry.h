@@ -2,6 +2,8 @@
 
 #include <QList>
 #include <QObject>
+#include <QRect>
+#include <functional>
 
 class QMdiArea;
 class QMdiSubWindow;
@@ -26,7 +28,12 @@ enum class WindowCode : int {
     Ego = 15,
     Iac = 16,
     Extra = 17,
+    LogReview = 18,
 };
+
+// The placement of a window that opens at its own size where the area puts
+// it.
+QRect ownSize(const QMdiSubWindow& shown);
 
 // The child windows of the main window's multiple-document area: shows them,
 // finds them by type or code, remembers the code of the one last activated,
@@ -36,9 +43,19 @@ class WindowRegistry : public QObject {
 public:
     explicit WindowRegistry(QMdiArea* area, QObject* parent = nullptr);
 
-    // Adds a window under its code, shows it and gives it the focus.
-    QMdiSubWindow* show(QWidget* window, WindowCode code);
-    // Brings an open window of the code to the front; false when none is open.
+    // Where a window opens, asked once it is shown: the place and size it
+    // wants in the area's viewport.
+    using Placement = std::function<QRect(const QMdiSubWindow& shown)>;
+
+    // Adds a window under its code, shows it and gives the focus to its grid
+    // or first box. It takes the geometry of the placement (without one, the
+    // place and size the area gave it), moved and if need be shrunk into the
+    // area's visible part, so that it opens whole.
+    QMdiSubWindow* show(QWidget* window, WindowCode code, const Placement& placement = {});
+    // The visible part of the area, in the coordinates of its child windows.
+    QRect visibleArea() const;
+    // Brings an open window of the code to the front and gives the focus to
+    // its grid or first box; false when none is open.
     bool raise(WindowCode code);
 
     QMdiSubWindow* find(WindowCode code) const;
@@ -57,6 +74,8 @@ public:
     void closeAll();
     // Every window but those of the code given.
     void closeAllExcept(WindowCode keep);
+    // Tiles the windows in rows, each as wide as the area.
+    void tileInRows();
 
 signals:
     // A window was added to the area (before it is shown).

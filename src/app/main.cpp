@@ -69,18 +69,27 @@ int main(int argc, char** argv) {
     windowOptions.settingsPath =
         options->iniPath.isEmpty() ? defaultSettingsFilePath() : options->iniPath;
     // Read at each choice, so that a port chosen in Setup > Port... counts at once.
-    windowOptions.choosePort = [&link](int port) {
-        link.setDevice(PortMap::load(PortMap::defaultPath()).deviceFor(port));
+    windowOptions.choosePort = [&link, &ui](int port) {
+        QString problem;
+        link.setDevice(PortMap::load(PortMap::defaultPath(), &problem).deviceFor(port));
+        if (!problem.isEmpty()) {
+            ui.message(problem, UserInteraction::Icon::Warning, UserInteraction::Buttons::Ok,
+                       UserInteraction::kTitle);
+        }
     };
     if (!device.isEmpty()) {
         link.setDevice(device);
         windowOptions.portGiven = true;
+        windowOptions.givenDevice = device;
     }
 
     MainWindow window(state, ui, link, windowOptions);
     ui.setOwner(&window);
     window.show();
     window.runStartup();
+    if (!options->logFile.isEmpty()) {
+        window.openLog(options->logFile);
+    }
     const int result = QApplication::exec();
 #ifdef VANTREL_HAVE_PTY
     if (simulator) {

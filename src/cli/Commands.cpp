@@ -78,7 +78,8 @@ bool asksForHelp(const QStringList& arguments) {
 const std::vector<CliCommand>& cliCommands() {
     static const std::vector<CliCommand> commands = [] {
         std::vector<CliCommand> all;
-        for (auto group : {&fileCommands, &ecuCommands, &logAndPortCommands}) {
+        for (auto group : {&fileCommands, &ecuCommands, &logAndPortCommands, &tuningCommands,
+                           &historyCommands}) {
             for (CliCommand& command : group()) {
                 all.push_back(std::move(command));
             }
@@ -90,8 +91,9 @@ const std::vector<CliCommand>& cliCommands() {
 
 const std::vector<CliExitCode>& cliExitCodes() {
     static const std::vector<CliExitCode> codes{
-        {kExitOk, QStringLiteral("success; for diff: the files hold the same values")},
-        {kExitDifferent, QStringLiteral("diff: the files differ")},
+        {kExitOk, QStringLiteral("success; for diff and history diff: the two hold the same "
+                                 "values")},
+        {kExitDifferent, QStringLiteral("diff, history diff: the two differ")},
         {kExitFailure, QStringLiteral("a bad command line, an unreadable or invalid file, or a "
                                       "failed write")},
         {kExitPortError, QStringLiteral("ECU commands: the serial port could not be opened")},

@@ -34,6 +34,8 @@ struct CliContext {
     QIODevice& out;
     // The machine's serial ports; the system's list when left empty.
     SerialPortLister listPorts = {};
+    // The tune history's database; TuneHistory::defaultPath() when empty.
+    QString historyPath = {};
 };
 
 struct CliCommand {
@@ -53,6 +55,8 @@ struct CliExitCode {
 std::vector<CliCommand> fileCommands();
 std::vector<CliCommand> ecuCommands();
 std::vector<CliCommand> logAndPortCommands();
+std::vector<CliCommand> historyCommands();
+std::vector<CliCommand> tuningCommands();
 
 // Every registered command, in the order of the command list.
 const std::vector<CliCommand>& cliCommands();

@@ -1,6 +1,7 @@
 #include "cli/EcuSession.h"
 
 #include "config/ConsistencyCheck.h"
+#include "history/TuneHistory.h"
 #include "record/AppState.h"
 
 #include <QStandardPaths>
@@ -33,6 +34,22 @@ QString portOptionHelp() {
         "  --port DEVICE  The serial device the ECU is on: a path such as /dev/ttyUSB0,\n"
         "                 or a bare name such as ttyUSB0 for the device under /dev\n"
         "  --com N        COM port N (1 to 5) as the window program maps it to a device\n");
+}
+
+QString historyOptionHelp() {
+    return QStringLiteral("  --no-history   Keep no snapshot of the settings in the tune history\n"
+                          "                 (\"vantrelctl history --help\")\n");
+}
+
+void keepSnapshots(CliContext& context, const std::vector<SnapshotSource>& sources,
+                   const QString& path) {
+    TuneHistoryOptions options;
+    options.path = context.historyPath;
+    TuneHistory history(context.ui, options);
+    for (const SnapshotSource source : sources) {
+        history.record(context.state.settings, source, &context.state.identity, path);
+    }
+    history.finishPending();
 }
 
 QString sharedPortMapPath() {
@@ -95,7 +112,11 @@ bool EcuSession::choosePort(const QCommandLineParser& parser, const PortOptions&
             UserInteraction::Icon::Critical);
         return false;
     }
-    m_link.setDevice(PortMap::load(sharedPortMapPath()).deviceFor(number));
+    QString problem;
+    m_link.setDevice(PortMap::load(sharedPortMapPath(), &problem).deviceFor(number));
+    if (!problem.isEmpty()) {
+        m_context.ui.message(problem, UserInteraction::Icon::Warning);
+    }
     return true;
 }
 

@@ -5,11 +5,13 @@
 #include "comm/EcuProtocol.h"
 #include "comm/QtSerialLink.h"
 #include "comm/Transfers.h"
+#include "history/Snapshot.h"
 #include "monitor/StatusReport.h"
 
 #include <QCommandLineOption>
 #include <QCommandLineParser>
 #include <QStringList>
+#include <vector>
 
 // The exit code lines shared by the help texts of the ECU commands.
 QString ecuExitCodeHelp();
@@ -17,6 +19,24 @@ QString ecuExitCodeHelp();
 QString storeExitCodeHelp();
 // The help lines of the port options.
 QString portOptionHelp();
+
+// The help lines of --no-history.
+QString historyOptionHelp();
+
+// --no-history, taken by the commands that keep the ECU's settings in the
+// tune history.
+struct HistoryOption {
+    QCommandLineOption noHistory{QStringLiteral("no-history")};
+
+    void addTo(QCommandLineParser& parser) const { parser.addOption(noHistory); }
+};
+
+// Keeps the record as it stands, with the ECU's identity, in the tune history
+// as one snapshot of each source. Waits for a locked history to take them. A
+// history that cannot take them says why on standard error; the command's
+// outcome does not change.
+void keepSnapshots(CliContext& context, const std::vector<SnapshotSource>& sources,
+                   const QString& path = {});
 
 // The port options every ECU command takes: --port DEVICE or --com N.
 struct PortOptions {

@@ -1,4 +1,5 @@
 #include "cli/Commands.h"
+#include "files/DifferenceText.h"
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
 #include "record/AppState.h"
@@ -54,6 +55,8 @@ int runConvert(const QStringList& arguments, CliContext& context) {
 
 int runDiff(const QStringList& arguments, CliContext& context) {
     QCommandLineParser parser;
+    const QCommandLineOption raw(QStringLiteral("raw"));
+    parser.addOption(raw);
     if (const auto exit =
             parseCommandLine(parser, QStringLiteral("diff"), arguments, context, 2, 2)) {
         return *exit;
@@ -67,15 +70,16 @@ int runDiff(const QStringList& arguments, CliContext& context) {
     if (!second) {
         return kExitFailure;
     }
-    const std::vector<EcuFieldDifference> differences = compareEcuSettings(*first, *second);
+    const QStringList lines = differenceLines(
+        *first, *second, parser.isSet(raw) ? DifferenceUnits::Counts : DifferenceUnits::Shown);
     QByteArray listing;
-    for (const EcuFieldDifference& difference : differences) {
-        listing += difference.describe().toUtf8() + '\n';
+    for (const QString& line : lines) {
+        listing += line.toUtf8() + '\n';
     }
     if (!writeCommandOutput(QString(), listing, context)) {
         return kExitFailure;
     }
-    return differences.empty() ? kExitOk : kExitDifferent;
+    return lines.isEmpty() ? kExitOk : kExitDifferent;
 }
 
 } // namespace
@@ -117,16 +121,23 @@ std::vector<CliCommand> fileCommands() {
         {QStringLiteral("diff"),
          QStringLiteral("List the values that differ between two data files"),
          QStringLiteral(
-             "Usage: vantrelctl diff A B\n"
+             "Usage: vantrelctl diff [--raw] A B\n"
              "\n"
              "Reads the data files A and B and lists every value that differs, one a line,\n"
-             "as the value in A and the value in B. Single values are named by their label,\n"
-             "table values by their section, row and column (counted from 0):\n"
+             "as the value in A and the value in B, in the units the windows show: ms,\n"
+             "degrees, degrees F, psi, volts, per cent or rpm, or the entry of a list.\n"
+             "Single values are named by their label, table and curve values by the labels\n"
+             "of their axes in A (\"first -> second\" where B's axes differ):\n"
+             "  Max Rpm: 9000 -> 6000 rpm\n"
+             "  Fuel Table at 2400 rpm, 10.3 psi: 1.188 -> 1.938 ms\n"
+             "With --raw the values are the counts the files hold, and table values are\n"
+             "named by their section, row and column (counted from 0):\n"
              "  Max Rpm: 9000 -> 6000\n"
-             "  Fuel Table, row 3, column 5: 18 -> 20\n"
+             "  Fuel Table, row 15, column 4: 18 -> 30\n"
              "Values that a file's version does not hold keep the start-up defaults.\n"
              "\n"
              "Options:\n"
+             "  --raw       List the counts the files hold\n"
              "  -h, --help  Show this help\n"
              "\n"
              "Exit codes: 0 the files hold the same values; 1 they differ; 2 a file could\n"

@@ -3,6 +3,12 @@
 #include "monitor/LogCsv.h"
 
 #include <QFile>
+#include <QFileInfo>
+#include <QSaveFile>
+
+#ifdef Q_OS_UNIX
+#include <sys/stat.h>
+#endif
 
 // Commands that need neither the ECU nor a data file: the machine's serial
 // ports and the conversion of data logs.
@@ -22,16 +28,89 @@ int runPorts(const QStringList& arguments, CliContext& context) {
                : kExitFailure;
 }
 
-QString lineNumbers(const QList<int>& lines) {
-    constexpr int kShown = 10;
+QString lineNumbers(const QList<qint64>& first, qint64 count) {
     QStringList numbers;
-    for (int i = 0; i < std::min<int>(kShown, static_cast<int>(lines.size())); ++i) {
-        numbers.append(QString::number(lines[i]));
+    for (const qint64 line : first) {
+        numbers.append(QString::number(line));
     }
-    if (lines.size() > kShown) {
+    if (count > first.size()) {
         numbers.append(QStringLiteral("..."));
     }
     return numbers.join(QStringLiteral(", "));
+}
+
+// What a name stands for, following symbolic links.
+struct FileIdentity {
+    bool exists = false;
+    bool device = false; // a character or block device: no log, and /dev/zero never ends
+    quint64 deviceId = 0;
+    quint64 inode = 0;
+    QString canonicalPath; // where inodes are unknown
+
+    bool sameAs(const FileIdentity& other) const {
+#ifdef Q_OS_UNIX
+        return exists && other.exists && deviceId == other.deviceId && inode == other.inode;
+#else
+        return exists && other.exists && canonicalPath == other.canonicalPath;
+#endif
+    }
+};
+
+FileIdentity identify(const QString& path) {
+    FileIdentity id;
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    if (::stat(QFile::encodeName(path).constData(), &info) == 0) {
+        id = {true,
+              S_ISCHR(info.st_mode) || S_ISBLK(info.st_mode),
+              static_cast<quint64>(info.st_dev),
+              static_cast<quint64>(info.st_ino),
+              {}};
+    }
+#else
+    const QFileInfo info(path);
+    id.exists = info.exists();
+    id.canonicalPath = info.canonicalFilePath();
+#endif
+    return id;
+}
+
+// The file behind the command's output device, when it is a file.
+FileIdentity identify([[maybe_unused]] QIODevice& out) {
+    FileIdentity id;
+#ifdef Q_OS_UNIX
+    struct stat info {};
+    const auto* file = qobject_cast<QFile*>(&out);
+    if (file != nullptr && file->handle() >= 0 && ::fstat(file->handle(), &info) == 0) {
+        id = {
+            true, false, static_cast<quint64>(info.st_dev), static_cast<quint64>(info.st_ino), {}};
+    }
+#endif
+    return id;
+}
+
+// Writes the CSV to path: a regular file or a new name is replaced only once
+// the CSV is whole; a FIFO or a device is written directly.
+QString writeCsvFile(const QString& path, LogCsvConverter& converter) {
+    if (const QFileInfo info(path); info.exists() && !info.isFile()) {
+        QFile file(path);
+        if (!file.open(QIODevice::WriteOnly | QIODevice::Unbuffered) || !converter.write(file)) {
+            return file.errorString();
+        }
+        return {};
+    }
+    QSaveFile file(path);
+    if (!file.open(QIODevice::WriteOnly)) {
+        return file.errorString();
+    }
+    // Flushed here rather than by commit(), which would not notice a failed
+    // last flush; a short write is finished by the second flush or fails.
+    if (!converter.write(file) || !(file.flush() || file.flush())) {
+        const QString error = converter.error().isEmpty() ? file.errorString() : converter.error();
+        file.cancelWriting();
+        return error;
+    }
+    return file.commit() ? QString() : file.errorString();
 }
 
 int runLog2Csv(const QStringList& arguments, CliContext& context) {
@@ -44,27 +123,47 @@ int runLog2Csv(const QStringList& arguments, CliContext& context) {
         return *exit;
     }
     const QString path = parser.positionalArguments().first();
+    const QString outputPath = parser.value(output);
+    const bool toStandardOutput = outputPath.isEmpty() || outputPath == QLatin1String("-");
+    const auto fail = [&context](const QString& text) {
+        context.ui.message(text, UserInteraction::Icon::Critical);
+        return kExitFailure;
+    };
+
+    const FileIdentity log = identify(path);
+    if (log.device) {
+        return fail(QStringLiteral("%1: a device, not a data log").arg(path));
+    }
+    if (log.sameAs(toStandardOutput ? identify(context.out) : identify(outputPath))) {
+        return fail(QStringLiteral("%1: the output is the data log itself; give another file")
+                        .arg(toStandardOutput ? QStringLiteral("standard output") : outputPath));
+    }
     QFile file(path);
-    if (!file.open(QIODevice::ReadOnly)) {
-        context.ui.message(QStringLiteral("%1: %2").arg(path, file.errorString()),
-                           UserInteraction::Icon::Critical);
-        return kExitFailure;
+    if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
+        return fail(QStringLiteral("%1: %2").arg(path, file.errorString()));
     }
-    const LogCsv converted = convertLogToCsv(file.readAll());
-    if (!converted.skippedLines.isEmpty()) {
-        context.ui.message(QStringLiteral("%1: skipped %2 line(s) that are not records (line %3)")
-                               .arg(path)
-                               .arg(converted.skippedLines.size())
-                               .arg(lineNumbers(converted.skippedLines)),
-                           UserInteraction::Icon::Warning);
+    LogCsvConverter converter;
+    if (!converter.read(file)) {
+        return fail(QStringLiteral("%1: %2").arg(path, converter.error()));
     }
-    if (converted.records == 0) {
-        context.ui.message(QStringLiteral("%1: no data log records found").arg(path),
-                           UserInteraction::Icon::Critical);
-        return kExitFailure;
+    if (converter.skippedLines() > 0) {
+        context.ui.message(
+            QStringLiteral("%1: skipped %2 line(s) that are not records (line %3)")
+                .arg(path)
+                .arg(converter.skippedLines())
+                .arg(lineNumbers(converter.firstSkippedLines(), converter.skippedLines())),
+            UserInteraction::Icon::Warning);
     }
-    return writeCommandOutput(parser.value(output), converted.csv, context) ? kExitOk
-                                                                            : kExitFailure;
+    if (converter.records() == 0) {
+        return fail(QStringLiteral("%1: no data log records found").arg(path));
+    }
+    if (toStandardOutput) {
+        return converter.write(context.out)
+                   ? kExitOk
+                   : fail(QStringLiteral("standard output: %1").arg(converter.error()));
+    }
+    const QString error = writeCsvFile(outputPath, converter);
+    return error.isEmpty() ? kExitOk : fail(QStringLiteral("%1: %2").arg(outputPath, error));
 }
 
 } // namespace
@@ -93,16 +192,22 @@ std::vector<CliCommand> logAndPortCommands() {
              "a header row of channel names with their units, then one row a record,\n"
              "starting with the time in seconds. Each header block in the log starts a\n"
              "run whose times count from 0. When the log holds runs of both layouts, the\n"
-             "CSV has the channels of both and a row leaves the others empty. Lines that\n"
-             "are not records are skipped and counted on standard error.\n"
+             "CSV has the channels of both and a row leaves the others empty. A marker\n"
+             "line (\"#\" and a note) becomes a marker row: the time of the record before\n"
+             "it, empty channels and the note in a last column, \"Marker\". Lines that\n"
+             "are not records (damaged, longer than 64 KB, or a last line cut short) are\n"
+             "skipped and counted on standard error. The log is read a line at a time,\n"
+             "so a log of any size converts in the same small memory.\n"
              "\n"
              "Options:\n"
              "  -o, --output FILE.csv  Write to FILE.csv instead of standard output;\n"
-             "                         FILE.csv is replaced only once it is complete\n"
+             "                         FILE.csv is replaced only once it is complete,\n"
+             "                         and may not be the log itself under any name\n"
              "  -h, --help             Show this help\n"
              "\n"
-             "Exit codes: 0 converted; 2 FILE.log could not be read or holds no records,\n"
-             "or FILE.csv could not be written (the reason goes to standard error).\n"),
+             "Exit codes: 0 converted; 2 FILE.log could not be read, is a device or holds\n"
+             "no records, or FILE.csv is the log or could not be written (the reason goes\n"
+             "to standard error).\n"),
          &runLog2Csv},
     };
 }

@@ -1,5 +1,6 @@
 #include "cli/EcuCommands.h"
 #include "cli/EcuSession.h"
+#include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
 #include "monitor/Poll.h"
 #include "record/AppState.h"
@@ -133,7 +134,8 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
         }
         if (state.LogActive) {
             const QString line =
-                fullRecordLine(state, static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);
+                fullRecordLine(LiveSample::fromEngineData(state.engine, sinceHeader.elapsed()),
+                               static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);
             if (!writeCommandOutput(QString(), (line + kLineEnd).toUtf8(), context)) {
                 return kExitFailure;
             }

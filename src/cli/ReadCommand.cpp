@@ -15,6 +15,8 @@ int runRead(const QStringList& arguments, CliContext& context) {
     const QCommandLineOption output(QStringList{QStringLiteral("o"), QStringLiteral("output")},
                                     QString(), QStringLiteral("FILE"));
     parser.addOption(output);
+    const HistoryOption history;
+    history.addTo(parser);
     if (const auto exit = parseCommandLine(parser, name, arguments, context, 0, 0)) {
         return *exit;
     }
@@ -32,7 +34,11 @@ int runRead(const QStringList& arguments, CliContext& context) {
         return kExitLinkFailure;
     }
     const QByteArray data = writeEcuFile(context.state.settings);
-    return writeCommandOutput(parser.value(output), data, context) ? kExitOk : kExitFailure;
+    const bool written = writeCommandOutput(parser.value(output), data, context);
+    if (!parser.isSet(history.noHistory)) {
+        keepSnapshots(context, {SnapshotSource::ReadFromEcu});
+    }
+    return written ? kExitOk : kExitFailure;
 }
 
 } // namespace
@@ -41,20 +47,22 @@ CliCommand readCommand() {
     return {
         QStringLiteral("read"), QStringLiteral("Read every setting from the ECU into a data file"),
         QStringLiteral(
-            "Usage: vantrelctl read (--port DEVICE | --com N) [-o FILE]\n"
+            "Usage: vantrelctl read (--port DEVICE | --com N) [-o FILE] [--no-history]\n"
             "\n"
             "Finds the ECU, reads all its settings with the three block reads, repairs\n"
             "impossible values as the window program does (each fix is sent to the ECU and\n"
             "reported on standard error) and writes the settings as a version 2.52 data\n"
-            "file. Nothing is written when a block read fails.\n"
+            "file. Nothing is written when a block read fails. The settings read are kept\n"
+            "in the tune history as a snapshot \"read\" with the ECU's serial number.\n"
             "\n"
             "Options:\n") +
             portOptionHelp() +
             QStringLiteral("  -o, --output FILE\n"
                            "                 Write to FILE instead of standard output (\"-\"); a\n"
                            "                 regular FILE is replaced only once the new file is\n"
-                           "                 complete, a FIFO or device is written directly\n"
-                           "  -h, --help     Show this help\n"
+                           "                 complete, a FIFO or device is written directly\n") +
+            historyOptionHelp() +
+            QStringLiteral("  -h, --help     Show this help\n"
                            "\n") +
             ecuExitCodeHelp(),
         &runRead};

@@ -17,6 +17,8 @@ int runWrite(const QStringList& arguments, CliContext& context) {
     ports.addTo(parser);
     const QCommandLineOption store(QStringLiteral("store"));
     parser.addOption(store);
+    const HistoryOption history;
+    history.addTo(parser);
     if (const auto exit = parseCommandLine(parser, name, arguments, context, 1, 1)) {
         return *exit;
     }
@@ -44,7 +46,15 @@ int runWrite(const QStringList& arguments, CliContext& context) {
     if (!state.EcuOnline) {
         return kExitLinkFailure;
     }
-    return parser.isSet(store) ? session.store() : kExitOk;
+    const int result = parser.isSet(store) ? session.store() : kExitOk;
+    if (!parser.isSet(history.noHistory)) {
+        std::vector<SnapshotSource> sources{SnapshotSource::SentToEcu};
+        if (parser.isSet(store) && result == kExitOk) {
+            sources.push_back(SnapshotSource::StoredInEcu);
+        }
+        keepSnapshots(context, sources, path);
+    }
+    return result;
 }
 
 } // namespace
@@ -53,7 +63,7 @@ CliCommand writeCommand() {
     return {QStringLiteral("write"),
             QStringLiteral("Send a data file to the ECU, and store it there with --store"),
             QStringLiteral(
-                "Usage: vantrelctl write (--port DEVICE | --com N) FILE [--store]\n"
+                "Usage: vantrelctl write (--port DEVICE | --com N) FILE [--store] [--no-history]\n"
                 "\n"
                 "Reads the data file FILE (version 1.07, 1.08 or 2.52; values an older\n"
                 "version does not hold keep the start-up defaults), finds the ECU, repairs\n"
@@ -62,14 +72,18 @@ CliCommand writeCommand() {
                 "fixed order of the full send. The ECU keeps them in its working copy only,\n"
                 "until it is told to store them. A file holding a value that the ECU cannot\n"
                 "take is refused with the list of such values, and nothing is sent.\n"
+                "The settings sent are kept in the tune history as a snapshot \"sent\" with\n"
+                "the file's path and the ECU's serial number, and once stored as a snapshot\n"
+                "\"stored\" as well.\n"
                 "\n"
                 "Options:\n") +
                 portOptionHelp() +
                 QStringLiteral(
                     "  --store        Then make the ECU store its settings permanently; prints\n"
-                    "                 \"Data Saved!\" or \"Data Save Error\" on standard error\n"
-                    "  -h, --help     Show this help\n"
-                    "\n") +
+                    "                 \"Data Saved!\" or \"Data Save Error\" on standard error\n") +
+                historyOptionHelp() +
+                QStringLiteral("  -h, --help     Show this help\n"
+                               "\n") +
                 ecuExitCodeHelp() + storeExitCodeHelp(),
             &runWrite};
 }

@@ -1,16 +1,23 @@
 #include "comm/QtSerialLink.h"
 
 #include "comm/SerialPorts.h"
+#include "record/FileAccess.h"
 
 #include <QFile>
 #include <QFileInfo>
+#include <QLockFile>
 #include <QRegularExpression>
 #include <QStandardPaths>
 #include <algorithm>
 
+#ifdef Q_OS_UNIX
+#include <cerrno>
+#include <csignal>
+#endif
 #ifdef Q_OS_LINUX
 #include <grp.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 #ifndef Q_OS_WIN
 #include <cerrno>
@@ -23,12 +30,14 @@ QString PortMap::defaultPath() {
            QStringLiteral("/ports.conf");
 }
 
-PortMap PortMap::load(const QString& path) {
-    QFile file(path);
-    if (!file.open(QIODevice::ReadOnly | QIODevice::Text)) {
-        return {};
+PortMap PortMap::load(const QString& path, QString* problem) {
+    const WholeFile file = readWholeFile(path);
+    if (file.refused && problem != nullptr) {
+        *problem = QStringLiteral("The COM port numbers stand for their usual devices, since "
+                                  "the port map was refused: %1")
+                       .arg(file.error);
     }
-    return parse(QString::fromUtf8(file.readAll()));
+    return file.ok() ? parse(QString::fromUtf8(file.data)) : PortMap{};
 }
 
 PortMap PortMap::parse(const QString& text) {
@@ -79,22 +88,81 @@ QString QtSerialLink::devicePath(const QString& name) {
 
 QString QtSerialLink::openErrorText(const QString& path, QSerialPort::SerialPortError error,
                                     const QString& systemText) {
+    // The serial port library reports a port locked by another program as a
+    // permission error too: the group advice is only for a device that this
+    // user may not open.
+    if (error == QSerialPort::PermissionError) {
+        if (const std::optional<PortLockHolder> holder = lockHolder(path)) {
+            return path + QStringLiteral(": the port is in use by %1 (process %2)")
+                              .arg(holder->program.isEmpty() ? QStringLiteral("another program")
+                                                             : holder->program)
+                              .arg(holder->pid);
+        }
+    }
     QString text = path + QStringLiteral(": ") + systemText;
 #ifdef Q_OS_LINUX
     struct stat info {};
-    if (error == QSerialPort::PermissionError &&
-        ::stat(QFile::encodeName(path).constData(), &info) == 0) {
+    const QByteArray name = QFile::encodeName(path);
+    if (error == QSerialPort::PermissionError && ::access(name.constData(), R_OK | W_OK) != 0 &&
+        (errno == EACCES || errno == EPERM) && ::stat(name.constData(), &info) == 0) {
         const group* owner = ::getgrgid(info.st_gid);
-        const QString name =
+        const QString group =
             owner ? QString::fromLocal8Bit(owner->gr_name) : QString::number(info.st_gid);
         text += QStringLiteral(" - to get access, add your user to the group %1 that owns the "
                                "device (sudo usermod -aG %1 $USER) and log in again")
-                    .arg(name);
+                    .arg(group);
     }
-#else
-    Q_UNUSED(error);
 #endif
     return text;
+}
+
+std::optional<QtSerialLink::PortLockHolder> QtSerialLink::lockHolder(const QString& path) {
+#ifdef Q_OS_UNIX
+    // The library locks a device with a lock file named LCK.. and the
+    // device's path (below /dev, slashes as underscores), in the first of
+    // these folders that holds one or may take one. A device opened under
+    // another name of the same device is looked up by its real path too.
+    static const QStringList folders{
+        QStringLiteral("/var/lock"),
+        QStringLiteral("/etc/locks"),
+        QStringLiteral("/var/spool/locks"),
+        QStringLiteral("/var/spool/uucp"),
+        QStringLiteral("/tmp"),
+        QStringLiteral("/var/tmp"),
+        QStringLiteral("/var/lock/lockdev"),
+        QStringLiteral("/run/lock"),
+        QStandardPaths::writableLocation(QStandardPaths::TempLocation)};
+    QStringList names{path};
+    const QString real = QFileInfo(path).canonicalFilePath();
+    if (!real.isEmpty() && real != path) {
+        names << real;
+    }
+    for (QString name : names) {
+        if (name.startsWith(QStringLiteral("/dev/"))) {
+            name.remove(0, 5);
+        }
+        name = QStringLiteral("/LCK..") + name.replace(QLatin1Char('/'), QLatin1Char('_'));
+        for (const QString& folder : folders) {
+            const QFileInfo where(folder);
+            if (!where.isReadable() || (!QFileInfo::exists(folder + name) && !where.isWritable())) {
+                continue;
+            }
+            qint64 pid = 0;
+            QString host;
+            QString program;
+            const QLockFile lock(folder + name);
+            // A lock left by a program that has ended holds nothing.
+            if (lock.getLockInfo(&pid, &host, &program) && pid > 0 &&
+                (::kill(static_cast<pid_t>(pid), 0) == 0 || errno == EPERM)) {
+                return PortLockHolder{pid, program};
+            }
+            break;
+        }
+    }
+#else
+    Q_UNUSED(path);
+#endif
+    return std::nullopt;
 }
 
 bool QtSerialLink::open(QString* errorText) {

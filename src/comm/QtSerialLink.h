@@ -6,6 +6,7 @@
 #include <QSerialPort>
 #include <QString>
 #include <map>
+#include <optional>
 
 // Which device each COM port number 1..5 of the port menu stands for. On
 // Windows COMn is the device COMn; elsewhere COMn is /dev/ttyS(n-1) unless the
@@ -17,8 +18,10 @@ class PortMap {
 public:
     // The per-user map file, kept apart from the program's settings file.
     static QString defaultPath();
-    // Reads a map file; a missing or unreadable file gives an empty map.
-    static PortMap load(const QString& path);
+    // Reads a map file; a missing or unreadable file gives an empty map. A
+    // file that is there but refused (not a regular file, over 1 MB) sets
+    // problem to a message for the user that names it.
+    static PortMap load(const QString& path, QString* problem = nullptr);
     static PortMap parse(const QString& text);
 
     // The device of a COM port number: the mapped one, else the default.
@@ -55,10 +58,20 @@ public:
     // device of that name under /dev; on Windows the name is used as it is.
     static QString devicePath(const QString& name);
     // The text of a failure to open the device at path: the path, then the
-    // system's text; for a permission error on Linux also how to get access
-    // (the group that owns the device, usually dialout).
+    // system's text. A port that another program holds (its lock file names
+    // it) says so and names that program; when the device itself refuses
+    // this user, on Linux also how to get access (the group that owns the
+    // device, usually dialout).
     static QString openErrorText(const QString& path, QSerialPort::SerialPortError error,
                                  const QString& systemText);
+
+    // The program that holds the lock of the device at path, if a running
+    // one does.
+    struct PortLockHolder {
+        qint64 pid = 0;
+        QString program; // its name, as it gave it
+    };
+    static std::optional<PortLockHolder> lockHolder(const QString& path);
 
     bool open(QString* errorText) override;
     void close() override;

@@ -1,9 +1,9 @@
 #include "comm/SerialPorts.h"
 
 #include "record/AtomicSave.h"
+#include "record/FileAccess.h"
 
 #include <QDir>
-#include <QFile>
 #include <QFileInfo>
 #include <QRegularExpression>
 #include <QSerialPortInfo>
@@ -54,18 +54,20 @@ QString describeSerialPorts(const QList<SerialPortEntry>& ports) {
     return text;
 }
 
-QString portMapWithEntry(const QString& text, int comNumber, const QString& device) {
+QByteArray portMapWithEntry(const QByteArray& text, int comNumber, const QString& device) {
     static const QRegularExpression entry(QStringLiteral("^\\s*COM([1-9][0-9]*)\\s*="),
                                           QRegularExpression::CaseInsensitiveOption);
-    const QString newLine = QStringLiteral("COM%1 = %2").arg(comNumber).arg(device);
-    QStringList lines = text.split(QLatin1Char('\n'));
+    const QByteArray newLine = QStringLiteral("COM%1 = %2").arg(comNumber).arg(device).toUtf8();
+    QByteArrayList lines = text.split('\n');
     if (!lines.isEmpty() && lines.last().isEmpty()) {
         lines.removeLast();
     }
-    QStringList out;
+    QByteArrayList out;
     bool replaced = false;
-    for (const QString& line : lines) {
-        const QRegularExpressionMatch m = entry.match(line);
+    for (const QByteArray& line : lines) {
+        // The number is plain ASCII; the rest of the line may be in any
+        // encoding and is matched only to be kept.
+        const QRegularExpressionMatch m = entry.match(QString::fromLatin1(line));
         if (!m.hasMatch() || m.captured(1).toInt() != comNumber) {
             out.append(line);
         } else if (!replaced) {
@@ -76,24 +78,23 @@ QString portMapWithEntry(const QString& text, int comNumber, const QString& devi
     if (!replaced) {
         out.append(newLine);
     }
-    return out.join(QLatin1Char('\n')) + QLatin1Char('\n');
+    return out.join('\n') + '\n';
 }
 
 QString savePortMapEntry(const QString& path, int comNumber, const QString& device) {
-    QString text;
-    QFile file(path);
-    if (file.exists()) {
-        if (!file.open(QIODevice::ReadOnly)) {
-            return file.errorString();
+    QByteArray text;
+    if (QFileInfo::exists(path)) {
+        const WholeFile file = readWholeFile(path);
+        if (!file.ok()) {
+            return file.error;
         }
-        text = QString::fromUtf8(file.readAll());
-        file.close();
+        text = file.data;
     }
     const QString folder = QFileInfo(path).absolutePath();
     if (!QDir().mkpath(folder)) {
         return QStringLiteral("The folder %1 could not be made").arg(folder);
     }
-    return saveFileAtomically(path, portMapWithEntry(text, comNumber, device).toUtf8());
+    return saveFileAtomically(path, portMapWithEntry(text, comNumber, device));
 }
 
 bool requestLowLatency(int fileDescriptor) {

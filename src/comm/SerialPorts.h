@@ -24,11 +24,13 @@ QString describeSerialPorts(const QList<SerialPortEntry>& ports);
 
 // The text of a port map file with COM port number comNumber mapped to
 // device: an existing line for that number is replaced in place, otherwise
-// the line is added at the end; every other line is kept.
-QString portMapWithEntry(const QString& text, int comNumber, const QString& device);
+// the line is added at the end; every other line is kept byte for byte,
+// whatever its encoding.
+QByteArray portMapWithEntry(const QByteArray& text, int comNumber, const QString& device);
 
 // Maps comNumber to device in the port map file at path (created with its
-// folder when missing, replaced atomically). Returns an empty text on
+// folder when missing, replaced atomically). A file that cannot be read
+// (not a regular file, over 1 MB) is left as it is. Returns an empty text on
 // success, otherwise the reason.
 QString savePortMapEntry(const QString& path, int comNumber, const QString& device);
 

@@ -1,6 +1,7 @@
 #include "comm/Transfers.h"
 
 #include "comm/BulkReads.h"
+#include "comm/CommandTable.h"
 #include "record/FieldTable.h"
 
 #include <algorithm>
@@ -132,7 +133,7 @@ bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     return allRead;
 }
 
-void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
+SendOutcome sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     AppState& state = protocol.state();
     UserInteraction& ui = protocol.ui();
 
@@ -141,7 +142,7 @@ void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     }
     const BusyGuard busy(ui);
     if (!state.EcuOnline) {
-        return;
+        return SendOutcome::NotSent;
     }
     ui.beginProgress(QStringLiteral("Sending Data to ECU"));
     for (const SendStep& step : fullSendSequence(state)) {
@@ -152,6 +153,8 @@ void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
         }
     }
     ui.endProgress();
+    // A lost exchange takes the ECU offline and skips the rest.
+    return state.EcuOnline ? SendOutcome::Sent : SendOutcome::CutOff;
 }
 
 bool storeSettings(EcuProtocol& protocol) {
@@ -159,7 +162,7 @@ bool storeSettings(EcuProtocol& protocol) {
     UserInteraction& ui = protocol.ui();
     {
         const BusyGuard busy(ui);
-        protocol.getEcuData(36);
+        protocol.getEcuData(commandCode(EcuCommand::Store));
     }
     if (!state.EcuOnline) {
         return false;

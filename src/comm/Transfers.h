@@ -40,9 +40,16 @@ std::vector<SendStep> fullSendSequence(const AppState& state);
 // whether all three blocks arrived whole with the right sums.
 bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks);
 
+// How a full send ended.
+enum class SendOutcome {
+    NotSent, // no ECU was found: it holds what it held before
+    Sent,
+    CutOff, // the ECU stopped answering part-way: it may hold part of the record
+};
+
 // Sends the whole record to the ECU, searching for it first when offline.
 // The ECU keeps it only in its working copy until told to store it.
-void sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks);
+SendOutcome sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks);
 
 // Tells the ECU to store its working settings and reports the outcome.
 // Returns whether the ECU reported them stored.

@@ -1,8 +1,9 @@
 #include "config/CompensationBoxes.h"
 
+#include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
-#include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 namespace {
 
@@ -92,11 +93,11 @@ bool compensationBoxEnabled(FieldId field, const EcuSettings& settings) {
     case F::DecelMinTps:
     case F::DecelMaxRpm:
     case F::DecelCutRpm:
-        return settings.TpsSensorType != 0;
+        return tpsSensor(settings) != SensorFitted::None;
     case F::CrankPercent1:
     case F::CrankPercent2:
     case F::CrankPercent3:
-        return settings.WaterTempSensorType != 0;
+        return waterTempSensor(settings) != SensorFitted::None;
     default:
         return true;
     }
@@ -117,20 +118,18 @@ QStringList egoRpmEntries(int32_t maxRpm) {
 QStringList egoLoadEntries(const EcuSettings& settings) {
     QStringList entries;
     for (int i = 0; i < kEgoSteps; ++i) {
-        const int step = 15 - i;
-        switch (settings.LoadControl) {
-        case 1:
-            entries << formatNumber(mapCountsToPsi(settings.MapSensorType, step * 17),
-                                    QStringLiteral(" ###,##0.0 psi"));
+        const std::optional<double> load = loadOfStep(settings, kTopLoadStep - i);
+        switch (loadControl(settings)) {
+        case LoadControl::Map:
+            entries << formatNumber(*load, QStringLiteral(" ###,##0.0 psi"));
             break;
-        case 2: {
-            const int percent = step * 7;
-            const QString pad = QString(percent < 10 ? 2 : percent < 100 ? 1 : 0, QLatin1Char(' '));
-            entries << pad + formatNumber(percent, QStringLiteral("##0.0")) + QStringLiteral(" %");
+        case LoadControl::Tps: {
+            const QString pad = QString(*load < 10 ? 2 : *load < 100 ? 1 : 0, QLatin1Char(' '));
+            entries << pad + formatNumber(*load, QStringLiteral("##0.0")) + QStringLiteral(" %");
             break;
         }
-        case 3:
-            entries << formatNumber(step * 17 * 5 / 255.0, QStringLiteral(" ###,##0.0 Volts"));
+        case LoadControl::Volts:
+            entries << formatNumber(*load, QStringLiteral(" ###,##0.0 Volts"));
             break;
         default:
             entries << QString();

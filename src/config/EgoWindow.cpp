@@ -1,9 +1,11 @@
 #include "config/EgoWindow.h"
 
 #include "config/CompensationBoxes.h"
+#include "config/FieldHelp.h"
 #include "config/NumericBox.h"
 #include "record/SettingsStore.h"
 #include "tables/CurveGrid.h"
+#include "tables/EditorHelp.h"
 
 #include <QBoxLayout>
 #include <QCloseEvent>
@@ -24,6 +26,7 @@ EgoWindow::EgoWindow(AppState& state, SettingsStore& store, QWidget* parent)
     : CurveWindow(state, store, parent) {
     setObjectName(QStringLiteral("frmEgo"));
     setWindowTitle(QStringLiteral(" Closed Loop EGO Tuning"));
+    setWhatsThis(curveWindowHelp(CurveWindowKind::Ego));
     auto* form = new QGridLayout;
     const auto label = [this, form](int n, const QString& caption, int row, int column) {
         auto* l = new QLabel(caption, this);
@@ -47,6 +50,7 @@ EgoWindow::EgoWindow(AppState& state, SettingsStore& store, QWidget* parent)
     label(9, QStringLiteral("EGO Control "), 4, 0);
     m_control = new QComboBox(this);
     m_control->setObjectName(QStringLiteral("EgoCombo"));
+    m_control->setWhatsThis(fieldHelp(FieldId::EgoControl));
     form->addWidget(m_control, 4, 1);
     const std::array<QString, 4> captions{QStringLiteral("Max Rpm"), QStringLiteral("Min Rpm"),
                                           QStringLiteral("Max Load"), QStringLiteral("Min Load")};
@@ -55,6 +59,7 @@ EgoWindow::EgoWindow(AppState& state, SettingsStore& store, QWidget* parent)
         auto* combo = new QComboBox(this);
         combo->setObjectName(QStringLiteral("MaxMinCombo%1").arg(m));
         form->addWidget(combo, m, 3);
+        combo->setWhatsThis(fieldHelp(kWindowFields[static_cast<std::size_t>(m)]));
         m_window[static_cast<std::size_t>(m)] = combo;
         connect(combo, &QComboBox::activated, this, [this, m](int index) {
             listClicked(kWindowFields[static_cast<std::size_t>(m)], index);
@@ -69,14 +74,15 @@ EgoWindow::EgoWindow(AppState& state, SettingsStore& store, QWidget* parent)
     m_layout->addStretch();
 
     // A stored value that no entry holds selects the first entry, which is
-    // stored and sent as a click on it would.
+    // stored and sent as a click on it would: the rpm and load pairs first,
+    // then the switch.
     fillLists();
-    const EcuSettings& s = store.settings();
-    listClicked(FieldId::EgoControl, egoEntryIndex(s.EgoControl, m_control->count()));
     for (std::size_t m = 0; m < kWindowFields.size(); ++m) {
         listClicked(kWindowFields[m],
                     egoEntryIndex(store.value(kWindowFields[m]), m_window[m]->count()));
     }
+    listClicked(FieldId::EgoControl,
+                egoEntryIndex(store.settings().EgoControl, m_control->count()));
 }
 
 void EgoWindow::fillLists() {

@@ -7,6 +7,7 @@
 #include "record/AppState.h"
 #include "record/Limits.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 
 #include <array>
@@ -56,7 +57,7 @@ QStringList iacTypeCaptions() {
 
 bool selectIacType(SettingsStore& store, int type) {
     store.setValue(FieldId::IacType, type);
-    return type > 0;
+    return type > toCode(IacType::None);
 }
 
 std::span<const ConfigBox> extraBoxes() {
@@ -65,6 +66,14 @@ std::span<const ConfigBox> extraBoxes() {
 
 std::span<const SerialFieldRule> serialFieldRules() {
     return kSerialFields;
+}
+
+QString serialFieldHelp(int index) {
+    const SerialFieldRule& rule = kSerialFields.at(static_cast<size_t>(index));
+    return QStringLiteral("A field of the ECU's serial number; the serial bytes it changes are "
+                          "sent at once. Limits: %1 to %2.")
+        .arg(rule.min)
+        .arg(rule.max);
 }
 
 void setupExtra(EcuProtocol& protocol) {

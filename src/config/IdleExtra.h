@@ -39,6 +39,8 @@ struct SerialFieldRule {
     int max;
 };
 std::span<const SerialFieldRule> serialFieldRules();
+// The What's This line of a serial field's box, with its limits.
+QString serialFieldHelp(int index);
 
 // Reads the spare values that travel (slots 0 to 2 of each kind) and the
 // three serial bytes, then splits the serial number into its fields again.

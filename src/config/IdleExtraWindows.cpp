@@ -1,6 +1,7 @@
 #include "config/IdleExtraWindows.h"
 
 #include "comm/EcuLine.h"
+#include "config/FieldHelp.h"
 #include "config/IdleExtra.h"
 #include "config/NumericBox.h"
 #include "monitor/Poller.h"
@@ -57,6 +58,7 @@ IacWindow::IacWindow(SettingsStore& store, QWidget* parent) : QWidget(parent), m
     for (int n = 0; n < static_cast<int>(m_types.size()); ++n) {
         m_types[n] = new QRadioButton(captions[n]);
         m_types[n]->setObjectName(QStringLiteral("IAC_Type%1").arg(n));
+        m_types[n]->setWhatsThis(fieldHelp(FieldId::IacType));
         group->addButton(m_types[n], n);
         types->addWidget(m_types[n]);
     }
@@ -110,13 +112,18 @@ NumericBox* ExtraWindow::serialBox(int index) {
         m_parts.line.run([&](EcuProtocol& protocol) {
             changed = enterSerialField(protocol, index, shown, typed);
         });
+        if (!changed) {
+            return;
+        }
         // The fields are split again from the bytes sent.
-        for (size_t n = extraBoxes().size(); changed && n < m_boxes.size(); ++n) {
+        for (size_t n = extraBoxes().size(); n < m_boxes.size(); ++n) {
             m_boxes[n]->refresh();
         }
+        emit serialNumberChanged();
     };
     auto* box = new NumericBox(text, entry, this);
     box->setObjectName(QStringLiteral("ExtraText%1").arg(extraBoxes().size() + index));
+    box->setWhatsThis(serialFieldHelp(index));
     m_boxes[extraBoxes().size() + static_cast<size_t>(index)] = box;
     return box;
 }

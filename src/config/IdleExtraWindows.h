@@ -48,6 +48,10 @@ public:
     // Boxes 0 to 9 hold the spare values, 10 to 13 the serial fields.
     NumericBox* box(int n) const { return m_boxes.at(n); }
 
+signals:
+    // A serial field was stored and its serial bytes sent.
+    void serialNumberChanged();
+
 private:
     NumericBox* serialBox(int index);
 

@@ -1,8 +1,16 @@
 #include "config/NumericBox.h"
 
+#include "config/FieldHelp.h"
 #include "record/SettingsStore.h"
 
 #include <QKeyEvent>
+#include <QStyle>
+#include <algorithm>
+
+namespace {
+// Pixels a line edit keeps between its frame and its text on each side.
+constexpr int kTextGap = 2;
+} // namespace
 
 NumericBox::NumericBox(QWidget* parent) : QLineEdit(parent) {}
 
@@ -15,6 +23,7 @@ NumericBox* NumericBox::forField(SettingsStore& store, FieldId id, EntryRule rul
                                  QWidget* parent) {
     auto* box = new NumericBox(parent);
     box->setObjectName(QString::fromUtf8(fieldRow(id).name));
+    box->setWhatsThis(fieldHelp(id));
     box->m_text = [&store, id] { return entryText(store.settings(), id); };
     box->m_entry = [box, &store, id, rule](const QString& shown, const QString& typed) {
         const EntryResult result = commitEntry(store, id, rule, shown, typed);
@@ -39,7 +48,20 @@ void NumericBox::refresh() {
         m_shown = m_text();
         setText(m_shown);
         end(false);
+        updateGeometry();
     }
+}
+
+QSize NumericBox::minimumSizeHint() const {
+    QSize size = QLineEdit::minimumSizeHint();
+    const QMargins margins = textMargins();
+    // Room for one more digit: the caret after the text.
+    const int needed =
+        fontMetrics().horizontalAdvance(m_shown + QLatin1Char('0')) +
+        2 * (style()->pixelMetric(QStyle::PM_DefaultFrameWidth, nullptr, this) + kTextGap) +
+        margins.left() + margins.right();
+    size.setWidth(std::max(size.width(), needed));
+    return size;
 }
 
 void NumericBox::commit() {

@@ -33,6 +33,10 @@ public:
     // Runs the entry of the box now, as Enter does.
     void commit();
 
+    // Never narrower than the value it shows, so that a small window does
+    // not cut it.
+    QSize minimumSizeHint() const override;
+
 signals:
     // A typed value of a field box was stored and sent; before is the value
     // it replaced.

@@ -1,12 +1,12 @@
 #include "config/SetupLists.h"
 
+#include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
-#include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 namespace {
 constexpr std::array<int, 4> kCylinders{1, 4, 6, 8};
-constexpr int kLoadSteps = 15;
 } // namespace
 
 QStringList cylinderEntries() {
@@ -51,36 +51,21 @@ bool distributorOnly(int cylinders, const std::array<bool, 4>& codeSectionFlags)
 QStringList stagedRpmEntries(int32_t maxRpm) {
     QStringList entries{QStringLiteral("Off")};
     for (int i = 0; i < 16; ++i) {
-        entries << numberToText(static_cast<double>(i) * maxRpm / kLoadSteps);
+        entries << numberToText(static_cast<double>(i) * maxRpm / kTopLoadStep);
     }
     return entries;
 }
 
-int mapCountOfStep(const EcuSettings& s, int step) {
-    return static_cast<int>(
-        s.MapMinBits +
-        roundHalfEven(static_cast<double>((s.MapMaxBits - s.MapMinBits) * step) / kLoadSteps));
-}
-
 QStringList stagedLoadEntries(const EcuSettings& s) {
+    static const QStringList units{QStringLiteral(" psi"), QStringLiteral(" %"),
+                                   QStringLiteral(" Volt")};
     QStringList entries;
-    const QString one = QStringLiteral("##0.0");
-    for (int step = kLoadSteps; step >= 0; --step) {
-        switch (s.LoadControl) {
-        case 1:
-            entries << QLatin1Char(' ') +
-                           formatNumber(mapCountsToPsi(s.MapSensorType, mapCountOfStep(s, step)),
-                                        one) +
-                           QStringLiteral(" psi");
-            break;
-        case 2:
-            entries << formatNumber(step * 7, one) + QStringLiteral(" %");
-            break;
-        case 3:
-            entries << formatNumber(step * 17 * 5 / 255.0, one) + QStringLiteral(" Volt");
-            break;
-        default:
-            break;
+    for (int step = kTopLoadStep; step >= 0; --step) {
+        if (const std::optional<double> load = loadOfStep(s, step)) {
+            const QString lead =
+                loadControl(s) == LoadControl::Map ? QStringLiteral(" ") : QString();
+            entries << lead + formatNumber(*load, QStringLiteral("##0.0")) +
+                           units[s.LoadControl - 1];
         }
     }
     entries << QStringLiteral("Off");

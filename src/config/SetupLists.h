@@ -32,9 +32,6 @@ QStringList stagedRpmEntries(int32_t maxRpm);
 // load axis) to 15, as the fuel table's axis has it, then "Off".
 QStringList stagedLoadEntries(const EcuSettings& settings);
 
-// The MAP count of a step 0 (bottom) .. 15 (top) of the tables' load axis.
-int mapCountOfStep(const EcuSettings& settings, int step);
-
 // The setup window's own rules for its numeric boxes: the throttle and MAP
 // limits stay above (maximum) or below (minimum) their partner, compared as
 // the counts that would be stored; the secondary rev limit goes up to MaxRpm.

@@ -2,12 +2,14 @@
 
 #include "comm/CommandTable.h"
 #include "comm/EcuLine.h"
+#include "config/FieldHelp.h"
 #include "config/MapRescale.h"
 #include "config/NumericBox.h"
 #include "config/SetupLists.h"
 #include "monitor/Poller.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 
 #include <QCloseEvent>
@@ -105,9 +107,11 @@ void SetupWindow::showStoredSelections() {
     // A record loaded or read while the window is open: the lists show it
     // as it is; only a selection the user makes stores and sends.
     const EcuSettings& s = m_parts.store.settings();
-    const auto fitted = [](int type) { return type == 1 ? 1 : 0; };
+    const auto fitted = [](int16_t type) {
+        return static_cast<SensorFitted>(type) == SensorFitted::Fitted ? 1 : 0;
+    };
     select(m_cylinders, cylindersIndex(s.NumberOfCylinders));
-    select(m_wheelType, s.WheelType != 0 ? 1 : 0);
+    select(m_wheelType, wheelType(s) != WheelType::TwelveMinusThree ? 1 : 0);
     select(m_ignitionType, oneBasedIndex(s.IgnitionType, 2));
     m_ignitionType->setEnabled(
         !distributorOnly(s.NumberOfCylinders, m_parts.state.CodeSectionFlags));
@@ -116,7 +120,7 @@ void SetupWindow::showStoredSelections() {
     select(m_airTemp, fitted(s.AirTempSensorType));
     select(m_waterTemp, fitted(s.WaterTempSensorType));
     select(m_tps, fitted(s.TpsSensorType));
-    select(m_map, s.MapSensorType < 4 ? s.MapSensorType : 0);
+    select(m_map, mapSensor(s) <= MapSensor::ThreeAtm ? s.MapSensorType : 0);
     setupTpsLimits();
     setupMapLimits();
     setupOncePerCycle();
@@ -196,6 +200,15 @@ QWidget* SetupWindow::buildEnginePage() {
     grid->addWidget(m_oncePerCycleFrame, 4, 0);
     grid->setRowStretch(5, 1);
 
+    for (const auto& [combo, field] :
+         {std::pair{m_cylinders, FieldId::NumberOfCylinders},
+          std::pair{m_wheelType, FieldId::WheelType},
+          std::pair{m_ignitionType, FieldId::IgnitionType}, std::pair{m_maxRpm, FieldId::MaxRpm},
+          std::pair{m_loadControl, FieldId::LoadControl},
+          std::pair{m_stagedRpm, FieldId::InjectionRpmIndex},
+          std::pair{m_stagedLoad, FieldId::InjectionLoadIndex}}) {
+        combo->setWhatsThis(fieldHelp(field));
+    }
     connect(m_cylinders, &QComboBox::activated, this, &SetupWindow::cylindersClicked);
     connect(m_wheelType, &QComboBox::activated, this, &SetupWindow::wheelTypeClicked);
     connect(m_ignitionType, &QComboBox::activated, this, &SetupWindow::ignitionTypeClicked);
@@ -226,7 +239,7 @@ void SetupWindow::loadEngineFrame() {
     if (const int i = cylindersIndex(s.NumberOfCylinders); select(m_cylinders, i)) {
         cylindersClicked(i);
     }
-    if (const int i = s.WheelType != 0 ? 1 : 0; select(m_wheelType, i)) {
+    if (const int i = wheelType(s) != WheelType::TwelveMinusThree ? 1 : 0; select(m_wheelType, i)) {
         wheelTypeClicked(i);
     }
     if (const int i = maxRpmIndex(s.MaxRpm); select(m_maxRpm, i)) {
@@ -358,6 +371,12 @@ QWidget* SetupWindow::buildSensorsPage() {
     grid->addWidget(m_mapLabel, 9, 0, 1, 2);
     grid->setRowStretch(10, 1);
 
+    for (const auto& [combo, field] :
+         {std::pair{m_airTemp, FieldId::AirTempSensorType},
+          std::pair{m_waterTemp, FieldId::WaterTempSensorType},
+          std::pair{m_tps, FieldId::TpsSensorType}, std::pair{m_map, FieldId::MapSensorType}}) {
+        combo->setWhatsThis(fieldHelp(field));
+    }
     connect(m_airTemp, &QComboBox::activated, this, &SetupWindow::airTempClicked);
     connect(m_waterTemp, &QComboBox::activated, this, &SetupWindow::waterTempClicked);
     connect(m_tps, &QComboBox::activated, this, &SetupWindow::tpsClicked);
@@ -384,20 +403,22 @@ void SetupWindow::setupSensors() {
     fill(m_map, {QStringLiteral("No Map"), QStringLiteral("1 Atm - GM Sensor 16137039"),
                  QStringLiteral("2 Atm - GM Sensor 16009886"),
                  QStringLiteral("3 Atm - GM Sensor 16040749")});
-    const auto fitted = [](int type) { return type == 1 ? 1 : 0; };
+    const auto fitted = [](int16_t type) {
+        return static_cast<SensorFitted>(type) == SensorFitted::Fitted ? 1 : 0;
+    };
     select(m_airTemp, fitted(s.AirTempSensorType));
     airTempClicked(fitted(s.AirTempSensorType));
     select(m_waterTemp, fitted(s.WaterTempSensorType));
     waterTempClicked(fitted(s.WaterTempSensorType));
     select(m_tps, fitted(s.TpsSensorType));
     tpsClicked(fitted(s.TpsSensorType));
-    const int map = s.MapSensorType < 4 ? s.MapSensorType : 0;
+    const int map = mapSensor(s) <= MapSensor::ThreeAtm ? s.MapSensorType : 0;
     select(m_map, map);
     mapClicked(map);
 }
 
 void SetupWindow::setupTpsLimits() {
-    const bool shown = m_parts.store.settings().TpsSensorType == 1;
+    const bool shown = tpsSensor(m_parts.store.settings()) == SensorFitted::Fitted;
     for (QWidget* w : m_tpsControls) {
         w->setVisible(shown);
     }
@@ -406,7 +427,7 @@ void SetupWindow::setupTpsLimits() {
 }
 
 void SetupWindow::setupMapLimits() {
-    const bool shown = m_parts.store.settings().MapSensorType != 0;
+    const bool shown = mapSensor(m_parts.store.settings()) != MapSensor::None;
     for (QWidget* w : m_mapControls) {
         w->setVisible(shown);
     }

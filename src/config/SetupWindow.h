@@ -115,5 +115,6 @@ private:
     std::array<QComboBox*, kDigitalInputs> m_digitalCombos{};
     QGroupBox* m_lcFrame = nullptr;
     NumericBox* m_lcText = nullptr;
+    bool m_lcLeft = false; // the secondary rev limit box has been left since it was filled
     QLabel* m_lcLabel = nullptr;
 };

@@ -3,6 +3,7 @@
 #include "comm/CommandTable.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 #include "record/UserInteraction.h"
 
 namespace {
@@ -13,13 +14,13 @@ SensorCheckDisplay::Row sensorRow(const char* caption, const EngineChannel& chan
             sensorVoltsText(channel.RawLow), value};
 }
 
-QString userValue(int mode, float value) {
+QString userValue(AnalogInputMode mode, float value) {
     switch (mode) {
-    case 1:
+    case AnalogInputMode::FuelPercent:
         return formatNumber(value, QStringLiteral("###,##0")) + QStringLiteral(" %");
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return formatNumber(value, QStringLiteral("###,##0")) + QStringLiteral(" Deg");
-    case 3:
+    case AnalogInputMode::Ego:
         return formatNumber(value, QStringLiteral("#0.00")) + QStringLiteral(" EGO");
     default:
         return {};
@@ -48,8 +49,8 @@ SensorCheckDisplay composeSensorCheck(const AppState& state) {
     for (int n = 0; n < EcuSettings::kUserInputs; ++n) {
         SensorCheckDisplay::Row& row = d.rows[5 + n];
         row.caption = QStringLiteral("User #%1").arg(n + 1);
-        const int mode = s.UserInputAnalogMode[n];
-        if (mode == 0) {
+        const AnalogInputMode mode = analogInputMode(s, n);
+        if (mode == AnalogInputMode::Off) {
             continue;
         }
         const EngineChannel& channel = e.UserChannel[n];

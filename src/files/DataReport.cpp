@@ -1,8 +1,10 @@
 #include "files/DataReport.h"
 
 #include "record/AppState.h"
+#include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 #include <functional>
 
@@ -31,56 +33,86 @@ QString num(int64_t value) {
     return QString::number(value);
 }
 
-QString pair(const QString& first, const QString& second) {
-    return first.leftJustified(kFirstItemWidth) + kItemGap + second;
-}
-
-QString row(int count, int width, const std::function<QString(int)>& text) {
-    QString line;
+QStringList cells(int count, int width, const std::function<QString(int)>& text) {
+    QStringList items;
     for (int i = 0; i < count; ++i) {
-        line += rightAlign(text(i), width);
+        items << rightAlign(text(i), width);
     }
-    return line;
+    return items;
 }
 
-// The load of a step 0..15 in the unit of the load control: MAP psi, throttle
-// per cent or volts; nothing for any other load control.
+// Collects the report's blocks; every line gets the left margin, and the
+// continued parts of a broken line are indented past it.
+class Listing {
+public:
+    // A line of items; a broken line goes on `indent` blanks after the margin.
+    void line(QStringList items, int indent = 0) {
+        if (items.isEmpty()) {
+            items << QString();
+        }
+        items.front().prepend(kMargin);
+        current().lines.push_back({std::move(items), static_cast<int>(kMargin.size()) + indent});
+    }
+    void line(const QString& text) { line(QStringList{text}); }
+    void blank() { line(QString()); }
+    // Two set-up items on one line; the second goes on a line of its own
+    // when the page is too narrow.
+    void pair(const QString& first, const QString& second) {
+        line({first.leftJustified(kFirstItemWidth) + kItemGap, second});
+    }
+    // The next line is a table's heading, the lines after it its rows, up
+    // to text().
+    void table() { m_blocks.push_back({ReportBlock::Kind::Table, {}}); }
+    void text() { m_blocks.push_back({ReportBlock::Kind::Text, {}}); }
+
+    std::vector<ReportBlock> blocks() && { return std::move(m_blocks); }
+
+private:
+    ReportBlock& current() {
+        if (m_blocks.empty()) {
+            text();
+        }
+        return m_blocks.back();
+    }
+
+    std::vector<ReportBlock> m_blocks;
+};
+
+// The load of a step 0..15 of the tables' load axis in the unit of the load
+// control: MAP psi, throttle per cent or volts; nothing for any other load
+// control.
 QString loadText(const EcuSettings& s, int step, const char* psiUnit, const char* percentUnit,
                  const char* voltUnit) {
-    switch (s.LoadControl) {
-    case 1:
-        return fmt(mapCountsToPsi(s.MapSensorType, step * 17), "##0.0") + QLatin1String(psiUnit);
-    case 2:
-        return fmt(step * 7, "##0.0") + QLatin1String(percentUnit);
-    case 3:
-        return fmt(step * 17 * 5.0 / 255.0, "##0.0") + QLatin1String(voltUnit);
-    default:
+    const std::optional<double> load = loadOfStep(s, step);
+    if (!load) {
         return {};
     }
+    const char* units[] = {psiUnit, percentUnit, voltUnit};
+    return fmt(*load, "##0.0") + QLatin1String(units[s.LoadControl - 1]);
 }
 
-QString mapSensorText(int type) {
-    switch (type) {
-    case 1:
+QString mapSensorText(MapSensor sensor) {
+    switch (sensor) {
+    case MapSensor::OneAtm:
         return QStringLiteral("Map 1-Bar");
-    case 2:
+    case MapSensor::TwoAtm:
         return QStringLiteral("Map 2-Bar");
-    case 3:
+    case MapSensor::ThreeAtm:
         return QStringLiteral("Map 3-Bar");
     default:
         return QStringLiteral("Map Off  ");
     }
 }
 
-QString digitalInputText(const AppState& state, int mode) {
+QString digitalInputText(const AppState& state, DigitalInputMode mode) {
     switch (mode) {
-    case 1:
+    case DigitalInputMode::CutFuel:
         return QStringLiteral(" - Cut Fuel      ");
-    case 2:
+    case DigitalInputMode::CutIgnition:
         return QStringLiteral(" - Cut Ignition  ");
-    case 3:
+    case DigitalInputMode::CutEngine:
         return QStringLiteral(" - Cut Engine    ");
-    case 4:
+    case DigitalInputMode::SecondaryRevLimit:
         return QStringLiteral(" - Launch Control ") + QStringLiteral("( ") +
                fmt(state.settings.LaunchControlRpm, "####0") + QStringLiteral(" rpm)");
     default:
@@ -89,91 +121,99 @@ QString digitalInputText(const AppState& state, int mode) {
 }
 
 // A custom output's switching point in the units of its source.
-QString setPointText(const EcuSettings& s, int type, int raw) {
+QString setPointText(const EcuSettings& s, OutputSource type, int raw) {
     switch (type) {
-    case 1:
-    case 2:
+    case OutputSource::AirTemp:
+    case OutputSource::WaterTemp:
         return fmt(tempCountsToDegrees(raw & 0xFF), "###0") + QStringLiteral(" F");
-    case 3:
+    case OutputSource::Rpm:
         return fmt(raw * 100, "####0") + QStringLiteral(" rpm");
-    case 4:
+    case OutputSource::Map:
         return fmt(mapCountsToPsi(s.MapSensorType, raw & 0xFF), "###.0") + QStringLiteral(" psi");
     default:
         return fmt(raw, "###0") + QStringLiteral(" %");
     }
 }
 
-QString outputLine(const EcuSettings& s, int k) {
+void outputLine(Listing& out, const EcuSettings& s, int k) {
     static const char* const kSources[] = {" - Off         ", " - Air Temp    ", " - Water Temp  ",
                                            " - Rpm         ", " - Map         ", " - Tps         "};
-    const int type = s.UserOutputType[k];
-    QString line = QStringLiteral("Digital Output %1").arg(k + 1);
-    if (type < 1 || type > 5) {
-        return line + QLatin1String(kSources[0]);
+    const OutputSource type = outputSource(s, k);
+    const QString label = QStringLiteral("Digital Output %1").arg(k + 1);
+    if (type < OutputSource::AirTemp || type > OutputSource::Tps) {
+        out.line(label + QLatin1String(kSources[0]));
+        return;
     }
-    return line + QLatin1String(kSources[type]) + QStringLiteral("  On = ") +
-           setPointText(s, type, s.UserOutputOn[k]) + QStringLiteral("  Off= ") +
-           setPointText(s, type, s.UserOutputOff[k]);
+    const QString source = label + QLatin1String(kSources[toCode(type)]);
+    out.line({source, QStringLiteral("  On = ") + setPointText(s, type, s.UserOutputOn[k]),
+              QStringLiteral("  Off= ") + setPointText(s, type, s.UserOutputOff[k])},
+             static_cast<int>(source.size()));
 }
 
-QString analogLine(const EcuSettings& s, int n) {
-    const QString line = QStringLiteral("Analog %1").arg(n + 1);
+void analogLine(Listing& out, const EcuSettings& s, int n) {
+    const QString label = QStringLiteral("Analog %1").arg(n + 1);
     const auto& table = s.UserInputAnalogTable[n];
-    const auto values = [&](const std::function<QString(int)>& text) {
-        return row(EcuSettings::kCurveSent, kAnalogColumn, text);
+    const auto values = [&](const QString& mode, const std::function<QString(int)>& text) {
+        const QString start = label + mode;
+        out.line(QStringList{start} + cells(EcuSettings::kCurveSent, kAnalogColumn, text),
+                 static_cast<int>(start.size()));
     };
-    switch (s.UserInputAnalogMode[n]) {
-    case 1:
-        return line + QStringLiteral("  Fuel Percent    ") +
-               values([&](int k) { return num(table[k]); });
-    case 2:
-        return line + QStringLiteral("  Ignition Angle  ") +
-               values([&](int k) { return num(table[k] - 128); });
-    case 3:
-        return line + QStringLiteral("  EGO Setpoint     ") +
-               values([&](int k) { return fmt(table[k] * 5.0 / 255.0, "#0.00"); });
+    switch (analogInputMode(s, n)) {
+    case AnalogInputMode::FuelPercent:
+        values(QStringLiteral("  Fuel Percent    "), [&](int k) { return num(table[k]); });
+        break;
+    case AnalogInputMode::IgnitionDegrees:
+        values(QStringLiteral("  Ignition Angle  "), [&](int k) { return num(table[k] - 128); });
+        break;
+    case AnalogInputMode::Ego:
+        values(QStringLiteral("  EGO Setpoint     "),
+               [&](int k) { return fmt(table[k] * 5.0 / 255.0, "#0.00"); });
+        break;
     default:
-        return line + QStringLiteral("  Off") + QStringLiteral(" - not being used ");
+        out.line(label + QStringLiteral("  Off") + QStringLiteral(" - not being used "));
+        break;
     }
 }
 
-void engineSetup(QStringList& out, const AppState& state) {
+void engineSetup(Listing& out, const AppState& state) {
     const EcuSettings& s = state.settings;
-    out << pair(QStringLiteral("Max Rpm             ") + num(s.MaxRpm),
-                QStringLiteral("Number of Cylinders ") + num(s.NumberOfCylinders));
-    out << pair(QStringLiteral("Rev Limit           ") + num(s.RevLimit),
-                QStringLiteral("Min Open Time      ") + fmt(s.MinOpenTime * 0.0625, "###0.0000") +
-                    QStringLiteral(" ms        "));
-    out << pair(QStringLiteral("Charge Time        ") + fmt(s.ChargeTime / 10.0, "###0.0") +
-                    QStringLiteral(" ms        "),
-                QStringLiteral("Pickup Wheel        ") +
-                    (s.WheelType != 0 ? QStringLiteral("12-1") : QStringLiteral("12-3")));
+    out.pair(QStringLiteral("Max Rpm             ") + num(s.MaxRpm),
+             QStringLiteral("Number of Cylinders ") + num(s.NumberOfCylinders));
+    out.pair(QStringLiteral("Rev Limit           ") + num(s.RevLimit),
+             QStringLiteral("Min Open Time      ") + fmt(s.MinOpenTime * 0.0625, "###0.0000") +
+                 QStringLiteral(" ms        "));
+    out.pair(QStringLiteral("Charge Time        ") + fmt(s.ChargeTime / 10.0, "###0.0") +
+                 QStringLiteral(" ms        "),
+             QStringLiteral("Pickup Wheel        ") + (wheelType(s) != WheelType::TwelveMinusThree
+                                                           ? QStringLiteral("12-1")
+                                                           : QStringLiteral("12-3")));
     QString load;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         load = QStringLiteral("    Map");
         break;
-    case 2:
+    case LoadControl::Tps:
         load = QStringLiteral("    Tps");
         break;
-    case 3:
+    case LoadControl::Volts:
         load = QStringLiteral("(0-5) Volts");
         break;
     default:
         break;
     }
-    out << pair(QStringLiteral("Load Control    ") + load,
-                QStringLiteral("Ignition Type      ") + (s.IgnitionType == 2
-                                                             ? QStringLiteral("   Distributor")
-                                                             : QStringLiteral("   Wasted Spark")));
-    if (s.TpsSensorType != 0) {
-        out << QStringLiteral("Tps                 ") + fmt(s.TpsMaxBits * 5.0 / 255.0, "##0.0") +
-                   QStringLiteral(" Open Volts  ") + fmt(s.TpsMinBits * 5.0 / 255.0, "##0.0") +
-                   QStringLiteral(" Closed Volts ");
+    out.pair(QStringLiteral("Load Control    ") + load,
+             QStringLiteral("Ignition Type      ") + (ignitionType(s) == IgnitionType::Distributor
+                                                          ? QStringLiteral("   Distributor")
+                                                          : QStringLiteral("   Wasted Spark")));
+    const QString tps = QStringLiteral("Tps                 ");
+    if (tpsSensor(s) != SensorFitted::None) {
+        out.line({tps + fmt(s.TpsMaxBits * 5.0 / 255.0, "##0.0") + QStringLiteral(" Open Volts  "),
+                  fmt(s.TpsMinBits * 5.0 / 255.0, "##0.0") + QStringLiteral(" Closed Volts ")},
+                 static_cast<int>(tps.size()));
     } else {
-        out << QStringLiteral("Tps                 ") + QStringLiteral("NO Tps  ");
+        out.line(tps + QStringLiteral("NO Tps  "));
     }
-    out << QString();
+    out.blank();
 
     // The staged-injection load list of the setup window: index 0 is the
     // highest load step, 16 is off.
@@ -181,85 +221,105 @@ void engineSetup(QStringList& out, const AppState& state) {
     const QString staged = index >= 0 && index <= 15
                                ? loadText(s, 15 - index, " psi", " %", " Volt")
                                : QStringLiteral("Off");
-    out << QStringLiteral("Staged Injection Load Index - ") + num(index) + QLatin1Char(' ') +
-               staged;
-    out << QString();
+    out.line(QStringLiteral("Staged Injection Load Index - ") + num(index) + QLatin1Char(' ') +
+             staged);
+    out.blank();
 
-    QString map = mapSensorText(s.MapSensorType);
-    if (s.MapSensorType >= 1 && s.MapSensorType <= 3) {
-        map += QStringLiteral("   Min Map (psi) ") +
-               fmt(mapCountsToPsi(s.MapSensorType, s.MapMinBits & 0xFF), "##0.0") +
-               QStringLiteral("   Max Map (psi) ") +
-               fmt(mapCountsToPsi(s.MapSensorType, s.MapMaxBits & 0xFF), "##0.0");
+    const QString map = mapSensorText(mapSensor(s));
+    if (mapSensor(s) >= MapSensor::OneAtm && mapSensor(s) <= MapSensor::ThreeAtm) {
+        out.line({map,
+                  QStringLiteral("   Min Map (psi) ") +
+                      fmt(mapCountsToPsi(s.MapSensorType, s.MapMinBits & 0xFF), "##0.0"),
+                  QStringLiteral("   Max Map (psi) ") +
+                      fmt(mapCountsToPsi(s.MapSensorType, s.MapMaxBits & 0xFF), "##0.0")},
+                 static_cast<int>(map.size()));
+    } else {
+        out.line(map);
     }
-    out << map;
-    out << (s.AirTempSensorType != 0 ? QStringLiteral("GM Air Temp Sensor")
-                                     : QStringLiteral("No Air temp Sensor"));
-    out << (s.WaterTempSensorType != 0 ? QStringLiteral("GM Water Temp Sensor")
-                                       : QStringLiteral("No Water Temp Sensor"));
-    out << QString();
+    out.line(airTempSensor(s) != SensorFitted::None ? QStringLiteral("GM Air Temp Sensor")
+                                                    : QStringLiteral("No Air temp Sensor"));
+    out.line(waterTempSensor(s) != SensorFitted::None ? QStringLiteral("GM Water Temp Sensor")
+                                                      : QStringLiteral("No Water Temp Sensor"));
+    out.blank();
 }
 
-void compensation(QStringList& out, const EcuSettings& s) {
-    out << QStringLiteral("Accel Compensation       Rpm = ") + num(s.AccelRpm) +
-               QStringLiteral("  Percent = ") + num(s.AccelPercent * 2) +
-               QStringLiteral("  Duration = ") + fmt(s.AccelDuration / 100.0, "0.00") +
-               QStringLiteral("  Min Tps  = ") + num(s.AccelMinTps) +
-               QStringLiteral("  Min Tps Rate = ") + num(s.AccelMinTpsRate * 50);
-    out << QString();
-    out << QStringLiteral("Decel Compensation       Fuel Cut-off") +
-               QStringLiteral("  Max Rpm = ") + num(s.DecelMaxRpm) +
-               QStringLiteral("  Min Tps = ") + num(s.DecelMinTps) +
-               QStringLiteral("  Delta Rpm = ") + num(s.DecelCutRpm * 10);
-    out << QString();
-    out << QStringLiteral("Starting Compensation    ") + QStringLiteral("Rpm = ") +
-               num(s.CrankRpm) + QStringLiteral("  Duration (revs) = ") +
-               fmt(s.CrankDuration * 4, "#0.0") + QStringLiteral("  Injector Prime Pulse = ") +
-               fmt(s.CrankPrimePulse / 5.0, "#0.0");
-    QString percent = QStringLiteral("                         Percent");
+// The compensation lines: a label of this width, then their items.
+constexpr int kCompensationLabelWidth = 25;
+
+void compensationLine(Listing& out, const QString& label, const QStringList& items) {
+    out.line(QStringList{label.leftJustified(kCompensationLabelWidth)} + items,
+             kCompensationLabelWidth);
+}
+
+void compensation(Listing& out, const EcuSettings& s) {
+    compensationLine(out, QStringLiteral("Accel Compensation"),
+                     {QStringLiteral("Rpm = ") + num(s.AccelRpm),
+                      QStringLiteral("  Percent = ") + num(s.AccelPercent * 2),
+                      QStringLiteral("  Duration = ") + fmt(s.AccelDuration / 100.0, "0.00"),
+                      QStringLiteral("  Min Tps  = ") + num(s.AccelMinTps),
+                      QStringLiteral("  Min Tps Rate = ") + num(s.AccelMinTpsRate * 50)});
+    out.blank();
+    compensationLine(out, QStringLiteral("Decel Compensation"),
+                     {QStringLiteral("Fuel Cut-off"),
+                      QStringLiteral("  Max Rpm = ") + num(s.DecelMaxRpm),
+                      QStringLiteral("  Min Tps = ") + num(s.DecelMinTps),
+                      QStringLiteral("  Delta Rpm = ") + num(s.DecelCutRpm * 10)});
+    out.blank();
+    compensationLine(
+        out, QStringLiteral("Starting Compensation"),
+        {QStringLiteral("Rpm = ") + num(s.CrankRpm),
+         QStringLiteral("  Duration (revs) = ") + fmt(s.CrankDuration * 4, "#0.0"),
+         QStringLiteral("  Injector Prime Pulse = ") + fmt(s.CrankPrimePulse / 5.0, "#0.0")});
+    QStringList percent{QStringLiteral("Percent ")};
     for (int k = 0; k < 4; ++k) {
-        percent += (k == 0 ? QStringLiteral(" ") : QString()) + num(s.CrankPercent[k] * 2) +
-                   QLatin1String(kCrankTemperatures[k]);
+        percent << num(s.CrankPercent[k] * 2) + QLatin1String(kCrankTemperatures[k]);
     }
-    out << percent;
-    out << QString();
-    QString banks = QStringLiteral("Cylinder Compensation    ");
+    compensationLine(out, QString(), percent);
+    out.blank();
+    QStringList banks;
     for (int bank = 2; bank <= 4; ++bank) {
-        banks += (bank == 2 ? QString() : QStringLiteral(" - ")) +
-                 QStringLiteral("Bank %1 fuel is ").arg(bank) +
-                 fmt(s.BankCompensation[bank], "##0") + QStringLiteral("% of Bank 1");
+        banks << (bank == 2 ? QString() : QStringLiteral(" - ")) +
+                     QStringLiteral("Bank %1 fuel is ").arg(bank) +
+                     fmt(s.BankCompensation[bank], "##0") + QStringLiteral("% of Bank 1");
     }
-    out << banks;
-    out << QString();
+    compensationLine(out, QStringLiteral("Cylinder Compensation"), banks);
+    out.blank();
 }
 
-void ego(QStringList& out, const EcuSettings& s) {
-    if (s.EgoControl == 0) {
-        out << QStringLiteral("EGO Control - Off");
-        out << QString();
+void ego(Listing& out, const EcuSettings& s) {
+    if (egoControl(s) == EgoControl::Off) {
+        out.line(QStringLiteral("EGO Control - Off"));
+        out.blank();
         return;
     }
-    out << QStringLiteral("EGO Control") + QStringLiteral("  Min Coolant Temp ") +
-               fmt(tempCountsToDegrees(s.EgoMinCoolantTemp & 0xFF), "##0") +
-               QStringLiteral("  Update Revs ") + fmt(s.EgoUpdateRevs, "####0") +
-               QStringLiteral("  GainP ") + fmt(s.EgoGainP / 10.0, "#0.00") +
-               QStringLiteral("  GainI ") + fmt(s.EgoGainI / 10.0, "#0.00");
+    const QString label = QStringLiteral("EGO Control");
+    out.line({label,
+              QStringLiteral("  Min Coolant Temp ") +
+                  fmt(tempCountsToDegrees(s.EgoMinCoolantTemp & 0xFF), "##0"),
+              QStringLiteral("  Update Revs ") + fmt(s.EgoUpdateRevs, "####0"),
+              QStringLiteral("  GainP ") + fmt(s.EgoGainP / 10.0, "#0.00"),
+              QStringLiteral("  GainI ") + fmt(s.EgoGainI / 10.0, "#0.00")},
+             static_cast<int>(label.size()));
     // The rpm and load windows hold entries of the EGO window's lists: rpm
     // entry i is i fifteenths of the maximum rpm, load entry i is load step
     // 15 - i.
     const auto rpm = [&](int entry) { return fmt(entry * s.MaxRpm / 15.0, "####0"); };
     const auto load = [&](int entry) { return loadText(s, 15 - entry, "  psi", " %", " Volts"); };
-    out << QStringLiteral("               Rpm Range (") + rpm(s.EgoMinRpm) + QStringLiteral(" - ") +
-               rpm(s.EgoMaxRpm) + QStringLiteral(")  Load (") + load(s.EgoMinLoad) +
-               QStringLiteral(" - ") + load(s.EgoMaxLoad) + QStringLiteral(")");
-    out << QString();
+    const QString indent(15, QLatin1Char(' '));
+    out.line({indent + QStringLiteral("Rpm Range (") + rpm(s.EgoMinRpm) + QStringLiteral(" - ") +
+                  rpm(s.EgoMaxRpm) + QStringLiteral(")"),
+              QStringLiteral("  Load (") + load(s.EgoMinLoad) + QStringLiteral(" - ") +
+                  load(s.EgoMaxLoad) + QStringLiteral(")")},
+             static_cast<int>(indent.size()));
+    out.blank();
 }
 
-void curves(QStringList& out, const EcuSettings& s) {
+void curves(Listing& out, const EcuSettings& s) {
     const auto curve = [&](const char* label, const EcuSettings::Curve& c,
                            const std::function<QString(int)>& text) {
-        out << QString::fromLatin1(label);
-        out << row(EcuSettings::kCurveSent, kCurveColumn, [&](int k) { return text(c[k]); });
+        out.table();
+        out.line(QString::fromLatin1(label));
+        out.line(cells(EcuSettings::kCurveSent, kCurveColumn, [&](int k) { return text(c[k]); }));
     };
     const auto percent = [](int raw) { return num(raw); };
     curve("Air Temp Compensation -Fuel     ", s.AirTempFuelComp, percent);
@@ -270,62 +330,66 @@ void curves(QStringList& out, const EcuSettings& s) {
           [](int raw) { return fmt((raw - 128) / 2.0, "##0.0"); });
 }
 
-void tables(QStringList& out, const EcuSettings& s) {
+void tables(Listing& out, const EcuSettings& s) {
     const int rpmCount = s.RpmIndexMax + 1;
-    out << QStringLiteral("Fuel Table");
+    out.table();
+    out.line(QStringLiteral("Fuel Table"));
     for (int load = 0; load <= s.LoadIndexMax; ++load) {
-        out << row(rpmCount, kFuelColumn, [&](int r) {
+        out.line(cells(rpmCount, kFuelColumn, [&](int r) {
             return formatNumber(static_cast<float>((s.FuelTable[load][r] + 1) * kFuelStepMs),
                                 QStringLiteral("##.000"));
-        });
+        }));
     }
-    out << QStringLiteral("Ignition Table");
+    out.table();
+    out.line(QStringLiteral("Ignition Table"));
     for (int load = 0; load <= s.LoadIndexMax; ++load) {
-        out << row(rpmCount, kIgnitionColumn,
-                   [&](int r) { return fmt(s.IgnitionTable[load][r] / 2.0, "##0.0"); });
+        out.line(cells(rpmCount, kIgnitionColumn,
+                       [&](int r) { return fmt(s.IgnitionTable[load][r] / 2.0, "##0.0"); }));
     }
 }
 
 } // namespace
 
-QStringList dataReportLines(const AppState& state, const QString& monitorVersion,
-                            const QDateTime& printedAt) {
+std::vector<ReportBlock> dataReport(const AppState& state, const QString& monitorVersion,
+                                    const QDateTime& printedAt) {
     const EcuSettings& s = state.settings;
     const EcuIdentity& id = state.identity;
-    QStringList out;
-    out << QStringLiteral(" ");
-    out << QStringLiteral("Vantrel, by Marrowby") + QString(10, QLatin1Char(' ')) +
-               printedAt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"));
-    out << QString();
-    out << QStringLiteral("Vantrel Version: ") + monitorVersion;
-    out << QStringLiteral("File: ") + state.CurrentFileName;
-    out << QString();
-    out << QStringLiteral("Ecu Version:         ") + id.VersionText + QStringLiteral("  Build ") +
-               id.BuildText;
-    out << QString();
-    out << QStringLiteral("Ecu Serial Number:   ") + id.SerialNumberText;
-    out << QString();
-    out << QStringLiteral(" ");
+    Listing out;
+    out.line(QStringLiteral(" "));
+    out.line({QStringLiteral("Vantrel, by Marrowby") + QString(10, QLatin1Char(' ')),
+              printedAt.toString(QStringLiteral("yyyy-MM-dd hh:mm:ss"))});
+    out.blank();
+    out.line({QStringLiteral("Vantrel Version: "), monitorVersion});
+    const QString file = QStringLiteral("File: ");
+    out.line({file, state.CurrentFileName}, static_cast<int>(file.size()));
+    out.blank();
+    out.line({QStringLiteral("Ecu Version:         ") + id.VersionText,
+              QStringLiteral("  Build ") + id.BuildText});
+    out.blank();
+    out.line(QStringLiteral("Ecu Serial Number:   ") + id.SerialNumberText);
+    out.blank();
+    out.line(QStringLiteral(" "));
 
     engineSetup(out, state);
     for (int j = 0; j < 2; ++j) {
-        out << QStringLiteral("Digital Input        %1").arg(j + 1) +
-                   digitalInputText(state, s.UserInputDigitalMode[j]);
+        out.line(QStringLiteral("Digital Input        %1").arg(j + 1) +
+                 digitalInputText(state, digitalInputMode(s, j)));
     }
-    out << QString();
+    out.blank();
     for (int k = 0; k < EcuSettings::kUserOutputs; ++k) {
-        out << outputLine(s, k);
+        outputLine(out, s, k);
     }
     compensation(out, s);
     ego(out, s);
     for (int n = 0; n < EcuSettings::kUserInputs; ++n) {
-        out << analogLine(s, n);
+        analogLine(out, s, n);
     }
     curves(out, s);
     tables(out, s);
+    return std::move(out).blocks();
+}
 
-    for (QString& line : out) {
-        line.prepend(kMargin);
-    }
-    return out;
+QStringList dataReportLines(const AppState& state, const QString& monitorVersion,
+                            const QDateTime& printedAt) {
+    return reportText(dataReport(state, monitorVersion, printedAt));
 }

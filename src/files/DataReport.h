@@ -1,13 +1,21 @@
 #pragma once
 
+#include "files/ReportLayout.h"
+
 #include <QDateTime>
 #include <QString>
 #include <QStringList>
+#include <vector>
 
 struct AppState;
 
 // The printed data report: the whole settings record as a plain text listing
 // for the tuner's records, each value in the units its editor shows. Every
-// line starts with the two-blank left margin.
+// line starts with the two-blank left margin; the curves and tables are the
+// listing's tables.
+std::vector<ReportBlock> dataReport(const AppState& state, const QString& monitorVersion,
+                                    const QDateTime& printedAt);
+
+// The report's lines as text, unbroken.
 QStringList dataReportLines(const AppState& state, const QString& monitorVersion,
                             const QDateTime& printedAt);

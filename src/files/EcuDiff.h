@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/EcuSettings.h"
+#include "record/FieldTable.h"
 
 #include <QString>
 #include <cstdint>
@@ -8,16 +9,21 @@
 
 // One value that differs between two records, named as the data file names
 // it: a scalar by its label, a table value by its section heading, the data
-// line within the section and the position on that line (both from 0).
+// line within the section and the position on that line (both from 0). The
+// field and its indexes say where the value lives in the record.
 struct EcuFieldDifference {
     QString name;    // label or heading, without surrounding blanks
     int row = -1;    // -1 for a scalar
     int column = -1; // -1 for a scalar
     int64_t first = 0;
     int64_t second = 0;
+    FieldId field = FieldId::NumberOfCylinders;
+    int index1 = 0; // slot of a curve, load index of a table
+    int index2 = 0; // rpm index of a table
 
     bool isScalar() const { return row < 0; }
-    // "Max Rpm: 9000 -> 6000" or "Fuel Table, row 3, column 5: 18 -> 20".
+    // The stored counts: "Max Rpm: 9000 -> 6000" or "Fuel Table, row 3,
+    // column 5: 18 -> 20".
     QString describe() const;
 
     bool operator==(const EcuFieldDifference&) const = default;

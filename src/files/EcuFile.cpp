@@ -4,6 +4,8 @@
 #include "record/FileAccess.h"
 #include "record/ListStyle.h"
 
+#include <QFileInfo>
+
 #include <algorithm>
 #include <array>
 #include <span>
@@ -367,6 +369,14 @@ EcuFileReadResult loadEcuFile(const QString& path, const EcuSettings& current) {
         return result;
     }
     return readEcuFile(file.data, current);
+}
+
+QString withEcuExtension(const QString& path) {
+    if (!QFileInfo(path).suffix().isEmpty()) {
+        return path;
+    }
+    return path +
+           (path.endsWith(QLatin1Char('.')) ? QStringLiteral("ecu") : QStringLiteral(".ecu"));
 }
 
 EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings) {

@@ -96,6 +96,10 @@ struct EcuFileSaveResult {
     bool ok() const { return error.isEmpty(); }
 };
 
+// A name chosen for saving, with ".ecu" added when it has no extension, so
+// that File > Open's filter shows the file.
+QString withEcuExtension(const QString& path);
+
 // Writes the file atomically: the previous file under that name stays whole
 // until the new one is complete, and stays as it was when the save fails.
 EcuFileSaveResult saveEcuFile(const QString& path, const EcuSettings& settings);

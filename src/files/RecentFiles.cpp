@@ -1,12 +1,13 @@
 #include "files/RecentFiles.h"
 
+#include "record/AtomicSave.h"
+#include "record/FileAccess.h"
+
+#include <QDir>
 #include <QFileInfo>
-#include <QSettings>
 #include <QStandardPaths>
 
 namespace {
-const QString kKey = QStringLiteral("RecentFiles/files");
-
 QString normalised(const QString& path) {
     return QFileInfo(path).absoluteFilePath();
 }
@@ -19,30 +20,55 @@ QString RecentFiles::defaultPath() {
            QStringLiteral("/recent-files.conf");
 }
 
+RecentFiles::List RecentFiles::read() const {
+    const WholeFile file = readWholeFile(m_path);
+    if (!file.ok()) {
+        return {{}, file.refused ? file.error : QString()};
+    }
+    List list;
+    for (QByteArray line : file.data.split('\n')) {
+        if (line.endsWith('\r')) {
+            line.chop(1);
+        }
+        const QString path = QString::fromUtf8(line);
+        if (!path.isEmpty() && list.files.size() < kMaxFiles) {
+            list.files << path;
+        }
+    }
+    return list;
+}
+
 QStringList RecentFiles::files() const {
-    const QSettings settings(m_path, QSettings::IniFormat);
-    QStringList list = settings.value(kKey).toStringList();
-    list.removeAll(QString());
-    return list.mid(0, kMaxFiles);
+    return read().files;
+}
+
+QString RecentFiles::problem() const {
+    return read().problem;
 }
 
 void RecentFiles::add(const QString& path) {
+    const List list = read();
+    if (!list.problem.isEmpty()) {
+        return;
+    }
     const QString file = normalised(path);
-    QStringList list = files();
-    list.removeAll(file);
-    list.prepend(file);
-    write(list.mid(0, kMaxFiles));
+    QStringList files = list.files;
+    files.removeAll(file);
+    files.prepend(file);
+    write(files.mid(0, kMaxFiles));
 }
 
 void RecentFiles::remove(const QString& path) {
-    QStringList list = files();
-    if (list.removeAll(normalised(path)) > 0) {
-        write(list);
+    const List list = read();
+    QStringList files = list.files;
+    if (list.problem.isEmpty() && files.removeAll(normalised(path)) > 0) {
+        write(files);
     }
 }
 
 void RecentFiles::write(const QStringList& files) {
-    QSettings settings(m_path, QSettings::IniFormat);
-    settings.setValue(kKey, files);
-    settings.sync();
+    // The list only helps: a failed write costs the menu its entries, so
+    // nothing is said about it.
+    QDir().mkpath(QFileInfo(m_path).absolutePath());
+    saveFileAtomically(m_path, (files.join(QLatin1Char('\n')) + QLatin1Char('\n')).toUtf8());
 }

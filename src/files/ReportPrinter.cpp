@@ -5,27 +5,50 @@
 #include <QPainter>
 #include <QPrinter>
 
-bool printDataReport(QPrinter& printer, const QStringList& lines) {
+QFont reportFont() {
+    QFont font(QStringLiteral("Courier New"), 8);
+    font.setBold(true);
+    font.setStyleHint(QFont::TypeWriter);
+    return font;
+}
+
+namespace {
+
+QRect printableArea(const QPrinter& printer) {
+    return printer.pageLayout().paintRectPixels(printer.resolution());
+}
+
+} // namespace
+
+std::vector<ReportPage> layoutForPrinter(QPrinter& printer,
+                                         const std::vector<ReportBlock>& blocks) {
+    const QFontMetrics metrics(reportFont(), &printer);
+    const QRect area = printableArea(printer);
+    const ReportPageSize page{
+        area.width(), area.height() / metrics.lineSpacing(),
+        [&metrics](const QString& text) { return metrics.horizontalAdvance(text); }};
+    return layoutReport(blocks, page);
+}
+
+bool printDataReport(QPrinter& printer, const std::vector<ReportBlock>& blocks) {
+    const std::vector<ReportPage> pages = layoutForPrinter(printer, blocks);
     QPainter painter;
     if (!painter.begin(&printer)) {
         return false;
     }
-    QFont font(QStringLiteral("Courier New"), 8);
-    font.setBold(true);
-    font.setStyleHint(QFont::TypeWriter);
-    painter.setFont(font);
-    const QFontMetrics metrics(font, &printer);
-    const QRect page = printer.pageLayout().paintRectPixels(printer.resolution());
-    const int lineHeight = metrics.lineSpacing();
-    const int perPage = std::max(1, page.height() / lineHeight);
-    int onPage = 0;
-    for (const QString& line : lines) {
-        if (onPage == perPage) {
+    painter.setFont(reportFont());
+    const QFontMetrics metrics(reportFont(), &printer);
+    bool first = true;
+    for (const ReportPage& lines : pages) {
+        if (!first) {
             printer.newPage();
-            onPage = 0;
         }
-        painter.drawText(0, onPage * lineHeight + metrics.ascent(), line);
-        ++onPage;
+        first = false;
+        int baseline = metrics.ascent();
+        for (const ReportPrintedLine& line : lines) {
+            painter.drawText(0, baseline, line.text);
+            baseline += metrics.lineSpacing();
+        }
     }
     return painter.end();
 }

@@ -1,8 +1,10 @@
 #include "monitor/Calibration.h"
 
 #include "record/AppState.h"
+#include "record/LoadPercent.h"
 #include "record/Rounding.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 
@@ -19,52 +21,18 @@ constexpr float kAirWithoutSensor = 75.0f;
 constexpr float kWaterWithoutSensor = 175.0f;
 constexpr int kTableTopStep = 15;
 
-// (count - low) x scale / (high - low), or 0 when the limits are the same
-// count; the callers' comparisons with the limits then give the sound values
-// above and below.
-double spanPercent(int count, int low, int high, int scale) {
-    if (high == low) {
-        return 0.0;
-    }
-    return static_cast<double>((count - low) * scale) / (high - low);
-}
-
-float mapPercent(const EcuSettings& s, int count) {
-    double percent = spanPercent(count, s.MapMinBits, s.MapMaxBits, 105);
-    if (count > s.MapMaxBits) {
-        percent = 105.0;
-    }
-    if (count < s.MapMinBits) {
-        percent = 0.0;
-    }
-    return static_cast<float>(percent);
-}
-
-float throttlePercent(const EcuSettings& s, int count) {
-    double percent = spanPercent(count, s.TpsMinBits, s.TpsMaxBits, 100);
-    if (count > s.TpsMaxBits && s.TpsMaxBits == s.TpsMinBits) {
-        percent = 105.0; // the division would give an endless value, capped below
-    }
-    if (percent > 105.0) {
-        percent = 105.0;
-    }
-    if (count < s.TpsMinBits) {
-        percent = 0.0;
-    }
-    return static_cast<float>(percent);
-}
-
-void calibrateUserInput(int16_t mode, const EcuSettings::Curve& table, EngineChannel& channel) {
+void calibrateUserInput(AnalogInputMode mode, const EcuSettings::Curve& table,
+                        EngineChannel& channel) {
     const int count = channel.RawLow;
     switch (mode) {
-    case 0:
-    case 3:
+    case AnalogInputMode::Off:
+    case AnalogInputMode::Ego:
         channel.Value = static_cast<float>(count * 5.0 / 255.0);
         break;
-    case 1:
+    case AnalogInputMode::FuelPercent:
         channel.Value = static_cast<float>(interpolateUserInput(table, count));
         break;
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         channel.Value = static_cast<float>(interpolateUserInput(table, count) - 128);
         break;
     default:
@@ -114,16 +82,19 @@ void calibrateData(const EcuSettings& s, EngineData& e) {
     e.MapChannel.Value = mapCountsToPsi(s.MapSensorType, mapCount);
     e.MapPercent = mapPercent(s, mapCount);
 
-    e.AirChannel.Value =
-        s.AirTempSensorType != 0 ? tempCountsToDegrees(e.AirChannel.RawLow) : kAirWithoutSensor;
-    e.WaterChannel.Value = s.WaterTempSensorType != 0 ? tempCountsToDegrees(e.WaterChannel.RawLow)
-                                                      : kWaterWithoutSensor;
+    e.AirChannel.Value = airTempSensor(s) != SensorFitted::None
+                             ? tempCountsToDegrees(e.AirChannel.RawLow)
+                             : kAirWithoutSensor;
+    e.WaterChannel.Value = waterTempSensor(s) != SensorFitted::None
+                               ? tempCountsToDegrees(e.WaterChannel.RawLow)
+                               : kWaterWithoutSensor;
 
     e.BatteryChannel.Value = static_cast<float>(
         static_cast<double>(truncDiv(e.BatteryChannel.RawLow * 158, 255)) / 10.0);
 
     for (std::size_t n = 0; n < e.UserChannel.size(); ++n) {
-        calibrateUserInput(s.UserInputAnalogMode[n], s.UserInputAnalogTable[n], e.UserChannel[n]);
+        calibrateUserInput(analogInputMode(s, static_cast<int>(n)), s.UserInputAnalogTable[n],
+                           e.UserChannel[n]);
     }
 
     e.TpsChannel.Value = throttlePercent(s, e.TpsChannel.RawLow);
@@ -190,14 +161,14 @@ void computeOperatingPoint(const EcuSettings& s, EngineData& e) {
     }
 
     float loadFraction = 0.0f;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         loadFraction = static_cast<float>(e.MapChannel.RawLow / 255.0);
         break;
-    case 2:
+    case LoadControl::Tps:
         loadFraction = static_cast<float>(e.TpsChannel.Value / 100.0);
         break;
-    case 3:
+    case LoadControl::Volts:
         loadFraction = static_cast<float>(e.TpsChannel.RawLow / 255.0);
         break;
     default:

@@ -2,42 +2,43 @@
 
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 
 namespace {
 const QString kDegree = QString(QChar(176));
 
-QString userValueText(int mode, float value) {
+QString userValueText(AnalogInputMode mode, float value) {
     switch (mode) {
-    case 0:
+    case AnalogInputMode::Off:
         return formatNumber(value, QStringLiteral("#0.00 V"));
-    case 1:
+    case AnalogInputMode::FuelPercent:
         return formatNumber(value / 100.0f, QStringLiteral("##0 %"));
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return formatNumber(value, QStringLiteral("##0 ")) + kDegree;
-    case 3:
+    case AnalogInputMode::Ego:
         return formatNumber(value, QStringLiteral("#0.0 V"));
     default:
         return {};
     }
 }
 
-QString temperatureText(int sensorType, float degrees) {
-    if (sensorType == 0) {
+QString temperatureText(SensorFitted sensor, float degrees) {
+    if (sensor == SensorFitted::None) {
         return {};
     }
     return formatNumber(degrees, QStringLiteral("###,#0 ")) + kDegree + QStringLiteral("F");
 }
 } // namespace
 
-QString userInputModeSuffix(int analogMode) {
+QString userInputModeSuffix(AnalogInputMode analogMode) {
     switch (analogMode) {
-    case 0:
+    case AnalogInputMode::Off:
         return QStringLiteral(" Off");
-    case 1:
+    case AnalogInputMode::FuelPercent:
         return QStringLiteral(" Fuel");
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return QStringLiteral(" Ign");
-    case 3:
+    case AnalogInputMode::Ego:
         return QStringLiteral(" EGO");
     default:
         return {};
@@ -68,20 +69,22 @@ DataDisplay composeDataDisplay(const AppState& state) {
 
     add(e.RpmChannel, {}, formatNumber(e.RpmChannel.Value, QStringLiteral("####0")));
     add(e.MapChannel, {},
-        s.MapSensorType != 0 ? formatNumber(e.MapChannel.Value, QStringLiteral("###,##0.0 psi"))
-                             : QString());
-    add(e.WaterChannel, {}, temperatureText(s.WaterTempSensorType, e.WaterChannel.Value));
-    add(e.AirChannel, {}, temperatureText(s.AirTempSensorType, e.AirChannel.Value));
+        mapSensor(s) != MapSensor::None
+            ? formatNumber(e.MapChannel.Value, QStringLiteral("###,##0.0 psi"))
+            : QString());
+    add(e.WaterChannel, {}, temperatureText(waterTempSensor(s), e.WaterChannel.Value));
+    add(e.AirChannel, {}, temperatureText(airTempSensor(s), e.AirChannel.Value));
     add(e.TpsChannel, {},
-        s.TpsSensorType != 0 ? formatNumber(e.TpsChannel.Value / 100.0f, QStringLiteral("###0 %"))
-                             : QString());
+        tpsSensor(s) != SensorFitted::None
+            ? formatNumber(e.TpsChannel.Value / 100.0f, QStringLiteral("###0 %"))
+            : QString());
     add(e.BatteryChannel, {}, formatNumber(e.BatteryChannel.Value, QStringLiteral("###,##0.0 V")));
     add(e.FuelChannel, {}, formatNumber(e.FuelChannel.Value, QStringLiteral("##0.00 ms")));
     add(e.IgnitionChannel, {},
         formatNumber(e.IgnitionChannel.Value, QStringLiteral("##0.0 ")) + kDegree);
     add(e.DutyChannel, {}, formatNumber(e.DutyChannel.Value / 100.0f, QStringLiteral("###,##0 %")));
     for (int n = 0; n < 3; ++n) {
-        const int mode = s.UserInputAnalogMode[n];
+        const AnalogInputMode mode = analogInputMode(s, n);
         add(e.UserChannel[n], userInputModeSuffix(mode),
             userValueText(mode, e.UserChannel[n].Value));
     }

@@ -1,5 +1,6 @@
 #include "monitor/DataLog.h"
 
+#include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
 #include "record/AppState.h"
 
@@ -50,16 +51,15 @@ void DataLog::close() {
     }
 }
 
-std::optional<LogError> DataLog::write(const QString& title, bool plot,
-                                       const std::array<int, 2>& channels, const QDateTime& now,
-                                       const QLocale& locale) {
+std::optional<LogError> DataLog::write(const LiveSample& sample, const PlotLogLayout* plot,
+                                       const QDateTime& now, const QLocale& locale) {
     if (!m_file.isOpen()) {
         m_state.LogActive = false;
         return LogError{static_cast<int>(QFileDevice::OpenError),
                         QStringLiteral("No log file is open")};
     }
     const bool header = m_state.LogHeaderPending;
-    const qint64 nowMs = m_clock();
+    const qint64 nowMs = sample.timeMs();
     const qint64 base = header ? nowMs : m_headerTime;
     const double seconds = static_cast<double>(nowMs - base) / 1000.0;
 
@@ -67,9 +67,10 @@ std::optional<LogError> DataLog::write(const QString& title, bool plot,
     if (header) {
         text += logRuleLine() + QStringLiteral("\r\n");
         text += logDateTimeLine(now, locale) + QStringLiteral("\r\n");
-        text += title + QStringLiteral("\r\n");
+        text +=
+            (plot ? plotRecordTitleLine(*plot) : fullRecordTitleLine()) + QStringLiteral("\r\n");
     }
-    text += (plot ? plotRecordLine(m_state, channels, seconds) : fullRecordLine(m_state, seconds)) +
+    text += (plot ? plotRecordLine(sample, *plot, seconds) : fullRecordLine(sample, seconds)) +
             QStringLiteral("\r\n");
 
     const QByteArray bytes = text.toLatin1();
@@ -96,17 +97,29 @@ std::optional<LogError> DataLog::write(const QString& title, bool plot,
     return std::nullopt;
 }
 
-std::optional<QString> DataLog::writeFullRecord(const QDateTime& now, const QLocale& locale) {
-    if (auto error = write(fullRecordTitleLine(), false, {}, now, locale)) {
+std::optional<QString> DataLog::writeFullRecord(const LiveSample& sample, const QDateTime& now,
+                                                const QLocale& locale) {
+    if (auto error = write(sample, nullptr, now, locale)) {
         return fullRecordErrorMessage(*error);
     }
     return std::nullopt;
 }
 
-std::optional<QString> DataLog::writePlotRecord(const std::array<int, 2>& channels,
-                                                const QDateTime& now, const QLocale& locale) {
-    if (auto error = write(plotRecordTitleLine(m_state, channels), true, channels, now, locale)) {
+std::optional<QString> DataLog::writePlotRecord(const LiveSample& sample,
+                                                const PlotLogLayout& layout, const QDateTime& now,
+                                                const QLocale& locale) {
+    if (auto error = write(sample, &layout, now, locale)) {
         return plotRecordErrorMessage(*error);
     }
     return std::nullopt;
+}
+
+std::optional<QString> DataLog::writeFullRecord(const QDateTime& now, const QLocale& locale) {
+    return writeFullRecord(LiveSample::fromEngineData(m_state.engine, m_clock()), now, locale);
+}
+
+std::optional<QString> DataLog::writePlotRecord(const std::array<int, 2>& channels,
+                                                const QDateTime& now, const QLocale& locale) {
+    return writePlotRecord(LiveSample::fromEngineData(m_state.engine, m_clock()),
+                           plotLogLayout(m_state, channels), now, locale);
 }

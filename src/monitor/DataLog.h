@@ -10,6 +10,8 @@
 #include <optional>
 
 struct AppState;
+class LiveSample;
+struct PlotLogLayout;
 
 // What went wrong with the log file: the file error's number and its text.
 struct LogError {
@@ -42,16 +44,22 @@ public:
     QString filePath() const { return isOpen() ? m_file.fileName() : QString(); }
     QString fileName() const;
 
-    // Writes one record, preceded by the header block when one is due.
-    // Returns the message to show after a failure.
+    // Writes the record of one sample, preceded by the header block when
+    // one is due; now is the date and time of day the header shows. A
+    // record's time counts from the sample that brought the header. Returns
+    // the message to show after a failure.
+    std::optional<QString> writeFullRecord(const LiveSample& sample, const QDateTime& now,
+                                           const QLocale& locale);
+    std::optional<QString> writePlotRecord(const LiveSample& sample, const PlotLogLayout& layout,
+                                           const QDateTime& now, const QLocale& locale);
+    // The same for the live values held now, taken at the clock's time.
     std::optional<QString> writeFullRecord(const QDateTime& now, const QLocale& locale);
     std::optional<QString> writePlotRecord(const std::array<int, 2>& channels, const QDateTime& now,
                                            const QLocale& locale);
 
 private:
-    std::optional<LogError> write(const QString& title, bool plot,
-                                  const std::array<int, 2>& channels, const QDateTime& now,
-                                  const QLocale& locale);
+    std::optional<LogError> write(const LiveSample& sample, const PlotLogLayout* plot,
+                                  const QDateTime& now, const QLocale& locale);
     std::optional<LogError> fail(const QFile& file);
 
     AppState& m_state;

@@ -2,6 +2,7 @@
 
 #include "monitor/Poller.h"
 #include "record/AppState.h"
+#include "tables/GridFit.h"
 
 #include <QCloseEvent>
 #include <QHeaderView>
@@ -40,13 +41,9 @@ DataWindow::DataWindow(const AppState& state, Poller* poller, QWidget* parent)
     m_grid->setObjectName(QStringLiteral("DataGrid"));
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
     m_grid->setSelectionMode(QAbstractItemView::NoSelection);
     m_grid->setFocusPolicy(Qt::NoFocus);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
-    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setWhatsThis(tr("The live engine values, read from the ECU twice a second. The "
                             "water temperature turns yellow from 210 \u00b0F and red from "
                             "230 \u00b0F."));
@@ -54,6 +51,7 @@ DataWindow::DataWindow(const AppState& state, Poller* poller, QWidget* parent)
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
     upDateData();
+    new GridFit(m_grid, GridFit::Rows::Natural);
     if (poller != nullptr) {
         connect(poller, &Poller::dataReceived, this, &DataWindow::upDateData);
     }

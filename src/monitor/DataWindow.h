@@ -13,6 +13,8 @@ class QTableWidget;
 class DataWindow : public QWidget {
     Q_OBJECT
 public:
+    // The height the other windows' places assume, in twips; the window
+    // itself takes the height its two rows need at the grid's font.
     static constexpr int kHeightTwips = 1000;
     static constexpr int kNarrowerTwips = 200;
 

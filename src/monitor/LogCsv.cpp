@@ -1,114 +1,16 @@
 #include "monitor/LogCsv.h"
 
-#include <QRegularExpression>
-#include <QString>
-#include <QStringList>
-#include <map>
-#include <optional>
-#include <vector>
+#include "monitor/LineReader.h"
+#include "monitor/LogParser.h"
+
+#include <QIODevice>
 
 namespace {
 
-const QString kDegreesF = QString(QChar(0xB0)) + QLatin1Char('F');
-const QString kDegreesBtdc = QString(QChar(0xB0)) + QStringLiteral("BTDC");
-
-struct Channel {
-    QString name;
-    QString unit;
-};
-
-// The column titles of both record layouts and the channel each stands for.
-const std::vector<std::pair<QString, Channel>>& knownTitles() {
-    static const std::vector<std::pair<QString, Channel>> titles = [] {
-        std::vector<std::pair<QString, Channel>> t{
-            {QStringLiteral("Rpm"), {QStringLiteral("Rpm"), QStringLiteral("rpm")}},
-            {QStringLiteral("Map"), {QStringLiteral("Map"), QStringLiteral("psi")}},
-            {QStringLiteral("Map (psi)"), {QStringLiteral("Map"), QStringLiteral("psi")}},
-            {QStringLiteral("TPS"), {QStringLiteral("TPS"), QStringLiteral("%")}},
-            {QStringLiteral("TPS (%)"), {QStringLiteral("TPS"), QStringLiteral("%")}},
-            {QStringLiteral("Load (volt)"), {QStringLiteral("Load"), QStringLiteral("V")}},
-            {QStringLiteral("Air"), {QStringLiteral("Air"), kDegreesF}},
-            {QStringLiteral("Air Temp (") + kDegreesF + QLatin1Char(')'),
-             {QStringLiteral("Air"), kDegreesF}},
-            {QStringLiteral("Water"), {QStringLiteral("Water"), kDegreesF}},
-            {QStringLiteral("Water Temp (") + kDegreesF + QLatin1Char(')'),
-             {QStringLiteral("Water"), kDegreesF}},
-            {QStringLiteral("Battery"), {QStringLiteral("Battery"), QStringLiteral("V")}},
-            {QStringLiteral("Battery Volt"), {QStringLiteral("Battery"), QStringLiteral("V")}},
-            {QStringLiteral("Duty"), {QStringLiteral("Duty"), QStringLiteral("%")}},
-            {QStringLiteral("Fuel"), {QStringLiteral("Fuel"), QStringLiteral("ms")}},
-            {QStringLiteral("Fuel (ms)"), {QStringLiteral("Fuel"), QStringLiteral("ms")}},
-            {QStringLiteral("Ignition"), {QStringLiteral("Ignition"), kDegreesBtdc}},
-            {QStringLiteral("Status"), {QStringLiteral("Status"), {}}},
-            {QStringLiteral("Fuel Compensation (%)"),
-             {QStringLiteral("Fuel Compensation"), QStringLiteral("%")}},
-            // The plot names user input 3's fuel compensation so.
-            {QStringLiteral("Fuel Compesnation (%)"),
-             {QStringLiteral("User 3 Fuel Compensation"), QStringLiteral("%")}},
-            {QStringLiteral("Ignition Compensation (DBTDC)"),
-             {QStringLiteral("Ignition Compensation"), kDegreesBtdc}},
-            {QStringLiteral("EGO (volt)"), {QStringLiteral("EGO"), QStringLiteral("V")}},
-        };
-        for (int n = 1; n <= 3; ++n) {
-            const QString user = QStringLiteral("User %1").arg(n);
-            t.push_back({user, {user, {}}});
-        }
-        for (const char* extra : {"UC_Extra", "UI_Extra"}) {
-            for (int i = 0; i < 5; ++i) {
-                const QString name = QStringLiteral("%1(%2)").arg(QLatin1String(extra)).arg(i);
-                t.push_back({name, {name, {}}});
-            }
-        }
-        return t;
-    }();
-    return titles;
-}
-
-bool isRule(const QString& line) {
-    static const QRegularExpression rule(QStringLiteral("^-{10,}\\s*$"));
-    return rule.match(line).hasMatch();
-}
-
-// The channels of a title line after its leading "Time", or nothing when the
-// line holds a title of neither layout. A channel named twice in one line
-// (two user inputs in the same mode) gets a number the second time.
-std::optional<std::vector<Channel>> parseTitles(const QString& line) {
-    const QString text = line.trimmed();
-    if (!text.startsWith(QLatin1String("Time"))) {
-        return std::nullopt;
-    }
-    std::vector<Channel> channels;
-    std::map<QString, int> times;
-    qsizetype at = 4;
-    for (;;) {
-        while (at < text.size() && text[at].isSpace()) {
-            ++at;
-        }
-        if (at >= text.size()) {
-            break;
-        }
-        const Channel* match = nullptr;
-        qsizetype length = 0;
-        for (const auto& [title, channel] : knownTitles()) {
-            const qsizetype end = at + title.size();
-            if (title.size() > length && QStringView(text).mid(at).startsWith(title) &&
-                (end == text.size() || text[end].isSpace())) {
-                match = &channel;
-                length = title.size();
-            }
-        }
-        if (match == nullptr) {
-            return std::nullopt;
-        }
-        Channel channel = *match;
-        if (const int seen = ++times[channel.name]; seen > 1) {
-            channel.name += QStringLiteral(" %1").arg(seen);
-        }
-        channels.push_back(channel);
-        at += length;
-    }
-    return channels;
-}
+constexpr qsizetype kChunkBytes = 64 * 1024;
+constexpr int kLineNumbersKept = 10;
+// The time of a marker before the first record of its run.
+const QByteArray kRunStartTime("0.000");
 
 QString csvField(const QString& text) {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))) {
@@ -119,87 +21,163 @@ QString csvField(const QString& text) {
     return QLatin1Char('"') + quoted + QLatin1Char('"');
 }
 
+// Writes the bytes held and empties them once they reach a chunk, or always
+// when last is set.
+bool flush(QIODevice& device, QByteArray& bytes, bool last) {
+    if (bytes.size() < kChunkBytes && !last) {
+        return true;
+    }
+    const bool written = device.write(bytes) == bytes.size();
+    bytes.clear();
+    return written;
+}
+
 } // namespace
 
-LogCsv convertLogToCsv(const QByteArray& log) {
-    LogCsv result;
-    QStringList lines = QString::fromLatin1(log).split(QLatin1Char('\n'));
-    if (!lines.isEmpty() && lines.last().isEmpty()) {
-        lines.removeLast();
+void LogCsvConverter::skip(qint64 line) {
+    ++m_skipped;
+    if (m_firstSkipped.size() < kLineNumbersKept) {
+        m_firstSkipped.append(line);
     }
+}
 
-    std::vector<QString> columns; // "Name (unit)" of every channel met so far
-    std::map<QString, int> columnOf;
-    std::vector<int> runColumns; // the CSV columns of the current run's values
-    bool inRun = false;
-    enum class Expect { Record, DateLine, TitleLine } expect = Expect::Record;
-    std::vector<std::vector<std::pair<int, QString>>> rows; // (column, text)
+bool LogCsvConverter::spool(bool last) {
+    if (!flush(m_rows, m_pending, last)) {
+        m_error = m_rows.errorString();
+        return false;
+    }
+    return true;
+}
 
-    for (qsizetype i = 0; i < lines.size(); ++i) {
-        QString line = lines[i];
-        if (line.endsWith(QLatin1Char('\r'))) {
-            line.chop(1);
-        }
-        if (isRule(line)) {
-            expect = Expect::DateLine;
+bool LogCsvConverter::read(QIODevice& log) {
+    if (!m_rows.open()) {
+        m_error = m_rows.errorString();
+        return false;
+    }
+    LogParser parser;
+    std::vector<int> runColumns;         // the CSV columns of the current run's values
+    QByteArray lastTime = kRunStartTime; // of the run's last record
+    LineReader lines(log);
+    LineReader::Line line;
+    while (lines.next(line)) {
+        if (line.partial || line.overlong) {
+            skip(line.number);
             continue;
         }
-        if (expect == Expect::DateLine) {
-            expect = Expect::TitleLine;
-            continue;
-        }
-        if (expect == Expect::TitleLine) {
-            expect = Expect::Record;
-            const auto channels = parseTitles(line);
-            inRun = channels.has_value();
-            if (!inRun) {
-                result.skippedLines.append(static_cast<int>(i + 1));
-                continue;
-            }
+        switch (parser.parse(line.text)) {
+        case LogParser::Line::Rule:
+        case LogParser::Line::Clock:
+            break;
+        case LogParser::Line::Titles:
+            lastTime = kRunStartTime;
             runColumns.clear();
-            for (const Channel& channel : *channels) {
+            for (const LogChannel& channel : parser.channels()) {
                 const QString column =
                     channel.unit.isEmpty()
                         ? channel.name
                         : QStringLiteral("%1 (%2)").arg(channel.name, channel.unit);
                 const auto [it, added] =
-                    columnOf.try_emplace(column, static_cast<int>(columns.size()) + 1);
+                    m_columnOf.try_emplace(column, static_cast<int>(m_columns.size()) + 1);
                 if (added) {
-                    columns.push_back(column);
+                    m_columns.push_back(column);
                 }
                 runColumns.push_back(it->second);
             }
-            continue;
+            break;
+        case LogParser::Line::Record: {
+            // The row runs up to the last column it fills; write() adds the
+            // empty cells after it.
+            const auto& fields = parser.fields();
+            lastTime = fields[0].toByteArray();
+            std::vector<QByteArrayView> cells(fields.size());
+            cells[0] = fields[0];
+            for (size_t c = 0; c < runColumns.size(); ++c) {
+                const auto column = static_cast<size_t>(runColumns[c]);
+                if (column >= cells.size()) {
+                    cells.resize(column + 1);
+                }
+                cells[column] = fields[c + 1];
+            }
+            for (size_t c = 0; c < cells.size(); ++c) {
+                if (c > 0) {
+                    m_pending += ',';
+                }
+                m_pending += cells[c];
+            }
+            m_pending += '\n';
+            ++m_records;
+            if (!spool(false)) {
+                return false;
+            }
+            break;
         }
-        const QStringList values = line.split(QLatin1Char(' '), Qt::SkipEmptyParts);
-        bool numbers = inRun && values.size() == static_cast<qsizetype>(runColumns.size()) + 1;
-        for (qsizetype v = 0; numbers && v < values.size(); ++v) {
-            values[v].toDouble(&numbers);
+        case LogParser::Line::Marker:
+            // Spooled as "#time,text"; write() puts the text in the last column.
+            m_pending += '#' + lastTime + ',' + csvField(parser.markerText()).toUtf8() + '\n';
+            m_hasMarkers = true;
+            if (!spool(false)) {
+                return false;
+            }
+            break;
+        case LogParser::Line::NotARecord:
+            skip(line.number);
+            break;
         }
-        if (!numbers) {
-            result.skippedLines.append(static_cast<int>(i + 1));
-            continue;
-        }
-        std::vector<std::pair<int, QString>> row{{0, values[0]}};
-        for (size_t c = 0; c < runColumns.size(); ++c) {
-            row.emplace_back(runColumns[c], values[static_cast<qsizetype>(c) + 1]);
-        }
-        rows.push_back(std::move(row));
     }
+    if (!lines.error().isEmpty()) {
+        m_error = lines.error();
+        return false;
+    }
+    return spool(true);
+}
 
+bool LogCsvConverter::write(QIODevice& csv) {
     QStringList header{QStringLiteral("Time (s)")};
-    for (const QString& column : columns) {
+    for (const QString& column : m_columns) {
         header.append(csvField(column));
     }
-    QString csv = header.join(QLatin1Char(',')) + QStringLiteral("\r\n");
-    for (const auto& row : rows) {
-        QStringList cells(static_cast<qsizetype>(columns.size()) + 1);
-        for (const auto& [column, text] : row) {
-            cells[column] = text;
-        }
-        csv += cells.join(QLatin1Char(',')) + QStringLiteral("\r\n");
+    if (m_hasMarkers) {
+        header.append(QStringLiteral("Marker"));
     }
-    result.csv = csv.toUtf8();
-    result.records = static_cast<int>(rows.size());
-    return result;
+    QByteArray out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
+    if (!m_rows.seek(0)) {
+        m_error = m_rows.errorString();
+        return false;
+    }
+    const auto cellsPerRow = static_cast<qsizetype>(m_columns.size()) + 1;
+    // A row is a record's line with its blanks turned into commas, plus one
+    // comma for each column it leaves empty after its last value: never
+    // more than twice the longest line read.
+    LineReader rows(m_rows, 2 * LineReader::kMaxLineBytes);
+    LineReader::Line row;
+    while (rows.next(row)) {
+        if (row.text.startsWith('#')) {
+            // A marker row: its time, every channel empty, then its text.
+            const qsizetype comma = row.text.indexOf(',');
+            out += row.text.sliced(1, comma - 1);
+            out += QByteArray(cellsPerRow, ',');
+            out += row.text.sliced(comma + 1);
+        } else {
+            out += row.text;
+            // Numbers hold no comma: a row's commas are its cells less one.
+            out += QByteArray(cellsPerRow - 1 - row.text.count(','), ',');
+            if (m_hasMarkers) {
+                out += ',';
+            }
+        }
+        out += "\r\n";
+        if (!flush(csv, out, false)) {
+            m_error = csv.errorString();
+            return false;
+        }
+    }
+    if (!rows.error().isEmpty()) {
+        m_error = rows.error();
+        return false;
+    }
+    if (!flush(csv, out, true)) {
+        m_error = csv.errorString();
+        return false;
+    }
+    return true;
 }

@@ -1,5 +1,6 @@
 #include "monitor/LogFormat.h"
 
+#include "monitor/LiveSample.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
 
@@ -31,17 +32,83 @@ QString timeField(double seconds) {
     return rightAlign(formatNumber(seconds, QStringLiteral("####0.000")), 8);
 }
 
-bool extrasLogged(const AppState& state) {
-    return state.LogExtra && state.DeveloperMode;
-}
-
 // The second trace shows a channel only when its entry is a live one.
 bool shown(int channel) {
     return channel >= Fuel && channel <= User3;
 }
 
-// The time of day format of the locale with any time-zone name left out.
-QString timeOfDayFormat(const QLocale& locale) {
+QString plotTitle(const PlotLogLayout& layout, int channel) {
+    switch (channel) {
+    case Fuel:
+        return QStringLiteral(" Fuel (ms)                    ");
+    case Ignition:
+        return QStringLiteral(" Ignition                     ");
+    case Air:
+        return QStringLiteral(" Air Temp (") + kDegree + QStringLiteral("F)  ");
+    case Water:
+        return QStringLiteral(" Water Temp (") + kDegree + QStringLiteral("F)");
+    case Battery:
+        return QStringLiteral(" Battery Volt                  ");
+    default:
+        break;
+    }
+    if (channel < User1 || channel > User3) {
+        return {}; // rpm, throttle and MAP are in the fixed columns already
+    }
+    const int user = channel - User1;
+    switch (layout.userModes[static_cast<size_t>(user)]) {
+    case AnalogInputMode::Off:
+        return QStringLiteral(" User %1                       ").arg(user + 1);
+    case AnalogInputMode::FuelPercent:
+        return user == 2 ? QStringLiteral(" Fuel Compesnation (%)        ")
+                         : QStringLiteral(" Fuel Compensation (%)        ");
+    case AnalogInputMode::IgnitionDegrees:
+        return QStringLiteral(" Ignition Compensation (DBTDC)");
+    case AnalogInputMode::Ego:
+        return QStringLiteral(" EGO (volt)                   ");
+    default:
+        return {};
+    }
+}
+
+QString plotValue(const LiveSample& sample, const PlotLogLayout& layout, int channel) {
+    constexpr int kWidth = 20;
+    switch (channel) {
+    case Fuel:
+        return field(sample.value(LiveChannel::Fuel), "#0.00", kWidth);
+    case Ignition:
+        return field(sample.value(LiveChannel::Ignition), "##0.0", kWidth);
+    case Air:
+        return field(sample.value(LiveChannel::Air), "##0", kWidth);
+    case Water:
+        return field(sample.value(LiveChannel::Water), "##0", kWidth);
+    case Battery:
+        return field(sample.value(LiveChannel::Battery), "##0.0", kWidth);
+    default:
+        break;
+    }
+    if (channel < User1 || channel > User3) {
+        return QString(kWidth, QLatin1Char(' '));
+    }
+    const int user = channel - User1;
+    const float value =
+        sample.value(static_cast<LiveChannel>(static_cast<int>(LiveChannel::User1) + user));
+    switch (layout.userModes[static_cast<size_t>(user)]) {
+    case AnalogInputMode::Off:
+        return field(value, user == 0 ? "##0.00" : "##0.0", kWidth);
+    case AnalogInputMode::FuelPercent:
+    case AnalogInputMode::Ego:
+        return field(value, "##0.0", kWidth);
+    case AnalogInputMode::IgnitionDegrees:
+        return field(value, "##0", kWidth);
+    default:
+        return QString(kWidth, QLatin1Char(' '));
+    }
+}
+
+} // namespace
+
+QString logTimeOfDayFormat(const QLocale& locale) {
     const QString format = locale.timeFormat(QLocale::LongFormat);
     QString out;
     bool quoted = false;
@@ -61,77 +128,6 @@ QString timeOfDayFormat(const QLocale& locale) {
     return out.trimmed();
 }
 
-QString plotTitle(const AppState& state, int channel) {
-    switch (channel) {
-    case Fuel:
-        return QStringLiteral(" Fuel (ms)                    ");
-    case Ignition:
-        return QStringLiteral(" Ignition                     ");
-    case Air:
-        return QStringLiteral(" Air Temp (") + kDegree + QStringLiteral("F)  ");
-    case Water:
-        return QStringLiteral(" Water Temp (") + kDegree + QStringLiteral("F)");
-    case Battery:
-        return QStringLiteral(" Battery Volt                  ");
-    default:
-        break;
-    }
-    if (channel < User1 || channel > User3) {
-        return {}; // rpm, throttle and MAP are in the fixed columns already
-    }
-    const int user = channel - User1;
-    switch (state.settings.UserInputAnalogMode[user]) {
-    case 0:
-        return QStringLiteral(" User %1                       ").arg(user + 1);
-    case 1:
-        return user == 2 ? QStringLiteral(" Fuel Compesnation (%)        ")
-                         : QStringLiteral(" Fuel Compensation (%)        ");
-    case 2:
-        return QStringLiteral(" Ignition Compensation (DBTDC)");
-    case 3:
-        return QStringLiteral(" EGO (volt)                   ");
-    default:
-        return {};
-    }
-}
-
-QString plotValue(const AppState& state, int channel) {
-    constexpr int kWidth = 20;
-    const EngineData& e = state.engine;
-    switch (channel) {
-    case Fuel:
-        return field(e.FuelChannel.Value, "#0.00", kWidth);
-    case Ignition:
-        return field(e.IgnitionChannel.Value, "##0.0", kWidth);
-    case Air:
-        return field(e.AirChannel.Value, "##0", kWidth);
-    case Water:
-        return field(e.WaterChannel.Value, "##0", kWidth);
-    case Battery:
-        return field(e.BatteryChannel.Value, "##0.0", kWidth);
-    default:
-        break;
-    }
-    if (channel < User1 || channel > User3) {
-        return QString(kWidth, QLatin1Char(' '));
-    }
-    const int user = channel - User1;
-    const float value = e.UserChannel[user].Value;
-    switch (state.settings.UserInputAnalogMode[user]) {
-    case 0:
-        return field(value, user == 0 ? "##0.00" : "##0.0", kWidth);
-    case 1:
-    case 3:
-        return field(value, "##0.0", kWidth);
-    case 2:
-        return field(value, "##0", kWidth);
-    default:
-        return QString(kWidth, QLatin1Char(' '));
-    }
-}
-
-} // namespace
-
 QString logRuleLine() {
     return QString(110, QLatin1Char('-'));
 }
@@ -141,7 +137,7 @@ QString logDateTimeLine(const QDateTime& now, const QLocale& locale) {
     QString line = locale.toString(now.date(), QLocale::ShortFormat);
     const int zoneStart = (static_cast<int>(line.size()) / kZone + 1) * kZone;
     line = line.leftJustified(zoneStart, QLatin1Char(' '));
-    line += locale.toString(now.time(), timeOfDayFormat(locale));
+    line += locale.toString(now.time(), logTimeOfDayFormat(locale));
     return line;
 }
 
@@ -156,45 +152,49 @@ QString fullRecordTitleLine() {
     return line;
 }
 
-QString fullRecordLine(const AppState& state, double secondsSinceHeader) {
-    const EngineData& e = state.engine;
+QString fullRecordLine(const LiveSample& sample, double secondsSinceHeader) {
+    static const char* const kPatterns[kLiveChannelCount] = {"#####0", "##.00", "##0",   "###0",
+                                                             "###0",   "##0.0", "##0.0", "#0.00",
+                                                             "##0.0",  "##0.0", "##0.0", "##0.0"};
     QString line = timeField(secondsSinceHeader);
-    line += field(e.RpmChannel.Value, "#####0", 10);
-    line += field(e.MapChannel.Value, "##.00", 10);
-    line += field(e.TpsChannel.Value, "##0", 10);
-    line += field(e.AirChannel.Value, "###0", 10);
-    line += field(e.WaterChannel.Value, "###0", 10);
-    line += field(e.BatteryChannel.Value, "##0.0", 10);
-    line += field(e.DutyChannel.Value, "##0.0", 10);
-    line += field(e.FuelChannel.Value, "#0.00", 10);
-    line += field(e.IgnitionChannel.Value, "##0.0", 10);
-    for (const EngineChannel& user : e.UserChannel) {
-        line += field(user.Value, "##0.0", 10);
+    for (int c = 0; c < kLiveChannelCount; ++c) {
+        line += field(sample.value(static_cast<LiveChannel>(c)), kPatterns[c], 10);
     }
-    line += rightAlign(formatNumber(e.EngineStatus1, QStringLiteral("##0")), 10);
+    line += rightAlign(formatNumber(sample.status(1), QStringLiteral("##0")), 10);
     return line;
 }
 
-QString plotRecordTitleLine(const AppState& state, const std::array<int, 2>& channels) {
+PlotLogLayout plotLogLayout(const AppState& state, const std::array<int, 2>& channels) {
+    const EcuSettings& s = state.settings;
+    return {loadControl(s),
+            {analogInputMode(s, 0), analogInputMode(s, 1), analogInputMode(s, 2)},
+            channels,
+            state.LogExtra && state.DeveloperMode,
+            state.settings.UC_Extra,
+            state.settings.UI_Extra};
+}
+
+QString plotRecordTitleLine(const PlotLogLayout& layout) {
+    const std::array<int, 2>& channels = layout.channels;
     QString line = QStringLiteral("    Time") + QStringLiteral("     Rpm        ");
-    switch (state.settings.LoadControl) {
-    case 1:
+    switch (layout.loadControl) {
+    case LoadControl::Map:
         line += QStringLiteral("Map (psi)    ");
         break;
-    case 2:
+    case LoadControl::Tps:
         line += QStringLiteral("TPS (%)      ");
         break;
-    case 3:
+    case LoadControl::Volts:
         line += QStringLiteral("Load (volt)  ");
         break;
     default:
         break;
     }
-    line += plotTitle(state, channels[0]);
+    line += plotTitle(layout, channels[0]);
     if (shown(channels[1])) {
-        line += plotTitle(state, channels[1]);
+        line += plotTitle(layout, channels[1]);
     }
-    if (extrasLogged(state)) {
+    if (layout.developerColumns) {
         for (const char* name : {"UC_Extra", "UI_Extra"}) {
             for (int i = 0; i < 5; ++i) {
                 line += QStringLiteral("%1(%2)").arg(QLatin1String(name)).arg(i).leftJustified(20);
@@ -204,22 +204,24 @@ QString plotRecordTitleLine(const AppState& state, const std::array<int, 2>& cha
     return line;
 }
 
-QString plotRecordLine(const AppState& state, const std::array<int, 2>& channels,
+QString plotRecordLine(const LiveSample& sample, const PlotLogLayout& layout,
                        double secondsSinceHeader) {
-    const EngineData& e = state.engine;
+    const std::array<int, 2>& channels = layout.channels;
     QString line = timeField(secondsSinceHeader);
-    line += field(e.RpmChannel.Value, "####0", 8);
-    const float load = state.settings.LoadControl == 2 ? e.TpsChannel.Value : e.MapChannel.Value;
+    line += field(sample.value(LiveChannel::Rpm), "####0", 8);
+    // Under load control 3 the column is titled as volts but holds MAP psi.
+    const float load =
+        sample.value(layout.loadControl == LoadControl::Tps ? LiveChannel::Tps : LiveChannel::Map);
     line += field(load, "#0.0", 15);
-    line += plotValue(state, channels[0]);
+    line += plotValue(sample, layout, channels[0]);
     if (shown(channels[1])) {
-        line += plotValue(state, channels[1]);
+        line += plotValue(sample, layout, channels[1]);
     }
-    if (extrasLogged(state)) {
-        for (const int16_t v : state.settings.UC_Extra) {
+    if (layout.developerColumns) {
+        for (const int16_t v : layout.ucExtra) {
             line += rightAlign(formatNumber(v, QStringLiteral("##0")), 20);
         }
-        for (const int32_t v : state.settings.UI_Extra) {
+        for (const int32_t v : layout.uiExtra) {
             line += rightAlign(formatNumber(v, QStringLiteral("####0")), 20);
         }
     }

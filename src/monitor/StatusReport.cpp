@@ -1,14 +1,13 @@
 #include "monitor/StatusReport.h"
 
+#include "comm/CommandTable.h"
 #include "record/AppState.h"
+#include "record/SettingCodes.h"
 #include "record/UserInteraction.h"
 
 namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kContact = QStringLiteral("Please Contact Marrowby");
-
-constexpr int kStoreSettings = 36;
-constexpr int kClearWarnings = 53;
 
 bool hasBit(uint8_t byte, int bit) {
     return (byte & bit) != 0;
@@ -61,6 +60,16 @@ void StatusReporter::showFile(const QString& fileTitle) {
     m_view.panels[StatusBarView::kFile].text = QStringLiteral("File: ") + fileTitle + "  ";
 }
 
+void StatusReporter::showIdentity(const AppState& state) {
+    StatusPanel& version = m_view.panels[StatusBarView::kVersion];
+    if (state.EcuOnline) {
+        version.text = QStringLiteral("ECU Version: ") + state.identity.VersionText +
+                       QStringLiteral("   Serial#: ") + state.identity.SerialNumberText + " ";
+    } else {
+        version.text.clear();
+    }
+}
+
 void StatusReporter::showOffline() {
     m_view.panels[StatusBarView::kOnline].text = QStringLiteral("Offline ");
     m_view.picture = StatusBarView::Picture::Offline;
@@ -73,7 +82,7 @@ void StatusReporter::setupStatusBar(AppState& state, UserInteraction& ui,
     }
     ReportingGuard guard(m_reporting);
 
-    if (state.Edition == 2) {
+    if (state.Edition == Edition::Gullwick) {
         for (int i = StatusBarView::kOutputsLabel; i <= StatusBarView::kSpacer; ++i) {
             m_view.panels[i].visible = false;
         }
@@ -142,12 +151,7 @@ void StatusReporter::refreshPanels(AppState& state, UserInteraction& ui,
     p[StatusBarView::kLog].enabled = state.LogActive;
 
     StatusPanel& version = p[StatusBarView::kVersion];
-    if (state.EcuOnline) {
-        version.text = QStringLiteral("ECU Version: ") + state.identity.VersionText +
-                       QStringLiteral("   Serial#: ") + state.identity.SerialNumberText + " ";
-    } else {
-        version.text.clear();
-    }
+    showIdentity(state);
 
     StatusPanel& crank = p[StatusBarView::kCrankError];
     if (hasBit(status1, 8)) {
@@ -178,7 +182,7 @@ void StatusReporter::reportEngineErrors(AppState& state, UserInteraction& ui,
         error = true;
         // Keep what the ECU holds: store it while the ECU still answers.
         state.EcuOnline = true;
-        send(kStoreSettings, 0, 0);
+        send(commandCode(EcuCommand::Store), 0, 0);
         state.EcuOnline = false;
     }
     if (hasBit(status1, 64)) {
@@ -204,7 +208,7 @@ void StatusReporter::reportEngineErrors(AppState& state, UserInteraction& ui,
                 (powerDown ? QStringLiteral("Power Down ECU to clear warnings")
                            : QStringLiteral("Click on Find ECU to clear warnings"));
         showOffline();
-        send(kClearWarnings, 0, 0);
+        send(commandCode(EcuCommand::ClearWarnings), 0, 0);
         state.EcuOnline = false;
         ui.message(text, UserInteraction::Icon::Critical);
     }
@@ -226,7 +230,7 @@ void StatusReporter::reportChecksumErrors(AppState& state, UserInteraction& ui,
     text += kLineBreak + kContact;
     ui.message(text, UserInteraction::Icon::Critical);
     state.EcuOnline = true;
-    send(kClearWarnings, 0, 0);
+    send(commandCode(EcuCommand::ClearWarnings), 0, 0);
     state.engine.EngineStatus3 = 0;
     state.engine.EngineStatus4 = 0;
     state.EcuOnline = false;

@@ -70,6 +70,9 @@ public:
     void showLogging(bool active);
     // Panel 1 for the current data file.
     void showFile(const QString& fileTitle);
+    // Panel 15 for the ECU's version and serial number (empty while
+    // offline); a serial number changed in the extra window shows at once.
+    void showIdentity(const AppState& state);
 
 private:
     void refreshPanels(AppState& state, UserInteraction& ui, const CommandSender& send);

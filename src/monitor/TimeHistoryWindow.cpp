@@ -1,5 +1,6 @@
 #include "monitor/TimeHistoryWindow.h"
 
+#include "comm/CommandTable.h"
 #include "comm/EcuLine.h"
 #include "monitor/LoggingController.h"
 #include "record/AppState.h"
@@ -205,7 +206,7 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     connect(m_timer, &QTimer::timeout, this, &TimeHistoryWindow::sampleNow);
     m_sampler.setRecordWriter([this](const PlotSample&) { writeRecord(); });
 
-    m_line.command(9);
+    m_line.command(commandCode(EcuCommand::PlotOpen));
 
     for (int k = 0; k < 2; ++k) {
         m_channelCombos[k] = new QComboBox(this);
@@ -238,14 +239,14 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     m_plot = new TimeHistoryPlotBox(this);
     m_plot->setObjectName(QStringLiteral("PlotBox"));
 
-    auto* top = new QHBoxLayout;
-    top->addWidget(m_channelCombos[0]);
-    top->addWidget(m_valueLabels[0]);
-    top->addWidget(m_channelCombos[1]);
-    top->addWidget(m_valueLabels[1]);
-    top->addStretch(1);
-    top->addWidget(m_rpmLabel);
-    top->addWidget(m_loadLabel);
+    // Each trace's value under its channel, so that the window fits an
+    // 800-pixel screen.
+    auto* top = new QGridLayout;
+    for (int k = 0; k < 2; ++k) {
+        top->addWidget(m_channelCombos[k], 0, k);
+        top->addWidget(m_valueLabels[k], 1, k);
+    }
+    top->setColumnStretch(2, 1);
 
     auto* middle = new QGridLayout;
     middle->addWidget(m_limitBoxes[1], 0, 0, Qt::AlignTop);
@@ -256,8 +257,11 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     middle->setColumnStretch(1, 1);
 
     auto* bottom = new QHBoxLayout;
+    // The rpm and load sit below the plot, for the same reason.
     bottom->addWidget(m_pointsCombo);
     bottom->addStretch(1);
+    bottom->addWidget(m_rpmLabel);
+    bottom->addWidget(m_loadLabel);
     bottom->addWidget(m_startButton);
     bottom->addWidget(m_stopButton);
 
@@ -493,7 +497,7 @@ void TimeHistoryWindow::sampleNow() {
 void TimeHistoryWindow::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
         m_closed = true;
-        m_line.command(34);
+        m_line.command(commandCode(EcuCommand::PlotClose));
         m_timer->stop();
         m_state.LogHeaderPending = true;
         if (m_logging != nullptr) {

@@ -2,11 +2,14 @@
 
 #include "monitor/Poller.h"
 #include "record/AppState.h"
+#include "record/AreaFit.h"
 #include "record/Rounding.h"
 #include "record/SettingsStore.h"
 
 #include <QCloseEvent>
+#include <QGuiApplication>
 #include <QKeyEvent>
+#include <QMainWindow>
 #include <QMouseEvent>
 #include <QPageLayout>
 #include <QPainter>
@@ -14,6 +17,7 @@
 #include <QPrintDialog>
 #include <QPrinter>
 #include <QRegion>
+#include <QScreen>
 #include <QWindow>
 #include <algorithm>
 
@@ -99,9 +103,30 @@ void Plot3DWindow::place(QWidget* owner) {
          static_cast<int>(roundHalfEven(at.y() / tpp)));
 }
 
+void Plot3DWindow::keepInView() {
+    const QScreen* shown = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
+    if (shown == nullptr) {
+        return;
+    }
+    QRect area = shown->availableGeometry();
+    const auto* main = parentWidget() != nullptr
+                           ? qobject_cast<const QMainWindow*>(parentWidget()->window())
+                           : nullptr;
+    if (main != nullptr && main->centralWidget() != nullptr) {
+        const QWidget* central = main->centralWidget();
+        const QRect inMain =
+            QRect(central->mapToGlobal(QPoint(0, 0)), central->size()).intersected(area);
+        if (inMain.width() >= width() && inMain.height() >= height()) {
+            area = inMain;
+        }
+    }
+    move(keepInside(geometry(), area, size()).topLeft());
+}
+
 void Plot3DWindow::zoomForm() {
     const ZoomStep step = zoomStep(width(), twipsPerPixel());
     setFixedSize(step.sizePixels, step.sizePixels);
+    keepInView();
     m_labelPoints = step.labelPoints;
     createProfile();
     drawSurface();

@@ -71,6 +71,10 @@ private:
     void drawCurrentState(QPainter& painter) const;
     void createProfile();
     void place(QWidget* owner);
+    // Moves the window into the part of the screen it keeps to: the main
+    // window's area for its child windows when the plot fits there, else the
+    // screen's free area.
+    void keepInView();
     double twipsPerPixel() const;
 
     const Plot3DDescription& m_plot;

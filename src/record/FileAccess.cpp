@@ -2,11 +2,16 @@
 
 #include "record/AtomicSave.h"
 
+#include <QDir>
 #include <QFile>
+#include <QFileInfo>
 #include <new>
 
 #ifdef Q_OS_UNIX
+#include <cerrno>
+#include <fcntl.h>
 #include <sys/stat.h>
+#include <unistd.h>
 #endif
 
 namespace {
@@ -17,10 +22,17 @@ QString errorText(const QFileDevice& file) {
         .arg(file.errorString());
 }
 
-QString tooLargeText(qint64 maxBytes) {
-    return QStringLiteral("Error - %1 - The file is larger than %2 KB and was not read")
-        .arg(static_cast<int>(QFileDevice::ReadError))
-        .arg(maxBytes / 1024);
+WholeFile refusal(const QString& path, const QString& reason) {
+    WholeFile file;
+    file.error = QStringLiteral("Error - %1 - %2 %3 and was not read")
+                     .arg(static_cast<int>(QFileDevice::OpenError))
+                     .arg(QDir::toNativeSeparators(path), reason);
+    file.refused = true;
+    return file;
+}
+
+WholeFile tooLarge(const QString& path, qint64 maxBytes) {
+    return refusal(path, QStringLiteral("is larger than %1 KB").arg(maxBytes / 1024));
 }
 
 bool isFifoOrCharacterDevice([[maybe_unused]] const QString& path) {
@@ -34,18 +46,73 @@ bool isFifoOrCharacterDevice([[maybe_unused]] const QString& path) {
 #endif
 }
 
-} // namespace
+#ifdef Q_OS_UNIX
+// What a file that is not a regular one is, for the refusal.
+QString kindOf(mode_t mode) {
+    if (S_ISFIFO(mode)) {
+        return QStringLiteral("a FIFO (named pipe)");
+    }
+    if (S_ISCHR(mode) || S_ISBLK(mode)) {
+        return QStringLiteral("a device");
+    }
+    if (S_ISDIR(mode)) {
+        return QStringLiteral("a folder");
+    }
+    if (S_ISSOCK(mode)) {
+        return QStringLiteral("a socket");
+    }
+    return QStringLiteral("a special file");
+}
+#endif
 
-WholeFile readWholeFile(const QString& path, qint64 maxBytes) {
-    QFile file(path);
+// Opens a regular file for reading, or says why not.
+WholeFile openRegularFile(const QString& path, QFile& file) {
+#ifdef Q_OS_UNIX
+    // Without O_NONBLOCK, opening a FIFO waits for a writer that may never
+    // come. A regular file reads the same either way.
+    const int fd = ::open(QFile::encodeName(path).constData(), O_RDONLY | O_NONBLOCK | O_CLOEXEC);
+    if (fd < 0) {
+        return {{},
+                QStringLiteral("Error - %1 - %2")
+                    .arg(static_cast<int>(QFileDevice::OpenError))
+                    .arg(qt_error_string(errno))};
+    }
+    struct stat info {};
+    if (::fstat(fd, &info) != 0 || !S_ISREG(info.st_mode)) {
+        ::close(fd);
+        return refusal(path,
+                       QStringLiteral("is %1, not a regular file,").arg(kindOf(info.st_mode)));
+    }
+    ::fcntl(fd, F_SETFL, ::fcntl(fd, F_GETFL) & ~O_NONBLOCK);
+    if (!file.open(fd, QIODevice::ReadOnly | QIODevice::Unbuffered, QFileDevice::AutoCloseHandle)) {
+        ::close(fd);
+        return {{}, errorText(file)};
+    }
+#else
+    const QFileInfo info(path);
+    if (info.exists() && !info.isFile()) {
+        return refusal(path, QStringLiteral("is not a regular file"));
+    }
+    file.setFileName(path);
     if (!file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
         return {{}, errorText(file)};
     }
+#endif
+    return {};
+}
+
+} // namespace
+
+WholeFile readWholeFile(const QString& path, qint64 maxBytes) {
+    QFile file;
+    if (WholeFile refused = openRegularFile(path, file); !refused.ok()) {
+        return refused;
+    }
     if (file.size() > maxBytes) {
-        return {{}, tooLargeText(maxBytes)};
+        return tooLarge(path, maxBytes);
     }
     try {
-        // Devices and pipes tell no size: read until the end or the limit.
+        // A file that grows while it is read stops at the limit.
         QByteArray data;
         for (;;) {
             const QByteArray chunk = file.read(maxBytes + 1 - data.size());
@@ -57,7 +124,7 @@ WholeFile readWholeFile(const QString& path, qint64 maxBytes) {
             }
             data += chunk;
             if (data.size() > maxBytes) {
-                return {{}, tooLargeText(maxBytes)};
+                return tooLarge(path, maxBytes);
             }
         }
     } catch (const std::bad_alloc&) {

@@ -15,12 +15,16 @@ struct WholeFile {
     // "Error - <number> - <description>" when the file could not be read, or
     // the reason it was refused.
     QString error;
+    // The file is there but was not read for what it is: not a regular file,
+    // or larger than the limit. The error then names the file.
+    bool refused = false;
 
     bool ok() const { return error.isEmpty(); }
 };
 
-// Reads a file of at most maxBytes. A larger regular file is refused before
-// any of it is read; a device or pipe once more than maxBytes have arrived.
+// Reads a regular file (or a link to one) of at most maxBytes. The file is
+// opened without waiting, so that a FIFO cannot hold the program up: a FIFO,
+// a device, a folder or a socket is refused unread, and so is a larger file.
 // Running out of memory is a failure like any other.
 WholeFile readWholeFile(const QString& path, qint64 maxBytes = kMaxInputFileBytes);
 

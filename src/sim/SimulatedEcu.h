@@ -3,6 +3,7 @@
 #include "comm/CommandTable.h"
 #include "record/AppState.h"
 #include "record/EcuSettings.h"
+#include "sim/EngineModel.h"
 
 #include <QByteArray>
 #include <array>
@@ -60,7 +61,7 @@ public:
     static constexpr uint8_t kAckByte = 33;
     static constexpr uint8_t kRefuseByte = 63; // "?": a write that was not taken
     static constexpr uint8_t kUnknownReply = 63;
-    static constexpr uint8_t kDiscoveryByte = 85;
+    static constexpr uint8_t kDiscoveryByte = commandCode(EcuCommand::Search);
     static constexpr uint8_t kDiscoveryReply = 170;
 
     // The start image: the record defaults with the generated default tables.
@@ -103,11 +104,16 @@ public:
 
     // Engine model
     void setClock(Clock clock);
+    // The engine's physics: how much fuel it needs, how its EGO sensor reads.
+    void setEngineModel(const EngineModel& model) { m_engineModel = model; }
+    const EngineModel& engineModel() const { return m_engineModel; }
     EnginePhase enginePhase();
     // Turns the key on now: priming, cranking, then running.
     void startEngine();
     // Stops the engine; it starts again after restartDelayMs (never if < 0).
     void stopEngine(qint64 restartDelayMs = kRestartDelayMs);
+    // The live values now. The EGO sensor's volts appear on every analog
+    // user input in EGO mode.
     SimulatedLiveValues liveValues();
     // An exchange that waits longer than this for its next byte is dropped
     // (0 = never), so a PC that gave up does not stay out of step.
@@ -115,6 +121,9 @@ public:
 
     // Fault modes
     void setSilent(bool on) { m_silent = on; }
+    // Takes n more writes, then falls silent (as setSilent(true)) until
+    // setSilent(false); 0 = off.
+    void setSilentAfterWrites(int n) { m_writesLeft = n; }
     void setEcho(bool on) { m_echo = on; }
     // The bulk read 14, 15 or 16 answers with a wrong sum (0 = none).
     void setBadChecksum(int bulkCommand) { m_badChecksumCommand = bulkCommand; }
@@ -145,6 +154,30 @@ private:
     QByteArray continueExchange(uint8_t byte);
     QByteArray bulkBlock(uint8_t code) const;
     QByteArray liveReply(uint8_t code);
+
+    // The engine at one moment, as the ECU's sensors and injectors see it.
+    struct EngineMoment {
+        EnginePhase phase = EnginePhase::Stopped;
+        double rpm = 0.0;
+        double psi = 0.0;      // manifold pressure
+        double throttle = 0.0; // per cent
+        bool fuelCut = false;
+        double openMs = 0.0; // the injector time delivered
+        uint8_t map = 0;
+        uint8_t tps = 0;
+        uint8_t water = 0;
+        size_t ignitionRow = 0;
+        size_t ignitionColumn = 0;
+    };
+    EngineMoment momentAt(qint64 ms) const;
+    EnginePhase phaseAt(qint64 ms) const;
+    double warmth(qint64 ms) const; // 0 at power-on, towards 1 when warm
+    double idleRpm(qint64 ms) const;
+    double throttleAt(qint64 ms) const;
+    double egoVolts(qint64 ms) const;
+    // The sensor's volts cost a sum over its recent past: only the replies
+    // of the user inputs need them.
+    SimulatedLiveValues liveValues(bool withSensor);
     void finish() { m_stage = 0; }
     bool readField(const CommandEntry& entry, int index1, int index2, int* value);
     bool writeField(const CommandEntry& entry, int index1, int index2, int value);
@@ -170,6 +203,7 @@ private:
     qint64 m_exchangeTimeoutMs = 1000;
 
     // Engine model
+    EngineModel m_engineModel;
     qint64 m_powerOnMs = 0;
     qint64 m_keyOnMs = 0;
     bool m_engineStopped = false;
@@ -177,6 +211,7 @@ private:
 
     // Faults
     bool m_silent = false;
+    int m_writesLeft = 0; // writes taken before falling silent (0 = off)
     bool m_echo = false;
     int m_badChecksumCommand = 0;
     int m_shortBlockCommand = 0;

@@ -2,9 +2,12 @@
 
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
+#include "tables/EditorHelp.h"
+#include "tables/GridFit.h"
 #include "tables/TableEditCommand.h"
 #include "tables/TableHistory.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -33,14 +36,10 @@ CurveGrid::CurveGrid(CurveDescription curve, AppState& state, SettingsStore& sto
     layout->addWidget(m_grid);
     m_grid->horizontalHeader()->hide();
     m_grid->verticalHeader()->hide();
-    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
-    m_grid->setFixedHeight(2 * m_grid->fontMetrics().height() + 16);
     m_grid->installEventFilter(this);
+    m_grid->viewport()->installEventFilter(this);
     connect(m_grid, &QTableWidget::currentCellChanged, this, &CurveGrid::entered);
 
     m_edit = new QLineEdit(m_grid->viewport());
@@ -49,6 +48,7 @@ CurveGrid::CurveGrid(CurveDescription curve, AppState& state, SettingsStore& sto
     m_edit->hide();
     m_edit->installEventFilter(this);
     refresh();
+    new GridFit(m_grid, GridFit::Rows::Natural);
     selectRun(1, 1);
 }
 
@@ -61,6 +61,7 @@ void CurveGrid::setCurve(CurveDescription curve) {
 void CurveGrid::refresh() {
     m_title->setText(m_curve.title);
     m_title->setVisible(!m_curve.title.isEmpty());
+    m_grid->setWhatsThis(curveHelp(m_curve));
     const auto put = [this](int row, int column, const QString& text, bool selectable) {
         QTableWidgetItem* item = m_grid->item(row, column);
         if (item == nullptr) {
@@ -93,6 +94,9 @@ std::pair<int, int> CurveGrid::run() const {
 }
 
 void CurveGrid::selectRun(int column, int columnSel) {
+    // The view's own current cell is the anchor that Shift with an arrow or
+    // a press extends from; then the run's far end becomes the current cell.
+    m_grid->setCurrentCell(1, column);
     m_grid->setCurrentCell(1, columnSel, QItemSelectionModel::NoUpdate);
     m_grid->clearSelection();
     m_grid->setRangeSelected(
@@ -113,6 +117,13 @@ void CurveGrid::setCurrent(bool current) {
 bool CurveGrid::eventFilter(QObject* watched, QEvent* event) {
     const bool key = event->type() == QEvent::KeyPress;
     const auto* keyEvent = key ? static_cast<QKeyEvent*>(event) : nullptr;
+    if (watched == m_grid->viewport()) {
+        // A press makes this grid the current one before it moves the cell.
+        if (event->type() == QEvent::MouseButtonPress) {
+            emit entered();
+        }
+        return false;
+    }
     if (watched == m_grid) {
         if (event->type() == QEvent::FocusIn) {
             emit entered();
@@ -159,6 +170,7 @@ void CurveGrid::startEdit(const QString& text) {
     if (m_grid->currentColumn() < 1) {
         return;
     }
+    emit entered();
     m_state.EditingCell = true;
     m_editRun = run();
     m_edit->setText(m_edit->text() + text);
@@ -173,13 +185,24 @@ void CurveGrid::finishEdit() {
         m_state.EditingCell = false;
         return;
     }
+    if (m_finishing) {
+        return; // the box losing the focus below
+    }
+    m_finishing = true;
     const QString text = m_edit->text();
+    // Focus taken by a press on another grid or box, or by Tab, stays where
+    // the user put it. Otherwise the grid takes it back before the box goes,
+    // so that hiding the box hands it to no other control.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || focus == m_edit) {
+        m_grid->setFocus();
+    }
     m_edit->hide();
     m_edit->clear();
     apply(curveEntry(m_curve, m_store.settings(), m_editRun.first - 1, m_editRun.second - 1, text),
           tr("Entry"));
-    m_grid->setFocus();
     selectRun(m_editRun.first, m_editRun.second);
+    m_finishing = false;
     m_state.EditingCell = false;
 }
 

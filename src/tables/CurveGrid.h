@@ -42,6 +42,8 @@ public:
     void setCurrent(bool current);
 
 signals:
+    // The grid was entered (the focus, a press, a key that starts an edit, a
+    // move of its cell): it becomes the window's current grid.
     void entered();
 
 protected:
@@ -59,4 +61,5 @@ private:
     QTableWidget* m_grid = nullptr;
     QLineEdit* m_edit = nullptr;
     std::pair<int, int> m_editRun{1, 1};
+    bool m_finishing = false;
 };

@@ -1,8 +1,10 @@
 #include "tables/CurveWindow.h"
 
 #include "record/AppState.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 #include "tables/CurveGrid.h"
+#include "tables/EditorHelp.h"
 
 #include <QAction>
 #include <QBoxLayout>
@@ -60,6 +62,7 @@ CurveGrid* CurveWindow::addGrid(CurveDescription curve) {
 void CurveWindow::addSmoothButton() {
     m_smooth = new QPushButton(QStringLiteral("Smooth"), this);
     m_smooth->setObjectName(QStringLiteral("SmoothButton"));
+    m_smooth->setWhatsThis(curveSmoothHelp());
     m_smooth->setFocusPolicy(Qt::NoFocus);
     connect(m_smooth, &QPushButton::clicked, this, &CurveWindow::smooth);
     auto* row = new QHBoxLayout;
@@ -96,8 +99,9 @@ Comp1Window::Comp1Window(AppState& state, SettingsStore& store, QWidget* parent)
     : CurveWindow(state, store, parent) {
     setObjectName(QStringLiteral("frmComp1"));
     setWindowTitle(QStringLiteral(" Air/Water/Battery Compensation"));
+    setWhatsThis(curveWindowHelp(CurveWindowKind::Compensation));
     std::vector<CurveDescription> curves = compensationCurves();
-    if (state.Edition == 2) {
+    if (state.Edition == Edition::Gullwick) {
         curves.pop_back();
     }
     for (CurveDescription& curve : curves) {
@@ -110,14 +114,15 @@ Comp1Window::Comp1Window(AppState& state, SettingsStore& store, QWidget* parent)
 
 void Comp1Window::follow() {
     const EcuSettings& s = m_store.settings();
-    grids()[0]->setVisible(s.AirTempSensorType != 0);
-    grids()[1]->setVisible(s.WaterTempSensorType != 0);
+    grids()[0]->setVisible(airTempSensor(s) != SensorFitted::None);
+    grids()[1]->setVisible(waterTempSensor(s) != SensorFitted::None);
 }
 
 ChargeWindow::ChargeWindow(AppState& state, SettingsStore& store, QWidget* parent)
     : CurveWindow(state, store, parent) {
     setObjectName(QStringLiteral("frmCharge"));
     setWindowTitle(QStringLiteral("Coil Charge Time"));
+    setWhatsThis(curveWindowHelp(CurveWindowKind::ChargeTime));
     addGrid(chargeCurve(store.settings().MaxRpm, store.settings().RpmIndexMax));
     auto* note = new QLabel(tr("These charge times are kept only while the program runs: they "
                                "are not stored in the ECU or in the data file."),
@@ -140,9 +145,10 @@ InputWindow::InputWindow(AppState& state, SettingsStore& store, QWidget* parent)
     : CurveWindow(state, store, parent) {
     setObjectName(QStringLiteral("frmInput"));
     setWindowTitle(tr("User Inputs"));
+    setWhatsThis(curveWindowHelp(CurveWindowKind::UserInputs));
     const EcuSettings& s = store.settings();
     for (int input = 0; input < EcuSettings::kUserInputs; ++input) {
-        addGrid(inputCurve(input, s.UserInputAnalogMode[static_cast<std::size_t>(input)]));
+        addGrid(inputCurve(input, analogInputMode(s, input)));
     }
     addSmoothButton();
     m_layout->addStretch();
@@ -152,7 +158,7 @@ InputWindow::InputWindow(AppState& state, SettingsStore& store, QWidget* parent)
 void InputWindow::follow() {
     const EcuSettings& s = m_store.settings();
     for (int input = 0; input < EcuSettings::kUserInputs; ++input) {
-        const int mode = s.UserInputAnalogMode[static_cast<std::size_t>(input)];
+        const AnalogInputMode mode = analogInputMode(s, input);
         CurveGrid* grid = grids()[static_cast<std::size_t>(input)];
         const CurveDescription curve = inputCurve(input, mode);
         if (curve.title != grid->curve().title) {

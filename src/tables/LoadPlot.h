@@ -4,9 +4,9 @@
 
 class TableModel;
 
-// The load plot under an editor's grid: the table row of the grid's current
-// row (blue), the row above (red) and the row below (yellow) as curves over
-// the 16 rpm columns, scaled to the whole table's range.
+// The load plot under an editor's grid: the table row where the grid's
+// selection starts (blue), the row above (red) and the row below (yellow) as
+// curves over the 16 rpm columns, scaled to the whole table's range.
 class LoadPlot : public QWidget {
     Q_OBJECT
 public:

@@ -1,6 +1,7 @@
 #include "tables/OperatingHighlight.h"
 
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 
@@ -12,19 +13,17 @@ constexpr int kSteps = 15;
 constexpr int kLowestMaxRpm = kSteps;
 
 struct LoadScale {
-    double load;
     int top;
     int step;
 };
 
-std::optional<LoadScale> loadScale(const EcuSettings& s, const EngineData& e) {
-    switch (s.LoadControl) {
-    case 1:
-        return LoadScale{e.MapPercent, 105, 7};
-    case 2:
-        return LoadScale{e.TpsChannel.Value, 105, 7};
-    case 3:
-        return LoadScale{static_cast<double>(e.TpsChannel.RawLow), 255, 255 / kSteps};
+std::optional<LoadScale> loadScale(LoadControl control) {
+    switch (control) {
+    case LoadControl::Map:
+    case LoadControl::Tps:
+        return LoadScale{105, 7};
+    case LoadControl::Volts:
+        return LoadScale{255, 255 / kSteps};
     default:
         return std::nullopt;
     }
@@ -53,20 +52,38 @@ std::vector<GridCell> block(const OperatingHighlight& h, bool right, bool below)
 
 } // namespace
 
-OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
+OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double load) {
     OperatingHighlight h;
-    if (const std::optional<LoadScale> scale = loadScale(s, e)) {
-        h.row = inGrid(1 + truncDiv(roundHalfEven(scale->top - scale->load), scale->step));
+    if (const std::optional<LoadScale> scale = loadScale(loadControl(s))) {
+        h.row = inGrid(1 + truncDiv(roundHalfEven(scale->top - load), scale->step));
     }
     const int64_t columnWidth = s.MaxRpm >= kLowestMaxRpm ? truncDiv(s.MaxRpm, kSteps) : 0;
     if (columnWidth > 0) {
-        h.column = inGrid(truncDiv(roundHalfEven(e.RpmChannel.Value), columnWidth) + 1);
+        h.column = inGrid(truncDiv(roundHalfEven(rpm), columnWidth) + 1);
     }
-    h.overRange = (s.LoadControl == 1 && e.MapPercent >= 105.0f) ||
-                  (s.LoadControl == 2 && e.TpsChannel.Value >= 105.0f);
+    h.overRange =
+        (loadControl(s) == LoadControl::Map || loadControl(s) == LoadControl::Tps) && load >= 105.0;
     h.columnRight = h.column < kLastGridCell;
     h.rowBelow = !h.overRange && h.row < kLastGridCell;
     return h;
+}
+
+OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
+    double load = 0.0;
+    switch (loadControl(s)) {
+    case LoadControl::Map:
+        load = e.MapPercent;
+        break;
+    case LoadControl::Tps:
+        load = e.TpsChannel.Value;
+        break;
+    case LoadControl::Volts:
+        load = e.TpsChannel.RawLow;
+        break;
+    default:
+        break;
+    }
+    return operatingHighlightAt(s, e.RpmChannel.Value, load);
 }
 
 std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighlight& highlight,
@@ -94,14 +111,14 @@ QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const E
     }
     const double rowSpan = (grid.cellHeight + 15) * 15;
     double yOffset = 0.0;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         yOffset = rowSpan / 105 * e.MapPercent;
         break;
-    case 2:
+    case LoadControl::Tps:
         yOffset = rowSpan / 105 * e.TpsChannel.Value;
         break;
-    case 3:
+    case LoadControl::Volts:
         yOffset = rowSpan / 255 * e.TpsChannel.RawLow;
         break;
     default:

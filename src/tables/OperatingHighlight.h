@@ -26,6 +26,12 @@ struct OperatingHighlight {
 // step between the columns, and the highlight stays in column 1.
 OperatingHighlight operatingHighlight(const EcuSettings& settings, const EngineData& engine);
 
+// The operating cells of an rpm and a load given in the unit of the load
+// control: MAP per cent (1), throttle per cent (2), the load count 0..255
+// (3). Any other load control keeps the top row. The live highlight above
+// and the cell of a logged record (HitRule.h) both come from here.
+OperatingHighlight operatingHighlightAt(const EcuSettings& settings, double rpm, double load);
+
 // The grid's current cell at the time of a repaint.
 struct GridCursor {
     int row = 0;

@@ -1,16 +1,17 @@
 #include "tables/SmartAdd.h"
 
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 
 namespace {
 
 double liveLoad(const EcuSettings& s, const EngineData& e) {
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         return e.MapChannel.Value;
-    case 3:
+    case LoadControl::Volts:
         return e.TpsChannel.RawLow * 5.0 / 255.0;
     default:
         return e.TpsChannel.Value;
@@ -63,11 +64,11 @@ std::vector<FieldCell> smartAdd(const TableModel& fuel, const OperatingHighlight
         for (int x = 0; x <= dx; ++x) {
             const int row = h.row + y;
             const int column = h.column + x;
-            const double raw =
-                static_cast<double>(fuel.raw(row, column)) + weights[y][x] * (shares * step);
+            const int64_t stored = fuel.raw(row, column);
+            const double raw = static_cast<double>(stored) + weights[y][x] * (shares * step);
             cells.push_back({row - 1, column - 1,
-                             std::clamp(roundHalfEven(raw), fuel.description().rawMin,
-                                        fuel.description().rawMax)});
+                             roundedCount(raw, fuel.description().rawMin, fuel.description().rawMax)
+                                 .value_or(stored)});
         }
     }
     return cells;

@@ -7,6 +7,11 @@ namespace {
 
 constexpr int kLastGridCell = 16;
 
+// "1 row", "2 rows".
+QString counted(qsizetype n, const QString& one, const QString& many) {
+    return QStringLiteral("%1 %2").arg(n).arg(n == 1 ? one : many);
+}
+
 } // namespace
 
 QString copyBlock(const TableEditorDescription& description, const EcuSettings& settings,
@@ -45,13 +50,14 @@ PasteResult pasteBlock(const TableEditorDescription& description, const EcuSetti
     for (int i = 0; i < lines.size(); ++i) {
         const QStringList items = lines[i].split(QLatin1Char('\t'));
         if (top + i > kLastGridCell || left + items.size() - 1 > kLastGridCell) {
-            return {{},
-                    QStringLiteral("The block of %1 rows by %2 columns does not fit the table "
-                                   "from row %3, column %4. Nothing was pasted.")
-                        .arg(lines.size())
-                        .arg(items.size())
-                        .arg(top)
-                        .arg(left)};
+            return {
+                {},
+                QStringLiteral("The block of %1 by %2 does not fit the table from row %3, "
+                               "column %4. Nothing was pasted.")
+                    .arg(counted(lines.size(), QStringLiteral("row"), QStringLiteral("rows")),
+                         counted(items.size(), QStringLiteral("column"), QStringLiteral("columns")))
+                    .arg(top)
+                    .arg(left)};
         }
         for (int j = 0; j < items.size(); ++j) {
             const std::optional<double> value = typedNumber(items[j]);

@@ -10,6 +10,10 @@
 namespace {
 
 constexpr double kFuelStepMs = 0.0625;
+// An amount (ms or degrees) that moves any cell a table can hold past either
+// end of its raw range; a larger one acts the same and is held to it, so that
+// the arithmetic never meets an infinity.
+constexpr double kAmountLimit = 65536.0;
 
 TableEditorDescription makeFuel() {
     TableEditorDescription d;
@@ -70,7 +74,8 @@ int64_t TableEditorDescription::rawFromTyped(double value) const {
 }
 
 double TableEditorDescription::amountInRaw(double amount) const {
-    return isIgnition ? 2.0 * amount : amount / kFuelStepMs;
+    const double held = std::clamp(amount, -kAmountLimit, kAmountLimit);
+    return isIgnition ? 2.0 * held : held / kFuelStepMs;
 }
 
 bool TableEditorDescription::inHighlightedRegion(int gridRow, int gridColumn,

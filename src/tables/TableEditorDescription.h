@@ -54,7 +54,8 @@ struct TableEditorDescription {
     // held to the raw range.
     int64_t rawFromTyped(double value) const;
     // The raw change of one amount step (fuel amount / 0.0625, ignition 2 x
-    // amount).
+    // amount). An amount beyond 65536 either way moves every cell to the end
+    // of the range and is held there first.
     double amountInRaw(double amount) const;
 
     // Whether the grid cell (row and column 1..16) lies in the highlighted

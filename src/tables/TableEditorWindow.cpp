@@ -3,11 +3,14 @@
 #include "monitor/Poller.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
+#include "tables/EditorHelp.h"
+#include "tables/GridFit.h"
 #include "tables/LoadPlot.h"
 #include "tables/SmartAdd.h"
 #include "tables/TableGridModel.h"
 #include "tables/TableUndoHistory.h"
 
+#include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
@@ -87,21 +90,20 @@ void TableEditorWindow::buildControls() {
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
-    m_grid->setVerticalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->setHorizontalScrollBarPolicy(Qt::ScrollBarAlwaysOff);
-    m_grid->horizontalHeader()->setSectionResizeMode(QHeaderView::Stretch);
-    m_grid->verticalHeader()->setSectionResizeMode(QHeaderView::Stretch);
+    new GridFit(m_grid, GridFit::Rows::Fill);
     m_grid->horizontalHeader()->setSectionsClickable(false);
     m_grid->verticalHeader()->setSectionsClickable(false);
-    m_grid->setWhatsThis(tr("Type a number to set the selected cells; the value is sent to the "
-                            "ECU when you leave the cell. Right-click for undo, copy and paste."));
+    m_grid->setWhatsThis(tableGridHelp(m_description));
     m_grid->installEventFilter(this);
-    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
-            [this](const QModelIndex& current) {
-                if (m_plot != nullptr && current.isValid()) {
-                    m_plot->setGridRow(current.row() + 1);
-                }
-            });
+    // The load plot follows the row where the selection starts, not its
+    // moving corner.
+    const auto followRow = [this] {
+        if (m_plot != nullptr) {
+            m_plot->setGridRow(selection().row);
+        }
+    };
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, followRow);
+    connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, followRow);
 
     m_edit = new QLineEdit(m_grid->viewport());
     m_edit->setObjectName(QStringLiteral("Text1"));
@@ -121,46 +123,46 @@ void TableEditorWindow::buildControls() {
         loadCaption->setText(caption->split(QString()).join(QLatin1Char('\n')).trimmed());
     }
 
-    m_amount = new QLineEdit(
-        operandText(m_description, Operand::Amount, m_description.amountDefault), this);
+    m_amount = new QLineEdit(m_amountEntry.shown, this);
     m_amount->setObjectName(QStringLiteral("AddText0"));
-    m_factor = new QLineEdit(
-        operandText(m_description, Operand::Factor, m_description.factorDefault), this);
+    m_factor = new QLineEdit(m_factorEntry.shown, this);
     m_factor->setObjectName(QStringLiteral("AddText1"));
     for (QLineEdit* box : {m_amount, m_factor}) {
         box->setAlignment(Qt::AlignRight);
         box->setMaximumWidth(90);
         box->installEventFilter(this);
     }
-    m_amount->setWhatsThis(ignition ? tr("The degrees that Add and Subtract move the cells by.")
-                                    : tr("The milliseconds that Add and Subtract move the cells "
-                                         "by, in steps of 0.0625 ms."));
-    m_factor->setWhatsThis(tr("The factor that Multiply and Divide apply to the cells."));
+    m_amount->setWhatsThis(operandHelp(m_description, Operand::Amount));
+    m_factor->setWhatsThis(operandHelp(m_description, Operand::Factor));
 
     auto* buttons = new QVBoxLayout;
-    const auto button = [this, buttons](const QString& caption, const QString& name, auto&& run) {
+    const auto button = [this, buttons](const QString& caption, const QString& name,
+                                        EditorButton help, auto&& run) {
         auto* b = new QPushButton(caption, this);
         b->setObjectName(name);
+        b->setWhatsThis(editorButtonHelp(m_description, help));
         b->setFocusPolicy(Qt::NoFocus);
         connect(b, &QPushButton::clicked, this, run);
         buttons->addWidget(b);
     };
     buttons->addWidget(m_amount);
-    button(tr("Add"), QStringLiteral("AddButton0"), [this] { arithmetic(BlockArithmetic::Add); });
-    button(tr("Subtract"), QStringLiteral("AddButton2"),
+    button(tr("Add"), QStringLiteral("AddButton0"), EditorButton::Add,
+           [this] { arithmetic(BlockArithmetic::Add); });
+    button(tr("Subtract"), QStringLiteral("AddButton2"), EditorButton::Subtract,
            [this] { arithmetic(BlockArithmetic::Subtract); });
     buttons->addSpacing(8);
     buttons->addWidget(m_factor);
-    button(tr("Multiply"), QStringLiteral("AddButton1"),
+    button(tr("Multiply"), QStringLiteral("AddButton1"), EditorButton::Multiply,
            [this] { arithmetic(BlockArithmetic::Multiply); });
-    button(tr("Divide"), QStringLiteral("AddButton3"),
+    button(tr("Divide"), QStringLiteral("AddButton3"), EditorButton::Divide,
            [this] { arithmetic(BlockArithmetic::Divide); });
     buttons->addSpacing(8);
-    button(tr("Smooth"), QStringLiteral("SmoothButton"), [this] { smooth(); });
+    button(tr("Smooth"), QStringLiteral("SmoothButton"), EditorButton::Smooth,
+           [this] { smooth(); });
     buttons->addSpacing(8);
-    button(tr("UnMark"), QStringLiteral("MarkButton0"), [this] { mark(0); });
-    button(tr("Mark 1"), QStringLiteral("MarkButton1"), [this] { mark(1); });
-    button(tr("Mark 2"), QStringLiteral("MarkButton2"), [this] { mark(2); });
+    button(tr("UnMark"), QStringLiteral("MarkButton0"), EditorButton::UnMark, [this] { mark(0); });
+    button(tr("Mark 1"), QStringLiteral("MarkButton1"), EditorButton::Mark1, [this] { mark(1); });
+    button(tr("Mark 2"), QStringLiteral("MarkButton2"), EditorButton::Mark2, [this] { mark(2); });
     buttons->addStretch();
 
     auto* gridRow = new QHBoxLayout;
@@ -206,6 +208,9 @@ GridSelection TableEditorWindow::selection() const {
 }
 
 void TableEditorWindow::select(const GridSelection& s) {
+    // The view's own current cell is the anchor that Shift with an arrow or
+    // a press extends from; then the far corner becomes the current cell.
+    m_grid->setCurrentIndex(m_model->index(s.row - 1, s.column - 1));
     QItemSelectionModel* model = m_grid->selectionModel();
     model->setCurrentIndex(m_model->index(s.rowSel - 1, s.columnSel - 1),
                            QItemSelectionModel::NoUpdate);
@@ -277,24 +282,36 @@ void TableEditorWindow::finishEdit() {
         m_state.EditingCell = false;
         return;
     }
+    if (m_finishing) {
+        return; // the box losing the focus below
+    }
+    m_finishing = true;
     const QString text = m_edit->text();
+    // Focus taken by a press on an operand box or another window stays where
+    // the user put it. Otherwise the grid takes it back before the box goes,
+    // so that hiding the box hands it to no other control.
+    const QWidget* focus = QApplication::focusWidget();
+    if (focus == nullptr || focus == m_edit) {
+        m_grid->setFocus();
+    }
     m_edit->hide();
     m_edit->clear();
     apply(typedEntry(m_description, m_store.settings(), m_editSelection, text),
           SettingsStore::Send::IfChanged, tr("Entry"));
-    m_grid->setFocus();
     select(m_editSelection);
+    m_finishing = false;
     m_state.EditingCell = false;
 }
 
 void TableEditorWindow::leaveOperand(Operand op) {
-    QLineEdit* box = operandBox(op);
-    box->setText(operandText(m_description, op, operandValue(m_description, op, box->text())));
+    OperandBox& entry = op == Operand::Amount ? m_amountEntry : m_factorEntry;
+    entry = leaveOperandBox(m_description, op, entry, operandBox(op)->text());
+    operandBox(op)->setText(entry.shown);
 }
 
 double TableEditorWindow::operand(Operand op) {
     leaveOperand(op);
-    return operandValue(m_description, op, operandBox(op)->text());
+    return (op == Operand::Amount ? m_amountEntry : m_factorEntry).value;
 }
 
 void TableEditorWindow::apply(const std::vector<FieldCell>& cells, SettingsStore::Send send,
@@ -396,7 +413,7 @@ void TableEditorWindow::moveCrossHair() {
     // The grid's header row and column count as cells of the data's size.
     const double tpp = static_cast<double>(kTwipsPerInch) / logicalDpiX();
     const QPoint viewport = m_grid->viewport()->mapTo(this, QPoint(0, 0));
-    // Stretched sections differ by a pixel: the mean pitch of the 16 cells.
+    // The sections may differ by a pixel: the mean pitch of the 16 cells.
     const int last = TableGridModel::kCells - 1;
     const double pitchX =
         (m_grid->columnViewportPosition(last) + m_grid->columnWidth(last)) / double(last + 1);

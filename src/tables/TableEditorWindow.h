@@ -29,7 +29,6 @@ class TableEditorWindow : public QWidget {
 public:
     // Placement inside the main window, in twips.
     static constexpr int kTopTwips = 1000;
-    static constexpr int kNarrowerTwips = 200;
     static int heightTwips(bool loadPlot) { return loadPlot ? 7850 : 5850; }
 
     // The undo history is the table's own, kept by the caller across the
@@ -99,6 +98,9 @@ private:
     QLineEdit* m_edit = nullptr;
     QLineEdit* m_amount = nullptr;
     QLineEdit* m_factor = nullptr;
+    // The operands as typed; the boxes show them in their patterns.
+    OperandBox m_amountEntry = operandAtLoad(m_description, Operand::Amount);
+    OperandBox m_factorEntry = operandAtLoad(m_description, Operand::Factor);
     LoadPlot* m_plot = nullptr;
     QWidget* m_crossHair = nullptr;
     TableUndoHistory* m_history = nullptr;
@@ -106,6 +108,7 @@ private:
     QAction* m_smartSubtract = nullptr;
     bool m_loadPlotShown = false;
     bool m_smartAvailable = false;
+    bool m_finishing = false;
     GridSelection m_editSelection;
     HighlightTracker m_highlight;
 };

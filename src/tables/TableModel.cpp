@@ -1,29 +1,10 @@
 #include "tables/TableModel.h"
 
+#include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
-#include "record/Rounding.h"
-#include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 namespace {
-
-constexpr int kLoadSteps = 15;
-
-std::optional<double> loadOfStep(const EcuSettings& s, int step) {
-    switch (s.LoadControl) {
-    case 1: {
-        const int64_t count =
-            s.MapMinBits +
-            roundHalfEven(static_cast<double>((s.MapMaxBits - s.MapMinBits) * step) / kLoadSteps);
-        return mapCountsToPsi(s.MapSensorType, static_cast<int>(count));
-    }
-    case 2:
-        return step * 7.0;
-    case 3:
-        return (17.0 * step) * 5.0 / 255.0;
-    default:
-        return std::nullopt;
-    }
-}
 
 double labelNumber(QString text) {
     return text.remove(QLatin1Char(',')).trimmed().toDouble();
@@ -71,12 +52,12 @@ double TableModel::loadLabelValue(int gridRow) const {
 }
 
 std::optional<QString> TableModel::loadCaption() const {
-    switch (m_state.settings.LoadControl) {
-    case 1:
+    switch (loadControl(m_state.settings)) {
+    case LoadControl::Map:
         return QStringLiteral("  M A P  ");
-    case 2:
+    case LoadControl::Tps:
         return QStringLiteral("  T P S  ");
-    case 3:
+    case LoadControl::Volts:
         return QStringLiteral("V O L T S");
     default:
         return std::nullopt;

@@ -22,6 +22,12 @@ int64_t storedRaw(const TableEditorDescription& description, const EcuSettings& 
         settings)[static_cast<std::size_t>(gridRow - 1)][static_cast<std::size_t>(gridColumn - 1)];
 }
 
+// A cell's new count: the result held to the table's raw range and rounded;
+// a result that is no number leaves the stored count.
+int64_t newRaw(const TableEditorDescription& description, double result, int64_t stored) {
+    return roundedCount(result, description.rawMin, description.rawMax).value_or(stored);
+}
+
 } // namespace
 
 std::vector<GridCell> blockWalk(const GridSelection& s) {
@@ -78,7 +84,8 @@ std::vector<FieldCell> blockArithmetic(const TableEditorDescription& description
     const double step = description.amountInRaw(amount);
     std::vector<FieldCell> cells;
     for (const GridCell& cell : blockWalk(selection)) {
-        const auto r = static_cast<double>(storedRaw(description, settings, cell.row, cell.column));
+        const int64_t stored = storedRaw(description, settings, cell.row, cell.column);
+        const auto r = static_cast<double>(stored);
         double result = r;
         switch (operation) {
         case BlockArithmetic::Add:
@@ -96,8 +103,7 @@ std::vector<FieldCell> blockArithmetic(const TableEditorDescription& description
             }
             break;
         }
-        cells.push_back(tableCell(
-            cell, std::clamp(roundHalfEven(result), description.rawMin, description.rawMax)));
+        cells.push_back(tableCell(cell, newRaw(description, result, stored)));
     }
     return cells;
 }
@@ -115,21 +121,24 @@ std::vector<FieldCell> smoothBlock(const TableEditorDescription& description,
     const int columnStep = towards(s.column, s.columnSel);
 
     std::vector<FieldCell> cells;
+    cells.reserve(static_cast<std::size_t>((std::abs(s.rowSel - s.row) + 1) *
+                                           (std::abs(s.columnSel - s.column) + 1)));
     for (int y = s.row;; y += rowStep) {
         double left = at(y, s.column);
         float right = static_cast<float>(at(y, s.columnSel));
         if (s.rowSel != s.row) {
-            const double share = static_cast<double>(y - s.row) / (s.rowSel - s.row);
-            left = a + (c - a) * share;
-            right = static_cast<float>(b + (d - b) * share);
+            // Difference times steps first, then the division: a result
+            // that lies exactly halfway stays exact and rounds to even.
+            left = a + (c - a) * (y - s.row) / (s.rowSel - s.row);
+            right = static_cast<float>(b + (d - b) * (y - s.row) / (s.rowSel - s.row));
         }
         for (int x = s.column;; x += columnStep) {
             double v = left;
             if (s.columnSel != s.column) {
                 v = left + (right - left) * (x - s.column) / (s.columnSel - s.column);
             }
-            cells.push_back(tableCell(
-                {y, x}, std::clamp(roundHalfEven(v), description.rawMin, description.rawMax)));
+            cells.push_back(
+                tableCell({y, x}, newRaw(description, v, storedRaw(description, settings, y, x))));
             if (x == s.columnSel) {
                 break;
             }
@@ -158,9 +167,26 @@ double operandValue(const TableEditorDescription& description, Operand operand,
         return amount ? 0.0 : 1.0;
     }
     if (amount && !description.isIgnition) {
-        return static_cast<double>(roundHalfEven(*value / 0.0625)) * 0.0625;
+        // A number too large for its quotient is a whole number of steps.
+        const double steps = *value / 0.0625;
+        return std::isfinite(steps) ? nearestEven(steps) * 0.0625 : *value;
     }
     return *value;
+}
+
+OperandBox operandAtLoad(const TableEditorDescription& description, Operand operand) {
+    const double value =
+        operand == Operand::Amount ? description.amountDefault : description.factorDefault;
+    return {value, operandText(description, operand, value)};
+}
+
+OperandBox leaveOperandBox(const TableEditorDescription& description, Operand operand,
+                           const OperandBox& before, const QString& text) {
+    if (text == before.shown) {
+        return before;
+    }
+    const double value = operandValue(description, operand, text);
+    return {value, operandText(description, operand, value)};
 }
 
 QString operandText(const TableEditorDescription& description, Operand operand, double value) {

@@ -65,9 +65,24 @@ void markBlock(MarkFlags& marks, const GridSelection& selection, uint8_t mark);
 // The operand boxes: amount (index 0) and factor (index 1).
 enum class Operand : uint8_t { Amount = 0, Factor = 1 };
 // The value of an operand box when it is left: an empty box takes its
-// default, a text that is not a number 0 (amount) or 1 (factor); a fuel
-// amount is rounded to a whole number of 0.0625 ms steps.
+// default, a text that is not a number ("inf" and "nan" included) 0 (amount)
+// or 1 (factor); a fuel amount is rounded to a whole number of 0.0625 ms
+// steps (halves to even). Any other number stays as typed, however large.
 double operandValue(const TableEditorDescription& description, Operand operand,
                     const QString& text);
 // The box's text for a value, in its pattern.
 QString operandText(const TableEditorDescription& description, Operand operand, double value);
+
+// An operand box: the value the operations use and the text the box shows,
+// which is the value in the box's pattern and may show fewer decimals.
+struct OperandBox {
+    double value = 0.0;
+    QString shown;
+};
+// The box at window load.
+OperandBox operandAtLoad(const TableEditorDescription& description, Operand operand);
+// Leaving the box with the text it holds: text the user did not change keeps
+// the value as it was typed (a factor of 1.005 shows "  1.01" and stays
+// 1.005); other text takes the value by operandValue's rule.
+OperandBox leaveOperandBox(const TableEditorDescription& description, Operand operand,
+                           const OperandBox& before, const QString& text);

@@ -41,7 +41,11 @@ TEST(PortDialog, ListsThePortsAndGivesTheChosenDeviceAndNumber) {
     const QTableWidget* grid = dialog.portTable();
     ASSERT_EQ(grid->rowCount(), 2);
     EXPECT_EQ(grid->item(1, 0)->text(), "/dev/ttyUSB0");
-    EXPECT_EQ(grid->item(1, 1)->text(), "USB Serial Converter");
+    // The port in use is marked.
+    EXPECT_EQ(grid->item(1, 1)->text(), "USB Serial Converter (current)");
+    EXPECT_TRUE(grid->item(1, 0)->font().bold());
+    EXPECT_EQ(grid->item(0, 1)->text(), "");
+    EXPECT_FALSE(grid->item(0, 0)->font().bold());
     EXPECT_EQ(grid->item(1, 2)->text(), "Acme Cables");
     EXPECT_EQ(grid->item(1, 3)->text(), "A10K3ZQ");
     EXPECT_TRUE(dialog.noPortsLabel()->isHidden());
@@ -73,10 +77,11 @@ protected:
         prepareStartupState(state);
         QFile::remove(PortMap::defaultPath());
     }
-    void start(const QString& manualPath) {
+    void start(const QString& manualPath, const QString& givenDevice = {}) {
         MainWindow::Options options;
         options.settingsPath = dir.filePath("Vantrel.ini");
         options.portGiven = true;
+        options.givenDevice = givenDevice;
         options.listPorts = [] { return kPorts; };
         options.manualPath = manualPath;
         window = std::make_unique<MainWindow>(state, ui, link, options);
@@ -103,7 +108,7 @@ TEST_F(MainWindowDesktopTest, PortEntryMapsTheChosenDeviceAndSelectsItsNumber) {
     start(dir.filePath("manual.html"));
     QAction* entry = window->menus().comPortChoose;
     ASSERT_NE(entry, nullptr);
-    EXPECT_EQ(entry->text(), "Port...");
+    EXPECT_EQ(entry->text(), "&Port...");
     EXPECT_EQ(window->menus().com->actions().last(), entry);
 
     QTimer::singleShot(0, [] {
@@ -117,6 +122,55 @@ TEST_F(MainWindowDesktopTest, PortEntryMapsTheChosenDeviceAndSelectsItsNumber) {
     EXPECT_EQ(PortMap::load(PortMap::defaultPath()).deviceFor(4), "/dev/ttyUSB0");
     EXPECT_EQ(state.display.ComPortNumber, 4);
     EXPECT_TRUE(window->menus().comPort[3]->isChecked());
+}
+
+TEST_F(MainWindowDesktopTest, PortEntryListsTheDeviceGivenOnTheCommandLineAsTheCurrentOne) {
+    start(dir.filePath("manual.html"), "/dev/pts/7");
+    QStringList rows;
+    QString chosen;
+    const auto look = [&] {
+        auto* dialog = qobject_cast<PortDialog*>(QApplication::activeModalWidget());
+        ASSERT_NE(dialog, nullptr);
+        const QTableWidget* grid = dialog->portTable();
+        for (int row = 0; row < grid->rowCount(); ++row) {
+            rows << grid->item(row, 0)->text() + " | " + grid->item(row, 1)->text() +
+                        (grid->item(row, 0)->font().bold() ? " | bold" : "");
+        }
+        chosen = dialog->device();
+        dialog->reject();
+    };
+    QTimer::singleShot(0, look);
+    window->menus().comPortChoose->trigger();
+    EXPECT_EQ(rows, QStringList({"/dev/ttyS0 | ", "/dev/ttyUSB0 | USB Serial Converter",
+                                 "/dev/pts/7 | Given with --port (current) | bold"}));
+    EXPECT_EQ(chosen, "/dev/pts/7");
+
+    // Once a COM port is chosen, its device is the one in use.
+    window->menus().comPort[1]->trigger();
+    rows.clear();
+    QTimer::singleShot(0, look);
+    window->menus().comPortChoose->trigger();
+    EXPECT_EQ(rows, QStringList({"/dev/ttyS0 | ", "/dev/ttyUSB0 | USB Serial Converter"}));
+}
+
+TEST_F(MainWindowDesktopTest, EveryEntryOfTheFileAndSetupMenusHasAnAccessKeyOfItsOwn) {
+    start(dir.filePath("manual.html"));
+    for (const QMenu* menu : {window->menus().file, window->menus().com}) {
+        QStringList keys;
+        for (const QAction* action : menu->actions()) {
+            const QString text = action->text();
+            if (action->isSeparator() || (text.isEmpty() && !action->isVisible())) {
+                continue; // an unused recent file entry
+            }
+            const qsizetype at = text.indexOf('&');
+            ASSERT_GE(at, 0) << text.toStdString();
+            keys << text.mid(at + 1, 1).toLower();
+        }
+        QStringList unique = keys;
+        unique.removeDuplicates();
+        EXPECT_EQ(keys, unique) << menu->title().toStdString();
+    }
+    EXPECT_EQ(window->menus().fileCompare->text(), "Co&mpare with ECU...");
 }
 
 TEST_F(MainWindowDesktopTest, HelpContentsOpensTheManualOrNamesTheMissingFile) {

@@ -3,6 +3,9 @@
 
 #include "EcuCommandSupport.h"
 
+#include "comm/QtSerialLink.h"
+
+#include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
@@ -71,6 +74,38 @@ TEST(EcuCommandLine, ComNumberMeansTheDeviceOfTheWindowProgramsPortMap) {
         {QStringLiteral("identify"), QStringLiteral("--com"), QStringLiteral("3")}, environment);
     EXPECT_EQ(outcome.exitCode, 0) << outcome.err.toStdString();
     EXPECT_TRUE(outcome.out.startsWith("Version 2.051\n"));
+}
+
+TEST(EcuCommandLine, APortMapThatIsNoRegularFileIsNamedAndTheUsualDeviceOpened) {
+    const QTemporaryDir config;
+    ASSERT_TRUE(QDir(config.path()).mkpath(QStringLiteral("Vantrel")));
+    const QString map = config.filePath(QStringLiteral("Vantrel/ports.conf"));
+    ASSERT_TRUE(QFile::link(QStringLiteral("/dev/zero"), map));
+    QProcessEnvironment environment = QProcessEnvironment::systemEnvironment();
+    environment.insert(QStringLiteral("XDG_CONFIG_HOME"), config.path());
+
+    const Outcome outcome = vantrelctl(
+        {QStringLiteral("identify"), QStringLiteral("--com"), QStringLiteral("5")}, environment);
+    EXPECT_TRUE(outcome.err.startsWith(QStringLiteral("warning: ")) &&
+                outcome.err.contains(map + QStringLiteral(" is a device, not a regular file")))
+        << outcome.err.toStdString();
+    EXPECT_TRUE(outcome.err.contains(QStringLiteral("Comm Port Error - /dev/ttyS4: ")))
+        << outcome.err.toStdString();
+}
+
+TEST(EcuCommandLine, APortHeldByAnotherProgramIsSaidToBeInUseByIt) {
+    const SimulatorProcess simulator;
+    QtSerialLink windowProgram; // holds the port as the window program would
+    windowProgram.setDevice(simulator.device());
+    QString error;
+    ASSERT_TRUE(windowProgram.open(&error)) << error.toStdString();
+
+    const Outcome outcome = onPort(simulator.device(), QStringLiteral("identify"));
+    EXPECT_EQ(outcome.exitCode, 3);
+    EXPECT_EQ(outcome.err, QStringLiteral("error: Comm Port Error - %1: the port is in use by %2 "
+                                          "(process %3)\n")
+                               .arg(simulator.device(), QCoreApplication::applicationName())
+                               .arg(QCoreApplication::applicationPid()));
 }
 
 // ---------------------------------------------------------------------------

@@ -13,6 +13,8 @@
 #include <grp.h>
 #include <poll.h>
 #include <stdlib.h>
+#include <sys/stat.h>
+#include <sys/wait.h>
 #include <termios.h>
 #include <unistd.h>
 
@@ -218,10 +220,47 @@ TEST(QtSerialLinkClosed, OperationsOnAClosedPortDoNothing) {
     EXPECT_TRUE(link.readBlock(5, 10).isEmpty());
 }
 
-TEST(QtSerialLinkClosed, PermissionErrorNamesTheGroupThatOwnsTheDevice) {
-    // A stand-in for a serial device: a file owned by the group dialout.
+// Runs text() as a user that is neither the owner of the test's files nor in
+// their group: as user nobody in a child process when the test runs as
+// root, else with the file's permissions taken away for the while.
+QString asAnotherUser(const QString& file, const std::function<QString()>& text) {
+    const QByteArray name = QFile::encodeName(file);
+    if (::geteuid() != 0) {
+        ::chmod(name.constData(), 0);
+        const QString result = text();
+        ::chmod(name.constData(), 0660);
+        return result;
+    }
+    int channel[2];
+    if (::pipe(channel) != 0) {
+        return {};
+    }
+    const pid_t child = ::fork();
+    if (child == 0) {
+        ::close(channel[0]);
+        if (::setgid(65534) == 0 && ::setuid(65534) == 0) {
+            const QByteArray bytes = text().toUtf8();
+            [[maybe_unused]] const auto written = ::write(channel[1], bytes.data(), bytes.size());
+        }
+        ::_exit(0);
+    }
+    ::close(channel[1]);
+    QByteArray bytes;
+    char buffer[512];
+    for (ssize_t n; (n = ::read(channel[0], buffer, sizeof buffer)) > 0;) {
+        bytes.append(buffer, n);
+    }
+    ::close(channel[0]);
+    ::waitpid(child, nullptr, 0);
+    return QString::fromUtf8(bytes);
+}
+
+TEST(QtSerialLinkClosed, GroupAdviceOnlyForAUserTheDeviceRefuses) {
+    // A stand-in for a serial device: a file of the group dialout that only
+    // its owner and that group may open.
     const group* dialout = ::getgrnam("dialout");
     const QTemporaryDir dir;
+    ::chmod(QFile::encodeName(dir.path()).constData(), 0711);
     const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
     QFile file(device);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -230,14 +269,47 @@ TEST(QtSerialLinkClosed, PermissionErrorNamesTheGroupThatOwnsTheDevice) {
         ::chown(QFile::encodeName(device).constData(), ::getuid(), dialout->gr_gid) != 0) {
         GTEST_SKIP() << "no group dialout to give the file to";
     }
-    const QString text = QtSerialLink::openErrorText(device, QSerialPort::PermissionError,
-                                                     QStringLiteral("Permission denied"));
-    EXPECT_TRUE(text.startsWith(device + QStringLiteral(": Permission denied - ")))
-        << text.toStdString();
-    EXPECT_TRUE(text.contains(QStringLiteral("group dialout"))) << text.toStdString();
+    ::chmod(QFile::encodeName(device).constData(), 0660);
+    const auto text = [&device] {
+        return QtSerialLink::openErrorText(device, QSerialPort::PermissionError,
+                                           QStringLiteral("Permission denied"));
+    };
+    // This user may open the device: something else refused the port.
+    EXPECT_EQ(text(), device + QStringLiteral(": Permission denied"));
+    const QString refused = asAnotherUser(device, text);
+    EXPECT_TRUE(refused.startsWith(device + QStringLiteral(": Permission denied - ")))
+        << refused.toStdString();
+    EXPECT_TRUE(refused.contains(QStringLiteral("group dialout"))) << refused.toStdString();
     EXPECT_EQ(QtSerialLink::openErrorText(device, QSerialPort::DeviceNotFoundError,
                                           QStringLiteral("No such file or directory")),
               device + QStringLiteral(": No such file or directory"));
+}
+
+TEST(QtSerialLinkClosed, APortInUseNamesTheProgramThatHoldsIt) {
+    PseudoTerminal pty;
+    ASSERT_TRUE(pty.ok());
+    QtSerialLink holder;
+    holder.setDevice(pty.slavePath());
+    QString error;
+    ASSERT_TRUE(holder.open(&error)) << error.toStdString();
+
+    QtSerialLink second;
+    second.setDevice(pty.slavePath());
+    EXPECT_FALSE(second.open(&error));
+    EXPECT_EQ(error, QStringLiteral("%1: the port is in use by %2 (process %3)")
+                         .arg(pty.slavePath(), QCoreApplication::applicationName())
+                         .arg(QCoreApplication::applicationPid()));
+    // Another name of the same device leads to the same holder.
+    const QTemporaryDir dir;
+    const QString other = dir.filePath(QStringLiteral("ttyECU"));
+    ASSERT_TRUE(QFile::link(pty.slavePath(), other));
+    const auto held = QtSerialLink::lockHolder(other);
+    ASSERT_TRUE(held.has_value());
+    EXPECT_EQ(held->pid, QCoreApplication::applicationPid());
+
+    holder.close();
+    EXPECT_FALSE(QtSerialLink::lockHolder(pty.slavePath()).has_value());
+    EXPECT_TRUE(second.open(&error)) << error.toStdString();
 }
 
 // Whatever the link was doing when the device went away ends with a port

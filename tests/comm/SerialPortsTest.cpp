@@ -2,11 +2,13 @@
 #include "comm/QtSerialLink.h"
 
 #include <QFile>
+#include <QFileInfo>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 #include <fcntl.h>
 #include <stdlib.h>
+#include <sys/stat.h>
 #include <unistd.h>
 
 namespace {
@@ -53,6 +55,46 @@ TEST(SerialPorts, SavedChoiceIsWhatThePortMapReadsAndKeepsTheRest) {
     EXPECT_EQ(text.count("COM2", Qt::CaseInsensitive), 1);
 
     EXPECT_NE(savePortMapEntry(dir.filePath("config/Vantrel/ports.conf/x"), 1, "/dev/x"), "");
+}
+
+TEST(SerialPorts, BytesThatAreNotUtf8AreKeptWhenTheMapIsRewritten) {
+    QTemporaryDir dir;
+    const QString path = dir.filePath("ports.conf");
+    const QByteArray latin1 = "# Adapter f\xfcr die Werkstatt\nCOM3 = /dev/ttyS\xe9\n";
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(latin1);
+    file.close();
+    EXPECT_EQ(savePortMapEntry(path, 2, "/dev/ttyUSB0"), "");
+    ASSERT_TRUE(file.open(QIODevice::ReadOnly));
+    EXPECT_EQ(file.readAll(), latin1 + "COM2 = /dev/ttyUSB0\n");
+}
+
+TEST(SerialPorts, OnlyARegularMapOfAtMostOneMegabyteIsReadOrRewritten) {
+    QTemporaryDir dir;
+    const QString zero = dir.filePath("zero.conf");
+    ASSERT_TRUE(QFile::link("/dev/zero", zero));
+    const QString fifo = dir.filePath("fifo.conf");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString large = dir.filePath("large.conf");
+    QFile file(large);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write("COM2 = /dev/ttyUSB0\n" + QByteArray(1024 * 1024, '#'));
+    file.close();
+    for (const QString& path : {zero, fifo, large}) {
+        SCOPED_TRACE(path.toStdString());
+        QString problem;
+        EXPECT_EQ(PortMap::load(path, &problem).deviceFor(2), PortMap::defaultDevice(2));
+        EXPECT_TRUE(problem.contains("port map was refused: Error - 5 - " + path))
+            << problem.toStdString();
+        EXPECT_TRUE(savePortMapEntry(path, 2, "/dev/ttyACM0").contains(path));
+    }
+    EXPECT_TRUE(QFileInfo(zero).isSymLink());
+    EXPECT_EQ(QFileInfo(large).size(), 20 + 1024 * 1024);
+    QString problem;
+    EXPECT_EQ(PortMap::load(dir.filePath("absent.conf"), &problem).deviceFor(2),
+              PortMap::defaultDevice(2));
+    EXPECT_TRUE(problem.isEmpty()) << "a missing map is no problem";
 }
 
 TEST(SerialPorts, LowLatencyIsRefusedByADeviceWithoutSerialSettings) {

@@ -123,7 +123,7 @@ TEST_F(TransfersTest, TableSizeFollowsTheIndexMaxima) {
 TEST_F(TransfersTest, FullSendPutsTheRecordOnTheWire) {
     ecuAcknowledgesEverything();
 
-    sendAllDataToEcu(protocol, hooks);
+    EXPECT_EQ(sendAllDataToEcu(protocol, hooks), SendOutcome::Sent);
 
     EXPECT_TRUE(state.EcuOnline);
     EXPECT_TRUE(ui.messages.empty());
@@ -149,7 +149,7 @@ TEST_F(TransfersTest, LostEcuPartWayIsReportedOnceAndTheRestSkipped) {
         return written.size() < 20 ? kAck : -1;
     };
 
-    sendAllDataToEcu(protocol, hooks);
+    EXPECT_EQ(sendAllDataToEcu(protocol, hooks), SendOutcome::CutOff);
 
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_LE(ui.messages.size(), 2u);
@@ -163,7 +163,7 @@ TEST_F(TransfersTest, LostEcuPartWayIsReportedOnceAndTheRestSkipped) {
 TEST_F(TransfersTest, OfflineSendSearchesFirstAndSendsNothingWhenNotFound) {
     state.EcuOnline = false;
 
-    sendAllDataToEcu(protocol, hooks);
+    EXPECT_EQ(sendAllDataToEcu(protocol, hooks), SendOutcome::NotSent);
 
     EXPECT_EQ(link.written, (std::vector<int>{85, 85, 85, 85}));
     EXPECT_EQ(ui.texts(), (QStringList{"Search for ECU?", "ECU Not Found"}));

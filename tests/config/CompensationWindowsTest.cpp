@@ -4,11 +4,17 @@
 #include "SimulatedMainWindow.h"
 #include "app/MenuBuilder.h"
 #include "config/NumericBox.h"
+#include "config/SetupWindow.h"
+#include "record/NumberFormat.h"
+#include "record/SensorConversions.h"
 #include "tables/CurveGrid.h"
+#include "tables/TableEditorWindow.h"
+#include "tables/TableGridModel.h"
 
 #include <QAction>
 #include <QComboBox>
 #include <QLineEdit>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTest>
 
@@ -129,6 +135,61 @@ TEST_F(CompensationWindowsTest, EgoRoutingListsBoxesAndSetpoints) {
     window->menus().fileCloseActiveWindow->trigger();
     EXPECT_FALSE(state.EditingCell);
     EXPECT_EQ(link.written(), bytes({217, 5, 128, 217, 4, 128, 217, 3, 128, 217, 2, 128}));
+}
+
+// Stored values that no list entry holds are fixed when the window opens:
+// the rpm pair, then the load pair, then the switch.
+TEST_F(CompensationWindowsTest, EgoOpeningSendsItsListFixesPairsFirst) {
+    EcuSettings& s = state.settings;
+    s.UserInputAnalogMode = {3, 0, 0};
+    s.EgoMaxRpm = 20;
+    s.EgoMinRpm = 2;
+    s.EgoMaxLoad = 12;
+    s.EgoMinLoad = 16;
+    s.EgoControl = 2;
+    window->menus().tuningEgo->trigger();
+    ASSERT_NE(window->findChild<EgoWindow*>(), nullptr);
+    EXPECT_EQ(link.written(), bytes({129, 0 * 16 + 2, 130, 12 * 16 + 0, 136, 0}));
+}
+
+// With narrowed MAP limits a load index names the same pressure in the EGO
+// lists and setpoint header, the staged-injection list and the fuel table.
+TEST_F(CompensationWindowsTest, EgoLoadsFollowTheTablesMapAxis) {
+    EcuSettings& s = state.settings;
+    s.UserInputAnalogMode = {3, 0, 0};
+    s.LoadControl = 1;
+    s.MapSensorType = 2;
+    s.MapMinBits = 40;
+    s.MapMaxBits = 200;
+    window->menus().tuningEgo->trigger();
+    auto* ego = window->findChild<EgoWindow*>();
+    ASSERT_NE(ego, nullptr);
+    QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+    QTest::keyClick(window.get(), Qt::Key_F, Qt::ControlModifier);
+    auto* staged = window->findChild<SetupWindow*>()->findChild<QComboBox*>("OncePerCycleCombo1");
+    auto* fuel = window->findChild<TableEditorWindow*>();
+    ASSERT_NE(staged, nullptr);
+    ASSERT_NE(fuel, nullptr);
+    EXPECT_TRUE(link.written().isEmpty());
+
+    const auto value = [](QString text) {
+        return text.remove(QStringLiteral("psi")).remove(QLatin1Char(',')).trimmed().toDouble();
+    };
+    QTableWidget* header = ego->grids().front()->grid();
+    QAbstractItemModel* table = fuel->grid()->model();
+    for (int k = 0; k <= 15; ++k) {
+        SCOPED_TRACE(k);
+        const double load = value(staged->itemText(15 - k));
+        EXPECT_EQ(value(header->item(0, k + 1)->text()), load);
+        EXPECT_EQ(value(ego->maxMinCombo(2)->itemText(15 - k)), load);
+        EXPECT_EQ(value(ego->maxMinCombo(3)->itemText(15 - k)), load);
+        EXPECT_EQ(value(table->headerData(15 - k, Qt::Vertical).toString()), load);
+    }
+    // The ends are the pressures of the two limits.
+    EXPECT_EQ(header->item(0, 1)->text(), formatNumber(mapCountsToPsi(2, 40), "###,##0.0") + " ");
+    EXPECT_EQ(header->item(0, 16)->text(), formatNumber(mapCountsToPsi(2, 200), "###,##0.0") + " ");
+    EXPECT_EQ(ego->maxMinCombo(2)->itemText(0),
+              formatNumber(mapCountsToPsi(2, 200), " ###,##0.0 psi"));
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 
 #include "SimulatedMainWindow.h"
 #include "config/NumericBox.h"
+#include "monitor/StatusBarWidget.h"
 
 #include <QAction>
 #include <QApplication>
+#include <QLabel>
 #include <QRadioButton>
 #include <QtTest/QTest>
 
@@ -25,6 +27,8 @@ protected:
         start();
         state.DeveloperMode = true;
     }
+    // A box left with the focus takes its entry while the line still exists.
+    void TearDown() override { window->unloadAllWindows(); }
 
     template <typename W> void check(W* w, const std::vector<Entry>& entries) {
         for (const Entry& e : entries) {
@@ -95,6 +99,29 @@ TEST_F(IdleExtraWindowsTest, ExtraWindowReadsOnOpeningAndSendsOnlyChangedSerialB
     EXPECT_EQ(state.settings.UC_Extra[3], 9);
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-31-00298");
     closeWithKey(extra, "200", "f2c8");
+}
+
+// The status bar shows the serial number the tuner typed at once, as Print
+// Data does.
+TEST_F(IdleExtraWindowsTest, StatusBarShowsTheSerialNumberTypedInTheExtraWindow) {
+    QApplication::setActiveWindow(window.get());
+    window->menus().engineExtra->trigger();
+    auto* extra = window->findChild<ExtraWindow*>();
+    ASSERT_NE(extra, nullptr);
+    const QLabel* version = window->statusBarWidget()->panel(StatusBarView::kVersion + 1);
+    const QString before = "ECU Version: " + state.identity.VersionText + "   Serial#: ";
+    EXPECT_EQ(version->text().toStdString(), (before + "1-4-07-00042 ").toStdString());
+
+    NumericBox* year = extra->box(12);
+    QTest::mouseClick(year, Qt::LeftButton);
+    QTest::keyClick(year, Qt::Key_End);
+    QTest::keyClick(year, Qt::Key_Backspace);
+    QTest::keyClicks(year, QStringLiteral("40"));
+    link.clearWritten();
+    QTest::keyClick(year, Qt::Key_Return);
+    EXPECT_EQ(link.written().toHex(), "fc7f");
+    EXPECT_EQ(year->text(), "31");
+    EXPECT_EQ(version->text().toStdString(), (before + "1-4-31-00042 ").toStdString());
 }
 
 } // namespace

@@ -1,4 +1,5 @@
 #include "config/CustomIo.h"
+#include "config/FieldHelp.h"
 #include "config/SetupLists.h"
 
 #include "RecordingInteraction.h"
@@ -166,9 +167,12 @@ TEST(CustomInputTest, AnalogModeRefillsAndSendsItsTable) {
     EXPECT_EQ(f.record.UserInputAnalogTable[0][16], 115);
     EXPECT_EQ(f.record.EgoControl, 1);
 
+    // Off keeps the points and still sends all 17; leaving EGO switches it
+    // off.
     f.sent.clear();
-    ASSERT_TRUE(changeAnalogMode(f.store, 0, 0)); // leaving EGO switches it off
-    EXPECT_EQ(f.sent, (std::vector<int>{214, 136}));
+    ASSERT_TRUE(changeAnalogMode(f.store, 0, 0));
+    expected.push_back(136);
+    EXPECT_EQ(f.sent, expected);
     EXPECT_EQ(f.record.EgoControl, 0);
     EXPECT_EQ(f.record.UserInputAnalogTable[0][0], 115);
 
@@ -177,6 +181,43 @@ TEST(CustomInputTest, AnalogModeRefillsAndSendsItsTable) {
     EXPECT_EQ(f.sent.size(), 18u);
     EXPECT_EQ(f.record.UserInputAnalogTable[2][5], 128);
     EXPECT_FALSE(changeAnalogMode(f.store, 2, 2));
+}
+
+// A box's What's This line states the limits its entry is held to, from the
+// field table or the window's own rule, in the field's unit; a list's line
+// names none.
+TEST(FieldHelpTest, BoxLinesStateTheirLimits) {
+    const struct {
+        FieldId field;
+        const char* limits; // null: no limits stated
+    } cases[] = {
+        {FieldId::RevLimit, "Limits: 1000 to 16500 rpm."},
+        {FieldId::MinOpenTime, "Limits: 0.25 to 15.9375 ms."},
+        {FieldId::ChargeTime, "Limits: 3 to 10 ms."},
+        {FieldId::TpsMaxBits, "Limits: 0 to 5 V, and above the closed-throttle voltage."},
+        {FieldId::MapMinBits, "Limits: the range of the MAP sensor fitted, and below the maximum."},
+        {FieldId::LaunchControlRpm, "Limits: 1000 rpm to the Max Rpm of the Engine page."},
+        {FieldId::CrankPercent2, "Limits: 100 to 500 %."},
+        {FieldId::AccelMinTpsRate, "Limits: 50 to 2000 %/s."},
+        {FieldId::EgoMinCoolantTemp, "Limits: -50 to 300 \u00b0F."},
+        {FieldId::EgoGainP, "Limits: 0 to 25."},
+        {FieldId::IacTemp, "Limits: 0 to 250 \u00b0F."},
+        {FieldId::MaxRpm, nullptr},
+        {FieldId::EgoMinLoad, nullptr},
+        {FieldId::InjectionLoadIndex, nullptr},
+    };
+    for (const auto& c : cases) {
+        const QString help = fieldHelp(c.field);
+        SCOPED_TRACE(help.toStdString());
+        ASSERT_FALSE(help.isEmpty());
+        if (c.limits != nullptr) {
+            EXPECT_TRUE(help.endsWith(QString::fromUtf8(c.limits)));
+        } else {
+            EXPECT_FALSE(help.contains("Limits"));
+        }
+    }
+    EXPECT_TRUE(fieldHelp(FieldId::UserOutputOff2).startsWith("Set point 2 of custom output 3"));
+    EXPECT_TRUE(fieldHelp(FieldId::FuelTable).isEmpty());
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "config/SetupWindow.h"
 
 #include "RecordingInteraction.h"
+#include "SimulatedMainWindow.h"
 #include "comm/EcuLine.h"
 #include "config/NumericBox.h"
 #include "record/AppState.h"
@@ -8,6 +9,7 @@
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
+#include <QAbstractItemView>
 #include <QApplication>
 #include <QComboBox>
 #include <QGroupBox>
@@ -15,7 +17,9 @@
 #include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QTabBar>
 #include <QTabWidget>
+#include <QTest>
 #include <gtest/gtest.h>
 
 #include <functional>
@@ -317,6 +321,86 @@ TEST_F(SetupWindowTest, CustomOutputsAndInputs) {
     live.TpsChannel.RawLow = 255;
     window->upDateSetup(live);
     EXPECT_EQ(child<QLabel>("TpsLabel")->text(), "TPS volts                 5.00");
+}
+
+// The setup window opened with Ctrl+E on a main window on the simulated ECU,
+// worked with the mouse and the keys; every byte written is checked.
+class SetupOnMainWindowTest : public SimulatedMainWindow {
+protected:
+    void SetUp() override {
+        SimulatedMainWindow::SetUp();
+        start();
+    }
+    // A box left with the focus takes its entry while the store still exists.
+    void TearDown() override { window->unloadAllWindows(); }
+    SetupWindow* open() {
+        QApplication::setActiveWindow(window.get());
+        QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
+        auto* setup = window->findChild<SetupWindow*>();
+        EXPECT_NE(setup, nullptr);
+        link.clearWritten();
+        return setup;
+    }
+    static void showPage(SetupWindow* setup, int page) {
+        QTabBar* bar = setup->tabs()->tabBar();
+        QTest::mouseClick(bar, Qt::LeftButton, {}, bar->tabRect(page).center());
+        ASSERT_EQ(setup->tabs()->currentIndex(), page);
+    }
+    // Clicks into a box and replaces its text by keys, then Enter.
+    static void retype(QLineEdit* box, const QString& text) {
+        QTest::mouseClick(box, Qt::LeftButton);
+        QTest::keyClick(box, Qt::Key_End);
+        QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
+        QTest::keyClicks(box, text);
+        QTest::keyClick(box, Qt::Key_Return);
+    }
+    static QByteArray bytes(std::initializer_list<int> values) {
+        QByteArray out;
+        for (int v : values) {
+            out.append(char(v));
+        }
+        return out;
+    }
+};
+
+// The secondary rev limit shows " ####0" on the filled page and the plain
+// number once an entry has been made.
+TEST_F(SetupOnMainWindowTest, SecondaryRevLimitShowsItsPatternUntilEdited) {
+    state.settings.UserInputDigitalMode[0] = 4;
+    state.settings.LaunchControlRpm = 5000;
+    SetupWindow* setup = open();
+    ASSERT_NE(setup, nullptr);
+    showPage(setup, 3);
+    auto* lc = setup->findChild<NumericBox*>("LCText");
+    EXPECT_EQ(lc->text().toStdString(), " 5000");
+    retype(lc, "6000");
+    EXPECT_EQ(link.written(), bytes({237, 0x17, 0x70}));
+    EXPECT_EQ(lc->text().toStdString(), "6000");
+}
+
+// Switching an analog input off keeps its curve and sends all 17 points.
+TEST_F(SetupOnMainWindowTest, AnalogInputSwitchedOffSendsItsSeventeenPoints) {
+    state.settings.UserInputAnalogMode[1] = 1;
+    for (int k = 0; k < 17; ++k) {
+        state.settings.UserInputAnalogTable[1][static_cast<std::size_t>(k)] =
+            static_cast<int16_t>(90 + k);
+    }
+    SetupWindow* setup = open();
+    ASSERT_NE(setup, nullptr);
+    showPage(setup, 3);
+    auto* combo = setup->findChild<QComboBox*>("CustomInputCombo1");
+    ASSERT_EQ(combo->currentText(), "Fuel Percent");
+    QTest::mouseClick(combo, Qt::LeftButton);
+    ASSERT_NE(QApplication::activePopupWidget(), nullptr);
+    QTest::keyClick(combo->view(), Qt::Key_Up);
+    QTest::keyClick(combo->view(), Qt::Key_Return);
+    EXPECT_EQ(combo->currentText(), "Off");
+    QByteArray expected = bytes({215, 0});
+    for (int k = 0; k < 17; ++k) {
+        expected += bytes({218, k, 90 + k});
+    }
+    EXPECT_EQ(link.written(), expected);
+    EXPECT_EQ(ecu.settings().UserInputAnalogTable[1][16], 106);
 }
 
 } // namespace

@@ -124,7 +124,7 @@ TEST_F(DiagnosticsWindowTest, CompareListsWhatAFileWouldChangeAndSendsNothing) {
     EcuSettings other = state.settings;
     other.RevLimit = 6100;
     other.CrankRpm = 420;
-    other.FuelTable[2][3] = static_cast<int16_t>(other.FuelTable[2][3] + 5);
+    other.FuelTable[2][3] = 127; // 8.000 ms
     chosenFile = dir.filePath(QStringLiteral("other.ecu"));
     QFile file(chosenFile);
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
@@ -135,12 +135,15 @@ TEST_F(DiagnosticsWindowTest, CompareListsWhatAFileWouldChangeAndSendsNothing) {
     window->menus().fileCompare->trigger();
     auto* list = window->findChild<QPlainTextEdit*>(QStringLiteral("DifferenceList"));
     ASSERT_NE(list, nullptr);
+    // What the editors show: rpm and ms, a table cell at its rpm and load
+    // (throttle per cent on the simulated ECU, 9000 rpm at the last column).
+    ASSERT_EQ(before.MaxRpm, 9000);
+    ASSERT_EQ(before.LoadControl, 2);
+    ASSERT_EQ(before.FuelTable[2][3], 46);
     EXPECT_EQ(list->toPlainText().split('\n'),
-              QStringList({QStringLiteral("Rev Limit: %1 -> 6100").arg(before.RevLimit),
-                           QStringLiteral("Crank Rpm: %1 -> 420").arg(before.CrankRpm),
-                           QStringLiteral("Fuel Table, row 2, column 3: %1 -> %2")
-                               .arg(before.FuelTable[2][3])
-                               .arg(other.FuelTable[2][3])}));
+              QStringList({QStringLiteral("Rev Limit: %1 -> 6100 rpm").arg(before.RevLimit),
+                           QStringLiteral("Crank Rpm: %1 -> 420 rpm").arg(before.CrankRpm),
+                           QStringLiteral("Fuel Table at 1800 rpm, 91.0 %: 2.938 -> 8.000 ms")}));
     EXPECT_TRUE(link.written().isEmpty());
     EXPECT_EQ(state.settings, before);
 }

@@ -1,6 +1,7 @@
 #include "files/DataReport.h"
 
 #include "TestData.h"
+#include "config/SetupLists.h"
 #include "files/EcuFile.h"
 #include "record/AppState.h"
 #include "tables/TableEditorDescription.h"
@@ -58,6 +59,12 @@ TEST(DataReportTest, PrintsWhatTheEditorsShow) {
     ASSERT_GT(ignition, fuel);
     EXPECT_TRUE(lines[fuel + 1].trimmed().startsWith(fuelEditor().cellText(127)));
     EXPECT_TRUE(lines[ignition + 1].trimmed().startsWith(ignitionEditor().cellText(45).trimmed()));
+
+    // A load index reads as the setup window's staged-injection list has it,
+    // on the tables' MAP axis (10..240 here).
+    ASSERT_EQ(s.InjectionLoadIndex, 3);
+    EXPECT_TRUE(line(lines, "Staged").endsWith(stagedLoadEntries(s)[3].trimmed()))
+        << line(lines, "Staged").toStdString();
 
     // Alternatives the changed record does not print.
     s.MapSensorType = 3;

@@ -11,6 +11,7 @@
 #include <QKeyEvent>
 #include <QLabel>
 #include <QPushButton>
+#include <QTest>
 #include <QUndoStack>
 
 #include <algorithm>
@@ -121,6 +122,63 @@ TEST_F(DefaultTableWindowsTest, IgnitionTableFromTheStartupInputs) {
     // A whole-record change clears the history the editor will show.
     window->store().replace(before, ChangeOrigin::File);
     EXPECT_EQ(open<IgnWindow>(window->menus().tuningIgnition)->undoStack()->count(), 0);
+}
+
+// Clicks into a box, types over what it holds and presses Enter.
+void typeOver(NumericBox* box, const char* text) {
+    QTest::mouseClick(box, Qt::LeftButton);
+    QTest::keyClick(box, Qt::Key_End);
+    QTest::keyClick(box, Qt::Key_Home, Qt::ShiftModifier);
+    QTest::keyClicks(box, QString::fromLatin1(text));
+    QTest::keyClick(box, Qt::Key_Return);
+}
+
+// A number far beyond a box's limits, either way, stores the nearest limit;
+// "inf" and "nan" are no numbers and leave the input.
+TEST_F(DefaultTableWindowsTest, HugeNumbersInTheInputBoxesStoreTheNearestLimit) {
+    auto* fuel = open<DefaultFuelWindow>(window->menus().engineDefaultFuel);
+    ASSERT_NE(fuel, nullptr);
+    const struct {
+        NumericBox* box;
+        const char* typed;
+        const char* shown;
+        float stored;
+        const float* input;
+    } fuelCases[] = {
+        {fuel->injectorSizeBox(), "1e19", "500.0", 500, &state.fuelGenerator.injectorSize},
+        {fuel->displacementBox(), "-1e308", "1.0", 1, &state.fuelGenerator.displacement},
+        {fuel->rpmBox(3), "1e308", "9000", 9000, &state.fuelGenerator.rpm[3]},
+        {fuel->veBox(0), "inf", "0.55", 0.55f, &state.fuelGenerator.ve[0]},
+        {fuel->veBox(1), "nan", "0.80", 0.8f, &state.fuelGenerator.ve[1]},
+        {fuel->veBox(2), "-1e19", "0.00", 0, &state.fuelGenerator.ve[2]},
+    };
+    for (const auto& c : fuelCases) {
+        typeOver(c.box, c.typed);
+        EXPECT_EQ(c.box->text(), QString::fromLatin1(c.shown)) << c.typed;
+        EXPECT_EQ(*c.input, c.stored) << c.typed;
+    }
+
+    auto* ign = open<DefaultIgnitionWindow>(window->menus().engineDefaultIgnition);
+    ASSERT_NE(ign, nullptr);
+    const struct {
+        int box;
+        const char* typed;
+        const char* shown;
+    } ignitionCases[] = {
+        {1, "1e308", " 50.0"}, {2, "-1e19", " 0"},  {3, "-1e308", " 5.0"},
+        {4, "nan", " 5500 "},  {9, "inf", " 35.0"}, {5, "1e19", " 50.0"},
+    };
+    for (const auto& c : ignitionCases) {
+        typeOver(ign->box(c.box), c.typed);
+        EXPECT_EQ(ign->box(c.box)->text(), QString::fromLatin1(c.shown)) << c.typed;
+    }
+    EXPECT_EQ(state.ignitionGenerator.initialAdvance, 50.0f);
+    EXPECT_EQ(state.ignitionGenerator.maxRpmInitialAdvance, 0.0f);
+    EXPECT_EQ(state.ignitionGenerator.finalAdvance, 5.0f);
+    EXPECT_EQ(state.ignitionGenerator.minRpmFinalAdvance, 5500.0f);
+    EXPECT_EQ(state.ignitionGenerator.advanceLimit, 35.0f);
+    EXPECT_EQ(state.ignitionGenerator.initialAdvanceMap, 50.0f);
+    EXPECT_TRUE(link.written().isEmpty());
 }
 
 TEST_F(DefaultTableWindowsTest, CancelKeepsTheTableAndTheEditor) {

@@ -34,6 +34,13 @@ QString text(const QString& path) {
     return QString::fromUtf8(file.readAll());
 }
 
+// A file compressed with gzip, as Debian keeps man pages and changelogs.
+QString gunzipped(const QString& path) {
+    const Result r = execute(QStringLiteral("gzip"), {"-dc", path});
+    EXPECT_EQ(r.exitCode, 0) << path.toStdString() << ": " << r.out.toStdString();
+    return r.out;
+}
+
 class InstallTest : public ::testing::Test {
 protected:
     void SetUp() override {
@@ -56,11 +63,15 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/applications/" + kAppId + ".desktop",
         "share/icons/hicolor/scalable/apps/" + kAppId + ".svg",
         "share/metainfo/" + kAppId + ".metainfo.xml",
-        "share/man/man1/vantrel.1",
-        "share/man/man1/vantrelctl.1",
-        "share/man/man1/vantrel-ecusim.1",
+        "share/man/man1/vantrel.1.gz",
+        "share/man/man1/vantrelctl.1.gz",
+        "share/man/man1/vantrel-ecusim.1.gz",
+        "share/doc/vantrel/copyright",
+        "share/doc/vantrel/changelog.gz",
         "share/doc/vantrel/manual/index.html",
         "share/doc/vantrel/manual/screenshot.png",
+        "share/doc/vantrel/manual/screenshot-review.png",
+        "share/doc/vantrel/manual/screenshot-scatter.png",
     };
     QSet<QString> found;
     QDirIterator it(m_prefix.path(), QDir::Files, QDirIterator::Subdirectories);
@@ -80,7 +91,14 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
     EXPECT_TRUE(manual.contains("Vantrel User Manual"));
     if (!QStandardPaths::findExecutable("markdown_py").isEmpty()) {
         EXPECT_TRUE(manual.contains("<h2")) << "the manual was not converted from Markdown";
-        EXPECT_TRUE(manual.contains("src=\"screenshot.png\""));
+        // Every picture the manual shows is installed beside it.
+        static const QRegularExpression picture(QStringLiteral("src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = picture.globalMatch(manual); it.hasNext(); ++pictures) {
+            const QString name = it.next().captured(1);
+            EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name)) << name.toStdString();
+        }
+        EXPECT_EQ(pictures, 3);
     }
 }
 
@@ -89,7 +107,7 @@ TEST_F(InstallTest, ManPagesHoldEveryOptionAndCommandOfTheHelp) {
     for (const QString program : {"vantrel", "vantrelctl", "vantrel-ecusim"}) {
         const Result help = execute(path("bin/" + program), {"--help"});
         ASSERT_EQ(help.exitCode, 0) << program.toStdString();
-        const QString page = text(path("share/man/man1/" + program + ".1"));
+        const QString page = gunzipped(path("share/man/man1/" + program + ".1.gz"));
         EXPECT_TRUE(page.startsWith(".TH " + program.toUpper() + " 1")) << program.toStdString();
         auto matches = option.globalMatch(help.out);
         int options = 0;
@@ -101,11 +119,43 @@ TEST_F(InstallTest, ManPagesHoldEveryOptionAndCommandOfTheHelp) {
         }
         EXPECT_GT(options, 0) << program.toStdString();
     }
-    const QString ctl = text(path("share/man/man1/vantrelctl.1"));
+    const QString ctl = gunzipped(path("share/man/man1/vantrelctl.1.gz"));
     for (const QString command : {"defaults", "convert", "diff", "identify", "read", "write",
                                   "store", "monitor", "ports", "log2csv"}) {
         EXPECT_TRUE(ctl.contains(".SS " + command + "\n")) << command.toStdString();
     }
+}
+
+TEST_F(InstallTest, LicenceIsStatedInTheCopyrightFileMetadataAndSource) {
+    // The copyright file in Debian's machine-readable format, under the GPL
+    // version 3 or later, pointing to the licence's full text.
+    const QString copyright = text(path("share/doc/vantrel/copyright"));
+    EXPECT_TRUE(copyright.startsWith(
+        "Format: https://www.debian.org/doc/packaging-manuals/copyright-format/1.0/\n"));
+    EXPECT_TRUE(copyright.contains("\nFiles: *\n"));
+    EXPECT_EQ(copyright.count(
+                  QRegularExpression("^License: GPL-3\\+$", QRegularExpression::MultilineOption)),
+              2)
+        << "the files' licence and its text";
+    EXPECT_TRUE(copyright.contains("either version 3 of the License, or"));
+    EXPECT_TRUE(copyright.contains("/usr/share/common-licenses/GPL-3"));
+
+    EXPECT_TRUE(text(path("share/metainfo/" + kAppId + ".metainfo.xml"))
+                    .contains("<project_license>GPL-3.0-or-later</project_license>"));
+
+    const QString licence = text(QStringLiteral(VANTREL_SOURCE_DIR "/LICENSE"));
+    EXPECT_TRUE(licence.contains("GNU GENERAL PUBLIC LICENSE\n                       Version 3, "
+                                 "29 June 2007"));
+    EXPECT_TRUE(licence.contains("END OF TERMS AND CONDITIONS"));
+
+    // The changelog in Debian's format, of the version installed.
+    const QStringList changelog = gunzipped(path("share/doc/vantrel/changelog.gz")).split('\n');
+    ASSERT_GE(changelog.size(), 3);
+    EXPECT_EQ(changelog[0], "vantrel (" VANTREL_VERSION ") unstable; urgency=medium");
+    const QString trailer = changelog.filter(QRegularExpression("^ -- ")).value(0);
+    EXPECT_TRUE(trailer.contains(QRegularExpression("<[^@>]+@[a-z0-9-]+\\.[a-z]+>  "
+                                                    "\\w{3}, \\d{2} \\w{3} \\d{4} ")))
+        << trailer.toStdString();
 }
 
 TEST_F(InstallTest, DesktopEntryAndMetadataNameTheInstalledFiles) {

@@ -75,7 +75,7 @@ TEST_F(DataDisplayTest, UserInputInEgoModeShowsOneDecimalVolts) {
     state.engine.UserChannel[0].Value = 0.44f;
     const DataDisplay d = composeDataDisplay(state);
     EXPECT_EQ(valueAt(d, 1, 9), "0.4 V");
-    EXPECT_EQ(userInputModeSuffix(2), " Ign");
+    EXPECT_EQ(userInputModeSuffix(AnalogInputMode::IgnitionDegrees), " Ign");
 }
 
 TEST_F(DataDisplayTest, SensorsOfTypeZeroLeaveTheirCellsEmpty) {

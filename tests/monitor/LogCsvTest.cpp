@@ -3,11 +3,29 @@
 #include "monitor/DataLog.h"
 #include "record/AppState.h"
 
+#include <QBuffer>
 #include <QFile>
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
 namespace {
+
+struct LogCsv {
+    QByteArray csv;
+    qint64 records = 0;
+    QList<qint64> skippedLines;
+};
+
+LogCsv convertLogToCsv(QByteArray log) {
+    QBuffer in(&log);
+    in.open(QIODevice::ReadOnly);
+    LogCsvConverter converter;
+    EXPECT_TRUE(converter.read(in));
+    QBuffer out;
+    out.open(QIODevice::WriteOnly);
+    EXPECT_TRUE(converter.write(out));
+    return {out.data(), converter.records(), converter.firstSkippedLines()};
+}
 
 const QLocale kLocale(QLocale::German, QLocale::Germany);
 const QDateTime kStart(QDate(2026, 5, 2), QTime(14, 30, 0));
@@ -115,7 +133,7 @@ TEST_F(LogCsvTest, DeveloperColumnsRepeatedTitlesAndStrayLines) {
     const QByteArray log = "notes from the dyno day\r\n" + logText() + "  12.000  2500\r\n";
     const LogCsv csv = convertLogToCsv(log);
     EXPECT_EQ(csv.records, 1);
-    EXPECT_EQ(csv.skippedLines, (QList<int>{1, 6}));
+    EXPECT_EQ(csv.skippedLines, (QList<qint64>{1, 6}));
     const QList<QStringList> rows = table(csv);
     ASSERT_EQ(rows.size(), 2);
     QStringList header{"Time (s)", "Rpm (rpm)", "TPS (%)", "Fuel Compensation (%)",
@@ -136,7 +154,7 @@ TEST_F(LogCsvTest, DeveloperColumnsRepeatedTitlesAndStrayLines) {
 TEST(LogCsv, TextThatIsNoLogHasNoRecords) {
     const LogCsv csv = convertLogToCsv("Rpm,Map\r\n1200,5.5\r\n");
     EXPECT_EQ(csv.records, 0);
-    EXPECT_EQ(csv.skippedLines, (QList<int>{1, 2}));
+    EXPECT_EQ(csv.skippedLines, (QList<qint64>{1, 2}));
 }
 
 } // namespace

@@ -1,6 +1,7 @@
 #include "monitor/LogFormat.h"
 
 #include "TestData.h"
+#include "monitor/LiveSample.h"
 #include "record/AppState.h"
 
 #include <array>
@@ -10,6 +11,17 @@
 namespace {
 
 const QChar kDegree(0xB0);
+
+QString fullRecordLine(const AppState& s, double seconds) {
+    return ::fullRecordLine(LiveSample::fromEngineData(s.engine, 0), seconds);
+}
+QString plotRecordTitleLine(const AppState& s, const std::array<int, 2>& channels) {
+    return ::plotRecordTitleLine(plotLogLayout(s, channels));
+}
+QString plotRecordLine(const AppState& s, const std::array<int, 2>& channels, double seconds) {
+    return ::plotRecordLine(LiveSample::fromEngineData(s.engine, 0), plotLogLayout(s, channels),
+                            seconds);
+}
 
 AppState sampleState() {
     AppState s;

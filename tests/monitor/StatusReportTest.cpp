@@ -195,7 +195,7 @@ TEST_F(StatusReportTest, FirstRefreshWhileOfflineDoesNotClaimOnline) {
 }
 
 TEST_F(StatusReportTest, SecondEditionHidesOutputAndInputPanels) {
-    state.Edition = 2;
+    state.Edition = Edition::Gullwick;
     refresh();
     for (int n = 5; n <= 13; ++n) {
         EXPECT_FALSE(panel(n).visible) << n;

@@ -6,6 +6,10 @@
 #include <QTemporaryDir>
 #include <gtest/gtest.h>
 
+#include <chrono>
+#include <future>
+
+#include <fcntl.h>
 #include <sys/stat.h>
 #include <sys/sysmacros.h>
 #include <unistd.h>
@@ -26,13 +30,62 @@ TEST(ReadWholeFile, FilesOverOneMegabyteAreRefused) {
     writeBytes(over, QByteArray(1024 * 1024 + 1, ','));
 
     EXPECT_EQ(readWholeFile(limit).data.size(), 1024 * 1024);
-    for (const QString& path : {over, QStringLiteral("/dev/zero")}) {
-        const WholeFile file = readWholeFile(path);
-        EXPECT_FALSE(file.ok()) << path.toStdString();
-        EXPECT_TRUE(file.data.isEmpty());
-        EXPECT_TRUE(file.error.contains("larger than 1024 KB")) << file.error.toStdString();
+    const WholeFile file = readWholeFile(over);
+    EXPECT_TRUE(file.refused);
+    EXPECT_TRUE(file.data.isEmpty());
+    EXPECT_TRUE(file.error.contains(over + " is larger than 1024 KB")) << file.error.toStdString();
+    const WholeFile absent = readWholeFile(dir.filePath("absent"));
+    EXPECT_TRUE(absent.error.startsWith("Error - ")) << absent.error.toStdString();
+    EXPECT_FALSE(absent.refused);
+}
+
+// Reads path on a thread of its own. Opening a FIFO that nobody writes may
+// wait for ever: after a while a writer comes and goes, so that a read
+// that waits ends and the test fails instead of hanging.
+WholeFile readUnlessItWaits(const QString& path) {
+    auto read = std::async(std::launch::async, [path] { return readWholeFile(path); });
+    if (read.wait_for(std::chrono::seconds(10)) == std::future_status::timeout) {
+        ADD_FAILURE() << "reading " << path.toStdString() << " waits";
+        ::close(::open(QFile::encodeName(path).constData(), O_WRONLY | O_NONBLOCK));
     }
-    EXPECT_TRUE(readWholeFile(dir.filePath("absent")).error.startsWith("Error - "));
+    return read.get();
+}
+
+TEST(ReadWholeFile, OnlyRegularFilesAreReadAndNothingWaitsForAWriter) {
+    const QTemporaryDir dir;
+    const QString fifo = dir.filePath("tune.ecu");
+    ASSERT_EQ(::mkfifo(QFile::encodeName(fifo).constData(), 0600), 0);
+    const QString regular = dir.filePath("regular.ecu");
+    writeBytes(regular, "data");
+    QFile::link(fifo, dir.filePath("to-fifo.ecu"));
+    QFile::link("/dev/zero", dir.filePath("to-zero.ecu"));
+    QFile::link(regular, dir.filePath("to-regular.ecu"));
+
+    const struct {
+        QString path;
+        QString refusal; // empty: read
+    } cases[] = {
+        {fifo, "is a FIFO (named pipe), not a regular file,"},
+        {dir.filePath("to-fifo.ecu"), "is a FIFO (named pipe), not a regular file,"},
+        {dir.filePath("to-zero.ecu"), "is a device, not a regular file,"},
+        {"/dev/zero", "is a device, not a regular file,"},
+        {dir.path(), "is a folder, not a regular file,"},
+        {regular, {}},
+        {dir.filePath("to-regular.ecu"), {}},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.path.toStdString());
+        const WholeFile file = readUnlessItWaits(c.path);
+        if (c.refusal.isEmpty()) {
+            EXPECT_TRUE(file.ok()) << file.error.toStdString();
+            EXPECT_EQ(file.data, "data");
+            continue;
+        }
+        EXPECT_TRUE(file.refused);
+        EXPECT_TRUE(file.data.isEmpty());
+        EXPECT_EQ(file.error,
+                  QStringLiteral("Error - 5 - %1 %2 and was not read").arg(c.path, c.refusal));
+    }
 }
 
 // What a path is, without following a link.

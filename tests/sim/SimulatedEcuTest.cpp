@@ -1,8 +1,12 @@
 #include "sim/SimulatedEcu.h"
 
+#include "record/SensorConversions.h"
+#include "tables/HitRule.h"
+
 #include <algorithm>
 #include <gtest/gtest.h>
 #include <initializer_list>
+#include <set>
 #include <vector>
 
 namespace {
@@ -255,6 +259,19 @@ TEST_F(SimulatedEcuTest, RefusedWriteIsNotConfirmedAndChangesNothing) {
     EXPECT_EQ(byteOf(m_ecu.receive(62)), 4); // reads still work
 }
 
+TEST_F(SimulatedEcuTest, SilentAfterWritesConfirmsTheLastOneThenAnswersNothing) {
+    m_ecu.setSilentAfterWrites(2);
+    EXPECT_EQ(byteOf(send(m_ecu, {62})[0]), 4); // reads do not count
+    EXPECT_EQ(byteOf(send(m_ecu, {240, 1, 1, 9})[3]), 33);
+    EXPECT_EQ(byteOf(send(m_ecu, {240, 1, 2, 8})[3]), 33);
+    EXPECT_TRUE(m_ecu.receive(62).isEmpty());
+    EXPECT_TRUE(send(m_ecu, {240, 1, 3, 7})[0].isEmpty());
+    EXPECT_EQ(m_ecu.settings().FuelTable[1][3], SimulatedEcu::defaultImage().FuelTable[1][3]);
+    m_ecu.setSilent(false);
+    EXPECT_EQ(byteOf(m_ecu.receive(62)), 4);
+    EXPECT_EQ(byteOf(send(m_ecu, {240, 1, 3, 7})[3]), 33) << "the count is used up";
+}
+
 TEST_F(SimulatedEcuTest, StatusFlagsShowInTheStatusBytes) {
     m_ecu.setStatus1Flags(32 | 16);
     m_ecu.setStatus3Flags(1 | 2);
@@ -388,6 +405,116 @@ TEST_F(SimulatedEcuTest, UserOutputSwitchesOnAboveItsThreshold) {
     EXPECT_EQ(byteOf(m_ecu.receive(49)) & 2, 2);
     m_ecu.stopEngine(-1);
     EXPECT_EQ(byteOf(m_ecu.receive(49)) & 2, 0);
+}
+
+// --- Mixture and the EGO sensor --------------------------------------------------
+
+// A bigger engine on a MAP table that holds what it needs times factor, with
+// the sensor's volts on user input 1.
+EcuSettings mixtureImage(const EngineModel& model, double factor) {
+    EcuSettings image = SimulatedEcu::defaultImage();
+    image.LoadControl = 1;
+    image.UserInputAnalogMode[0] = 3;
+    for (int row = 0; row < 16; ++row) {
+        for (int column = 0; column < 16; ++column) {
+            const double psi = mapCountsToPsi(image.MapSensorType, 17 * (15 - row));
+            const double ms = model.fuelNeededMs(image.MaxRpm / 15.0 * column, psi) * factor;
+            image.FuelTable[static_cast<size_t>(row)][static_cast<size_t>(column)] =
+                static_cast<int16_t>(std::clamp(std::lround(ms / 0.0625 - 1), 0L, 255L));
+        }
+    }
+    return image;
+}
+
+EngineModel bigEngine() {
+    EngineModel model;
+    model.fuelMsPerPsi = 1.0;
+    return model;
+}
+
+double volts(uint8_t count) {
+    return count * 5.0 / 255;
+}
+
+// Warm, and 31 s into the drive cycle: holding 2400 rpm at 6.98 psi.
+constexpr qint64 kWarmCruiseMs = SimulatedEcu::kPrimeMs + SimulatedEcu::kCrankMs + 1242000;
+
+// The sensor reads the mixture of the fuel the table gives against the fuel
+// the engine needs, through the default line of 0 V = 10 and 5 V = 20.
+TEST_F(SimulatedEcuTest, EgoVoltsShowTheMixtureOfTheTableAgainstTheNeed) {
+    const EngineModel model = bigEngine();
+    const std::pair<double, double> cases[] = {{1.0, 2.35}, {1.1, 1.68}, {0.9, 3.17}};
+    for (const auto& [factor, expected] : cases) {
+        qint64 ms = 0;
+        SimulatedEcu ecu(mixtureImage(model, factor), [&ms] { return ms; });
+        ecu.setEngineModel(model);
+        ms = kWarmCruiseMs;
+        const SimulatedLiveValues v = ecu.liveValues();
+        EXPECT_NEAR(v.rpm, 2400, 20);
+        EXPECT_EQ(v.map, 102);
+        EXPECT_NEAR(volts(v.userInput[0]), expected, 0.08) << factor;
+        EXPECT_EQ(byteOf(ecu.receive(46)), v.userInput[0]);
+    }
+    // Without an input in EGO mode the inputs show what they always did.
+    m_ms = kWarmCruiseMs;
+    const SimulatedLiveValues v = m_ecu.liveValues();
+    EXPECT_EQ(v.userInput[1], 61);
+}
+
+// When the fuel is cut on a lift the sensor sees it one transport lag later,
+// then rises through its response of about 100 ms to the lean end.
+TEST_F(SimulatedEcuTest, EgoSensorFollowsAFuelCutAfterItsLagAndResponse) {
+    const EngineModel model = bigEngine();
+    qint64 ms = 0;
+    SimulatedEcu ecu(mixtureImage(model, 1.0), [&ms] { return ms; });
+    ecu.setEngineModel(model);
+    ms = kWarmCruiseMs;
+    while (ecu.liveValues().injectorTime != 0) {
+        ms += 10;
+        ASSERT_LT(ms, kWarmCruiseMs + 200000);
+    }
+    const qint64 cut = ms;
+    const double rpm = ecu.liveValues().rpm;
+    EXPECT_GT(rpm, 5000);
+    const qint64 lag = std::lround(model.lag.ms(rpm));
+    const std::pair<qint64, std::pair<double, double>> readings[] = {
+        {lag - 20, {2.2, 2.5}},   // not there yet
+        {lag + 100, {3.7, 4.3}},  // one time constant: 63 % of the way to 5 V
+        {lag + 500, {4.85, 5.0}}, // settled
+    };
+    for (const auto& [after, range] : readings) {
+        ms = cut + after;
+        const double v = volts(ecu.liveValues().userInput[0]);
+        EXPECT_GE(v, range.first) << after;
+        EXPECT_LE(v, range.second) << after;
+    }
+}
+
+// One cycle of the drive reaches idle, cruise at many loads, pulls with the
+// throttle well open, and lifts that cut the fuel: cells all over the table.
+TEST_F(SimulatedEcuTest, DriveCycleVisitsAWideSpreadOfCells) {
+    EcuSettings image = SimulatedEcu::defaultImage();
+    image.LoadControl = 1;
+    m_ecu.setSettings(image);
+    std::set<std::pair<int, int>> cells;
+    std::set<int> rows;
+    std::set<int> columns;
+    bool cut = false;
+    int widestThrottle = 0;
+    for (m_ms = kWarmCruiseMs; m_ms < kWarmCruiseMs + 180000; m_ms += 100) {
+        const SimulatedLiveValues v = m_ecu.liveValues();
+        const GridCell cell = hitCell(image, v.rpm, mapCountsToPsi(image.MapSensorType, v.map), 0);
+        cells.insert({cell.row, cell.column});
+        rows.insert(cell.row);
+        columns.insert(cell.column);
+        cut = cut || (v.injectorTime == 0 && v.rpm > 1500);
+        widestThrottle = std::max<int>(widestThrottle, v.tps);
+    }
+    EXPECT_GE(cells.size(), 40u);
+    EXPECT_GE(rows.size(), 10u);
+    EXPECT_GE(columns.size(), 9u);
+    EXPECT_TRUE(cut);
+    EXPECT_GT(widestThrottle, 150);
 }
 
 } // namespace

@@ -2,6 +2,7 @@
 
 #include "record/NumberFormat.h"
 #include "record/SensorConversions.h"
+#include "tables/EditorHelp.h"
 
 #include <gtest/gtest.h>
 
@@ -24,7 +25,7 @@ CurveDescription curveOf(int index) {
     if (index == 4) {
         return chargeCurve(7500, 15);
     }
-    return inputCurve(0, index - 4);
+    return inputCurve(0, static_cast<AnalogInputMode>(index - 4));
 }
 
 TEST(CurveEntry, LimitsConvertsAndRoundsHalfToEven) {
@@ -53,6 +54,35 @@ TEST(CurveEntry, LimitsConvertsAndRoundsHalfToEven) {
     }
 }
 
+// Numbers far beyond a curve's range, either way, store its nearest end;
+// "inf" and "nan" are no numbers.
+TEST(CurveEntry, HugeNumbersStoreTheNearestEndOfEveryCurve) {
+    // Per curve: the stored count for a huge positive and a huge negative number.
+    const std::pair<int64_t, int64_t> ends[] = {{200, 0}, {200, 0}, {255, 0}, {228, 28},
+                                                {255, 0}, {255, 0}, {178, 78}};
+    EcuSettings settings;
+    for (int index = 0; index < 7; ++index) {
+        const CurveDescription curve = curveOf(index);
+        for (const char* typed : {"1e19", "1e308", "-1e19", "-1e308", "inf", "nan", "-inf"}) {
+            SCOPED_TRACE(testing::Message() << index << " " << typed);
+            const std::vector<FieldCell> cells = curveEntry(curve, settings, 2, 2, typed);
+            if (QByteArray(typed).contains('n')) {
+                EXPECT_TRUE(cells.empty());
+                continue;
+            }
+            const auto [high, low] = ends[index];
+            const int64_t raw = typed[0] == '-' ? low : high;
+            ASSERT_EQ(cells.size(), raw == curve.stored(settings, 2) ? 0u : 1u);
+            if (!cells.empty()) {
+                EXPECT_EQ(cells[0], (FieldCell{2, 0, raw}));
+            }
+        }
+    }
+    const CurveDescription ego = egoSetpointCurve(settings);
+    EXPECT_EQ(curveEntry(ego, settings, 0, 0, "1e308"), (std::vector<FieldCell>{{0, 0, 255}}));
+    EXPECT_EQ(curveEntry(ego, settings, 0, 0, "6"), (std::vector<FieldCell>{{0, 0, 255}}));
+}
+
 TEST(CurveEntry, RunFromTheCursorTowardsTheFarEndOnlyChangedPoints) {
     EcuSettings settings;
     settings.AirTempFuelComp[5] = 120;
@@ -75,15 +105,15 @@ TEST(CurveAxes, ChargeBandsVoltagesAndInputTitles) {
     EXPECT_EQ(chargeCurve(7500, 15).axis,
               (QStringList{" 500", " 1500", " 2500", " 3500", " 4500", " 5500", " 6500", " 7500"}));
     EXPECT_FALSE(chargeCurve(7500, 15).sends);
-    const QStringList volts = inputCurve(1, 1).axis;
+    const QStringList volts = inputCurve(1, AnalogInputMode::FuelPercent).axis;
     EXPECT_EQ(volts.size(), 17);
     EXPECT_EQ(volts.first(), " 0.0");
     EXPECT_EQ(volts[1], " 0.3");
     EXPECT_EQ(volts.last(), " 5.0");
     EXPECT_EQ(compensationCurves()[2].axis.last(), "16.0");
-    EXPECT_EQ(inputCurve(2, 3).title, "User Input #3   -  EGO ");
-    EXPECT_FALSE(inputCurveShown(3));
-    EXPECT_FALSE(inputCurveShown(0));
+    EXPECT_EQ(inputCurve(2, AnalogInputMode::Ego).title, "User Input #3   -  EGO ");
+    EXPECT_FALSE(inputCurveShown(AnalogInputMode::Ego));
+    EXPECT_FALSE(inputCurveShown(AnalogInputMode::Off));
 }
 
 TEST(CurveKeyRules, WhichKeysOpenTheEditAndWhichTheBoxTakes) {
@@ -135,14 +165,76 @@ TEST(EgoSetpointCurve, VoltsAxisByLoadControlAndKeys) {
     EXPECT_TRUE(curveStartsEdit(curve.keys, QLatin1Char('.')));
     EXPECT_FALSE(curveStartsEdit(curve.keys, QLatin1Char('-')));
     EXPECT_FALSE(curveAcceptsInEdit(curve.keys, QLatin1Char(',')));
+    // Over the full MAP range point k stands for the count 17 k.
     s.LoadControl = 1;
     s.MapSensorType = 2;
+    s.MapMinBits = 0;
+    s.MapMaxBits = 255;
     curve = egoSetpointCurve(s);
     EXPECT_EQ(curve.axisCaption, "Map");
+    EXPECT_EQ(curve.axis[7],
+              formatNumber(mapCountsToPsi(2, 119), QStringLiteral("###,##0.0")) + ' ');
     EXPECT_EQ(curve.axis.last(),
               formatNumber(mapCountsToPsi(2, 255), QStringLiteral("###,##0.0")) + ' ');
     s.LoadControl = 3;
     curve = egoSetpointCurve(s);
     EXPECT_TRUE(curve.axisCaption.isEmpty());
     EXPECT_TRUE(curve.axis.join(QString()).isEmpty());
+}
+
+// Each curve's What's This line states the limits its typed values are
+// held to: beyond them nothing changes, just inside them the count does.
+TEST(CurveHelp, StatesTheLimitsTheEntryKeeps) {
+    std::vector<CurveDescription> curves = compensationCurves();
+    curves.push_back(chargeCurve(7500, 15));
+    curves.push_back(inputCurve(0, AnalogInputMode::FuelPercent));
+    curves.push_back(inputCurve(1, AnalogInputMode::IgnitionDegrees));
+    curves.push_back(egoSetpointCurve(EcuSettings{}));
+    for (const CurveDescription& curve : curves) {
+        SCOPED_TRACE(static_cast<int>(curve.conversion));
+        const CurveLimits limits = curveLimits(curve.conversion);
+        EXPECT_EQ(curve.rawFromTyped(1.0e6), curve.rawFromTyped(limits.max));
+        EXPECT_EQ(curve.rawFromTyped(-1.0e6), curve.rawFromTyped(limits.min));
+        EXPECT_NE(curve.rawFromTyped(limits.max - 1.0), curve.rawFromTyped(limits.max));
+        EXPECT_NE(curve.rawFromTyped(limits.min + 1.0), curve.rawFromTyped(limits.min));
+        const QString stated = QStringLiteral("Limits: %1 to %2 %3.")
+                                   .arg(limits.min)
+                                   .arg(limits.max)
+                                   .arg(QString::fromUtf8(limits.unit));
+        EXPECT_TRUE(curveHelp(curve).contains(stated)) << curveHelp(curve).toStdString();
+        EXPECT_EQ(curveHelp(curve).contains("kept in the program only"), !curve.sends);
+    }
+}
+
+// The editors' lines name the operand boxes' defaults and the range the
+// cells keep, as entries and operations hold them.
+TEST(EditorHelp, OperandsAndButtonsStateDefaultsAndCellLimits) {
+    const struct {
+        const TableEditorDescription& editor;
+        const char* range;
+        const char* amountEmpty;
+    } cases[] = {
+        {fuelEditor(), "0.0625 to 16 ms", "Left empty it is 0.0625;"},
+        {ignitionEditor(), "5 to 50 degrees", "Left empty it is 1.00;"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.range);
+        const TableEditorDescription& d = c.editor;
+        EXPECT_EQ(d.shown(d.rawFromTyped(-1.0e6)), d.shown(d.rawMin));
+        EXPECT_EQ(d.shown(d.rawFromTyped(1.0e6)), d.shown(d.rawMax));
+        const QString cells = QStringLiteral("The cells stay within %1.").arg(c.range);
+        EXPECT_TRUE(operandHelp(d, Operand::Amount).contains(c.amountEmpty));
+        EXPECT_TRUE(operandHelp(d, Operand::Amount).contains(cells));
+        EXPECT_TRUE(operandHelp(d, Operand::Factor).contains("Left empty it is 1.10;"));
+        for (EditorButton b : {EditorButton::Add, EditorButton::Subtract, EditorButton::Multiply,
+                               EditorButton::Divide}) {
+            EXPECT_TRUE(editorButtonHelp(d, b).contains(cells));
+        }
+        EXPECT_TRUE(tableGridHelp(d).contains(c.range)) << tableGridHelp(d).toStdString();
+    }
+    EXPECT_TRUE(operandHelp(fuelEditor(), Operand::Amount).contains("0.1 becomes 0.1250"));
+    EXPECT_EQ(operandText(fuelEditor(), Operand::Amount,
+                          operandValue(fuelEditor(), Operand::Amount, "0.1"))
+                  .trimmed(),
+              "0.1250");
 }

@@ -62,6 +62,23 @@ TEST_F(SmartAddTest, MovesTheCellsNearestToTheOperatingPoint) {
     }
 }
 
+// A huge amount takes the cells near the point to the end of the range it
+// heads for; the cells farther away keep their values.
+TEST_F(SmartAddTest, HugeAmountsMoveOnlyTheNearCellsToTheEndOfTheRange) {
+    state.engine.TpsChannel.Value = 62; // near the upper-right corner
+    const struct {
+        double amount;
+        int sign;
+        int moved;
+    } cases[] = {{1e19, 1, 255}, {1e308, 1, 255}, {-1e308, 1, 0}, {1e308, -1, 0}};
+    for (const auto& c : cases) {
+        fill(100);
+        EXPECT_EQ(smartAddAt(2450, c.amount, c.sign),
+                  (std::vector<FieldCell>{{6, 4, 100}, {6, 5, c.moved}, {7, 4, 100}, {7, 5, 100}}))
+            << c.amount << " x " << c.sign;
+    }
+}
+
 TEST_F(SmartAddTest, LoadInVoltsIsComparedWithTheVoltLabels) {
     // Load count 128 is 2.51 V, between the labels 2.7 (grid row 8) and 2.3;
     // the throttle per cent must not be used.

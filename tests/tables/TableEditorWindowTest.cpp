@@ -157,7 +157,7 @@ TEST_F(TableEditorWindowTest, ClipboardRoundTripWithASpreadsheetBlock) {
         {"1\tx\n", {1, 1, 1, 1}, "\"x\" in line 1, item 2 is not a number. Nothing was pasted."},
         {"1\t2\n",
          {16, 16, 16, 16},
-         "The block of 1 rows by 2 columns does not fit the table from row 16, column 16. "
+         "The block of 1 row by 2 columns does not fit the table from row 16, column 16. "
          "Nothing was pasted."},
     };
     for (const Refused& r : refused) {

@@ -155,6 +155,53 @@ TEST_F(TableOperationsTest, SmoothInterpolatesFromTheCornersRowByRow) {
     }
 }
 
+// A + (C - A) x t / span rounded half to even, in whole numbers.
+int64_t exactlyBetween(int64_t a, int64_t c, int64_t t, int64_t span) {
+    const int64_t numerator = a * span + (c - a) * t;
+    int64_t quotient = numerator / span;
+    int64_t remainder = numerator % span;
+    if (remainder < 0) {
+        --quotient;
+        remainder += span;
+    }
+    if (2 * remainder != span) {
+        return 2 * remainder > span ? quotient + 1 : quotient;
+    }
+    return quotient % 2 == 0 ? quotient : quotient + 1;
+}
+
+// Every pair of end values of the fuel range over every column block of an
+// odd number of rows, 3 to 15, both ways: each cell is the exact
+// interpolation, halves to even (A = 0, C = 45 over 11 rows gives 32 at the
+// eighth row). Only these blocks have cells exactly halfway between two
+// counts; elsewhere a cell lies at least 1/30 from a half.
+TEST_F(TableOperationsTest, SmoothDownAColumnIsExactForEveryPairOfEnds) {
+    EcuSettings settings = state.settings;
+    int wrong = 0;
+    for (int span = 2; span <= 14; span += 2) {
+        for (int a = 0; a <= 255; ++a) {
+            for (int c = 0; c <= 255; ++c) {
+                settings.FuelTable[0][3] = static_cast<int16_t>(a);
+                settings.FuelTable[span][3] = static_cast<int16_t>(c);
+                const bool up = (a + c + span) % 2 == 1; // from the far end half the time
+                const GridSelection s =
+                    up ? GridSelection{1 + span, 4, 1, 4} : GridSelection{1, 4, 1 + span, 4};
+                const std::vector<FieldCell> cells = smoothBlock(fuelEditor(), settings, s);
+                for (const FieldCell& cell : cells) {
+                    if (cell.value != exactlyBetween(a, c, cell.index1, span) && ++wrong <= 5) {
+                        ADD_FAILURE() << "A " << a << " C " << c << " over " << span + 1
+                                      << " rows, row " << cell.index1 << ": " << cell.value;
+                    }
+                }
+            }
+        }
+    }
+    EXPECT_EQ(wrong, 0);
+    settings.FuelTable[0][3] = 0;
+    settings.FuelTable[10][3] = 45;
+    EXPECT_EQ(smoothBlock(fuelEditor(), settings, {1, 4, 11, 4})[7], (FieldCell{7, 3, 32}));
+}
+
 TEST_F(TableOperationsTest, SmoothKeepsTheIgnitionRange) {
     state.settings.IgnitionTable[0][0] = 4;
     state.settings.IgnitionTable[0][2] = 20;
@@ -201,6 +248,35 @@ TEST(OperandBoxes, LeaveRulesAndPatterns) {
               QStringLiteral("  0.0625"));
     EXPECT_EQ(operandText(ignitionEditor(), Amount, ignitionEditor().amountDefault),
               QStringLiteral("  0.50"));
+}
+
+// Operands stay as typed, however large; the fuel amount is a whole number
+// of 0.0625 ms steps, halves to even; "inf" and "nan" are no numbers. A box
+// left with the text it shows keeps the value typed, not the shorter number
+// its pattern shows.
+TEST(OperandBoxes, NumbersStayAsTypedAndTheFuelAmountRoundsHalfToEven) {
+    using enum Operand;
+    const OperandCase cases[] = {
+        {false, Amount, "0.28125", 0.25, "  0.2500"},
+        {false, Amount, "0.09375", 0.125, "  0.1250"},
+        {false, Amount, "-1e19", -1e19, "-  10000000000000000000.0000"},
+        {false, Amount, "1e308", 1e308, nullptr},
+        {false, Factor, "-inf", 1, "  1.00"},
+        {true, Amount, "1e308", 1e308, nullptr},
+    };
+    for (const OperandCase& c : cases) {
+        const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
+        const double value = operandValue(d, c.operand, c.text);
+        EXPECT_EQ(value, c.value) << c.text;
+        if (c.shown != nullptr) {
+            EXPECT_EQ(operandText(d, c.operand, value), QString::fromLatin1(c.shown)) << c.text;
+        }
+    }
+    const OperandBox typed =
+        leaveOperandBox(fuelEditor(), Factor, operandAtLoad(fuelEditor(), Factor), "1.005");
+    EXPECT_EQ(typed.shown, "  1.01");
+    EXPECT_EQ(leaveOperandBox(fuelEditor(), Factor, typed, "  1.01").value, 1.005);
+    EXPECT_EQ(leaveOperandBox(fuelEditor(), Factor, typed, "1.01").value, 1.01);
 }
 
 } // namespace

@@ -7,7 +7,8 @@
 #include <cstdio>
 #include <utility>
 
-Harness::Harness(QString output) : m_output(std::move(output)) {
+Harness::Harness(QString output, bool onScreen)
+    : m_output(std::move(output)), m_onScreen(onScreen) {
     prepareStartupState(m_state);
     if (!m_err.open(stderr, QIODevice::WriteOnly)) {
         std::fprintf(stderr, "vantrel-screenshot: could not open stderr\n");
@@ -31,7 +32,7 @@ void Harness::start(const EcuSettings& image, QSize size) {
     m_window = std::make_unique<MainWindow>(m_state, m_ui, *m_link, options);
     m_window->show();
     m_window->runStartup();
-    if (size.isValid()) {
+    if (size.isValid() && !m_onScreen) {
         m_window->setWindowState(Qt::WindowNoState);
         m_window->resize(size);
     }

@@ -22,11 +22,15 @@
 
 class Harness {
 public:
-    explicit Harness(QString output);
+    // On a screen of a size given to the program, the window starts as on
+    // that screen; otherwise the scenes size it.
+    explicit Harness(QString output, bool onScreen = false);
 
     // Starts the engine of a simulated ECU holding image, opens the main
-    // window on it and runs the start-up; a valid size sets the window's.
+    // window on it and runs the start-up; a valid size sets the window's,
+    // unless the program was given a screen.
     void start(const EcuSettings& image, QSize size = {});
+    bool onScreen() const { return m_onScreen; }
 
     AppState& state() { return m_state; }
     SimulatedEcu& ecu() { return *m_ecu; }
@@ -43,6 +47,7 @@ public:
 
 private:
     QString m_output;
+    bool m_onScreen = false;
     AppState m_state;
     QFile m_err;
     StderrInteraction m_ui{m_err};

@@ -1,7 +1,8 @@
 // The main window as a tuner sees it with an engine running: "monitor", the
 // engine data window and the time history plot sampling rpm and injector
 // open time; and "tables", the fuel table editor with its operating cells,
-// cross-hair and load plot, and the fuel 3D plot.
+// cross-hair and load plot, and the fuel 3D plot (on a screen given to the
+// program, the editor alone as the program opens it there).
 
 #include "Harness.h"
 #include "Scenes.h"
@@ -61,12 +62,20 @@ int monitorScene(Harness& h) {
 int tablesScene(Harness& h) {
     h.start(SimulatedEcu::defaultImage(), kWindowSize);
     MainWindow& window = h.window();
-    window.menus().comFuelLoadLine->setChecked(true);
+    // On a given screen the editor is as the program opens it there (a small
+    // screen starts without the load plot); otherwise it shows its load plot
+    // and the 3D plot too, and fills the area below the data window.
+    if (!h.onScreen()) {
+        window.menus().comFuelLoadLine->setChecked(true);
+    }
     window.menus().setupDisplayFuelCrossHair->setChecked(true);
     window.menus().tuningFuel->trigger();
     // A mid-load row, so that the load plot shows all three curves.
     if (auto* fuel = window.findChild<FuelWindow*>()) {
         fuel->select({10, 3, 10, 3});
+    }
+    if (h.onScreen()) {
+        return h.saveAfter(kTablesRunMs);
     }
     window.menus().setup3DFuel->trigger();
     window.mdiArea()->activeSubWindow()->resize(window.mdiArea()->viewport()->width(),

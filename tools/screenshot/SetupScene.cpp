@@ -49,7 +49,9 @@ int setupScene(Harness& h) {
         return Harness::fail("the setup window did not open");
     }
     auto* sub = qobject_cast<QMdiSubWindow*>(setup->parentWidget());
-    sub->resize(sub->sizeHint().expandedTo(QSize(520, 0)));
+    if (!h.onScreen()) {
+        sub->resize(sub->sizeHint().expandedTo(QSize(520, 0)));
+    }
 
     QList<QPixmap> pages;
     for (int i = 0; i < setup->tabs()->count(); ++i) {
