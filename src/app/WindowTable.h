@@ -102,7 +102,6 @@ private:
                                         bool atLeastMinimum) const;
     // The whole of the area.
     WindowRegistry::Placement fillArea() const;
-    void closeWindow(WindowCode code);
 
     Parts m_parts;
     // The undo history of each table, kept while its editor is closed.
