@@ -60,9 +60,16 @@ void DifferenceView::showText(const QString& text) {
     emit chosenItemChanged();
 }
 
+// A page's name without its count: "Fuel Table" of "Fuel Table (12)".
+QString DifferenceView::pageName(int index) const {
+    return m_pages->tabText(index).section(QStringLiteral(" ("), 0, 0);
+}
+
 void DifferenceView::compare(const EcuSettings& first, const EcuSettings& second,
                              const QString& firstName, const QString& secondName) {
     const QSignalBlocker quiet(m_pages);
+    // The page shown stays in front while it is still there.
+    const QString shown = m_pages->count() > 0 ? pageName(m_pages->currentIndex()) : QString();
     clearPages();
     m_difference = settingsDifference(first, second);
     if (m_difference.empty()) {
@@ -80,7 +87,11 @@ void DifferenceView::compare(const EcuSettings& first, const EcuSettings& second
     }
     fillCurves(firstName, secondName);
     m_pages->show();
-    m_pages->setCurrentIndex(0);
+    int current = 0;
+    for (int i = 0; i < m_pages->count(); ++i) {
+        current = pageName(i) == shown ? i : current;
+    }
+    m_pages->setCurrentIndex(current);
     emit chosenItemChanged();
 }
 

@@ -48,6 +48,7 @@ private:
     void fillSettings(const QString& firstName, const QString& secondName);
     void fillCurves(const QString& firstName, const QString& secondName);
     void clearPages();
+    QString pageName(int index) const;
 
     SettingsDifference m_difference;
     QLabel* m_heading = nullptr;

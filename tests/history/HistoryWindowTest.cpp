@@ -154,6 +154,12 @@ TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWh
     EXPECT_EQ(fuel->item(0, 0)->background().color(), QColor(Qt::white));
     EXPECT_EQ(fuel->horizontalHeaderItem(4)->text(), "2400");
 
+    // A change made meanwhile is shown at once, on the page in front.
+    choosePage(view, "Fuel Table");
+    store.setValue(FieldId::RevLimit, 7100);
+    EXPECT_TRUE(view->pages()->tabText(view->pages()->currentIndex()).startsWith("Fuel Table"));
+    EXPECT_EQ(rows(view->settingsGrid()), QStringList{"Rev Limit | 8700 rpm | 7100 rpm"});
+
     struct Restore {
         const char* page;
         int row;
