@@ -51,8 +51,6 @@ public:
     DifferenceView* differenceView() const { return m_view; }
     QPushButton* restoreAllButton() const { return m_restoreAll; }
     QPushButton* restoreItemButton() const { return m_restoreItem; }
-    // The snapshots listed, in the order of the rows.
-    const std::vector<SnapshotInfo>& snapshots() const { return m_snapshots; }
 
     // Lists the snapshots again, keeping the rows chosen.
     void refresh();

@@ -154,6 +154,16 @@ TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWh
     EXPECT_EQ(fuel->item(0, 0)->background().color(), QColor(Qt::white));
     EXPECT_EQ(fuel->horizontalHeaderItem(4)->text(), "2400");
 
+    // The curve's changed points, a row each.
+    const QTableWidget* curves = view->curvesGrid();
+    ASSERT_NE(curves, nullptr);
+    ASSERT_EQ(curves->rowCount(), 2);
+    for (int row = 0; row < 2; ++row) {
+        EXPECT_EQ(curves->item(row, 0)->text(), "Air Temp Compensation - Fuel");
+    }
+    EXPECT_EQ(curves->item(0, 2)->text(), QString::number(slot2) + " %");
+    EXPECT_EQ(curves->item(0, 3)->text(), QString::number(slot2 + 6) + " %");
+
     // A change made meanwhile is shown at once, on the page in front.
     choosePage(view, "Fuel Table");
     store.setValue(FieldId::RevLimit, 7100);
