@@ -61,8 +61,11 @@ void HistoryWindow::buildControls() {
     m_list->setHorizontalHeaderLabels(
         {tr("No."), tr("Time"), tr("Source"), tr("ECU"), tr("File"), tr("Name"), tr("Note")});
     m_list->verticalHeader()->hide();
-    // Rows of one line, so that a small screen still lists a few.
-    m_list->verticalHeader()->setDefaultSectionSize(m_list->fontMetrics().height() + 6);
+    // Rows of one line, and room for the heading and four of them however
+    // small the window.
+    const int row = m_list->fontMetrics().height() + 6;
+    m_list->verticalHeader()->setDefaultSectionSize(row);
+    m_list->setMinimumHeight(5 * row + 2 * m_list->frameWidth());
     m_list->setSelectionBehavior(QAbstractItemView::SelectRows);
     m_list->setSelectionMode(QAbstractItemView::ExtendedSelection);
     m_list->setEditTriggers(QAbstractItemView::NoEditTriggers);
