@@ -46,6 +46,24 @@ GridCell hitCell(const EcuSettings& s, double rpm, double mapPsi, double tpsPerc
     return {h.row, h.column};
 }
 
+std::optional<OperatingPoint> loggedOperatingPoint(const EcuSettings& s, const LoggedPoint& p) {
+    const double loadSource = loadControl(s) == LoadControl::Tps ? p.tpsPercent : p.mapPsi;
+    if (std::isnan(p.rpm) || std::isnan(loadSource)) {
+        return std::nullopt;
+    }
+    const std::optional<RecordLoad> load = recordLoad(s, p.mapPsi, p.tpsPercent);
+    return OperatingPoint{p.rpm, load ? load->value : 0.0};
+}
+
+std::optional<GridCell> loggedCell(const EcuSettings& s, const LoggedPoint& p) {
+    const std::optional<OperatingPoint> point = loggedOperatingPoint(s, p);
+    if (!point) {
+        return std::nullopt;
+    }
+    const OperatingHighlight h = operatingHighlightAt(s, point->rpm, point->load);
+    return GridCell{h.row, h.column};
+}
+
 TablePoint tablePoint(const EcuSettings& s, double rpm, const RecordLoad& load) {
     TablePoint p;
     if (s.MaxRpm > 0) {

@@ -22,6 +22,16 @@ struct OperatingHighlight {
     bool operator==(const OperatingHighlight&) const = default;
 };
 
+// An rpm and a load given in the unit of the load control: MAP per cent
+// (1), throttle per cent (2), the load count 0..255 (3).
+struct OperatingPoint {
+    double rpm = 0.0;
+    double load = 0.0;
+};
+
+// The operating point of the live values.
+OperatingPoint operatingPoint(const EcuSettings& settings, const EngineData& engine);
+
 // The operating cells of the live values. A MaxRpm below 15 leaves no rpm
 // step between the columns, and the highlight stays in column 1.
 OperatingHighlight operatingHighlight(const EcuSettings& settings, const EngineData& engine);
@@ -75,3 +85,5 @@ struct GridGeometry {
 };
 QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
                          const EngineData& engine);
+QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
+                         const OperatingPoint& point);
