@@ -1,0 +1,27 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "tables/LogOverlay.h"
+
+void LogOverlay::setLog(std::shared_ptr<const LogHitsSource> log) {
+    m_log = std::move(log);
+    emit logChanged();
+}
+
+void LogOverlay::setReplay(const LoggedPoint& point) {
+    m_replay = point;
+    emit replayChanged();
+}
+
+void LogOverlay::close() {
+    const bool replaying = m_replay.has_value();
+    m_replay.reset();
+    m_log.reset();
+    emit logChanged();
+    if (replaying) {
+        emit replayChanged();
+    }
+}
+
+void LogOverlay::setMeanOf(bool ignition, const QString& channel) {
+    (ignition ? m_ignitionMean : m_fuelMean) = channel;
+    emit meanOfChanged(ignition);
+}
