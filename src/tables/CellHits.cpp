@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables/CellHits.h"
 
+#include <algorithm>
 #include <cmath>
 
 void CellHits::add(GridCell cell, double value) {
@@ -8,6 +9,7 @@ void CellHits::add(GridCell cell, double value) {
     const size_t column = at(cell.column);
     ++m_count[row][column];
     ++m_total;
+    m_maxCount = std::max(m_maxCount, m_count[row][column]);
     if (!std::isnan(value)) {
         m_sum[row][column] += value;
         ++m_valued[row][column];
@@ -53,4 +55,32 @@ QString hitMeanText(double mean) {
     const double size = std::abs(mean);
     const int decimals = size >= 100 ? 0 : size >= 10 ? 1 : size >= 1 ? 2 : 3;
     return QString::number(mean, 'f', decimals);
+}
+
+double hitShade(qint64 count, qint64 maxCount) {
+    if (count <= 0) {
+        return 0.0;
+    }
+    if (maxCount <= 1) {
+        return kMostShade;
+    }
+    const double share = std::log(static_cast<double>(std::min(count, maxCount))) /
+                         std::log(static_cast<double>(maxCount));
+    return kLeastShade + (kMostShade - kLeastShade) * share;
+}
+
+QString hitSummary(const CellHits& hits, GridCell cell, const HitChannel& meanOf) {
+    const qint64 count = hits.count(cell);
+    if (count == 0) {
+        return QStringLiteral("no records");
+    }
+    QString text =
+        count == 1 ? QStringLiteral("1 record") : QStringLiteral("%1 records").arg(count);
+    if (const std::optional<double> mean = hits.mean(cell)) {
+        text += QStringLiteral(", mean %1 %2").arg(meanOf.name, hitMeanText(*mean));
+        if (!meanOf.unit.isEmpty()) {
+            text += QLatin1Char(' ') + meanOf.unit;
+        }
+    }
+    return text;
 }

@@ -7,6 +7,7 @@
 #include "tables/OperatingHighlight.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -62,6 +63,14 @@ std::optional<GridCell> loggedCell(const EcuSettings& s, const LoggedPoint& p) {
     }
     const OperatingHighlight h = operatingHighlightAt(s, point->rpm, point->load);
     return GridCell{h.row, h.column};
+}
+
+bool movesRecords(const SettingsChange& change) {
+    return change.wholeRecord ||
+           std::ranges::any_of(std::array{FieldId::MaxRpm, FieldId::LoadControl,
+                                          FieldId::MapSensorType, FieldId::MapMinBits,
+                                          FieldId::MapMaxBits},
+                               [&change](FieldId id) { return change.field == id; });
 }
 
 TablePoint tablePoint(const EcuSettings& s, double rpm, const RecordLoad& load) {

@@ -46,6 +46,9 @@ std::optional<OperatingPoint> loggedOperatingPoint(const EcuSettings& settings,
                                                    const LoggedPoint& point);
 // The cell of hitCell, or none as above.
 std::optional<GridCell> loggedCell(const EcuSettings& settings, const LoggedPoint& point);
+// Whether a change of the settings can move records to other cells: a whole
+// record, MaxRpm, LoadControl, the MAP sensor or its span.
+bool movesRecords(const SettingsChange& change);
 
 // An rpm and a load as a point on the tables' axes, in breakpoint steps
 // 0..15: rpm by MaxRpm / 15 a column from 0 rpm, load by a row's step from

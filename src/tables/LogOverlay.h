@@ -10,14 +10,6 @@
 #include <optional>
 #include <vector>
 
-// A channel of a log whose mean the hits can show.
-struct HitChannel {
-    QString name;
-    QString unit;
-
-    bool operator==(const HitChannel&) const = default;
-};
-
 // An open log as the table editors see it: its records, counted in the
 // cells of a table.
 class LogHitsSource {

@@ -104,6 +104,34 @@ TEST(CellHits, RecordsFallInTheUpperLeftRedCellOfEachLoadControl) {
     }
 }
 
+// A cell's shade grows with its records, on a logarithmic scale so that a
+// few records still show beside thousands; a cell without any stays plain.
+TEST(CellHits, ShadesAndWordsOfACell) {
+    const struct {
+        qint64 count;
+        qint64 maxCount;
+        double shade;
+    } shades[] = {
+        {0, 1000, 0.0},           {1, 1000, kLeastShade},
+        {1000, 1000, kMostShade}, {10, 1000, kLeastShade + (kMostShade - kLeastShade) / 3},
+        {1, 1, kMostShade},
+    };
+    for (const auto& c : shades) {
+        EXPECT_NEAR(hitShade(c.count, c.maxCount), c.shade, 1e-9) << c.count << "/" << c.maxCount;
+    }
+
+    CellHits hits;
+    hits.add({3, 4}, 0.5);
+    hits.add({3, 4}, 0.25);
+    hits.add({5, 6}, kNone);
+    EXPECT_EQ(hits.maxCount(), 2);
+    const HitChannel ego{"User 1", "V"};
+    EXPECT_EQ(hitSummary(hits, {3, 4}, ego), "2 records, mean User 1 0.375 V");
+    EXPECT_EQ(hitSummary(hits, {3, 4}, {"Status", {}}), "2 records, mean Status 0.375");
+    EXPECT_EQ(hitSummary(hits, {5, 6}, ego), "1 record");
+    EXPECT_EQ(hitSummary(hits, {1, 1}, ego), "no records");
+}
+
 TEST(CellHits, ShortTextsOfCountsAndMeans) {
     const std::pair<qint64, const char*> counts[] = {
         {0, "0"},         {9999, "9999"},    {10000, "10k"},    {123456, "123k"},
