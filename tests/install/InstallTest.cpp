@@ -72,6 +72,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/manual/screenshot.png",
         "share/doc/vantrel/manual/screenshot-review.png",
         "share/doc/vantrel/manual/screenshot-scatter.png",
+        "share/doc/vantrel/manual/screenshot-hits.png",
     };
     QSet<QString> found;
     QDirIterator it(m_prefix.path(), QDir::Files, QDirIterator::Subdirectories);
