@@ -99,7 +99,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
             const QString name = it.next().captured(1);
             EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name)) << name.toStdString();
         }
-        EXPECT_EQ(pictures, 3);
+        EXPECT_EQ(pictures, 4);
     }
 }
 
