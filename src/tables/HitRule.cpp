@@ -41,12 +41,6 @@ std::optional<RecordLoad> recordLoad(const EcuSettings& s, double mapPsi, double
     }
 }
 
-GridCell hitCell(const EcuSettings& s, double rpm, double mapPsi, double tpsPercent) {
-    const std::optional<RecordLoad> load = recordLoad(s, mapPsi, tpsPercent);
-    const OperatingHighlight h = operatingHighlightAt(s, rpm, load ? load->value : 0.0);
-    return {h.row, h.column};
-}
-
 std::optional<OperatingPoint> loggedOperatingPoint(const EcuSettings& s, const LoggedPoint& p) {
     const double loadSource = loadControl(s) == LoadControl::Tps ? p.tpsPercent : p.mapPsi;
     if (std::isnan(p.rpm) || std::isnan(loadSource)) {

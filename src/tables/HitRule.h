@@ -25,10 +25,6 @@ struct RecordLoad {
 // Nothing for a load control other than 1, 2 and 3.
 std::optional<RecordLoad> recordLoad(const EcuSettings& settings, double mapPsi, double tpsPercent);
 
-// The cell a record falls in: the cell that the editors paint as the
-// upper-left red cell for it (grid numbers 1..16, row 1 the highest load).
-GridCell hitCell(const EcuSettings& settings, double rpm, double mapPsi, double tpsPercent);
-
 // The values of a logged record that place it on the tables; NaN where the
 // record has none.
 struct LoggedPoint {
@@ -44,7 +40,9 @@ struct LoggedPoint {
 // throttle under LoadControl 2, MAP otherwise).
 std::optional<OperatingPoint> loggedOperatingPoint(const EcuSettings& settings,
                                                    const LoggedPoint& point);
-// The cell of hitCell, or none as above.
+// The cell a record falls in: the cell that the editors paint as the
+// upper-left red cell for it (grid numbers 1..16, row 1 the highest load);
+// none as above.
 std::optional<GridCell> loggedCell(const EcuSettings& settings, const LoggedPoint& point);
 // Whether a change of the settings can move records to other cells: a whole
 // record, MaxRpm, LoadControl, the MAP sensor or its span.

@@ -86,11 +86,6 @@ OperatingPoint operatingPoint(const EcuSettings& s, const EngineData& e) {
     return point;
 }
 
-OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
-    const OperatingPoint point = operatingPoint(s, e);
-    return operatingHighlightAt(s, point.rpm, point.load);
-}
-
 std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighlight& highlight,
                                                          const GridCursor& cursor) {
     if (m_painted && m_painted->row == highlight.row && m_painted->column == highlight.column &&
@@ -107,10 +102,6 @@ std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighligh
     m_painted = highlight;
     m_cursor = cursor;
     return repaint;
-}
-
-QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const EngineData& e) {
-    return crossHairPosition(grid, s, operatingPoint(s, e));
 }
 
 QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s,

@@ -32,14 +32,12 @@ struct OperatingPoint {
 // The operating point of the live values.
 OperatingPoint operatingPoint(const EcuSettings& settings, const EngineData& engine);
 
-// The operating cells of the live values. A MaxRpm below 15 leaves no rpm
-// step between the columns, and the highlight stays in column 1.
-OperatingHighlight operatingHighlight(const EcuSettings& settings, const EngineData& engine);
-
 // The operating cells of an rpm and a load given in the unit of the load
 // control: MAP per cent (1), throttle per cent (2), the load count 0..255
-// (3). Any other load control keeps the top row. The live highlight above
-// and the cell of a logged record (HitRule.h) both come from here.
+// (3). Any other load control keeps the top row; a MaxRpm below 15 leaves no
+// rpm step between the columns, and the highlight stays in column 1. The
+// live operating cells and the cell of a logged record (HitRule.h) both come
+// from here.
 OperatingHighlight operatingHighlightAt(const EcuSettings& settings, double rpm, double load);
 
 // The grid's current cell at the time of a repaint.
@@ -83,7 +81,5 @@ struct GridGeometry {
     double cellWidth = 0;
     double cellHeight = 0;
 };
-QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
-                         const EngineData& engine);
 QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
                          const OperatingPoint& point);

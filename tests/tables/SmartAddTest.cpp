@@ -14,7 +14,8 @@ protected:
 
     std::vector<FieldCell> smartAddAt(float rpm, double amount, int sign) {
         state.engine.RpmChannel.Value = rpm;
-        const OperatingHighlight h = operatingHighlight(state.settings, state.engine);
+        const OperatingPoint p = operatingPoint(state.settings, state.engine);
+        const OperatingHighlight h = operatingHighlightAt(state.settings, p.rpm, p.load);
         return smartAdd(fuel, h, state.engine, amount, sign);
     }
     void fill(int raw) {
