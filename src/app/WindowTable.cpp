@@ -232,7 +232,11 @@ QWidget* WindowTable::makeLogReview() {
         overlay->setLog(std::make_shared<SeriesHits>(review->sharedSeries(), review->logFileName(),
                                                      review->filter()));
     };
-    connect(review, &LogReviewWindow::logShown, overlay, showRecords);
+    // A new log ends the replay of the last one's record.
+    connect(review, &LogReviewWindow::logShown, overlay, [overlay, showRecords] {
+        showRecords();
+        overlay->endReplay();
+    });
     connect(review, &LogReviewWindow::filterChanged, overlay, [review, showRecords] {
         if (review->series() != nullptr) {
             showRecords();

@@ -11,14 +11,17 @@ void LogOverlay::setReplay(const LoggedPoint& point) {
     emit replayChanged();
 }
 
-void LogOverlay::close() {
-    const bool replaying = m_replay.has_value();
-    m_replay.reset();
-    m_log.reset();
-    emit logChanged();
-    if (replaying) {
+void LogOverlay::endReplay() {
+    if (m_replay) {
+        m_replay.reset();
         emit replayChanged();
     }
+}
+
+void LogOverlay::close() {
+    m_log.reset();
+    emit logChanged();
+    endReplay();
 }
 
 void LogOverlay::setMeanOf(bool ignition, const QString& channel) {

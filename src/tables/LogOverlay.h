@@ -42,6 +42,8 @@ public:
     // none before it moves and once the log closes.
     const std::optional<LoggedPoint>& replay() const { return m_replay; }
     void setReplay(const LoggedPoint& point);
+    // The editors go back to the live operating point (another log is shown).
+    void endReplay();
 
     // The log closed: no hits and no replay.
     void close();

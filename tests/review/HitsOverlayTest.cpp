@@ -302,7 +302,7 @@ TEST_F(HitsOverlayTest, TheCursorsRecordIsTheOperatingPointUntilLiveDataArrivesO
     EXPECT_EQ(red(fuel), live);
 
     // Offline, a replayed record stays through the polls that find no ECU,
-    // and goes with the log.
+    // and goes with its log.
     ecu.setSilent(true);
     window->pollTick();
     ASSERT_FALSE(state.EcuOnline);
@@ -313,6 +313,12 @@ TEST_F(HitsOverlayTest, TheCursorsRecordIsTheOperatingPointUntilLiveDataArrivesO
     press(Qt::Key_Right);
     EXPECT_EQ(red(fuel), block(10, 6));
     window->pollTick();
+    EXPECT_EQ(red(fuel), block(10, 6));
+    // Another log (here the same again) ends the replay of the last one.
+    ASSERT_EQ(openLog(), review);
+    EXPECT_EQ(red(fuel), Cells{});
+    review->panes().front()->setFocus();
+    press(Qt::Key_Right);
     EXPECT_EQ(red(fuel), block(10, 6));
     closeReview(review);
     EXPECT_EQ(red(fuel), Cells{});
