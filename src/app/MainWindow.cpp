@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
-#include "app/EcuController.h"
 #include "app/Installation.h"
 #include "app/PageKeys.h"
 #include "app/SettingsFile.h"
@@ -9,9 +8,9 @@
 #include "comm/EcuLine.h"
 #include "config/SetupWindow.h"
 #include "files/RecentFiles.h"
+#include "monitor/Acquisition.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
-#include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
@@ -19,6 +18,7 @@
 #include "record/AreaFit.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 #include "tables/TableUndoHistory.h"
 
 #include <QAction>
@@ -77,11 +77,7 @@ QString chooseFileWithDialog(QWidget* parent, const QString& title, const QStrin
 MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
                        QWidget* parent)
     : QMainWindow(parent), m_state(state), m_ui(ui), m_link(link), m_options(std::move(options)),
-      m_store(std::make_unique<SettingsStore>(state.settings)),
-      m_line(std::make_unique<EcuLine>(state, link, ui)),
-      m_poller(std::make_unique<Poller>(state, *m_line)),
-      m_logging(std::make_unique<LoggingController>(state, ui)),
-      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)),
+      m_session(std::make_unique<Session>(state, ui, link)), m_store(&m_session->store()),
       m_recentFiles(std::make_unique<RecentFiles>(m_options.recentFilesPath.isEmpty()
                                                       ? RecentFiles::defaultPath()
                                                       : m_options.recentFilesPath)) {
@@ -107,7 +103,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     readSettings();
     applyDeveloperMode();
     if (m_options.portGiven) {
-        m_line->run([](EcuProtocol& protocol) { protocol.openCommPort(); });
+        m_session->openPort();
     } else if (m_state.display.ComPortNumber >= 1 && m_state.display.ComPortNumber <= 5) {
         selectComPort(m_state.display.ComPortNumber);
     }
@@ -120,6 +116,14 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     setupStatusBar();
     m_exitConfirmed = false;
     applyPlacement();
+}
+
+EcuLine& MainWindow::line() {
+    return m_session->line();
+}
+
+Acquisition& MainWindow::acquisition() {
+    return m_session->acquisition();
 }
 
 MainWindow::~MainWindow() {
@@ -163,41 +167,28 @@ void MainWindow::buildWindow() {
             setupLogData();
         }
     });
-    connect(m_statusBar, &StatusBarWidget::panelDoubleClicked, m_logging.get(),
+    connect(m_statusBar, &StatusBarWidget::panelDoubleClicked, &m_session->logging(),
             &LoggingController::closeLogFile);
 }
 
-// The parts talk to each other through the store, the line and the poll.
+// The window shows what the session tells; the indicator turns with each
+// sample, before the child windows take it.
 void MainWindow::wireParts() {
-    m_store->setSender(m_line->sender());
-    m_line->setSettingsStore(m_store.get());
-    m_line->setPump(m_options.pump);
-    connect(m_line.get(), &EcuLine::wentOffline, this, [this] { setupStatusBar(); });
+    m_session->setPump(m_options.pump);
+    connect(m_session.get(), &Session::statusChanged, this, &MainWindow::showStatusBar);
+    connect(&m_session->liveFeed(), &LiveFeed::sampled, this, &MainWindow::showIndicator);
+    connect(m_session.get(), &Session::loggingChanged, this, &MainWindow::showLogging);
+    connect(m_session.get(), &Session::recordReplacing, this, &MainWindow::unloadAllWindows);
+    connect(m_session.get(), &Session::codeSectionsChanged, this, &MainWindow::showEgoMenu);
 
-    // The order of a tick: the status bar, the log record, then the windows,
-    // which connect themselves when they open.
-    connect(m_poller.get(), &Poller::dataReceived, this, [this] {
-        if (m_state.EcuOnline) {
-            setupStatusBar();
-        }
-    });
-    connect(m_poller.get(), &Poller::dataReceived, m_logging.get(), &LoggingController::logData);
-    connect(m_poller.get(), &Poller::dataReceived, this, &MainWindow::showIndicator);
-
-    m_logging->setFileChooser([this] {
+    LoggingController& logging = m_session->logging();
+    logging.setFileChooser([this] {
         return m_options.chooseFile(QStringLiteral("Open"),
                                     QStringLiteral("log (*.log);;All Files (*.*)"),
                                     FileDialogMode::OpenOrCreate);
     });
-    m_logging->setViews([this] { return dataWindow() != nullptr; },
-                        [this] { return timeHistoryWindow() != nullptr; });
-    connect(m_logging.get(), &LoggingController::loggingChanged, this, &MainWindow::showLogging);
-
-    EcuController::Windows windows;
-    windows.unloadAll = [this] { unloadAllWindows(); };
-    windows.refreshStatusBar = [this] { setupStatusBar(); };
-    windows.showEgoMenu = [this](bool show) { showEgoMenu(show); };
-    m_ecu->setWindows(std::move(windows));
+    logging.setViews([this] { return dataWindow() != nullptr; },
+                     [this] { return timeHistoryWindow() != nullptr; });
 }
 
 void MainWindow::applyBranding() {
@@ -331,8 +322,9 @@ void MainWindow::showDataWindow() {
     if (m_windows->raise(WindowCode::Data)) {
         return;
     }
-    auto* window = new DataWindow(m_state, m_poller.get());
-    connect(window, &DataWindow::closed, m_logging.get(), &LoggingController::dataWindowClosed);
+    auto* window = new DataWindow(*m_store, &m_session->liveFeed());
+    connect(window, &DataWindow::closed, &m_session->logging(),
+            &LoggingController::dataWindowClosed);
     // As tall as its two rows: the windows below it are placed by that.
     m_windows->show(window, WindowCode::Data, [this](const QMdiSubWindow& sub) {
         return QRect(0, 0, childWidth(), sub.sizeHint().height());
@@ -357,7 +349,7 @@ void MainWindow::showTimeHistory() {
     if (m_windows->raise(WindowCode::TimeHistory)) {
         return;
     }
-    auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
+    auto* window = new TimeHistoryWindow(m_state, m_ui, m_session->liveFeed());
     // At the area's top left, whatever else is open, so that it opens whole.
     m_windows->show(window, WindowCode::TimeHistory, [this](const QMdiSubWindow&) {
         return QRect(QPoint(0, 0),
@@ -369,7 +361,8 @@ void MainWindow::showSetupWindow() {
     if (m_windows->raise(WindowCode::Setup)) {
         return;
     }
-    auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
+    auto* window =
+        new SetupWindow({m_state, *m_store, *m_session, m_ui, *m_windows, &m_session->liveFeed()});
     m_windows->show(window, WindowCode::Setup, ownSize);
 }
 
@@ -495,7 +488,7 @@ bool MainWindow::askExit() {
             m_ui.message(QStringLiteral("Data in ECU has Changed!    Save it?"),
                          UserInteraction::Icon::None, UserInteraction::Buttons::YesNoCancel);
         if (answer == UserInteraction::Answer::Yes) {
-            m_ecu->storeQuietly();
+            m_session->storeQuietly();
         } else if (answer == UserInteraction::Answer::Cancel) {
             m_exitConfirmed = false;
         }
@@ -520,12 +513,12 @@ void MainWindow::unloadWindow() {
         return;
     }
     m_unloaded = true;
-    m_poller->stop();
+    m_session->acquisition().stop();
     BusyGuard busy(m_ui);
     m_plots->closeForExit(); // their positions go into the settings file
     writeSettings();
-    m_line->run([](EcuProtocol& protocol) { protocol.closeCommPort(); });
-    m_logging->closeLogFile();
+    m_session->closePort();
+    m_session->logging().closeLogFile();
 }
 
 void MainWindow::writeSettings() {
@@ -571,11 +564,11 @@ void MainWindow::runStartup() {
     setupStatusBar();
     if (m_link.isOpen()) {
         m_state.AskBeforeSearch = true;
-        m_ecu->findEcu();
+        m_session->findEcu();
     }
-    m_ecu->enableCodeSections();
+    m_session->enableCodeSections();
     if (m_state.EcuOnline) {
-        m_ecu->getAllDataFromEcu();
+        m_session->getAllDataFromEcu();
     }
     setupStatusBar();
     // The status bar's texts may have made the window wider.

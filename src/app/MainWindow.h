@@ -4,7 +4,6 @@
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
 #include "files/ReportPrinter.h"
-#include "monitor/StatusReport.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -12,12 +11,11 @@
 #include <memory>
 
 struct AppState;
+struct StatusBarView;
+class Acquisition;
 class DataWindow;
-class EcuController;
 class EcuLine;
-class LoggingController;
 class Plot3DViews;
-class Poller;
 class QAction;
 class QPrinter;
 class RecentFiles;
@@ -26,6 +24,7 @@ class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
 class SerialLink;
+class Session;
 class SettingsStore;
 class StatusBarWidget;
 class TableEditorWindow;
@@ -34,9 +33,9 @@ class UserInteraction;
 
 // The program's main window: a multiple-document area holding every tool
 // window, the menus and toolbars, the status bar and the online indicator.
-// It wires together the parts that do the work: the settings store, the ECU
-// line, the poll, the logging controller, the ECU commands and the window
-// registry.
+// The work is the session's: the settings store, the ECU line, the
+// acquisition, logging and the ECU commands. The window shows what it tells
+// and hands each child window the narrow part of it that the window needs.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -116,12 +115,12 @@ public:
     DataWindow* dataWindow() const;
     QWidget* timeHistoryWindow() const;
     QLabel* animationImage() const { return m_animation; }
-    const StatusReporter& statusReporter() const { return m_reporter; }
     WindowCode activeWindow() const { return m_windows->activeWindow(); }
     bool exitConfirmed() const { return m_exitConfirmed; }
-    EcuLine& line() { return *m_line; }
+    Session& session() { return *m_session; }
+    EcuLine& line();
     SettingsStore& store() { return *m_store; }
-    Poller& poller() { return *m_poller; }
+    Acquisition& acquisition();
     Plot3DViews& plots3d() { return *m_plots; }
     double twipsPerPixel() const;
 
@@ -228,7 +227,7 @@ private:
 
     void showEgoMenu(bool show);
     void showLogging(bool active);
-    void showStatusBar();
+    void showStatusBar(const StatusBarView& view);
     void showIndicator();
     void placeAnimation();
 
@@ -236,11 +235,9 @@ private:
     UserInteraction& m_ui;
     SerialLink& m_link;
     Options m_options;
-    std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<EcuLine> m_line;
-    std::unique_ptr<Poller> m_poller;
-    std::unique_ptr<LoggingController> m_logging;
-    std::unique_ptr<EcuController> m_ecu;
+    std::unique_ptr<Session> m_session;
+    // The session's store, which most windows get.
+    SettingsStore* m_store = nullptr;
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<Plot3DViews> m_plots;
     std::unique_ptr<RecentFiles> m_recentFiles;
@@ -254,7 +251,6 @@ private:
     StatusBarWidget* m_statusBar = nullptr;
     QLabel* m_animation = nullptr;
 
-    StatusReporter m_reporter;
     bool m_exitConfirmed = false;
     bool m_unloaded = false;
     QString m_helpFile;

@@ -1,17 +1,15 @@
 // The main window's views of the ECU: serial port, poll timer, status bar,
 // online indicator, logging state and the developer test commands.
 
-#include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/PortDialog.h"
-#include "comm/EcuLine.h"
 #include "comm/QtSerialLink.h"
-#include "monitor/DataWindow.h"
+#include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
-#include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QLabel>
@@ -46,12 +44,10 @@ void MainWindow::selectComPort(int port) {
     chosen->setChecked(true);
     m_state.display.ComPortNumber = static_cast<int16_t>(port);
     m_options.givenDevice.clear(); // the port of the number is in use from now on
-    m_line->run([this, port](EcuProtocol& protocol) {
-        protocol.closeCommPort();
+    m_session->reopenPort([this, port] {
         if (m_options.choosePort) {
             m_options.choosePort(port);
         }
-        protocol.openCommPort();
     });
     if (!m_link.isOpen()) {
         chosen->setChecked(false);
@@ -92,7 +88,7 @@ void MainWindow::showEgoMenu(bool show) {
 // Developer test commands.
 
 void MainWindow::testInvalidCommand() {
-    const int reply = m_ecu->testInvalidCommand();
+    const int reply = m_session->testInvalidCommand();
     m_ui.message(QStringLiteral("Sending Invalid Command:  Response = ") + QString::number(reply));
 }
 
@@ -104,27 +100,28 @@ void MainWindow::testLogExtra() {
 // Poll timer.
 
 void MainWindow::startPollTimer() {
-    m_poller->start();
+    m_session->acquisition().start();
 }
 
 void MainWindow::stopPollTimer() {
-    m_poller->stop();
+    m_session->acquisition().stop();
 }
 
 bool MainWindow::pollTimerActive() const {
-    return m_poller->active();
+    return m_session->acquisition().active();
 }
 
 void MainWindow::pollTick() {
-    m_poller->tick();
+    m_session->acquisition().tick();
 }
 
 void MainWindow::showIndicator() {
-    if (!m_poller->indicator().visible()) {
+    const OnlineIndicator& indicator = m_session->acquisition().indicator();
+    if (!indicator.visible()) {
         m_animation->hide();
         return;
     }
-    m_animation->setPixmap(indicatorFrame(m_poller->indicator().frame()));
+    m_animation->setPixmap(indicatorFrame(indicator.frame()));
     if (!m_animation->isVisible()) {
         placeAnimation();
         m_animation->show();
@@ -134,24 +131,21 @@ void MainWindow::showIndicator() {
 // Status bar.
 
 void MainWindow::setupStatusBar() {
-    m_line->run([this](EcuProtocol& protocol) {
-        m_reporter.setupStatusBar(m_state, m_ui, protocol.commandSender());
-    });
-    showStatusBar();
+    m_session->refreshStatus();
 }
 
-void MainWindow::showStatusBar() {
-    m_menus.tuningLogData->setChecked(m_state.LogActive);
-    m_statusBar->show(m_reporter.view());
+void MainWindow::showStatusBar(const StatusBarView& view) {
+    m_menus.tuningLogData->setChecked(m_session->logging().active());
+    m_statusBar->show(view);
 }
 
 // Data logging.
 
 void MainWindow::setupLogData() {
-    m_logging->setupLogData();
+    m_session->logging().setupLogData();
 }
 
 void MainWindow::showLogging(bool active) {
-    m_reporter.showLogging(active);
-    showStatusBar();
+    m_session->status().showLogging(active);
+    showStatusBar(m_session->status().view());
 }

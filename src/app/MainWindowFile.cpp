@@ -1,13 +1,13 @@
 // The main window's data file commands: Open, Save, Save As and Send Again,
 // and what the status bar and the title say about the data file.
 
-#include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QDir>
@@ -54,9 +54,10 @@ void MainWindow::showFileState() {
         tip += QStringLiteral("\n") +
                tr("The ECU holds only part of %1: its send was cut off.").arg(sent);
     }
-    m_reporter.showFile(panel);
-    m_reporter.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
-    showStatusBar();
+    StatusReporter& status = m_session->status();
+    status.showFile(panel);
+    status.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
+    showStatusBar(status.view());
     setWindowTitle(title);
     m_menus.fileSendAgain->setVisible(!m_partlySentFile.isEmpty());
 }
@@ -78,7 +79,7 @@ void MainWindow::openDataFile(const QString& path) {
         result = loadEcuFileForSending(path, m_state.settings);
         if (result.ok()) {
             m_store->replace(*result.settings, ChangeOrigin::File);
-            m_ecu->checkSettings();
+            m_session->checkSettings();
         }
     }
     if (!result.ok()) {
@@ -95,7 +96,7 @@ void MainWindow::openDataFile(const QString& path) {
 }
 
 void MainWindow::sendDataFile(const QString& path) {
-    switch (m_ecu->sendAllDataToEcu()) {
+    switch (m_session->sendAllDataToEcu()) {
     case SendOutcome::Sent:
         m_partlySentFile.clear();
         break;
@@ -113,7 +114,7 @@ void MainWindow::sendDataFile(const QString& path) {
 }
 
 void MainWindow::findEcuCommand() {
-    m_ecu->findEcuCommand();
+    m_session->findEcuCommand();
     offerSendAgain();
 }
 

@@ -1,13 +1,13 @@
 // The main window's menus and toolbars: what each entry runs.
 
-#include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "config/IdleExtraWindows.h"
-#include "monitor/Poller.h"
+#include "monitor/LoggingController.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
@@ -39,18 +39,19 @@ void MainWindow::connectMenus() {
     on(m.engineFindEcu, &MainWindow::findEcuCommand);
     on(m.engineSetup, &MainWindow::engineSetup);
     on(m.sensorCheck, &MainWindow::showSensorCheck);
-    connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);
+    connect(m.engineStop, &QAction::triggered, m_session.get(), &Session::engineStop);
     connect(m.engineExtra, &QAction::triggered, this, [this] {
         if (!m_windows->raise(WindowCode::Extra)) {
-            auto* extra = new ExtraWindow({m_state, *m_store, *m_line, m_poller.get()});
+            auto* extra = new ExtraWindow({m_state, *m_store, *m_session, &m_session->liveFeed()});
             connect(extra, &ExtraWindow::serialNumberChanged, this, [this] {
-                m_reporter.showIdentity(m_state);
-                showStatusBar();
+                StatusReporter& status = m_session->status();
+                status.showIdentity(m_state.EcuOnline, m_state.identity);
+                showStatusBar(status.view());
             });
             m_windows->show(extra, WindowCode::Extra, ownSize);
         }
     });
-    connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
+    connect(m.engineHigh, &QAction::triggered, m_session.get(), &Session::engineHigh);
 
     connect(m.tuningComp1, &QAction::triggered, this,
             [this] { showCurveWindow(WindowCode::Comp1); });
@@ -64,11 +65,11 @@ void MainWindow::connectMenus() {
     on(m.tuningEgo, &MainWindow::tuningEgo);
     connect(m.tuningLogData, &QAction::triggered, this, [this] {
         // The tick follows the logging state, not the click.
-        m_menus.tuningLogData->setChecked(m_state.LogActive);
+        m_menus.tuningLogData->setChecked(m_session->logging().active());
         setupLogData();
     });
-    connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_ecu.get(),
-            &EcuController::saveSettingsToEcu);
+    connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_session.get(),
+            &Session::saveSettingsToEcu);
     connectDisplayMenu();
     connectTableMenus();
 }
@@ -112,7 +113,7 @@ void MainWindow::connectDisplayMenu() {
             [this](bool on) { m_state.display.DisplayFuelCrossHair = on; });
     connect(m.setupDisplayIgnCrossHair, &QAction::toggled, this,
             [this](bool on) { m_state.display.DisplayIgnitionCrossHair = on; });
-    m_plots = std::make_unique<Plot3DViews>(m_state, *m_store, *m_poller, m_ui, this,
+    m_plots = std::make_unique<Plot3DViews>(m_state, *m_store, m_session->liveFeed(), m_ui, this,
                                             Plot3DMenus{m.setup3DFuel, m.setup3DIgnition, m.popup,
                                                         m.popupClose, m.popupZoom, m.popupPrint});
     // The blue dot: the cell where the open editor's selection starts.
@@ -133,7 +134,7 @@ void MainWindow::connectDisplayMenu() {
             [] { QWhatsThis::enterWhatsThisMode(); });
     on(m.helpAbout, &MainWindow::helpAbout);
 
-    connect(m.testInvalidIsr, &QAction::triggered, m_ecu.get(), &EcuController::testInvalidIsr);
+    connect(m.testInvalidIsr, &QAction::triggered, m_session.get(), &Session::testInvalidIsr);
     on(m.testInvalidCommand, &MainWindow::testInvalidCommand);
     on(m.testLogExtra, &MainWindow::testLogExtra);
 

@@ -7,6 +7,7 @@
 #include "config/EgoWindow.h"
 #include "generators/DefaultTableWindows.h"
 #include "record/AppState.h"
+#include "session/Session.h"
 #include "tables/CurveWindow.h"
 #include "tables/TableEditorWindow.h"
 #include "tables/TableUndoHistory.h"
@@ -64,9 +65,11 @@ void MainWindow::showTableEditor(WindowCode code) {
     }
     TableEditorWindow* editor = nullptr;
     if (code == WindowCode::Fuel) {
-        editor = new FuelWindow(m_state, *m_store, m_ui, m_poller.get(), m_fuelHistory.get());
+        editor =
+            new FuelWindow(m_state, *m_store, m_ui, &m_session->liveFeed(), m_fuelHistory.get());
     } else {
-        editor = new IgnWindow(m_state, *m_store, m_ui, m_poller.get(), m_ignitionHistory.get());
+        editor =
+            new IgnWindow(m_state, *m_store, m_ui, &m_session->liveFeed(), m_ignitionHistory.get());
     }
     const bool plot = code == WindowCode::Fuel ? m_state.display.PlotLoadLineFuel
                                                : m_state.display.PlotLoadLineIgnition;
@@ -93,15 +96,15 @@ void MainWindow::showCurveWindow(WindowCode code) {
     int top = InputWindow::kTopTwips;
     int height = InputWindow::kHeightTwips;
     if (code == WindowCode::Comp1) {
-        window = new Comp1Window(m_state, *m_store);
+        window = new Comp1Window(m_state, *m_store, &m_session->liveFeed());
         top = Comp1Window::kTopTwips;
         height = Comp1Window::heightTwips(m_state.Edition);
     } else if (code == WindowCode::Charge) {
-        window = new ChargeWindow(m_state, *m_store);
+        window = new ChargeWindow(m_state, *m_store, &m_session->liveFeed());
         top = ChargeWindow::kTopTwips;
         height = ChargeWindow::kHeightTwips;
     } else {
-        window = new InputWindow(m_state, *m_store);
+        window = new InputWindow(m_state, *m_store, &m_session->liveFeed());
     }
     m_windows->show(window, code, [this, top, height](const QMdiSubWindow& sub) {
         return QRect(0, belowDataWindow(top), childWidth(),
@@ -124,7 +127,7 @@ void MainWindow::showEgoWindow() {
     if (m_windows->raise(WindowCode::Ego)) {
         return;
     }
-    m_windows->show(new EgoWindow(m_state, *m_store), WindowCode::Ego,
+    m_windows->show(new EgoWindow(m_state, *m_store, &m_session->liveFeed()), WindowCode::Ego,
                     [this](const QMdiSubWindow& sub) {
                         return QRect(sub.pos(), QSize(childWidth(), sub.sizeHint().height()));
                     });

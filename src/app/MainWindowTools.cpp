@@ -15,6 +15,7 @@
 #include "plot3d/Plot3DWindow.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QDateTime>
@@ -33,7 +34,7 @@ void MainWindow::showSensorCheck() {
     if (m_windows->raise(WindowCode::SensorCheck)) {
         return;
     }
-    auto* window = new SensorCheckWindow(m_state, *m_line, m_ui, m_poller.get());
+    auto* window = new SensorCheckWindow(m_state, *m_store, *m_session, &m_session->liveFeed());
     m_windows->show(window, WindowCode::SensorCheck);
 }
 

@@ -63,7 +63,7 @@ FindResult identify(EcuProtocol& protocol, const DiscoveryHooks& hooks) {
         // never came would be made up.
         return FindResult::LinkLost;
     }
-    call(hooks.showEgoMenu, formatEcuVersion(state));
+    call(hooks.codeSectionsChanged, formatEcuVersion(state));
 
     const EcuIdentity& id = state.identity;
     const QString found = QStringLiteral("Found ECU - Version ") + id.VersionText + kCrLf +
@@ -138,7 +138,7 @@ FindResult findEcu(EcuProtocol& protocol, const DiscoveryHooks& hooks) {
         for (int command : {50, 51, 52, 114, 115, 116}) {
             protocol.getEcuData(command);
         }
-        call(hooks.refreshStatusBar);
+        call(hooks.onlineChanged);
     }
     call(hooks.setPolling, true);
     return result;

@@ -17,14 +17,17 @@ inline constexpr std::array<int, 15> kPollCommands{49, 50, 51, 52, 37, 40, 44, 4
 // two-byte values.
 inline constexpr std::array<int, 6> kDeveloperPollCommands{114, 115, 116, 119, 120, 121};
 
+// Sent when the time history plot opens and when it closes.
+inline constexpr int kPlotOpenCommand = 9;
+inline constexpr int kPlotCloseCommand = 34;
+
 // Reads the live values when the ECU is online; nothing is sent offline.
 // A reply missed part-way takes the ECU offline inside the sender, after
 // which the remaining reads do nothing.
 void readLiveValues(AppState& state, const CommandSender& send, bool developerReads);
 
 // The work of one poll while the ECU is online: reads the live values and
-// converts them to engineering units and the operating point. Returns
-// whether the ECU was online.
+// converts them to engineering units. Returns whether the ECU was online.
 bool pollLiveData(AppState& state, const CommandSender& send, bool developerReads);
 
 // The online indicator: hidden while offline; while online it steps through

@@ -11,6 +11,7 @@ class QPushButton;
 class QUndoStack;
 class QVBoxLayout;
 struct AppState;
+class LiveFeed;
 class SettingsStore;
 
 // A child window of curve grids: the compensation curves, the user-input
@@ -29,7 +30,8 @@ public:
     void smooth();
 
 protected:
-    CurveWindow(AppState& state, SettingsStore& store, QWidget* parent);
+    // An edit in one of the grids holds the feed's poll while it is open.
+    CurveWindow(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent);
     CurveGrid* addGrid(CurveDescription curve);
     void addSmoothButton();
     // Shows or hides the grids by the record, and rewrites descriptions that
@@ -40,6 +42,7 @@ protected:
 
     AppState& m_state;
     SettingsStore& m_store;
+    LiveFeed* m_feed = nullptr;
     QVBoxLayout* m_layout = nullptr;
 
 private:
@@ -59,7 +62,8 @@ public:
     static constexpr int kTopTwips = 1000;
     static int heightTwips(int edition) { return edition == 2 ? 4600 : 5600; }
 
-    Comp1Window(AppState& state, SettingsStore& store, QWidget* parent = nullptr);
+    Comp1Window(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
+                QWidget* parent = nullptr);
 
 protected:
     void follow() override;
@@ -73,7 +77,8 @@ public:
     static constexpr int kTopTwips = 5850;
     static constexpr int kHeightTwips = 1100;
 
-    ChargeWindow(AppState& state, SettingsStore& store, QWidget* parent = nullptr);
+    ChargeWindow(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
+                 QWidget* parent = nullptr);
 
 protected:
     void follow() override;
@@ -87,7 +92,8 @@ public:
     static constexpr int kTopTwips = 1000;
     static constexpr int kHeightTwips = 4400;
 
-    InputWindow(AppState& state, SettingsStore& store, QWidget* parent = nullptr);
+    InputWindow(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
+                QWidget* parent = nullptr);
 
 protected:
     void follow() override;
