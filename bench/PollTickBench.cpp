@@ -5,8 +5,10 @@
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "monitor/LoggingController.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
@@ -73,7 +75,7 @@ void runPollTicks(benchmark::State& bench, Views views) {
         window.pollTick();
     }
     bench.counters["windows"] = static_cast<double>(window.mdiArea()->subWindowList().size());
-    if (!state.EcuOnline || !state.LogActive) {
+    if (!state.EcuOnline || !window.session().logging().active()) {
         bench.SkipWithError("the ECU went offline or logging stopped");
     }
     window.close();
