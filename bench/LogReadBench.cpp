@@ -57,7 +57,7 @@ void writeLog(const QString& path, bool plot, int records) {
     if (!file.open(QIODevice::WriteOnly)) {
         qFatal("cannot write %s", qPrintable(path));
     }
-    const PlotLogLayout layout{1, {0, 0, 0}, {0, 5}, false, {}, {}};
+    const PlotLogLayout layout{LoadControl::Map, {}, {0, 5}, false, {}, {}};
     const QDateTime clock(QDate(2026, 5, 2), QTime(9, 0));
     QString text = logRuleLine() + QStringLiteral("\r\n") + logDateTimeLine(clock, QLocale()) +
                    QStringLiteral("\r\n") +

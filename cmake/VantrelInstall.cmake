@@ -64,13 +64,16 @@ else()
     set(manual_body "${manual_source}")
     set(body_option --preformatted)
 endif()
-add_custom_command(OUTPUT "${manual_dir}/index.html" "${manual_dir}/screenshot.png"
+# The pictures the manual shows, beside it.
+set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png)
+list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
+list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)
+add_custom_command(OUTPUT "${manual_dir}/index.html" ${picture_copies}
     COMMAND ${CMAKE_COMMAND} -E make_directory "${manual_dir}"
     COMMAND vantrel-docgen html "${manual_dir}/index.html" "Vantrel User Manual"
             "${manual_body}" ${body_option}
-    COMMAND ${CMAKE_COMMAND} -E copy_if_different "${PROJECT_SOURCE_DIR}/docs/screenshot.png"
-            "${manual_dir}/screenshot.png"
-    DEPENDS vantrel-docgen "${manual_body}" "${PROJECT_SOURCE_DIR}/docs/screenshot.png"
+    COMMAND ${CMAKE_COMMAND} -E copy_if_different ${picture_sources} "${manual_dir}"
+    DEPENDS vantrel-docgen "${manual_body}" ${picture_sources}
     COMMENT "User manual"
     VERBATIM)
 add_custom_target(manual ALL DEPENDS "${manual_dir}/index.html")
@@ -89,7 +92,7 @@ install(FILES "${PROJECT_SOURCE_DIR}/data/vantrel.svg"
 install(FILES "${PROJECT_SOURCE_DIR}/data/${VANTREL_APP_ID}.metainfo.xml"
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES "${manual_dir}/index.html" "${manual_dir}/screenshot.png"
+install(FILES "${manual_dir}/index.html" ${picture_copies}
         DESTINATION ${VANTREL_DOC_INSTALL_DIR}/manual)
 install(FILES "${PROJECT_SOURCE_DIR}/data/copyright" "${changelog}"
         DESTINATION ${VANTREL_DOC_INSTALL_DIR})

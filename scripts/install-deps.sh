@@ -15,6 +15,9 @@ packages=(
     python3-markdown desktop-file-utils appstream lintian
     # the sanitizer build and the fuzz targets, and faster rebuilds
     clang libclang-rt-14-dev ccache
+    # bench_plot_library only: the plotting libraries the log review was
+    # measured against (the program links neither)
+    libqcustomplot-dev qt6-charts-dev libqt6opengl6-dev
 )
 
 missing=()

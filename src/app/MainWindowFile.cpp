@@ -1,12 +1,16 @@
-// The main window's data file commands: Open, Save, Save As and Send Again,
-// and what the status bar and the title say about the data file.
+// The main window's file commands: Open, Save, Save As and Send Again of the
+// data file, what the status bar and the title say about it, and Open Log.
 
 #include "app/MainWindow.h"
+#include "app/RecentFilesMenu.h"
+#include "app/StatusBarPresenter.h"
+#include "app/WindowTable.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/LogReviewWindow.h"
 #include "session/Session.h"
 
 #include <QAction>
@@ -54,10 +58,7 @@ void MainWindow::showFileState() {
         tip += QStringLiteral("\n") +
                tr("The ECU holds only part of %1: its send was cut off.").arg(sent);
     }
-    StatusReporter& status = m_session->status();
-    status.showFile(panel);
-    status.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
-    showStatusBar(status.view());
+    m_status->showFile(panel, tip);
     setWindowTitle(title);
     m_menus.fileSendAgain->setVisible(!m_partlySentFile.isEmpty());
 }
@@ -69,6 +70,11 @@ void MainWindow::fileOpen() {
     if (!path.isEmpty()) {
         openDataFile(path);
     }
+}
+
+void MainWindow::openLog(const QString& path) {
+    m_windowTable->show(WindowCode::LogReview);
+    m_windows->find<LogReviewWindow>()->openLog(path);
 }
 
 void MainWindow::openDataFile(const QString& path) {
@@ -90,7 +96,7 @@ void MainWindow::openDataFile(const QString& path) {
         return;
     }
     setCurrentFile(path);
-    rememberFile();
+    m_recentFiles->add(path);
     showFileState();
     sendDataFile(path);
 }
@@ -180,7 +186,7 @@ void MainWindow::saveDataFile(const QString& path) {
     }
     setCurrentFile(path);
     if (writeDataFile()) {
-        rememberFile();
+        m_recentFiles->add(path);
     }
 }
 

@@ -30,9 +30,13 @@ std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments,
             options.simulate = true;
         } else if (a == QLatin1String("-h") || a == QLatin1String("--help")) {
             options.showHelp = true;
+        } else if (!a.startsWith(QLatin1Char('-')) && options.logFile.isEmpty()) {
+            options.logFile = a;
         } else {
             if (errorText != nullptr) {
-                *errorText = QStringLiteral("unknown option %1").arg(a);
+                *errorText = a.startsWith(QLatin1Char('-'))
+                                 ? QStringLiteral("unknown option %1").arg(a)
+                                 : QStringLiteral("one log file at a time: %1").arg(a);
             }
             return std::nullopt;
         }
@@ -42,12 +46,14 @@ std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments,
 
 QString startupHelpText() {
     return QStringLiteral(
-        "Usage: vantrel [--ini PATH] [--port DEVICE] [--simulate]\n"
+        "Usage: vantrel [--ini PATH] [--port DEVICE] [--simulate] [FILE.log]\n"
         "\n"
         "Monitors and tunes an engine control unit (ECU) on a serial port. The program\n"
         "finds the ECU, reads all of its settings and polls its live values twice a\n"
         "second; live values can be logged and plotted, and every change to a setting\n"
         "goes to the ECU at once. Help > Contents (F1) opens the user manual.\n"
+        "A data log (.log) or CSV file named after the options opens in the log\n"
+        "review once the program has started.\n"
         "\n"
         "Options:\n"
         "  --ini PATH     Read the window settings from PATH at start and write them\n"
@@ -61,7 +67,9 @@ QString startupHelpText() {
         "  ~/.config/Vantrel/Vantrel.ini  window layout, port, plot and display choices\n"
         "  ~/.config/Vantrel/ports.conf   the device of each COM port number, one line\n"
         "                                 a port such as \"COM1 = /dev/ttyUSB0\"; written\n"
-        "                                 by Setup > Port... and read by vantrelctl --com\n");
+        "                                 by Setup > Port... and read by vantrelctl --com\n"
+        "  ~/.config/Vantrel/log-review.conf  the log review's panes, channels and\n"
+        "                                 scatter plot (beside the --ini file when given)\n");
 }
 
 void prepareStartupState(AppState& state) {

@@ -16,10 +16,12 @@ struct StartupOptions {
     bool simulate = false;
     // -h or --help: print the help text and end.
     bool showHelp = false;
+    // A data log or CSV file opened in the log review after start-up.
+    QString logFile;
 };
 
-// Parses --ini PATH, --port DEVICE, --simulate and -h/--help. Returns nothing, with the
-// reason in errorText, for an unknown option or a missing value.
+// Parses --ini PATH, --port DEVICE, --simulate, -h/--help and one log file. Returns nothing,
+// with the reason in errorText, for an unknown option, a missing value or a second file.
 std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments, QString* errorText);
 
 // What "vantrel --help" prints.

@@ -28,6 +28,7 @@ enum class WindowCode : int {
     Ego = 15,
     Iac = 16,
     Extra = 17,
+    LogReview = 18,
 };
 
 // The placement of a window that opens at its own size where the area puts
@@ -73,6 +74,8 @@ public:
     void closeAll();
     // Every window but those of the code given.
     void closeAllExcept(WindowCode keep);
+    // Tiles the windows in rows, each as wide as the area.
+    void tileInRows();
 
 signals:
     // A window was added to the area (before it is shown).

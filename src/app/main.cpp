@@ -87,6 +87,9 @@ int main(int argc, char** argv) {
     ui.setOwner(&window);
     window.show();
     window.runStartup();
+    if (!options->logFile.isEmpty()) {
+        window.openLog(options->logFile);
+    }
     const int result = QApplication::exec();
 #ifdef VANTREL_HAVE_PTY
     if (simulator) {

@@ -2,6 +2,7 @@
 #include "autotune/Autotune.h"
 
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 #include "tables/HitRule.h"
 
 #include <algorithm>
@@ -115,8 +116,9 @@ void Autotune::add(const AutotuneSample& sample) {
             recordLoad(m_settings, sample.mapPsi, sample.tpsPercent)) {
         point.load = load->value;
         point.outside = tablePoint(m_settings, sample.rpm, *load).outside;
-        point.setpoint = m_settings.LoadControl == 2 ? load->value / kSetpointPercent
-                                                     : load->mapCount / kSetpointCounts;
+        point.setpoint = loadControl(m_settings) == LoadControl::Tps
+                             ? load->value / kSetpointPercent
+                             : load->mapCount / kSetpointCounts;
     }
     m_history.push_back(point);
     const double keepFrom = now - m_options.lag.longestMs();
@@ -196,7 +198,8 @@ double Autotune::targetAfr(const Point& point) const {
 }
 
 std::optional<AutotuneFilter> Autotune::spread(const Point& point, double measuredAfr) {
-    if (point.outside || m_settings.LoadControl < 1 || m_settings.LoadControl > 3) {
+    if (point.outside || loadControl(m_settings) < LoadControl::Map ||
+        loadControl(m_settings) > LoadControl::Volts) {
         return AutotuneFilter::OutsideTable;
     }
     RecordLoad load;

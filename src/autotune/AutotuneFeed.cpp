@@ -3,13 +3,12 @@
 
 #include "monitor/LiveSample.h"
 #include "monitor/SampleSeries.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 #include <cmath>
 
 namespace {
-
-constexpr int16_t kEgoMode = 3;
 
 LiveChannel userChannel(int input) {
     return static_cast<LiveChannel>(static_cast<int>(LiveChannel::User1) + input);
@@ -22,7 +21,7 @@ std::optional<int> egoInput(const EcuSettings& settings, std::optional<int> give
         return given;
     }
     for (int input = 0; input < EcuSettings::kUserInputs; ++input) {
-        if (settings.UserInputAnalogMode[static_cast<size_t>(input)] == kEgoMode) {
+        if (analogInputMode(settings, input) == AnalogInputMode::Ego) {
             return input;
         }
     }

@@ -3,6 +3,7 @@
 #include "autotune/AutotuneFeed.h"
 #include "cli/TuningCommands.h"
 #include "files/EcuFile.h"
+#include "record/SettingCodes.h"
 
 #include <array>
 #include <climits>
@@ -198,7 +199,7 @@ int runAutotune(const QStringList& arguments, CliContext& context) {
     if (!base) {
         return kExitFailure;
     }
-    if (base->LoadControl < 1 || base->LoadControl > 3) {
+    if (loadControl(*base) < LoadControl::Map || loadControl(*base) > LoadControl::Volts) {
         return fail(QStringLiteral("autotune: %1: LoadControl %2 gives the table no load axis")
                         .arg(basePath)
                         .arg(base->LoadControl));
@@ -211,13 +212,14 @@ int runAutotune(const QStringList& arguments, CliContext& context) {
                                    "the sensor is on with --ego-input N")
                         .arg(basePath));
     }
-    if (const int16_t mode = base->UserInputAnalogMode[static_cast<size_t>(*ego)];
-        mode != 0 && mode != 3) {
+    if (const AnalogInputMode mode = analogInputMode(*base, *ego);
+        mode != AnalogInputMode::Off && mode != AnalogInputMode::Ego) {
         return fail(QStringLiteral("autotune: %1: user input %2 scales %3, so its log column does "
                                    "not hold volts")
                         .arg(basePath)
                         .arg(*ego + 1)
-                        .arg(mode == 1 ? QStringLiteral("fuel") : QStringLiteral("ignition")));
+                        .arg(mode == AnalogInputMode::FuelPercent ? QStringLiteral("fuel")
+                                                                  : QStringLiteral("ignition")));
     }
     if (!options.targetAfr) {
         for (int k = 0; k < kGridSize; ++k) {

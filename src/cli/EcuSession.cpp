@@ -85,7 +85,7 @@ void EcuSession::refreshStatusBar() {
     StatusContext context;
     context.online = state.EcuOnline;
     context.logActive = m_logging;
-    context.secondEdition = state.Edition == 2;
+    context.edition = state.Edition;
     context.crankRpm = state.settings.CrankRpm;
     context.identity = &state.identity;
     StatusStepHooks hooks;

@@ -3,6 +3,7 @@
 #include "monitor/LiveSample.h"
 #include "monitor/SampleLogReader.h"
 #include "monitor/SampleSeries.h"
+#include "record/SettingCodes.h"
 #include "tables/HitRule.h"
 
 #include <array>
@@ -66,7 +67,7 @@ public:
                 }
             }
         }
-        const double load = m_settings.LoadControl == 2 ? value[Tps] : value[Map];
+        const double load = loadControl(m_settings) == LoadControl::Tps ? value[Tps] : value[Map];
         if (std::isnan(value[Rpm]) || std::isnan(load)) {
             ++m_withoutLoad;
             return true;
@@ -182,11 +183,11 @@ int runLog(const QStringList& arguments, CliContext& context) {
         return fail(QStringLiteral("log hits: no data log records found"));
     }
     if (sink.withoutLoad() > 0) {
-        context.ui.message(
-            QStringLiteral("log hits: %1 record(s) without rpm or %2 left out")
-                .arg(sink.withoutLoad())
-                .arg(tune->LoadControl == 2 ? QStringLiteral("TPS") : QStringLiteral("Map")),
-            UserInteraction::Icon::Warning);
+        context.ui.message(QStringLiteral("log hits: %1 record(s) without rpm or %2 left out")
+                               .arg(sink.withoutLoad())
+                               .arg(loadControl(*tune) == LoadControl::Tps ? QStringLiteral("TPS")
+                                                                           : QStringLiteral("Map")),
+                           UserInteraction::Icon::Warning);
     }
     return writeCommandOutput(QString(), sink.grid(!channel.isEmpty()), context) ? kExitOk
                                                                                  : kExitFailure;

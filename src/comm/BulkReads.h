@@ -1,5 +1,6 @@
 #pragma once
 
+#include "comm/CommandTable.h"
 #include "comm/SerialLink.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
@@ -20,9 +21,9 @@ inline constexpr int kTableBlockLength = 260;
 inline constexpr int kOtherBlockLength = 208;
 inline constexpr int kBulkReadTimeoutMs = 2000;
 
-inline constexpr int kFuelBlockCommand = 14;
-inline constexpr int kIgnitionBlockCommand = 15;
-inline constexpr int kOtherBlockCommand = 16;
+inline constexpr int kFuelBlockCommand = commandCode(EcuCommand::FuelBlock);
+inline constexpr int kIgnitionBlockCommand = commandCode(EcuCommand::IgnitionBlock);
+inline constexpr int kOtherBlockCommand = commandCode(EcuCommand::OtherBlock);
 
 BulkReadResult getHighSpeedFuelData(AppState& state, SerialLink& link, UserInteraction& ui);
 BulkReadResult getHighSpeedIgnData(AppState& state, SerialLink& link, UserInteraction& ui);

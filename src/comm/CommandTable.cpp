@@ -26,7 +26,7 @@ template <auto Member> int identitySource(const AppState& s) {
 }
 
 struct OtherCommand {
-    uint8_t code;
+    EcuCommand command;
     WireForm form;
     ValueTarget target;
     CommandAction action = CommandAction::Value;
@@ -37,49 +37,50 @@ struct OtherCommand {
 using W = WireForm;
 using E = EngineData;
 using A = CommandAction;
+using C = EcuCommand;
 
 // The read-only commands that are not settings fields.
 constexpr OtherCommand kOther[] = {
-    {9, W::Byte, nullptr},
-    {17, W::None, nullptr, A::OutputTest},
-    {29, W::Byte, identityByte<&EcuIdentity::BuildNumber>, A::Value,
+    {C::PlotOpen, W::Byte, nullptr},
+    {C::OutputTest, W::None, nullptr, A::OutputTest},
+    {C::BuildNumber, W::Byte, identityByte<&EcuIdentity::BuildNumber>, A::Value,
      identitySource<&EcuIdentity::BuildNumber>},
-    {34, W::Byte, identityByte<&EcuIdentity::VersionMajor>, A::Value,
+    {C::VersionMajor, W::Byte, identityByte<&EcuIdentity::VersionMajor>, A::Value,
      identitySource<&EcuIdentity::VersionMajor>},
-    {35, W::Byte, identityByte<&EcuIdentity::VersionMinor>, A::Value,
+    {C::VersionMinor, W::Byte, identityByte<&EcuIdentity::VersionMinor>, A::Value,
      identitySource<&EcuIdentity::VersionMinor>},
-    {36, W::None, nullptr, A::Store},
-    {37, W::TwoByte, engineChannel<&E::PeriodChannel>},
-    {38, W::TwoByte, engineChannel<&E::InjectorChannel>},
-    {39, W::Byte, engineChannel<&E::AdvanceChannel>},
-    {40, W::Byte, engineChannel<&E::MapChannel>},
-    {41, W::Byte, engineChannel<&E::TpsChannel>},
-    {43, W::Byte, engineChannel<&E::WaterChannel>},
-    {44, W::Byte, engineChannel<&E::AirChannel>},
-    {45, W::Byte, engineChannel<&E::BatteryChannel>},
-    {46, W::Byte, userChannel<0>},
-    {47, W::Byte, userChannel<1>},
-    {48, W::Byte, userChannel<2>},
-    {49, W::Byte, engineByte<&E::EngineStatus2>},
-    {50, W::Byte, engineByte<&E::EngineStatus1>},
-    {51, W::Byte, engineByte<&E::EngineStatus3>},
-    {52, W::Byte, engineByte<&E::EngineStatus4>},
-    {53, W::Byte, nullptr},
-    {124, W::Byte, identityByte<&EcuIdentity::SerialByte1>, A::Value,
+    {C::Store, W::None, nullptr, A::Store},
+    {C::EnginePeriod, W::TwoByte, engineChannel<&E::PeriodChannel>},
+    {C::InjectorTime, W::TwoByte, engineChannel<&E::InjectorChannel>},
+    {C::IgnitionRaw, W::Byte, engineChannel<&E::AdvanceChannel>},
+    {C::MapRaw, W::Byte, engineChannel<&E::MapChannel>},
+    {C::TpsRaw, W::Byte, engineChannel<&E::TpsChannel>},
+    {C::WaterRaw, W::Byte, engineChannel<&E::WaterChannel>},
+    {C::AirRaw, W::Byte, engineChannel<&E::AirChannel>},
+    {C::BatteryRaw, W::Byte, engineChannel<&E::BatteryChannel>},
+    {C::UserInput1Raw, W::Byte, userChannel<0>},
+    {C::UserInput2Raw, W::Byte, userChannel<1>},
+    {C::UserInput3Raw, W::Byte, userChannel<2>},
+    {C::EngineStatus2, W::Byte, engineByte<&E::EngineStatus2>},
+    {C::EngineStatus1, W::Byte, engineByte<&E::EngineStatus1>},
+    {C::EngineStatus3, W::Byte, engineByte<&E::EngineStatus3>},
+    {C::EngineStatus4, W::Byte, engineByte<&E::EngineStatus4>},
+    {C::ClearWarnings, W::Byte, nullptr},
+    {C::SerialByte1, W::Byte, identityByte<&EcuIdentity::SerialByte1>, A::Value,
      identitySource<&EcuIdentity::SerialByte1>, true},
-    {125, W::Byte, identityByte<&EcuIdentity::SerialByte2>, A::Value,
+    {C::SerialByte2, W::Byte, identityByte<&EcuIdentity::SerialByte2>, A::Value,
      identitySource<&EcuIdentity::SerialByte2>, true},
-    {126, W::Byte, identityByte<&EcuIdentity::SerialByte3>, A::Value,
+    {C::SerialByte3, W::Byte, identityByte<&EcuIdentity::SerialByte3>, A::Value,
      identitySource<&EcuIdentity::SerialByte3>, true},
-    {127, W::None, nullptr, A::StopEngine},
+    {C::StopEngine, W::None, nullptr, A::StopEngine},
 };
 
 std::optional<CommandEntry> otherCommand(int code) {
     for (const OtherCommand& c : kOther) {
-        if (c.code == code) {
+        if (commandCode(c.command) == code) {
             return CommandEntry{code, false, c.form, nullptr, c.target, c.source, c.action};
         }
-        if (c.writable && c.code + 128 == code) {
+        if (c.writable && writeCommandCode(c.command) == code) {
             return CommandEntry{code, true, c.form, nullptr, c.target, c.source, c.action};
         }
     }
@@ -105,7 +106,7 @@ int actionCommandCode(CommandAction action) {
     }
     for (const OtherCommand& c : kOther) {
         if (c.action == action) {
-            return c.code;
+            return commandCode(c.command);
         }
     }
     return 0;

@@ -12,6 +12,60 @@
 // codes in the field table; this view adds the live values, the identity
 // bytes and the commands that act rather than carry a value.
 
+// The commands that are not settings fields, by name. A settings field's read
+// and write codes are in its row of the field table.
+enum class EcuCommand : uint8_t {
+    PlotOpen = 9, // sent as the time history plot opens; nothing stored
+    FuelBlock = 14,
+    IgnitionBlock = 15,
+    OtherBlock = 16,
+    OutputTest = 17,
+    BuildNumber = 29,
+    VersionMajor = 34,
+    PlotClose = VersionMajor, // the time history plot closes by reading the version
+    VersionMinor = 35,
+    Store = 36,
+    EnginePeriod = 37,
+    InjectorTime = 38,
+    IgnitionRaw = 39,
+    MapRaw = 40,
+    TpsRaw = 41,
+    WaterRaw = 43,
+    AirRaw = 44,
+    BatteryRaw = 45,
+    UserInput1Raw = 46,
+    UserInput2Raw = 47,
+    UserInput3Raw = 48,
+    EngineStatus2 = 49,
+    EngineStatus1 = 50,
+    EngineStatus3 = 51,
+    EngineStatus4 = 52,
+    ClearWarnings = 53, // nothing stored
+    Search = 85,        // the discovery byte, sent on its own
+    SerialByte1 = 124,
+    SerialByte2 = 125,
+    SerialByte3 = 126,
+    StopEngine = 127,
+};
+
+constexpr int commandCode(EcuCommand command) {
+    return static_cast<int>(command);
+}
+// The write command of a value the ECU also takes: the read code + 128.
+constexpr int writeCommandCode(EcuCommand command) {
+    return commandCode(command) + 128;
+}
+// The live value of user input 0..2.
+constexpr int userInputCommandCode(int input) {
+    return commandCode(EcuCommand::UserInput1Raw) + input;
+}
+
+// The spare values read besides the live values in developer mode: the first
+// three one-byte and the first three two-byte values.
+inline constexpr std::array<FieldId, 6> kSpareValueReads{FieldId::UcExtra0, FieldId::UcExtra1,
+                                                         FieldId::UcExtra2, FieldId::UiExtra0,
+                                                         FieldId::UiExtra1, FieldId::UiExtra2};
+
 // What a command that is not a settings field does.
 enum class CommandAction : uint8_t {
     Value,      // reads a live value or identity byte (or nothing, see target)
@@ -44,7 +98,9 @@ std::optional<CommandEntry> findCommand(int code);
 int actionCommandCode(CommandAction action);
 
 // The read commands of the three serial-number bytes.
-inline constexpr std::array<int, 3> kSerialByteReadCodes{124, 125, 126};
+inline constexpr std::array<int, 3> kSerialByteReadCodes{commandCode(EcuCommand::SerialByte1),
+                                                         commandCode(EcuCommand::SerialByte2),
+                                                         commandCode(EcuCommand::SerialByte3)};
 
 // Every command code the protocol knows, in ascending order.
 std::vector<int> commandCodes();

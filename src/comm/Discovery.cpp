@@ -1,4 +1,5 @@
 #include "comm/Discovery.h"
+#include "comm/CommandTable.h"
 
 namespace {
 
@@ -8,7 +9,7 @@ using Answer = UserInteraction::Answer;
 
 const QString kCrLf = QStringLiteral("\r\n");
 
-constexpr uint8_t kSearchByte = 85;
+constexpr uint8_t kSearchByte = commandCode(EcuCommand::Search);
 constexpr int kFoundByte = 170;
 constexpr int kAttempts = 4;
 constexpr int kProgressStepsPerAttempt = 9;
@@ -55,8 +56,10 @@ FindResult search(EcuProtocol& protocol) {
 
 FindResult identify(EcuProtocol& protocol, const DiscoveryHooks& hooks) {
     AppState& state = protocol.state();
-    for (int command : {50, 34, 35, 29, 124, 125, 126}) {
-        protocol.getEcuData(command);
+    using C = EcuCommand;
+    for (const C command : {C::EngineStatus1, C::VersionMajor, C::VersionMinor, C::BuildNumber,
+                            C::SerialByte1, C::SerialByte2, C::SerialByte3}) {
+        protocol.getEcuData(commandCode(command));
     }
     if (!state.EcuOnline) {
         // "Communication Lost!" has been told; an identity of the bytes that
@@ -135,8 +138,12 @@ FindResult findEcu(EcuProtocol& protocol, const DiscoveryHooks& hooks) {
     }
 
     if (state.EcuOnline) {
-        for (int command : {50, 51, 52, 114, 115, 116}) {
-            protocol.getEcuData(command);
+        for (const EcuCommand command :
+             {EcuCommand::EngineStatus1, EcuCommand::EngineStatus3, EcuCommand::EngineStatus4}) {
+            protocol.getEcuData(commandCode(command));
+        }
+        for (const FieldId field : {FieldId::UcExtra0, FieldId::UcExtra1, FieldId::UcExtra2}) {
+            protocol.getEcuData(fieldRow(field).readCode);
         }
         call(hooks.onlineChanged);
     }
@@ -175,16 +182,16 @@ void encodeSerialNumber(EcuProtocol& protocol) {
     const int byte1 = (id.SerialField2 - 1) * 32 + id.SerialField3;
     if (byte1 != id.SerialByte1) {
         id.SerialByte1 = static_cast<int16_t>(byte1);
-        protocol.getEcuData(252);
+        protocol.getEcuData(writeCommandCode(EcuCommand::SerialByte1));
     }
     const int byte2 = (id.SerialField1 - 1) * 64 + id.SerialField4 / 256;
     if (byte2 != id.SerialByte2) {
         id.SerialByte2 = static_cast<int16_t>(byte2);
-        protocol.getEcuData(253);
+        protocol.getEcuData(writeCommandCode(EcuCommand::SerialByte2));
     }
     const int byte3 = id.SerialField4 & 0xFF;
     if (byte3 != id.SerialByte3) {
         id.SerialByte3 = static_cast<int16_t>(byte3);
-        protocol.getEcuData(254);
+        protocol.getEcuData(writeCommandCode(EcuCommand::SerialByte3));
     }
 }

@@ -1,6 +1,7 @@
 #include "comm/Transfers.h"
 
 #include "comm/BulkReads.h"
+#include "comm/CommandTable.h"
 #include "record/FieldTable.h"
 
 #include <algorithm>
@@ -161,7 +162,7 @@ bool storeSettings(EcuProtocol& protocol) {
     UserInteraction& ui = protocol.ui();
     {
         const BusyGuard busy(ui);
-        protocol.getEcuData(36);
+        protocol.getEcuData(commandCode(EcuCommand::Store));
     }
     if (!state.EcuOnline) {
         return false;

@@ -3,6 +3,7 @@
 #include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 namespace {
 
@@ -92,11 +93,11 @@ bool compensationBoxEnabled(FieldId field, const EcuSettings& settings) {
     case F::DecelMinTps:
     case F::DecelMaxRpm:
     case F::DecelCutRpm:
-        return settings.TpsSensorType != 0;
+        return tpsSensor(settings) != SensorFitted::None;
     case F::CrankPercent1:
     case F::CrankPercent2:
     case F::CrankPercent3:
-        return settings.WaterTempSensorType != 0;
+        return waterTempSensor(settings) != SensorFitted::None;
     default:
         return true;
     }
@@ -118,16 +119,16 @@ QStringList egoLoadEntries(const EcuSettings& settings) {
     QStringList entries;
     for (int i = 0; i < kEgoSteps; ++i) {
         const std::optional<double> load = loadOfStep(settings, kTopLoadStep - i);
-        switch (settings.LoadControl) {
-        case 1:
+        switch (loadControl(settings)) {
+        case LoadControl::Map:
             entries << formatNumber(*load, QStringLiteral(" ###,##0.0 psi"));
             break;
-        case 2: {
+        case LoadControl::Tps: {
             const QString pad = QString(*load < 10 ? 2 : *load < 100 ? 1 : 0, QLatin1Char(' '));
             entries << pad + formatNumber(*load, QStringLiteral("##0.0")) + QStringLiteral(" %");
             break;
         }
-        case 3:
+        case LoadControl::Volts:
             entries << formatNumber(*load, QStringLiteral(" ###,##0.0 Volts"));
             break;
         default:

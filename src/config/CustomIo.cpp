@@ -173,7 +173,7 @@ bool changeOutputSource(SettingsStore& store, UserInteraction& ui, int output, i
         return false;
     }
     if (static_cast<OutputSource>(type) == OutputSource::Map &&
-        store.settings().MapSensorType == 0) {
+        mapSensor(store.settings()) == MapSensor::None) {
         ui.message(QStringLiteral("No MAP sensor is fitted, so an output cannot follow MAP.\r\n"
                                   "Select the MAP sensor on the Sensors page first."),
                    UserInteraction::Icon::Information);
@@ -188,12 +188,12 @@ bool changeOutputSource(SettingsStore& store, UserInteraction& ui, int output, i
 }
 
 std::optional<int> analogTableFill(int mode) {
-    switch (mode) {
-    case 1:
+    switch (static_cast<AnalogInputMode>(mode)) {
+    case AnalogInputMode::FuelPercent:
         return 100; // fuel percent: no change
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return 128; // ignition degrees: no change
-    case 3:
+    case AnalogInputMode::Ego:
         return kEgoMidCount;
     default:
         return std::nullopt;
@@ -211,8 +211,8 @@ bool changeAnalogMode(SettingsStore& store, int input, int mode) {
         points.push_back({slot, 0, fill ? *fill : store.value(analogTableField(input), slot)});
     }
     store.setCells(analogTableField(input), points, SettingsStore::Send::Always);
-    if (input == 0 && mode != 3) {
-        store.setValue(FieldId::EgoControl, 0, SettingsStore::Send::Always);
+    if (input == 0 && static_cast<AnalogInputMode>(mode) != AnalogInputMode::Ego) {
+        store.setValue(FieldId::EgoControl, toCode(EgoControl::Off), SettingsStore::Send::Always);
     }
     return true;
 }

@@ -2,6 +2,7 @@
 
 #include "record/EcuSettings.h"
 #include "record/FieldTable.h"
+#include "record/SettingCodes.h"
 
 #include <QString>
 #include <QStringList>
@@ -16,8 +17,6 @@ class UserInteraction;
 inline constexpr int kCustomOutputs = 4;
 inline constexpr int kAnalogInputs = 3;
 inline constexpr int kDigitalInputs = 2;
-
-enum class OutputSource : int { Off = 0, AirTemp = 1, WaterTemp = 2, Rpm = 3, Map = 4, Tps = 5 };
 
 FieldId outputTypeField(int output);
 // Set point 1 (on) or set point 2 (off) of an output.

@@ -7,6 +7,7 @@
 #include "record/AppState.h"
 #include "record/Limits.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 
 #include <array>
@@ -56,7 +57,7 @@ QStringList iacTypeCaptions() {
 
 bool selectIacType(SettingsStore& store, int type) {
     store.setValue(FieldId::IacType, type);
-    return type > 0;
+    return type > toCode(IacType::None);
 }
 
 std::span<const ConfigBox> extraBoxes() {

@@ -1,6 +1,7 @@
 #include "config/MapRescale.h"
 
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
@@ -101,7 +102,7 @@ RescaledTables rescaleMapTables(const EcuSettings& s, int newCount, int oldCount
 
 bool rescaleMap(SettingsStore& store, UserInteraction& ui, bool online, int newCount, int oldCount,
                 bool isMax) {
-    if (store.settings().LoadControl != 1) {
+    if (loadControl(store.settings()) != LoadControl::Map) {
         return false;
     }
     if (ui.message(rescaleQuestion(), UserInteraction::Icon::None,

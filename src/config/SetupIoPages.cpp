@@ -6,6 +6,7 @@
 #include "config/SetupWindow.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 
 #include <QComboBox>
@@ -89,12 +90,12 @@ void SetupWindow::setupCustomOutputs() {
 
 void SetupWindow::displayCustomOutput(int k) {
     const auto at = static_cast<std::size_t>(k);
-    const int type = m_parts.store.settings().UserOutputType[at];
-    selectQuietly(m_outputCombos[at], type < 6 ? type : 0);
+    const OutputSource type = outputSource(m_parts.store.settings(), k);
+    selectQuietly(m_outputCombos[at], type <= OutputSource::Tps ? toCode(type) : 0);
     for (std::size_t n = 2 * at; n < 2 * at + 2; ++n) {
-        m_outputBoxes[n]->setVisible(type != 0);
-        m_outputLabels[n]->setVisible(type != 0);
-        if (type != 0 && !m_outputBoxes[n]->hasFocus()) {
+        m_outputBoxes[n]->setVisible(type != OutputSource::Off);
+        m_outputLabels[n]->setVisible(type != OutputSource::Off);
+        if (type != OutputSource::Off && !m_outputBoxes[n]->hasFocus()) {
             m_outputBoxes[n]->refresh();
         }
     }
@@ -188,7 +189,8 @@ void SetupWindow::setupCustomInputs() {
 }
 
 void SetupWindow::enableSecondaryRevLimit() {
-    const bool on = m_parts.store.settings().UserInputDigitalMode[0] == 4;
+    const bool on =
+        digitalInputMode(m_parts.store.settings(), 0) == DigitalInputMode::SecondaryRevLimit;
     for (QWidget* w : {static_cast<QWidget*>(m_lcFrame), static_cast<QWidget*>(m_lcText),
                        static_cast<QWidget*>(m_lcLabel)}) {
         w->setEnabled(on);

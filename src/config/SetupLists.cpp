@@ -3,6 +3,7 @@
 #include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 namespace {
 constexpr std::array<int, 4> kCylinders{1, 4, 6, 8};
@@ -61,7 +62,8 @@ QStringList stagedLoadEntries(const EcuSettings& s) {
     QStringList entries;
     for (int step = kTopLoadStep; step >= 0; --step) {
         if (const std::optional<double> load = loadOfStep(s, step)) {
-            const QString lead = s.LoadControl == 1 ? QStringLiteral(" ") : QString();
+            const QString lead =
+                loadControl(s) == LoadControl::Map ? QStringLiteral(" ") : QString();
             entries << lead + formatNumber(*load, QStringLiteral("##0.0")) +
                            units[s.LoadControl - 1];
         }

@@ -9,6 +9,7 @@
 #include "monitor/LiveFeed.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 
 #include <QCloseEvent>
@@ -106,9 +107,11 @@ void SetupWindow::showStoredSelections() {
     // A record loaded or read while the window is open: the lists show it
     // as it is; only a selection the user makes stores and sends.
     const EcuSettings& s = m_parts.store.settings();
-    const auto fitted = [](int type) { return type == 1 ? 1 : 0; };
+    const auto fitted = [](int16_t type) {
+        return static_cast<SensorFitted>(type) == SensorFitted::Fitted ? 1 : 0;
+    };
     select(m_cylinders, cylindersIndex(s.NumberOfCylinders));
-    select(m_wheelType, s.WheelType != 0 ? 1 : 0);
+    select(m_wheelType, wheelType(s) != WheelType::TwelveMinusThree ? 1 : 0);
     select(m_ignitionType, oneBasedIndex(s.IgnitionType, 2));
     m_ignitionType->setEnabled(
         !distributorOnly(s.NumberOfCylinders, m_parts.state.CodeSectionFlags));
@@ -117,7 +120,7 @@ void SetupWindow::showStoredSelections() {
     select(m_airTemp, fitted(s.AirTempSensorType));
     select(m_waterTemp, fitted(s.WaterTempSensorType));
     select(m_tps, fitted(s.TpsSensorType));
-    select(m_map, s.MapSensorType < 4 ? s.MapSensorType : 0);
+    select(m_map, mapSensor(s) <= MapSensor::ThreeAtm ? s.MapSensorType : 0);
     setupTpsLimits();
     setupMapLimits();
     setupOncePerCycle();
@@ -236,7 +239,7 @@ void SetupWindow::loadEngineFrame() {
     if (const int i = cylindersIndex(s.NumberOfCylinders); select(m_cylinders, i)) {
         cylindersClicked(i);
     }
-    if (const int i = s.WheelType != 0 ? 1 : 0; select(m_wheelType, i)) {
+    if (const int i = wheelType(s) != WheelType::TwelveMinusThree ? 1 : 0; select(m_wheelType, i)) {
         wheelTypeClicked(i);
     }
     if (const int i = maxRpmIndex(s.MaxRpm); select(m_maxRpm, i)) {
@@ -400,20 +403,22 @@ void SetupWindow::setupSensors() {
     fill(m_map, {QStringLiteral("No Map"), QStringLiteral("1 Atm - GM Sensor 16137039"),
                  QStringLiteral("2 Atm - GM Sensor 16009886"),
                  QStringLiteral("3 Atm - GM Sensor 16040749")});
-    const auto fitted = [](int type) { return type == 1 ? 1 : 0; };
+    const auto fitted = [](int16_t type) {
+        return static_cast<SensorFitted>(type) == SensorFitted::Fitted ? 1 : 0;
+    };
     select(m_airTemp, fitted(s.AirTempSensorType));
     airTempClicked(fitted(s.AirTempSensorType));
     select(m_waterTemp, fitted(s.WaterTempSensorType));
     waterTempClicked(fitted(s.WaterTempSensorType));
     select(m_tps, fitted(s.TpsSensorType));
     tpsClicked(fitted(s.TpsSensorType));
-    const int map = s.MapSensorType < 4 ? s.MapSensorType : 0;
+    const int map = mapSensor(s) <= MapSensor::ThreeAtm ? s.MapSensorType : 0;
     select(m_map, map);
     mapClicked(map);
 }
 
 void SetupWindow::setupTpsLimits() {
-    const bool shown = m_parts.store.settings().TpsSensorType == 1;
+    const bool shown = tpsSensor(m_parts.store.settings()) == SensorFitted::Fitted;
     for (QWidget* w : m_tpsControls) {
         w->setVisible(shown);
     }
@@ -422,7 +427,7 @@ void SetupWindow::setupTpsLimits() {
 }
 
 void SetupWindow::setupMapLimits() {
-    const bool shown = m_parts.store.settings().MapSensorType != 0;
+    const bool shown = mapSensor(m_parts.store.settings()) != MapSensor::None;
     for (QWidget* w : m_mapControls) {
         w->setVisible(shown);
     }

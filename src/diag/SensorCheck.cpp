@@ -4,6 +4,7 @@
 #include "monitor/LiveSample.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 #include "record/UserInteraction.h"
 
 namespace {
@@ -12,13 +13,13 @@ SensorCheckDisplay::Row sensorRow(const char* caption, int bits, const QString& 
     return {QString::fromLatin1(caption), QString::number(bits), sensorVoltsText(bits), value};
 }
 
-QString userValue(int mode, float value) {
+QString userValue(AnalogInputMode mode, float value) {
     switch (mode) {
-    case 1:
+    case AnalogInputMode::FuelPercent:
         return formatNumber(value, QStringLiteral("###,##0")) + QStringLiteral(" %");
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return formatNumber(value, QStringLiteral("###,##0")) + QStringLiteral(" Deg");
-    case 3:
+    case AnalogInputMode::Ego:
         return formatNumber(value, QStringLiteral("#0.00")) + QStringLiteral(" EGO");
     default:
         return {};
@@ -50,8 +51,8 @@ SensorCheckDisplay composeSensorCheck(const EcuSettings& s, bool developerMode,
     for (int n = 0; n < EcuSettings::kUserInputs; ++n) {
         SensorCheckDisplay::Row& user = d.rows[5 + n];
         user.caption = QStringLiteral("User #%1").arg(n + 1);
-        const int mode = s.UserInputAnalogMode[n];
-        if (mode == 0) {
+        const AnalogInputMode mode = analogInputMode(s, n);
+        if (mode == AnalogInputMode::Off) {
             continue;
         }
         const int bits = sample.raw(kUsers[n]);

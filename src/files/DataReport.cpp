@@ -4,6 +4,7 @@
 #include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 #include <functional>
 
@@ -90,28 +91,28 @@ QString loadText(const EcuSettings& s, int step, const char* psiUnit, const char
     return fmt(*load, "##0.0") + QLatin1String(units[s.LoadControl - 1]);
 }
 
-QString mapSensorText(int type) {
-    switch (type) {
-    case 1:
+QString mapSensorText(MapSensor sensor) {
+    switch (sensor) {
+    case MapSensor::OneAtm:
         return QStringLiteral("Map 1-Bar");
-    case 2:
+    case MapSensor::TwoAtm:
         return QStringLiteral("Map 2-Bar");
-    case 3:
+    case MapSensor::ThreeAtm:
         return QStringLiteral("Map 3-Bar");
     default:
         return QStringLiteral("Map Off  ");
     }
 }
 
-QString digitalInputText(const AppState& state, int mode) {
+QString digitalInputText(const AppState& state, DigitalInputMode mode) {
     switch (mode) {
-    case 1:
+    case DigitalInputMode::CutFuel:
         return QStringLiteral(" - Cut Fuel      ");
-    case 2:
+    case DigitalInputMode::CutIgnition:
         return QStringLiteral(" - Cut Ignition  ");
-    case 3:
+    case DigitalInputMode::CutEngine:
         return QStringLiteral(" - Cut Engine    ");
-    case 4:
+    case DigitalInputMode::SecondaryRevLimit:
         return QStringLiteral(" - Launch Control ") + QStringLiteral("( ") +
                fmt(state.settings.LaunchControlRpm, "####0") + QStringLiteral(" rpm)");
     default:
@@ -120,14 +121,14 @@ QString digitalInputText(const AppState& state, int mode) {
 }
 
 // A custom output's switching point in the units of its source.
-QString setPointText(const EcuSettings& s, int type, int raw) {
+QString setPointText(const EcuSettings& s, OutputSource type, int raw) {
     switch (type) {
-    case 1:
-    case 2:
+    case OutputSource::AirTemp:
+    case OutputSource::WaterTemp:
         return fmt(tempCountsToDegrees(raw & 0xFF), "###0") + QStringLiteral(" F");
-    case 3:
+    case OutputSource::Rpm:
         return fmt(raw * 100, "####0") + QStringLiteral(" rpm");
-    case 4:
+    case OutputSource::Map:
         return fmt(mapCountsToPsi(s.MapSensorType, raw & 0xFF), "###.0") + QStringLiteral(" psi");
     default:
         return fmt(raw, "###0") + QStringLiteral(" %");
@@ -137,13 +138,13 @@ QString setPointText(const EcuSettings& s, int type, int raw) {
 void outputLine(Listing& out, const EcuSettings& s, int k) {
     static const char* const kSources[] = {" - Off         ", " - Air Temp    ", " - Water Temp  ",
                                            " - Rpm         ", " - Map         ", " - Tps         "};
-    const int type = s.UserOutputType[k];
+    const OutputSource type = outputSource(s, k);
     const QString label = QStringLiteral("Digital Output %1").arg(k + 1);
-    if (type < 1 || type > 5) {
+    if (type < OutputSource::AirTemp || type > OutputSource::Tps) {
         out.line(label + QLatin1String(kSources[0]));
         return;
     }
-    const QString source = label + QLatin1String(kSources[type]);
+    const QString source = label + QLatin1String(kSources[toCode(type)]);
     out.line({source, QStringLiteral("  On = ") + setPointText(s, type, s.UserOutputOn[k]),
               QStringLiteral("  Off= ") + setPointText(s, type, s.UserOutputOff[k])},
              static_cast<int>(source.size()));
@@ -157,14 +158,14 @@ void analogLine(Listing& out, const EcuSettings& s, int n) {
         out.line(QStringList{start} + cells(EcuSettings::kCurveSent, kAnalogColumn, text),
                  static_cast<int>(start.size()));
     };
-    switch (s.UserInputAnalogMode[n]) {
-    case 1:
+    switch (analogInputMode(s, n)) {
+    case AnalogInputMode::FuelPercent:
         values(QStringLiteral("  Fuel Percent    "), [&](int k) { return num(table[k]); });
         break;
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         values(QStringLiteral("  Ignition Angle  "), [&](int k) { return num(table[k] - 128); });
         break;
-    case 3:
+    case AnalogInputMode::Ego:
         values(QStringLiteral("  EGO Setpoint     "),
                [&](int k) { return fmt(table[k] * 5.0 / 255.0, "#0.00"); });
         break;
@@ -183,28 +184,29 @@ void engineSetup(Listing& out, const AppState& state) {
                  QStringLiteral(" ms        "));
     out.pair(QStringLiteral("Charge Time        ") + fmt(s.ChargeTime / 10.0, "###0.0") +
                  QStringLiteral(" ms        "),
-             QStringLiteral("Pickup Wheel        ") +
-                 (s.WheelType != 0 ? QStringLiteral("12-1") : QStringLiteral("12-3")));
+             QStringLiteral("Pickup Wheel        ") + (wheelType(s) != WheelType::TwelveMinusThree
+                                                           ? QStringLiteral("12-1")
+                                                           : QStringLiteral("12-3")));
     QString load;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         load = QStringLiteral("    Map");
         break;
-    case 2:
+    case LoadControl::Tps:
         load = QStringLiteral("    Tps");
         break;
-    case 3:
+    case LoadControl::Volts:
         load = QStringLiteral("(0-5) Volts");
         break;
     default:
         break;
     }
     out.pair(QStringLiteral("Load Control    ") + load,
-             QStringLiteral("Ignition Type      ") + (s.IgnitionType == 2
+             QStringLiteral("Ignition Type      ") + (ignitionType(s) == IgnitionType::Distributor
                                                           ? QStringLiteral("   Distributor")
                                                           : QStringLiteral("   Wasted Spark")));
     const QString tps = QStringLiteral("Tps                 ");
-    if (s.TpsSensorType != 0) {
+    if (tpsSensor(s) != SensorFitted::None) {
         out.line({tps + fmt(s.TpsMaxBits * 5.0 / 255.0, "##0.0") + QStringLiteral(" Open Volts  "),
                   fmt(s.TpsMinBits * 5.0 / 255.0, "##0.0") + QStringLiteral(" Closed Volts ")},
                  static_cast<int>(tps.size()));
@@ -223,8 +225,8 @@ void engineSetup(Listing& out, const AppState& state) {
              staged);
     out.blank();
 
-    const QString map = mapSensorText(s.MapSensorType);
-    if (s.MapSensorType >= 1 && s.MapSensorType <= 3) {
+    const QString map = mapSensorText(mapSensor(s));
+    if (mapSensor(s) >= MapSensor::OneAtm && mapSensor(s) <= MapSensor::ThreeAtm) {
         out.line({map,
                   QStringLiteral("   Min Map (psi) ") +
                       fmt(mapCountsToPsi(s.MapSensorType, s.MapMinBits & 0xFF), "##0.0"),
@@ -234,10 +236,10 @@ void engineSetup(Listing& out, const AppState& state) {
     } else {
         out.line(map);
     }
-    out.line(s.AirTempSensorType != 0 ? QStringLiteral("GM Air Temp Sensor")
-                                      : QStringLiteral("No Air temp Sensor"));
-    out.line(s.WaterTempSensorType != 0 ? QStringLiteral("GM Water Temp Sensor")
-                                        : QStringLiteral("No Water Temp Sensor"));
+    out.line(airTempSensor(s) != SensorFitted::None ? QStringLiteral("GM Air Temp Sensor")
+                                                    : QStringLiteral("No Air temp Sensor"));
+    out.line(waterTempSensor(s) != SensorFitted::None ? QStringLiteral("GM Water Temp Sensor")
+                                                      : QStringLiteral("No Water Temp Sensor"));
     out.blank();
 }
 
@@ -285,7 +287,7 @@ void compensation(Listing& out, const EcuSettings& s) {
 }
 
 void ego(Listing& out, const EcuSettings& s) {
-    if (s.EgoControl == 0) {
+    if (egoControl(s) == EgoControl::Off) {
         out.line(QStringLiteral("EGO Control - Off"));
         out.blank();
         return;
@@ -371,7 +373,7 @@ std::vector<ReportBlock> dataReport(const AppState& state, const QString& monito
     engineSetup(out, state);
     for (int j = 0; j < 2; ++j) {
         out.line(QStringLiteral("Digital Input        %1").arg(j + 1) +
-                 digitalInputText(state, s.UserInputDigitalMode[j]));
+                 digitalInputText(state, digitalInputMode(s, j)));
     }
     out.blank();
     for (int k = 0; k < EcuSettings::kUserOutputs; ++k) {

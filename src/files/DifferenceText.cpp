@@ -7,6 +7,7 @@
 #include "config/SetupLists.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 #include "tables/CurveDescription.h"
 #include "tables/TableModel.h"
 
@@ -46,12 +47,12 @@ QString entry(const QStringList& entries, int64_t index) {
 }
 
 QString loadUnit(const EcuSettings& s) {
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         return QStringLiteral("psi");
-    case 2:
+    case LoadControl::Tps:
         return QStringLiteral("%");
-    case 3:
+    case LoadControl::Volts:
         return QStringLiteral("V");
     default:
         return {};
@@ -135,13 +136,12 @@ Shown shown(const EcuSettings& s, const EcuFieldDifference& d, int64_t raw) {
         return {curve->cellText(raw), unit};
     }
     if (within(field, F::UserInputAnalogTable0, EcuSettings::kUserInputs)) {
-        const int mode = s.UserInputAnalogMode[offsetOf(field, F::UserInputAnalogTable0)];
-        switch (mode) {
-        case 1:
+        switch (analogInputMode(s, offsetOf(field, F::UserInputAnalogTable0))) {
+        case AnalogInputMode::FuelPercent:
             return {QString::number(raw), QStringLiteral("%")};
-        case 2:
+        case AnalogInputMode::IgnitionDegrees:
             return {QString::number(raw - 128), kDegrees};
-        case 3:
+        case AnalogInputMode::Ego:
             return {egoSetpointCurve(s).cellText(raw), QStringLiteral("V")};
         default:
             return {QString::number(raw), {}};
@@ -212,8 +212,8 @@ QString curveAxis(const EcuFieldDifference& d, const EcuSettings& first,
                   : QString();
         if (!curve) {
             const int input = offsetOf(d.field, F::UserInputAnalogTable0);
-            const bool ego = input == 0 && s.UserInputAnalogMode[0] == 3;
-            curve = ego ? egoSetpointCurve(s) : inputCurve(input, s.UserInputAnalogMode[input]);
+            const bool ego = input == 0 && analogInputMode(s, 0) == AnalogInputMode::Ego;
+            curve = ego ? egoSetpointCurve(s) : inputCurve(input, analogInputMode(s, input));
             unit = ego ? loadUnit(s) : QStringLiteral("V");
         }
         const QString point =

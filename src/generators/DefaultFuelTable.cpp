@@ -4,6 +4,7 @@
 #include "record/Limits.h"
 #include "record/Rounding.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 #include <cmath>
 
@@ -59,7 +60,8 @@ void generateFuelTable(const FuelGeneratorInputs& inputs, EcuSettings& settings,
     }
 
     const float minOpenTime = static_cast<float>(settings.MinOpenTime * kOpenTimeUnit);
-    const int sensorType = settings.MapSensorType == 0 ? 1 : settings.MapSensorType;
+    const int sensorType =
+        mapSensor(settings) == MapSensor::None ? toCode(MapSensor::OneAtm) : settings.MapSensorType;
 
     for (int j = 0; j <= loadIndexMax; ++j) {
         const double psi = mapCountsToPsi(sensorType, kMapCountStep * j);

@@ -4,6 +4,7 @@
 #include "record/Limits.h"
 #include "record/Rounding.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 namespace {
 constexpr int64_t kLowestAdvance = 5;    // half degrees
@@ -11,7 +12,8 @@ constexpr int64_t kHighestAdvance = 100; // half degrees
 } // namespace
 
 int generatorMapSensorType(uint8_t mapSensorType) {
-    return mapSensorType == 0 ? 1 : mapSensorType;
+    return static_cast<MapSensor>(mapSensorType) == MapSensor::None ? toCode(MapSensor::OneAtm)
+                                                                    : mapSensorType;
 }
 
 float generatorPsiTop(uint8_t mapSensorType) {

@@ -4,6 +4,7 @@
 #include "generators/DefaultFuelTable.h"
 #include "generators/DefaultIgnitionTable.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 
 #include <array>
 #include <optional>
@@ -103,21 +104,21 @@ bool enterFuelInput(FuelGeneratorInputs& inputs, FuelBox box, int point, int32_t
 }
 
 QStringList fuelWindowLabels(const EcuSettings& settings) {
-    QString loadControl = QStringLiteral("Load Control ");
-    switch (settings.LoadControl) {
-    case 1:
-        loadControl += numberToText(settings.MapSensorType) + QStringLiteral("-Atm Map Sensor");
+    QString loadLabel = QStringLiteral("Load Control ");
+    switch (loadControl(settings)) {
+    case LoadControl::Map:
+        loadLabel += numberToText(settings.MapSensorType) + QStringLiteral("-Atm Map Sensor");
         break;
-    case 2:
-        loadControl += QStringLiteral("TPS ");
+    case LoadControl::Tps:
+        loadLabel += QStringLiteral("TPS ");
         break;
-    case 3:
-        loadControl += QStringLiteral("0-5 Volts");
+    case LoadControl::Volts:
+        loadLabel += QStringLiteral("0-5 Volts");
         break;
     default:
         break;
     }
-    return {loadControl, QStringLiteral("Injector Size (lb/hr)"),
+    return {loadLabel, QStringLiteral("Injector Size (lb/hr)"),
             QStringLiteral("Displacement  (in^3)\n per Cylinder"),
             QStringLiteral("Number of Cylinders ") +
                 formatNumber(settings.NumberOfCylinders, QStringLiteral("##0")),

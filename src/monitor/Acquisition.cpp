@@ -142,11 +142,11 @@ void Acquisition::requestDeveloperReads(const QObject* window) {
 }
 
 void Acquisition::openPlot() {
-    m_line.command(kPlotOpenCommand);
+    m_line.command(commandCode(EcuCommand::PlotOpen));
 }
 
 void Acquisition::closePlot() {
-    m_line.command(kPlotCloseCommand);
+    m_line.command(commandCode(EcuCommand::PlotClose));
     m_plotTimer->stop();
     emit plotClosed();
     if (m_plotRunning) {

@@ -5,6 +5,7 @@
 #include "record/LoadPercent.h"
 #include "record/Rounding.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 
@@ -21,17 +22,18 @@ constexpr float kAirWithoutSensor = 75.0f;
 constexpr float kWaterWithoutSensor = 175.0f;
 constexpr int kTableTopStep = 15;
 
-void calibrateUserInput(int16_t mode, const EcuSettings::Curve& table, EngineChannel& channel) {
+void calibrateUserInput(AnalogInputMode mode, const EcuSettings::Curve& table,
+                        EngineChannel& channel) {
     const int count = channel.RawLow;
     switch (mode) {
-    case 0:
-    case 3:
+    case AnalogInputMode::Off:
+    case AnalogInputMode::Ego:
         channel.Value = static_cast<float>(count * 5.0 / 255.0);
         break;
-    case 1:
+    case AnalogInputMode::FuelPercent:
         channel.Value = static_cast<float>(interpolateUserInput(table, count));
         break;
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         channel.Value = static_cast<float>(interpolateUserInput(table, count) - 128);
         break;
     default:
@@ -81,16 +83,19 @@ void calibrateData(const EcuSettings& s, EngineData& e) {
     e.MapChannel.Value = mapCountsToPsi(s.MapSensorType, mapCount);
     e.MapPercent = mapPercent(s, mapCount);
 
-    e.AirChannel.Value =
-        s.AirTempSensorType != 0 ? tempCountsToDegrees(e.AirChannel.RawLow) : kAirWithoutSensor;
-    e.WaterChannel.Value = s.WaterTempSensorType != 0 ? tempCountsToDegrees(e.WaterChannel.RawLow)
-                                                      : kWaterWithoutSensor;
+    e.AirChannel.Value = airTempSensor(s) != SensorFitted::None
+                             ? tempCountsToDegrees(e.AirChannel.RawLow)
+                             : kAirWithoutSensor;
+    e.WaterChannel.Value = waterTempSensor(s) != SensorFitted::None
+                               ? tempCountsToDegrees(e.WaterChannel.RawLow)
+                               : kWaterWithoutSensor;
 
     e.BatteryChannel.Value = static_cast<float>(
         static_cast<double>(truncDiv(e.BatteryChannel.RawLow * 158, 255)) / 10.0);
 
     for (std::size_t n = 0; n < e.UserChannel.size(); ++n) {
-        calibrateUserInput(s.UserInputAnalogMode[n], s.UserInputAnalogTable[n], e.UserChannel[n]);
+        calibrateUserInput(analogInputMode(s, static_cast<int>(n)), s.UserInputAnalogTable[n],
+                           e.UserChannel[n]);
     }
 
     e.TpsChannel.Value = throttlePercent(s, e.TpsChannel.RawLow);
@@ -157,14 +162,14 @@ OperatingPoint operatingPoint(const EcuSettings& s, const LiveSample& sample) {
     }
 
     float loadFraction = 0.0f;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         loadFraction = static_cast<float>(sample.raw(LiveChannel::Map) / 255.0);
         break;
-    case 2:
+    case LoadControl::Tps:
         loadFraction = static_cast<float>(sample.value(LiveChannel::Tps) / 100.0);
         break;
-    case 3:
+    case LoadControl::Volts:
         loadFraction = static_cast<float>(sample.raw(LiveChannel::Tps) / 255.0);
         break;
     default:

@@ -4,42 +4,43 @@
 #include "record/EcuSettings.h"
 #include "record/EngineData.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 
 namespace {
 const QString kDegree = QString(QChar(176));
 
-QString userValueText(int mode, float value) {
+QString userValueText(AnalogInputMode mode, float value) {
     switch (mode) {
-    case 0:
+    case AnalogInputMode::Off:
         return formatNumber(value, QStringLiteral("#0.00 V"));
-    case 1:
+    case AnalogInputMode::FuelPercent:
         return formatNumber(value / 100.0f, QStringLiteral("##0 %"));
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return formatNumber(value, QStringLiteral("##0 ")) + kDegree;
-    case 3:
+    case AnalogInputMode::Ego:
         return formatNumber(value, QStringLiteral("#0.0 V"));
     default:
         return {};
     }
 }
 
-QString temperatureText(int sensorType, float degrees) {
-    if (sensorType == 0) {
+QString temperatureText(SensorFitted sensor, float degrees) {
+    if (sensor == SensorFitted::None) {
         return {};
     }
     return formatNumber(degrees, QStringLiteral("###,#0 ")) + kDegree + QStringLiteral("F");
 }
 } // namespace
 
-QString userInputModeSuffix(int analogMode) {
+QString userInputModeSuffix(AnalogInputMode analogMode) {
     switch (analogMode) {
-    case 0:
+    case AnalogInputMode::Off:
         return QStringLiteral(" Off");
-    case 1:
+    case AnalogInputMode::FuelPercent:
         return QStringLiteral(" Fuel");
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return QStringLiteral(" Ign");
-    case 3:
+    case AnalogInputMode::Ego:
         return QStringLiteral(" EGO");
     default:
         return {};
@@ -72,13 +73,15 @@ DataDisplay composeDataDisplay(const EcuSettings& s, const LiveSample& sample) {
 
     add(layout.RpmChannel, {}, formatNumber(value(C::Rpm), QStringLiteral("####0")));
     add(layout.MapChannel, {},
-        s.MapSensorType != 0 ? formatNumber(value(C::Map), QStringLiteral("###,##0.0 psi"))
-                             : QString());
-    add(layout.WaterChannel, {}, temperatureText(s.WaterTempSensorType, value(C::Water)));
-    add(layout.AirChannel, {}, temperatureText(s.AirTempSensorType, value(C::Air)));
+        mapSensor(s) != MapSensor::None
+            ? formatNumber(value(C::Map), QStringLiteral("###,##0.0 psi"))
+            : QString());
+    add(layout.WaterChannel, {}, temperatureText(waterTempSensor(s), value(C::Water)));
+    add(layout.AirChannel, {}, temperatureText(airTempSensor(s), value(C::Air)));
     add(layout.TpsChannel, {},
-        s.TpsSensorType != 0 ? formatNumber(value(C::Tps) / 100.0f, QStringLiteral("###0 %"))
-                             : QString());
+        tpsSensor(s) != SensorFitted::None
+            ? formatNumber(value(C::Tps) / 100.0f, QStringLiteral("###0 %"))
+            : QString());
     add(layout.BatteryChannel, {}, formatNumber(value(C::Battery), QStringLiteral("###,##0.0 V")));
     add(layout.FuelChannel, {}, formatNumber(value(C::Fuel), QStringLiteral("##0.00 ms")));
     add(layout.IgnitionChannel, {},
@@ -86,7 +89,7 @@ DataDisplay composeDataDisplay(const EcuSettings& s, const LiveSample& sample) {
     add(layout.DutyChannel, {}, formatNumber(value(C::Duty) / 100.0f, QStringLiteral("###,##0 %")));
     constexpr C kUsers[] = {C::User1, C::User2, C::User3};
     for (int n = 0; n < 3; ++n) {
-        const int mode = s.UserInputAnalogMode[n];
+        const AnalogInputMode mode = analogInputMode(s, n);
         add(layout.UserChannel[n], userInputModeSuffix(mode),
             userValueText(mode, value(kUsers[n])));
     }

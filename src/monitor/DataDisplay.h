@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/SettingCodes.h"
+
 #include <QString>
 #include <array>
 
@@ -31,7 +33,7 @@ struct DataDisplay {
 
 // Name suffix of a user input by its analog mode (" Off", " Fuel", " Ign",
 // " EGO"); empty for any other mode.
-QString userInputModeSuffix(int analogMode);
+QString userInputModeSuffix(AnalogInputMode analogMode);
 
 // Yellow from 210 degrees, red from 230.
 DataDisplay::WaterShade waterShade(float degreesF);

@@ -9,6 +9,8 @@ namespace {
 
 constexpr qsizetype kChunkBytes = 64 * 1024;
 constexpr int kLineNumbersKept = 10;
+// The time of a marker before the first record of its run.
+const QByteArray kRunStartTime("0.000");
 
 QString csvField(const QString& text) {
     if (!text.contains(QLatin1Char(',')) && !text.contains(QLatin1Char('"'))) {
@@ -53,7 +55,8 @@ bool LogCsvConverter::read(QIODevice& log) {
         return false;
     }
     LogParser parser;
-    std::vector<int> runColumns; // the CSV columns of the current run's values
+    std::vector<int> runColumns;         // the CSV columns of the current run's values
+    QByteArray lastTime = kRunStartTime; // of the run's last record
     LineReader lines(log);
     LineReader::Line line;
     while (lines.next(line)) {
@@ -66,6 +69,7 @@ bool LogCsvConverter::read(QIODevice& log) {
         case LogParser::Line::Clock:
             break;
         case LogParser::Line::Titles:
+            lastTime = kRunStartTime;
             runColumns.clear();
             for (const LogChannel& channel : parser.channels()) {
                 const QString column =
@@ -84,6 +88,7 @@ bool LogCsvConverter::read(QIODevice& log) {
             // The row runs up to the last column it fills; write() adds the
             // empty cells after it.
             const auto& fields = parser.fields();
+            lastTime = fields[0].toByteArray();
             std::vector<QByteArrayView> cells(fields.size());
             cells[0] = fields[0];
             for (size_t c = 0; c < runColumns.size(); ++c) {
@@ -107,6 +112,13 @@ bool LogCsvConverter::read(QIODevice& log) {
             break;
         }
         case LogParser::Line::Marker:
+            // Spooled as "#time,text"; write() puts the text in the last column.
+            m_pending += '#' + lastTime + ',' + csvField(parser.markerText()).toUtf8() + '\n';
+            m_hasMarkers = true;
+            if (!spool(false)) {
+                return false;
+            }
+            break;
         case LogParser::Line::NotARecord:
             skip(line.number);
             break;
@@ -124,6 +136,9 @@ bool LogCsvConverter::write(QIODevice& csv) {
     for (const QString& column : m_columns) {
         header.append(csvField(column));
     }
+    if (m_hasMarkers) {
+        header.append(QStringLiteral("Marker"));
+    }
     QByteArray out = (header.join(QLatin1Char(',')) + QStringLiteral("\r\n")).toUtf8();
     if (!m_rows.seek(0)) {
         m_error = m_rows.errorString();
@@ -136,9 +151,20 @@ bool LogCsvConverter::write(QIODevice& csv) {
     LineReader rows(m_rows, 2 * LineReader::kMaxLineBytes);
     LineReader::Line row;
     while (rows.next(row)) {
-        out += row.text;
-        // Numbers hold no comma: a row's commas are its cells less one.
-        out += QByteArray(cellsPerRow - 1 - row.text.count(','), ',');
+        if (row.text.startsWith('#')) {
+            // A marker row: its time, every channel empty, then its text.
+            const qsizetype comma = row.text.indexOf(',');
+            out += row.text.sliced(1, comma - 1);
+            out += QByteArray(cellsPerRow, ',');
+            out += row.text.sliced(comma + 1);
+        } else {
+            out += row.text;
+            // Numbers hold no comma: a row's commas are its cells less one.
+            out += QByteArray(cellsPerRow - 1 - row.text.count(','), ',');
+            if (m_hasMarkers) {
+                out += ',';
+            }
+        }
         out += "\r\n";
         if (!flush(csv, out, false)) {
             m_error = csv.errorString();

@@ -14,8 +14,11 @@ class QIODevice;
 // full record written after each poll or the time history plot's record. The
 // CSV has one header row: "Time (s)" and the channels of every run, each with
 // its unit, in the order they first appear; a row leaves the channels of
-// another layout empty. Times count from the header of their own run. Lines
-// end with CR LF.
+// another layout empty. Times count from the header of their own run. A
+// marker line ("#" and a note) becomes a marker row: the time of the record
+// before it in its run (0.000 before the first), every channel empty, and
+// the note in a last column, "Marker", which the CSV has only when the log
+// holds markers. Lines end with CR LF.
 //
 // The conversion streams: the log is read a line at a time, and its rows
 // wait in a temporary file until the header row, which names the channels
@@ -47,6 +50,7 @@ private:
     QByteArray m_pending;
     std::vector<QString> m_columns; // "Name (unit)" of every channel met so far
     std::map<QString, int> m_columnOf;
+    bool m_hasMarkers = false;
     qint64 m_records = 0;
     qint64 m_skipped = 0;
     QList<qint64> m_firstSkipped;

@@ -57,14 +57,14 @@ QString plotTitle(const PlotLogLayout& layout, int channel) {
     }
     const int user = channel - User1;
     switch (layout.userModes[static_cast<size_t>(user)]) {
-    case 0:
+    case AnalogInputMode::Off:
         return QStringLiteral(" User %1                       ").arg(user + 1);
-    case 1:
+    case AnalogInputMode::FuelPercent:
         return user == 2 ? QStringLiteral(" Fuel Compesnation (%)        ")
                          : QStringLiteral(" Fuel Compensation (%)        ");
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return QStringLiteral(" Ignition Compensation (DBTDC)");
-    case 3:
+    case AnalogInputMode::Ego:
         return QStringLiteral(" EGO (volt)                   ");
     default:
         return {};
@@ -94,12 +94,12 @@ QString plotValue(const LiveSample& sample, const PlotLogLayout& layout, int cha
     const float value =
         sample.value(static_cast<LiveChannel>(static_cast<int>(LiveChannel::User1) + user));
     switch (layout.userModes[static_cast<size_t>(user)]) {
-    case 0:
+    case AnalogInputMode::Off:
         return field(value, user == 0 ? "##0.00" : "##0.0", kWidth);
-    case 1:
-    case 3:
+    case AnalogInputMode::FuelPercent:
+    case AnalogInputMode::Ego:
         return field(value, "##0.0", kWidth);
-    case 2:
+    case AnalogInputMode::IgnitionDegrees:
         return field(value, "##0", kWidth);
     default:
         return QString(kWidth, QLatin1Char(' '));
@@ -165,8 +165,9 @@ QString fullRecordLine(const LiveSample& sample, double secondsSinceHeader) {
 }
 
 PlotLogLayout plotLogLayout(const AppState& state, const std::array<int, 2>& channels) {
-    return {state.settings.LoadControl,
-            state.settings.UserInputAnalogMode,
+    const EcuSettings& s = state.settings;
+    return {loadControl(s),
+            {analogInputMode(s, 0), analogInputMode(s, 1), analogInputMode(s, 2)},
             channels,
             state.LogExtra && state.DeveloperMode,
             state.settings.UC_Extra,
@@ -177,13 +178,13 @@ QString plotRecordTitleLine(const PlotLogLayout& layout) {
     const std::array<int, 2>& channels = layout.channels;
     QString line = QStringLiteral("    Time") + QStringLiteral("     Rpm        ");
     switch (layout.loadControl) {
-    case 1:
+    case LoadControl::Map:
         line += QStringLiteral("Map (psi)    ");
         break;
-    case 2:
+    case LoadControl::Tps:
         line += QStringLiteral("TPS (%)      ");
         break;
-    case 3:
+    case LoadControl::Volts:
         line += QStringLiteral("Load (volt)  ");
         break;
     default:
@@ -209,7 +210,8 @@ QString plotRecordLine(const LiveSample& sample, const PlotLogLayout& layout,
     QString line = timeField(secondsSinceHeader);
     line += field(sample.value(LiveChannel::Rpm), "####0", 8);
     // Under load control 3 the column is titled as volts but holds MAP psi.
-    const float load = sample.value(layout.loadControl == 2 ? LiveChannel::Tps : LiveChannel::Map);
+    const float load =
+        sample.value(layout.loadControl == LoadControl::Tps ? LiveChannel::Tps : LiveChannel::Map);
     line += field(load, "#0.0", 15);
     line += plotValue(sample, layout, channels[0]);
     if (shown(channels[1])) {

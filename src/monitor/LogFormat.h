@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/EcuSettings.h"
+#include "record/SettingCodes.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -37,8 +38,8 @@ QString fullRecordLine(const LiveSample& sample, double secondsSinceHeader);
 // 1..3), and trace 2 shows nothing when its entry is not one of them
 // (" Off "). With extra logging in developer mode the spare values follow.
 struct PlotLogLayout {
-    int16_t loadControl = 0;
-    std::array<int16_t, 3> userModes{};
+    LoadControl loadControl{};
+    std::array<AnalogInputMode, 3> userModes{};
     std::array<int, 2> channels{};
     bool developerColumns = false;
     decltype(EcuSettings::UC_Extra) ucExtra{};

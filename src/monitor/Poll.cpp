@@ -7,12 +7,12 @@ void readLiveValues(AppState& state, const CommandSender& send, bool developerRe
     if (!state.EcuOnline) {
         return;
     }
-    for (int command : kPollCommands) {
-        send(command, 0, 0);
+    for (const EcuCommand command : kPollCommands) {
+        send(commandCode(command), 0, 0);
     }
     if (developerReads) {
-        for (int command : kDeveloperPollCommands) {
-            send(command, 0, 0);
+        for (const FieldId field : kSpareValueReads) {
+            send(fieldRow(field).readCode, 0, 0);
         }
     }
 }

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "comm/CommandSender.h"
+#include "comm/CommandTable.h"
 
 #include <array>
 
@@ -9,17 +10,15 @@ struct AppState;
 // The live values read on every poll, in the order they are asked for:
 // status bytes 2, 1, 3 and 4, crank period, MAP, air, water, battery,
 // throttle, injector time, advance and the three user inputs.
-inline constexpr std::array<int, 15> kPollCommands{49, 50, 51, 52, 37, 40, 44, 43,
-                                                   45, 41, 38, 39, 46, 47, 48};
+inline constexpr std::array<EcuCommand, 15> kPollCommands{
+    EcuCommand::EngineStatus2, EcuCommand::EngineStatus1, EcuCommand::EngineStatus3,
+    EcuCommand::EngineStatus4, EcuCommand::EnginePeriod,  EcuCommand::MapRaw,
+    EcuCommand::AirRaw,        EcuCommand::WaterRaw,      EcuCommand::BatteryRaw,
+    EcuCommand::TpsRaw,        EcuCommand::InjectorTime,  EcuCommand::IgnitionRaw,
+    EcuCommand::UserInput1Raw, EcuCommand::UserInput2Raw, EcuCommand::UserInput3Raw};
 
 // Read as well in developer mode while the diagnostics or extra-parameters
-// window is open: the first three spare byte values and the first three spare
-// two-byte values.
-inline constexpr std::array<int, 6> kDeveloperPollCommands{114, 115, 116, 119, 120, 121};
-
-// Sent when the time history plot opens and when it closes.
-inline constexpr int kPlotOpenCommand = 9;
-inline constexpr int kPlotCloseCommand = 34;
+// window is open: the spare values of kSpareValueReads.
 
 // Reads the live values when the ECU is online; nothing is sent offline.
 // A reply missed part-way takes the ECU offline inside the sender, after

@@ -48,9 +48,10 @@ LogReadResult readLogRecords(QIODevice& device, LogRecordSink& sink,
                              const QLocale& locale = QLocale());
 
 // Reads a data log into series, streaming: memory grows with the records
-// kept, never with the text. The input is either the program's own log,
-// with full and plot records, or its CSV as "vantrelctl log2csv" writes it
-// (told apart by a first line starting "Time (s)").
+// kept, never with the text. The input is the program's own log, with full
+// and plot records, or a CSV file: the one "vantrelctl log2csv" writes or
+// another logger's, told apart from a log by a first line (the header row)
+// that holds a comma, semicolon or tab.
 //
 // Each header block of a log starts a run, whose time 0 is the clock its
 // header shows, measured from the first header's clock; a run whose clock
@@ -58,8 +59,20 @@ LogReadResult readLogRecords(QIODevice& device, LogRecordSink& sink,
 // the last record. A record's time counts from its run's time 0; a
 // negative time (older logs took it from the time of day, which passed
 // midnight) counts on past midnight, and a time that falls back is skipped
-// as damaged. In the CSV a row whose time falls back starts a run, which
-// continues from the last record. Lines starting with "#" are markers at
-// the time of the record before them. Anything else is skipped and counted.
+// as damaged. Lines starting with "#" are markers at the time of the record
+// before them, or at the start of their run before its first record.
+// Anything else is skipped and counted.
+//
+// A CSV's header names its channels, with units in parentheses ("Map
+// (psi)"). Its separator is the one of comma, semicolon and tab the header
+// holds most; a number's decimal mark is "." or, where the separator is not
+// a comma, ",". A column titled "Time" holds the time in seconds (or in the
+// unit its title names: ms, min, h); without one the rows are a second
+// apart. A row whose time falls back starts a run, which continues from the
+// last record. A column whose first cell is text is left out; a "Marker"
+// column's text is a marker at its row's time. A row with a cell that is no
+// number, or with more cells than the header, is skipped and counted; a
+// blank line is passed over. A last row without its line end is kept when
+// it has every cell.
 LogReadResult readSampleLog(QIODevice& device, SampleSeries& series,
                             const QLocale& locale = QLocale());

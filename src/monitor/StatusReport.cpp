@@ -8,8 +8,6 @@ namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
 const QString kContact = QStringLiteral("Please Contact Marrowby");
 
-constexpr int kClearWarnings = 53;
-
 bool hasBit(uint8_t byte, int bit) {
     return (byte & bit) != 0;
 }
@@ -74,7 +72,7 @@ void StatusReporter::takeSample(const LiveSample& sample) {
 
 std::vector<StatusStep> StatusReporter::setupStatusBar(const StatusContext& context) {
     Report report{context, {}};
-    if (context.secondEdition) {
+    if (context.edition == Edition::Gullwick) {
         for (int i = StatusBarView::kOutputsLabel; i <= StatusBarView::kSpacer; ++i) {
             m_view.panels[i].visible = false;
         }
@@ -181,7 +179,7 @@ void StatusReporter::reportEngineErrors(Report& report) {
             QStringLiteral("Cycle the power on the ECU and recheck ALL settings! ") + kLineBreak;
         error = true;
         // Keep what the ECU holds: store it while the ECU still answers.
-        report.steps.push_back(StatusStep::send(actionCommandCode(CommandAction::Store), true));
+        report.steps.push_back(StatusStep::send(commandCode(EcuCommand::Store), true));
     }
     if (hasBit(status1, 64)) {
         text += QStringLiteral("System Error! Stack Overflow ") + kLineBreak;
@@ -208,7 +206,7 @@ void StatusReporter::reportEngineErrors(Report& report) {
                 (powerDown ? QStringLiteral("Power Down ECU to clear warnings")
                            : QStringLiteral("Click on Find ECU to clear warnings"));
         showOffline();
-        report.steps.push_back(StatusStep::send(kClearWarnings, false));
+        report.steps.push_back(StatusStep::send(commandCode(EcuCommand::ClearWarnings), false));
         report.context.online = false;
         report.steps.push_back(StatusStep::of(Kind::GoOffline));
         report.steps.push_back(StatusStep::message(text));
@@ -230,7 +228,7 @@ void StatusReporter::reportChecksumErrors(Report& report) {
     }
     text += kLineBreak + kContact;
     report.steps.push_back(StatusStep::message(text));
-    report.steps.push_back(StatusStep::send(kClearWarnings, true));
+    report.steps.push_back(StatusStep::send(commandCode(EcuCommand::ClearWarnings), true));
     m_status[2] = 0;
     m_status[3] = 0;
     report.steps.push_back(StatusStep::of(Kind::ClearErrors));

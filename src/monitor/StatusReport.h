@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/SettingCodes.h"
+
 #include <QString>
 #include <array>
 #include <cstdint>
@@ -51,7 +53,8 @@ struct StatusBarView {
 struct StatusContext {
     bool online = false;
     bool logActive = false;
-    bool secondEdition = false; // hides the output and input panels
+    // The Gullwick edition hides the output and input panels.
+    ::Edition edition = ::Edition::Standard;
     int crankRpm = 0;
     const EcuIdentity* identity = nullptr;
 };

@@ -1,10 +1,12 @@
 #include "monitor/TimeHistory.h"
 
+#include "comm/CommandTable.h"
 #include "monitor/SampleSeries.h"
 #include "record/AppState.h"
 #include "record/Limits.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 #include <QRegularExpression>
 #include <algorithm>
@@ -16,6 +18,10 @@ const QString kDegree = QString(QChar(0xB0));
 constexpr std::array<int, 5> kPointCounts{20, 100, 200, 400, 1000};
 constexpr int kDefaultPointIndex = 1;
 
+// Asked for on every sample, whatever the traces show.
+constexpr std::array<EcuCommand, 4> kSampleRequests{
+    EcuCommand::MapRaw, EcuCommand::TpsRaw, EcuCommand::EnginePeriod, EcuCommand::EngineStatus1};
+
 constexpr float kLimitMin = -100.0f;
 constexpr float kLimitMax = 20000.0f;
 
@@ -23,25 +29,30 @@ bool isLiveChannel(int channel) {
     return channel >= 0 && channel < PlotChannel::LiveCount;
 }
 
-PlotChannelInfo userInputInfo(int input, int mode) {
+PlotChannelInfo userInputInfo(int input, AnalogInputMode mode) {
     const QString n = QString::number(input + 1);
     switch (mode) {
-    case 1:
-        return {
-            " Fuel Compensation (%)", 46 + input, "Fuel Compensation  ", "##0.0", "%", "###0.0"};
-    case 2:
+    case AnalogInputMode::FuelPercent:
+        return {" Fuel Compensation (%)",
+                userInputCommandCode(input),
+                "Fuel Compensation  ",
+                "##0.0",
+                "%",
+                "###0.0"};
+    case AnalogInputMode::IgnitionDegrees:
         return {" Ignition Compensation (DBTDC)",
-                46 + input,
+                userInputCommandCode(input),
                 "Ignition Compensation  ",
                 "##0",
                 " DBTDC",
                 "###0.0"};
-    case 3:
-        return {" EGO (Voltage)", 46 + input, "EGO  ", "##0.0", " volt", "###0.00"};
+    case AnalogInputMode::Ego:
+        return {" EGO (Voltage)", userInputCommandCode(input), "EGO  ", "##0.0", " volt",
+                "###0.00"};
     default:
         // Mode 0, and any mode the ECU does not know, shows the input's voltage.
         return {" User " + n + " (Voltage)",
-                46 + input,
+                userInputCommandCode(input),
                 "User #" + n + "  ",
                 "##0.00",
                 " volt",
@@ -74,26 +85,51 @@ int traceOfBox(int box) {
 PlotChannelInfo plotChannelInfo(int channel, const EcuSettings& settings) {
     switch (channel) {
     case PlotChannel::Fuel:
-        return {" Fuel Open Time (ms)", 38, "Fuel ", "#0.00", " ms", "####0.00"};
+        return {" Fuel Open Time (ms)",
+                commandCode(EcuCommand::InjectorTime),
+                "Fuel ",
+                "#0.00",
+                " ms",
+                "####0.00"};
     case PlotChannel::Ignition:
-        return {" Ignition (DBTDC)", 39, "Ignition ", "##0.0", kDegree, "####0.0"};
+        return {" Ignition (DBTDC)",
+                commandCode(EcuCommand::IgnitionRaw),
+                "Ignition ",
+                "##0.0",
+                kDegree,
+                "####0.0"};
     case PlotChannel::Tps:
         return {" Tps (%)", 0, "Tps ", "##0.0", " %", "####0.0"};
     case PlotChannel::Rpm:
         return {" Rpm", 0, "Rpm ", "####0", "", "####0"};
     case PlotChannel::Air:
-        return {" Air Temp (" + kDegree + "F)", 44, "Air Temp ", "##0", kDegree + "F", "####0"};
+        return {" Air Temp (" + kDegree + "F)",
+                commandCode(EcuCommand::AirRaw),
+                "Air Temp ",
+                "##0",
+                kDegree + "F",
+                "####0"};
     case PlotChannel::Water:
-        return {" Water Temp (" + kDegree + "F)", 43, "Water Temp ", "##0", kDegree + "F", "####0"};
+        return {" Water Temp (" + kDegree + "F)",
+                commandCode(EcuCommand::WaterRaw),
+                "Water Temp ",
+                "##0",
+                kDegree + "F",
+                "####0"};
     case PlotChannel::Battery:
-        return {" Battery Voltage ", 45, "Battery Volt ", "##0.00", "", "####0.0"};
+        return {" Battery Voltage ",
+                commandCode(EcuCommand::BatteryRaw),
+                "Battery Volt ",
+                "##0.00",
+                "",
+                "####0.0"};
     case PlotChannel::Map:
         return {" Map (psi)", 0, "Map ", "#0.00", " psi", "####0.0"};
     case PlotChannel::User1:
     case PlotChannel::User2:
     case PlotChannel::User3: {
         const int input = channel - PlotChannel::User1;
-        return userInputInfo(input, settings.UserInputAnalogMode[static_cast<size_t>(input)]);
+        return userInputInfo(input, analogInputMode(settings, input));
     }
     default:
         return {" Off ", 0, "", "", "", ""};
@@ -177,9 +213,14 @@ QString plotLimitText(const DisplaySettings& display, const EcuSettings& setting
 }
 
 std::vector<int> plotSampleRequests(const AppState& state, const std::array<int, 2>& channels) {
-    std::vector<int> requests{40, 41, 37, 50};
+    std::vector<int> requests;
+    for (const EcuCommand command : kSampleRequests) {
+        requests.push_back(commandCode(command));
+    }
     if (state.DeveloperMode && state.LogExtra) {
-        requests.insert(requests.end(), {114, 115, 116, 119, 120, 121});
+        for (const FieldId field : kSpareValueReads) {
+            requests.push_back(fieldRow(field).readCode);
+        }
     }
     for (const int channel : channels) {
         if (!isLiveChannel(channel)) {
@@ -259,12 +300,12 @@ QString plotRpmLabel(const LiveSample& sample) {
 
 std::optional<QString> plotLoadLabel(const EcuSettings& settings, const LiveSample& sample) {
     const QString pattern = QStringLiteral("#0.00");
-    switch (settings.LoadControl) {
-    case 1:
+    switch (loadControl(settings)) {
+    case LoadControl::Map:
         return " Load " + formatNumber(sample.value(LiveChannel::Map), pattern) + " psi";
-    case 2:
+    case LoadControl::Tps:
         return formatNumber(sample.value(LiveChannel::Tps), pattern) + " %";
-    case 3: {
+    case LoadControl::Volts: {
         // Load in volts: the throttle input's voltage.
         const double volts = sample.raw(LiveChannel::Tps) * 5.0 / 255.0;
         return "Load " + formatNumber(volts, pattern) + " volt";

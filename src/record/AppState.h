@@ -4,6 +4,7 @@
 #include "record/EcuSettings.h"
 #include "record/EngineData.h"
 #include "record/GeneratorInputs.h"
+#include "record/SettingCodes.h"
 
 #include <QString>
 #include <array>
@@ -69,8 +70,7 @@ struct AppState {
     IgnitionGeneratorInputs ignitionGenerator;
     DisplaySettings display;
 
-    // Branding: 1 standard, 2..4 further editions.
-    int16_t Edition = 1;
+    ::Edition Edition = ::Edition::Standard;
     QString ContactLine = QStringLiteral("Please contact Marrowby");
 
     // Shared flags.

@@ -3,6 +3,7 @@
 
 #include "record/Rounding.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 
 int mapCountOfStep(const EcuSettings& s, int step) {
     return static_cast<int>(
@@ -11,12 +12,12 @@ int mapCountOfStep(const EcuSettings& s, int step) {
 }
 
 std::optional<double> loadOfStep(const EcuSettings& s, int step) {
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         return mapCountsToPsi(s.MapSensorType, mapCountOfStep(s, step));
-    case 2:
+    case LoadControl::Tps:
         return step * 7.0;
-    case 3:
+    case LoadControl::Volts:
         return (17.0 * step) * 5.0 / 255.0;
     default:
         return std::nullopt;

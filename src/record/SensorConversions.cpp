@@ -1,6 +1,7 @@
 #include "record/SensorConversions.h"
 
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 #include <array>
 #include <cmath>
@@ -46,11 +47,11 @@ int tempCurveDegrees(int count) {
 float mapCountsToPsi(int type, int count) {
     const int32_t n = count;
     switch (type) {
-    case 1:
+    case toCode(MapSensor::OneAtm):
         return static_cast<float>(static_cast<double>(n * 145 + 4046) / 27.0 / 100.0);
-    case 2:
+    case toCode(MapSensor::TwoAtm):
         return static_cast<float>(static_cast<double>(n * 91 + 928) / 8.0 / 100.0);
-    case 3:
+    case toCode(MapSensor::ThreeAtm):
         return static_cast<float>((n * 17.7937 + 32.5901) / 100.0);
     default:
         return 0.0f;
@@ -58,7 +59,7 @@ float mapCountsToPsi(int type, int count) {
 }
 
 int psiToMapCounts(int type, float psi) {
-    if (type < 1 || type > 3 || std::isnan(psi)) {
+    if (type < toCode(MapSensor::OneAtm) || type > toCode(MapSensor::ThreeAtm) || std::isnan(psi)) {
         return 0;
     }
     if (psi < mapCountsToPsi(type, 0)) {
@@ -70,10 +71,10 @@ int psiToMapCounts(int type, float psi) {
     const double p = psi;
     double counts = 0.0;
     switch (type) {
-    case 1:
+    case toCode(MapSensor::OneAtm):
         counts = (p * 100.0 * 27.0 - 4046.0) / 145.0;
         break;
-    case 2:
+    case toCode(MapSensor::TwoAtm):
         counts = (p * 100.0 * 8.0 - 928.0) / 91.0;
         break;
     default:

@@ -72,7 +72,7 @@ void Session::report(const LiveSample& sample) {
     StatusContext context;
     context.online = m_state.EcuOnline;
     context.logActive = m_logging->active();
-    context.secondEdition = m_state.Edition == 2;
+    context.edition = m_state.Edition;
     context.crankRpm = m_state.settings.CrankRpm;
     context.identity = &m_state.identity;
     const std::vector<StatusStep> steps = m_reporter.setupStatusBar(context);

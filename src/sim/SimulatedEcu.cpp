@@ -14,12 +14,12 @@ namespace {
 
 // The live values (37 to 52) and the other codes the ECU answers besides
 // settings.
-constexpr uint8_t kCmdFuelBlock = 14;
-constexpr uint8_t kCmdIgnitionBlock = 15;
-constexpr uint8_t kCmdOtherBlock = 16;
-constexpr uint8_t kCmdPeriod = 37;
-constexpr uint8_t kCmdStatus4 = 52;
-constexpr uint8_t kCmdClearWarnings = 53;
+constexpr uint8_t kCmdFuelBlock = commandCode(EcuCommand::FuelBlock);
+constexpr uint8_t kCmdIgnitionBlock = commandCode(EcuCommand::IgnitionBlock);
+constexpr uint8_t kCmdOtherBlock = commandCode(EcuCommand::OtherBlock);
+constexpr uint8_t kCmdPeriod = commandCode(EcuCommand::EnginePeriod);
+constexpr uint8_t kCmdStatus4 = commandCode(EcuCommand::EngineStatus4);
+constexpr uint8_t kCmdClearWarnings = commandCode(EcuCommand::ClearWarnings);
 constexpr int kWriteOffset = 128;
 
 constexpr uint8_t kWarningBits = 16 | 128; // communication error, invalid interrupt

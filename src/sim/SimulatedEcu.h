@@ -61,7 +61,7 @@ public:
     static constexpr uint8_t kAckByte = 33;
     static constexpr uint8_t kRefuseByte = 63; // "?": a write that was not taken
     static constexpr uint8_t kUnknownReply = 63;
-    static constexpr uint8_t kDiscoveryByte = 85;
+    static constexpr uint8_t kDiscoveryByte = commandCode(EcuCommand::Search);
     static constexpr uint8_t kDiscoveryReply = 170;
 
     // The start image: the record defaults with the generated default tables.

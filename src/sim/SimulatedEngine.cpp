@@ -11,8 +11,10 @@
 // input in EGO mode. Everything is a function of the clock's time and the
 // settings, so a test gets the same values whatever order it asks in.
 
+#include "comm/CommandTable.h"
 #include "record/LoadPercent.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 #include "sim/SimulatedEcu.h"
 #include "tables/HitRule.h"
 
@@ -23,22 +25,20 @@
 namespace {
 
 // Live value commands.
-constexpr uint8_t kCmdPeriod = 37;
-constexpr uint8_t kCmdInjector = 38;
-constexpr uint8_t kCmdIgnition = 39;
-constexpr uint8_t kCmdMap = 40;
-constexpr uint8_t kCmdTps = 41;
-constexpr uint8_t kCmdWater = 43;
-constexpr uint8_t kCmdAir = 44;
-constexpr uint8_t kCmdBattery = 45;
-constexpr uint8_t kCmdUser1 = 46;
-constexpr uint8_t kCmdUser3 = 48;
-constexpr uint8_t kCmdStatus2 = 49;
-constexpr uint8_t kCmdStatus1 = 50;
-constexpr uint8_t kCmdStatus3 = 51;
-constexpr uint8_t kCmdStatus4 = 52;
-
-constexpr int16_t kEgoMode = 3;
+constexpr uint8_t kCmdPeriod = commandCode(EcuCommand::EnginePeriod);
+constexpr uint8_t kCmdInjector = commandCode(EcuCommand::InjectorTime);
+constexpr uint8_t kCmdIgnition = commandCode(EcuCommand::IgnitionRaw);
+constexpr uint8_t kCmdMap = commandCode(EcuCommand::MapRaw);
+constexpr uint8_t kCmdTps = commandCode(EcuCommand::TpsRaw);
+constexpr uint8_t kCmdWater = commandCode(EcuCommand::WaterRaw);
+constexpr uint8_t kCmdAir = commandCode(EcuCommand::AirRaw);
+constexpr uint8_t kCmdBattery = commandCode(EcuCommand::BatteryRaw);
+constexpr uint8_t kCmdUser1 = commandCode(EcuCommand::UserInput1Raw);
+constexpr uint8_t kCmdUser3 = commandCode(EcuCommand::UserInput3Raw);
+constexpr uint8_t kCmdStatus2 = commandCode(EcuCommand::EngineStatus2);
+constexpr uint8_t kCmdStatus1 = commandCode(EcuCommand::EngineStatus1);
+constexpr uint8_t kCmdStatus3 = commandCode(EcuCommand::EngineStatus3);
+constexpr uint8_t kCmdStatus4 = commandCode(EcuCommand::EngineStatus4);
 
 // Engine model constants. Temperatures are modelled directly as sensor
 // counts of the falling temperature curve (cold = high count).
@@ -301,9 +301,9 @@ SimulatedEcu::EngineMoment SimulatedEcu::momentAt(qint64 ms) const {
     // nearest cell.
     RecordLoad load;
     load.mapCount = m.map;
-    load.value = s.LoadControl == 1   ? mapPercent(s, m.map)
-                 : s.LoadControl == 2 ? throttlePercent(s, m.tps)
-                                      : m.map;
+    load.value = loadControl(s) == LoadControl::Map   ? mapPercent(s, m.map)
+                 : loadControl(s) == LoadControl::Tps ? throttlePercent(s, m.tps)
+                                                      : m.map;
     const TablePoint point = tablePoint(s, m.rpm, load);
     const int c0 = std::min(static_cast<int>(point.rpmStep), 14);
     const int s0 = std::min(static_cast<int>(point.loadStep), 14);
@@ -387,7 +387,7 @@ SimulatedLiveValues SimulatedEcu::liveValues(bool withSensor) {
     v.userInput[2] = static_cast<uint8_t>(static_cast<qint64>(sincePowerOn * 255 / 60) % 256);
     if (withSensor) {
         for (size_t input = 0; input < v.userInput.size(); ++input) {
-            if (s.UserInputAnalogMode[input] == kEgoMode)
+            if (analogInputMode(s, static_cast<int>(input)) == AnalogInputMode::Ego)
                 v.userInput[input] = toByte(egoVolts(nowMs) * 255 / kSensorTopVolts);
         }
     }
@@ -430,20 +430,20 @@ SimulatedLiveValues SimulatedEcu::liveValues(bool withSensor) {
     uint8_t outputs = 0;
     for (size_t k = 0; k < m_outputOn.size(); ++k) {
         int source = -1;
-        switch (s.UserOutputType[k]) {
-        case 1:
+        switch (outputSource(s, static_cast<int>(k))) {
+        case OutputSource::AirTemp:
             source = v.air;
             break;
-        case 2:
+        case OutputSource::WaterTemp:
             source = v.water;
             break;
-        case 3:
+        case OutputSource::Rpm:
             source = std::min(static_cast<int>(v.rpm / 100), 255);
             break;
-        case 4:
+        case OutputSource::Map:
             source = v.map;
             break;
-        case 5:
+        case OutputSource::Tps:
             source = v.tps;
             break;
         default:

@@ -110,7 +110,8 @@ bool applyOptions(const QCommandLineParser& parser, SimulatedEcu& ecu, int* baud
         if (!parser.isSet(name))
             continue;
         int code = 0;
-        if (!parseNumber(parser.value(name), 14, 16, &code))
+        if (!parseNumber(parser.value(name), commandCode(EcuCommand::FuelBlock),
+                         commandCode(EcuCommand::OtherBlock), &code))
             return bad(name, parser.value(name));
         if (name == QStringLiteral("bad-checksum"))
             ecu.setBadChecksum(code);

@@ -4,6 +4,7 @@
 #include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 #include "tables/TableOperations.h"
 
 #include <algorithm>
@@ -116,11 +117,11 @@ CurveDescription chargeCurve(int64_t maxRpm, int rpmIndexMax) {
     return curve;
 }
 
-bool inputCurveShown(int mode) {
-    return mode == 1 || mode == 2;
+bool inputCurveShown(AnalogInputMode mode) {
+    return mode == AnalogInputMode::FuelPercent || mode == AnalogInputMode::IgnitionDegrees;
 }
 
-CurveDescription inputCurve(int input, int mode) {
+CurveDescription inputCurve(int input, AnalogInputMode mode) {
     static const QStringList modeTexts{
         QStringLiteral(" - Off"), QStringLiteral(" -  Fuel Percent  "),
         QStringLiteral(" -  Ignition Degrees  (Positive Degrees Advances Timing)"),
@@ -133,14 +134,17 @@ CurveDescription inputCurve(int input, int mode) {
     }
     CurveDescription curve;
     curve.field = fields[input];
-    curve.title = QStringLiteral("User Input #%1  ").arg(input + 1) +
-                  (mode >= 0 && mode < modeTexts.size() ? modeTexts[mode] : QString());
+    curve.title =
+        QStringLiteral("User Input #%1  ").arg(input + 1) +
+        (mode >= AnalogInputMode::Off && mode <= AnalogInputMode::Ego ? modeTexts[toCode(mode)]
+                                                                      : QString());
     curve.axisCaption = QStringLiteral("Volt");
-    curve.unitCaption = mode == 1   ? QStringLiteral("%")
-                        : mode == 2 ? QStringLiteral("Deg")
-                                    : QString();
+    curve.unitCaption = mode == AnalogInputMode::FuelPercent       ? QStringLiteral("%")
+                        : mode == AnalogInputMode::IgnitionDegrees ? QStringLiteral("Deg")
+                                                                   : QString();
     curve.axis = axis;
-    curve.conversion = mode == 2 ? CurveConversion::InputDegrees : CurveConversion::InputPercent;
+    curve.conversion = mode == AnalogInputMode::IgnitionDegrees ? CurveConversion::InputDegrees
+                                                                : CurveConversion::InputPercent;
     curve.keys = CurveKeys::UserInput;
     return curve;
 }
@@ -152,9 +156,9 @@ CurveDescription egoSetpointCurve(const EcuSettings& settings) {
         // The header names a load in psi or percent; volts stay unlabelled.
         const std::optional<double> load = loadOfStep(settings, k);
         QString text;
-        if (settings.LoadControl == 1) {
+        if (loadControl(settings) == LoadControl::Map) {
             text = formatNumber(*load, QStringLiteral("###,##0.0")) + QLatin1Char(' ');
-        } else if (settings.LoadControl == 2) {
+        } else if (loadControl(settings) == LoadControl::Tps) {
             text = formatNumber(*load, QStringLiteral("##0.0")) + QLatin1Char(' ');
         }
         axis << text;
@@ -162,9 +166,9 @@ CurveDescription egoSetpointCurve(const EcuSettings& settings) {
     CurveDescription curve;
     curve.field = FieldId::UserInputAnalogTable0;
     curve.title = QStringLiteral("EGO Setpoint Array");
-    curve.axisCaption = settings.LoadControl == 1   ? QStringLiteral("Map")
-                        : settings.LoadControl == 2 ? QStringLiteral("Tps")
-                                                    : QString();
+    curve.axisCaption = loadControl(settings) == LoadControl::Map   ? QStringLiteral("Map")
+                        : loadControl(settings) == LoadControl::Tps ? QStringLiteral("Tps")
+                                                                    : QString();
     curve.unitCaption = QStringLiteral("Volt");
     curve.axis = axis;
     curve.conversion = CurveConversion::EgoVolts;

@@ -1,6 +1,7 @@
 #pragma once
 
 #include "record/EcuSettings.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 
 #include <QString>
@@ -53,10 +54,10 @@ std::vector<CurveDescription> compensationCurves();
 // The coil charge times over the middles of eight rpm bands up to maxRpm.
 CurveDescription chargeCurve(int64_t maxRpm, int rpmIndexMax);
 
-// User input 0..2 in its analog mode (0 off, 1 fuel percent, 2 ignition
-// degrees, 3 EGO). Only the fuel and ignition modes show their grid.
-CurveDescription inputCurve(int input, int mode);
-bool inputCurveShown(int mode);
+// User input 0..2 in its analog mode. Only the fuel and ignition modes show
+// their grid.
+CurveDescription inputCurve(int input, AnalogInputMode mode);
+bool inputCurveShown(AnalogInputMode mode);
 
 // The EGO target voltages: the first sixteen points of user input 1's table
 // over the load axis (MAP or throttle), lowest load at the left.

@@ -1,6 +1,7 @@
 #include "tables/CurveWindow.h"
 
 #include "record/AppState.h"
+#include "record/SettingCodes.h"
 #include "record/SettingsStore.h"
 #include "tables/CurveGrid.h"
 #include "tables/EditorHelp.h"
@@ -99,7 +100,7 @@ Comp1Window::Comp1Window(AppState& state, SettingsStore& store, LiveFeed* feed, 
     setWindowTitle(QStringLiteral(" Air/Water/Battery Compensation"));
     setWhatsThis(curveWindowHelp(CurveWindowKind::Compensation));
     std::vector<CurveDescription> curves = compensationCurves();
-    if (state.Edition == 2) {
+    if (state.Edition == Edition::Gullwick) {
         curves.pop_back();
     }
     for (CurveDescription& curve : curves) {
@@ -112,8 +113,8 @@ Comp1Window::Comp1Window(AppState& state, SettingsStore& store, LiveFeed* feed, 
 
 void Comp1Window::follow() {
     const EcuSettings& s = m_store.settings();
-    grids()[0]->setVisible(s.AirTempSensorType != 0);
-    grids()[1]->setVisible(s.WaterTempSensorType != 0);
+    grids()[0]->setVisible(airTempSensor(s) != SensorFitted::None);
+    grids()[1]->setVisible(waterTempSensor(s) != SensorFitted::None);
 }
 
 ChargeWindow::ChargeWindow(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent)
@@ -146,7 +147,7 @@ InputWindow::InputWindow(AppState& state, SettingsStore& store, LiveFeed* feed, 
     setWhatsThis(curveWindowHelp(CurveWindowKind::UserInputs));
     const EcuSettings& s = store.settings();
     for (int input = 0; input < EcuSettings::kUserInputs; ++input) {
-        addGrid(inputCurve(input, s.UserInputAnalogMode[static_cast<std::size_t>(input)]));
+        addGrid(inputCurve(input, analogInputMode(s, input)));
     }
     addSmoothButton();
     m_layout->addStretch();
@@ -156,7 +157,7 @@ InputWindow::InputWindow(AppState& state, SettingsStore& store, LiveFeed* feed, 
 void InputWindow::follow() {
     const EcuSettings& s = m_store.settings();
     for (int input = 0; input < EcuSettings::kUserInputs; ++input) {
-        const int mode = s.UserInputAnalogMode[static_cast<std::size_t>(input)];
+        const AnalogInputMode mode = analogInputMode(s, input);
         CurveGrid* grid = grids()[static_cast<std::size_t>(input)];
         const CurveDescription curve = inputCurve(input, mode);
         if (curve.title != grid->curve().title) {

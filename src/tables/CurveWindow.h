@@ -1,5 +1,6 @@
 #pragma once
 
+#include "record/SettingCodes.h"
 #include "tables/CurveDescription.h"
 
 #include <QWidget>
@@ -55,12 +56,12 @@ private:
 };
 
 // The air, water and battery compensation curves and the ignition
-// correction over air temperature (three curves in edition 2).
+// correction over air temperature (three curves in the Gullwick edition).
 class Comp1Window : public CurveWindow {
     Q_OBJECT
 public:
     static constexpr int kTopTwips = 1000;
-    static int heightTwips(int edition) { return edition == 2 ? 4600 : 5600; }
+    static int heightTwips(Edition edition) { return edition == Edition::Gullwick ? 4600 : 5600; }
 
     Comp1Window(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
                 QWidget* parent = nullptr);

@@ -3,6 +3,7 @@
 
 #include "record/LoadPercent.h"
 #include "record/SensorConversions.h"
+#include "record/SettingCodes.h"
 #include "tables/OperatingHighlight.h"
 
 #include <algorithm>
@@ -22,16 +23,16 @@ std::optional<RecordLoad> recordLoad(const EcuSettings& s, double mapPsi, double
         std::isfinite(mapPsi) ? psiToMapCounts(s.MapSensorType, static_cast<float>(mapPsi)) : 0;
     RecordLoad load;
     load.mapCount = count;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         load.value = mapPercent(s, count);
         load.beyondAxis = count < s.MapMinBits || count > s.MapMaxBits;
         return load;
-    case 2:
+    case LoadControl::Tps:
         load.value = std::clamp(tpsPercent, 0.0, kTopPercent);
         load.beyondAxis = tpsPercent > kTopPercent;
         return load;
-    case 3:
+    case LoadControl::Volts:
         load.value = count;
         return load;
     default:
@@ -50,7 +51,7 @@ TablePoint tablePoint(const EcuSettings& s, double rpm, const RecordLoad& load) 
     if (s.MaxRpm > 0) {
         p.rpmStep = rpm * kSteps / s.MaxRpm;
     }
-    p.loadStep = load.value / (s.LoadControl == 3 ? kCountStep : kPercentStep);
+    p.loadStep = load.value / (loadControl(s) == LoadControl::Volts ? kCountStep : kPercentStep);
     p.outside = load.beyondAxis || p.rpmStep > kSteps || s.MaxRpm <= 0;
     p.rpmStep = std::clamp(p.rpmStep, 0.0, kSteps);
     p.loadStep = std::clamp(p.loadStep, 0.0, kSteps);

@@ -2,6 +2,7 @@
 
 #include "monitor/LiveSample.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 
@@ -17,12 +18,12 @@ struct LoadScale {
     int step;
 };
 
-std::optional<LoadScale> loadScale(int16_t loadControl) {
-    switch (loadControl) {
-    case 1:
-    case 2:
+std::optional<LoadScale> loadScale(LoadControl control) {
+    switch (control) {
+    case LoadControl::Map:
+    case LoadControl::Tps:
         return LoadScale{105, 7};
-    case 3:
+    case LoadControl::Volts:
         return LoadScale{255, 255 / kSteps};
     default:
         return std::nullopt;
@@ -54,14 +55,15 @@ std::vector<GridCell> block(const OperatingHighlight& h, bool right, bool below)
 
 OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double load) {
     OperatingHighlight h;
-    if (const std::optional<LoadScale> scale = loadScale(s.LoadControl)) {
+    if (const std::optional<LoadScale> scale = loadScale(loadControl(s))) {
         h.row = inGrid(1 + truncDiv(roundHalfEven(scale->top - load), scale->step));
     }
     const int64_t columnWidth = s.MaxRpm >= kLowestMaxRpm ? truncDiv(s.MaxRpm, kSteps) : 0;
     if (columnWidth > 0) {
         h.column = inGrid(truncDiv(roundHalfEven(rpm), columnWidth) + 1);
     }
-    h.overRange = (s.LoadControl == 1 || s.LoadControl == 2) && load >= 105.0;
+    h.overRange =
+        (loadControl(s) == LoadControl::Map || loadControl(s) == LoadControl::Tps) && load >= 105.0;
     h.columnRight = h.column < kLastGridCell;
     h.rowBelow = !h.overRange && h.row < kLastGridCell;
     return h;
@@ -69,14 +71,14 @@ OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double
 
 OperatingHighlight operatingHighlight(const EcuSettings& s, const LiveSample& sample) {
     double load = 0.0;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         load = sample.mapPercent();
         break;
-    case 2:
+    case LoadControl::Tps:
         load = sample.value(LiveChannel::Tps);
         break;
-    case 3:
+    case LoadControl::Volts:
         load = sample.raw(LiveChannel::Tps);
         break;
     default:
@@ -110,14 +112,14 @@ QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const L
     }
     const double rowSpan = (grid.cellHeight + 15) * 15;
     double yOffset = 0.0;
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         yOffset = rowSpan / 105 * sample.mapPercent();
         break;
-    case 2:
+    case LoadControl::Tps:
         yOffset = rowSpan / 105 * sample.value(LiveChannel::Tps);
         break;
-    case 3:
+    case LoadControl::Volts:
         yOffset = rowSpan / 255 * sample.raw(LiveChannel::Tps);
         break;
     default:

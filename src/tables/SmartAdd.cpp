@@ -2,16 +2,17 @@
 
 #include "monitor/LiveSample.h"
 #include "record/Rounding.h"
+#include "record/SettingCodes.h"
 
 #include <algorithm>
 
 namespace {
 
 double liveLoad(const EcuSettings& s, const LiveSample& sample) {
-    switch (s.LoadControl) {
-    case 1:
+    switch (loadControl(s)) {
+    case LoadControl::Map:
         return sample.value(LiveChannel::Map);
-    case 3:
+    case LoadControl::Volts:
         return sample.raw(LiveChannel::Tps) * 5.0 / 255.0;
     default:
         return sample.value(LiveChannel::Tps);

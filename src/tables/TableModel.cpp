@@ -2,6 +2,7 @@
 
 #include "record/LoadAxis.h"
 #include "record/NumberFormat.h"
+#include "record/SettingCodes.h"
 
 namespace {
 
@@ -51,12 +52,12 @@ double TableModel::loadLabelValue(int gridRow) const {
 }
 
 std::optional<QString> TableModel::loadCaption() const {
-    switch (m_state.settings.LoadControl) {
-    case 1:
+    switch (loadControl(m_state.settings)) {
+    case LoadControl::Map:
         return QStringLiteral("  M A P  ");
-    case 2:
+    case LoadControl::Tps:
         return QStringLiteral("  T P S  ");
-    case 3:
+    case LoadControl::Volts:
         return QStringLiteral("V O L T S");
     default:
         return std::nullopt;

@@ -31,12 +31,12 @@ TEST(StartupOptionsTest, RefusesUnknownOptionsAndMissingValues) {
 
 TEST(StartupStateTest, StartsStandardEditionOfflineAndIncomplete) {
     AppState state;
-    state.Edition = 3;
+    state.Edition = Edition::Ostrand;
     state.EcuOnline = true;
     state.StartupComplete = true;
     state.CurrentFileName = "x.ecu";
     prepareStartupState(state);
-    EXPECT_EQ(state.Edition, 1);
+    EXPECT_EQ(state.Edition, Edition::Standard);
     EXPECT_EQ(state.ContactLine, "Please contact Marrowby");
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_FALSE(state.StartupComplete);

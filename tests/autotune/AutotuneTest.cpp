@@ -410,7 +410,12 @@ TEST(Autotune, LogAndLiveSamplesGiveTheSameProposal) {
     for (const LiveSample& sample : samples) {
         text += fullRecordLine(sample, static_cast<double>(sample.timeMs()) / 1000) + "\r\n";
     }
-    const PlotLogLayout plot{2, {0, 0, 3}, {0, 10}, false, {}, {}};
+    const PlotLogLayout plot{LoadControl::Tps,
+                             {AnalogInputMode::Off, AnalogInputMode::Off, AnalogInputMode::Ego},
+                             {0, 10},
+                             false,
+                             {},
+                             {}};
     text += logRuleLine() + "\r\n" + logDateTimeLine(QDateTime::currentDateTime(), QLocale::c()) +
             "\r\n" + plotRecordTitleLine(plot) + "\r\n" + plotRecordLine(samples[50], plot, 0) +
             "\r\n";

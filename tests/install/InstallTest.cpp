@@ -70,6 +70,8 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/changelog.gz",
         "share/doc/vantrel/manual/index.html",
         "share/doc/vantrel/manual/screenshot.png",
+        "share/doc/vantrel/manual/screenshot-review.png",
+        "share/doc/vantrel/manual/screenshot-scatter.png",
     };
     QSet<QString> found;
     QDirIterator it(m_prefix.path(), QDir::Files, QDirIterator::Subdirectories);
@@ -89,7 +91,14 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
     EXPECT_TRUE(manual.contains("Vantrel User Manual"));
     if (!QStandardPaths::findExecutable("markdown_py").isEmpty()) {
         EXPECT_TRUE(manual.contains("<h2")) << "the manual was not converted from Markdown";
-        EXPECT_TRUE(manual.contains("src=\"screenshot.png\""));
+        // Every picture the manual shows is installed beside it.
+        static const QRegularExpression picture(QStringLiteral("src=\"([^\"]+)\""));
+        int pictures = 0;
+        for (auto it = picture.globalMatch(manual); it.hasNext(); ++pictures) {
+            const QString name = it.next().captured(1);
+            EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name)) << name.toStdString();
+        }
+        EXPECT_EQ(pictures, 3);
     }
 }
 

@@ -79,7 +79,7 @@ TEST_F(DataDisplayTest, UserInputInEgoModeShowsOneDecimalVolts) {
     const DataDisplay d =
         composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
     EXPECT_EQ(valueAt(d, 1, 9), "0.4 V");
-    EXPECT_EQ(userInputModeSuffix(2), " Ign");
+    EXPECT_EQ(userInputModeSuffix(AnalogInputMode::IgnitionDegrees), " Ign");
 }
 
 TEST_F(DataDisplayTest, SensorsOfTypeZeroLeaveTheirCellsEmpty) {

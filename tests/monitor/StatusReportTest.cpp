@@ -33,7 +33,7 @@ struct StatusRig {
         StatusContext context;
         context.online = state.EcuOnline;
         context.logActive = logActive;
-        context.secondEdition = state.Edition == 2;
+        context.edition = state.Edition;
         context.crankRpm = state.settings.CrankRpm;
         context.identity = &state.identity;
         return reporter.setupStatusBar(context);
@@ -235,7 +235,7 @@ TEST_F(StatusReportTest, FirstRefreshWhileOfflineDoesNotClaimOnline) {
 }
 
 TEST_F(StatusReportTest, SecondEditionHidesOutputAndInputPanels) {
-    state.Edition = 2;
+    state.Edition = Edition::Gullwick;
     refresh();
     for (int n = 5; n <= 13; ++n) {
         EXPECT_FALSE(panel(n).visible) << n;

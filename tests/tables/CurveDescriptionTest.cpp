@@ -25,7 +25,7 @@ CurveDescription curveOf(int index) {
     if (index == 4) {
         return chargeCurve(7500, 15);
     }
-    return inputCurve(0, index - 4);
+    return inputCurve(0, static_cast<AnalogInputMode>(index - 4));
 }
 
 TEST(CurveEntry, LimitsConvertsAndRoundsHalfToEven) {
@@ -105,15 +105,15 @@ TEST(CurveAxes, ChargeBandsVoltagesAndInputTitles) {
     EXPECT_EQ(chargeCurve(7500, 15).axis,
               (QStringList{" 500", " 1500", " 2500", " 3500", " 4500", " 5500", " 6500", " 7500"}));
     EXPECT_FALSE(chargeCurve(7500, 15).sends);
-    const QStringList volts = inputCurve(1, 1).axis;
+    const QStringList volts = inputCurve(1, AnalogInputMode::FuelPercent).axis;
     EXPECT_EQ(volts.size(), 17);
     EXPECT_EQ(volts.first(), " 0.0");
     EXPECT_EQ(volts[1], " 0.3");
     EXPECT_EQ(volts.last(), " 5.0");
     EXPECT_EQ(compensationCurves()[2].axis.last(), "16.0");
-    EXPECT_EQ(inputCurve(2, 3).title, "User Input #3   -  EGO ");
-    EXPECT_FALSE(inputCurveShown(3));
-    EXPECT_FALSE(inputCurveShown(0));
+    EXPECT_EQ(inputCurve(2, AnalogInputMode::Ego).title, "User Input #3   -  EGO ");
+    EXPECT_FALSE(inputCurveShown(AnalogInputMode::Ego));
+    EXPECT_FALSE(inputCurveShown(AnalogInputMode::Off));
 }
 
 TEST(CurveKeyRules, WhichKeysOpenTheEditAndWhichTheBoxTakes) {
@@ -187,8 +187,8 @@ TEST(EgoSetpointCurve, VoltsAxisByLoadControlAndKeys) {
 TEST(CurveHelp, StatesTheLimitsTheEntryKeeps) {
     std::vector<CurveDescription> curves = compensationCurves();
     curves.push_back(chargeCurve(7500, 15));
-    curves.push_back(inputCurve(0, 1));
-    curves.push_back(inputCurve(1, 2));
+    curves.push_back(inputCurve(0, AnalogInputMode::FuelPercent));
+    curves.push_back(inputCurve(1, AnalogInputMode::IgnitionDegrees));
     curves.push_back(egoSetpointCurve(EcuSettings{}));
     for (const CurveDescription& curve : curves) {
         SCOPED_TRACE(static_cast<int>(curve.conversion));

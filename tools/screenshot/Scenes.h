@@ -11,3 +11,5 @@ int setupScene(Harness& h);
 int diagnosticsScene(Harness& h);
 int idleScene(Harness& h);
 int curvesScene(Harness& h);
+int reviewScene(Harness& h);
+int scatterScene(Harness& h);

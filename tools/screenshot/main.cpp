@@ -24,6 +24,7 @@ constexpr std::array kScenes{
     Scene{"monitor", monitorScene}, Scene{"tables", tablesScene},
     Scene{"setup", setupScene},     Scene{"diagnostics", diagnosticsScene},
     Scene{"idle", idleScene},       Scene{"curves", curvesScene},
+    Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
 };
 
 constexpr QSize kSmallestScreen(320, 240);
@@ -58,7 +59,7 @@ bool useScreen(const char* size, QTemporaryDir& dir) {
 
 int usage() {
     std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png "
-                         "[monitor|tables|setup|diagnostics|idle|curves [WIDTHxHEIGHT]]\n");
+                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter [WIDTHxHEIGHT]]\n");
     return 2;
 }
 
