@@ -58,7 +58,7 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
     LiveFeed* feed = &m_parts.feed;
     const auto defaultTable = [this](WindowCode editor, TableUndoHistory& history) {
         return DefaultTableParts{m_parts.state, m_parts.store, m_parts.ui, history,
-                                 [this, editor] { closeWindow(editor); }};
+                                 [this, editor] { m_parts.windows.close(editor); }};
     };
     const auto editorHeight = [&state](bool loadPlot) {
         return [&state, loadPlot] {
@@ -93,7 +93,9 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                  return state.Edition == Edition::Standard || state.Edition == Edition::Ostrand;
              },
          .make = [this, &state, &store, &ecu, &ui, feed]() -> QWidget* {
-             return new SetupWindow({state, store, ecu, ui, m_parts.windows, feed});
+             return new SetupWindow({state, store, ecu, ui,
+                                     [this](WindowCode code) { m_parts.windows.close(code); },
+                                     feed});
          },
          .placement = ownSize},
         {.code = WindowCode::DefaultFuel,
@@ -249,12 +251,6 @@ void WindowTable::reopen(WindowCode code) {
         open->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         show(code);
-    }
-}
-
-void WindowTable::closeWindow(WindowCode code) {
-    if (QMdiSubWindow* open = m_parts.windows.find(code)) {
-        open->close();
     }
 }
 

@@ -2,6 +2,7 @@
 
 #include "RecordingInteraction.h"
 #include "SimulatedMainWindow.h"
+#include "app/WindowRegistry.h"
 #include "comm/EcuLine.h"
 #include "config/NumericBox.h"
 #include "monitor/Acquisition.h"
@@ -62,7 +63,9 @@ protected:
 
     void open() {
         ecu.setSettings(state.settings);
-        window = new SetupWindow({state, store, session, ui, windows, &session.liveFeed()});
+        window = new SetupWindow({state, store, session, ui,
+                                  [this](WindowCode code) { windows.close(code); },
+                                  &session.liveFeed()});
         windows.show(window, WindowCode::Setup);
     }
 
