@@ -11,10 +11,10 @@
 #include <vector>
 
 struct AppState;
-class EcuLine;
+class EcuActions;
+class LiveFeed;
 class LoggingController;
 class LogOverlay;
-class Poller;
 class QMdiArea;
 class SettingsStore;
 class TableUndoHistory;
@@ -52,9 +52,11 @@ public:
     struct Parts {
         AppState& state;
         SettingsStore& store;
-        EcuLine& line;
+        // The ECU commands the windows ask for.
+        EcuActions& ecu;
         UserInteraction& ui;
-        Poller* poller = nullptr;
+        // The live values the views show.
+        LiveFeed& feed;
         LoggingController& logging;
         WindowRegistry& windows;
         QMdiArea& area;
@@ -98,7 +100,6 @@ private:
     // atLeastMinimum, no smaller than the window allows.
     WindowRegistry::Placement belowData(int topTwips, std::function<int()> heightTwips,
                                         bool atLeastMinimum) const;
-    void closeWindow(WindowCode code);
     QWidget* makeLogReview();
 
     Parts m_parts;

@@ -41,17 +41,17 @@ std::optional<RecordLoad> recordLoad(const EcuSettings& s, double mapPsi, double
     }
 }
 
-std::optional<OperatingPoint> loggedOperatingPoint(const EcuSettings& s, const LoggedPoint& p) {
+std::optional<GridPoint> loggedGridPoint(const EcuSettings& s, const LoggedPoint& p) {
     const double loadSource = loadControl(s) == LoadControl::Tps ? p.tpsPercent : p.mapPsi;
     if (std::isnan(p.rpm) || std::isnan(loadSource)) {
         return std::nullopt;
     }
     const std::optional<RecordLoad> load = recordLoad(s, p.mapPsi, p.tpsPercent);
-    return OperatingPoint{p.rpm, load ? load->value : 0.0};
+    return GridPoint{p.rpm, load ? load->value : 0.0};
 }
 
 std::optional<GridCell> loggedCell(const EcuSettings& s, const LoggedPoint& p) {
-    const std::optional<OperatingPoint> point = loggedOperatingPoint(s, p);
+    const std::optional<GridPoint> point = loggedGridPoint(s, p);
     if (!point) {
         return std::nullopt;
     }

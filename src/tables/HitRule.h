@@ -38,8 +38,7 @@ struct LoggedPoint {
 // the load of recordLoad (0 for a load control without a load axis). None
 // when the record lacks its rpm or the value its load comes from (the
 // throttle under LoadControl 2, MAP otherwise).
-std::optional<OperatingPoint> loggedOperatingPoint(const EcuSettings& settings,
-                                                   const LoggedPoint& point);
+std::optional<GridPoint> loggedGridPoint(const EcuSettings& settings, const LoggedPoint& point);
 // The cell a record falls in: the cell that the editors paint as the
 // upper-left red cell for it (grid numbers 1..16, row 1 the highest load);
 // none as above.

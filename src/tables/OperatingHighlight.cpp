@@ -1,5 +1,6 @@
 #include "tables/OperatingHighlight.h"
 
+#include "monitor/LiveSample.h"
 #include "record/Rounding.h"
 #include "record/SettingCodes.h"
 
@@ -68,17 +69,17 @@ OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double
     return h;
 }
 
-OperatingPoint operatingPoint(const EcuSettings& s, const EngineData& e) {
-    OperatingPoint point{e.RpmChannel.Value, 0.0};
+GridPoint gridPoint(const EcuSettings& s, const LiveSample& sample) {
+    GridPoint point{sample.value(LiveChannel::Rpm), 0.0};
     switch (loadControl(s)) {
     case LoadControl::Map:
-        point.load = e.MapPercent;
+        point.load = sample.mapPercent();
         break;
     case LoadControl::Tps:
-        point.load = e.TpsChannel.Value;
+        point.load = sample.value(LiveChannel::Tps);
         break;
     case LoadControl::Volts:
-        point.load = e.TpsChannel.RawLow;
+        point.load = sample.raw(LiveChannel::Tps);
         break;
     default:
         break;
@@ -104,8 +105,7 @@ std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighligh
     return repaint;
 }
 
-QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s,
-                         const OperatingPoint& point) {
+QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const GridPoint& point) {
     double xOffset = 0.0;
     if (s.MaxRpm >= kLowestMaxRpm) {
         xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * point.rpm;

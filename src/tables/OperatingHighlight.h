@@ -1,13 +1,14 @@
 #pragma once
 
 #include "record/EcuSettings.h"
-#include "record/EngineData.h"
 #include "tables/TableOperations.h"
 
 #include <QPoint>
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+class LiveSample;
 
 // The cells around the live operating point, in grid numbers: (row, column)
 // is the upper-left red cell; the column to its right and the row below are
@@ -22,15 +23,16 @@ struct OperatingHighlight {
     bool operator==(const OperatingHighlight&) const = default;
 };
 
-// An rpm and a load given in the unit of the load control: MAP per cent
-// (1), throttle per cent (2), the load count 0..255 (3).
-struct OperatingPoint {
+// An operating point on the editors' grid: an rpm and a load given in the
+// unit of the load control: MAP per cent (1), throttle per cent (2), the load
+// count 0..255 (3).
+struct GridPoint {
     double rpm = 0.0;
     double load = 0.0;
 };
 
-// The operating point of the live values.
-OperatingPoint operatingPoint(const EcuSettings& settings, const EngineData& engine);
+// The operating point of a live sample's values.
+GridPoint gridPoint(const EcuSettings& settings, const LiveSample& sample);
 
 // The operating cells of an rpm and a load given in the unit of the load
 // control: MAP per cent (1), throttle per cent (2), the load count 0..255
@@ -82,4 +84,4 @@ struct GridGeometry {
     double cellHeight = 0;
 };
 QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
-                         const OperatingPoint& point);
+                         const GridPoint& point);

@@ -1,6 +1,6 @@
 #include "tables/TableEditorWindow.h"
 
-#include "monitor/Poller.h"
+#include "monitor/LiveFeed.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
@@ -62,11 +62,11 @@ bool isEnter(const QKeyEvent* key) {
 } // namespace
 
 TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, AppState& state,
-                                     SettingsStore& store, UserInteraction& ui, Poller* poller,
+                                     SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
                                      TableUndoHistory* history, LogOverlay* overlay,
                                      QWidget* parent)
-    : QWidget(parent), m_description(description), m_state(state), m_store(store), m_ui(ui),
-      m_model(new TableGridModel(description, state, this)),
+    : QWidget(parent), m_description(description), m_state(state), m_feed(feed), m_store(store),
+      m_ui(ui), m_model(new TableGridModel(description, state, this)),
       m_history(history != nullptr ? history : new TableUndoHistory(description, store, this)),
       m_overlay(overlay),
       m_loadPlotShown(description.isIgnition ? state.display.PlotLoadLineIgnition
@@ -77,8 +77,9 @@ TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, 
     buildActions();
     select({1, 1, 1, 1});
     connect(&m_store, &SettingsStore::changed, this, &TableEditorWindow::settingsChanged);
-    if (poller != nullptr) {
-        connect(poller, &Poller::dataReceived, this, &TableEditorWindow::upDate);
+    if (m_feed != nullptr) {
+        m_sample = m_feed->latest();
+        connect(m_feed, &LiveFeed::sampled, this, &TableEditorWindow::upDate);
     }
     if (m_overlay != nullptr) {
         connect(m_overlay, &LogOverlay::logChanged, this, &TableEditorWindow::logChanged);
@@ -98,9 +99,8 @@ QUndoStack* TableEditorWindow::undoStack() const {
     return m_history->stack();
 }
 
-TableEditorWindow::~TableEditorWindow() {
-    m_state.EditingCell = false;
-}
+// Being destroyed withdraws an open edit's hold of the poll.
+TableEditorWindow::~TableEditorWindow() = default;
 
 void TableEditorWindow::buildControls() {
     const bool ignition = m_description.isIgnition;
@@ -304,7 +304,9 @@ bool TableEditorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TableEditorWindow::startEdit(const QString& text) {
-    m_state.EditingCell = true;
+    if (m_feed != nullptr) {
+        m_feed->holdPoll(this);
+    }
     m_editSelection = selection();
     m_edit->setText(m_edit->text() + text);
     m_edit->setGeometry(m_grid->visualRect(m_grid->currentIndex()));
@@ -315,7 +317,7 @@ void TableEditorWindow::startEdit(const QString& text) {
 
 void TableEditorWindow::finishEdit() {
     if (!m_edit->isVisible()) {
-        m_state.EditingCell = false;
+        releasePoll();
         return;
     }
     if (m_finishing) {
@@ -336,7 +338,13 @@ void TableEditorWindow::finishEdit() {
           SettingsStore::Send::IfChanged, tr("Entry"));
     select(m_editSelection);
     m_finishing = false;
-    m_state.EditingCell = false;
+    releasePoll();
+}
+
+void TableEditorWindow::releasePoll() {
+    if (m_feed != nullptr) {
+        m_feed->releasePoll(this);
+    }
 }
 
 void TableEditorWindow::leaveOperand(Operand op) {
@@ -468,8 +476,8 @@ void TableEditorWindow::addCurrent(int sign) {
     if (!smartAddAvailable()) {
         return;
     }
-    apply(smartAdd(m_model->table(), *m_highlight.current(), m_state.engine,
-                   operand(Operand::Amount), sign),
+    apply(smartAdd(m_model->table(), *m_highlight.current(), m_sample, operand(Operand::Amount),
+                   sign),
           SettingsStore::Send::Always, sign > 0 ? tr("Smart Add") : tr("Smart Subtract"));
 }
 
@@ -491,7 +499,8 @@ bool TableEditorWindow::crossHairShown() const {
                                     : m_state.display.DisplayFuelCrossHair;
 }
 
-void TableEditorWindow::upDate() {
+void TableEditorWindow::upDate(const LiveSample& sample) {
+    m_sample = sample;
     // A record replayed from the log stays until live data arrives.
     if (m_replaying && !m_state.EcuOnline) {
         return;
@@ -510,9 +519,9 @@ void TableEditorWindow::replayChanged() {
 
 void TableEditorWindow::showOperatingPoint() {
     if (m_replaying) {
-        m_point = loggedOperatingPoint(m_store.settings(), *m_overlay->replay());
+        m_point = loggedGridPoint(m_store.settings(), *m_overlay->replay());
     } else if (m_state.EcuOnline) {
-        m_point = operatingPoint(m_state.settings, m_state.engine);
+        m_point = gridPoint(m_state.settings, m_sample);
     } else {
         m_point.reset();
     }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/LiveSample.h"
 #include "tables/OperatingHighlight.h"
 #include "tables/TableEditorDescription.h"
 #include "tables/TableOperations.h"
@@ -7,9 +8,9 @@
 #include <QWidget>
 #include <optional>
 
+class LiveFeed;
 class LoadPlot;
 class LogOverlay;
-class Poller;
 class QAction;
 class QActionGroup;
 class QLabel;
@@ -45,7 +46,7 @@ public:
     // The undo history is the table's own, kept by the caller across the
     // editor's life; without one the editor keeps a history of its own.
     TableEditorWindow(const TableEditorDescription& description, AppState& state,
-                      SettingsStore& store, UserInteraction& ui, Poller* poller,
+                      SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
                       TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
                       QWidget* parent = nullptr);
     ~TableEditorWindow() override;
@@ -77,8 +78,8 @@ public:
     void copyBlock();
     void pasteBlock();
 
-    // One poll: the cross-hair dot, then the operating cells.
-    void upDate();
+    // One poll's sample: the cross-hair dot, then the operating cells.
+    void upDate(const LiveSample& sample);
 
     // The Hits toggle (its button and its keys) and the channels whose mean
     // the hits can show.
@@ -99,6 +100,8 @@ private:
     void buildActions();
     void startEdit(const QString& text);
     void finishEdit();
+    // Withdraws this editor's hold of the poll.
+    void releasePoll();
     void leaveOperand(Operand operand);
     double operand(Operand operand);
     // Stores and sends the cells as one change and one undo step.
@@ -119,6 +122,9 @@ private:
 
     const TableEditorDescription& m_description;
     AppState& m_state;
+    LiveFeed* m_feed = nullptr;
+    // The sample of the last poll, which the cross-hair and smart add use.
+    LiveSample m_sample;
     SettingsStore& m_store;
     UserInteraction& m_ui;
     TableGridModel* m_model = nullptr;
@@ -141,7 +147,7 @@ private:
     QLabel* m_hitsLine = nullptr;
     QActionGroup* m_meanChoices = nullptr;
     // The operating point shown: the replayed record's or the live one.
-    std::optional<OperatingPoint> m_point;
+    std::optional<GridPoint> m_point;
     bool m_replaying = false;
     bool m_loadPlotShown = false;
     bool m_smartAvailable = false;
@@ -154,18 +160,18 @@ private:
 class FuelWindow : public TableEditorWindow {
     Q_OBJECT
 public:
-    FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
+    FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
                TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
                QWidget* parent = nullptr)
-        : TableEditorWindow(fuelEditor(), state, store, ui, poller, history, overlay, parent) {}
+        : TableEditorWindow(fuelEditor(), state, store, ui, feed, history, overlay, parent) {}
 };
 
 // The ignition table editor.
 class IgnWindow : public TableEditorWindow {
     Q_OBJECT
 public:
-    IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
+    IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
               TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
               QWidget* parent = nullptr)
-        : TableEditorWindow(ignitionEditor(), state, store, ui, poller, history, overlay, parent) {}
+        : TableEditorWindow(ignitionEditor(), state, store, ui, feed, history, overlay, parent) {}
 };
