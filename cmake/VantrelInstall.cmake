@@ -64,7 +64,7 @@ if(NOT MARKDOWN_PY)
     message(STATUS "markdown_py not found: the manual is installed as plain text in HTML")
 endif()
 # The pictures the manual shows, beside it.
-set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png
+set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png screenshot-hits.png
     screenshot-history.png)
 list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
 list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)

@@ -1,23 +1,24 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's part in the tune history: the recorder takes the signals
-// of the ECU commands and the file commands, the question after a search
+// of the session's ECU commands and of the file commands, the question after a search
 // whose read differs from what the ECU was known to hold, and the restore of
 // a whole snapshot.
 
-#include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "history/HistoryRecorder.h"
 #include "history/ReconnectDialog.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 
 void MainWindow::wireHistory() {
     HistoryRecorder* history = m_history.get();
-    connect(m_ecu.get(), &EcuController::settingsRead, history, &HistoryRecorder::ecuRead);
-    connect(m_ecu.get(), &EcuController::settingsSent, history, &HistoryRecorder::sentToEcu);
-    connect(m_ecu.get(), &EcuController::sendCutOff, history, &HistoryRecorder::sendCutOff);
-    connect(m_ecu.get(), &EcuController::settingsStored, history, &HistoryRecorder::storedInEcu);
+    Session* session = m_session.get();
+    connect(session, &Session::settingsRead, history, &HistoryRecorder::ecuRead);
+    connect(session, &Session::settingsSent, history, &HistoryRecorder::sentToEcu);
+    connect(session, &Session::sendCutOff, history, &HistoryRecorder::sendCutOff);
+    connect(session, &Session::settingsStored, history, &HistoryRecorder::storedInEcu);
     connect(this, &MainWindow::dataFileOpened, history, &HistoryRecorder::fileOpened);
     connect(this, &MainWindow::dataFileSaving, history, &HistoryRecorder::fileSaving);
     connect(this, &MainWindow::dataFileSaved, history, &HistoryRecorder::fileSaved);
@@ -51,8 +52,8 @@ void MainWindow::askReconnect(const ReconnectQuestion& question) {
 void MainWindow::restoreSnapshot(const EcuSettings& settings, const QString& path) {
     m_windows->closeAllExcept(WindowCode::History);
     m_store->replace(settings, ChangeOrigin::File);
-    m_ecu->checkSettings();
-    if (m_state.EcuOnline && m_ecu->sendAllDataToEcu(path) == SendOutcome::CutOff) {
+    m_session->checkSettings();
+    if (m_state.EcuOnline && m_session->sendAllDataToEcu(path) == SendOutcome::CutOff) {
         m_ui.message(tr("The send of the snapshot was cut off: the ECU holds only part of it."),
                      UserInteraction::Icon::Warning);
     }

@@ -11,11 +11,12 @@
 #include <vector>
 
 struct AppState;
-class EcuLine;
+class EcuActions;
 struct EcuSettings;
 class HistoryRecorder;
+class LiveFeed;
 class LoggingController;
-class Poller;
+class LogOverlay;
 class QMdiArea;
 class SettingsStore;
 class TableUndoHistory;
@@ -53,9 +54,11 @@ public:
     struct Parts {
         AppState& state;
         SettingsStore& store;
-        EcuLine& line;
+        // The ECU commands the windows ask for.
+        EcuActions& ecu;
         UserInteraction& ui;
-        Poller* poller = nullptr;
+        // The live values the views show.
+        LiveFeed& feed;
         LoggingController& logging;
         WindowRegistry& windows;
         QMdiArea& area;
@@ -84,6 +87,9 @@ public:
     // Builds an open window again (a changed setting alters its layout).
     void reopen(WindowCode code);
 
+    // What the log open in the log review shows over the table editors.
+    LogOverlay& logOverlay() const { return *m_overlay; }
+
 private:
     const WindowEntry& entry(WindowCode code) const;
     std::vector<WindowEntry> makeEntries();
@@ -102,10 +108,12 @@ private:
                                         bool atLeastMinimum) const;
     // The whole of the area.
     WindowRegistry::Placement fillArea() const;
+    QWidget* makeLogReview();
 
     Parts m_parts;
     // The undo history of each table, kept while its editor is closed.
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;
+    std::unique_ptr<LogOverlay> m_overlay;
     std::vector<WindowEntry> m_entries;
 };

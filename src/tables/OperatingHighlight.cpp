@@ -1,5 +1,6 @@
 #include "tables/OperatingHighlight.h"
 
+#include "monitor/LiveSample.h"
 #include "record/Rounding.h"
 #include "record/SettingCodes.h"
 
@@ -68,22 +69,22 @@ OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double
     return h;
 }
 
-OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
-    double load = 0.0;
+GridPoint gridPoint(const EcuSettings& s, const LiveSample& sample) {
+    GridPoint point{sample.value(LiveChannel::Rpm), 0.0};
     switch (loadControl(s)) {
     case LoadControl::Map:
-        load = e.MapPercent;
+        point.load = sample.mapPercent();
         break;
     case LoadControl::Tps:
-        load = e.TpsChannel.Value;
+        point.load = sample.value(LiveChannel::Tps);
         break;
     case LoadControl::Volts:
-        load = e.TpsChannel.RawLow;
+        point.load = sample.raw(LiveChannel::Tps);
         break;
     default:
         break;
     }
-    return operatingHighlightAt(s, e.RpmChannel.Value, load);
+    return point;
 }
 
 std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighlight& highlight,
@@ -104,26 +105,14 @@ std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighligh
     return repaint;
 }
 
-QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const EngineData& e) {
+QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const GridPoint& point) {
     double xOffset = 0.0;
     if (s.MaxRpm >= kLowestMaxRpm) {
-        xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * e.RpmChannel.Value;
+        xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * point.rpm;
     }
     const double rowSpan = (grid.cellHeight + 15) * 15;
-    double yOffset = 0.0;
-    switch (loadControl(s)) {
-    case LoadControl::Map:
-        yOffset = rowSpan / 105 * e.MapPercent;
-        break;
-    case LoadControl::Tps:
-        yOffset = rowSpan / 105 * e.TpsChannel.Value;
-        break;
-    case LoadControl::Volts:
-        yOffset = rowSpan / 255 * e.TpsChannel.RawLow;
-        break;
-    default:
-        break;
-    }
+    const std::optional<LoadScale> scale = loadScale(loadControl(s));
+    const double yOffset = scale ? rowSpan / scale->top * point.load : 0.0;
     const int64_t top = roundHalfEven((grid.top - 100) + (grid.cellHeight + 15) * 16.5 - yOffset);
     const int64_t left = roundHalfEven((grid.left - 100) + (grid.cellWidth + 15) * 1.5 + xOffset);
     return {static_cast<int>(left), static_cast<int>(top)};

@@ -1,15 +1,22 @@
 #pragma once
 
+#include "monitor/LiveSample.h"
 #include "tables/OperatingHighlight.h"
 #include "tables/TableEditorDescription.h"
 #include "tables/TableOperations.h"
 
 #include <QWidget>
+#include <optional>
 
+class LiveFeed;
 class LoadPlot;
-class Poller;
+class LogOverlay;
 class QAction;
+class QActionGroup;
+class QLabel;
 class QLineEdit;
+class QMenu;
+class QPushButton;
 class QTableView;
 class QUndoStack;
 class SettingsStore;
@@ -24,6 +31,11 @@ struct SettingsChange;
 // paste. One class, configured for the fuel or the ignition table by its
 // description. Every change goes to the settings store, which stores and
 // sends it; the grid shows what the record holds.
+//
+// With a log overlay, the Hits toggle shows how many records of the open log
+// fell in each cell and the mean of a chosen channel there, and the record
+// at the log review's cursor takes the place of the live operating point
+// until live data arrives or the log closes.
 class TableEditorWindow : public QWidget {
     Q_OBJECT
 public:
@@ -34,8 +46,9 @@ public:
     // The undo history is the table's own, kept by the caller across the
     // editor's life; without one the editor keeps a history of its own.
     TableEditorWindow(const TableEditorDescription& description, AppState& state,
-                      SettingsStore& store, UserInteraction& ui, Poller* poller,
-                      TableUndoHistory* history = nullptr, QWidget* parent = nullptr);
+                      SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
+                      TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
+                      QWidget* parent = nullptr);
     ~TableEditorWindow() override;
 
     const TableEditorDescription& description() const { return m_description; }
@@ -65,8 +78,15 @@ public:
     void copyBlock();
     void pasteBlock();
 
-    // One poll: the cross-hair dot, then the operating cells.
-    void upDate();
+    // One poll's sample: the cross-hair dot, then the operating cells.
+    void upDate(const LiveSample& sample);
+
+    // The Hits toggle (its button and its keys) and the channels whose mean
+    // the hits can show.
+    QAction* hitsAction() const { return m_hitsAction; }
+    QMenu* meanMenu() const { return m_meanMenu; }
+    // Whether the operating cells show a record of the log review.
+    bool replaying() const { return m_replaying; }
 
 signals:
     void smartAddAvailabilityChanged(bool available);
@@ -80,17 +100,31 @@ private:
     void buildActions();
     void startEdit(const QString& text);
     void finishEdit();
+    // Withdraws this editor's hold of the poll.
+    void releasePoll();
     void leaveOperand(Operand operand);
     double operand(Operand operand);
     // Stores and sends the cells as one change and one undo step.
     void apply(const std::vector<FieldCell>& cells, SettingsStore::Send send, const QString& what);
     void settingsChanged(const SettingsChange& change);
+    // The cross-hair and the operating cells of the replayed record, or of
+    // the live values while the ECU is online; none otherwise.
+    void showOperatingPoint();
     void moveCrossHair();
     bool crossHairShown() const;
     void showAvailability();
+    void logChanged();
+    void checkMeanChoice();
+    void replayChanged();
+    void countHits();
+    // The hits of the grid's current cell in words, while hits are shown.
+    void showHitsLine();
 
     const TableEditorDescription& m_description;
     AppState& m_state;
+    LiveFeed* m_feed = nullptr;
+    // The sample of the last poll, which the cross-hair and smart add use.
+    LiveSample m_sample;
     SettingsStore& m_store;
     UserInteraction& m_ui;
     TableGridModel* m_model = nullptr;
@@ -106,6 +140,15 @@ private:
     TableUndoHistory* m_history = nullptr;
     QAction* m_smartAdd = nullptr;
     QAction* m_smartSubtract = nullptr;
+    LogOverlay* m_overlay = nullptr;
+    QPushButton* m_hitsButton = nullptr;
+    QAction* m_hitsAction = nullptr;
+    QMenu* m_meanMenu = nullptr;
+    QLabel* m_hitsLine = nullptr;
+    QActionGroup* m_meanChoices = nullptr;
+    // The operating point shown: the replayed record's or the live one.
+    std::optional<GridPoint> m_point;
+    bool m_replaying = false;
     bool m_loadPlotShown = false;
     bool m_smartAvailable = false;
     bool m_finishing = false;
@@ -117,16 +160,18 @@ private:
 class FuelWindow : public TableEditorWindow {
     Q_OBJECT
 public:
-    FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
-               TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
-        : TableEditorWindow(fuelEditor(), state, store, ui, poller, history, parent) {}
+    FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
+               TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
+               QWidget* parent = nullptr)
+        : TableEditorWindow(fuelEditor(), state, store, ui, feed, history, overlay, parent) {}
 };
 
 // The ignition table editor.
 class IgnWindow : public TableEditorWindow {
     Q_OBJECT
 public:
-    IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
-              TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
-        : TableEditorWindow(ignitionEditor(), state, store, ui, poller, history, parent) {}
+    IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
+              TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
+              QWidget* parent = nullptr)
+        : TableEditorWindow(ignitionEditor(), state, store, ui, feed, history, overlay, parent) {}
 };

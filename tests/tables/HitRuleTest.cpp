@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables/HitRule.h"
+#include "monitor/LiveSample.h"
 #include "record/LoadPercent.h"
 #include "record/SensorConversions.h"
 #include "tables/OperatingHighlight.h"
@@ -66,7 +67,7 @@ TEST(HitRule, CellEdgesUnderEachLoadControl) {
     };
     for (const Case& c : cases) {
         const EcuSettings s = axes(c.loadControl, c.mapMin, c.mapMax);
-        EXPECT_EQ(hitCell(s, c.rpm, c.mapPsi, c.tps), c.cell)
+        EXPECT_EQ(loggedCell(s, {c.rpm, c.mapPsi, c.tps}), c.cell)
             << "control " << c.loadControl << " rpm " << c.rpm << " psi " << c.mapPsi << " tps "
             << c.tps;
     }
@@ -82,9 +83,10 @@ TEST(HitRule, ALoggedRecordFallsWhereTheEditorPaintedItsLiveValues) {
             e.RpmChannel.Value = static_cast<float>(count * 37);
             e.MapPercent = mapPercent(s, count);
             e.TpsChannel.Value = throttlePercent(s, count);
-            const OperatingHighlight painted = operatingHighlight(s, e);
+            const GridPoint live = gridPoint(s, LiveSample::fromEngineData(e, 0));
+            const OperatingHighlight painted = operatingHighlightAt(s, live.rpm, live.load);
             const double psi = mapCountsToPsi(s.MapSensorType, count);
-            EXPECT_EQ(hitCell(s, e.RpmChannel.Value, psi, e.TpsChannel.Value),
+            EXPECT_EQ(loggedCell(s, {e.RpmChannel.Value, psi, e.TpsChannel.Value}),
                       (GridCell{painted.row, painted.column}))
                 << loadControl << " " << count;
         }

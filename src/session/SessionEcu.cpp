@@ -1,63 +1,60 @@
-#include "app/EcuController.h"
+// SPDX-License-Identifier: GPL-3.0-or-later
+// The session's ECU commands. Every one runs on the line; records read from
+// the ECU go through the settings store.
 
 #include "comm/BulkReads.h"
 #include "comm/CommandTable.h"
 #include "comm/EcuLine.h"
 #include "config/ConsistencyCheck.h"
+#include "config/IdleExtra.h"
 #include "diag/SensorCheck.h"
-#include "monitor/Poller.h"
+#include "monitor/Acquisition.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
+#include "session/Session.h"
 
 #include <QCoreApplication>
 
-EcuController::EcuController(AppState& state, EcuLine& line, SettingsStore& store, Poller& poller,
-                             QObject* parent)
-    : QObject(parent), m_state(state), m_line(line), m_store(store), m_poller(poller) {}
-
-void EcuController::setWindows(Windows windows) {
-    m_windows = std::move(windows);
-}
-
-DiscoveryHooks EcuController::discoveryHooks() {
+DiscoveryHooks Session::discoveryHooks() {
     DiscoveryHooks hooks;
     hooks.processEvents = [] {
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     };
     hooks.setPolling = [this](bool on) {
         if (on) {
-            m_poller.start();
+            m_acquisition->start();
         } else {
-            m_poller.stop();
+            m_acquisition->stop();
         }
     };
-    hooks.refreshStatusBar = m_windows.refreshStatusBar;
-    hooks.showEgoMenu = m_windows.showEgoMenu;
+    hooks.onlineChanged = [this] { refreshStatus(); };
+    hooks.codeSectionsChanged = [this](bool closedLoopEgo) {
+        emit codeSectionsChanged(closedLoopEgo);
+    };
     return hooks;
 }
 
-TransferHooks EcuController::transferHooks() {
+TransferHooks Session::transferHooks() {
     TransferHooks hooks;
     hooks.discovery = discoveryHooks();
-    hooks.unloadAllWindows = m_windows.unloadAll;
-    hooks.redrawTableViews = m_windows.redrawTables;
+    hooks.recordReplacing = [this] { emit recordReplacing(); };
     hooks.checkSettings = [this] { checkSettings(); };
     return hooks;
 }
 
-void EcuController::findEcu() {
-    m_line.run([this](EcuProtocol& protocol) { ::findEcu(protocol, discoveryHooks()); });
+void Session::findEcu() {
+    m_line->run([this](EcuProtocol& protocol) { ::findEcu(protocol, discoveryHooks()); });
 }
 
-bool EcuController::findEcuCommand() {
+bool Session::findEcuCommand() {
     // What the program holds for the ECU found before, should the same one
     // answer again.
     const QString serial = m_state.EcuOnline ? QString() : m_state.identity.SerialNumberText;
     const EcuSettings before = m_state.settings;
     bool read = false;
-    m_line.run([&](EcuProtocol& protocol) {
-        m_store.modify(ChangeOrigin::Ecu,
-                       [&](EcuSettings&) { read = ::findEcuCommand(protocol, transferHooks()); });
+    m_line->run([&](EcuProtocol& protocol) {
+        m_store->modify(ChangeOrigin::Ecu,
+                        [&](EcuSettings&) { read = ::findEcuCommand(protocol, transferHooks()); });
     });
     if (read) {
         const bool same = !serial.isEmpty() && serial == m_state.identity.SerialNumberText;
@@ -67,10 +64,10 @@ bool EcuController::findEcuCommand() {
     return read;
 }
 
-void EcuController::getAllDataFromEcu() {
+void Session::getAllDataFromEcu() {
     bool read = false;
-    m_line.run([&](EcuProtocol& protocol) {
-        m_store.modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
+    m_line->run([&](EcuProtocol& protocol) {
+        m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
             read = ::getAllDataFromEcu(protocol, transferHooks());
         });
     });
@@ -79,9 +76,9 @@ void EcuController::getAllDataFromEcu() {
     }
 }
 
-SendOutcome EcuController::sendAllDataToEcu(const QString& file) {
+SendOutcome Session::sendAllDataToEcu(const QString& file) {
     SendOutcome outcome = SendOutcome::NotSent;
-    m_line.run(
+    m_line->run(
         [&](EcuProtocol& protocol) { outcome = ::sendAllDataToEcu(protocol, transferHooks()); });
     if (outcome == SendOutcome::Sent) {
         emit settingsSent(m_state.settings, m_state.identity, file);
@@ -91,19 +88,16 @@ SendOutcome EcuController::sendAllDataToEcu(const QString& file) {
     return outcome;
 }
 
-void EcuController::saveSettingsToEcu() {
+void Session::saveSettingsToEcu() {
     bool done = false;
-    m_line.run([&done](EcuProtocol& protocol) { done = storeSettings(protocol); });
-    if (m_windows.redrawTables) {
-        m_windows.redrawTables();
-    }
+    m_line->run([&done](EcuProtocol& protocol) { done = storeSettings(protocol); });
     if (done) {
         stored();
     }
 }
 
-void EcuController::storeQuietly() {
-    m_line.run([](EcuProtocol& protocol) {
+void Session::storeQuietly() {
+    m_line->run([](EcuProtocol& protocol) {
         const BusyGuard busy(protocol.ui());
         protocol.getEcuData(actionCommandCode(CommandAction::Store));
     });
@@ -112,20 +106,20 @@ void EcuController::storeQuietly() {
     }
 }
 
-void EcuController::stored() {
+void Session::stored() {
     emit settingsStored(m_state.settings, m_state.identity);
 }
 
-void EcuController::engineHigh() {
-    m_line.run([this](EcuProtocol& protocol) {
-        m_store.modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
+void Session::engineHigh() {
+    m_line->run([this](EcuProtocol& protocol) {
+        m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
             getHighSpeedFuelData(m_state, protocol.link(), protocol.ui());
         });
     });
 }
 
-void EcuController::engineStop() {
-    m_line.run([this](EcuProtocol& protocol) {
+void Session::engineStop() {
+    m_line->run([this](EcuProtocol& protocol) {
         stopEngine(m_state, protocol.ui(), [&protocol](int command, int index1, int index2) {
             // Pending painting first: the stop command waits long for its reply.
             QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
@@ -134,31 +128,50 @@ void EcuController::engineStop() {
     });
 }
 
-void EcuController::enableCodeSections() {
-    const bool ego = ::enableCodeSections(m_state);
-    if (m_windows.showEgoMenu) {
-        m_windows.showEgoMenu(ego);
-    }
+void Session::enableCodeSections() {
+    emit codeSectionsChanged(::enableCodeSections(m_state));
 }
 
-int EcuController::testInvalidCommand() {
+int Session::testInvalidCommand() {
     int reply = -1;
-    m_line.run([&](EcuProtocol& protocol) {
+    m_line->run([&](EcuProtocol& protocol) {
         protocol.outCommData(5);
         reply = protocol.inCommData(1);
     });
     return reply;
 }
 
-void EcuController::testInvalidIsr() {
-    m_line.run([](EcuProtocol& protocol) {
+void Session::testInvalidIsr() {
+    m_line->run([](EcuProtocol& protocol) {
         protocol.outCommData(10);
         protocol.inCommData(1);
     });
 }
 
-void EcuController::checkSettings() {
-    m_line.run([this](EcuProtocol& protocol) {
-        m_store.modify(ChangeOrigin::Check, [&](EcuSettings&) { ::checkSettings(protocol); });
+void Session::checkSettings() {
+    m_line->run([this](EcuProtocol& protocol) {
+        m_store->modify(ChangeOrigin::Check, [&](EcuSettings&) { ::checkSettings(protocol); });
     });
+}
+
+void Session::fireOutput(int output) {
+    m_line->run([&](EcuProtocol& protocol) {
+        ::fireOutput(m_state, protocol.ui(), protocol.commandSender(), output);
+    });
+}
+
+void Session::stopEngineNow() {
+    m_line->command(actionCommandCode(CommandAction::StopEngine));
+}
+
+void Session::readExtra() {
+    m_line->run([](EcuProtocol& protocol) { setupExtra(protocol); });
+}
+
+bool Session::enterSerialField(int index, const QString& shown, const QString& typed) {
+    bool changed = false;
+    m_line->run([&](EcuProtocol& protocol) {
+        changed = ::enterSerialField(protocol, index, shown, typed);
+    });
+    return changed;
 }
