@@ -9,6 +9,7 @@
 #include "app/StatusBarPresenter.h"
 #include "app/WindowTable.h"
 #include "files/CompareDialog.h"
+#include "gauges/GaugeLayout.h"
 #include "monitor/Poller.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
@@ -28,7 +29,8 @@ void MainWindow::connectMenus() {
     };
     m_windowTable = std::make_unique<WindowTable>(WindowTable::Parts{
         m_state, *m_store, *m_line, m_ui, m_poller.get(), *m_logging, *m_windows, *m_mdi, *this,
-        [this] { m_status->showIdentity(); }, reviewLayoutPath(m_options.settingsPath)});
+        [this] { m_status->showIdentity(); }, reviewLayoutPath(m_options.settingsPath),
+        gaugeLayoutPath(m_options.settingsPath)});
     m_windowTable->connectMenus(m);
     m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 

@@ -262,6 +262,9 @@ MainMenus buildMainMenus(QMainWindow& window) {
     m.display = menu(window, "mnuDisplay", "&Display");
     m.plotRealTime = item(m.display, "mnuPlotRealTime", "&Time History", {},
                           "Plots engine values against time.");
+    m.displayGauges = item(m.display, "mnuDisplayGauges", "&Gauges", {},
+                           "Shows the live values as dial, bar and number gauges that turn amber "
+                           "and red in their warning and danger ranges.");
     separator(m.display);
     m.comFuelLoadLine = item(m.display, "mnuComFuelLoadLine", "&Fuel Load Line Display", {},
                              "Shows the load line beside the fuel table.");

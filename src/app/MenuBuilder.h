@@ -76,6 +76,7 @@ struct MainMenus {
 
     QMenu* display = nullptr;
     QAction* plotRealTime = nullptr;
+    QAction* displayGauges = nullptr; // dial, bar and number gauges of the live values
     QAction* comFuelLoadLine = nullptr;
     QAction* setup3DFuel = nullptr;
     QAction* setupDisplayFuelCrossHair = nullptr;
