@@ -8,7 +8,7 @@
 namespace {
 
 // The share of a cell's width and height inside its margins.
-constexpr double kInside = 0.92;
+constexpr double kInside = 0.95;
 
 // A face's digits are as tall as the smaller of two reaches: a share of the
 // cell's width and a share of its height.
@@ -24,10 +24,10 @@ double widthPerDigit(const GaugeShape& shape) {
 Reach reach(const GaugeShape& shape) {
     switch (shape.kind) {
     case GaugeKind::Dial: {
-        // The digits sit below the centre in a box 0.7 of the diameter
-        // wide, at most a fifth of the diameter tall; the diameter is the
+        // The digits sit below the centre in a box 0.64 of the diameter
+        // wide, at most 0.18 of the diameter tall; the diameter is the
         // cell's smaller side.
-        const double perDiameter = std::min(0.2, 0.7 / widthPerDigit(shape));
+        const double perDiameter = std::min(0.18, 0.64 / widthPerDigit(shape));
         return {kInside * perDiameter, kInside * perDiameter};
     }
     case GaugeKind::Bar:
@@ -69,14 +69,14 @@ GaugeFace gaugeFace(const GaugeShape& shape, const QRectF& cell) {
         const double r = d / 2;
         f.dial = QRectF(in.center().x() - r, in.center().y() - r, d, d);
         const QPointF c = f.dial.center();
-        f.titleHeight = 0.13 * r;
-        f.title = QRectF(c.x() - 0.45 * r, c.y() - 0.5 * r, 0.9 * r, 0.26 * r);
-        f.value = QRectF(c.x() - 0.7 * r, c.y() + 0.2 * r, 1.4 * r, 0.5 * r);
+        f.titleHeight = 0.11 * r;
+        f.title = QRectF(c.x() - 0.42 * r, c.y() - 0.46 * r, 0.84 * r, 0.24 * r);
+        f.value = QRectF(c.x() - 0.64 * r, c.y() + 0.2 * r, 1.28 * r, 0.46 * r);
         break;
     }
     case GaugeKind::Bar: {
         const double h = in.height();
-        f.titleHeight = 0.13 * h;
+        f.titleHeight = 0.11 * h;
         f.title = QRectF(in.left(), in.top(), in.width() * 0.45, 0.45 * h);
         f.value = QRectF(in.left() + in.width() * 0.45, in.top(), in.width() * 0.55, 0.45 * h);
         f.bar = QRectF(in.left(), in.top() + 0.5 * h, in.width(), 0.28 * h);
@@ -85,7 +85,7 @@ GaugeFace gaugeFace(const GaugeShape& shape, const QRectF& cell) {
     }
     case GaugeKind::Number: {
         const double h = in.height();
-        f.titleHeight = 0.12 * h;
+        f.titleHeight = 0.1 * h;
         f.title = QRectF(in.left(), in.top(), in.width(), 0.25 * h);
         f.value = QRectF(in.left(), in.top() + 0.25 * h, in.width(), 0.75 * h);
         break;

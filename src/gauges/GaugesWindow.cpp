@@ -2,6 +2,7 @@
 #include "gauges/GaugesWindow.h"
 
 #include "record/AppState.h"
+#include "record/AreaFit.h"
 #include "record/ListStyle.h"
 #include "record/UserInteraction.h"
 
@@ -66,17 +67,27 @@ QFont digitFont(const QFont& base, double digitHeight, const QString& widest, do
     return f;
 }
 
-QFont textFont(const QFont& base, double letterHeight) {
+// A font whose capitals are about letterHeight tall, smaller where text
+// would be wider than width.
+QFont textFont(const QFont& base, double letterHeight, const QString& text = {}, double width = 0) {
     QFont f = base;
-    f.setPixelSize(std::max(9, static_cast<int>(std::lround(letterHeight / 0.72))));
+    double pixels = letterHeight / 0.72;
+    if (!text.isEmpty()) {
+        f.setPixelSize(100);
+        const double advance = QFontMetricsF(f).horizontalAdvance(text) / 100.0;
+        if (advance > 0 && pixels * advance > width) {
+            pixels = width / advance;
+        }
+    }
+    f.setPixelSize(std::max(8, static_cast<int>(std::floor(pixels))));
     return f;
 }
 
 // The patch behind digits of the text's width, centred in their box.
 QRectF digitsBack(const QRectF& box, const QString& text, const QFont& font, double digitHeight) {
     const double w =
-        std::min(box.width(), QFontMetricsF(font).horizontalAdvance(text) + digitHeight * 0.6);
-    const double h = std::min(box.height(), digitHeight * 1.6);
+        std::min(box.width(), QFontMetricsF(font).horizontalAdvance(text) + digitHeight * 0.4);
+    const double h = std::min(box.height(), digitHeight * 1.35);
     return {box.center().x() - w / 2, box.center().y() - h / 2, w, h};
 }
 
@@ -208,13 +219,13 @@ void GaugePanel::paintGauge(QPainter& p, int index, const QRectF& cell) {
     double painted = 0;
     const QFont digits = digitFont(font(), face.digitHeight, widest, face.value.width(), painted);
     m_digitHeights[static_cast<size_t>(index)] = painted;
-    const QFont titleFont = textFont(font(), face.titleHeight);
     const QString unit = gaugeUnit(g.channel, settings);
     const QString title =
         liveChannelName(g.channel) +
         (unit.isEmpty() || unit.compare(liveChannelName(g.channel), Qt::CaseInsensitive) == 0
              ? QString()
              : QStringLiteral(" ") + unit);
+    const QFont titleFont = textFont(font(), face.titleHeight, title, face.title.width());
     const std::vector<GaugeBand> bands = gaugeBands(g);
 
     if (index == m_current) {
@@ -259,7 +270,7 @@ void GaugePanel::paintGauge(QPainter& p, int index, const QRectF& cell) {
             p.setPen(QPen(kText, std::max(1.0, r * 0.02)));
             p.drawLine(c + dir * (r * 0.78), c + dir * (r * 0.86));
             const QString label = tickText(t);
-            const QPointF at = c + dir * (r * 0.64);
+            const QPointF at = c + dir * (r * 0.66);
             const double w = tm.horizontalAdvance(label);
             const QRectF place(at.x() - w / 2 - 2, at.y() - tm.height() / 2, w + 4, tm.height());
             if (!place.intersects(digitsPatch) && !place.intersects(titlePatch)) {
@@ -308,10 +319,14 @@ void GaugePanel::paintGauge(QPainter& p, int index, const QRectF& cell) {
         p.setPen(QPen(kRim, 1));
         p.setBrush(Qt::NoBrush);
         p.drawRect(bar);
-        const QFont tickFont = textFont(font(), face.scale.height() * 0.45);
+        // As many round numbers as stand apart at the scale's font.
+        const QFont tickFont = textFont(font(), face.scale.height() * 0.32);
         p.setFont(tickFont);
         const QFontMetricsF tm(tickFont);
-        for (double t : gaugeTicks(g.min, g.max, 6)) {
+        const double labelWidth =
+            std::max(tm.horizontalAdvance(tickText(g.min)), tm.horizontalAdvance(tickText(g.max)));
+        const int fitting = static_cast<int>(bar.width() / (labelWidth * 1.5 + 1));
+        for (double t : gaugeTicks(g.min, g.max, std::clamp(fitting, 2, 11))) {
             const double x = bar.left() + bar.width() * gaugeFraction(g, static_cast<float>(t));
             p.setPen(QPen(kText, 1));
             p.drawLine(QPointF(x, bar.bottom()),
@@ -485,10 +500,25 @@ void GaugesWindow::showSample(const LiveSample& sample) {
 
 void GaugesWindow::setEditing(bool on) {
     m_editor->setVisible(on);
+    if (on) {
+        growBy(QSize(m_editor->sizeHint().width(), 0));
+    }
     m_panel->setCurrent(on ? m_list->currentRow() : -1);
     if (on) {
         m_list->setFocus(Qt::OtherFocusReason);
     }
+}
+
+void GaugesWindow::growBy(QSize more) {
+    // Where the area has room, and never out of it.
+    QWidget* frame = parentWidget();
+    if (frame == nullptr || frame->parentWidget() == nullptr) {
+        return;
+    }
+    QWidget::layout()->activate();
+    const QSize wanted = (frame->size() + more).expandedTo(frame->size());
+    frame->setGeometry(keepInside(QRect(frame->pos(), wanted), frame->parentWidget()->rect(),
+                                  frame->minimumSizeHint()));
 }
 
 void GaugesWindow::refreshList(int select) {
@@ -626,7 +656,9 @@ void GaugesWindow::limitEdited(QLineEdit* box, std::optional<float> Gauge::*limi
 }
 
 void GaugesWindow::layoutChanged() {
+    const QSize before = m_panel->minimumSizeHint();
     m_panel->setGauges(m_layout.gauges);
+    growBy(m_panel->minimumSizeHint() - before);
     m_panel->setCurrent(editing() ? m_list->currentRow() : -1);
     const QString problem = saveGaugeLayout(m_layoutPath, m_layout);
     if (!problem.isEmpty() && !m_toldSaveFailure) {

@@ -95,6 +95,8 @@ protected:
 private:
     QWidget* buildEditor();
     void setEditing(bool on);
+    // Makes the window larger by more, as far as the area lets it.
+    void growBy(QSize more);
     void refreshList(int select);
     void refreshBoxes();
     void selectGauge(int index);
