@@ -181,13 +181,24 @@ QRectF GaugePanel::cell(int index) const {
     return gaugeCell(grid(), size(), index);
 }
 
+void GaugePanel::setCompact(bool compact) {
+    if (compact != m_compact) {
+        m_compact = compact;
+        updateGeometry();
+    }
+}
+
 QSize GaugePanel::minimumSizeHint() const {
+    if (m_compact) {
+        return {200, 120};
+    }
     const QSizeF least = gaugePanelMinimum(shapes(), readableDigitPixels(pixelsPerMillimetre()));
     return least.isEmpty() ? QSize(200, 120) : least.toSize();
 }
 
 QSize GaugePanel::sizeHint() const {
-    return (QSizeF(minimumSizeHint()) * kComfort).toSize();
+    const QSizeF least = gaugePanelMinimum(shapes(), readableDigitPixels(pixelsPerMillimetre()));
+    return least.isEmpty() ? QSize(200, 120) : (least * kComfort).toSize();
 }
 
 void GaugePanel::paintEvent(QPaintEvent*) {
@@ -500,6 +511,7 @@ void GaugesWindow::showSample(const LiveSample& sample) {
 
 void GaugesWindow::setEditing(bool on) {
     m_editor->setVisible(on);
+    m_panel->setCompact(on);
     if (on) {
         growBy(QSize(m_editor->sizeHint().width(), 0));
     }
@@ -656,9 +668,9 @@ void GaugesWindow::limitEdited(QLineEdit* box, std::optional<float> Gauge::*limi
 }
 
 void GaugesWindow::layoutChanged() {
-    const QSize before = m_panel->minimumSizeHint();
+    const QSize before = m_panel->sizeHint();
     m_panel->setGauges(m_layout.gauges);
-    growBy(m_panel->minimumSizeHint() - before);
+    growBy(m_panel->sizeHint() - before);
     m_panel->setCurrent(editing() ? m_list->currentRow() : -1);
     const QString problem = saveGaugeLayout(m_layoutPath, m_layout);
     if (!problem.isEmpty() && !m_toldSaveFailure) {

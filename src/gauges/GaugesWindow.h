@@ -26,7 +26,8 @@ QColor gaugeZoneColour(GaugeZone zone);
 // The gauges drawn from the last live sample: each in its cell of a grid
 // chosen so that the smallest digits are as large as the panel allows. The
 // panel is never smaller than the size at which every gauge's digits can
-// be read from a metre away; a smaller window scrolls it.
+// be read from a metre away (but while they are edited); a smaller window
+// scrolls it.
 class GaugePanel : public QWidget {
     Q_OBJECT
 public:
@@ -36,6 +37,9 @@ public:
     void setSample(const LiveSample& sample);
     // The gauge outlined while the editor is open; -1 for none.
     void setCurrent(int index);
+    // While the gauges are edited, they may draw smaller than can be read
+    // from afar, so that all of them stay in view beside the editor.
+    void setCompact(bool compact);
 
     // Pixels of the screen per millimetre, as the screen reports its size,
     // or at 96 dots an inch where it reports none that is plausible.
@@ -60,6 +64,7 @@ private:
     std::vector<Gauge> m_gauges;
     LiveSample m_sample;
     int m_current = -1;
+    bool m_compact = false;
     std::vector<double> m_digitHeights;
 };
 
