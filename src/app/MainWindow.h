@@ -10,13 +10,11 @@
 #include <memory>
 
 struct AppState;
+class Acquisition;
 class DataWindow;
-class EcuController;
 class EcuLine;
-class LoggingController;
 class ModifyMenu;
 class Plot3DViews;
-class Poller;
 class QAction;
 class QPrinter;
 class PrintCommands;
@@ -26,6 +24,7 @@ class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
 class SerialLink;
+class Session;
 class SettingsStore;
 class StatusBarPresenter;
 class StatusBarWidget;
@@ -35,9 +34,9 @@ class WindowTable;
 
 // The program's main window: a multiple-document area holding every tool
 // window, the menus and toolbars, the status bar and the online indicator.
-// It wires together the parts that do the work: the settings store, the ECU
-// line, the poll, the logging controller, the ECU commands, and the window
-// table with the registry of open windows.
+// The session does the work (the settings store, the ECU line, the
+// acquisition of live values, logging and the ECU commands); the window
+// shows it, and runs the window table with the registry of open windows.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -124,9 +123,10 @@ public:
     const StatusReporter& statusReporter() const;
     WindowCode activeWindow() const { return m_windows->activeWindow(); }
     bool exitConfirmed() const { return m_exitConfirmed; }
-    EcuLine& line() { return *m_line; }
+    Session& session() { return *m_session; }
+    EcuLine& line();
     SettingsStore& store() { return *m_store; }
-    Poller& poller() { return *m_poller; }
+    Acquisition& acquisition();
     Plot3DViews& plots3d() { return *m_plots; }
     double twipsPerPixel() const;
 
@@ -193,11 +193,9 @@ private:
     UserInteraction& m_ui;
     SerialLink& m_link;
     Options m_options;
-    std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<EcuLine> m_line;
-    std::unique_ptr<Poller> m_poller;
-    std::unique_ptr<LoggingController> m_logging;
-    std::unique_ptr<EcuController> m_ecu;
+    std::unique_ptr<Session> m_session;
+    // The session's store, which most windows get.
+    SettingsStore* m_store = nullptr;
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<WindowTable> m_windowTable;
     std::unique_ptr<ModifyMenu> m_modifyMenu;

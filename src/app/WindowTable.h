@@ -12,9 +12,9 @@
 #include <vector>
 
 struct AppState;
-class EcuLine;
+class EcuActions;
+class LiveFeed;
 class LoggingController;
-class Poller;
 class QMdiArea;
 class SettingsStore;
 class TableUndoHistory;
@@ -52,9 +52,11 @@ public:
     struct Parts {
         AppState& state;
         SettingsStore& store;
-        EcuLine& line;
+        // The ECU commands the windows ask for.
+        EcuActions& ecu;
         UserInteraction& ui;
-        Poller* poller = nullptr;
+        // The live values the views show.
+        LiveFeed& feed;
         LoggingController& logging;
         WindowRegistry& windows;
         QMdiArea& area;
