@@ -46,7 +46,7 @@ void LoggingController::setupLogData() {
 
 void LoggingController::logSample(const LiveSample& sample, int intervalMs) {
     const std::optional<qint64> late = m_gaps.tick(sample.timeMs(), intervalMs);
-    if (!m_active || m_plotRunning) {
+    if (!m_active || m_plotRunning || (!m_holding && !ensureLogFileOpen())) {
         return;
     }
     const QDateTime now = QDateTime::currentDateTime();
@@ -58,7 +58,7 @@ void LoggingController::logSample(const LiveSample& sample, int intervalMs) {
 
 void LoggingController::logPlotSample(const LiveSample& sample,
                                       const std::array<int, 2>& channels) {
-    if (m_active) {
+    if (m_active && (m_holding || ensureLogFileOpen())) {
         put({{}, sample, channels, QDateTime::currentDateTime()});
     }
 }
@@ -88,7 +88,7 @@ bool LoggingController::write(const Entry& entry) {
 }
 
 void LoggingController::linkLost() {
-    if (m_active && m_markers) {
+    if (m_active && m_markers && m_log.isOpen()) {
         put({linkLostMarker(), {}, {}, QDateTime::currentDateTime()});
         m_lostWhileLogging = true;
     }
