@@ -316,4 +316,5 @@ TEST_F(MenuCommandsTest, NoTwoCommandsShareKeys) {
         }
     }
     EXPECT_EQ(owner.value(QStringLiteral("Ctrl+G")), "&Display > &Gauges");
+    EXPECT_EQ(owner.value(QStringLiteral("F12")), "&Tuning > &Note in Log...");
 }
