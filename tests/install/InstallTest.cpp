@@ -71,6 +71,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/manual/screenshot.png",
         "share/doc/vantrel/manual/screenshot-review.png",
         "share/doc/vantrel/manual/screenshot-scatter.png",
+        "share/doc/vantrel/manual/screenshot-hits.png",
         "share/doc/vantrel/manual/screenshot-gauges.png",
     };
     for (const QString& program : kPrograms) {
@@ -102,7 +103,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
             EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name))
                 << name.toStdString();
         }
-        EXPECT_EQ(pictures, 4);
+        EXPECT_EQ(pictures, 5);
     }
 }
 
