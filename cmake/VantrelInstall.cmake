@@ -65,7 +65,8 @@ if(NOT MARKDOWN_PY)
 endif()
 # The pictures the manual shows, beside it.
 set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png screenshot-hits.png
-    screenshot-history.png)
+    screenshot-history.png
+    screenshot-gauges.png)
 list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
 list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)
 set(manual_pages)

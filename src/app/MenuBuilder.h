@@ -53,6 +53,8 @@ struct MainMenus {
     QAction* tuningEgo = nullptr;
     QAction* tuningBar3 = nullptr;
     QAction* tuningLogData = nullptr;
+    QAction* tuningLogNote = nullptr;    // a marker line with a note typed (F12)
+    QAction* tuningLogMarkers = nullptr; // whether logs get marker lines
     QAction* tuningSaveSettingsToEcu = nullptr;
 
     QMenu* modify = nullptr;
@@ -78,6 +80,7 @@ struct MainMenus {
 
     QMenu* display = nullptr;
     QAction* plotRealTime = nullptr;
+    QAction* displayGauges = nullptr; // dial, bar and number gauges of the live values
     QAction* comFuelLoadLine = nullptr;
     QAction* setup3DFuel = nullptr;
     QAction* setupDisplayFuelCrossHair = nullptr;

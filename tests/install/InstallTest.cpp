@@ -74,6 +74,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/manual/screenshot-scatter.png",
         "share/doc/vantrel/manual/screenshot-hits.png",
         "share/doc/vantrel/manual/screenshot-history.png",
+        "share/doc/vantrel/manual/screenshot-gauges.png",
     };
     for (const QString& program : kPrograms) {
         expected << "bin/" + program << "share/man/man1/" + program + ".1.gz";
@@ -115,7 +116,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
                 }
             }
         }
-        EXPECT_EQ(pictures, 5);
+        EXPECT_EQ(pictures, 6);
         // To the history and back.
         links.removeDuplicates();
         EXPECT_EQ(links, (QStringList{"index.html -> history.html", "history.html -> index.html"}));

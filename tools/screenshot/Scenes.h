@@ -15,3 +15,4 @@ int reviewScene(Harness& h);
 int scatterScene(Harness& h);
 int hitsScene(Harness& h);
 int historyScene(Harness& h);
+int gaugesScene(Harness& h);

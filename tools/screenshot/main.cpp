@@ -26,6 +26,7 @@ constexpr std::array kScenes{
     Scene{"idle", idleScene},       Scene{"curves", curvesScene},
     Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
     Scene{"hits", hitsScene},       Scene{"history", historyScene},
+    Scene{"gauges", gaugesScene},
 };
 
 constexpr QSize kSmallestScreen(320, 240);
@@ -61,8 +62,8 @@ bool useScreen(const char* size, QTemporaryDir& dir) {
 int usage() {
     std::fprintf(stderr,
                  "usage: vantrel-screenshot OUTPUT.png "
-                 "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits|history "
-                 "[WIDTHxHEIGHT]]\n");
+                 "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits|history|"
+                 "gauges [WIDTHxHEIGHT]]\n");
     return 2;
 }
 
