@@ -87,7 +87,11 @@ EcuSettings::Table AutotuneProposal::appliedTo(EcuSettings::Table table) const {
 }
 
 Autotune::Autotune(const EcuSettings& settings, const AutotuneOptions& options)
-    : m_settings(settings), m_start(settings.FuelTable), m_options(options) {}
+    : Autotune(settings, options, settings.FuelTable) {}
+
+Autotune::Autotune(const EcuSettings& settings, const AutotuneOptions& options,
+                   const EcuSettings::Table& startTable)
+    : m_settings(settings), m_start(startTable), m_options(options) {}
 
 void Autotune::setLocked(int row, int column, bool locked) {
     m_options.locked[at(row)][at(column)] = locked;
@@ -278,4 +282,8 @@ void Autotune::apply(const AutotuneProposal& proposal) {
 void Autotune::clearData() {
     m_totals = {};
     m_counts = {};
+}
+
+void Autotune::setTable(const EcuSettings::Table& table) {
+    m_settings.FuelTable = table;
 }

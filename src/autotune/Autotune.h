@@ -123,6 +123,10 @@ public:
     // LoadControl, the MAP sensor and span) and EGO setpoints are used
     // throughout.
     Autotune(const EcuSettings& settings, const AutotuneOptions& options);
+    // A session that keeps the change limit of an earlier one: startTable is
+    // the table that earlier session started from.
+    Autotune(const EcuSettings& settings, const AutotuneOptions& options,
+             const EcuSettings::Table& startTable);
 
     const AutotuneOptions& options() const { return m_options; }
     void setLocked(int row, int column, bool locked);
@@ -139,6 +143,10 @@ public:
     void apply(const AutotuneProposal& proposal);
     // Drops the records taken so far; the table stays.
     void clearData();
+    // The table changed by other hands (an edit, an undo): proposals start
+    // from it and records to come are read against it. The records taken
+    // stay, since the fuel a cell needed does not depend on what it holds.
+    void setTable(const EcuSettings::Table& table);
 
     const EcuSettings::Table& table() const { return m_settings.FuelTable; }
     const EcuSettings::Table& startTable() const { return m_start; }
