@@ -6,6 +6,19 @@
 #include <QPixmap>
 #include <QSvgRenderer>
 
+Branding brandingOf(Edition edition) {
+    switch (edition) {
+    case Edition::Gullwick:
+        return {QStringLiteral("Gullwick - Vantrel by Marrowby"), QStringLiteral("board.jpg")};
+    case Edition::Ostrand:
+        return {QStringLiteral("Vantrel by Ostrand"), QStringLiteral("background3.jpg")};
+    case Edition::Kelmsby:
+        return {QStringLiteral("Vantrel by Kelmsby"), QStringLiteral("kelmsby.jpg")};
+    default:
+        return {QStringLiteral("Vantrel by Marrowby"), QStringLiteral("background.jpg")};
+    }
+}
+
 QIcon applicationIcon() {
     QSvgRenderer renderer(QStringLiteral(":/icons/vantrel.svg"));
     QIcon icon;

@@ -3,16 +3,18 @@
 #include "app/AboutBox.h"
 #include "app/EcuController.h"
 #include "app/Installation.h"
+#include "app/ModifyMenu.h"
 #include "app/PageKeys.h"
+#include "app/PrintCommands.h"
+#include "app/RecentFilesMenu.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
+#include "app/StatusBarPresenter.h"
+#include "app/WindowTable.h"
 #include "comm/EcuLine.h"
-#include "config/SetupWindow.h"
-#include "files/RecentFiles.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
-#include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
@@ -21,7 +23,6 @@
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 #include "review/LogDrop.h"
-#include "tables/TableUndoHistory.h"
 
 #include <QAction>
 #include <QApplication>
@@ -30,41 +31,15 @@
 #include <QFileDialog>
 #include <QFileInfo>
 #include <QKeyEvent>
-#include <QLabel>
 #include <QMdiArea>
 #include <QMdiSubWindow>
 #include <QMenu>
 #include <QMenuBar>
-#include <QPainter>
 #include <QScreen>
-#include <QTimer>
-#include <QToolBar>
 #include <QUrl>
-#include <QWhatsThis>
 #include <cmath>
 
 namespace {
-// Pixels between the online indicator and a maximised child's buttons.
-constexpr int kIndicatorGap = 4;
-
-struct Branding {
-    const char* caption;
-    const char* picture;
-};
-
-Branding brandingOf(Edition edition) {
-    switch (edition) {
-    case Edition::Gullwick:
-        return {"Gullwick - Vantrel by Marrowby", "board.jpg"};
-    case Edition::Ostrand:
-        return {"Vantrel by Ostrand", "background3.jpg"};
-    case Edition::Kelmsby:
-        return {"Vantrel by Kelmsby", "kelmsby.jpg"};
-    default:
-        return {"Vantrel by Marrowby", "background.jpg"};
-    }
-}
-
 QString chooseFileWithDialog(QWidget* parent, const QString& title, const QString& filter,
                              MainWindow::FileDialogMode mode) {
     if (mode == MainWindow::FileDialogMode::Open) {
@@ -83,10 +58,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
       m_line(std::make_unique<EcuLine>(state, link, ui)),
       m_poller(std::make_unique<Poller>(state, *m_line)),
       m_logging(std::make_unique<LoggingController>(state, ui)),
-      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)),
-      m_recentFiles(std::make_unique<RecentFiles>(m_options.recentFilesPath.isEmpty()
-                                                      ? RecentFiles::defaultPath()
-                                                      : m_options.recentFilesPath)) {
+      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)) {
     setObjectName(QStringLiteral("frmMain"));
     QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
@@ -103,7 +75,6 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     buildWindow();
     wireParts();
     connectMenus();
-    showRecentFiles();
     applyBranding();
     m_helpFile = m_options.manualPath.isEmpty() ? userManualPath() : m_options.manualPath;
     readSettings();
@@ -113,12 +84,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     } else if (m_state.display.ComPortNumber >= 1 && m_state.display.ComPortNumber <= 5) {
         selectComPort(m_state.display.ComPortNumber);
     }
-    m_menus.comFuelLoadLine->setChecked(m_state.display.PlotLoadLineFuel);
-    m_menus.comIgnLoadLine->setChecked(m_state.display.PlotLoadLineIgnition);
-    m_menus.setup3DFuel->setChecked(m_state.display.Fuel3DPlotFlag);
-    m_menus.setup3DIgnition->setChecked(m_state.display.Ignition3DPlotFlag);
-    m_menus.setupDisplayFuelCrossHair->setChecked(m_state.display.DisplayFuelCrossHair);
-    m_menus.setupDisplayIgnCrossHair->setChecked(m_state.display.DisplayIgnitionCrossHair);
+    tickDisplayMenu(m_menus, m_state.display);
     setupStatusBar();
     m_exitConfirmed = false;
     applyPlacement();
@@ -141,33 +107,15 @@ void MainWindow::buildWindow() {
     setCentralWidget(m_mdi);
     m_windows = std::make_unique<WindowRegistry>(m_mdi);
     connect(m_windows.get(), &WindowRegistry::windowAdded, this, &MainWindow::childAdded);
-    connect(m_mdi, &QMdiArea::subWindowActivated, this, &MainWindow::placeAnimation);
+    connect(m_mdi, &QMdiArea::subWindowActivated, this, [this] { m_status->placeIndicator(); });
     // The menu commands keep their keys while a child window has the focus.
     qApp->installEventFilter(this);
     qApp->installEventFilter(new PageKeys(this));
     new LogDrop(this, [this](const QString& path) { openLog(path); });
     m_menus = buildMainMenus(*this);
-    m_toolBars = buildMainToolBars(*this);
-    m_statusBar = new StatusBarWidget(this);
-    setStatusBar(m_statusBar);
-
-    m_animation = new QLabel(this);
-    m_animation->setObjectName(QStringLiteral("AnimationImage"));
-    m_animation->setFixedSize(24, 24);
-    m_animation->setToolTip(tr("ECU online"));
-    m_animation->setWhatsThis(tr("Turns while the ECU answers the live data requests."));
-    m_animation->hide();
-
-    connect(m_statusBar, &StatusBarWidget::panelClicked, this, [this](int number) {
-        if (number == StatusBarView::kOnline + 1 && m_state.DeveloperMode) {
-            m_state.EcuOnline = !m_state.EcuOnline;
-            setupStatusBar();
-        } else if (number == StatusBarView::kLog + 1) {
-            setupLogData();
-        }
-    });
-    connect(m_statusBar, &StatusBarWidget::panelDoubleClicked, m_logging.get(),
-            &LoggingController::closeLogFile);
+    m_toolBars = buildMainToolBars(*this, m_menus);
+    m_status = std::make_unique<StatusBarPresenter>(StatusBarPresenter::Parts{
+        m_state, m_ui, *m_line, *m_poller, *m_logging, *this, m_menus.tuningLogData});
 }
 
 // The parts talk to each other through the store, the line and the poll.
@@ -175,7 +123,6 @@ void MainWindow::wireParts() {
     m_store->setSender(m_line->sender());
     m_line->setSettingsStore(m_store.get());
     m_line->setPump(m_options.pump);
-    connect(m_line.get(), &EcuLine::wentOffline, this, [this] { setupStatusBar(); });
 
     // The order of a tick: the status bar, the log record, then the windows,
     // which connect themselves when they open.
@@ -185,7 +132,8 @@ void MainWindow::wireParts() {
         }
     });
     connect(m_poller.get(), &Poller::dataReceived, m_logging.get(), &LoggingController::logData);
-    connect(m_poller.get(), &Poller::dataReceived, this, &MainWindow::showIndicator);
+    connect(m_poller.get(), &Poller::dataReceived, m_status.get(),
+            &StatusBarPresenter::showIndicator);
 
     m_logging->setFileChooser([this] {
         return m_options.chooseFile(QStringLiteral("Open"),
@@ -194,7 +142,6 @@ void MainWindow::wireParts() {
     });
     m_logging->setViews([this] { return dataWindow() != nullptr; },
                         [this] { return timeHistoryWindow() != nullptr; });
-    connect(m_logging.get(), &LoggingController::loggingChanged, this, &MainWindow::showLogging);
 
     EcuController::Windows windows;
     windows.unloadAll = [this] { unloadAllWindows(); };
@@ -205,10 +152,9 @@ void MainWindow::wireParts() {
 
 void MainWindow::applyBranding() {
     const Branding b = brandingOf(m_state.Edition);
-    m_caption = QString::fromLatin1(b.caption);
+    m_caption = b.caption;
     setWindowTitle(m_caption);
-    const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') +
-                          QString::fromLatin1(b.picture));
+    const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') + b.picture);
     if (m_state.Edition == Edition::Gullwick) {
         m_mdi->setBackground(QColor(0, 0, 255));
     }
@@ -218,9 +164,7 @@ void MainWindow::applyBranding() {
 }
 
 double MainWindow::twipsPerPixel() const {
-    const QScreen* s = screen() != nullptr ? screen() : QGuiApplication::primaryScreen();
-    const double dpi = s != nullptr ? s->logicalDotsPerInchX() : 96.0;
-    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+    return ::twipsPerPixel(*this);
 }
 
 void MainWindow::readSettings() {
@@ -240,29 +184,15 @@ void MainWindow::readSettings() {
     if (read.refused) {
         m_settingsRefusal = read.problem;
     }
-    if (!m_state.SettingsFileError && m_state.Edition == Edition::Gullwick) {
-        m_menus.engineDefaultFuel->setVisible(false);
-        m_menus.engineDefaultIgnition->setVisible(false);
-        m_menus.engineBar2->setVisible(false);
-        m_menus.tuningUserInputs->setVisible(false);
-    }
-    if (m_state.SettingsFileError) {
-        m_menus.engineExtra->setVisible(false);
-        m_menus.tuningEgo->setVisible(false);
-        m_menus.tuningBar3->setVisible(false);
-    }
+    showForSettingsFile(m_menus, m_state.Edition, m_state.SettingsFileError);
 }
 
 void MainWindow::applyDeveloperMode() {
     const bool developer = m_state.DeveloperMode;
-    m_menus.test->menuAction()->setVisible(developer);
-    m_menus.engineExtra->setVisible(developer);
+    showForDeveloperMode(m_menus, developer);
     m_state.LogExtra = developer;
-    m_menus.testLogExtra->setChecked(developer);
     if (!developer) {
-        m_menus.tuningBar3->setVisible(false);
         m_state.display.DisplayGaugesFlag = false;
-        m_menus.tuningIac->setVisible(false);
     }
 }
 
@@ -300,24 +230,19 @@ void MainWindow::keepOnScreen() {
 
 void MainWindow::resizeEvent(QResizeEvent* event) {
     QMainWindow::resizeEvent(event);
-    placeAnimation();
+    m_status->placeIndicator();
 }
 
-void MainWindow::placeAnimation() {
-    const double tpp = twipsPerPixel();
-    const double widthTwips = width() * tpp;
-    const double leftTwips = widthTwips < 5000 ? 5000 : widthTwips - 500;
-    int left = static_cast<int>(leftTwips / tpp);
-    // A maximised child window puts its buttons at the right end of the menu
-    // bar; the indicator stays left of them.
-    const QMenuBar* bar = menuBar();
-    const QWidget* buttons = bar->cornerWidget(Qt::TopRightCorner);
-    if (buttons != nullptr && !buttons->isHidden()) {
-        const int buttonsLeft = bar->x() + bar->width() - buttons->sizeHint().width();
-        left = std::min(left, buttonsLeft - m_animation->width() - kIndicatorGap);
-    }
-    m_animation->move(left, static_cast<int>(100 / tpp));
-    m_animation->raise();
+StatusBarWidget* MainWindow::statusBarWidget() const {
+    return m_status->widget();
+}
+
+QLabel* MainWindow::animationImage() const {
+    return m_status->indicator();
+}
+
+const StatusReporter& MainWindow::statusReporter() const {
+    return m_status->reporter();
 }
 
 // Child windows.
@@ -330,50 +255,8 @@ QWidget* MainWindow::timeHistoryWindow() const {
     return m_windows->find<TimeHistoryWindow>();
 }
 
-void MainWindow::showDataWindow() {
-    if (m_windows->raise(WindowCode::Data)) {
-        return;
-    }
-    auto* window = new DataWindow(m_state, m_poller.get());
-    connect(window, &DataWindow::closed, m_logging.get(), &LoggingController::dataWindowClosed);
-    // As tall as its two rows: the windows below it are placed by that.
-    m_windows->show(window, WindowCode::Data, [this](const QMdiSubWindow& sub) {
-        return QRect(0, 0, childWidth(), sub.sizeHint().height());
-    });
-}
-
 int MainWindow::pixels(double twips) const {
     return static_cast<int>(std::lround(twips / twipsPerPixel()));
-}
-
-int MainWindow::childWidth() const {
-    return std::max(m_mdi->viewport()->width() - pixels(DataWindow::kNarrowerTwips), 200);
-}
-
-int MainWindow::belowDataWindow(int topTwips) const {
-    const QMdiSubWindow* data = m_windows->find(WindowCode::Data);
-    const int shift = data != nullptr ? data->height() - pixels(DataWindow::kHeightTwips) : 0;
-    return pixels(topTwips) + shift;
-}
-
-void MainWindow::showTimeHistory() {
-    if (m_windows->raise(WindowCode::TimeHistory)) {
-        return;
-    }
-    auto* window = new TimeHistoryWindow(m_state, *m_line, m_ui, m_logging.get());
-    // At the area's top left, whatever else is open, so that it opens whole.
-    m_windows->show(window, WindowCode::TimeHistory, [this](const QMdiSubWindow&) {
-        return QRect(QPoint(0, 0),
-                     TimeHistoryWindow::openingSize(m_mdi->viewport()->size(), logicalDpiY()));
-    });
-}
-
-void MainWindow::showSetupWindow() {
-    if (m_windows->raise(WindowCode::Setup)) {
-        return;
-    }
-    auto* window = new SetupWindow({m_state, *m_store, *m_line, m_ui, *m_windows, m_poller.get()});
-    m_windows->show(window, WindowCode::Setup, ownSize);
 }
 
 void MainWindow::childAdded(QMdiSubWindow* sub) {
@@ -386,7 +269,7 @@ void MainWindow::childAdded(QMdiSubWindow* sub) {
             action->setShortcuts(keys);
         }
     }
-    connect(sub, &QMdiSubWindow::windowStateChanged, this, &MainWindow::placeAnimation);
+    connect(sub, &QMdiSubWindow::windowStateChanged, this, [this] { m_status->placeIndicator(); });
 }
 
 QAction* MainWindow::menuCommandFor(const QKeySequence& keys) const {
@@ -420,54 +303,6 @@ bool MainWindow::eventFilter(QObject* watched, QEvent* event) {
 
 void MainWindow::unloadAllWindows() {
     m_windows->closeAll();
-}
-
-void MainWindow::modifySetup(bool enabled) {
-    for (QAction* a : {m_menus.modifyAdd, m_menus.modifySubtract, m_menus.modifyMult,
-                       m_menus.modifyDivide, m_menus.modifySmooth}) {
-        a->setEnabled(enabled);
-    }
-}
-
-// Menu commands that route before opening a window.
-
-void MainWindow::engineSetup() {
-    switch (m_state.Edition) {
-    case Edition::Standard:
-    case Edition::Ostrand:
-        showSetupWindow();
-        break;
-    case Edition::Gullwick:
-        m_ui.message(QStringLiteral("Gullwick Mode Not Supported"));
-        break;
-    default:
-        break;
-    }
-}
-
-void MainWindow::tuningUserInputs() {
-    const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool any = std::any_of(modes.begin(), modes.end(), [](int16_t m) {
-        return static_cast<AnalogInputMode>(m) != AnalogInputMode::Off;
-    });
-    if (any) {
-        showCurveWindow(WindowCode::Input);
-    } else {
-        m_ui.message(QStringLiteral("No User Inputs Defined"));
-    }
-}
-
-void MainWindow::tuningEgo() {
-    const auto& modes = m_state.settings.UserInputAnalogMode;
-    const bool ego = std::any_of(modes.begin(), modes.end(), [](int16_t m) {
-        return static_cast<AnalogInputMode>(m) == AnalogInputMode::Ego;
-    });
-    if (!ego) {
-        m_ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));
-        return;
-    }
-    m_windows->closeAllExcept(WindowCode::TimeHistory);
-    showEgoWindow();
 }
 
 void MainWindow::helpContents() {

@@ -3,8 +3,6 @@
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
-#include "files/ReportPrinter.h"
-#include "monitor/StatusReport.h"
 
 #include <QMainWindow>
 #include <QSize>
@@ -16,27 +14,30 @@ class DataWindow;
 class EcuController;
 class EcuLine;
 class LoggingController;
+class ModifyMenu;
 class Plot3DViews;
 class Poller;
 class QAction;
 class QPrinter;
-class RecentFiles;
+class PrintCommands;
+class RecentFilesMenu;
 class QKeySequence;
 class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
 class SerialLink;
 class SettingsStore;
+class StatusBarPresenter;
 class StatusBarWidget;
-class TableEditorWindow;
-class TableUndoHistory;
+class StatusReporter;
 class UserInteraction;
+class WindowTable;
 
 // The program's main window: a multiple-document area holding every tool
 // window, the menus and toolbars, the status bar and the online indicator.
 // It wires together the parts that do the work: the settings store, the ECU
-// line, the poll, the logging controller, the ECU commands and the window
-// registry.
+// line, the poll, the logging controller, the ECU commands, and the window
+// table with the registry of open windows.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -93,7 +94,6 @@ public:
     void setupStatusBar();
     void setupLogData();
     void unloadAllWindows();
-    void modifySetup(bool enabled);
 
     // The poll timer.
     void startPollTimer();
@@ -116,12 +116,12 @@ public:
     // Accessors for the program's own checks and for tests.
     const MainMenus& menus() const { return m_menus; }
     const MainToolBars& toolBars() const { return m_toolBars; }
-    StatusBarWidget* statusBarWidget() const { return m_statusBar; }
+    StatusBarWidget* statusBarWidget() const;
     QMdiArea* mdiArea() const { return m_mdi; }
     DataWindow* dataWindow() const;
     QWidget* timeHistoryWindow() const;
-    QLabel* animationImage() const { return m_animation; }
-    const StatusReporter& statusReporter() const { return m_reporter; }
+    QLabel* animationImage() const;
+    const StatusReporter& statusReporter() const;
     WindowCode activeWindow() const { return m_windows->activeWindow(); }
     bool exitConfirmed() const { return m_exitConfirmed; }
     EcuLine& line() { return *m_line; }
@@ -152,41 +152,14 @@ private:
     // The exit question; true when the program may close.
     bool askExit();
 
-    // Child windows.
-    void showDataWindow();
     // Twips as whole pixels of this window's screen.
     int pixels(double twips) const;
-    // The top of a child window placed topTwips down, moved by what the open
-    // data window is taller or shorter than its places assume, so that both
-    // of its rows stay in view.
-    int belowDataWindow(int topTwips) const;
-    // The width of the windows that open beside the data window: the area's,
-    // less the data window's margin.
-    int childWidth() const;
-    void showTimeHistory();
-    void showSetupWindow();
-    // The table editors: Tuning > Fuel and Ignition, the Modify menu routed
-    // to the editor activated last, the load-plot toggles.
-    void connectTableMenus();
-    void showTableEditor(WindowCode code);
-    // The compensation curves (beside the data window), the user inputs or
-    // the coil charge times.
-    void showCurveWindow(WindowCode code);
-    void showComp2Window();
-    void showEgoWindow();
-    void updateModifyMenu(QMdiSubWindow* activated);
-    void routeModify(const std::function<void(TableEditorWindow&)>& command);
-    // Engine > Default Fuel Table and Default Ignition Table.
-    void showDefaultTable(WindowCode code);
     // A child window keeps none of the keys of the menu commands.
     void childAdded(QMdiSubWindow* window);
     // The menu bar's command with this shortcut, if any.
     QAction* menuCommandFor(const QKeySequence& keys) const;
 
     // Menu commands.
-    void engineSetup();
-    void tuningUserInputs();
-    void tuningEgo();
     void selectComPort(int port);
     void choosePortDevice();
     void helpContents();
@@ -214,28 +187,7 @@ private:
     void findEcuCommand();
     void offerSendAgain();
 
-    // Diagnostics, printing, recent files and the comparison with a file
-    // (MainWindowTools.cpp).
-    void showSensorCheck();
-    void filePrint();
-    void filePrintPlot();
-    void fileCompare();
-    // What Print Plot prints: the time history plot when its window is open,
-    // otherwise each open 3D plot on a page of its own.
-    QList<PrintablePlot> plotsToPrint() const;
-    bool choosePrinter(QPrinter& printer, const QString& title);
-    // Runs draw (which returns false when the printer could not start) and
-    // reports a failure. A PDF file is written through a PrintFile.
-    void printSafely(QPrinter& printer, const std::function<bool()>& draw);
-    void openRecentFile(int index);
-    void rememberFile();
-    void showRecentFiles();
-
     void showEgoMenu(bool show);
-    void showLogging(bool active);
-    void showStatusBar();
-    void showIndicator();
-    void placeAnimation();
 
     AppState& m_state;
     UserInteraction& m_ui;
@@ -247,19 +199,17 @@ private:
     std::unique_ptr<LoggingController> m_logging;
     std::unique_ptr<EcuController> m_ecu;
     std::unique_ptr<WindowRegistry> m_windows;
+    std::unique_ptr<WindowTable> m_windowTable;
+    std::unique_ptr<ModifyMenu> m_modifyMenu;
+    std::unique_ptr<StatusBarPresenter> m_status;
     std::unique_ptr<Plot3DViews> m_plots;
-    std::unique_ptr<RecentFiles> m_recentFiles;
-    // The undo history of each table, kept while its editor is closed.
-    std::unique_ptr<TableUndoHistory> m_fuelHistory;
-    std::unique_ptr<TableUndoHistory> m_ignitionHistory;
+    std::unique_ptr<RecentFilesMenu> m_recentFiles;
+    std::unique_ptr<PrintCommands> m_print;
 
     MainMenus m_menus;
     MainToolBars m_toolBars;
     QMdiArea* m_mdi = nullptr;
-    StatusBarWidget* m_statusBar = nullptr;
-    QLabel* m_animation = nullptr;
 
-    StatusReporter m_reporter;
     bool m_exitConfirmed = false;
     bool m_unloaded = false;
     QString m_helpFile;

@@ -1,40 +1,19 @@
 // The main window's views of the ECU: serial port, poll timer, status bar,
-// online indicator, logging state and the developer test commands.
+// logging and the developer test commands.
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/PortDialog.h"
+#include "app/StatusBarPresenter.h"
 #include "comm/EcuLine.h"
 #include "comm/QtSerialLink.h"
-#include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
 #include "monitor/Poller.h"
-#include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
 #include <QAction>
-#include <QLabel>
-#include <QPainter>
 #include <algorithm>
-#include <cmath>
-
-namespace {
-// Frame n (3..7) of the online indicator: a wheel whose spoke turns by one
-// fifth of a revolution per frame.
-QPixmap indicatorFrame(int frame) {
-    QPixmap pm(24, 24);
-    pm.fill(Qt::transparent);
-    QPainter p(&pm);
-    p.setRenderHint(QPainter::Antialiasing);
-    p.setPen(QPen(QColor(0, 120, 0), 2));
-    p.setBrush(QColor(180, 255, 180));
-    p.drawEllipse(QPointF(12, 12), 10, 10);
-    const double angle = (7 - frame) * 2.0 * M_PI / 5.0;
-    p.drawLine(QPointF(12, 12), QPointF(12 + 9 * std::sin(angle), 12 - 9 * std::cos(angle)));
-    return pm;
-}
-} // namespace
 
 // Serial port.
 
@@ -119,39 +98,12 @@ void MainWindow::pollTick() {
     m_poller->tick();
 }
 
-void MainWindow::showIndicator() {
-    if (!m_poller->indicator().visible()) {
-        m_animation->hide();
-        return;
-    }
-    m_animation->setPixmap(indicatorFrame(m_poller->indicator().frame()));
-    if (!m_animation->isVisible()) {
-        placeAnimation();
-        m_animation->show();
-    }
-}
-
-// Status bar.
+// Status bar and data logging.
 
 void MainWindow::setupStatusBar() {
-    m_line->run([this](EcuProtocol& protocol) {
-        m_reporter.setupStatusBar(m_state, m_ui, protocol.commandSender());
-    });
-    showStatusBar();
+    m_status->setup();
 }
-
-void MainWindow::showStatusBar() {
-    m_menus.tuningLogData->setChecked(m_state.LogActive);
-    m_statusBar->show(m_reporter.view());
-}
-
-// Data logging.
 
 void MainWindow::setupLogData() {
     m_logging->setupLogData();
-}
-
-void MainWindow::showLogging(bool active) {
-    m_reporter.showLogging(active);
-    showStatusBar();
 }

@@ -3,6 +3,9 @@
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
+#include "app/RecentFilesMenu.h"
+#include "app/StatusBarPresenter.h"
+#include "app/WindowTable.h"
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
 #include "record/AppState.h"
@@ -13,8 +16,6 @@
 #include <QAction>
 #include <QDir>
 #include <QFileInfo>
-#include <QMdiArea>
-#include <QMdiSubWindow>
 
 namespace {
 const QString kEcuFilter = QStringLiteral("Ecu (*.ecu);;All Files (*.*)");
@@ -57,9 +58,7 @@ void MainWindow::showFileState() {
         tip += QStringLiteral("\n") +
                tr("The ECU holds only part of %1: its send was cut off.").arg(sent);
     }
-    m_reporter.showFile(panel);
-    m_reporter.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
-    showStatusBar();
+    m_status->showFile(panel, tip);
     setWindowTitle(title);
     m_menus.fileSendAgain->setVisible(!m_partlySentFile.isEmpty());
 }
@@ -74,14 +73,8 @@ void MainWindow::fileOpen() {
 }
 
 void MainWindow::openLog(const QString& path) {
-    auto* review = m_windows->find<LogReviewWindow>();
-    if (review == nullptr) {
-        review = new LogReviewWindow(m_ui, reviewLayoutPath(m_options.settingsPath));
-        m_windows->show(review, WindowCode::LogReview)->resize(m_mdi->viewport()->size());
-    } else {
-        m_windows->raise(WindowCode::LogReview);
-    }
-    review->openLog(path);
+    m_windowTable->show(WindowCode::LogReview);
+    m_windows->find<LogReviewWindow>()->openLog(path);
 }
 
 void MainWindow::openDataFile(const QString& path) {
@@ -103,7 +96,7 @@ void MainWindow::openDataFile(const QString& path) {
         return;
     }
     setCurrentFile(path);
-    rememberFile();
+    m_recentFiles->add(path);
     showFileState();
     sendDataFile(path);
 }
@@ -193,7 +186,7 @@ void MainWindow::saveDataFile(const QString& path) {
     }
     setCurrentFile(path);
     if (writeDataFile()) {
-        rememberFile();
+        m_recentFiles->add(path);
     }
 }
 

@@ -1,18 +1,23 @@
-// The main window's menus and toolbars: what each entry runs.
+// The main window's menus and toolbars: what each entry runs. The commands
+// that show a window are the window table's.
 
 #include "app/EcuController.h"
 #include "app/MainWindow.h"
-#include "config/IdleExtraWindows.h"
+#include "app/ModifyMenu.h"
+#include "app/PrintCommands.h"
+#include "app/RecentFilesMenu.h"
+#include "app/StatusBarPresenter.h"
+#include "app/WindowTable.h"
+#include "files/CompareDialog.h"
 #include "monitor/Poller.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
-#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
+#include "review/ReviewLayout.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
 #include <QMdiArea>
-#include <QMdiSubWindow>
 #include <QMenu>
 #include <QWhatsThis>
 
@@ -21,6 +26,11 @@ void MainWindow::connectMenus() {
     auto on = [this](QAction* action, void (MainWindow::*slot)()) {
         connect(action, &QAction::triggered, this, slot);
     };
+    m_windowTable = std::make_unique<WindowTable>(WindowTable::Parts{
+        m_state, *m_store, *m_line, m_ui, m_poller.get(), *m_logging, *m_windows, *m_mdi, *this,
+        [this] { m_status->showIdentity(); }, reviewLayoutPath(m_options.settingsPath)});
+    m_windowTable->connectMenus(m);
+    m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 
     on(m.fileOpen, &MainWindow::fileOpen);
     connect(m.fileOpenLog, &QAction::triggered, this, [this] {
@@ -35,41 +45,25 @@ void MainWindow::connectMenus() {
             &WindowRegistry::closeActive);
     on(m.fileSave, &MainWindow::fileSave);
     on(m.fileSaveAs, &MainWindow::fileSaveAs);
-    on(m.fileCompare, &MainWindow::fileCompare);
+    connect(m.fileCompare, &QAction::triggered, this, [this] {
+        const QString path = m_options.chooseFile(QStringLiteral("Compare with ECU"),
+                                                  QStringLiteral("Ecu (*.ecu);;All Files (*.*)"),
+                                                  FileDialogMode::Open);
+        if (!path.isEmpty()) {
+            showComparison(this, m_state.settings, path, m_ui);
+        }
+    });
     on(m.fileSendAgain, &MainWindow::fileSendAgain);
-    on(m.filePrint, &MainWindow::filePrint);
-    on(m.filePrintPlot, &MainWindow::filePrintPlot);
-    for (int i = 0; i < m.fileMru.size(); ++i) {
-        connect(m.fileMru[i], &QAction::triggered, this, [this, i] { openRecentFile(i); });
-    }
+    m_recentFiles = std::make_unique<RecentFilesMenu>(
+        m_options.recentFilesPath.isEmpty() ? RecentFiles::defaultPath()
+                                            : m_options.recentFilesPath,
+        m.fileMru, m.fileMruBar, m_ui, [this](const QString& path) { openDataFile(path); });
     on(m.fileExit, &MainWindow::exitPrompt);
 
     on(m.engineFindEcu, &MainWindow::findEcuCommand);
-    on(m.engineSetup, &MainWindow::engineSetup);
-    on(m.sensorCheck, &MainWindow::showSensorCheck);
     connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);
-    connect(m.engineExtra, &QAction::triggered, this, [this] {
-        if (!m_windows->raise(WindowCode::Extra)) {
-            auto* extra = new ExtraWindow({m_state, *m_store, *m_line, m_poller.get()});
-            connect(extra, &ExtraWindow::serialNumberChanged, this, [this] {
-                m_reporter.showIdentity(m_state);
-                showStatusBar();
-            });
-            m_windows->show(extra, WindowCode::Extra, ownSize);
-        }
-    });
     connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
 
-    connect(m.tuningComp1, &QAction::triggered, this,
-            [this] { showCurveWindow(WindowCode::Comp1); });
-    on(m.tuningComp2, &MainWindow::showComp2Window);
-    connect(m.tuningIac, &QAction::triggered, this, [this] {
-        if (!m_windows->raise(WindowCode::Iac)) {
-            m_windows->show(new IacWindow(*m_store), WindowCode::Iac, ownSize);
-        }
-    });
-    on(m.tuningUserInputs, &MainWindow::tuningUserInputs);
-    on(m.tuningEgo, &MainWindow::tuningEgo);
     connect(m.tuningLogData, &QAction::triggered, this, [this] {
         // The tick follows the logging state, not the click.
         m_menus.tuningLogData->setChecked(m_state.LogActive);
@@ -77,45 +71,54 @@ void MainWindow::connectMenus() {
     });
     connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_ecu.get(),
             &EcuController::saveSettingsToEcu);
-    connectDisplayMenu();
-    connectTableMenus();
-}
 
-// The Window, Setup, Display, Help and Test menus and the toolbars.
-void MainWindow::connectDisplayMenu() {
-    const MainMenus& m = m_menus;
-    auto on = [this](QAction* action, void (MainWindow::*slot)()) {
-        connect(action, &QAction::triggered, this, slot);
-    };
-
-    connect(m.windowCascade, &QAction::triggered, this, [this] { m_mdi->cascadeSubWindows(); });
-    connect(m.windowTileHorizontal, &QAction::triggered, this, [this] {
-        // Tiling in rows: each child as wide as the area.
-        const QList<QMdiSubWindow*> children = m_mdi->subWindowList();
-        if (children.isEmpty()) {
-            return;
-        }
-        const QRect area = m_mdi->viewport()->rect();
-        const int h = area.height() / static_cast<int>(children.size());
-        int y = 0;
-        for (QMdiSubWindow* child : children) {
-            child->showNormal();
-            child->setGeometry(0, y, area.width(), h);
-            y += h;
-        }
-    });
-    connect(m.windowTileVertical, &QAction::triggered, this, [this] { m_mdi->tileSubWindows(); });
+    connect(m.windowCascade, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
+    connect(m.windowTileHorizontal, &QAction::triggered, m_windows.get(),
+            &WindowRegistry::tileInRows);
+    connect(m.windowTileVertical, &QAction::triggered, m_mdi, &QMdiArea::tileSubWindows);
 
     for (int i = 0; i < m.comPort.size(); ++i) {
         connect(m.comPort[i], &QAction::triggered, this, [this, i] { selectComPort(i + 1); });
     }
     on(m.comPortChoose, &MainWindow::choosePortDevice);
 
-    on(m.plotRealTime, &MainWindow::showTimeHistory);
-    connect(m.comFuelLoadLine, &QAction::toggled, this,
-            [this](bool on) { m_state.display.PlotLoadLineFuel = on; });
-    connect(m.comIgnLoadLine, &QAction::toggled, this,
-            [this](bool on) { m_state.display.PlotLoadLineIgnition = on; });
+    connectDisplayMenu();
+    m_print = std::make_unique<PrintCommands>(
+        PrintCommands::Parts{m_state, m_ui, *m_windows, *m_plots, *this, m_options.choosePrinter});
+    connect(m.filePrint, &QAction::triggered, this, [this] { m_print->printData(); });
+    connect(m.filePrintPlot, &QAction::triggered, this, [this] { m_print->printPlot(); });
+
+    on(m.helpContents, &MainWindow::helpContents);
+    connect(m.helpWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
+    connect(m.helpWhatsThisAgain, &QAction::triggered, this,
+            [] { QWhatsThis::enterWhatsThisMode(); });
+    on(m.helpAbout, &MainWindow::helpAbout);
+
+    connect(m.testInvalidIsr, &QAction::triggered, m_ecu.get(), &EcuController::testInvalidIsr);
+    on(m.testInvalidCommand, &MainWindow::testInvalidCommand);
+    on(m.testLogExtra, &MainWindow::testLogExtra);
+
+    const QList<QAction*>& buttons = m_toolBars.myToolBarButtons;
+    const QList<QAction*>& keyed = m_toolBars.tbButtons;
+    for (int i = 0; i < buttons.size(); ++i) {
+        connect(buttons[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
+        connect(keyed[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
+    }
+}
+
+// The load lines, the cross-hairs and the 3D plots.
+void MainWindow::connectDisplayMenu() {
+    const MainMenus& m = m_menus;
+    // The load plot changes the editor's layout: the open editor is built
+    // again with the new setting.
+    connect(m.comFuelLoadLine, &QAction::toggled, this, [this](bool on) {
+        m_state.display.PlotLoadLineFuel = on;
+        m_windowTable->reopen(WindowCode::Fuel);
+    });
+    connect(m.comIgnLoadLine, &QAction::toggled, this, [this](bool on) {
+        m_state.display.PlotLoadLineIgnition = on;
+        m_windowTable->reopen(WindowCode::Ignition);
+    });
     connect(m.setupDisplayFuelCrossHair, &QAction::toggled, this,
             [this](bool on) { m_state.display.DisplayFuelCrossHair = on; });
     connect(m.setupDisplayIgnCrossHair, &QAction::toggled, this,
@@ -134,39 +137,10 @@ void MainWindow::connectDisplayMenu() {
         const GridSelection selection = editor->selection();
         return QPoint(selection.column, selection.row);
     });
-
-    on(m.helpContents, &MainWindow::helpContents);
-    connect(m.helpWhatsThis, &QAction::triggered, this, [] { QWhatsThis::enterWhatsThisMode(); });
-    connect(m.helpWhatsThisAgain, &QAction::triggered, this,
-            [] { QWhatsThis::enterWhatsThisMode(); });
-    on(m.helpAbout, &MainWindow::helpAbout);
-
-    connect(m.testInvalidIsr, &QAction::triggered, m_ecu.get(), &EcuController::testInvalidIsr);
-    on(m.testInvalidCommand, &MainWindow::testInvalidCommand);
-    on(m.testLogExtra, &MainWindow::testLogExtra);
-
-    const QList<QAction*>& buttons = m_toolBars.myToolBarButtons;
-    for (int i = 0; i < buttons.size(); ++i) {
-        connect(buttons[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
-    }
-    const QList<QAction*>& keyed = m_toolBars.tbButtons;
-    for (int i = 0; i + 1 < keyed.size(); ++i) {
-        connect(keyed[i], &QAction::triggered, this, [this, i] { runToolBarButton(i); });
-    }
-    for (int i = 0; i < buttons.size(); ++i) {
-        const QList<QAction*> commands{m.fileOpen,     m.fileSave,       m.filePrint,
-                                       m.tuningFuel,   m.tuningIgnition, m.tuningSaveSettingsToEcu,
-                                       m.helpWhatsThis};
-        buttons[i]->setWhatsThis(commands[i]->whatsThis());
-        keyed[i]->setWhatsThis(commands[i]->whatsThis());
-    }
 }
 
 void MainWindow::runToolBarButton(int index) {
-    const QList<QAction*> commands{m_menus.fileOpen,       m_menus.fileSave,
-                                   m_menus.filePrint,      m_menus.tuningFuel,
-                                   m_menus.tuningIgnition, m_menus.tuningSaveSettingsToEcu,
-                                   m_menus.helpWhatsThis};
+    const QList<QAction*>& commands = m_toolBars.commands;
     if (index < 0 || index >= commands.size()) {
         m_ui.message(QStringLiteral("Button Not Found"));
         return;

@@ -1,5 +1,7 @@
 #include "app/MenuBuilder.h"
 
+#include "record/AppState.h"
+
 #include <QAction>
 #include <QIcon>
 #include <QKeySequence>
@@ -166,8 +168,7 @@ MainMenus buildMainMenus(QMainWindow& window) {
         item(m.engine, "mnuEngineFindECU", "Find EC&U", QKeySequence(Qt::CTRL | Qt::Key_U),
              "Searches for the ECU on the selected com port and reads all of its "
              "settings.");
-    m.engineSetup = item(m.engine, "mnuEngineSetup", "&Setup", QKeySequence(Qt::CTRL | Qt::Key_E),
-                         "Engine and sensor setup.");
+    m.engineSetup = item(m.engine, "mnuEngineSetup", "&Setup", {}, "Engine and sensor setup.");
     separator(m.engine, "mnuEngineBar1");
     m.engineDefaultFuel = item(m.engine, "mnuEngineDefaultFuel", "Default &Fuel Table", {},
                                "Builds a default fuel table from a few engine figures.");
@@ -175,9 +176,8 @@ MainMenus buildMainMenus(QMainWindow& window) {
         item(m.engine, "mnuEngineDefaultIgnition", "Default &Ignition Table", {},
              "Builds a default ignition table from a few engine figures.");
     m.engineBar2 = separator(m.engine, "mnuEngineBar2");
-    m.sensorCheck =
-        item(m.engine, "mnuSensorCheck", "&Diagnostics", QKeySequence(Qt::CTRL | Qt::Key_D),
-             "Checks the sensors and tests the outputs.");
+    m.sensorCheck = item(m.engine, "mnuSensorCheck", "&Diagnostics", {},
+                         "Checks the sensors and tests the outputs.");
     m.engineStop = item(m.engine, "mnuEngineStop", "S&top Engine",
                         QKeySequence(Qt::CTRL | Qt::Key_K), "Makes the ECU stop the engine.");
     m.engineExtra = item(m.engine, "mnuEngineExtra", "&Extra", {}, "Extra ECU parameters.");
@@ -186,24 +186,20 @@ MainMenus buildMainMenus(QMainWindow& window) {
     hidden({m.engineExtra, m.engineHigh});
 
     m.tuning = menu(window, "mnuTuning", "&Tuning");
-    m.tuningFuel = item(m.tuning, "mnuTuningFuel", "&Fuel", QKeySequence(Qt::CTRL | Qt::Key_F),
-                        "Opens the fuel table with the engine data.");
-    m.tuningIgnition =
-        item(m.tuning, "mnuTuningIgnition", "&Ignition", QKeySequence(Qt::CTRL | Qt::Key_I),
-             "Opens the ignition table with the engine data.");
+    m.tuningFuel =
+        item(m.tuning, "mnuTuningFuel", "&Fuel", {}, "Opens the fuel table with the engine data.");
+    m.tuningIgnition = item(m.tuning, "mnuTuningIgnition", "&Ignition", {},
+                            "Opens the ignition table with the engine data.");
     separator(m.tuning, "mnuTuningBar1");
-    m.tuningComp1 = item(m.tuning, "mnuTuningComp1", "&Air/Water/Battery Compensation",
-                         QKeySequence(Qt::CTRL | Qt::Key_W),
+    m.tuningComp1 = item(m.tuning, "mnuTuningComp1", "&Air/Water/Battery Compensation", {},
                          "Fuel and ignition compensation for air and water temperature and "
                          "battery voltage.");
     m.tuningComp2 = item(m.tuning, "mnuTuningComp2", "Starting/Accel/&Decel/Cylinder Compensation",
-                         QKeySequence(Qt::CTRL | Qt::Key_A),
-                         "Starting, acceleration, deceleration and cylinder compensation.");
+                         {}, "Starting, acceleration, deceleration and cylinder compensation.");
     m.tuningIac =
         item(m.tuning, "mnuTuningIAC", "I&dle Air Control", {}, "Idle air control settings.");
-    m.tuningUserInputs =
-        item(m.tuning, "mnuTuningUserInputs", "&User Inputs", QKeySequence(Qt::CTRL | Qt::Key_N),
-             "Curves of the analog user inputs.");
+    m.tuningUserInputs = item(m.tuning, "mnuTuningUserInputs", "&User Inputs", {},
+                              "Curves of the analog user inputs.");
     separator(m.tuning, "mnuTuningBar2");
     m.tuningEgo = item(m.tuning, "mnuTuningEGO", "&Closed Loop EGO", {},
                        "Closed-loop control from the exhaust gas oxygen sensor.");
@@ -317,8 +313,38 @@ MainMenus buildMainMenus(QMainWindow& window) {
     return m;
 }
 
-MainToolBars buildMainToolBars(QMainWindow& window) {
+void showForSettingsFile(MainMenus& m, Edition edition, bool settingsFileError) {
+    if (!settingsFileError && edition == Edition::Gullwick) {
+        hidden({m.engineDefaultFuel, m.engineDefaultIgnition, m.engineBar2, m.tuningUserInputs});
+    }
+    if (settingsFileError) {
+        hidden({m.engineExtra, m.tuningEgo, m.tuningBar3});
+    }
+}
+
+void showForDeveloperMode(MainMenus& m, bool developer) {
+    m.test->menuAction()->setVisible(developer);
+    m.engineExtra->setVisible(developer);
+    m.testLogExtra->setChecked(developer);
+    if (!developer) {
+        hidden({m.tuningBar3, m.tuningIac});
+    }
+}
+
+void tickDisplayMenu(MainMenus& m, const DisplaySettings& display) {
+    m.comFuelLoadLine->setChecked(display.PlotLoadLineFuel);
+    m.comIgnLoadLine->setChecked(display.PlotLoadLineIgnition);
+    m.setup3DFuel->setChecked(display.Fuel3DPlotFlag);
+    m.setup3DIgnition->setChecked(display.Ignition3DPlotFlag);
+    m.setupDisplayFuelCrossHair->setChecked(display.DisplayFuelCrossHair);
+    m.setupDisplayIgnCrossHair->setChecked(display.DisplayIgnitionCrossHair);
+}
+
+MainToolBars buildMainToolBars(QMainWindow& window, const MainMenus& menus) {
     MainToolBars t;
+    t.commands = {menus.fileOpen,     menus.fileSave,       menus.filePrint,
+                  menus.tuningFuel,   menus.tuningIgnition, menus.tuningSaveSettingsToEcu,
+                  menus.helpWhatsThis};
     struct Button {
         const char* key;
         QIcon icon;
@@ -342,15 +368,18 @@ MainToolBars buildMainToolBars(QMainWindow& window) {
     for (int i = 0; i < buttons.size(); ++i) {
         QAction* a = t.myToolBar->addAction(buttons[i].icon, QString::fromLatin1(buttons[i].tip));
         a->setObjectName(QStringLiteral("MyToolBarButton%1").arg(i));
+        a->setWhatsThis(t.commands[i]->whatsThis());
         t.myToolBarButtons << a;
     }
 
     t.tbToolBar = window.addToolBar(QStringLiteral("Second Toolbar"));
     t.tbToolBar->setObjectName(QStringLiteral("tbToolBar"));
-    for (const Button& b : buttons) {
+    for (int i = 0; i < buttons.size(); ++i) {
+        const Button& b = buttons[i];
         QAction* a = t.tbToolBar->addAction(b.icon, QString::fromLatin1(b.tip));
         a->setObjectName(QString::fromLatin1(b.key));
         a->setData(QString::fromLatin1(b.key));
+        a->setWhatsThis(t.commands[i]->whatsThis());
         t.tbButtons << a;
     }
     QAction* animate = t.tbToolBar->addAction(animateIcon(), QStringLiteral("Animate"));

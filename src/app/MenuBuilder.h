@@ -1,7 +1,10 @@
 #pragma once
 
+#include "record/SettingCodes.h"
+
 #include <QList>
 
+struct DisplaySettings;
 class QAction;
 class QMainWindow;
 class QMenu;
@@ -9,7 +12,8 @@ class QToolBar;
 
 // Every command of the main window's menus, named after its menu item. The
 // actions carry their captions, shortcuts, ticks and initial visibility; the
-// main window connects them.
+// main window connects them. The commands that show a window take their keys
+// from the window table.
 struct MainMenus {
     QMenu* file = nullptr;
     QAction* fileOpen = nullptr;
@@ -104,6 +108,17 @@ struct MainMenus {
 // Builds the menu bar of the window with every menu, item and separator.
 MainMenus buildMainMenus(QMainWindow& window);
 
+// What the menus show once the settings file is read: edition 2 hides the
+// default tables and the user inputs; without a usable file the extra
+// parameters and the EGO entry are hidden.
+void showForSettingsFile(MainMenus& menus, Edition edition, bool settingsFileError);
+// Developer mode shows the Test menu, ticks Log Extra and shows the extra
+// parameters; without it the idle air entry and the separator after the EGO
+// entry are hidden too.
+void showForDeveloperMode(MainMenus& menus, bool developer);
+// The Display menu's ticks from the display flags.
+void tickDisplayMenu(MainMenus& menus, const DisplaySettings& display);
+
 // The two toolbars. MyToolBar holds the picture buttons 0..6; tbToolBar the
 // keyed buttons, the last of which ("Animate") does nothing. Only MyToolBar is
 // shown at first.
@@ -112,6 +127,9 @@ struct MainToolBars {
     QList<QAction*> myToolBarButtons; // index 0..6
     QToolBar* tbToolBar = nullptr;
     QList<QAction*> tbButtons; // in key order
+    // The menu command of each button index 0..6.
+    QList<QAction*> commands;
 };
 
-MainToolBars buildMainToolBars(QMainWindow& window);
+// The toolbars, each button with the What's This line of its menu command.
+MainToolBars buildMainToolBars(QMainWindow& window, const MainMenus& menus);

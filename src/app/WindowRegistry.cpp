@@ -126,3 +126,18 @@ void WindowRegistry::closeAllExcept(WindowCode keep) {
         }
     }
 }
+
+void WindowRegistry::tileInRows() {
+    const QList<QMdiSubWindow*> children = m_area->subWindowList();
+    if (children.isEmpty()) {
+        return;
+    }
+    const QRect area = visibleArea();
+    const int h = area.height() / static_cast<int>(children.size());
+    int y = 0;
+    for (QMdiSubWindow* child : children) {
+        child->showNormal();
+        child->setGeometry(0, y, area.width(), h);
+        y += h;
+    }
+}

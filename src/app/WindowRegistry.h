@@ -74,6 +74,8 @@ public:
     void closeAll();
     // Every window but those of the code given.
     void closeAllExcept(WindowCode keep);
+    // Tiles the windows in rows, each as wide as the area.
+    void tileInRows();
 
 signals:
     // A window was added to the area (before it is shown).

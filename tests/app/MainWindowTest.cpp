@@ -273,43 +273,6 @@ TEST_F(MainWindowTest, FailedSettingsWriteIsReported) {
     EXPECT_TRUE(ui.messages[0].text.contains("blocker/Vantrel.ini"));
 }
 
-TEST_F(MainWindowTest, MenuTreeCaptionsShortcutsAndInitialStates) {
-    start(false);
-    const MainMenus& m = window->menus();
-    EXPECT_EQ(m.file->title(), "&File");
-    EXPECT_EQ(m.fileOpen->text(), "&Open...");
-    EXPECT_EQ(m.fileOpen->shortcut(), QKeySequence("Ctrl+O"));
-    EXPECT_EQ(m.fileCloseActiveWindow->shortcut(), QKeySequence("Ctrl+C"));
-    EXPECT_EQ(m.engineFindEcu->text(), "Find EC&U");
-    EXPECT_EQ(m.tuningComp2->text(), "Starting/Accel/&Decel/Cylinder Compensation");
-    EXPECT_EQ(m.tuningComp2->shortcut(), QKeySequence("Ctrl+A"));
-    EXPECT_EQ(m.modifyAddCurrent->shortcut(), QKeySequence("Shift+F5"));
-    EXPECT_EQ(m.com->title(), "&Setup");
-    EXPECT_EQ(m.comPort[4]->text(), "Com Port &5");
-    EXPECT_EQ(m.helpWhatsThis->shortcut(), QKeySequence("Shift+F1"));
-    EXPECT_TRUE(m.setupDisplayFuelCrossHair->isCheckable());
-    for (QAction* a : m.modifyCommands()) {
-        EXPECT_FALSE(a->isEnabled()) << a->text().toStdString();
-    }
-    EXPECT_FALSE(m.modifyAddCurrent->isVisible());
-    EXPECT_FALSE(m.window->menuAction()->isVisible());
-    EXPECT_FALSE(m.engineHigh->isVisible());
-    // Without the developer word: no Test menu, no extra parameters, no IAC.
-    EXPECT_FALSE(m.test->menuAction()->isVisible());
-    EXPECT_FALSE(m.engineExtra->isVisible());
-    EXPECT_FALSE(m.tuningIac->isVisible());
-    EXPECT_FALSE(state.LogExtra);
-    EXPECT_EQ(window->toolBars().myToolBarButtons.size(), 7);
-    EXPECT_EQ(window->toolBars().tbButtons.last()->data().toString(), "Animate");
-    EXPECT_FALSE(m.fileOpen->whatsThis().isEmpty());
-    // The toolbar buttons are shown once; the hidden keyed toolbar still runs
-    // its commands.
-    EXPECT_TRUE(window->toolBars().myToolBar->isVisible());
-    EXPECT_FALSE(window->toolBars().tbToolBar->isVisible());
-    window->toolBars().tbButtons[3]->trigger(); // "Fuel Table"
-    EXPECT_NE(window->dataWindow(), nullptr);
-}
-
 TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
     start(false);
     ui.clear();

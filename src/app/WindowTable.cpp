@@ -1,0 +1,286 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/WindowTable.h"
+
+#include "config/Comp2Window.h"
+#include "config/EgoWindow.h"
+#include "config/IdleExtraWindows.h"
+#include "config/SetupWindow.h"
+#include "diag/SensorCheckWindow.h"
+#include "generators/DefaultTableWindows.h"
+#include "monitor/DataWindow.h"
+#include "monitor/LoggingController.h"
+#include "monitor/TimeHistoryWindow.h"
+#include "record/AppState.h"
+#include "record/SettingCodes.h"
+#include "record/UserInteraction.h"
+#include "review/LogReviewWindow.h"
+#include "tables/CurveWindow.h"
+#include "tables/TableEditorWindow.h"
+#include "tables/TableUndoHistory.h"
+
+#include <QAction>
+#include <QCoreApplication>
+#include <QGuiApplication>
+#include <QMdiArea>
+#include <QMdiSubWindow>
+#include <QScreen>
+#include <algorithm>
+#include <cmath>
+
+namespace {
+bool anyUserInput(const AppState& state, const std::function<bool(AnalogInputMode mode)>& test) {
+    const auto& modes = state.settings.UserInputAnalogMode;
+    return std::any_of(modes.begin(), modes.end(),
+                       [&test](int16_t mode) { return test(static_cast<AnalogInputMode>(mode)); });
+}
+} // namespace
+
+double twipsPerPixel(const QWidget& widget) {
+    const QScreen* s =
+        widget.screen() != nullptr ? widget.screen() : QGuiApplication::primaryScreen();
+    const double dpi = s != nullptr ? s->logicalDotsPerInchX() : 96.0;
+    return 1440.0 / (dpi > 0 ? dpi : 96.0);
+}
+
+WindowTable::WindowTable(Parts parts, QObject* parent)
+    : QObject(parent), m_parts(std::move(parts)),
+      m_fuelHistory(std::make_unique<TableUndoHistory>(fuelEditor(), m_parts.store)),
+      m_ignitionHistory(std::make_unique<TableUndoHistory>(ignitionEditor(), m_parts.store)),
+      m_entries(makeEntries()) {}
+
+WindowTable::~WindowTable() = default;
+
+std::vector<WindowEntry> WindowTable::makeEntries() {
+    AppState& state = m_parts.state;
+    SettingsStore& store = m_parts.store;
+    EcuLine& line = m_parts.line;
+    UserInteraction& ui = m_parts.ui;
+    Poller* poller = m_parts.poller;
+    const auto defaultTable = [this](WindowCode editor, TableUndoHistory& history) {
+        return DefaultTableParts{m_parts.state, m_parts.store, m_parts.ui, history,
+                                 [this, editor] { closeWindow(editor); }};
+    };
+    const auto editorHeight = [&state](bool loadPlot) {
+        return [&state, loadPlot] {
+            return TableEditorWindow::heightTwips(loadPlot ? state.display.PlotLoadLineFuel
+                                                           : state.display.PlotLoadLineIgnition);
+        };
+    };
+    const auto fixed = [](int twips) { return [twips] { return twips; }; };
+
+    return {
+        {.code = WindowCode::Data,
+         .make =
+             [this, &state, poller] {
+                 auto* window = new DataWindow(state, poller);
+                 connect(window, &DataWindow::closed, &m_parts.logging,
+                         &LoggingController::dataWindowClosed);
+                 return window;
+             },
+         // As tall as its two rows: the windows below it are placed by that.
+         .placement =
+             [this](const QMdiSubWindow& sub) {
+                 return QRect(0, 0, childWidth(), sub.sizeHint().height());
+             }},
+        {.code = WindowCode::Setup,
+         .command = &MainMenus::engineSetup,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_E),
+         .mayOpen =
+             [&state, &ui] {
+                 if (state.Edition == Edition::Gullwick) {
+                     ui.message(QStringLiteral("Gullwick Mode Not Supported"));
+                 }
+                 return state.Edition == Edition::Standard || state.Edition == Edition::Ostrand;
+             },
+         .make = [this, &state, &store, &line, &ui, poller]() -> QWidget* {
+             return new SetupWindow({state, store, line, ui, m_parts.windows, poller});
+         },
+         .placement = ownSize},
+        {.code = WindowCode::DefaultFuel,
+         .command = &MainMenus::engineDefaultFuel,
+         .make =
+             [this, defaultTable] {
+                 return new DefaultFuelWindow(defaultTable(WindowCode::Fuel, *m_fuelHistory));
+             },
+         .placement = ownSize},
+        {.code = WindowCode::DefaultIgnition,
+         .command = &MainMenus::engineDefaultIgnition,
+         .make =
+             [this, defaultTable] {
+                 return new DefaultIgnitionWindow(
+                     defaultTable(WindowCode::Ignition, *m_ignitionHistory));
+             },
+         .placement = ownSize},
+        {.code = WindowCode::SensorCheck,
+         .command = &MainMenus::sensorCheck,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_D),
+         .make = [&state, &line, &ui,
+                  poller] { return new SensorCheckWindow(state, line, ui, poller); }},
+        {.code = WindowCode::Extra,
+         .command = &MainMenus::engineExtra,
+         .make =
+             [this, &state, &store, &line, poller] {
+                 auto* window = new ExtraWindow({state, store, line, poller});
+                 connect(window, &ExtraWindow::serialNumberChanged, this,
+                         [this] { m_parts.identityChanged(); });
+                 return window;
+             },
+         .placement = ownSize},
+        {.code = WindowCode::Fuel,
+         .command = &MainMenus::tuningFuel,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_F),
+         .withData = true,
+         .make = [this, &state, &store, &ui,
+                  poller] { return new FuelWindow(state, store, ui, poller, m_fuelHistory.get()); },
+         .placement = belowData(TableEditorWindow::kTopTwips, editorHeight(true), false)},
+        {.code = WindowCode::Ignition,
+         .command = &MainMenus::tuningIgnition,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_I),
+         .withData = true,
+         .make =
+             [this, &state, &store, &ui, poller] {
+                 return new IgnWindow(state, store, ui, poller, m_ignitionHistory.get());
+             },
+         .placement = belowData(TableEditorWindow::kTopTwips, editorHeight(false), false)},
+        {.code = WindowCode::Comp1,
+         .command = &MainMenus::tuningComp1,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_W),
+         .withData = true,
+         .make = [&state, &store] { return new Comp1Window(state, store); },
+         .placement = belowData(
+             Comp1Window::kTopTwips, [&state] { return Comp1Window::heightTwips(state.Edition); },
+             true)},
+        {.code = WindowCode::Comp2,
+         .command = &MainMenus::tuningComp2,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_A),
+         .withData = true,
+         .make = [&store] { return new Comp2Window(store); },
+         .placement = belowData(Comp2Window::kTopTwips, fixed(Comp2Window::kHeightTwips), true)},
+        {.code = WindowCode::Iac,
+         .command = &MainMenus::tuningIac,
+         .make = [&store] { return new IacWindow(store); },
+         .placement = ownSize},
+        {.code = WindowCode::Input,
+         .command = &MainMenus::tuningUserInputs,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_N),
+         .mayOpen =
+             [&state, &ui] {
+                 const bool any = anyUserInput(
+                     state, [](AnalogInputMode mode) { return mode != AnalogInputMode::Off; });
+                 if (!any) {
+                     ui.message(QStringLiteral("No User Inputs Defined"));
+                 }
+                 return any;
+             },
+         .make = [&state, &store] { return new InputWindow(state, store); },
+         .placement = belowData(InputWindow::kTopTwips, fixed(InputWindow::kHeightTwips), true)},
+        // The EGO window closes every other window but the time history plot.
+        {.code = WindowCode::Ego,
+         .command = &MainMenus::tuningEgo,
+         .mayOpen =
+             [this, &state, &ui] {
+                 if (!anyUserInput(state, [](AnalogInputMode mode) {
+                         return mode == AnalogInputMode::Ego;
+                     })) {
+                     ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));
+                     return false;
+                 }
+                 m_parts.windows.closeAllExcept(WindowCode::TimeHistory);
+                 return true;
+             },
+         .make = [&state, &store] { return new EgoWindow(state, store); },
+         .placement =
+             [this](const QMdiSubWindow& sub) {
+                 return QRect(sub.pos(), QSize(childWidth(), sub.sizeHint().height()));
+             }},
+        {.code = WindowCode::Charge,
+         .make = [&state, &store] { return new ChargeWindow(state, store); },
+         .placement = belowData(ChargeWindow::kTopTwips, fixed(ChargeWindow::kHeightTwips), true)},
+        // At the area's top left, whatever else is open, so that it opens whole.
+        {.code = WindowCode::TimeHistory,
+         .command = &MainMenus::plotRealTime,
+         .make = [this, &state, &line,
+                  &ui] { return new TimeHistoryWindow(state, line, ui, &m_parts.logging); },
+         .placement =
+             [this](const QMdiSubWindow&) {
+                 return QRect(QPoint(0, 0),
+                              TimeHistoryWindow::openingSize(m_parts.area.viewport()->size(),
+                                                             m_parts.frame.logicalDpiY()));
+             }},
+        // Filling the area; File > Open Log opens it with the log chosen.
+        {.code = WindowCode::LogReview,
+         .make = [this] { return new LogReviewWindow(m_parts.ui, m_parts.reviewLayoutPath); },
+         .placement =
+             [this](const QMdiSubWindow&) {
+                 return QRect(QPoint(0, 0), m_parts.area.viewport()->size());
+             }},
+    };
+}
+
+void WindowTable::connectMenus(const MainMenus& menus) {
+    for (const WindowEntry& e : m_entries) {
+        if (e.command != nullptr) {
+            QAction* action = menus.*e.command;
+            action->setShortcut(e.keys);
+            connect(action, &QAction::triggered, this, [this, code = e.code] { show(code); });
+        }
+    }
+}
+
+const WindowEntry& WindowTable::entry(WindowCode code) const {
+    const auto found = std::find_if(m_entries.begin(), m_entries.end(),
+                                    [code](const WindowEntry& e) { return e.code == code; });
+    Q_ASSERT(found != m_entries.end());
+    return *found;
+}
+
+void WindowTable::show(WindowCode code) {
+    const WindowEntry& e = entry(code);
+    if (e.mayOpen && !e.mayOpen()) {
+        return;
+    }
+    if (e.withData) {
+        show(WindowCode::Data);
+    }
+    if (!m_parts.windows.raise(code)) {
+        m_parts.windows.show(e.make(), code, e.placement);
+    }
+}
+
+void WindowTable::reopen(WindowCode code) {
+    if (QMdiSubWindow* open = m_parts.windows.find(code)) {
+        open->close();
+        QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
+        show(code);
+    }
+}
+
+void WindowTable::closeWindow(WindowCode code) {
+    if (QMdiSubWindow* open = m_parts.windows.find(code)) {
+        open->close();
+    }
+}
+
+int WindowTable::pixels(double twips) const {
+    return static_cast<int>(std::lround(twips / twipsPerPixel(m_parts.frame)));
+}
+
+int WindowTable::childWidth() const {
+    return std::max(m_parts.area.viewport()->width() - pixels(DataWindow::kNarrowerTwips), 200);
+}
+
+int WindowTable::belowDataWindow(int topTwips) const {
+    const QMdiSubWindow* data = m_parts.windows.find(WindowCode::Data);
+    const int shift = data != nullptr ? data->height() - pixels(DataWindow::kHeightTwips) : 0;
+    return pixels(topTwips) + shift;
+}
+
+WindowRegistry::Placement WindowTable::belowData(int topTwips, std::function<int()> heightTwips,
+                                                 bool atLeastMinimum) const {
+    return [this, topTwips, heightTwips = std::move(heightTwips),
+            atLeastMinimum](const QMdiSubWindow& sub) {
+        const int height = pixels(heightTwips());
+        return QRect(0, belowDataWindow(topTwips), childWidth(),
+                     atLeastMinimum ? std::max(height, sub.minimumSizeHint().height()) : height);
+    };
+}
