@@ -28,6 +28,16 @@ constexpr FieldId kSessionFields[] = {
 
 constexpr double kMsPerSecond = 1000.0;
 
+// Whether two choices take and weigh the same records: the same input,
+// sensor line, target, filters and lag.
+bool readsRecordsAlike(const AutotuneChoices& a, const AutotuneChoices& b) {
+    const AutotuneOptions& x = a.options;
+    const AutotuneOptions& y = b.options;
+    return a.egoInput == b.egoInput && a.oneTarget == b.oneTarget &&
+           (!a.oneTarget || a.targetAfr == b.targetAfr) && x.transfer == y.transfer &&
+           x.filters == y.filters && x.lag == y.lag && x.maxRecordGapMs == y.maxRecordGapMs;
+}
+
 } // namespace
 
 AutotuneWorkspace::AutotuneWorkspace(SettingsStore& store, UserInteraction& ui, ApplyCells apply,
@@ -47,8 +57,16 @@ void AutotuneWorkspace::setChoices(const AutotuneChoices& choices) {
     if (choices.autoApply != m_choices.autoApply) {
         m_lastApplyMs.reset();
     }
+    const bool sameRecords = readsRecordsAlike(choices, m_choices);
     m_choices = choices;
-    restart();
+    if (!sameRecords) {
+        restart();
+        return;
+    }
+    // The limits and the automatic apply leave the records as they are.
+    // A read under way takes them when it ends.
+    m_session->setLimits(m_choices.options);
+    refresh();
 }
 
 void AutotuneWorkspace::setSource(AutotuneSource source) {
@@ -213,9 +231,11 @@ void AutotuneWorkspace::readLogs() {
 
 void AutotuneWorkspace::readFinished() {
     m_session = std::move(m_reading);
-    // The table and the locks as they are now, whatever changed meanwhile.
+    // The table, the locks and the limits as they are now, whatever changed
+    // meanwhile.
     m_session->setTable(m_store.settings().FuelTable);
     useLocks(*m_session);
+    m_session->setLimits(m_choices.options);
     m_incomplete = m_readIncomplete;
     m_skipped = m_readSkipped;
     refresh();
@@ -251,5 +271,6 @@ void AutotuneWorkspace::settingsChanged(const SettingsChange& change) {
 
 void AutotuneWorkspace::refresh() {
     m_proposal = m_session->proposal();
+    m_counts = m_session->counts();
     emit proposalChanged();
 }

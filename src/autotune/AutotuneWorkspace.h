@@ -23,11 +23,14 @@ class UserInteraction;
 //
 // The change limit holds around the fuel table of the workspace's start, for
 // as long as it lives: however often a proposal is applied, by hand or by
-// itself, no cell leaves it. New choices, another source or a change of the
-// settings the session reads (the axes, the EGO setpoints and inputs) start
-// the session again from the same records: the logs are read again on a
-// worker thread, the live samples since the last apply fed again. A change
-// of the fuel table by other hands (an edit, an undo) keeps the records,
+// itself, no cell leaves it. Choices that take or weigh records otherwise
+// (the input, the sensor's line, the target, a filter, the lag), another
+// source or a change of the settings the session reads (the axes, the EGO
+// setpoints and inputs) start the session again from the same records: the
+// logs are read again on a worker thread, the live samples since the last
+// apply fed again. New limits, locks and the automatic apply act on the
+// records taken. A change of the fuel table by other hands (an edit, an
+// undo) keeps the records,
 // since what a cell needed does not depend on what it holds. A new record
 // (a data file, a read of the ECU) starts everything afresh.
 class AutotuneWorkspace : public QObject {
@@ -63,7 +66,7 @@ public:
     void addLiveSample(const LiveSample& sample);
 
     const AutotuneProposal& proposal() const { return m_proposal; }
-    const AutotuneCounts& counts() const { return m_session->counts(); }
+    const AutotuneCounts& counts() const { return m_counts; }
     // Log records left out for lack of a value autotune reads, and lines of
     // the logs skipped as damaged.
     qint64 incompleteRecords() const { return m_incomplete; }
@@ -104,6 +107,7 @@ private:
     QStringList m_logs;
     std::unique_ptr<Autotune> m_session;
     AutotuneProposal m_proposal;
+    AutotuneCounts m_counts;
     QString m_problem;
     qint64 m_incomplete = 0;
     qint64 m_skipped = 0;
