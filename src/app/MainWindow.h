@@ -80,6 +80,9 @@ public:
         // The print dialog (title): sets up the printer and returns false when
         // cancelled; the platform's dialog when left empty.
         std::function<bool(QPrinter& printer, const QString& title)> choosePrinter;
+        // Stamps the live samples autotune takes, in milliseconds; a steady
+        // clock when empty.
+        std::function<qint64()> liveClock;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,

@@ -29,6 +29,7 @@ enum class WindowCode : int {
     Iac = 16,
     Extra = 17,
     LogReview = 18,
+    Autotune = 19,
 };
 
 // The placement of a window that opens at its own size where the area puts

@@ -12,6 +12,7 @@
 
 struct AppState;
 class EcuLine;
+class LiveSource;
 class LoggingController;
 class Poller;
 class QMdiArea;
@@ -63,6 +64,10 @@ public:
         std::function<void()> identityChanged;
         // Where the log review keeps its panes and channels.
         QString reviewLayoutPath;
+        // A log for autotune to read; empty when the tuner cancelled.
+        std::function<QString()> chooseLog;
+        // Stamps autotune's live samples; a steady clock when empty.
+        std::function<qint64()> liveClock;
     };
 
     explicit WindowTable(Parts parts, QObject* parent = nullptr);
@@ -100,5 +105,7 @@ private:
     // The undo history of each table, kept while its editor is closed.
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;
+    // The poll's samples for autotune's live source.
+    std::unique_ptr<LiveSource> m_live;
     std::vector<WindowEntry> m_entries;
 };

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "autotune/AutotuneWindow.h"
 
+#include "autotune/LiveSource.h"
 #include "record/AppState.h"
 #include "record/SettingCodes.h"
 #include "record/UserInteraction.h"
@@ -27,6 +28,8 @@
 #include <QRadioButton>
 #include <QScrollArea>
 #include <QSplitter>
+#include <QStackedWidget>
+#include <QTabWidget>
 #include <QTableView>
 #include <QTimer>
 
@@ -35,6 +38,10 @@ namespace {
 constexpr int kProgressSteps = 1000;
 constexpr int kProgressIntervalMs = 100;
 constexpr int kBoxWidth = 64;
+// The grid's columns with the load labels, and the share of their width at
+// the grid's font that a smaller font still leaves readable.
+constexpr int kGridColumns = 17;
+constexpr double kGridColumnsShare = 0.85;
 
 QColor colourOf(RgbColour c) {
     return {c.red, c.green, c.blue};
@@ -130,18 +137,27 @@ AutotuneWindow::AutotuneWindow(AutotuneWindowParts parts, QWidget* parent)
     setObjectName(QStringLiteral("frmAutotune"));
     setWindowTitle(QStringLiteral("Autotune  -  Fuel Table from the EGO Sensor"));
 
-    auto* splitter = new QSplitter(Qt::Horizontal, this);
-    splitter->setObjectName(QStringLiteral("AutotuneSplitter"));
-    splitter->setChildrenCollapsible(false);
-    splitter->addWidget(buildGrid());
-    splitter->addWidget(buildSettings());
-    splitter->setStretchFactor(0, 3);
-    splitter->setStretchFactor(1, 1);
+    // The grid and the settings side by side, or on two pages where the
+    // window is too narrow for both (arrange).
+    m_body = new QStackedWidget(this);
+    m_splitter = new QSplitter(Qt::Horizontal);
+    m_splitter->setObjectName(QStringLiteral("AutotuneSplitter"));
+    m_splitter->setChildrenCollapsible(false);
+    m_gridPage = buildGrid();
+    m_settings = buildSettings();
+    m_splitter->addWidget(m_gridPage);
+    m_splitter->addWidget(m_settings);
+    m_splitter->setStretchFactor(0, 3);
+    m_splitter->setStretchFactor(1, 1);
+    m_pages = new QTabWidget;
+    m_pages->setObjectName(QStringLiteral("AutotunePages"));
+    m_body->addWidget(m_splitter);
+    m_body->addWidget(m_pages);
 
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(4, 4, 4, 4);
     layout->addWidget(buildSource());
-    layout->addWidget(splitter, 1);
+    layout->addWidget(m_body, 1);
     layout->addWidget(buildBottom());
 
     m_progressTimer = new QTimer(this);
@@ -153,6 +169,10 @@ AutotuneWindow::AutotuneWindow(AutotuneWindowParts parts, QWidget* parent)
     connect(&m_workspace, &AutotuneWorkspace::logsChanged, this, &AutotuneWindow::showLogs);
     connect(&m_workspace, &AutotuneWorkspace::readingChanged, this, &AutotuneWindow::showReading);
     connect(&m_workspace, &AutotuneWorkspace::applied, this, &AutotuneWindow::applied);
+    if (m_parts.live != nullptr) {
+        connect(m_parts.live, &LiveSource::sampleTaken, &m_workspace,
+                &AutotuneWorkspace::addLiveSample);
+    }
     connect(&m_parts.store, &SettingsStore::changed, this, [this] {
         m_model->reload();
         showChoices();
@@ -164,10 +184,6 @@ AutotuneWindow::AutotuneWindow(AutotuneWindowParts parts, QWidget* parent)
 }
 
 AutotuneWindow::~AutotuneWindow() = default;
-
-void AutotuneWindow::addLiveSample(const LiveSample& sample) {
-    m_workspace.addLiveSample(sample);
-}
 
 QWidget* AutotuneWindow::buildSource() {
     auto* box = new QGroupBox(tr("Source"));
@@ -436,7 +452,7 @@ QWidget* AutotuneWindow::buildBottom() {
         m_show = static_cast<ProposalShow>(show);
         m_model->reload();
     });
-    auto* show = new QLabel(tr("&Show"));
+    auto* show = new QLabel(tr("Sh&ow"));
     show->setBuddy(m_showCombo);
     m_summary = namedLabel(QStringLiteral("SummaryLabel"));
     m_summary->setWordWrap(true);
@@ -566,6 +582,32 @@ void AutotuneWindow::showDetail() {
             .cells[static_cast<size_t>(current.row())][static_cast<size_t>(current.column())];
     m_detail->setText(
         proposalCellDetail(cell, current.row(), current.column(), m_workspace.choices().options));
+}
+
+void AutotuneWindow::resizeEvent(QResizeEvent* event) {
+    QWidget::resizeEvent(event);
+    arrange();
+}
+
+void AutotuneWindow::arrange() {
+    // The grid needs about 17 columns of a fuel time at its font, less what
+    // a smaller font gives it; the settings their own width.
+    const int gridWidth =
+        static_cast<int>(kGridColumnsShare * kGridColumns *
+                         m_grid->fontMetrics().horizontalAdvance(QStringLiteral("00.000")));
+    const bool wide = width() >= gridWidth + m_settings->minimumWidth();
+    if (wide && m_body->currentWidget() != m_splitter) {
+        m_splitter->addWidget(m_gridPage);
+        m_splitter->addWidget(m_settings);
+        // The pages hid the one not shown.
+        m_gridPage->show();
+        m_settings->show();
+        m_body->setCurrentWidget(m_splitter);
+    } else if (!wide && m_body->currentWidget() != m_pages) {
+        m_pages->addTab(m_gridPage, tr("Proposal"));
+        m_pages->addTab(m_settings, tr("Settings"));
+        m_body->setCurrentWidget(m_pages);
+    }
 }
 
 void AutotuneWindow::applyProposal() {

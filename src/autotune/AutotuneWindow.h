@@ -11,6 +11,7 @@
 
 struct AppState;
 class AutotuneGridModel;
+class LiveSource;
 class QAbstractButton;
 class QCheckBox;
 class QComboBox;
@@ -19,6 +20,9 @@ class QLineEdit;
 class QListWidget;
 class QProgressBar;
 class QPushButton;
+class QSplitter;
+class QStackedWidget;
+class QTabWidget;
 class QTableView;
 class QTimer;
 class SettingsStore;
@@ -27,12 +31,15 @@ class UserInteraction;
 
 // What the autotune window works with: the program's state (for the grid's
 // axis labels), the store, the messages, the fuel table's undo history, into
-// which an apply goes as one step, and the file chooser of the logs.
+// which an apply goes as one step, the live samples, and the file chooser of
+// the logs.
 struct AutotuneWindowParts {
     AppState& state;
     SettingsStore& store;
     UserInteraction& ui;
     TableUndoHistory& fuelHistory;
+    // None where nothing reads the ECU.
+    LiveSource* live = nullptr;
     // A log to add; empty when the tuner cancelled.
     std::function<QString()> chooseLog;
 };
@@ -50,7 +57,8 @@ struct AutotuneWindowParts {
 // sends the changed cells through the store as one undo step of the fuel
 // table. With the live source the proposal follows every sample and is
 // applied only by Apply, or by itself every so many seconds when the tuner
-// turned that on.
+// turned that on. Where the window is too narrow for the grid and the
+// settings side by side, they are two pages.
 class AutotuneWindow : public QWidget {
     Q_OBJECT
 public:
@@ -60,15 +68,13 @@ public:
     AutotuneWorkspace& workspace() { return m_workspace; }
     QTableView* grid() const { return m_grid; }
 
-    // The live stream's way in: a sample as the acquisition made it.
-    void addLiveSample(const LiveSample& sample);
-
 signals:
     // After an apply that sent cells, by Apply or by itself.
     void applied(int cells, bool automatic);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
+    void resizeEvent(QResizeEvent* event) override;
 
 private:
     QWidget* buildSource();
@@ -84,11 +90,17 @@ private:
     void showReading(bool reading);
     void showDetail();
     void applyProposal();
+    void arrange();
 
     AutotuneWindowParts m_parts;
     AutotuneWorkspace m_workspace;
     ProposalShow m_show = ProposalShow::NewMs;
 
+    QStackedWidget* m_body = nullptr;
+    QSplitter* m_splitter = nullptr;
+    QTabWidget* m_pages = nullptr;
+    QWidget* m_gridPage = nullptr;
+    QWidget* m_settings = nullptr;
     QAbstractButton* m_logsSource = nullptr;
     QAbstractButton* m_liveSource = nullptr;
     QListWidget* m_logList = nullptr;
