@@ -122,6 +122,7 @@ const WindowCommand kWindowCommands[] = {
     {"&Tuning", "&User Inputs", "Ctrl+N", "InputWindow", false},
     {"&Tuning", "&Closed Loop EGO", "", "EgoWindow", false},
     {"&Display", "&Time History", "", "TimeHistoryWindow", false},
+    {"&Tuning", "Au&totune...", "Ctrl+T", "AutotuneWindow", false},
 };
 
 TEST_F(MenuCommandsTest, EveryWindowOpensFromItsEntryAndKeysComesToTheFrontAndCloses) {

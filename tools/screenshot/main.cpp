@@ -21,10 +21,11 @@ struct Scene {
 };
 
 constexpr std::array kScenes{
-    Scene{"monitor", monitorScene}, Scene{"tables", tablesScene},
-    Scene{"setup", setupScene},     Scene{"diagnostics", diagnosticsScene},
-    Scene{"idle", idleScene},       Scene{"curves", curvesScene},
-    Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
+    Scene{"monitor", monitorScene},   Scene{"tables", tablesScene},
+    Scene{"setup", setupScene},       Scene{"diagnostics", diagnosticsScene},
+    Scene{"idle", idleScene},         Scene{"curves", curvesScene},
+    Scene{"review", reviewScene},     Scene{"scatter", scatterScene},
+    Scene{"autotune", autotuneScene},
 };
 
 constexpr QSize kSmallestScreen(320, 240);
@@ -59,7 +60,8 @@ bool useScreen(const char* size, QTemporaryDir& dir) {
 
 int usage() {
     std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png "
-                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter [WIDTHxHEIGHT]]\n");
+                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|autotune "
+                         "[WIDTHxHEIGHT]]\n");
     return 2;
 }
 
