@@ -154,11 +154,12 @@ AutotuneWindow::AutotuneWindow(AutotuneWindowParts parts, QWidget* parent)
     m_body->addWidget(m_splitter);
     m_body->addWidget(m_pages);
 
-    auto* layout = new QVBoxLayout(this);
-    layout->setContentsMargins(4, 4, 4, 4);
-    layout->addWidget(buildSource());
-    layout->addWidget(m_body, 1);
-    layout->addWidget(buildBottom());
+    m_layout = new QVBoxLayout(this);
+    m_layout->setContentsMargins(4, 4, 4, 4);
+    m_source = buildSource();
+    m_layout->addWidget(m_source);
+    m_layout->addWidget(m_body, 1);
+    m_layout->addWidget(buildBottom());
 
     m_progressTimer = new QTimer(this);
     m_progressTimer->setInterval(kProgressIntervalMs);
@@ -210,7 +211,7 @@ QWidget* AutotuneWindow::buildSource() {
 
     m_logList = new QListWidget;
     m_logList->setObjectName(QStringLiteral("LogList"));
-    m_logList->setMaximumHeight(m_logList->fontMetrics().height() * 3 + 8);
+    m_logList->setMaximumHeight(m_logList->fontMetrics().height() * 2 + 8);
     m_logList->setWhatsThis(tr("The logs autotune reads, one after the other. Each must be taken "
                                "with the fuel table the program holds now."));
     m_addLog = new QPushButton(tr("Add &Log..."));
@@ -422,6 +423,7 @@ QWidget* AutotuneWindow::buildSettings() {
 
     auto* panel = new QWidget;
     auto* layout = new QVBoxLayout(panel);
+    m_settingsLayout = layout;
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(sensor);
     layout->addWidget(target);
@@ -597,6 +599,7 @@ void AutotuneWindow::arrange() {
                          m_grid->fontMetrics().horizontalAdvance(QStringLiteral("00.000")));
     const bool wide = width() >= gridWidth + m_settings->minimumWidth();
     if (wide && m_body->currentWidget() != m_splitter) {
+        m_layout->insertWidget(0, m_source);
         m_splitter->addWidget(m_gridPage);
         m_splitter->addWidget(m_settings);
         // The pages hid the one not shown.
@@ -604,6 +607,8 @@ void AutotuneWindow::arrange() {
         m_settings->show();
         m_body->setCurrentWidget(m_splitter);
     } else if (!wide && m_body->currentWidget() != m_pages) {
+        // The source joins the settings, so that the grid has the height.
+        m_settingsLayout->insertWidget(0, m_source);
         m_pages->addTab(m_gridPage, tr("Proposal"));
         m_pages->addTab(m_settings, tr("Settings"));
         m_body->setCurrentWidget(m_pages);

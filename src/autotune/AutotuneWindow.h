@@ -25,6 +25,7 @@ class QStackedWidget;
 class QTabWidget;
 class QTableView;
 class QTimer;
+class QVBoxLayout;
 class SettingsStore;
 class TableUndoHistory;
 class UserInteraction;
@@ -58,7 +59,7 @@ struct AutotuneWindowParts {
 // table. With the live source the proposal follows every sample and is
 // applied only by Apply, or by itself every so many seconds when the tuner
 // turned that on. Where the window is too narrow for the grid and the
-// settings side by side, they are two pages.
+// settings side by side, they are two pages, the source with the settings.
 class AutotuneWindow : public QWidget {
     Q_OBJECT
 public:
@@ -96,6 +97,9 @@ private:
     AutotuneWorkspace m_workspace;
     ProposalShow m_show = ProposalShow::NewMs;
 
+    QVBoxLayout* m_layout = nullptr;
+    QVBoxLayout* m_settingsLayout = nullptr;
+    QWidget* m_source = nullptr;
     QStackedWidget* m_body = nullptr;
     QSplitter* m_splitter = nullptr;
     QTabWidget* m_pages = nullptr;

@@ -144,6 +144,7 @@ TEST_F(AutotuneWindowTest, ALogsProposalLockedByClickLimitedByABoxAppliedAndUndo
     EXPECT_EQ(cellText(tune), "10.000");
     EXPECT_FALSE(control<QAbstractButton>(tune, "ApplyButton")->isEnabled());
 
+    showPage(tune, 1);
     QTest::mouseClick(control(tune, "AddLogButton"), Qt::LeftButton);
     EXPECT_EQ(chooserTitles, QStringList{"Autotune Log"});
     waitForRead(tune);
@@ -217,6 +218,7 @@ TEST_F(AutotuneWindowTest, LiveProposalFollowsThePollAndAppliesByItselfOnlyWhenT
     AutotuneWindow* tune = open();
     ASSERT_NE(tune, nullptr);
     EXPECT_EQ(control<QComboBox>(tune, "EgoInputCombo")->currentText(), "User 2 (EGO)");
+    showPage(tune, 1); // the source is with the settings
     QTest::mouseClick(control(tune, "LiveSource"), Qt::LeftButton);
     const auto drive = [this](int ticks) {
         for (int i = 0; i < ticks; ++i) {
@@ -233,7 +235,6 @@ TEST_F(AutotuneWindowTest, LiveProposalFollowsThePollAndAppliesByItselfOnlyWhenT
     EXPECT_EQ(state.settings.FuelTable, start);
 
     QSignalSpy applied(tune, &AutotuneWindow::applied);
-    showPage(tune, 1);
     QTest::mouseClick(control(tune, "AutoApplyCheck"), Qt::LeftButton);
     auto* every = control<QLineEdit>(tune, "AutoApplyText");
     retype(every, "20");
