@@ -14,8 +14,8 @@
 # docs/screenshot-tables-small.png, the fuel table editor, and
 # docs/screenshot-setup-small.png, the four pages of the setup window.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE [WIDTHxHEIGHT]]]
-# (SCENE monitor, tables, setup, diagnostics, idle, curves, review or
-# scatter, monitor when left out; WIDTHxHEIGHT the screen the program runs
+# (SCENE monitor, tables, setup, diagnostics, idle, curves, review, scatter
+# or autotune, monitor when left out; WIDTHxHEIGHT the screen the program runs
 # on; without OUTPUT every picture is made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +42,7 @@ else
     shoot docs/screenshot-setup.png setup
     shoot docs/screenshot-review.png review
     shoot docs/screenshot-scatter.png scatter
+    shoot docs/screenshot-autotune.png autotune
     shoot docs/screenshot-tables-small.png tables 800x600
     shoot docs/screenshot-setup-small.png setup 800x600
 fi
