@@ -1,15 +1,14 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "autotune/AutotuneWindow.h"
 
+#include "autotune/AutotuneGridModel.h"
 #include "autotune/LiveSource.h"
 #include "record/AppState.h"
 #include "record/SettingCodes.h"
 #include "record/UserInteraction.h"
 #include "tables/GridFit.h"
-#include "tables/TableModel.h"
 #include "tables/TableUndoHistory.h"
 
-#include <QAbstractTableModel>
 #include <QBoxLayout>
 #include <QButtonGroup>
 #include <QCheckBox>
@@ -43,10 +42,6 @@ constexpr int kBoxWidth = 64;
 constexpr int kGridColumns = 17;
 constexpr double kGridColumnsShare = 0.85;
 
-QColor colourOf(RgbColour c) {
-    return {c.red, c.green, c.blue};
-}
-
 QLabel* namedLabel(const QString& name, const QString& text = {}) {
     auto* label = new QLabel(text);
     label->setObjectName(name);
@@ -68,65 +63,6 @@ QString inputModeName(AnalogInputMode mode) {
 }
 
 } // namespace
-
-// The proposal as the grid shows it: the workspace's cells, the fuel
-// editor's axis labels. Model row r and column c are table row r and
-// column c.
-class AutotuneGridModel : public QAbstractTableModel {
-public:
-    AutotuneGridModel(const AppState& state, const AutotuneWorkspace& workspace,
-                      const ProposalShow& show, QObject* parent)
-        : QAbstractTableModel(parent), m_labels(fuelEditor(), state), m_workspace(workspace),
-          m_show(show) {}
-
-    const TableModel& labels() const { return m_labels; }
-
-    int rowCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : kAutotuneSize;
-    }
-    int columnCount(const QModelIndex& parent = {}) const override {
-        return parent.isValid() ? 0 : kAutotuneSize;
-    }
-    QVariant data(const QModelIndex& index, int role) const override {
-        const AutotuneCell& cell =
-            m_workspace.proposal()
-                .cells[static_cast<size_t>(index.row())][static_cast<size_t>(index.column())];
-        switch (role) {
-        case Qt::DisplayRole:
-            return proposalCellText(cell, m_show);
-        case Qt::BackgroundRole:
-            return colourOf(proposalCellColour(cell, m_workspace.choices().options));
-        case Qt::ToolTipRole:
-            return proposalCellDetail(cell, index.row(), index.column(),
-                                      m_workspace.choices().options);
-        case Qt::TextAlignmentRole:
-            return (Qt::AlignRight | Qt::AlignVCenter).toInt();
-        default:
-            return {};
-        }
-    }
-    QVariant headerData(int section, Qt::Orientation orientation, int role) const override {
-        if (role == Qt::DisplayRole) {
-            return orientation == Qt::Horizontal ? m_labels.rpmLabel(section + 1)
-                                                 : m_labels.loadLabel(section + 1);
-        }
-        if (role == Qt::TextAlignmentRole) {
-            return orientation == Qt::Horizontal ? int(Qt::AlignCenter)
-                                                 : (Qt::AlignRight | Qt::AlignVCenter).toInt();
-        }
-        return {};
-    }
-    void reload() {
-        emit dataChanged(index(0, 0), index(kAutotuneSize - 1, kAutotuneSize - 1));
-        emit headerDataChanged(Qt::Horizontal, 0, kAutotuneSize - 1);
-        emit headerDataChanged(Qt::Vertical, 0, kAutotuneSize - 1);
-    }
-
-private:
-    TableModel m_labels;
-    const AutotuneWorkspace& m_workspace;
-    const ProposalShow& m_show;
-};
 
 AutotuneWindow::AutotuneWindow(AutotuneWindowParts parts, QWidget* parent)
     : QWidget(parent), m_parts(std::move(parts)),
@@ -176,6 +112,7 @@ AutotuneWindow::AutotuneWindow(AutotuneWindowParts parts, QWidget* parent)
     }
     connect(&m_parts.store, &SettingsStore::changed, this, [this] {
         m_model->reload();
+        showLoadCaption();
         showChoices();
     });
     showChoices();
@@ -250,7 +187,7 @@ QWidget* AutotuneWindow::buildSource() {
 
 QWidget* AutotuneWindow::buildGrid() {
     auto* page = new QWidget;
-    m_model = new AutotuneGridModel(m_parts.state, m_workspace, m_show, this);
+    m_model = new AutotuneGridModel(m_parts.state, m_workspace, this);
     m_grid = new QTableView;
     m_grid->setObjectName(QStringLiteral("AutotuneGrid"));
     m_grid->setModel(m_model);
@@ -273,13 +210,11 @@ QWidget* AutotuneWindow::buildGrid() {
 
     auto* rpm = namedLabel(QStringLiteral("RpmCaption"), tr("Rpm"));
     rpm->setAlignment(Qt::AlignCenter);
-    auto* load = namedLabel(QStringLiteral("LoadCaption"));
-    load->setAlignment(Qt::AlignCenter);
-    if (const std::optional<QString> caption = m_model->labels().loadCaption()) {
-        load->setText(caption->split(QString()).join(QLatin1Char('\n')).trimmed());
-    }
+    m_loadCaption = namedLabel(QStringLiteral("LoadCaption"));
+    m_loadCaption->setAlignment(Qt::AlignCenter);
+    showLoadCaption();
     auto* row = new QHBoxLayout;
-    row->addWidget(load);
+    row->addWidget(m_loadCaption);
     row->addWidget(m_grid, 1);
     auto* layout = new QVBoxLayout(page);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -450,10 +385,8 @@ QWidget* AutotuneWindow::buildBottom() {
     for (int show = 0; show < kProposalShowCount; ++show) {
         m_showCombo->addItem(proposalShowName(static_cast<ProposalShow>(show)));
     }
-    connect(m_showCombo, &QComboBox::currentIndexChanged, this, [this](int show) {
-        m_show = static_cast<ProposalShow>(show);
-        m_model->reload();
-    });
+    connect(m_showCombo, &QComboBox::currentIndexChanged, this,
+            [this](int show) { m_model->setShow(static_cast<ProposalShow>(show)); });
     auto* show = new QLabel(tr("Sh&ow"));
     show->setBuddy(m_showCombo);
     m_summary = namedLabel(QStringLiteral("SummaryLabel"));
@@ -522,6 +455,13 @@ void AutotuneWindow::showChoices() {
     m_autoApply->setChecked(c.autoApply);
     m_autoApply->setEnabled(live);
     m_boxes.at(AutotuneField::AutoApplySeconds)->setEnabled(live);
+}
+
+void AutotuneWindow::showLoadCaption() {
+    // The fuel editor's caption, a letter a line beside the grid.
+    const std::optional<QString> caption = m_model->labels().loadCaption();
+    m_loadCaption->setText(caption ? caption->split(QString()).join(QLatin1Char('\n')).trimmed()
+                                   : QString());
 }
 
 void AutotuneWindow::showProposal() {

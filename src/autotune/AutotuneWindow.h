@@ -86,6 +86,7 @@ private:
     void enterField(AutotuneField field);
     void changeChoices(const std::function<void(AutotuneChoices&)>& change);
     void showChoices();
+    void showLoadCaption();
     void showProposal();
     void showLogs();
     void showReading(bool reading);
@@ -95,7 +96,6 @@ private:
 
     AutotuneWindowParts m_parts;
     AutotuneWorkspace m_workspace;
-    ProposalShow m_show = ProposalShow::NewMs;
 
     QVBoxLayout* m_layout = nullptr;
     QVBoxLayout* m_settingsLayout = nullptr;
@@ -122,6 +122,7 @@ private:
     QLabel* m_used = nullptr;
     QCheckBox* m_autoApply = nullptr;
     QComboBox* m_showCombo = nullptr;
+    QLabel* m_loadCaption = nullptr;
     QLabel* m_summary = nullptr;
     QLabel* m_detail = nullptr;
     QPushButton* m_apply = nullptr;
