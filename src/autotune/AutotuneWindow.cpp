@@ -202,7 +202,7 @@ QWidget* AutotuneWindow::buildGrid() {
                             "Pale green: on target; white: too little data; light grey: no "
                             "records; dark grey: locked. A click on a cell locks or unlocks "
                             "it; Space does so for the selected cells (Shift with the arrows "
-                            "or a click selects a block)."));
+                            "or with a click selects a block)."));
     m_grid->viewport()->installEventFilter(this);
     m_grid->installEventFilter(this);
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
