@@ -4,7 +4,8 @@
 // - paced at 19200 baud, the full read and the full send, each as a ratio of
 //   its wall time to the time its bytes need on the line (bytes x 10 / 19200
 //   seconds, counting both directions, since request and reply never overlap);
-// - unpaced, single-byte exchanges (one read command and its reply) a second.
+// - unpaced, single-byte exchanges (one read command and its reply) a second,
+//   through each link on its own and through both in alternating blocks.
 
 #include "app/Initialise.h"
 #include "comm/EcuLine.h"
@@ -18,6 +19,7 @@
 #include <QCoreApplication>
 #include <QDeadlineTimer>
 #include <QElapsedTimer>
+#include <algorithm>
 #include <benchmark/benchmark.h>
 #include <cerrno>
 #include <cstdio>
@@ -26,7 +28,9 @@
 #include <memory>
 #include <poll.h>
 #include <termios.h>
+#include <time.h>
 #include <unistd.h>
+#include <vector>
 
 namespace {
 
@@ -285,6 +289,82 @@ BENCHMARK_TEMPLATE(BM_ExchangeUnpaced, BareLink)
     ->Unit(benchmark::kMicrosecond)
     ->UseRealTime()
     ->MinTime(2.0);
+
+// The CPU time of the calling thread, in microseconds.
+double threadCpuMicroseconds() {
+    timespec now{};
+    clock_gettime(CLOCK_THREAD_CPUTIME_ID, &now);
+    return static_cast<double>(now.tv_sec) * 1e6 + static_cast<double>(now.tv_nsec) / 1e3;
+}
+
+// Exchanges a second and this thread's CPU per exchange over a block of
+// exchanges, through one link.
+struct Block {
+    double perSecond = 0;
+    double cpuMicroseconds = 0;
+};
+
+template <typename Port> Block exchangeBlock(Bench<Port>& bench, int exchanges) {
+    QElapsedTimer timer;
+    timer.start();
+    const double cpuStart = threadCpuMicroseconds();
+    for (int i = 0; i < exchanges; ++i) {
+        bench.protocol().getEcuData(50);
+    }
+    return {exchanges * 1e9 / static_cast<double>(timer.nsecsElapsed()),
+            (threadCpuMicroseconds() - cpuStart) / exchanges};
+}
+
+double median(std::vector<double> values) {
+    std::nth_element(values.begin(), values.begin() + values.size() / 2, values.end());
+    return values[values.size() / 2];
+}
+
+// The same exchange through both links in alternating blocks, so that both
+// meet the same load on a shared machine. The ratios are medians over the
+// pairs of blocks (the program's exchanges a second to the bare descriptor's,
+// and the CPU per exchange of this thread likewise); the other figures are
+// medians of the blocks.
+void BM_ExchangeUnpacedPaired(benchmark::State& state) {
+    constexpr int kBlock = 200;
+    Bench<QtSerialLink> program(0);
+    Bench<BareLink> bare(0);
+    if (!program.ready() || !bare.ready()) {
+        state.SkipWithError("the simulated ECU was not found");
+        return;
+    }
+    std::vector<double> programRates, bareRates, rateRatios;
+    std::vector<double> programCpu, bareCpu, cpuRatios;
+    for (auto _ : state) {
+        // Each link goes first in every other pair.
+        Block p;
+        Block b;
+        if (programRates.size() % 2 == 0) {
+            p = exchangeBlock(program, kBlock);
+            b = exchangeBlock(bare, kBlock);
+        } else {
+            b = exchangeBlock(bare, kBlock);
+            p = exchangeBlock(program, kBlock);
+        }
+        programRates.push_back(p.perSecond);
+        bareRates.push_back(b.perSecond);
+        rateRatios.push_back(p.perSecond / b.perSecond);
+        programCpu.push_back(p.cpuMicroseconds);
+        bareCpu.push_back(b.cpuMicroseconds);
+        cpuRatios.push_back(p.cpuMicroseconds / b.cpuMicroseconds);
+    }
+    if (!program.ready() || !bare.ready()) {
+        state.SkipWithError("an exchange failed");
+        return;
+    }
+    state.counters["program_per_s"] = median(programRates);
+    state.counters["bare_per_s"] = median(bareRates);
+    state.counters["ratio"] = median(rateRatios);
+    state.counters["program_cpu_us"] = median(programCpu);
+    state.counters["bare_cpu_us"] = median(bareCpu);
+    state.counters["cpu_ratio"] = median(cpuRatios);
+}
+BENCHMARK(BM_ExchangeUnpacedPaired)->Unit(benchmark::kMillisecond)->UseRealTime()->MinTime(4.0);
 
 } // namespace
 

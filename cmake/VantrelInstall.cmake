@@ -1,13 +1,20 @@
-# What "cmake --install" puts in place and "cpack -G DEB" packages: the three
-# programs, the desktop entry, the icon, the AppStream metadata, the man pages
-# (compressed), the user manual, the copyright file and the changelog. The man pages and the manual are made at build time
-# under the build tree's share/, where the programs find them as they find
-# them under an installed prefix.
+# What "cmake --install" puts in place and "cpack -G DEB" packages: the
+# programs (vantrel-ecusim only where the pseudo-terminal parts are built,
+# VANTREL_WITH_PTY), the desktop entry, the icon, the AppStream metadata, the
+# man pages (compressed), the user manual, the copyright file and the
+# changelog. The man pages and the manual are made at build time under the
+# build tree's share/, where the programs find them as they find them under an
+# installed prefix.
 include(GNUInstallDirs)
 
 set(VANTREL_APP_ID "org.vantrel.Vantrel")
 set(VANTREL_SHARE_DIR "${CMAKE_BINARY_DIR}/share")
 set(VANTREL_DOC_INSTALL_DIR "${CMAKE_INSTALL_DATAROOTDIR}/doc/vantrel")
+
+set(VANTREL_PROGRAMS vantrel vantrelctl)
+if(VANTREL_WITH_PTY)
+    list(APPEND VANTREL_PROGRAMS vantrel-ecusim)
+endif()
 
 find_program(GZIP_PROGRAM gzip REQUIRED)
 
@@ -32,6 +39,9 @@ foreach(page IN ITEMS
     list(GET fields 0 program)
     list(GET fields 1 summary)
     list(GET fields 2 extra)
+    if(NOT program IN_LIST VANTREL_PROGRAMS)
+        continue()
+    endif()
     set(output "${VANTREL_SHARE_DIR}/man/man1/${program}.1")
     add_custom_command(OUTPUT "${output}"
         COMMAND ${CMAKE_COMMAND} -E make_directory "${VANTREL_SHARE_DIR}/man/man1"
@@ -98,7 +108,7 @@ configure_file("${PROJECT_SOURCE_DIR}/data/changelog.in" "${VANTREL_SHARE_DIR}/c
 vantrel_gzip("${VANTREL_SHARE_DIR}/changelog" changelog)
 add_custom_target(changelog ALL DEPENDS "${changelog}")
 
-install(TARGETS vantrel vantrelctl vantrel-ecusim RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
+install(TARGETS ${VANTREL_PROGRAMS} RUNTIME DESTINATION ${CMAKE_INSTALL_BINDIR})
 install(FILES "${PROJECT_SOURCE_DIR}/data/${VANTREL_APP_ID}.desktop"
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/applications)
 install(FILES "${PROJECT_SOURCE_DIR}/data/vantrel.svg"

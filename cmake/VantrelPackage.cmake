@@ -9,12 +9,18 @@ set(CPACK_PACKAGE_CONTACT "${VANTREL_PACKAGE_MAINTAINER}")
 set(CPACK_PACKAGE_DESCRIPTION_SUMMARY "monitor and tune an engine control unit over RS-232")
 # The long description below the summary line, in lines short enough for
 # Debian's tools; CPack indents them.
-string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION
+set(description_lines
     "Vantrel finds an aftermarket engine control unit (ECU) on a serial port,"
     "reads its settings, polls live engine values twice a second, logs and"
-    "plots them, and sends every change of a setting to the ECU at once."
-    "It comes with vantrelctl, a command-line tool for scripting, and"
-    "vantrel-ecusim, a simulated ECU on a pseudo-terminal.")
+    "plots them, and sends every change of a setting to the ECU at once.")
+if(VANTREL_WITH_PTY)
+    list(APPEND description_lines
+        "It comes with vantrelctl, a command-line tool for scripting, and"
+        "vantrel-ecusim, a simulated ECU on a pseudo-terminal.")
+else()
+    list(APPEND description_lines "It comes with vantrelctl, a command-line tool for scripting.")
+endif()
+string(JOIN "\n" CPACK_DEBIAN_PACKAGE_DESCRIPTION ${description_lines})
 set(CPACK_DEBIAN_PACKAGE_SECTION "electronics")
 set(CPACK_DEBIAN_PACKAGE_SHLIBDEPS ON)
 set(CPACK_DEBIAN_PACKAGE_DEPENDS "libqt6sql6-sqlite")

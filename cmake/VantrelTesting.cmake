@@ -18,6 +18,8 @@ function(vantrel_add_test name)
     else()
         target_link_libraries(${name} PRIVATE vantrel_core vantrel_test_main_core)
     endif()
+    # Most tests talk to the simulated ECU in process.
+    target_link_libraries(${name} PRIVATE vantrel_sim)
     target_link_libraries(${name} PRIVATE vantrel_test_support GTest::gtest GTest::gmock ${T_LIBS})
     # Golden files and other inputs (tests/data).
     target_compile_definitions(${name} PRIVATE

@@ -1,13 +1,10 @@
 #include "app/Initialise.h"
 
-#include "generators/DefaultFuelTable.h"
-#include "generators/DefaultIgnitionTable.h"
+#include "generators/DefaultSettings.h"
 #include "record/AppState.h"
 
 void initialiseSettings(AppState& state) {
-    state.settings = EcuSettings::withDefaults();
-    generateFuelTable(state.fuelGenerator, state.settings);
-    generateIgnitionTable(state.ignitionGenerator, state.settings);
+    state.settings = settingsWithDefaultTables(state.fuelGenerator, state.ignitionGenerator);
     state.engine = EngineData::withChannelLayout();
 
     state.EcuOnline = false;

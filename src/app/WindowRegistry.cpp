@@ -107,10 +107,14 @@ QList<QWidget*> WindowRegistry::windows() const {
     return list;
 }
 
-void WindowRegistry::closeActive() {
-    if (QMdiSubWindow* window = find(m_active)) {
+void WindowRegistry::close(WindowCode code) {
+    if (QMdiSubWindow* window = find(code)) {
         window->close();
     }
+}
+
+void WindowRegistry::closeActive() {
+    close(m_active);
 }
 
 void WindowRegistry::closeAll() {

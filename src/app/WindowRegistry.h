@@ -1,5 +1,7 @@
 #pragma once
 
+#include "record/WindowCode.h"
+
 #include <QList>
 #include <QObject>
 #include <QRect>
@@ -8,29 +10,6 @@
 class QMdiArea;
 class QMdiSubWindow;
 class QWidget;
-
-// The codes the child windows record when they are activated; Close Active
-// Window and the Modify menu route by them.
-enum class WindowCode : int {
-    None = 0,
-    Fuel = 1,
-    Data = 2,
-    Charge = 3,
-    Comp1 = 5,
-    Comp2 = 6,
-    DefaultFuel = 7,
-    DefaultIgnition = 8,
-    Ignition = 9,
-    Input = 10,
-    TimeHistory = 11,
-    SensorCheck = 12,
-    Setup = 13,
-    Ego = 15,
-    Iac = 16,
-    Extra = 17,
-    LogReview = 18,
-    Autotune = 19,
-};
 
 // The placement of a window that opens at its own size where the area puts
 // it.
@@ -71,6 +50,8 @@ public:
     }
 
     WindowCode activeWindow() const { return m_active; }
+    // Closes the open window of the code, if there is one.
+    void close(WindowCode code);
     void closeActive();
     void closeAll();
     // Every window but those of the code given.

@@ -65,7 +65,7 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
     Poller* poller = m_parts.poller;
     const auto defaultTable = [this](WindowCode editor, TableUndoHistory& history) {
         return DefaultTableParts{m_parts.state, m_parts.store, m_parts.ui, history,
-                                 [this, editor] { closeWindow(editor); }};
+                                 [this, editor] { m_parts.windows.close(editor); }};
     };
     const auto editorHeight = [&state](bool loadPlot) {
         return [&state, loadPlot] {
@@ -100,7 +100,9 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                  return state.Edition == Edition::Standard || state.Edition == Edition::Ostrand;
              },
          .make = [this, &state, &store, &line, &ui, poller]() -> QWidget* {
-             return new SetupWindow({state, store, line, ui, m_parts.windows, poller});
+             return new SetupWindow({state, store, line, ui,
+                                     [this](WindowCode code) { m_parts.windows.close(code); },
+                                     poller});
          },
          .placement = ownSize},
         {.code = WindowCode::DefaultFuel,
@@ -272,12 +274,6 @@ void WindowTable::reopen(WindowCode code) {
         open->close();
         QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
         show(code);
-    }
-}
-
-void WindowTable::closeWindow(WindowCode code) {
-    if (QMdiSubWindow* open = m_parts.windows.find(code)) {
-        open->close();
     }
 }
 

@@ -99,7 +99,6 @@ private:
     // atLeastMinimum, no smaller than the window allows.
     WindowRegistry::Placement belowData(int topTwips, std::function<int()> heightTwips,
                                         bool atLeastMinimum) const;
-    void closeWindow(WindowCode code);
 
     Parts m_parts;
     // The undo history of each table, kept while its editor is closed.

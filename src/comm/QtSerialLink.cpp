@@ -19,6 +19,11 @@
 #include <sys/stat.h>
 #include <unistd.h>
 #endif
+#ifndef Q_OS_WIN
+#include <cerrno>
+#include <poll.h>
+#include <unistd.h>
+#endif
 
 QString PortMap::defaultPath() {
     return QStandardPaths::writableLocation(QStandardPaths::AppConfigLocation) +
@@ -204,103 +209,179 @@ void QtSerialLink::clear() {
 bool QtSerialLink::writeByte(uint8_t byte) {
     m_lastFailure = Failure::None;
     if (!m_port.isOpen()) {
-        fail(Failure::PortError);
+        notePortError(QStringLiteral("Port not open"), false);
         return false;
     }
+    const QDeadlineTimer deadline(m_writeTimeoutMs);
+#ifdef Q_OS_WIN
     const char c = static_cast<char>(byte);
     if (m_port.write(&c, 1) != 1) {
-        fail(Failure::PortError);
+        notePortErrorFromPort();
         return false;
     }
-    const QDeadlineTimer deadline(kWriteTimeoutMs);
     while (m_port.bytesToWrite() > 0) {
         if (m_port.waitForBytesWritten(static_cast<int>(deadline.remainingTime()))) {
             continue;
         }
         if (m_port.error() != QSerialPort::TimeoutError) {
-            fail(Failure::PortError);
+            notePortErrorFromPort();
             return false;
         }
         m_port.clearError();
         if (deadline.hasExpired()) {
-            fail(Failure::TimedOut);
+            noteTimeOut();
             return false;
         }
     }
     return true;
+#else
+    // The byte goes to the driver at once; only when the driver has no room
+    // for it (the other side takes nothing in) does the link wait.
+    for (;;) {
+        const ssize_t written = ::write(descriptor(), &byte, 1);
+        if (written == 1) {
+            return true;
+        }
+        if (written < 0 && errno != EAGAIN && errno != EINTR) {
+            notePortErrorFromSystem(errno);
+            return false;
+        }
+        const short events = waitForDescriptor(POLLOUT, deadline);
+        if (events == 0) {
+            return false;
+        }
+        if ((events & POLLOUT) == 0) {
+            notePortErrorFromSystem(EIO);
+            return false;
+        }
+    }
+#endif
 }
 
 int QtSerialLink::readByte(int timeoutMs) {
     m_lastFailure = Failure::None;
     if (!m_port.isOpen()) {
-        fail(Failure::PortError);
+        notePortError(QStringLiteral("Port not open"), false);
         return -1;
-    }
-    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
-    while (m_port.bytesAvailable() < 1) {
-        if (!waitForInput(deadline)) {
-            return -1;
-        }
     }
     char c = 0;
-    if (!m_port.getChar(&c)) {
-        fail(Failure::PortError);
-        return -1;
-    }
-    return static_cast<uint8_t>(c);
+    const QDeadlineTimer deadline(std::max(timeoutMs, 0));
+    return receive(&c, 1, deadline) == 1 ? static_cast<uint8_t>(c) : -1;
 }
 
 QByteArray QtSerialLink::readBlock(int minLength, int timeoutMs) {
     m_lastFailure = Failure::None;
     QByteArray received;
     if (!m_port.isOpen()) {
-        fail(Failure::PortError);
+        notePortError(QStringLiteral("Port not open"), false);
         return received;
     }
     const QDeadlineTimer deadline(std::max(timeoutMs, 0));
-    for (;;) {
-        received += m_port.readAll();
-        if (received.size() >= minLength || !waitForInput(deadline)) {
-            return received;
+    // One read takes all that the driver holds.
+    char chunk[4096];
+    while (received.size() < minLength) {
+        const qint64 count = receive(chunk, sizeof chunk, deadline);
+        if (count < 0) {
+            break;
         }
+        received.append(chunk, count);
     }
+    return received;
 }
 
-bool QtSerialLink::waitForInput(const QDeadlineTimer& deadline) {
+qint64 QtSerialLink::receive(char* data, qint64 size, const QDeadlineTimer& deadline) {
+    // Bytes that the port took in by itself, while the pump of the line
+    // owner ran the event loop, come first.
+    if (m_port.bytesAvailable() > 0) {
+        return m_port.read(data, size);
+    }
+#ifdef Q_OS_WIN
     for (;;) {
         if (m_port.waitForReadyRead(static_cast<int>(deadline.remainingTime()))) {
-            return true;
+            return m_port.read(data, size);
         }
         if (m_port.error() != QSerialPort::TimeoutError && m_port.error() != QSerialPort::NoError) {
-            fail(Failure::PortError);
-            return false;
+            notePortErrorFromPort();
+            return -1;
         }
         m_port.clearError();
         if (deadline.hasExpired()) {
-            fail(Failure::TimedOut);
-            return false;
+            noteTimeOut();
+            return -1;
+        }
+    }
+#else
+    for (;;) {
+        const short events = waitForDescriptor(POLLIN, deadline);
+        if (events == 0) {
+            return -1;
+        }
+        const ssize_t count = ::read(descriptor(), data, static_cast<size_t>(size));
+        if (count > 0) {
+            return count;
+        }
+        if (count < 0 && errno != EAGAIN && errno != EINTR) {
+            notePortErrorFromSystem(errno);
+            return -1;
+        }
+        if ((events & (POLLERR | POLLHUP | POLLNVAL)) != 0) {
+            notePortErrorFromSystem(EIO);
+            return -1;
+        }
+    }
+#endif
+}
+
+#ifndef Q_OS_WIN
+int QtSerialLink::descriptor() const {
+    return static_cast<int>(m_port.handle());
+}
+
+short QtSerialLink::waitForDescriptor(short events, const QDeadlineTimer& deadline) {
+    pollfd request{descriptor(), events, 0};
+    for (;;) {
+        const int ready = ::poll(&request, 1, static_cast<int>(deadline.remainingTime()));
+        if (ready > 0) {
+            return request.revents;
+        }
+        if (ready < 0 && errno != EINTR) {
+            notePortErrorFromSystem(errno);
+            return 0;
+        }
+        if (ready == 0 && deadline.hasExpired()) {
+            noteTimeOut();
+            return 0;
         }
     }
 }
 
-void QtSerialLink::fail(Failure failure) {
-    m_lastFailure = failure;
-    if (failure == Failure::PortError) {
-        m_lastErrorText =
-            devicePath(m_device) + QStringLiteral(": ") +
-            (m_port.isOpen() ? m_port.errorString() : QStringLiteral("Port not open"));
-        // The device went away (a USB adapter pulled): the port is closed, so
-        // that the next open, by the next search, finds the device again
-        // once it is back.
-        bool vanished = m_port.error() == QSerialPort::ResourceError;
-#ifndef Q_OS_WIN
-        vanished = vanished || !QFileInfo::exists(devicePath(m_device));
+void QtSerialLink::notePortErrorFromSystem(int errorNumber) {
+    // Input/output errors are what a device that went away leaves behind.
+    notePortError(qt_error_string(errorNumber),
+                  errorNumber == EIO || errorNumber == ENXIO || errorNumber == ENODEV);
+}
+#else
+void QtSerialLink::notePortErrorFromPort() {
+    notePortError(m_port.errorString(), m_port.error() == QSerialPort::ResourceError);
+    m_port.clearError();
+}
 #endif
-        m_port.clearError();
-        if (vanished) {
-            m_port.close();
-        }
-    } else {
-        m_lastErrorText.clear();
+
+void QtSerialLink::noteTimeOut() {
+    m_lastFailure = Failure::TimedOut;
+    m_lastErrorText.clear();
+}
+
+void QtSerialLink::notePortError(const QString& systemText, bool vanished) {
+    m_lastFailure = Failure::PortError;
+    m_lastErrorText = devicePath(m_device) + QStringLiteral(": ") + systemText;
+    // The device went away (a USB adapter pulled): the port is closed, so
+    // that the next open, by the next search, finds the device again once it
+    // is back.
+#ifndef Q_OS_WIN
+    vanished = vanished || !QFileInfo::exists(devicePath(m_device));
+#endif
+    if (vanished && m_port.isOpen()) {
+        m_port.close();
     }
 }

@@ -17,7 +17,6 @@
 #include <QGridLayout>
 #include <QGroupBox>
 #include <QLabel>
-#include <QMdiSubWindow>
 #include <QSignalBlocker>
 #include <QTabWidget>
 #include <QVBoxLayout>
@@ -137,9 +136,7 @@ void SetupWindow::closeEvent(QCloseEvent* event) {
 
 void SetupWindow::closeWindows(std::initializer_list<WindowCode> codes) {
     for (WindowCode code : codes) {
-        if (QMdiSubWindow* window = m_parts.windows.find(code)) {
-            window->close();
-        }
+        m_parts.closeWindow(code);
     }
 }
 

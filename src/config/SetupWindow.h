@@ -1,10 +1,11 @@
 #pragma once
 
-#include "app/WindowRegistry.h"
 #include "config/CustomIo.h"
+#include "record/WindowCode.h"
 
 #include <QWidget>
 #include <array>
+#include <functional>
 #include <initializer_list>
 
 struct AppState;
@@ -31,7 +32,8 @@ public:
         SettingsStore& store;
         EcuLine& line;
         UserInteraction& ui;
-        WindowRegistry& windows;
+        // Closes the open window of a code, if there is one.
+        std::function<void(WindowCode)> closeWindow;
         Poller* poller = nullptr;
     };
 

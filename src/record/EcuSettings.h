@@ -103,7 +103,7 @@ struct EcuSettings {
     std::array<int16_t, 17> ChargeTimeTable{};
 
     // Every scalar and array default of a fresh start, with both tables left
-    // zero: the default table generators fill them (see initialiseSettings).
+    // zero: the default table generators fill them (settingsWithDefaultTables).
     static EcuSettings withDefaults();
 
     bool operator==(const EcuSettings&) const = default;

@@ -1,8 +1,7 @@
 #include "sim/SimulatedEcu.h"
 
-#include "app/Initialise.h"
 #include "comm/CommandTable.h"
-#include "record/AppState.h"
+#include "generators/DefaultSettings.h"
 
 #include <QElapsedTimer>
 #include <algorithm>
@@ -81,9 +80,7 @@ QByteArray tableBlock(const EcuSettings::Table& table, uint8_t header) {
 } // namespace
 
 EcuSettings SimulatedEcu::defaultImage() {
-    AppState state;
-    initialiseSettings(state);
-    return state.settings;
+    return settingsWithDefaultTables();
 }
 
 SimulatedEcu::SimulatedEcu(EcuSettings image, Clock clock) : m_stored(image) {

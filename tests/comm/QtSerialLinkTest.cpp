@@ -3,9 +3,11 @@
 #include <QCoreApplication>
 #include <QFile>
 #include <QTemporaryDir>
+#include <chrono>
 #include <functional>
 #include <gtest/gtest.h>
 #include <memory>
+#include <thread>
 
 #include <fcntl.h>
 #include <grp.h>
@@ -114,6 +116,27 @@ TEST_F(QtSerialLinkTest, ClearDropsWaitingBytes) {
     EXPECT_EQ(link.readByte(1000), 7);
 }
 
+// While an exchange waits, the line owner's pump runs the event loop, in
+// which the port takes waiting bytes in by itself: they are still the next
+// ones read, and clear() drops them like any other.
+TEST_F(QtSerialLinkTest, BytesTheEventLoopTookInAreReadFirstAndCleared) {
+    const auto runEventLoop = [] {
+        for (int i = 0; i < 5; ++i) {
+            QCoreApplication::processEvents(QEventLoop::AllEvents, 10);
+        }
+    };
+    pty.send({5, 6, 7});
+    runEventLoop();
+    pty.send({8});
+    EXPECT_EQ(link.readByte(1000), 5);
+    EXPECT_EQ(link.readBlock(3, 1000), QByteArray::fromHex("060708"));
+
+    pty.send({1, 2});
+    runEventLoop();
+    link.clear();
+    EXPECT_EQ(link.readByte(50), -1);
+}
+
 TEST_F(QtSerialLinkTest, ReadBlockCollectsUntilTheLengthArrivesOrTimeRunsOut) {
     pty.send({1, 2, 3});
     pty.send({4, 5});
@@ -121,6 +144,57 @@ TEST_F(QtSerialLinkTest, ReadBlockCollectsUntilTheLengthArrivesOrTimeRunsOut) {
     pty.send({9, 8});
     EXPECT_EQ(link.readBlock(4, 100), QByteArray::fromHex("0908"));
     EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::TimedOut);
+}
+
+// The ECU answers only once a request has arrived, a block in two pieces:
+// each wait ends as soon as its bytes are there.
+TEST_F(QtSerialLinkTest, RepliesThatComeLaterAndInPiecesAreWaitedFor) {
+    constexpr int kExchanges = 20;
+    std::thread ecu([this] {
+        for (int i = 0; i <= kExchanges; ++i) {
+            const std::vector<int> request = pty.receive(1);
+            if (request.empty()) {
+                return;
+            }
+            std::this_thread::sleep_for(std::chrono::milliseconds(2));
+            if (i < kExchanges) {
+                pty.send({static_cast<uint8_t>(request[0] + 1)});
+                continue;
+            }
+            pty.send({1, 2});
+            std::this_thread::sleep_for(std::chrono::milliseconds(5));
+            pty.send({3, 4, 5});
+        }
+    });
+    for (int i = 0; i < kExchanges; ++i) {
+        ASSERT_TRUE(link.writeByte(static_cast<uint8_t>(i * 10)));
+        EXPECT_EQ(link.readByte(1000), i * 10 + 1);
+    }
+    ASSERT_TRUE(link.writeByte(99));
+    EXPECT_EQ(link.readBlock(5, 1000), QByteArray::fromHex("0102030405"));
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::None);
+    ecu.join();
+}
+
+// While the ECU takes nothing in, a byte that does not fit times out without
+// a port error and the port stays open; once the line drains, writes pass
+// again.
+TEST_F(QtSerialLinkTest, WriteToAFullLineTimesOutAndPassesOnceItDrains) {
+    link.setWriteTimeout(50);
+    int written = 0;
+    while (written < (1 << 20) && link.writeByte(0x55)) {
+        ++written;
+    }
+    EXPECT_GT(written, 0);
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::TimedOut);
+    EXPECT_TRUE(link.isOpen());
+
+    uint8_t drained[4096];
+    for (pollfd p{pty.master(), POLLIN, 0}; ::poll(&p, 1, 20) > 0;) {
+        ASSERT_GT(::read(pty.master(), drained, sizeof drained), 0);
+    }
+    EXPECT_TRUE(link.writeByte(7));
+    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::None);
 }
 
 TEST_F(QtSerialLinkTest, LineIsSetTo19200Baud8N1WithoutFlowControl) {
@@ -238,31 +312,44 @@ TEST(QtSerialLinkClosed, APortInUseNamesTheProgramThatHoldsIt) {
     EXPECT_TRUE(second.open(&error)) << error.toStdString();
 }
 
+// Whatever the link was doing when the device went away ends with a port
+// error, not a time-out, and closes the port.
 TEST(QtSerialLinkVanished, DeviceThatGoesAwayClosesThePortAndOpensAgainOnceBack) {
-    // The name the link opens stands for the adapter; each pseudo-terminal
-    // is one time the adapter is plugged in.
-    const QTemporaryDir dir;
-    const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
-    auto plugged = std::make_unique<PseudoTerminal>();
-    ASSERT_TRUE(plugged->ok());
-    ASSERT_TRUE(QFile::link(plugged->slavePath(), device));
-    QtSerialLink link;
-    link.setDevice(device);
-    QString error;
-    ASSERT_TRUE(link.open(&error)) << error.toStdString();
+    const std::vector<std::pair<const char*, std::function<bool(QtSerialLink&)>>> operations = {
+        {"readByte", [](QtSerialLink& link) { return link.readByte(10000) >= 0; }},
+        {"readBlock", [](QtSerialLink& link) { return !link.readBlock(1, 10000).isEmpty(); }},
+        {"writeByte", [](QtSerialLink& link) { return link.writeByte(85); }},
+    };
+    for (const auto& [name, operation] : operations) {
+        SCOPED_TRACE(name);
+        // The name the link opens stands for the adapter; each pseudo-terminal
+        // is one time the adapter is plugged in.
+        const QTemporaryDir dir;
+        const QString device = dir.filePath(QStringLiteral("ttyUSB0"));
+        auto plugged = std::make_unique<PseudoTerminal>();
+        ASSERT_TRUE(plugged->ok());
+        ASSERT_TRUE(QFile::link(plugged->slavePath(), device));
+        QtSerialLink link;
+        link.setDevice(device);
+        QString error;
+        ASSERT_TRUE(link.open(&error)) << error.toStdString();
 
-    plugged.reset();
-    EXPECT_EQ(link.readByte(10000), -1);
-    EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::PortError);
-    EXPECT_FALSE(link.isOpen()) << link.lastErrorText().toStdString();
-    EXPECT_FALSE(link.open(&error));
-    EXPECT_TRUE(error.startsWith(device + QStringLiteral(": "))) << error.toStdString();
+        plugged.reset();
+        EXPECT_FALSE(operation(link));
+        EXPECT_EQ(link.lastFailure(), QtSerialLink::Failure::PortError);
+        EXPECT_FALSE(link.isOpen()) << link.lastErrorText().toStdString();
+        // The device's name goes with it (the number of the pseudo-terminal
+        // may already stand for another one).
+        ASSERT_TRUE(QFile::remove(device));
+        EXPECT_FALSE(link.open(&error));
+        EXPECT_TRUE(error.startsWith(device + QStringLiteral(": "))) << error.toStdString();
 
-    PseudoTerminal back;
-    ASSERT_TRUE(QFile::remove(device) && QFile::link(back.slavePath(), device));
-    ASSERT_TRUE(link.open(&error)) << error.toStdString();
-    back.send({42});
-    EXPECT_EQ(link.readByte(1000), 42);
+        PseudoTerminal back;
+        ASSERT_TRUE(QFile::link(back.slavePath(), device));
+        ASSERT_TRUE(link.open(&error)) << error.toStdString();
+        back.send({42});
+        EXPECT_EQ(link.readByte(1000), 42);
+    }
 }
 
 TEST(PortMap, DefaultDevicesCountFromTtyS0) {

@@ -2,6 +2,7 @@
 
 #include "RecordingInteraction.h"
 #include "SimulatedMainWindow.h"
+#include "app/WindowRegistry.h"
 #include "comm/EcuLine.h"
 #include "config/NumericBox.h"
 #include "record/AppState.h"
@@ -60,7 +61,8 @@ protected:
 
     void open() {
         ecu.setSettings(state.settings);
-        window = new SetupWindow({state, store, line, ui, windows, nullptr});
+        window = new SetupWindow(
+            {state, store, line, ui, [this](WindowCode code) { windows.close(code); }, nullptr});
         windows.show(window, WindowCode::Setup);
     }
 
