@@ -14,7 +14,6 @@ namespace {
 void BM_Plot3DRedraw(benchmark::State& bench) {
     AppState state;
     initialiseSettings(state);
-    state.engine.OperatingPoint = {0.4f, 0.6f, 80, 40};
     SettingsStore store(state.settings);
     state.display.Fuel3DPlotX = 100;
     state.display.Fuel3DPlotY = 100;

@@ -2,19 +2,20 @@
 // in-process simulated ECU for a stretch of engine time (one hour unless
 // given), on a simulated clock so that the run takes only the program's own
 // work. Reports the memory at the start and the end, the log records written
-// against the polls made, and the processor time a poll costs.
+// against the plot samples taken, and the processor time a poll costs.
 //
 //     bench_soak [--hours H] [--log PATH]
 
 #include "comm/Discovery.h"
 #include "comm/EcuLine.h"
 #include "comm/Transfers.h"
+#include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
-#include "monitor/Poller.h"
-#include "monitor/StatusReport.h"
+#include "monitor/SampleSeries.h"
 #include "monitor/TimeHistory.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
@@ -106,7 +107,11 @@ int main(int argc, char** argv) {
     CountingInteraction ui;
     const auto state = std::make_unique<AppState>();
     state->AskBeforeSearch = false;
-    EcuLine line(*state, link, ui);
+    // The session as the window program has it: the poll's samples go to
+    // the status bar, the log and the series.
+    Session session(*state, ui, link, [&nowMs] { return nowMs; });
+    EcuLine& line = session.line();
+    Acquisition& acquisition = session.acquisition();
     bool found = false;
     line.run([&](EcuProtocol& protocol) {
         found = findEcu(protocol, {}) == FindResult::Found && getAllDataFromEcu(protocol, {});
@@ -117,28 +122,16 @@ int main(int argc, char** argv) {
     }
     ecu.startEngine();
 
-    // The poll as the window program wires it: the status bar, then the log.
-    Poller poller(*state, line);
-    StatusReporter status;
-    LoggingController logging(*state, ui);
+    LoggingController& logging = session.logging();
     logging.setFileChooser([&logPath] { return logPath; });
-    logging.setViews([] { return true; }, [] { return false; });
-    QObject::connect(&poller, &Poller::dataReceived, [&] {
-        if (state->EcuOnline) {
-            status.setupStatusBar(*state, ui, line.sender());
-        }
-    });
-    QObject::connect(&poller, &Poller::dataReceived, &logging, &LoggingController::logData);
-    state->LogActive = true;
+    logging.setViews([] { return true; }, [] { return true; });
+    logging.setupLogData();
     qint64 polls = 0;
 
-    // The plot samples at its own rate; it runs without taking over the
-    // logging, so that every poll writes one full record.
-    state->display.PlotChannelChoice = {PlotChannel::Rpm, PlotChannel::Fuel};
-    PlotSampler plot(*state, line.sender());
-    plot.setChannels({PlotChannel::Rpm, PlotChannel::Fuel});
-    plot.setPointCount(1000);
-    plot.restart();
+    // The time history plot samples at its own rate while it runs; its
+    // samples are logged as plot records then, and the polls' are not.
+    acquisition.openPlot();
+    acquisition.startPlot({PlotChannel::Rpm, PlotChannel::Fuel});
     qint64 samples = 0;
 
     const qint64 endMs = static_cast<qint64>(hours * 3600 * 1000);
@@ -150,12 +143,11 @@ int main(int argc, char** argv) {
     for (nowMs = 0; nowMs < endMs && state->EcuOnline; nowMs += kPlotMs) {
         if (nowMs % kPollMs == 0) {
             const double before = cpuSeconds(CLOCK_THREAD_CPUTIME_ID);
-            poller.tick();
+            acquisition.tick();
             pollCpu += cpuSeconds(CLOCK_THREAD_CPUTIME_ID) - before;
             ++polls;
         }
-        line.runIfIdle([&](EcuProtocol&) { plot.takeSample(static_cast<float>(nowMs) / 1000.0f); });
-        ++samples;
+        samples += acquisition.plotTick() ? 1 : 0;
         // The simulated link keeps every byte for tests to look at; that
         // record is the test bench's, not the program's.
         link.clearWritten();
@@ -172,15 +164,17 @@ int main(int argc, char** argv) {
 
     std::printf("\nengine time        %.2f h (%lld ms simulated)\n", nowMs / 3.6e6, nowMs);
     std::printf("ECU online at end  %s; messages shown %d; logging on at end %s\n",
-                state->EcuOnline ? "yes" : "no", ui.messages, state->LogActive ? "yes" : "no");
+                state->EcuOnline ? "yes" : "no", ui.messages, logging.active() ? "yes" : "no");
     std::printf("polls made         %lld\n", polls);
     std::printf("records written    %d\n", records);
     std::printf("plot samples       %lld\n", samples);
+    std::printf("series             %lld records\n",
+                static_cast<long long>(session.series().size()));
     std::printf("resident memory    start %ld KB, end %ld KB, peak %ld KB\n", startKb, endKb,
                 std::max(peakKb, endKb));
     std::printf("processor time     %.3f s in all; %.1f us a poll (its own), %.1f us a poll "
                 "interval with its %lld plot samples\n",
                 totalCpu, polls ? pollCpu / polls * 1e6 : 0.0, polls ? totalCpu / polls * 1e6 : 0.0,
                 kPollMs / kPlotMs);
-    return records == polls && state->EcuOnline ? 0 : 1;
+    return records == samples && state->EcuOnline ? 0 : 1;
 }

@@ -5,6 +5,7 @@
 
 #include "app/MainWindow.h"
 #include "app/Startup.h"
+#include "monitor/LiveSample.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
@@ -86,12 +87,14 @@ void BM_EditorsPollWork(benchmark::State& bench) {
     }
     int i = 0;
     for (auto _ : bench) {
-        p.state.engine.RpmChannel.Value = static_cast<float>(800 + (i % 40) * 150);
-        p.state.engine.MapPercent = static_cast<float>(20 + (i % 9) * 8);
-        p.state.engine.TpsChannel.Value = p.state.engine.MapPercent;
+        EngineData& e = p.state.engine;
+        e.RpmChannel.Value = static_cast<float>(800 + (i % 40) * 150);
+        e.MapPercent = static_cast<float>(20 + (i % 9) * 8);
+        e.TpsChannel.Value = e.MapPercent;
         ++i;
-        fuel->upDate();
-        ign->upDate();
+        const LiveSample sample = LiveSample::fromEngineData(e, i);
+        fuel->upDate(sample);
+        ign->upDate(sample);
         QCoreApplication::processEvents(); // the repaint of the changed cells
     }
 }

@@ -10,7 +10,4 @@ void initialiseSettings(AppState& state) {
     state.EcuOnline = false;
     state.EcuDataChanged = false;
     state.StoreResult = 0;
-    state.LogActive = false;
-    state.LogHeaderPending = false;
-    state.PlotRunning = false;
 }

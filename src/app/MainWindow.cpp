@@ -1,7 +1,6 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
-#include "app/EcuController.h"
 #include "app/Installation.h"
 #include "app/ModifyMenu.h"
 #include "app/PageKeys.h"
@@ -12,9 +11,9 @@
 #include "app/StatusBarPresenter.h"
 #include "app/WindowTable.h"
 #include "comm/EcuLine.h"
+#include "monitor/Acquisition.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LoggingController.h"
-#include "monitor/Poller.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
@@ -23,6 +22,7 @@
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 #include "review/LogDrop.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QApplication>
@@ -54,11 +54,8 @@ QString chooseFileWithDialog(QWidget* parent, const QString& title, const QStrin
 MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
                        QWidget* parent)
     : QMainWindow(parent), m_state(state), m_ui(ui), m_link(link), m_options(std::move(options)),
-      m_store(std::make_unique<SettingsStore>(state.settings)),
-      m_line(std::make_unique<EcuLine>(state, link, ui)),
-      m_poller(std::make_unique<Poller>(state, *m_line)),
-      m_logging(std::make_unique<LoggingController>(state, ui)),
-      m_ecu(std::make_unique<EcuController>(state, *m_line, *m_store, *m_poller)) {
+      m_session(std::make_unique<Session>(state, ui, link, m_options.liveClock)),
+      m_store(&m_session->store()) {
     setObjectName(QStringLiteral("frmMain"));
     QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {
@@ -80,7 +77,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     readSettings();
     applyDeveloperMode();
     if (m_options.portGiven) {
-        m_line->run([](EcuProtocol& protocol) { protocol.openCommPort(); });
+        m_session->openPort();
     } else if (m_state.display.ComPortNumber >= 1 && m_state.display.ComPortNumber <= 5) {
         selectComPort(m_state.display.ComPortNumber);
     }
@@ -88,6 +85,14 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     setupStatusBar();
     m_exitConfirmed = false;
     applyPlacement();
+}
+
+EcuLine& MainWindow::line() {
+    return m_session->line();
+}
+
+Acquisition& MainWindow::acquisition() {
+    return m_session->acquisition();
 }
 
 MainWindow::~MainWindow() {
@@ -114,40 +119,25 @@ void MainWindow::buildWindow() {
     new LogDrop(this, [this](const QString& path) { openLog(path); });
     m_menus = buildMainMenus(*this);
     m_toolBars = buildMainToolBars(*this, m_menus);
-    m_status = std::make_unique<StatusBarPresenter>(StatusBarPresenter::Parts{
-        m_state, m_ui, *m_line, *m_poller, *m_logging, *this, m_menus.tuningLogData});
+    m_status = std::make_unique<StatusBarPresenter>(
+        StatusBarPresenter::Parts{m_state, *m_session, *this, m_menus.tuningLogData});
 }
 
-// The parts talk to each other through the store, the line and the poll.
+// The window shows what the session tells: the status bar presenter takes
+// the status and the samples; a whole read closes the child windows first.
 void MainWindow::wireParts() {
-    m_store->setSender(m_line->sender());
-    m_line->setSettingsStore(m_store.get());
-    m_line->setPump(m_options.pump);
+    m_session->setPump(m_options.pump);
+    connect(m_session.get(), &Session::recordReplacing, this, &MainWindow::unloadAllWindows);
+    connect(m_session.get(), &Session::codeSectionsChanged, this, &MainWindow::showEgoMenu);
 
-    // The order of a tick: the status bar, the log record, then the windows,
-    // which connect themselves when they open.
-    connect(m_poller.get(), &Poller::dataReceived, this, [this] {
-        if (m_state.EcuOnline) {
-            setupStatusBar();
-        }
-    });
-    connect(m_poller.get(), &Poller::dataReceived, m_logging.get(), &LoggingController::logData);
-    connect(m_poller.get(), &Poller::dataReceived, m_status.get(),
-            &StatusBarPresenter::showIndicator);
-
-    m_logging->setFileChooser([this] {
+    LoggingController& logging = m_session->logging();
+    logging.setFileChooser([this] {
         return m_options.chooseFile(QStringLiteral("Open"),
                                     QStringLiteral("log (*.log);;All Files (*.*)"),
                                     FileDialogMode::OpenOrCreate);
     });
-    m_logging->setViews([this] { return dataWindow() != nullptr; },
-                        [this] { return timeHistoryWindow() != nullptr; });
-
-    EcuController::Windows windows;
-    windows.unloadAll = [this] { unloadAllWindows(); };
-    windows.refreshStatusBar = [this] { setupStatusBar(); };
-    windows.showEgoMenu = [this](bool show) { showEgoMenu(show); };
-    m_ecu->setWindows(std::move(windows));
+    logging.setViews([this] { return dataWindow() != nullptr; },
+                     [this] { return timeHistoryWindow() != nullptr; });
 }
 
 void MainWindow::applyBranding() {
@@ -337,7 +327,7 @@ bool MainWindow::askExit() {
             m_ui.message(QStringLiteral("Data in ECU has Changed!    Save it?"),
                          UserInteraction::Icon::None, UserInteraction::Buttons::YesNoCancel);
         if (answer == UserInteraction::Answer::Yes) {
-            m_ecu->storeQuietly();
+            m_session->storeQuietly();
         } else if (answer == UserInteraction::Answer::Cancel) {
             m_exitConfirmed = false;
         }
@@ -362,12 +352,12 @@ void MainWindow::unloadWindow() {
         return;
     }
     m_unloaded = true;
-    m_poller->stop();
+    m_session->acquisition().stop();
     BusyGuard busy(m_ui);
     m_plots->closeForExit(); // their positions go into the settings file
     writeSettings();
-    m_line->run([](EcuProtocol& protocol) { protocol.closeCommPort(); });
-    m_logging->closeLogFile();
+    m_session->closePort();
+    m_session->logging().closeLogFile();
 }
 
 void MainWindow::writeSettings() {
@@ -413,11 +403,11 @@ void MainWindow::runStartup() {
     setupStatusBar();
     if (m_link.isOpen()) {
         m_state.AskBeforeSearch = true;
-        m_ecu->findEcu();
+        m_session->findEcu();
     }
-    m_ecu->enableCodeSections();
+    m_session->enableCodeSections();
     if (m_state.EcuOnline) {
-        m_ecu->getAllDataFromEcu();
+        m_session->getAllDataFromEcu();
     }
     setupStatusBar();
     // The status bar's texts may have made the window wider.

@@ -10,13 +10,11 @@
 #include <memory>
 
 struct AppState;
+class Acquisition;
 class DataWindow;
-class EcuController;
 class EcuLine;
-class LoggingController;
 class ModifyMenu;
 class Plot3DViews;
-class Poller;
 class QAction;
 class QPrinter;
 class PrintCommands;
@@ -26,6 +24,7 @@ class QMdiSubWindow;
 class QLabel;
 class QMdiArea;
 class SerialLink;
+class Session;
 class SettingsStore;
 class StatusBarPresenter;
 class StatusBarWidget;
@@ -35,9 +34,9 @@ class WindowTable;
 
 // The program's main window: a multiple-document area holding every tool
 // window, the menus and toolbars, the status bar and the online indicator.
-// It wires together the parts that do the work: the settings store, the ECU
-// line, the poll, the logging controller, the ECU commands, and the window
-// table with the registry of open windows.
+// The session does the work (the settings store, the ECU line, the
+// acquisition of live values, logging and the ECU commands); the window
+// shows it, and runs the window table with the registry of open windows.
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
@@ -80,8 +79,8 @@ public:
         // The print dialog (title): sets up the printer and returns false when
         // cancelled; the platform's dialog when left empty.
         std::function<bool(QPrinter& printer, const QString& title)> choosePrinter;
-        // Stamps the live samples autotune takes, in milliseconds; a steady
-        // clock when empty.
+        // The steady clock of the live samples' times, in milliseconds; the
+        // time since the session began when empty.
         std::function<qint64()> liveClock;
     };
 
@@ -127,9 +126,10 @@ public:
     const StatusReporter& statusReporter() const;
     WindowCode activeWindow() const { return m_windows->activeWindow(); }
     bool exitConfirmed() const { return m_exitConfirmed; }
-    EcuLine& line() { return *m_line; }
+    Session& session() { return *m_session; }
+    EcuLine& line();
     SettingsStore& store() { return *m_store; }
-    Poller& poller() { return *m_poller; }
+    Acquisition& acquisition();
     Plot3DViews& plots3d() { return *m_plots; }
     double twipsPerPixel() const;
 
@@ -196,11 +196,9 @@ private:
     UserInteraction& m_ui;
     SerialLink& m_link;
     Options m_options;
-    std::unique_ptr<SettingsStore> m_store;
-    std::unique_ptr<EcuLine> m_line;
-    std::unique_ptr<Poller> m_poller;
-    std::unique_ptr<LoggingController> m_logging;
-    std::unique_ptr<EcuController> m_ecu;
+    std::unique_ptr<Session> m_session;
+    // The session's store, which most windows get.
+    SettingsStore* m_store = nullptr;
     std::unique_ptr<WindowRegistry> m_windows;
     std::unique_ptr<WindowTable> m_windowTable;
     std::unique_ptr<ModifyMenu> m_modifyMenu;

@@ -1,16 +1,15 @@
 // The main window's views of the ECU: serial port, poll timer, status bar,
 // logging and the developer test commands.
 
-#include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/PortDialog.h"
 #include "app/StatusBarPresenter.h"
-#include "comm/EcuLine.h"
 #include "comm/QtSerialLink.h"
+#include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
-#include "monitor/Poller.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <algorithm>
@@ -25,12 +24,10 @@ void MainWindow::selectComPort(int port) {
     chosen->setChecked(true);
     m_state.display.ComPortNumber = static_cast<int16_t>(port);
     m_options.givenDevice.clear(); // the port of the number is in use from now on
-    m_line->run([this, port](EcuProtocol& protocol) {
-        protocol.closeCommPort();
+    m_session->reopenPort([this, port] {
         if (m_options.choosePort) {
             m_options.choosePort(port);
         }
-        protocol.openCommPort();
     });
     if (!m_link.isOpen()) {
         chosen->setChecked(false);
@@ -71,7 +68,7 @@ void MainWindow::showEgoMenu(bool show) {
 // Developer test commands.
 
 void MainWindow::testInvalidCommand() {
-    const int reply = m_ecu->testInvalidCommand();
+    const int reply = m_session->testInvalidCommand();
     m_ui.message(QStringLiteral("Sending Invalid Command:  Response = ") + QString::number(reply));
 }
 
@@ -83,19 +80,19 @@ void MainWindow::testLogExtra() {
 // Poll timer.
 
 void MainWindow::startPollTimer() {
-    m_poller->start();
+    m_session->acquisition().start();
 }
 
 void MainWindow::stopPollTimer() {
-    m_poller->stop();
+    m_session->acquisition().stop();
 }
 
 bool MainWindow::pollTimerActive() const {
-    return m_poller->active();
+    return m_session->acquisition().active();
 }
 
 void MainWindow::pollTick() {
-    m_poller->tick();
+    m_session->acquisition().tick();
 }
 
 // Status bar and data logging.
@@ -105,5 +102,5 @@ void MainWindow::setupStatusBar() {
 }
 
 void MainWindow::setupLogData() {
-    m_logging->setupLogData();
+    m_session->logging().setupLogData();
 }

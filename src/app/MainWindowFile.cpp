@@ -1,7 +1,6 @@
 // The main window's file commands: Open, Save, Save As and Send Again of the
 // data file, what the status bar and the title say about it, and Open Log.
 
-#include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/RecentFilesMenu.h"
 #include "app/StatusBarPresenter.h"
@@ -12,6 +11,7 @@
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 #include "review/LogReviewWindow.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QDir>
@@ -85,7 +85,7 @@ void MainWindow::openDataFile(const QString& path) {
         result = loadEcuFileForSending(path, m_state.settings);
         if (result.ok()) {
             m_store->replace(*result.settings, ChangeOrigin::File);
-            m_ecu->checkSettings();
+            m_session->checkSettings();
         }
     }
     if (!result.ok()) {
@@ -102,7 +102,7 @@ void MainWindow::openDataFile(const QString& path) {
 }
 
 void MainWindow::sendDataFile(const QString& path) {
-    switch (m_ecu->sendAllDataToEcu()) {
+    switch (m_session->sendAllDataToEcu()) {
     case SendOutcome::Sent:
         m_partlySentFile.clear();
         break;
@@ -120,7 +120,7 @@ void MainWindow::sendDataFile(const QString& path) {
 }
 
 void MainWindow::findEcuCommand() {
-    m_ecu->findEcuCommand();
+    m_session->findEcuCommand();
     offerSendAgain();
 }
 

@@ -1,7 +1,6 @@
 // The main window's menus and toolbars: what each entry runs. The commands
 // that show a window are the window table's.
 
-#include "app/EcuController.h"
 #include "app/MainWindow.h"
 #include "app/ModifyMenu.h"
 #include "app/PrintCommands.h"
@@ -9,11 +8,12 @@
 #include "app/StatusBarPresenter.h"
 #include "app/WindowTable.h"
 #include "files/CompareDialog.h"
-#include "monitor/Poller.h"
+#include "monitor/LoggingController.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 #include "review/ReviewLayout.h"
+#include "session/Session.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
@@ -31,13 +31,13 @@ void MainWindow::connectMenus() {
         connect(action, &QAction::triggered, this, slot);
     };
     m_windowTable = std::make_unique<WindowTable>(WindowTable::Parts{
-        m_state, *m_store, *m_line, m_ui, m_poller.get(), *m_logging, *m_windows, *m_mdi, *this,
-        [this] { m_status->showIdentity(); }, reviewLayoutPath(m_options.settingsPath),
+        m_state, *m_store, *m_session, m_ui, m_session->liveFeed(), m_session->logging(),
+        *m_windows, *m_mdi, *this, [this] { m_status->showIdentity(); },
+        reviewLayoutPath(m_options.settingsPath),
         [this] {
             return m_options.chooseFile(QStringLiteral("Autotune Log"), kLogFilter,
                                         FileDialogMode::Open);
-        },
-        m_options.liveClock});
+        }});
     m_windowTable->connectMenus(m);
     m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 
@@ -69,16 +69,16 @@ void MainWindow::connectMenus() {
     on(m.fileExit, &MainWindow::exitPrompt);
 
     on(m.engineFindEcu, &MainWindow::findEcuCommand);
-    connect(m.engineStop, &QAction::triggered, m_ecu.get(), &EcuController::engineStop);
-    connect(m.engineHigh, &QAction::triggered, m_ecu.get(), &EcuController::engineHigh);
+    connect(m.engineStop, &QAction::triggered, m_session.get(), &Session::engineStop);
+    connect(m.engineHigh, &QAction::triggered, m_session.get(), &Session::engineHigh);
 
     connect(m.tuningLogData, &QAction::triggered, this, [this] {
         // The tick follows the logging state, not the click.
-        m_menus.tuningLogData->setChecked(m_state.LogActive);
+        m_menus.tuningLogData->setChecked(m_session->logging().active());
         setupLogData();
     });
-    connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_ecu.get(),
-            &EcuController::saveSettingsToEcu);
+    connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_session.get(),
+            &Session::saveSettingsToEcu);
 
     connect(m.windowCascade, &QAction::triggered, m_mdi, &QMdiArea::cascadeSubWindows);
     connect(m.windowTileHorizontal, &QAction::triggered, m_windows.get(),
@@ -102,7 +102,7 @@ void MainWindow::connectMenus() {
             [] { QWhatsThis::enterWhatsThisMode(); });
     on(m.helpAbout, &MainWindow::helpAbout);
 
-    connect(m.testInvalidIsr, &QAction::triggered, m_ecu.get(), &EcuController::testInvalidIsr);
+    connect(m.testInvalidIsr, &QAction::triggered, m_session.get(), &Session::testInvalidIsr);
     on(m.testInvalidCommand, &MainWindow::testInvalidCommand);
     on(m.testLogExtra, &MainWindow::testLogExtra);
 
@@ -131,7 +131,7 @@ void MainWindow::connectDisplayMenu() {
             [this](bool on) { m_state.display.DisplayFuelCrossHair = on; });
     connect(m.setupDisplayIgnCrossHair, &QAction::toggled, this,
             [this](bool on) { m_state.display.DisplayIgnitionCrossHair = on; });
-    m_plots = std::make_unique<Plot3DViews>(m_state, *m_store, *m_poller, m_ui, this,
+    m_plots = std::make_unique<Plot3DViews>(m_state, *m_store, m_session->liveFeed(), m_ui, this,
                                             Plot3DMenus{m.setup3DFuel, m.setup3DIgnition, m.popup,
                                                         m.popupClose, m.popupZoom, m.popupPrint});
     // The blue dot: the cell where the open editor's selection starts.

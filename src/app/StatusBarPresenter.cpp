@@ -2,11 +2,11 @@
 #include "app/StatusBarPresenter.h"
 
 #include "app/WindowTable.h"
-#include "comm/EcuLine.h"
+#include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
-#include "monitor/Poller.h"
 #include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
+#include "session/Session.h"
 
 #include <QAction>
 #include <QLabel>
@@ -48,51 +48,59 @@ StatusBarPresenter::StatusBarPresenter(Parts parts, QObject* parent)
     m_indicator->setWhatsThis(tr("Turns while the ECU answers the live data requests."));
     m_indicator->hide();
 
+    Session& session = m_parts.session;
     connect(m_bar, &StatusBarWidget::panelClicked, this, [this](int number) {
         if (number == StatusBarView::kOnline + 1 && m_parts.state.DeveloperMode) {
             m_parts.state.EcuOnline = !m_parts.state.EcuOnline;
             setup();
         } else if (number == StatusBarView::kLog + 1) {
-            m_parts.logging.setupLogData();
+            m_parts.session.logging().setupLogData();
         }
     });
-    connect(m_bar, &StatusBarWidget::panelDoubleClicked, &m_parts.logging,
+    connect(m_bar, &StatusBarWidget::panelDoubleClicked, &session.logging(),
             &LoggingController::closeLogFile);
-    connect(&m_parts.line, &EcuLine::wentOffline, this, &StatusBarPresenter::setup);
-    connect(&m_parts.logging, &LoggingController::loggingChanged, this,
-            &StatusBarPresenter::showLogging);
+    // The session reports after each poll and whenever the ECU goes offline;
+    // the indicator turns with each sample, before the child windows take it.
+    connect(&session, &Session::statusChanged, this, &StatusBarPresenter::show);
+    connect(&session, &Session::loggingChanged, this, &StatusBarPresenter::showLogging);
+    connect(&session.liveFeed(), &LiveFeed::sampled, this, &StatusBarPresenter::showIndicator);
+}
+
+StatusReporter& StatusBarPresenter::status() const {
+    return m_parts.session.status();
+}
+
+const StatusReporter& StatusBarPresenter::reporter() const {
+    return status();
 }
 
 void StatusBarPresenter::setup() {
-    m_parts.line.run([this](EcuProtocol& protocol) {
-        m_reporter.setupStatusBar(m_parts.state, m_parts.ui, protocol.commandSender());
-    });
-    show();
+    m_parts.session.refreshStatus();
 }
 
 void StatusBarPresenter::show() {
-    m_parts.logData->setChecked(m_parts.state.LogActive);
-    m_bar->show(m_reporter.view());
+    m_parts.logData->setChecked(m_parts.session.logging().active());
+    m_bar->show(status().view());
 }
 
 void StatusBarPresenter::showIdentity() {
-    m_reporter.showIdentity(m_parts.state);
+    status().showIdentity(m_parts.state.EcuOnline, m_parts.state.identity);
     show();
 }
 
 void StatusBarPresenter::showLogging(bool active) {
-    m_reporter.showLogging(active);
+    status().showLogging(active);
     show();
 }
 
 void StatusBarPresenter::showFile(const QString& panel, const QString& tip) {
-    m_reporter.showFile(panel);
-    m_reporter.view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
+    status().showFile(panel);
+    status().view().panels[StatusBarView::kFile].toolTip = tip.trimmed();
     show();
 }
 
 void StatusBarPresenter::showIndicator() {
-    const auto& indicator = m_parts.poller.indicator();
+    const OnlineIndicator& indicator = m_parts.session.acquisition().indicator();
     if (!indicator.visible()) {
         m_indicator->hide();
         return;

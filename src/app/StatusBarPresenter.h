@@ -6,27 +6,21 @@
 #include <QObject>
 
 struct AppState;
-class EcuLine;
-class LoggingController;
-class Poller;
 class QAction;
 class QLabel;
 class QMainWindow;
+class Session;
 class StatusBarWidget;
-class UserInteraction;
 
-// The main window's status bar and its online indicator: the status report's
-// panels shown on the bar, the panels' clicks, the Log Data tick, and the
+// The main window's status bar and its online indicator: the session's status
+// report shown on the bar, the panels' clicks, the Log Data tick, and the
 // turning wheel at the right end of the menu bar while the ECU answers.
 class StatusBarPresenter : public QObject {
     Q_OBJECT
 public:
     struct Parts {
         AppState& state;
-        UserInteraction& ui;
-        EcuLine& line;
-        Poller& poller;
-        LoggingController& logging;
+        Session& session;
         // The window that gets the bar and the indicator.
         QMainWindow& window;
         // Tuning > Log Data, ticked while logging.
@@ -37,9 +31,10 @@ public:
 
     StatusBarWidget* widget() const { return m_bar; }
     QLabel* indicator() const { return m_indicator; }
-    const StatusReporter& reporter() const { return m_reporter; }
+    const StatusReporter& reporter() const;
 
-    // Asks the ECU for its status and shows it (the status report may send).
+    // Has the session report the status over the values held now; the view
+    // follows.
     void setup();
     // Shows the panels as they are.
     void show();
@@ -54,8 +49,9 @@ public:
     void placeIndicator();
 
 private:
+    StatusReporter& status() const;
+
     Parts m_parts;
-    StatusReporter m_reporter;
     StatusBarWidget* m_bar = nullptr;
     QLabel* m_indicator = nullptr;
 };

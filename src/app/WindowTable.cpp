@@ -48,21 +48,16 @@ WindowTable::WindowTable(Parts parts, QObject* parent)
     : QObject(parent), m_parts(std::move(parts)),
       m_fuelHistory(std::make_unique<TableUndoHistory>(fuelEditor(), m_parts.store)),
       m_ignitionHistory(std::make_unique<TableUndoHistory>(ignitionEditor(), m_parts.store)),
-      m_entries(makeEntries()) {
-    if (m_parts.poller != nullptr) {
-        m_live =
-            std::make_unique<PollLiveSource>(m_parts.state, *m_parts.poller, m_parts.liveClock);
-    }
-}
+      m_live(std::make_unique<FeedLiveSource>(m_parts.feed)), m_entries(makeEntries()) {}
 
 WindowTable::~WindowTable() = default;
 
 std::vector<WindowEntry> WindowTable::makeEntries() {
     AppState& state = m_parts.state;
     SettingsStore& store = m_parts.store;
-    EcuLine& line = m_parts.line;
+    EcuActions& ecu = m_parts.ecu;
     UserInteraction& ui = m_parts.ui;
-    Poller* poller = m_parts.poller;
+    LiveFeed* feed = &m_parts.feed;
     const auto defaultTable = [this](WindowCode editor, TableUndoHistory& history) {
         return DefaultTableParts{m_parts.state, m_parts.store, m_parts.ui, history,
                                  [this, editor] { m_parts.windows.close(editor); }};
@@ -78,8 +73,8 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
     return {
         {.code = WindowCode::Data,
          .make =
-             [this, &state, poller] {
-                 auto* window = new DataWindow(state, poller);
+             [this, &store, feed] {
+                 auto* window = new DataWindow(store, feed);
                  connect(window, &DataWindow::closed, &m_parts.logging,
                          &LoggingController::dataWindowClosed);
                  return window;
@@ -99,10 +94,10 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                  }
                  return state.Edition == Edition::Standard || state.Edition == Edition::Ostrand;
              },
-         .make = [this, &state, &store, &line, &ui, poller]() -> QWidget* {
-             return new SetupWindow({state, store, line, ui,
+         .make = [this, &state, &store, &ecu, &ui, feed]() -> QWidget* {
+             return new SetupWindow({state, store, ecu, ui,
                                      [this](WindowCode code) { m_parts.windows.close(code); },
-                                     poller});
+                                     feed});
          },
          .placement = ownSize},
         {.code = WindowCode::DefaultFuel,
@@ -123,13 +118,13 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
         {.code = WindowCode::SensorCheck,
          .command = &MainMenus::sensorCheck,
          .keys = QKeySequence(Qt::CTRL | Qt::Key_D),
-         .make = [&state, &line, &ui,
-                  poller] { return new SensorCheckWindow(state, line, ui, poller); }},
+         .make = [&state, &store, &ecu,
+                  feed] { return new SensorCheckWindow(state, store, ecu, feed); }},
         {.code = WindowCode::Extra,
          .command = &MainMenus::engineExtra,
          .make =
-             [this, &state, &store, &line, poller] {
-                 auto* window = new ExtraWindow({state, store, line, poller});
+             [this, &state, &store, &ecu, feed] {
+                 auto* window = new ExtraWindow({state, store, ecu, feed});
                  connect(window, &ExtraWindow::serialNumberChanged, this,
                          [this] { m_parts.identityChanged(); });
                  return window;
@@ -140,22 +135,20 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
          .keys = QKeySequence(Qt::CTRL | Qt::Key_F),
          .withData = true,
          .make = [this, &state, &store, &ui,
-                  poller] { return new FuelWindow(state, store, ui, poller, m_fuelHistory.get()); },
+                  feed] { return new FuelWindow(state, store, ui, feed, m_fuelHistory.get()); },
          .placement = belowData(TableEditorWindow::kTopTwips, editorHeight(true), false)},
         {.code = WindowCode::Ignition,
          .command = &MainMenus::tuningIgnition,
          .keys = QKeySequence(Qt::CTRL | Qt::Key_I),
          .withData = true,
-         .make =
-             [this, &state, &store, &ui, poller] {
-                 return new IgnWindow(state, store, ui, poller, m_ignitionHistory.get());
-             },
+         .make = [this, &state, &store, &ui,
+                  feed] { return new IgnWindow(state, store, ui, feed, m_ignitionHistory.get()); },
          .placement = belowData(TableEditorWindow::kTopTwips, editorHeight(false), false)},
         {.code = WindowCode::Comp1,
          .command = &MainMenus::tuningComp1,
          .keys = QKeySequence(Qt::CTRL | Qt::Key_W),
          .withData = true,
-         .make = [&state, &store] { return new Comp1Window(state, store); },
+         .make = [&state, &store, feed] { return new Comp1Window(state, store, feed); },
          .placement = belowData(
              Comp1Window::kTopTwips, [&state] { return Comp1Window::heightTwips(state.Edition); },
              true)},
@@ -181,7 +174,7 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                  }
                  return any;
              },
-         .make = [&state, &store] { return new InputWindow(state, store); },
+         .make = [&state, &store, feed] { return new InputWindow(state, store, feed); },
          .placement = belowData(InputWindow::kTopTwips, fixed(InputWindow::kHeightTwips), true)},
         // The EGO window closes every other window but the time history plot.
         {.code = WindowCode::Ego,
@@ -197,19 +190,18 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                  m_parts.windows.closeAllExcept(WindowCode::TimeHistory);
                  return true;
              },
-         .make = [&state, &store] { return new EgoWindow(state, store); },
+         .make = [&state, &store, feed] { return new EgoWindow(state, store, feed); },
          .placement =
              [this](const QMdiSubWindow& sub) {
                  return QRect(sub.pos(), QSize(childWidth(), sub.sizeHint().height()));
              }},
         {.code = WindowCode::Charge,
-         .make = [&state, &store] { return new ChargeWindow(state, store); },
+         .make = [&state, &store, feed] { return new ChargeWindow(state, store, feed); },
          .placement = belowData(ChargeWindow::kTopTwips, fixed(ChargeWindow::kHeightTwips), true)},
         // At the area's top left, whatever else is open, so that it opens whole.
         {.code = WindowCode::TimeHistory,
          .command = &MainMenus::plotRealTime,
-         .make = [this, &state, &line,
-                  &ui] { return new TimeHistoryWindow(state, line, ui, &m_parts.logging); },
+         .make = [this, &state, &ui] { return new TimeHistoryWindow(state, ui, m_parts.feed); },
          .placement =
              [this](const QMdiSubWindow&) {
                  return QRect(QPoint(0, 0),

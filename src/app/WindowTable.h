@@ -11,10 +11,10 @@
 #include <vector>
 
 struct AppState;
-class EcuLine;
+class EcuActions;
+class LiveFeed;
 class LiveSource;
 class LoggingController;
-class Poller;
 class QMdiArea;
 class SettingsStore;
 class TableUndoHistory;
@@ -52,9 +52,11 @@ public:
     struct Parts {
         AppState& state;
         SettingsStore& store;
-        EcuLine& line;
+        // The ECU commands the windows ask for.
+        EcuActions& ecu;
         UserInteraction& ui;
-        Poller* poller = nullptr;
+        // The live values the views show.
+        LiveFeed& feed;
         LoggingController& logging;
         WindowRegistry& windows;
         QMdiArea& area;
@@ -66,8 +68,6 @@ public:
         QString reviewLayoutPath;
         // A log for autotune to read; empty when the tuner cancelled.
         std::function<QString()> chooseLog;
-        // Stamps autotune's live samples; a steady clock when empty.
-        std::function<qint64()> liveClock;
     };
 
     explicit WindowTable(Parts parts, QObject* parent = nullptr);
@@ -104,7 +104,7 @@ private:
     // The undo history of each table, kept while its editor is closed.
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;
-    // The poll's samples for autotune's live source.
+    // The live feed's readings for autotune's live source.
     std::unique_ptr<LiveSource> m_live;
     std::vector<WindowEntry> m_entries;
 };

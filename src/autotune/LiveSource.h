@@ -3,12 +3,9 @@
 
 #include "monitor/LiveSample.h"
 
-#include <QElapsedTimer>
 #include <QObject>
-#include <functional>
 
-struct AppState;
-class Poller;
+class LiveFeed;
 
 // Where autotune's live samples come from. The autotune window listens to
 // this alone and knows nothing of how the ECU is read.
@@ -22,19 +19,11 @@ signals:
     void sampleTaken(const LiveSample& sample);
 };
 
-// The poll as a live source: a sample of every tick that read the online
-// ECU, stamped by a steady clock in milliseconds (or by the clock given).
-// Ticks while the ECU is offline repeat the last values and give none.
-class PollLiveSource : public LiveSource {
+// The live feed as a live source: every sample of a poll that read the
+// online ECU afresh, with the feed's time. The ticks while the ECU is
+// offline repeat the last values and give none.
+class FeedLiveSource : public LiveSource {
     Q_OBJECT
 public:
-    using Clock = std::function<qint64()>;
-
-    PollLiveSource(const AppState& state, Poller& poller, Clock clock = {},
-                   QObject* parent = nullptr);
-
-private:
-    const AppState& m_state;
-    Clock m_clock;
-    QElapsedTimer m_steady;
+    explicit FeedLiveSource(LiveFeed& feed, QObject* parent = nullptr);
 };

@@ -2,7 +2,9 @@
 
 #include "config/ConsistencyCheck.h"
 #include "history/TuneHistory.h"
+#include "monitor/LiveSample.h"
 #include "record/AppState.h"
+#include "session/StatusSteps.h"
 
 #include <QStandardPaths>
 
@@ -59,7 +61,7 @@ QString sharedPortMapPath() {
 
 EcuSession::EcuSession(CliContext& context)
     : m_context(context), m_protocol(context.state, m_link, context.ui) {
-    m_hooks.discovery.refreshStatusBar = [this] { refreshStatusBar(); };
+    m_hooks.discovery.onlineChanged = [this] { refreshStatusBar(); };
     m_hooks.checkSettings = [this] { checkSettings(m_protocol); };
     m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange) { refreshStatusBar(); });
     // Undocumented, for the test suite: one shorter wait for every reply and
@@ -73,7 +75,28 @@ EcuSession::EcuSession(CliContext& context)
 }
 
 void EcuSession::refreshStatusBar() {
-    m_status.setupStatusBar(m_context.state, m_context.ui, m_protocol.commandSender());
+    // A lost exchange inside the report asks again; the outer report ends it.
+    if (m_reporting) {
+        return;
+    }
+    m_reporting = true;
+    AppState& state = m_context.state;
+    m_status.takeSample(LiveSample::fromEngineData(state.engine, 0));
+    StatusContext context;
+    context.online = state.EcuOnline;
+    context.logActive = m_logging;
+    context.edition = state.Edition;
+    context.crankRpm = state.settings.CrankRpm;
+    context.identity = &state.identity;
+    StatusStepHooks hooks;
+    hooks.stopLogging = [this] { m_logging = false; };
+    hooks.clearErrors = [&state] {
+        state.engine.EngineStatus3 = 0;
+        state.engine.EngineStatus4 = 0;
+    };
+    carryOutStatusSteps(m_status.setupStatusBar(context), state, m_context.ui,
+                        m_protocol.commandSender(), hooks);
+    m_reporting = false;
 }
 
 bool EcuSession::choosePort(const QCommandLineParser& parser, const PortOptions& options,

@@ -90,7 +90,12 @@ public:
     EcuProtocol& protocol() { return m_protocol; }
     const TransferHooks& hooks() const { return m_hooks; }
     StatusReporter& statusReporter() { return m_status; }
+    // The status report over the values held now, carried out as the window
+    // program does.
     void refreshStatusBar();
+    // Logging on, as the window program has it: going offline switches it off.
+    void setLogging(bool on) { m_logging = on; }
+    bool logging() const { return m_logging; }
 
 private:
     CliContext& m_context;
@@ -98,6 +103,8 @@ private:
     EcuProtocol m_protocol;
     StatusReporter m_status;
     TransferHooks m_hooks;
+    bool m_logging = false;
+    bool m_reporting = false;
 };
 
 // The port map file of the window program, which the command-line tool reads

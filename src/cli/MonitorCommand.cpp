@@ -117,7 +117,7 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
     // The records are the program's full log records, written after each poll
     // while logging is on; going offline switches logging off, so no record of
     // a failed poll is printed.
-    state.LogActive = true;
+    session.setLogging(true);
     const CommandSender send = session.protocol().commandSender();
 
     for (qint64 poll = 0; count == 0 || poll < count; ++poll) {
@@ -132,7 +132,7 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
         if (pollLiveData(state, send, false)) {
             session.refreshStatusBar();
         }
-        if (state.LogActive) {
+        if (session.logging()) {
             const QString line =
                 fullRecordLine(LiveSample::fromEngineData(state.engine, sinceHeader.elapsed()),
                                static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);

@@ -66,7 +66,7 @@ FindResult identify(EcuProtocol& protocol, const DiscoveryHooks& hooks) {
         // never came would be made up.
         return FindResult::LinkLost;
     }
-    call(hooks.showEgoMenu, formatEcuVersion(state));
+    call(hooks.codeSectionsChanged, formatEcuVersion(state));
 
     const EcuIdentity& id = state.identity;
     const QString found = QStringLiteral("Found ECU - Version ") + id.VersionText + kCrLf +
@@ -145,7 +145,7 @@ FindResult findEcu(EcuProtocol& protocol, const DiscoveryHooks& hooks) {
         for (const FieldId field : {FieldId::UcExtra0, FieldId::UcExtra1, FieldId::UcExtra2}) {
             protocol.getEcuData(fieldRow(field).readCode);
         }
-        call(hooks.refreshStatusBar);
+        call(hooks.onlineChanged);
     }
     call(hooks.setPolling, true);
     return result;

@@ -5,17 +5,19 @@
 
 #include <functional>
 
-// What the search needs from the program around it. Every hook may be left
-// empty (the command-line tool has no poll timer and no menus).
+// What the search tells the program around it. Every hook may be left empty
+// (the command-line tool has no poll).
 struct DiscoveryHooks {
-    // Lets pending user-interface events run once before the search.
+    // Lets pending events run once before the search.
     std::function<void()> processEvents;
-    // Stops (false) and restarts (true) the poll timer.
+    // Stops (false) and restarts (true) the poll.
     std::function<void(bool)> setPolling;
-    // Refreshes the status bar after the search found an ECU.
-    std::function<void()> refreshStatusBar;
-    // Shows or hides the closed-loop EGO menu entry.
-    std::function<void(bool)> showEgoMenu;
+    // The ECU's state is to be shown again: the search found an ECU and read
+    // its status bytes, or the Find ECU command ended.
+    std::function<void()> onlineChanged;
+    // The code sections of the found ECU are known: whether its closed-loop
+    // EGO section is there.
+    std::function<void(bool)> codeSectionsChanged;
 };
 
 enum class FindResult {

@@ -112,7 +112,7 @@ bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     SerialLink& link = protocol.link();
     UserInteraction& ui = protocol.ui();
 
-    call(hooks.unloadAllWindows);
+    call(hooks.recordReplacing);
     call(hooks.discovery.setPolling, false);
     std::optional<BusyGuard> busy;
     bool allRead = false;
@@ -177,7 +177,7 @@ bool storeSettings(EcuProtocol& protocol) {
 
 void findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks) {
     AppState& state = protocol.state();
-    call(hooks.unloadAllWindows);
+    call(hooks.recordReplacing);
     if (!state.EcuOnline) {
         state.AskBeforeSearch = false;
         findEcu(protocol, hooks.discovery);
@@ -187,7 +187,6 @@ void findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks) {
     } else {
         protocol.ui().message(QStringLiteral("Ecu Online!"), Icon::None);
     }
-    call(hooks.discovery.refreshStatusBar);
+    call(hooks.discovery.onlineChanged);
     state.EcuDataChanged = false;
-    call(hooks.redrawTableViews);
 }

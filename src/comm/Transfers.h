@@ -6,15 +6,13 @@
 #include <functional>
 #include <vector>
 
-// What the whole-record transfers need from the program around them. Every
-// hook may be left empty.
+// What the whole-record transfers tell and ask the program around them.
+// Every hook may be left empty.
 struct TransferHooks {
-    // Poll timer, status bar and EGO menu, also used by a search.
+    // Those of a search, which a transfer may run.
     DiscoveryHooks discovery;
-    // Closes every child window before the record is replaced.
-    std::function<void()> unloadAllWindows;
-    // Redraws the table views after the Find ECU command.
-    std::function<void()> redrawTableViews;
+    // The record is about to be read whole from the ECU.
+    std::function<void()> recordReplacing;
     // Repairs impossible values after the full read, sending each fix.
     std::function<void()> checkSettings;
 };

@@ -22,8 +22,8 @@ constexpr std::array<FieldId, 4> kWindowFields{FieldId::EgoMaxRpm, FieldId::EgoM
 
 } // namespace
 
-EgoWindow::EgoWindow(AppState& state, SettingsStore& store, QWidget* parent)
-    : CurveWindow(state, store, parent) {
+EgoWindow::EgoWindow(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent)
+    : CurveWindow(state, store, feed, parent) {
     setObjectName(QStringLiteral("frmEgo"));
     setWindowTitle(QStringLiteral(" Closed Loop EGO Tuning"));
     setWhatsThis(curveWindowHelp(CurveWindowKind::Ego));

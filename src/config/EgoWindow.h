@@ -15,7 +15,8 @@ class QComboBox;
 class EgoWindow : public CurveWindow {
     Q_OBJECT
 public:
-    EgoWindow(AppState& state, SettingsStore& store, QWidget* parent = nullptr);
+    EgoWindow(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
+              QWidget* parent = nullptr);
 
     QComboBox* egoCombo() const { return m_control; }
     QComboBox* maxMinCombo(int m) const { return m_window[static_cast<std::size_t>(m)]; }

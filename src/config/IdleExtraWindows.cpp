@@ -1,10 +1,10 @@
 #include "config/IdleExtraWindows.h"
 
-#include "comm/EcuLine.h"
+#include "comm/EcuActions.h"
 #include "config/FieldHelp.h"
 #include "config/IdleExtra.h"
 #include "config/NumericBox.h"
-#include "monitor/Poller.h"
+#include "monitor/LiveFeed.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 
@@ -83,7 +83,7 @@ void IacWindow::typeClicked(int type) {
 ExtraWindow::ExtraWindow(Parts parts, QWidget* parent) : QWidget(parent), m_parts(parts) {
     setObjectName(QStringLiteral("frmExtra"));
     setWindowTitle(QStringLiteral("Extra Stuff"));
-    m_parts.line.run([](EcuProtocol& protocol) { setupExtra(protocol); });
+    m_parts.actions.readExtra();
 
     auto* grid = new QGridLayout(this);
     int row = 0;
@@ -98,8 +98,8 @@ ExtraWindow::ExtraWindow(Parts parts, QWidget* parent) : QWidget(parent), m_part
     }
     grid->setRowStretch(row, 1);
 
-    if (m_parts.poller != nullptr) {
-        m_parts.poller->requestDeveloperReads(this);
+    if (m_parts.feed != nullptr) {
+        m_parts.feed->requestDeveloperReads(this);
     }
 }
 
@@ -108,11 +108,7 @@ NumericBox* ExtraWindow::serialBox(int index) {
     const EcuIdentity& id = m_parts.state.identity;
     auto text = [&id, field] { return QString::number(id.*field); };
     auto entry = [this, index](const QString& shown, const QString& typed) {
-        bool changed = false;
-        m_parts.line.run([&](EcuProtocol& protocol) {
-            changed = enterSerialField(protocol, index, shown, typed);
-        });
-        if (!changed) {
+        if (!m_parts.actions.enterSerialField(index, shown, typed)) {
             return;
         }
         // The fields are split again from the bytes sent.

@@ -4,9 +4,9 @@
 #include <array>
 
 struct AppState;
-class EcuLine;
+class EcuActions;
+class LiveFeed;
 class NumericBox;
-class Poller;
 class QLabel;
 class QRadioButton;
 class SettingsStore;
@@ -39,8 +39,8 @@ public:
     struct Parts {
         AppState& state;
         SettingsStore& store;
-        EcuLine& line;
-        Poller* poller = nullptr;
+        EcuActions& actions;
+        LiveFeed* feed = nullptr;
     };
 
     explicit ExtraWindow(Parts parts, QWidget* parent = nullptr);

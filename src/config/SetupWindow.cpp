@@ -1,12 +1,12 @@
 #include "config/SetupWindow.h"
 
 #include "comm/CommandTable.h"
-#include "comm/EcuLine.h"
+#include "comm/EcuActions.h"
 #include "config/FieldHelp.h"
 #include "config/MapRescale.h"
 #include "config/NumericBox.h"
 #include "config/SetupLists.h"
-#include "monitor/Poller.h"
+#include "monitor/LiveFeed.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
 #include "record/SettingCodes.h"
@@ -87,8 +87,8 @@ SetupWindow::SetupWindow(Parts parts, QWidget* parent) : QWidget(parent), m_part
     m_ready = true;
 
     closeWindows({WindowCode::TimeHistory});
-    if (m_parts.poller != nullptr) {
-        connect(m_parts.poller, &Poller::dataReceived, this, &SetupWindow::upDateSetup);
+    if (m_parts.feed != nullptr) {
+        connect(m_parts.feed, &LiveFeed::sampled, this, &SetupWindow::upDateSetup);
     }
     connect(&m_parts.store, &SettingsStore::changed, this, [this](const SettingsChange& change) {
         if (change.wholeRecord) {
@@ -298,8 +298,8 @@ void SetupWindow::loadControlClicked(int index) {
     if (value == m_parts.store.settings().LoadControl) {
         return;
     }
-    if ((m_parts.state.engine.EngineStatus1 & kEngineTurningBit) != 0) {
-        m_parts.line.command(actionCommandCode(CommandAction::StopEngine));
+    if (m_parts.feed != nullptr && (m_parts.feed->latest().status(1) & kEngineTurningBit) != 0) {
+        m_parts.actions.stopEngineNow();
     }
     storeIndex(FieldId::LoadControl, value);
     closeWindows({WindowCode::Fuel, WindowCode::Ignition, WindowCode::Ego});
@@ -463,9 +463,10 @@ void SetupWindow::mapLimitStored(FieldId field, int64_t before) {
                field == FieldId::MapMaxBits);
 }
 
-void SetupWindow::upDateSetup(const EngineData& data) {
+void SetupWindow::upDateSetup(const LiveSample& sample) {
     m_mapLabel->setText(QStringLiteral("Map (psi)                    ") +
-                        formatNumber(data.MapChannel.Value, QStringLiteral("##0.0")));
-    m_tpsLabel->setText(QStringLiteral("TPS volts                 ") +
-                        formatNumber(data.TpsChannel.RawLow * 5 / 255.0, QStringLiteral("##0.00")));
+                        formatNumber(sample.value(LiveChannel::Map), QStringLiteral("##0.0")));
+    m_tpsLabel->setText(
+        QStringLiteral("TPS volts                 ") +
+        formatNumber(sample.raw(LiveChannel::Tps) * 5 / 255.0, QStringLiteral("##0.00")));
 }

@@ -9,11 +9,11 @@
 #include <initializer_list>
 
 struct AppState;
-struct EngineData;
+class EcuActions;
+class LiveFeed;
+class LiveSample;
 struct SettingsChange;
-class EcuLine;
 class NumericBox;
-class Poller;
 class QComboBox;
 class QGroupBox;
 class QLabel;
@@ -30,18 +30,18 @@ public:
     struct Parts {
         AppState& state;
         SettingsStore& store;
-        EcuLine& line;
+        EcuActions& actions;
         UserInteraction& ui;
         // Closes the open window of a code, if there is one.
         std::function<void(WindowCode)> closeWindow;
-        Poller* poller = nullptr;
+        LiveFeed* feed = nullptr;
     };
 
     explicit SetupWindow(Parts parts, QWidget* parent = nullptr);
 
     QTabWidget* tabs() const { return m_tabs; }
     // Refreshes the live MAP and TPS captions.
-    void upDateSetup(const EngineData& data);
+    void upDateSetup(const LiveSample& sample);
 
 protected:
     void closeEvent(QCloseEvent* event) override;

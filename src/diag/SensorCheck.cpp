@@ -1,6 +1,7 @@
 #include "diag/SensorCheck.h"
 
 #include "comm/CommandTable.h"
+#include "monitor/LiveSample.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
 #include "record/SettingCodes.h"
@@ -8,10 +9,8 @@
 
 namespace {
 
-SensorCheckDisplay::Row sensorRow(const char* caption, const EngineChannel& channel,
-                                  const QString& value) {
-    return {QString::fromLatin1(caption), QString::number(channel.RawLow),
-            sensorVoltsText(channel.RawLow), value};
+SensorCheckDisplay::Row sensorRow(const char* caption, int bits, const QString& value) {
+    return {QString::fromLatin1(caption), QString::number(bits), sensorVoltsText(bits), value};
 }
 
 QString userValue(AnalogInputMode mode, float value) {
@@ -33,42 +32,49 @@ QString sensorVoltsText(int bits) {
     return formatNumber(bits * 5.0 / 255.0, QStringLiteral("#0.00"));
 }
 
-SensorCheckDisplay composeSensorCheck(const AppState& state) {
-    const EngineData& e = state.engine;
-    const EcuSettings& s = state.settings;
+SensorCheckDisplay composeSensorCheck(const EcuSettings& s, bool developerMode,
+                                      const LiveSample& sample) {
+    using C = LiveChannel;
     SensorCheckDisplay d;
-    const auto value = [](float v, const char* pattern, const char* unit) {
-        return formatNumber(v, QString::fromLatin1(pattern)) + QString::fromLatin1(unit);
+    const auto row = [&sample](const char* caption, C channel, const char* pattern,
+                               const char* unit) {
+        return sensorRow(caption, sample.raw(channel),
+                         formatNumber(sample.value(channel), QString::fromLatin1(pattern)) +
+                             QString::fromLatin1(unit));
     };
-    d.rows[0] = sensorRow("Map", e.MapChannel, value(e.MapChannel.Value, "###,##0.00", " psi"));
-    d.rows[1] = sensorRow("Tps", e.TpsChannel, value(e.TpsChannel.Value, "###,##0.00", " %"));
-    d.rows[2] = sensorRow("Water", e.WaterChannel, value(e.WaterChannel.Value, "###,##0", " F"));
-    d.rows[3] = sensorRow("Air", e.AirChannel, value(e.AirChannel.Value, "###,##0", " F"));
-    d.rows[4] = sensorRow("Battery Volt", e.BatteryChannel,
-                          value(e.BatteryChannel.Value, "###,##0.00", " Volt"));
+    d.rows[0] = row("Map", C::Map, "###,##0.00", " psi");
+    d.rows[1] = row("Tps", C::Tps, "###,##0.00", " %");
+    d.rows[2] = row("Water", C::Water, "###,##0", " F");
+    d.rows[3] = row("Air", C::Air, "###,##0", " F");
+    d.rows[4] = row("Battery Volt", C::Battery, "###,##0.00", " Volt");
+    constexpr C kUsers[] = {C::User1, C::User2, C::User3};
     for (int n = 0; n < EcuSettings::kUserInputs; ++n) {
-        SensorCheckDisplay::Row& row = d.rows[5 + n];
-        row.caption = QStringLiteral("User #%1").arg(n + 1);
+        SensorCheckDisplay::Row& user = d.rows[5 + n];
+        user.caption = QStringLiteral("User #%1").arg(n + 1);
         const AnalogInputMode mode = analogInputMode(s, n);
         if (mode == AnalogInputMode::Off) {
             continue;
         }
-        const EngineChannel& channel = e.UserChannel[n];
-        row.bits = QString::number(channel.RawLow);
-        row.volts = sensorVoltsText(channel.RawLow) + QStringLiteral(" Volts");
-        row.value = userValue(mode, channel.Value);
+        const int bits = sample.raw(kUsers[n]);
+        user.bits = QString::number(bits);
+        user.volts = sensorVoltsText(bits) + QStringLiteral(" Volts");
+        user.value = userValue(mode, sample.value(kUsers[n]));
     }
-    d.rows[8] = sensorRow("Rpm", e.RpmChannel, value(e.RpmChannel.Value, "###,##0", ""));
+    // The rpm's bits are the low byte of the whole rpm.
+    const float rpm = sample.value(C::Rpm);
+    d.rows[8] =
+        sensorRow("Rpm", static_cast<int>(rpm) % 256, formatNumber(rpm, QStringLiteral("###,##0")));
 
-    if (state.DeveloperMode) {
+    if (developerMode) {
         for (int i = 0; i < SensorCheckDisplay::kExtras; ++i) {
             d.charExtra[i] = QString::number(s.UC_Extra[i]);
             d.intExtra[i] = QString::number(s.UI_Extra[i]);
         }
-        d.injectorHigh = QString::number(e.InjectorChannel.RawHigh);
-        d.injectorLow = QString::number(e.InjectorChannel.RawLow);
-        d.injectorTicks = formatNumber(e.InjectorChannel.raw16(), QStringLiteral("###,##0"));
-        d.firingAngle = formatNumber(e.AdvanceChannel.RawLow / 2.0, QStringLiteral("#0.00"));
+        const int injector = sample.raw(C::Fuel);
+        d.injectorHigh = QString::number(injector / 256);
+        d.injectorLow = QString::number(injector % 256);
+        d.injectorTicks = formatNumber(injector, QStringLiteral("###,##0"));
+        d.firingAngle = formatNumber(sample.raw(C::Ignition) / 2.0, QStringLiteral("#0.00"));
     }
     return d;
 }

@@ -6,6 +6,8 @@
 #include <array>
 
 struct AppState;
+struct EcuSettings;
+class LiveSample;
 class UserInteraction;
 
 // The texts of the diagnostics window: per sensor the raw count ("Bits"), its
@@ -36,9 +38,11 @@ struct SensorCheckDisplay {
 // The voltage of an 8-bit count on the 5 V inputs, "#0.00" (255 gives 5.00).
 QString sensorVoltsText(int bits);
 
-// The window's texts from the live values and settings in the state. A user
-// input that is off leaves its row empty but for its caption.
-SensorCheckDisplay composeSensorCheck(const AppState& state);
+// The window's texts from a sample and the settings; the developer texts in
+// developer mode only. A user input that is off leaves its row empty but for
+// its caption.
+SensorCheckDisplay composeSensorCheck(const EcuSettings& settings, bool developerMode,
+                                      const LiveSample& sample);
 
 // The output test buttons: injector banks 1 to 4, then coils 1 to 4.
 inline constexpr int kInjectorBanks = 4;

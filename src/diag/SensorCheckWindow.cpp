@@ -1,8 +1,9 @@
 #include "diag/SensorCheckWindow.h"
 
-#include "comm/EcuLine.h"
-#include "monitor/Poller.h"
+#include "comm/EcuActions.h"
+#include "monitor/LiveFeed.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 #include <QGridLayout>
 #include <QHBoxLayout>
@@ -16,16 +17,16 @@ constexpr int kBoxWidth = 90;
 const char* const kColumnHeadings[] = {"Bits", "Volts", "Value"};
 } // namespace
 
-SensorCheckWindow::SensorCheckWindow(AppState& state, EcuLine& line, UserInteraction& ui,
-                                     Poller* poller, QWidget* parent)
-    : QWidget(parent), m_state(state), m_line(line), m_ui(ui) {
+SensorCheckWindow::SensorCheckWindow(const AppState& state, const SettingsStore& store,
+                                     EcuActions& actions, LiveFeed* feed, QWidget* parent)
+    : QWidget(parent), m_state(state), m_store(store), m_actions(actions) {
     setObjectName(QStringLiteral("frmSensorCheck"));
     setWindowTitle(QStringLiteral("Diagnostics"));
     setupSensorCheck();
-    updateSensorCheck();
-    if (poller != nullptr) {
-        connect(poller, &Poller::dataReceived, this, &SensorCheckWindow::updateSensorCheck);
-        poller->requestDeveloperReads(this);
+    updateSensorCheck(feed != nullptr ? feed->latest() : LiveSample());
+    if (feed != nullptr) {
+        connect(feed, &LiveFeed::sampled, this, &SensorCheckWindow::updateSensorCheck);
+        feed->requestDeveloperReads(this);
     }
 }
 
@@ -41,7 +42,8 @@ QLineEdit* SensorCheckWindow::makeBox(const QString& name) {
 
 void SensorCheckWindow::setupSensorCheck() {
     auto* sensors = new QGridLayout;
-    const SensorCheckDisplay captions = composeSensorCheck(m_state);
+    const SensorCheckDisplay captions =
+        composeSensorCheck(m_store.settings(), m_state.DeveloperMode, LiveSample());
     for (int c = 0; c < 3; ++c) {
         sensors->addWidget(new QLabel(QString::fromLatin1(kColumnHeadings[c]), this), 0, c + 1,
                            Qt::AlignHCenter);
@@ -74,11 +76,8 @@ void SensorCheckWindow::setupSensorCheck() {
             auto* button = new QPushButton(QString::number(i + 1), this);
             button->setObjectName(QStringLiteral("BtnOnPort%1").arg(index));
             button->setWhatsThis(tr("Fires this output of the ECU once."));
-            connect(button, &QPushButton::clicked, this, [this, index] {
-                m_line.run([this, index](EcuProtocol& protocol) {
-                    fireOutput(m_state, m_ui, protocol.commandSender(), index + 1);
-                });
-            });
+            connect(button, &QPushButton::clicked, this,
+                    [this, index] { m_actions.fireOutput(index + 1); });
             m_buttons[index] = button;
             row->addWidget(button);
         }
@@ -124,8 +123,9 @@ void SensorCheckWindow::setupSensorCheck() {
     layout->addLayout(developer);
 }
 
-void SensorCheckWindow::updateSensorCheck() {
-    const SensorCheckDisplay d = composeSensorCheck(m_state);
+void SensorCheckWindow::updateSensorCheck(const LiveSample& sample) {
+    const SensorCheckDisplay d =
+        composeSensorCheck(m_store.settings(), m_state.DeveloperMode, sample);
     for (int r = 0; r < SensorCheckDisplay::kRows; ++r) {
         m_boxes[r][0]->setText(d.rows[r].bits);
         m_boxes[r][1]->setText(d.rows[r].volts);

@@ -6,11 +6,12 @@
 #include <array>
 
 struct AppState;
-class EcuLine;
-class Poller;
+class EcuActions;
+class LiveFeed;
+class LiveSample;
 class QLineEdit;
 class QPushButton;
-class UserInteraction;
+class SettingsStore;
 
 // "Diagnostics": every sensor as raw count, voltage and converted value,
 // refreshed after each poll, and buttons that fire each injector bank and
@@ -19,11 +20,13 @@ class UserInteraction;
 class SensorCheckWindow : public QWidget {
     Q_OBJECT
 public:
-    SensorCheckWindow(AppState& state, EcuLine& line, UserInteraction& ui, Poller* poller,
-                      QWidget* parent = nullptr);
+    // The output test goes to the program's actions; the feed brings the
+    // samples and the developer reads.
+    SensorCheckWindow(const AppState& state, const SettingsStore& store, EcuActions& actions,
+                      LiveFeed* feed, QWidget* parent = nullptr);
 
-    // Refills the boxes from the live values.
-    void updateSensorCheck();
+    // Refills the boxes from a sample.
+    void updateSensorCheck(const LiveSample& sample);
 
     // The three boxes of a sensor row (bits, volts, value).
     QLineEdit* box(int row, int column) const { return m_boxes[row][column]; }
@@ -34,9 +37,9 @@ private:
     void setupSensorCheck();
     QLineEdit* makeBox(const QString& name);
 
-    AppState& m_state;
-    EcuLine& m_line;
-    UserInteraction& m_ui;
+    const AppState& m_state;
+    const SettingsStore& m_store;
+    EcuActions& m_actions;
     std::array<std::array<QLineEdit*, 3>, SensorCheckDisplay::kRows> m_boxes{};
     std::array<QPushButton*, kOutputTestButtons> m_buttons{};
     std::array<QLineEdit*, SensorCheckDisplay::kExtras> m_charExtra{};

@@ -1,5 +1,6 @@
 #include "monitor/Calibration.h"
 
+#include "monitor/LiveSample.h"
 #include "record/AppState.h"
 #include "record/LoadPercent.h"
 #include "record/Rounding.h"
@@ -151,8 +152,8 @@ OperatingCell operatingCell(float rpmFraction, float loadFraction) {
             static_cast<int>(roundHalfEven(rpmStep))};
 }
 
-void computeOperatingPoint(const EcuSettings& s, EngineData& e) {
-    const float rpm = e.RpmChannel.Value;
+OperatingPoint operatingPoint(const EcuSettings& s, const LiveSample& sample) {
+    const float rpm = sample.value(LiveChannel::Rpm);
     // Below 15 rpm per table there is no rpm axis to place the speed on; the
     // editors keep such a point in the first column, and so does the 3D view.
     float rpmFraction = 0.0f;
@@ -163,13 +164,13 @@ void computeOperatingPoint(const EcuSettings& s, EngineData& e) {
     float loadFraction = 0.0f;
     switch (loadControl(s)) {
     case LoadControl::Map:
-        loadFraction = static_cast<float>(e.MapChannel.RawLow / 255.0);
+        loadFraction = static_cast<float>(sample.raw(LiveChannel::Map) / 255.0);
         break;
     case LoadControl::Tps:
-        loadFraction = static_cast<float>(e.TpsChannel.Value / 100.0);
+        loadFraction = static_cast<float>(sample.value(LiveChannel::Tps) / 100.0);
         break;
     case LoadControl::Volts:
-        loadFraction = static_cast<float>(e.TpsChannel.RawLow / 255.0);
+        loadFraction = static_cast<float>(sample.raw(LiveChannel::Tps) / 255.0);
         break;
     default:
         break;
@@ -178,10 +179,6 @@ void computeOperatingPoint(const EcuSettings& s, EngineData& e) {
     const OperatingCell cell = operatingCell(rpmFraction, loadFraction);
     const auto row = static_cast<std::size_t>(cell.loadRow);
     const auto column = static_cast<std::size_t>(cell.rpmColumn);
-    e.OperatingPoint = {rpmFraction, loadFraction, static_cast<float>(s.FuelTable[row][column]),
-                        static_cast<float>(s.IgnitionTable[row][column])};
-}
-
-void computeOperatingPoint(AppState& state) {
-    computeOperatingPoint(state.settings, state.engine);
+    return {rpmFraction, loadFraction, static_cast<float>(s.FuelTable[row][column]),
+            static_cast<float>(s.IgnitionTable[row][column])};
 }

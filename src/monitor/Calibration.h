@@ -3,7 +3,10 @@
 #include "record/EcuSettings.h"
 #include "record/EngineData.h"
 
+#include <array>
+
 struct AppState;
+class LiveSample;
 
 // Turns the raw bytes of one poll into engineering values in the same record:
 // rpm, MAP psi and per cent, temperatures in degrees F, throttle per cent,
@@ -15,10 +18,10 @@ struct AppState;
 void calibrateData(const EcuSettings& settings, EngineData& engine);
 void calibrateData(AppState& state);
 
-// The rpm and load fractions of the live values and the raw fuel and ignition
-// table values at the operating cell, kept in engine.OperatingPoint.
-void computeOperatingPoint(const EcuSettings& settings, EngineData& engine);
-void computeOperatingPoint(AppState& state);
+// The rpm and load fractions of a sample's values and the raw fuel and
+// ignition table values at the operating cell.
+using OperatingPoint = std::array<float, 4>;
+OperatingPoint operatingPoint(const EcuSettings& settings, const LiveSample& sample);
 
 // The table cell (load row, rpm column) under the live values.
 struct OperatingCell {

@@ -1,6 +1,8 @@
 #include "monitor/DataDisplay.h"
 
-#include "record/AppState.h"
+#include "monitor/LiveSample.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 #include "record/NumberFormat.h"
 #include "record/SettingCodes.h"
 
@@ -55,9 +57,10 @@ DataDisplay::WaterShade waterShade(float degreesF) {
     return DataDisplay::WaterShade::Normal;
 }
 
-DataDisplay composeDataDisplay(const AppState& state) {
-    const EngineData& e = state.engine;
-    const EcuSettings& s = state.settings;
+DataDisplay composeDataDisplay(const EcuSettings& s, const LiveSample& sample) {
+    // The names and grid places of the channels.
+    static const EngineData layout = EngineData::withChannelLayout();
+    using C = LiveChannel;
     DataDisplay d;
     int next = 0;
     auto add = [&d, &next](const EngineChannel& channel, const QString& suffix,
@@ -66,31 +69,33 @@ DataDisplay composeDataDisplay(const AppState& state) {
         d.values[next] = {channel.Row, channel.Column, value};
         ++next;
     };
+    auto value = [&sample](C channel) { return sample.value(channel); };
 
-    add(e.RpmChannel, {}, formatNumber(e.RpmChannel.Value, QStringLiteral("####0")));
-    add(e.MapChannel, {},
+    add(layout.RpmChannel, {}, formatNumber(value(C::Rpm), QStringLiteral("####0")));
+    add(layout.MapChannel, {},
         mapSensor(s) != MapSensor::None
-            ? formatNumber(e.MapChannel.Value, QStringLiteral("###,##0.0 psi"))
+            ? formatNumber(value(C::Map), QStringLiteral("###,##0.0 psi"))
             : QString());
-    add(e.WaterChannel, {}, temperatureText(waterTempSensor(s), e.WaterChannel.Value));
-    add(e.AirChannel, {}, temperatureText(airTempSensor(s), e.AirChannel.Value));
-    add(e.TpsChannel, {},
+    add(layout.WaterChannel, {}, temperatureText(waterTempSensor(s), value(C::Water)));
+    add(layout.AirChannel, {}, temperatureText(airTempSensor(s), value(C::Air)));
+    add(layout.TpsChannel, {},
         tpsSensor(s) != SensorFitted::None
-            ? formatNumber(e.TpsChannel.Value / 100.0f, QStringLiteral("###0 %"))
+            ? formatNumber(value(C::Tps) / 100.0f, QStringLiteral("###0 %"))
             : QString());
-    add(e.BatteryChannel, {}, formatNumber(e.BatteryChannel.Value, QStringLiteral("###,##0.0 V")));
-    add(e.FuelChannel, {}, formatNumber(e.FuelChannel.Value, QStringLiteral("##0.00 ms")));
-    add(e.IgnitionChannel, {},
-        formatNumber(e.IgnitionChannel.Value, QStringLiteral("##0.0 ")) + kDegree);
-    add(e.DutyChannel, {}, formatNumber(e.DutyChannel.Value / 100.0f, QStringLiteral("###,##0 %")));
+    add(layout.BatteryChannel, {}, formatNumber(value(C::Battery), QStringLiteral("###,##0.0 V")));
+    add(layout.FuelChannel, {}, formatNumber(value(C::Fuel), QStringLiteral("##0.00 ms")));
+    add(layout.IgnitionChannel, {},
+        formatNumber(value(C::Ignition), QStringLiteral("##0.0 ")) + kDegree);
+    add(layout.DutyChannel, {}, formatNumber(value(C::Duty) / 100.0f, QStringLiteral("###,##0 %")));
+    constexpr C kUsers[] = {C::User1, C::User2, C::User3};
     for (int n = 0; n < 3; ++n) {
         const AnalogInputMode mode = analogInputMode(s, n);
-        add(e.UserChannel[n], userInputModeSuffix(mode),
-            userValueText(mode, e.UserChannel[n].Value));
+        add(layout.UserChannel[n], userInputModeSuffix(mode),
+            userValueText(mode, value(kUsers[n])));
     }
 
-    d.waterShade = waterShade(e.WaterChannel.Value);
-    d.waterRow = e.WaterChannel.Row;
-    d.waterColumn = e.WaterChannel.Column;
+    d.waterShade = waterShade(value(C::Water));
+    d.waterRow = layout.WaterChannel.Row;
+    d.waterColumn = layout.WaterChannel.Column;
     return d;
 }

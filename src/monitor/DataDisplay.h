@@ -5,7 +5,8 @@
 #include <QString>
 #include <array>
 
-struct AppState;
+struct EcuSettings;
+class LiveSample;
 
 // The texts of the engine data grid: twelve channels, each a name cell left
 // of its value cell on a two-row grid.
@@ -37,5 +38,5 @@ QString userInputModeSuffix(AnalogInputMode analogMode);
 // Yellow from 210 degrees, red from 230.
 DataDisplay::WaterShade waterShade(float degreesF);
 
-// The grid texts for the calibrated values held in the state.
-DataDisplay composeDataDisplay(const AppState& state);
+// The grid texts for the calibrated values of a sample.
+DataDisplay composeDataDisplay(const EcuSettings& settings, const LiveSample& sample);

@@ -2,7 +2,6 @@
 
 #include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
-#include "record/AppState.h"
 
 #include <QFileInfo>
 
@@ -14,19 +13,11 @@ QString plotRecordErrorMessage(const LogError& error) {
     return QStringLiteral("Log File Error!\r\n(%1)").arg(error.description);
 }
 
-DataLog::DataLog(AppState& state, Clock clock) : m_state(state), m_clock(std::move(clock)) {
-    if (!m_clock) {
-        m_elapsed.start();
-        m_clock = [this] { return m_elapsed.elapsed(); };
-    }
-}
-
 QString DataLog::fileName() const {
     return isOpen() ? QFileInfo(m_file.fileName()).fileName() : QString();
 }
 
-std::optional<LogError> DataLog::fail(const QFile& file) {
-    m_state.LogActive = false;
+LogError DataLog::fail(const QFile& file) {
     const int number = file.error() == QFileDevice::NoError
                            ? static_cast<int>(QFileDevice::UnspecifiedError)
                            : static_cast<int>(file.error());
@@ -41,7 +32,7 @@ std::optional<LogError> DataLog::open(const QString& path) {
         m_file.setFileName(QString());
         return error;
     }
-    m_state.LogHeaderPending = true;
+    m_headerPending = true;
     return std::nullopt;
 }
 
@@ -54,11 +45,10 @@ void DataLog::close() {
 std::optional<LogError> DataLog::write(const LiveSample& sample, const PlotLogLayout* plot,
                                        const QDateTime& now, const QLocale& locale) {
     if (!m_file.isOpen()) {
-        m_state.LogActive = false;
         return LogError{static_cast<int>(QFileDevice::OpenError),
                         QStringLiteral("No log file is open")};
     }
-    const bool header = m_state.LogHeaderPending;
+    const bool header = m_headerPending;
     const qint64 nowMs = sample.timeMs();
     const qint64 base = header ? nowMs : m_headerTime;
     const double seconds = static_cast<double>(nowMs - base) / 1000.0;
@@ -92,7 +82,7 @@ std::optional<LogError> DataLog::write(const LiveSample& sample, const PlotLogLa
     }
     if (header) {
         m_headerTime = nowMs;
-        m_state.LogHeaderPending = false;
+        m_headerPending = false;
     }
     return std::nullopt;
 }
@@ -112,14 +102,4 @@ std::optional<QString> DataLog::writePlotRecord(const LiveSample& sample,
         return plotRecordErrorMessage(*error);
     }
     return std::nullopt;
-}
-
-std::optional<QString> DataLog::writeFullRecord(const QDateTime& now, const QLocale& locale) {
-    return writeFullRecord(LiveSample::fromEngineData(m_state.engine, m_clock()), now, locale);
-}
-
-std::optional<QString> DataLog::writePlotRecord(const std::array<int, 2>& channels,
-                                                const QDateTime& now, const QLocale& locale) {
-    return writePlotRecord(LiveSample::fromEngineData(m_state.engine, m_clock()),
-                           plotLogLayout(m_state, channels), now, locale);
 }

@@ -1,15 +1,11 @@
 #pragma once
 
 #include <QDateTime>
-#include <QElapsedTimer>
 #include <QFile>
 #include <QLocale>
 #include <QString>
-#include <array>
-#include <functional>
 #include <optional>
 
-struct AppState;
 class LiveSample;
 struct PlotLogLayout;
 
@@ -23,15 +19,12 @@ struct LogError {
 QString fullRecordErrorMessage(const LogError& error);
 QString plotRecordErrorMessage(const LogError& error);
 
-// The open data log: appends header blocks and records to one file. Any
-// failure switches logging off (LogActive cleared) and is returned for the
-// caller to show. Choosing the file is the caller's job.
+// The open data log: appends header blocks and records, written from
+// samples, to one file. A failure is returned for the caller to show (and to
+// switch logging off). Choosing the file is the caller's job.
 class DataLog {
 public:
-    // Milliseconds of a steady clock; by default the time since construction.
-    using Clock = std::function<qint64()>;
-
-    explicit DataLog(AppState& state, Clock clock = {});
+    DataLog() = default;
     DataLog(const DataLog&) = delete;
     DataLog& operator=(const DataLog&) = delete;
 
@@ -44,6 +37,11 @@ public:
     QString filePath() const { return isOpen() ? m_file.fileName() : QString(); }
     QString fileName() const;
 
+    // A header block is due before the next record: when a file is opened,
+    // and when logging, the data window or the plot starts or stops.
+    void requestHeader() { m_headerPending = true; }
+    bool headerPending() const { return m_headerPending; }
+
     // Writes the record of one sample, preceded by the header block when
     // one is due; now is the date and time of day the header shows. A
     // record's time counts from the sample that brought the header. Returns
@@ -52,19 +50,13 @@ public:
                                            const QLocale& locale);
     std::optional<QString> writePlotRecord(const LiveSample& sample, const PlotLogLayout& layout,
                                            const QDateTime& now, const QLocale& locale);
-    // The same for the live values held now, taken at the clock's time.
-    std::optional<QString> writeFullRecord(const QDateTime& now, const QLocale& locale);
-    std::optional<QString> writePlotRecord(const std::array<int, 2>& channels, const QDateTime& now,
-                                           const QLocale& locale);
 
 private:
     std::optional<LogError> write(const LiveSample& sample, const PlotLogLayout* plot,
                                   const QDateTime& now, const QLocale& locale);
-    std::optional<LogError> fail(const QFile& file);
+    static LogError fail(const QFile& file);
 
-    AppState& m_state;
-    Clock m_clock;
-    QElapsedTimer m_elapsed;
     QFile m_file;
     qint64 m_headerTime = 0;
+    bool m_headerPending = false;
 };

@@ -1,7 +1,7 @@
 #include "monitor/DataWindow.h"
 
-#include "monitor/Poller.h"
-#include "record/AppState.h"
+#include "monitor/LiveFeed.h"
+#include "record/SettingsStore.h"
 #include "tables/GridFit.h"
 
 #include <QCloseEvent>
@@ -33,8 +33,8 @@ QTableWidgetItem* cellAt(QTableWidget* grid, int row, int column) {
 }
 } // namespace
 
-DataWindow::DataWindow(const AppState& state, Poller* poller, QWidget* parent)
-    : QWidget(parent), m_state(state),
+DataWindow::DataWindow(const SettingsStore& store, LiveFeed* feed, QWidget* parent)
+    : QWidget(parent), m_store(store),
       m_grid(new QTableWidget(DataDisplay::kRows, DataDisplay::kColumns, this)) {
     setObjectName(QStringLiteral("frmData"));
     setWindowTitle(QStringLiteral("Engine Data"));
@@ -50,15 +50,15 @@ DataWindow::DataWindow(const AppState& state, Poller* poller, QWidget* parent)
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
     layout->addWidget(m_grid);
-    upDateData();
+    upDateData(feed != nullptr ? feed->latest() : LiveSample());
     new GridFit(m_grid, GridFit::Rows::Natural);
-    if (poller != nullptr) {
-        connect(poller, &Poller::dataReceived, this, &DataWindow::upDateData);
+    if (feed != nullptr) {
+        connect(feed, &LiveFeed::sampled, this, &DataWindow::upDateData);
     }
 }
 
-void DataWindow::upDateData() {
-    const DataDisplay d = composeDataDisplay(m_state);
+void DataWindow::upDateData(const LiveSample& sample) {
+    const DataDisplay d = composeDataDisplay(m_store.settings(), sample);
     for (const auto& name : d.names) {
         QTableWidgetItem* cell = cellAt(m_grid, name.row, name.column);
         cell->setText(name.text);

@@ -4,12 +4,13 @@
 
 #include <QWidget>
 
-struct AppState;
-class Poller;
+class LiveFeed;
+class LiveSample;
 class QTableWidget;
+class SettingsStore;
 
 // "Engine Data": the live values of twelve channels on a two-row grid,
-// refreshed after every poll of the poller it is given while it is open.
+// refreshed with every sample of the feed it is given while it is open.
 class DataWindow : public QWidget {
     Q_OBJECT
 public:
@@ -18,10 +19,11 @@ public:
     static constexpr int kHeightTwips = 1000;
     static constexpr int kNarrowerTwips = 200;
 
-    explicit DataWindow(const AppState& state, Poller* poller = nullptr, QWidget* parent = nullptr);
+    explicit DataWindow(const SettingsStore& store, LiveFeed* feed = nullptr,
+                        QWidget* parent = nullptr);
 
-    // Writes the calibrated values of the state into the grid.
-    void upDateData();
+    // Writes the calibrated values of a sample into the grid.
+    void upDateData(const LiveSample& sample);
 
     QTableWidget* grid() const { return m_grid; }
 
@@ -32,6 +34,6 @@ protected:
     void closeEvent(QCloseEvent* event) override;
 
 private:
-    const AppState& m_state;
+    const SettingsStore& m_store;
     QTableWidget* m_grid = nullptr;
 };

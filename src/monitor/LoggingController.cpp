@@ -1,5 +1,7 @@
 #include "monitor/LoggingController.h"
 
+#include "monitor/LiveSample.h"
+#include "monitor/LogFormat.h"
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
@@ -9,8 +11,8 @@ bool ask(const LoggingController::ViewQuery& query) {
 }
 } // namespace
 
-LoggingController::LoggingController(AppState& state, UserInteraction& ui, QObject* parent)
-    : QObject(parent), m_state(state), m_ui(ui), m_log(state) {}
+LoggingController::LoggingController(const AppState& state, UserInteraction& ui, QObject* parent)
+    : QObject(parent), m_state(state), m_ui(ui) {}
 
 void LoggingController::setFileChooser(FileChooser chooser) {
     m_chooseFile = std::move(chooser);
@@ -25,30 +27,48 @@ void LoggingController::setupLogData() {
     if (!m_state.EcuOnline) {
         m_ui.message(QStringLiteral("ECU offline - no data to log!"),
                      UserInteraction::Icon::Information);
-        m_state.LogHeaderPending = true;
+        m_log.requestHeader();
         return;
     }
     if (!ask(m_dataWindowOpen) && !ask(m_plotOpen)) {
         m_ui.message(QStringLiteral("No data to log!"), UserInteraction::Icon::Information);
-        m_state.LogHeaderPending = true;
+        m_log.requestHeader();
         return;
     }
-    m_state.LogActive = !m_state.LogActive;
-    if (!m_state.LogActive) {
+    m_active = !m_active;
+    if (!m_active) {
         closeLogFile();
     }
-    m_state.LogHeaderPending = true;
-    emit loggingChanged(m_state.LogActive);
+    m_log.requestHeader();
+    emit loggingChanged(m_active);
 }
 
-void LoggingController::logData(const EngineData&) {
-    if (!m_state.LogActive || m_state.PlotRunning || !ensureLogFileOpen()) {
+void LoggingController::logSample(const LiveSample& sample) {
+    if (!m_active || m_plotRunning || !ensureLogFileOpen()) {
         return;
     }
-    if (const auto message = m_log.writeFullRecord(QDateTime::currentDateTime(), QLocale())) {
+    if (const auto message =
+            m_log.writeFullRecord(sample, QDateTime::currentDateTime(), QLocale())) {
         stopLogging();
         m_ui.message(*message, UserInteraction::Icon::Critical);
     }
+}
+
+void LoggingController::logPlotSample(const LiveSample& sample,
+                                      const std::array<int, 2>& channels) {
+    if (!m_active || !ensureLogFileOpen()) {
+        return;
+    }
+    if (const auto message = m_log.writePlotRecord(sample, plotLogLayout(m_state, channels),
+                                                   QDateTime::currentDateTime(), QLocale())) {
+        m_ui.message(*message, UserInteraction::Icon::Critical);
+        stopLogging();
+    }
+}
+
+void LoggingController::setPlotRunning(bool running) {
+    m_plotRunning = running;
+    m_log.requestHeader();
 }
 
 bool LoggingController::ensureLogFileOpen() {
@@ -69,7 +89,7 @@ bool LoggingController::ensureLogFileOpen() {
 }
 
 void LoggingController::stopLogging() {
-    m_state.LogActive = false;
+    m_active = false;
     emit loggingChanged(false);
 }
 
@@ -80,15 +100,15 @@ void LoggingController::closeLogFile() {
 }
 
 void LoggingController::dataWindowClosed() {
-    m_state.LogHeaderPending = true;
-    if (m_state.LogActive && !ask(m_plotOpen)) {
+    m_log.requestHeader();
+    if (m_active && !ask(m_plotOpen)) {
         setupLogData();
     }
 }
 
 void LoggingController::plotClosed() {
-    m_state.LogHeaderPending = true;
-    if (m_state.LogActive && !ask(m_dataWindowOpen)) {
+    m_log.requestHeader();
+    if (m_active && !ask(m_dataWindowOpen)) {
         setupLogData();
     }
 }

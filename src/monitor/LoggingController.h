@@ -3,14 +3,16 @@
 #include "monitor/DataLog.h"
 
 #include <QObject>
+#include <array>
 #include <functional>
 
 struct AppState;
-struct EngineData;
+class LiveSample;
 class UserInteraction;
 
-// Switches data logging on and off and writes the full records of the poll.
-// The time history plot writes its own records into the same log.
+// Switches data logging on and off and writes the records of the samples:
+// a full record for each sample of the poll while the time history plot is
+// not running, and a plot record for each of the plot's reduced samples.
 class LoggingController : public QObject {
     Q_OBJECT
 public:
@@ -19,20 +21,28 @@ public:
     // Whether the data window and the time history plot are open.
     using ViewQuery = std::function<bool()>;
 
-    LoggingController(AppState& state, UserInteraction& ui, QObject* parent = nullptr);
+    LoggingController(const AppState& state, UserInteraction& ui, QObject* parent = nullptr);
 
     void setFileChooser(FileChooser chooser);
     void setViews(ViewQuery dataWindowOpen, ViewQuery plotOpen);
 
+    // Logging is on.
+    bool active() const { return m_active; }
+
     // The Tuning menu's Log Data and a click on the log panel.
     void setupLogData();
-    // Writes one full record after a poll when logging is on and the plot is
-    // not running (the plot writes its own records then).
-    void logData(const EngineData& data);
+    // Writes the full record of a poll's sample when logging is on and the
+    // plot is not running (the plot's samples are logged then).
+    void logSample(const LiveSample& sample);
+    // Writes the plot record of a reduced sample of the plot's channels
+    // when logging is on.
+    void logPlotSample(const LiveSample& sample, const std::array<int, 2>& channels);
+    // The time history plot started or stopped: a new header is due.
+    void setPlotRunning(bool running);
     // Makes sure a log file is open, asking for one when none is; false when
     // none could be opened (logging is then off).
     bool ensureLogFileOpen();
-    // Switches logging off after a failed record.
+    // Switches logging off (a failed record, going offline).
     void stopLogging();
     // Closes the log file (a double click on a status panel, the program's end).
     void closeLogFile();
@@ -48,10 +58,12 @@ signals:
     void loggingChanged(bool active);
 
 private:
-    AppState& m_state;
+    const AppState& m_state;
     UserInteraction& m_ui;
     DataLog m_log;
     FileChooser m_chooseFile;
     ViewQuery m_dataWindowOpen;
     ViewQuery m_plotOpen;
+    bool m_active = false;
+    bool m_plotRunning = false;
 };

@@ -23,7 +23,6 @@ bool pollLiveData(AppState& state, const CommandSender& send, bool developerRead
     }
     readLiveValues(state, send, developerReads);
     calibrateData(state);
-    computeOperatingPoint(state);
     return true;
 }
 

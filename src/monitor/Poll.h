@@ -26,8 +26,7 @@ inline constexpr std::array<EcuCommand, 15> kPollCommands{
 void readLiveValues(AppState& state, const CommandSender& send, bool developerReads);
 
 // The work of one poll while the ECU is online: reads the live values and
-// converts them to engineering units and the operating point. Returns
-// whether the ECU was online.
+// converts them to engineering units. Returns whether the ECU was online.
 bool pollLiveData(AppState& state, const CommandSender& send, bool developerReads);
 
 // The online indicator: hidden while offline; while online it steps through

@@ -1,9 +1,8 @@
 #include "monitor/StatusReport.h"
 
 #include "comm/CommandTable.h"
-#include "record/AppState.h"
-#include "record/SettingCodes.h"
-#include "record/UserInteraction.h"
+#include "monitor/LiveSample.h"
+#include "record/EcuIdentity.h"
 
 namespace {
 const QString kLineBreak = QStringLiteral("\r\n");
@@ -13,17 +12,6 @@ bool hasBit(uint8_t byte, int bit) {
     return (byte & bit) != 0;
 }
 
-// Clears the flag again when the report is done, however it ends.
-class ReportingGuard {
-public:
-    explicit ReportingGuard(bool& flag) : m_flag(flag) { m_flag = true; }
-    ~ReportingGuard() { m_flag = false; }
-    ReportingGuard(const ReportingGuard&) = delete;
-    ReportingGuard& operator=(const ReportingGuard&) = delete;
-
-private:
-    bool& m_flag;
-};
 } // namespace
 
 StatusBarView StatusBarView::initial() {
@@ -60,11 +48,11 @@ void StatusReporter::showFile(const QString& fileTitle) {
     m_view.panels[StatusBarView::kFile].text = QStringLiteral("File: ") + fileTitle + "  ";
 }
 
-void StatusReporter::showIdentity(const AppState& state) {
+void StatusReporter::showIdentity(bool online, const EcuIdentity& identity) {
     StatusPanel& version = m_view.panels[StatusBarView::kVersion];
-    if (state.EcuOnline) {
-        version.text = QStringLiteral("ECU Version: ") + state.identity.VersionText +
-                       QStringLiteral("   Serial#: ") + state.identity.SerialNumberText + " ";
+    if (online) {
+        version.text = QStringLiteral("ECU Version: ") + identity.VersionText +
+                       QStringLiteral("   Serial#: ") + identity.SerialNumberText + " ";
     } else {
         version.text.clear();
     }
@@ -75,61 +63,67 @@ void StatusReporter::showOffline() {
     m_view.picture = StatusBarView::Picture::Offline;
 }
 
-void StatusReporter::setupStatusBar(AppState& state, UserInteraction& ui,
-                                    const CommandSender& send) {
-    if (m_reporting) {
-        return;
+void StatusReporter::takeSample(const LiveSample& sample) {
+    for (int byte = 1; byte <= 4; ++byte) {
+        m_status[static_cast<size_t>(byte - 1)] = sample.status(byte);
     }
-    ReportingGuard guard(m_reporting);
+    m_rpm = sample.value(LiveChannel::Rpm);
+}
 
-    if (state.Edition == Edition::Gullwick) {
+std::vector<StatusStep> StatusReporter::setupStatusBar(const StatusContext& context) {
+    Report report{context, {}};
+    if (context.edition == Edition::Gullwick) {
         for (int i = StatusBarView::kOutputsLabel; i <= StatusBarView::kSpacer; ++i) {
             m_view.panels[i].visible = false;
         }
     }
 
-    m_running = !(state.engine.RpmChannel.Value < static_cast<float>(state.settings.CrankRpm));
+    m_running = !(m_rpm < static_cast<float>(context.crankRpm));
 
-    const bool changed =
-        !m_refreshed || state.engine.EngineStatus2 != m_previousStatus2 ||
-        state.EcuOnline != m_previousOnline || state.LogActive != m_previousLogActive ||
-        state.engine.EngineStatus1 != m_previousStatus1 || m_running != m_previousRunning;
+    const uint8_t status1 = m_status[0];
+    const uint8_t status2 = m_status[1];
+    const bool changed = !m_refreshed || status2 != m_previousStatus2 ||
+                         context.online != m_previousOnline ||
+                         context.logActive != m_previousLogActive || status1 != m_previousStatus1 ||
+                         m_running != m_previousRunning;
     if (changed) {
         m_refreshed = true;
-        refreshPanels(state, ui, send);
+        refreshPanels(report);
     }
 
-    m_previousStatus1 = state.engine.EngineStatus1;
-    m_previousStatus2 = state.engine.EngineStatus2;
-    m_previousOnline = state.EcuOnline;
-    m_previousLogActive = state.LogActive;
+    m_previousStatus1 = status1;
+    m_previousStatus2 = status2;
+    m_previousOnline = report.context.online;
+    m_previousLogActive = report.context.logActive;
     m_previousRunning = m_running;
 
-    reportChecksumErrors(state, ui, send);
+    reportChecksumErrors(report);
+    return std::move(report.steps);
 }
 
-void StatusReporter::refreshPanels(AppState& state, UserInteraction& ui,
-                                   const CommandSender& send) {
+void StatusReporter::refreshPanels(Report& report) {
+    StatusContext& now = report.context;
     auto& p = m_view.panels;
-    const uint8_t status1 = state.engine.EngineStatus1;
-    const uint8_t status2 = state.engine.EngineStatus2;
+    const uint8_t status1 = m_status[0];
+    const uint8_t status2 = m_status[1];
 
-    if (state.EcuOnline) {
+    if (now.online) {
         p[StatusBarView::kOnline].text = QStringLiteral("Online ");
         m_view.picture = StatusBarView::Picture::Online;
     } else {
         showOffline();
-        if (state.LogActive) {
-            state.LogActive = false;
+        if (now.logActive) {
+            now.logActive = false;
+            report.steps.push_back(StatusStep::of(StatusStep::Kind::StopLogging));
             showLogging(false);
         }
     }
 
     StatusPanel& engine = p[StatusBarView::kEngine];
-    if (state.EcuOnline && hasBit(status1, 2)) {
+    if (now.online && hasBit(status1, 2)) {
         engine.text = m_running ? QStringLiteral("Running  ") : QStringLiteral("Cranking ");
         engine.enabled = true;
-    } else if (state.EcuOnline) {
+    } else if (now.online) {
         engine.text.clear();
         engine.enabled = false;
     } else {
@@ -139,7 +133,7 @@ void StatusReporter::refreshPanels(AppState& state, UserInteraction& ui,
     p[StatusBarView::kFuelPump].enabled = hasBit(status1, 4);
 
     if (status1 > 15) {
-        reportEngineErrors(state, ui, send);
+        reportEngineErrors(report);
     }
 
     for (int i = 0; i < 4; ++i) {
@@ -148,10 +142,14 @@ void StatusReporter::refreshPanels(AppState& state, UserInteraction& ui,
     p[StatusBarView::kFirstInput].enabled = hasBit(status2, 16);
     p[StatusBarView::kFirstInput + 1].enabled = hasBit(status2, 32);
 
-    p[StatusBarView::kLog].enabled = state.LogActive;
+    p[StatusBarView::kLog].enabled = now.logActive;
 
     StatusPanel& version = p[StatusBarView::kVersion];
-    showIdentity(state);
+    if (now.identity != nullptr) {
+        showIdentity(now.online, *now.identity);
+    } else {
+        version.text.clear();
+    }
 
     StatusPanel& crank = p[StatusBarView::kCrankError];
     if (hasBit(status1, 8)) {
@@ -165,9 +163,9 @@ void StatusReporter::refreshPanels(AppState& state, UserInteraction& ui,
     }
 }
 
-void StatusReporter::reportEngineErrors(AppState& state, UserInteraction& ui,
-                                        const CommandSender& send) {
-    const uint8_t status1 = state.engine.EngineStatus1;
+void StatusReporter::reportEngineErrors(Report& report) {
+    using Kind = StatusStep::Kind;
+    const uint8_t status1 = m_status[0];
     QString text;
     bool error = false;
     bool warning = false;
@@ -181,9 +179,7 @@ void StatusReporter::reportEngineErrors(AppState& state, UserInteraction& ui,
             QStringLiteral("Cycle the power on the ECU and recheck ALL settings! ") + kLineBreak;
         error = true;
         // Keep what the ECU holds: store it while the ECU still answers.
-        state.EcuOnline = true;
-        send(commandCode(EcuCommand::Store), 0, 0);
-        state.EcuOnline = false;
+        report.steps.push_back(StatusStep::send(commandCode(EcuCommand::Store), true));
     }
     if (hasBit(status1, 64)) {
         text += QStringLiteral("System Error! Stack Overflow ") + kLineBreak;
@@ -196,27 +192,30 @@ void StatusReporter::reportEngineErrors(AppState& state, UserInteraction& ui,
 
     if (error) {
         text += kLineBreak + kContact;
-        state.EcuOnline = false;
+        report.context.online = false;
         showOffline();
-        ui.message(text, UserInteraction::Icon::Critical);
+        report.steps.push_back(StatusStep::of(Kind::GoOffline));
+        report.steps.push_back(StatusStep::message(text));
     } else if (warning) {
         text += kLineBreak + kContact;
-        const auto& id = state.identity;
+        const EcuIdentity id =
+            report.context.identity != nullptr ? *report.context.identity : EcuIdentity();
         const bool powerDown =
             id.VersionMajor == 2 && id.VersionMinor >= 8 && id.VersionMinor <= 10;
         text += kLineBreak + kLineBreak +
                 (powerDown ? QStringLiteral("Power Down ECU to clear warnings")
                            : QStringLiteral("Click on Find ECU to clear warnings"));
         showOffline();
-        send(commandCode(EcuCommand::ClearWarnings), 0, 0);
-        state.EcuOnline = false;
-        ui.message(text, UserInteraction::Icon::Critical);
+        report.steps.push_back(StatusStep::send(commandCode(EcuCommand::ClearWarnings), false));
+        report.context.online = false;
+        report.steps.push_back(StatusStep::of(Kind::GoOffline));
+        report.steps.push_back(StatusStep::message(text));
     }
 }
 
-void StatusReporter::reportChecksumErrors(AppState& state, UserInteraction& ui,
-                                          const CommandSender& send) {
-    const uint8_t status3 = state.engine.EngineStatus3;
+void StatusReporter::reportChecksumErrors(Report& report) {
+    using Kind = StatusStep::Kind;
+    const uint8_t status3 = m_status[2];
     QString text;
     if (hasBit(status3, 1)) {
         text += QStringLiteral("Invalid Check Sum") + kLineBreak;
@@ -228,10 +227,11 @@ void StatusReporter::reportChecksumErrors(AppState& state, UserInteraction& ui,
         return;
     }
     text += kLineBreak + kContact;
-    ui.message(text, UserInteraction::Icon::Critical);
-    state.EcuOnline = true;
-    send(commandCode(EcuCommand::ClearWarnings), 0, 0);
-    state.engine.EngineStatus3 = 0;
-    state.engine.EngineStatus4 = 0;
-    state.EcuOnline = false;
+    report.steps.push_back(StatusStep::message(text));
+    report.steps.push_back(StatusStep::send(commandCode(EcuCommand::ClearWarnings), true));
+    m_status[2] = 0;
+    m_status[3] = 0;
+    report.steps.push_back(StatusStep::of(Kind::ClearErrors));
+    report.context.online = false;
+    report.steps.push_back(StatusStep::of(Kind::GoOffline));
 }

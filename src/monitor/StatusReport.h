@@ -1,13 +1,14 @@
 #pragma once
 
-#include "comm/CommandSender.h"
+#include "record/SettingCodes.h"
 
 #include <QString>
 #include <array>
 #include <cstdint>
+#include <vector>
 
-struct AppState;
-class UserInteraction;
+struct EcuIdentity;
+class LiveSample;
 
 // One panel of the main window's status bar.
 struct StatusPanel {
@@ -47,18 +48,55 @@ struct StatusBarView {
     bool operator==(const StatusBarView&) const = default;
 };
 
+// What a report reads besides the status bytes: the shared flags, the
+// edition, the cranking speed and the ECU's identity.
+struct StatusContext {
+    bool online = false;
+    bool logActive = false;
+    // The Gullwick edition hides the output and input panels.
+    ::Edition edition = ::Edition::Standard;
+    int crankRpm = 0;
+    const EcuIdentity* identity = nullptr;
+};
+
+// One thing the program does after a report, in the order given: the report
+// itself sends nothing and shows nothing.
+struct StatusStep {
+    enum class Kind : uint8_t {
+        Send,        // sends command; with forceOnline the ECU counts as online for it
+        Message,     // shows text with the critical icon
+        GoOffline,   // takes the ECU offline
+        StopLogging, // switches logging off (the ECU went offline while logging)
+        ClearErrors, // clears status bytes 3 and 4 where the live values are held
+    };
+    Kind kind = Kind::Message;
+    int command = 0;
+    bool forceOnline = false;
+    QString text;
+
+    static StatusStep of(Kind kind) { return {kind, 0, false, {}}; }
+    static StatusStep send(int command, bool forceOnline) {
+        return {Kind::Send, command, forceOnline, {}};
+    }
+    static StatusStep message(const QString& text) { return {Kind::Message, 0, false, text}; }
+
+    bool operator==(const StatusStep&) const = default;
+};
+
 // Turns the ECU's status bytes and the shared flags into the status bar's
-// panels, reports the ECU's error and warning bits to the user and takes the
-// ECU offline after a report.
+// panels, and decides what the program tells the user and the ECU about the
+// ECU's error and warning bits, after which it goes offline.
 class StatusReporter {
 public:
-    // Refreshes the panels from the state. Panels change only when one of the
-    // watched values (status bytes 1 and 2, online, logging, running) changed
-    // since the last call; error bits in status byte 3 are examined on every
-    // call. A call made while another one is reporting (a lost exchange
-    // inside the report refreshes the status bar again) returns at once:
-    // the outer call finishes the refresh with the final state.
-    void setupStatusBar(AppState& state, UserInteraction& ui, const CommandSender& send);
+    // Takes the status bytes and the rpm of a poll's sample.
+    void takeSample(const LiveSample& sample);
+
+    // Refreshes the panels. Panels change only when one of the watched
+    // values (status bytes 1 and 2, online, logging, running) changed since
+    // the last call; error bits in status byte 3 are examined on every call
+    // and cleared, with byte 4, once reported. Returns the steps the program
+    // carries out, in order.
+    std::vector<StatusStep> setupStatusBar(const StatusContext& context);
 
     const StatusBarView& view() const { return m_view; }
     StatusBarView& view() { return m_view; }
@@ -72,18 +110,24 @@ public:
     void showFile(const QString& fileTitle);
     // Panel 15 for the ECU's version and serial number (empty while
     // offline); a serial number changed in the extra window shows at once.
-    void showIdentity(const AppState& state);
+    void showIdentity(bool online, const EcuIdentity& identity);
 
 private:
-    void refreshPanels(AppState& state, UserInteraction& ui, const CommandSender& send);
-    void reportEngineErrors(AppState& state, UserInteraction& ui, const CommandSender& send);
-    void reportChecksumErrors(AppState& state, UserInteraction& ui, const CommandSender& send);
+    // The flags as the report changes them.
+    struct Report {
+        StatusContext context;
+        std::vector<StatusStep> steps;
+    };
+    void refreshPanels(Report& report);
+    void reportEngineErrors(Report& report);
+    void reportChecksumErrors(Report& report);
     void showOffline();
 
     StatusBarView m_view = StatusBarView::initial();
+    std::array<uint8_t, 4> m_status{};
+    float m_rpm = 0.0f;
     bool m_running = false;
     bool m_refreshed = false;
-    bool m_reporting = false;
     uint8_t m_previousStatus1 = 0;
     uint8_t m_previousStatus2 = 0;
     bool m_previousOnline = false;

@@ -1,7 +1,7 @@
 #include "monitor/TimeHistory.h"
 
 #include "comm/CommandTable.h"
-#include "monitor/Calibration.h"
+#include "monitor/SampleSeries.h"
 #include "record/AppState.h"
 #include "record/Limits.h"
 #include "record/NumberFormat.h"
@@ -234,31 +234,48 @@ std::vector<int> plotSampleRequests(const AppState& state, const std::array<int,
     return requests;
 }
 
-float plotChannelValue(int channel, const EngineData& engine) {
+LiveChannel plotLiveChannel(int channel) {
     switch (channel) {
     case PlotChannel::Fuel:
-        return engine.FuelChannel.Value;
+        return LiveChannel::Fuel;
     case PlotChannel::Ignition:
-        return engine.IgnitionChannel.Value;
+        return LiveChannel::Ignition;
     case PlotChannel::Tps:
-        return engine.TpsChannel.Value;
-    case PlotChannel::Rpm:
-        return engine.RpmChannel.Value;
+        return LiveChannel::Tps;
     case PlotChannel::Air:
-        return engine.AirChannel.Value;
+        return LiveChannel::Air;
     case PlotChannel::Water:
-        return engine.WaterChannel.Value;
+        return LiveChannel::Water;
     case PlotChannel::Battery:
-        return engine.BatteryChannel.Value;
+        return LiveChannel::Battery;
     case PlotChannel::Map:
-        return engine.MapChannel.Value;
+        return LiveChannel::Map;
     case PlotChannel::User1:
+        return LiveChannel::User1;
     case PlotChannel::User2:
+        return LiveChannel::User2;
     case PlotChannel::User3:
-        return engine.UserChannel[static_cast<size_t>(channel - PlotChannel::User1)].Value;
+        return LiveChannel::User3;
     default:
-        return 0.0f;
+        return LiveChannel::Rpm;
     }
+}
+
+LiveChannelSet plotSampleChannels(const std::array<int, 2>& channels) {
+    LiveChannelSet set;
+    for (const LiveChannel always : {LiveChannel::Rpm, LiveChannel::Map, LiveChannel::Tps}) {
+        set.set(static_cast<size_t>(always));
+    }
+    for (const int channel : channels) {
+        if (isLiveChannel(channel)) {
+            set.set(static_cast<size_t>(plotLiveChannel(channel)));
+        }
+    }
+    return set;
+}
+
+float plotChannelValue(int channel, const LiveSample& sample) {
+    return isLiveChannel(channel) ? sample.value(plotLiveChannel(channel)) : 0.0f;
 }
 
 float mapTrace2Value(float value, float min1, float max1, float min0, float max0) {
@@ -268,30 +285,29 @@ float mapTrace2Value(float value, float min1, float max1, float min0, float max0
     return min0 + (value - min1) * (max0 - min0) / (max1 - min1);
 }
 
-QString plotValueLabel(int channel, const AppState& state) {
+QString plotValueLabel(int channel, const EcuSettings& settings, const LiveSample& sample) {
     if (!isLiveChannel(channel)) {
         return {};
     }
-    const PlotChannelInfo info = plotChannelInfo(channel, state.settings);
-    return info.labelPrefix +
-           formatNumber(plotChannelValue(channel, state.engine), info.labelPattern) +
+    const PlotChannelInfo info = plotChannelInfo(channel, settings);
+    return info.labelPrefix + formatNumber(plotChannelValue(channel, sample), info.labelPattern) +
            info.labelSuffix;
 }
 
-QString plotRpmLabel(const EngineData& engine) {
-    return "Rpm " + formatNumber(engine.RpmChannel.Value, QStringLiteral("####0"));
+QString plotRpmLabel(const LiveSample& sample) {
+    return "Rpm " + formatNumber(sample.value(LiveChannel::Rpm), QStringLiteral("####0"));
 }
 
-std::optional<QString> plotLoadLabel(const AppState& state) {
+std::optional<QString> plotLoadLabel(const EcuSettings& settings, const LiveSample& sample) {
     const QString pattern = QStringLiteral("#0.00");
-    switch (loadControl(state.settings)) {
+    switch (loadControl(settings)) {
     case LoadControl::Map:
-        return " Load " + formatNumber(state.engine.MapChannel.Value, pattern) + " psi";
+        return " Load " + formatNumber(sample.value(LiveChannel::Map), pattern) + " psi";
     case LoadControl::Tps:
-        return formatNumber(state.engine.TpsChannel.Value, pattern) + " %";
+        return formatNumber(sample.value(LiveChannel::Tps), pattern) + " %";
     case LoadControl::Volts: {
         // Load in volts: the throttle input's voltage.
-        const double volts = state.engine.TpsChannel.RawLow * 5.0 / 255.0;
+        const double volts = sample.raw(LiveChannel::Tps) * 5.0 / 255.0;
         return "Load " + formatNumber(volts, pattern) + " volt";
     }
     default:
@@ -299,80 +315,37 @@ std::optional<QString> plotLoadLabel(const AppState& state) {
     }
 }
 
-PlotHistory::PlotHistory() : m_time(kSlots), m_trace1(kSlots), m_trace2(kSlots) {}
-
-bool PlotHistory::add(float time, float trace1, float trace2) {
-    if (m_count >= kSlots) {
-        return false;
-    }
-    const auto i = static_cast<size_t>(m_count);
-    m_time[i] = time;
-    m_trace1[i] = trace1;
-    m_trace2[i] = trace2;
-    ++m_count;
-    return true;
-}
-
-PlotSampler::PlotSampler(AppState& state, CommandSender request)
-    : m_state(state), m_request(std::move(request)) {}
-
-void PlotSampler::restart() {
-    m_x = 0;
-    m_havePrevious = false;
-    m_history.clear();
-}
-
-void PlotSampler::start() {
-    m_running = true;
-    m_state.PlotRunning = true;
-    m_state.LogHeaderPending = true;
+PlotRun::PlotRun(const AppState& state) : m_state(state) {
     restart();
 }
 
-void PlotSampler::stop() {
-    m_running = false;
-    m_state.PlotRunning = false;
-    m_state.LogHeaderPending = true;
+PlotRun::~PlotRun() = default;
+
+void PlotRun::restart() {
+    m_x = 0;
+    m_havePrevious = false;
+    // Two blocks of the series hold the whole history.
+    m_history = std::make_unique<SampleSeries>(2 * SampleSeries::kBlockRecords);
 }
 
-std::optional<PlotSample> PlotSampler::tick(float timeSeconds) {
-    if (!m_running) {
-        return std::nullopt;
+float PlotRun::historyValue(int trace, qsizetype index) const {
+    const int channel = m_channels[static_cast<size_t>(trace)];
+    if (!isLiveChannel(channel)) {
+        return 0.0f;
     }
-    if (!m_state.EcuOnline) {
-        stop();
-        return std::nullopt;
-    }
-    PlotSample sample = takeSample(timeSeconds);
-    if (m_state.LogActive && m_writeRecord) {
-        m_writeRecord(sample);
-    }
-    return sample;
+    const int column = m_history->channelIndex(liveChannelName(plotLiveChannel(channel)));
+    return column < 0 ? 0.0f : m_history->value(column, index);
 }
 
-PlotSample PlotSampler::takeSample(float timeSeconds) {
+PlotSample PlotRun::take(const LiveSample& live) {
     PlotSample sample;
     sample.trace2Active = trace2Active();
-
-    for (const EcuCommand command : kSampleRequests) {
-        m_request(commandCode(command), 0, 0);
-    }
-    if (m_state.DeveloperMode && m_state.LogExtra) {
-        for (const FieldId field : kSpareValueReads) {
-            m_request(fieldRow(field).readCode, 0, 0);
-        }
-    }
-
     const int traces = sample.trace2Active ? 2 : 1;
     for (int k = 0; k < traces; ++k) {
         const int channel = m_channels[static_cast<size_t>(k)];
-        const int own = plotChannelInfo(channel, m_state.settings).request;
-        if (own != 0) {
-            m_request(own, 0, 0);
-        }
-        calibrateData(m_state);
-        sample.values[static_cast<size_t>(k)] = plotChannelValue(channel, m_state.engine);
-        sample.valueLabels[static_cast<size_t>(k)] = plotValueLabel(channel, m_state);
+        sample.values[static_cast<size_t>(k)] = plotChannelValue(channel, live);
+        sample.valueLabels[static_cast<size_t>(k)] =
+            plotValueLabel(channel, m_state.settings, live);
     }
 
     // Trace 2 is drawn in trace 1's coordinates.
@@ -399,9 +372,11 @@ PlotSample PlotSampler::takeSample(float timeSeconds) {
     m_previous = plotted;
     m_havePrevious = true;
 
-    m_history.add(timeSeconds, sample.values[0], sample.trace2Active ? sample.values[1] : 0.0f);
+    if (m_history->size() < kHistorySamples) {
+        m_history->append(live);
+    }
 
-    sample.rpmLabel = plotRpmLabel(m_state.engine);
-    sample.loadLabel = plotLoadLabel(m_state);
+    sample.rpmLabel = plotRpmLabel(live);
+    sample.loadLabel = plotLoadLabel(m_state.settings, live);
     return sample;
 }

@@ -1,20 +1,21 @@
 #pragma once
 
 #include "comm/CommandSender.h"
+#include "monitor/LiveSample.h"
 
 #include <QPointF>
 #include <QString>
 #include <QStringList>
 #include <array>
 #include <cstdint>
-#include <functional>
+#include <memory>
 #include <optional>
 #include <vector>
 
 struct AppState;
 struct DisplaySettings;
 struct EcuSettings;
-struct EngineData;
+class SampleSeries;
 
 // The channels the time history plot can draw. Channels 0..10 are live values;
 // the second trace's list carries one more entry, " Off ".
@@ -83,40 +84,23 @@ QString plotLimitText(const DisplaySettings& display, const EcuSettings& setting
 // trace 1 and of trace 2 when it is on.
 std::vector<int> plotSampleRequests(const AppState& state, const std::array<int, 2>& channels);
 
-// The engineering value of a live channel after calibration.
-float plotChannelValue(int channel, const EngineData& engine);
+// The sample channel a plot channel shows, and the channels of a reduced
+// sample: rpm, MAP and throttle, which every sample reads, and each trace's.
+LiveChannel plotLiveChannel(int channel);
+LiveChannelSet plotSampleChannels(const std::array<int, 2>& channels);
+
+// The engineering value of a plot channel in a sample.
+float plotChannelValue(int channel, const LiveSample& sample);
 
 // Trace 2's value in trace 1's coordinates: trace 2's Min(1) and Max(1) fall on
 // trace 1's Min(0) and Max(0). A trace-2 range of zero puts the value on Min(0).
 float mapTrace2Value(float value, float min1, float max1, float min0, float max0);
 
 // Label texts shown while sampling.
-QString plotValueLabel(int channel, const AppState& state);
-QString plotRpmLabel(const EngineData& engine);
+QString plotValueLabel(int channel, const EcuSettings& settings, const LiveSample& sample);
+QString plotRpmLabel(const LiveSample& sample);
 // Nothing for a load control other than 1, 2 or 3.
-std::optional<QString> plotLoadLabel(const AppState& state);
-
-// Samples kept for printing: time, trace-1 value and trace-2 value, filled in
-// order while the plot runs, at most kSlots of them.
-class PlotHistory {
-public:
-    static constexpr int kSlots = 5001;
-
-    PlotHistory();
-    void clear() { m_count = 0; }
-    // Stores a sample while there is room; returns whether it was stored.
-    bool add(float time, float trace1, float trace2);
-    int16_t count() const { return m_count; }
-    float time(int i) const { return m_time[static_cast<size_t>(i)]; }
-    float trace1(int i) const { return m_trace1[static_cast<size_t>(i)]; }
-    float trace2(int i) const { return m_trace2[static_cast<size_t>(i)]; }
-
-private:
-    int16_t m_count = 0;
-    std::vector<float> m_time;
-    std::vector<float> m_trace1;
-    std::vector<float> m_trace2;
-};
+std::optional<QString> plotLoadLabel(const EcuSettings& settings, const LiveSample& sample);
 
 // One line to draw, in plot coordinates: x in sample steps from the left edge,
 // y in trace 1's units.
@@ -139,27 +123,15 @@ struct PlotSample {
     std::vector<PlotSegment> segments;
 };
 
-// Takes the samples of a running plot: sends the reduced request set, runs the
-// calibration, and works out the labels, the line segments and the history.
-// Also keeps the running state and the shared plot and log flags.
-class PlotSampler {
+// The drawing of a running plot from its reduced samples: the labels, one
+// line segment per trace and sample, and the series of the run's first
+// kHistorySamples samples, which the printed plot is drawn from.
+class PlotRun {
 public:
-    using RecordWriter = std::function<void(const PlotSample&)>;
+    static constexpr qsizetype kHistorySamples = 5001;
 
-    PlotSampler(AppState& state, CommandSender request);
-
-    // Writes one plot record to the data log; called after a sample while
-    // logging is on.
-    void setRecordWriter(RecordWriter writer) { m_writeRecord = std::move(writer); }
-
-    // Start: running, a log header is due, a new run begins.
-    void start();
-    // Stop: not running, a log header is due before the next record.
-    void stop();
-    bool running() const { return m_running; }
-    // One timer tick: stops when the ECU is offline, otherwise takes a sample
-    // and logs it while logging is on. Nothing when stopped or offline.
-    std::optional<PlotSample> tick(float timeSeconds);
+    explicit PlotRun(const AppState& state);
+    ~PlotRun();
 
     // Trace channels: trace 2 is off when its channel is PlotChannel::Off.
     void setChannels(const std::array<int, 2>& channels) { m_channels = channels; }
@@ -170,20 +142,20 @@ public:
 
     // A new run: drawing starts at the left edge and the history is emptied.
     void restart();
-    // Takes one sample; timeSeconds is the time since the start of the run.
-    PlotSample takeSample(float timeSeconds);
+    // Draws one sample of the run.
+    PlotSample take(const LiveSample& sample);
 
-    const PlotHistory& history() const { return m_history; }
+    // The run's samples while there was room, in time order.
+    const SampleSeries& history() const { return *m_history; }
+    // A trace's value in a sample of the history; 0 for trace 2 while off.
+    float historyValue(int trace, qsizetype index) const;
 
 private:
-    AppState& m_state;
-    CommandSender m_request;
-    RecordWriter m_writeRecord;
-    bool m_running = false;
+    const AppState& m_state;
     std::array<int, 2> m_channels{0, PlotChannel::Off};
     int m_pointCount = 100;
     int m_x = 0;
     bool m_havePrevious = false;
     std::array<float, 2> m_previous{};
-    PlotHistory m_history;
+    std::unique_ptr<SampleSeries> m_history;
 };

@@ -1,8 +1,7 @@
 #include "monitor/TimeHistoryWindow.h"
 
-#include "comm/CommandTable.h"
-#include "comm/EcuLine.h"
-#include "monitor/LoggingController.h"
+#include "monitor/LiveFeed.h"
+#include "monitor/SampleSeries.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
 #include "record/UserInteraction.h"
@@ -17,7 +16,6 @@
 #include <QPaintEvent>
 #include <QPainter>
 #include <QPushButton>
-#include <QTimer>
 #include <QVBoxLayout>
 
 namespace {
@@ -194,19 +192,15 @@ void TimeHistoryPlotBox::resizeEvent(QResizeEvent* event) {
     renderFrame();
 }
 
-TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInteraction& ui,
-                                     LoggingController* logging, QWidget* parent)
-    : QWidget(parent), m_state(state), m_line(line), m_ui(ui), m_logging(logging),
-      m_sampler(state, line.sender()) {
+TimeHistoryWindow::TimeHistoryWindow(AppState& state, UserInteraction& ui, LiveFeed& feed,
+                                     QWidget* parent)
+    : QWidget(parent), m_state(state), m_ui(ui), m_feed(feed), m_run(state) {
     setObjectName(QStringLiteral("frmRealTimePlot"));
     setWindowTitle(QStringLiteral("Time History Plot"));
 
-    m_timer = new QTimer(this);
-    m_timer->setInterval(kIntervalMs);
-    connect(m_timer, &QTimer::timeout, this, &TimeHistoryWindow::sampleNow);
-    m_sampler.setRecordWriter([this](const PlotSample&) { writeRecord(); });
-
-    m_line.command(commandCode(EcuCommand::PlotOpen));
+    m_feed.openPlot();
+    connect(&m_feed, &LiveFeed::plotSampled, this, &TimeHistoryWindow::draw);
+    connect(&m_feed, &LiveFeed::plotStopped, this, &TimeHistoryWindow::stopped);
 
     for (int k = 0; k < 2; ++k) {
         m_channelCombos[k] = new QComboBox(this);
@@ -282,7 +276,7 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
         m_channelCombos[k]->setCurrentIndex(channels[k]);
         m_state.display.PlotChannelChoice[k] = static_cast<int16_t>(channels[k]);
     }
-    m_sampler.setChannels(channels);
+    m_run.setChannels(channels);
     m_filling = false;
     loadChannelScales();
     enableControls(true);
@@ -297,18 +291,6 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, EcuLine& line, UserInterac
     connect(m_stopButton, &QPushButton::clicked, this, &TimeHistoryWindow::stop);
 }
 
-void TimeHistoryWindow::writeRecord() {
-    if (m_logging == nullptr || !m_logging->ensureLogFileOpen()) {
-        return;
-    }
-    const auto error = m_logging->log().writePlotRecord(m_sampler.channels(),
-                                                        QDateTime::currentDateTime(), QLocale());
-    if (error) {
-        m_ui.message(*error, UserInteraction::Icon::Critical);
-        m_logging->stopLogging();
-    }
-}
-
 QSize TimeHistoryWindow::openingSize(const QSize& area, int logicalDpiY) {
     const int reduction = static_cast<int>(kHeightReductionInches * logicalDpiY + 0.5);
     return {area.width(), std::max(200, area.height() - reduction)};
@@ -319,21 +301,21 @@ void TimeHistoryWindow::channelChosen(int trace, int index) {
         return;
     }
     m_state.display.PlotChannelChoice[trace] = static_cast<int16_t>(index);
-    std::array<int, 2> channels = m_sampler.channels();
+    std::array<int, 2> channels = m_run.channels();
     channels[trace] = index;
-    m_sampler.setChannels(channels);
+    m_run.setChannels(channels);
     enableControls(!running());
     loadChannelScales();
 }
 
 void TimeHistoryWindow::loadChannelScales() {
-    const int channel0 = m_sampler.channels()[0];
+    const int channel0 = m_run.channels()[0];
     const int stored = m_state.display.PlotChannelScales[channel0].PointsIndex;
     const int index = resolvePlotPointIndex(stored);
     m_filling = true;
     m_pointsCombo->setCurrentIndex(index);
     m_filling = false;
-    m_sampler.setPointCount(*plotPointCount(index));
+    m_run.setPointCount(*plotPointCount(index));
     showLimits();
     redrawFrame();
 }
@@ -347,16 +329,16 @@ void TimeHistoryWindow::pointCountChosen(int index) {
         m_ui.message(QStringLiteral("Not valid Nmax"));
         return;
     }
-    m_state.display.PlotChannelScales[m_sampler.channels()[0]].PointsIndex =
+    m_state.display.PlotChannelScales[m_run.channels()[0]].PointsIndex =
         static_cast<int16_t>(index);
-    m_sampler.setPointCount(*count);
+    m_run.setPointCount(*count);
     redrawFrame();
 }
 
 void TimeHistoryWindow::showLimits() {
     for (int b = 0; b < 4; ++b) {
         m_limitBoxes[b]->setText(
-            plotLimitText(m_state.display, m_state.settings, m_sampler.channels(), b));
+            plotLimitText(m_state.display, m_state.settings, m_run.channels(), b));
     }
 }
 
@@ -364,7 +346,7 @@ void TimeHistoryWindow::applyLimitBox(int box) {
     const QString text = m_limitBoxes[box]->text();
     const DisplaySettings before = m_state.display;
     if (!text.isEmpty()) {
-        applyPlotLimitEntry(m_state.display, m_sampler.channels(), box, text);
+        applyPlotLimitEntry(m_state.display, m_run.channels(), box, text);
     }
     showLimits();
     if (!(m_state.display == before)) {
@@ -373,16 +355,16 @@ void TimeHistoryWindow::applyLimitBox(int box) {
 }
 
 TimeHistoryFrame TimeHistoryWindow::currentFrame() const {
-    const auto& channels = m_sampler.channels();
+    const auto& channels = m_run.channels();
     const auto& scale0 = m_state.display.PlotChannelScales[channels[0]];
     TimeHistoryFrame frame;
-    frame.pointCount = m_sampler.pointCount();
+    frame.pointCount = m_run.pointCount();
     frame.min0 = scale0.Min[0];
     frame.max0 = scale0.Max[0];
     const PlotChannelInfo info0 = plotChannelInfo(channels[0], m_state.settings);
     frame.scalePattern0 = info0.scalePattern;
     frame.title0 = info0.itemText;
-    frame.trace2Active = m_sampler.trace2Active();
+    frame.trace2Active = m_run.trace2Active();
     if (frame.trace2Active) {
         const auto& scale1 = m_state.display.PlotChannelScales[channels[1]];
         frame.min1 = scale1.Min[1];
@@ -399,27 +381,27 @@ void TimeHistoryWindow::redrawFrame() {
 }
 
 void TimeHistoryWindow::printRealtimePlot(QPainter& painter, const QRect& area) const {
-    const PlotHistory& h = history();
+    const qsizetype count = m_run.history().size();
     TimeHistoryFrame frame = currentFrame();
-    frame.pointCount = std::max(1, h.count() - 1);
+    frame.pointCount = std::max(1, static_cast<int>(count) - 1);
     paintTimeHistoryFrame(painter, area, frame);
 
     painter.save();
     const QRect plotArea = timeHistoryPlotArea(area, QFontMetrics(labelFont(), painter.device()));
     painter.setClipRect(plotArea);
     painter.setRenderHint(QPainter::Antialiasing);
-    const auto& channels = m_sampler.channels();
+    const auto& channels = m_run.channels();
     const auto& scale0 = m_state.display.PlotChannelScales[channels[0]];
     for (int k = 0; k < (frame.trace2Active ? 2 : 1); ++k) {
         QPolygonF line;
-        for (int i = 0; i < h.count(); ++i) {
-            float y = h.trace1(i);
+        for (qsizetype i = 0; i < count; ++i) {
+            float y = m_run.historyValue(0, i);
             if (k == 1) {
                 const auto& scale1 = m_state.display.PlotChannelScales[channels[1]];
-                y = mapTrace2Value(h.trace2(i), scale1.Min[1], scale1.Max[1], scale0.Min[0],
-                                   scale0.Max[0]);
+                y = mapTrace2Value(m_run.historyValue(1, i), scale1.Min[1], scale1.Max[1],
+                                   scale0.Min[0], scale0.Max[0]);
             }
-            line << timeHistoryToPixels(plotArea, frame, QPointF(i, y));
+            line << timeHistoryToPixels(plotArea, frame, QPointF(static_cast<double>(i), y));
         }
         painter.setPen(QPen(k == 0 ? kTrace1Colour : kTrace2Colour, 0));
         painter.drawPolyline(line);
@@ -433,77 +415,54 @@ void TimeHistoryWindow::enableControls(bool enabled) {
     m_pointsCombo->setEnabled(enabled);
     m_limitBoxes[0]->setEnabled(enabled);
     m_limitBoxes[1]->setEnabled(enabled);
-    m_limitBoxes[2]->setEnabled(enabled && m_sampler.trace2Active());
-    m_limitBoxes[3]->setEnabled(enabled && m_sampler.trace2Active());
+    m_limitBoxes[2]->setEnabled(enabled && m_run.trace2Active());
+    m_limitBoxes[3]->setEnabled(enabled && m_run.trace2Active());
     m_startButton->setEnabled(enabled);
     m_stopButton->setEnabled(!enabled);
+}
+
+bool TimeHistoryWindow::running() const {
+    return m_feed.plotRunning();
 }
 
 void TimeHistoryWindow::start() {
     if (running()) {
         return;
     }
-    m_sampler.start();
+    m_run.restart();
     enableControls(false);
-    m_clock.start();
     redrawFrame();
-    m_timer->start();
+    m_feed.startPlot(m_run.channels());
 }
 
 void TimeHistoryWindow::stop() {
-    m_timer->stop();
-    m_sampler.stop();
+    m_feed.stopPlot();
+}
+
+void TimeHistoryWindow::stopped() {
     enableControls(true);
 }
 
-void TimeHistoryWindow::sampleNow() {
-    const float seconds = m_clock.isValid() ? m_clock.nsecsElapsed() / 1.0e9f : 0.0f;
-    // A sample that falls due while another exchange waits on the line is
-    // dropped, as is one that falls due while a sample's own dialog is up.
-    std::optional<PlotSample> sample;
-    if (m_sampling) {
-        return;
-    }
-    m_sampling = true;
-    QElapsedTimer took;
-    took.start();
-    m_line.runIfIdle([&](EcuProtocol&) { sample = m_sampler.tick(seconds); });
-    m_sampling = false;
-    // A sample that outlasted the interval (the log file dialog was up)
-    // starts the count again instead of sampling at once.
-    if (m_timer->isActive() && took.elapsed() >= m_timer->interval()) {
-        m_timer->start();
-    }
-    if (!sample) {
-        if (!running()) {
-            stop();
-        }
-        return;
-    }
-    if (sample->wrapped) {
+void TimeHistoryWindow::draw(const LiveSample& live) {
+    const PlotSample sample = m_run.take(live);
+    if (sample.wrapped) {
         redrawFrame();
     }
-    for (const PlotSegment& segment : sample->segments) {
+    for (const PlotSegment& segment : sample.segments) {
         m_plot->drawSegment(segment);
     }
-    m_valueLabels[0]->setText(sample->valueLabels[0]);
-    m_valueLabels[1]->setText(sample->trace2Active ? sample->valueLabels[1] : QString());
-    m_rpmLabel->setText(sample->rpmLabel);
-    if (sample->loadLabel) {
-        m_loadLabel->setText(*sample->loadLabel);
+    m_valueLabels[0]->setText(sample.valueLabels[0]);
+    m_valueLabels[1]->setText(sample.trace2Active ? sample.valueLabels[1] : QString());
+    m_rpmLabel->setText(sample.rpmLabel);
+    if (sample.loadLabel) {
+        m_loadLabel->setText(*sample.loadLabel);
     }
 }
 
 void TimeHistoryWindow::closeEvent(QCloseEvent* event) {
     if (!m_closed) {
         m_closed = true;
-        m_line.command(commandCode(EcuCommand::PlotClose));
-        m_timer->stop();
-        m_state.LogHeaderPending = true;
-        if (m_logging != nullptr) {
-            m_logging->plotClosed();
-        }
-        m_sampler.stop();
+        m_feed.closePlot();
     }
     event->accept();
 }

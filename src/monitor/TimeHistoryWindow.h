@@ -2,23 +2,21 @@
 
 #include "monitor/TimeHistory.h"
 
-#include <QElapsedTimer>
 #include <QPixmap>
 #include <QWidget>
 #include <array>
 #include <functional>
 
 struct AppState;
+class LiveFeed;
+class LiveSample;
 class UserInteraction;
 class QComboBox;
 class QLabel;
 class QLineEdit;
 class QPushButton;
-class QTimer;
 class QFontMetrics;
 class QPainter;
-class EcuLine;
-class LoggingController;
 
 // What the frame of a time history plot shows: the point count across, trace
 // 1's limits up, and trace 2's limits, scale patterns and channel names.
@@ -80,16 +78,14 @@ private:
 };
 
 // The "Time History Plot" window: one or two live channels against sample
-// number, sampled every 50 ms with a reduced set of ECU requests while it runs.
+// number, drawn from the feed's reduced samples, which the program takes
+// every 50 ms while the plot runs (and logs when logging is on). Opening and
+// closing the window tell the feed, which tells the ECU.
 class TimeHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    static constexpr int kIntervalMs = 50;
-
-    // Opening sends command 9 on the line. Plot records go to the program's
-    // data log; without a logging controller none are written.
-    TimeHistoryWindow(AppState& state, EcuLine& line, UserInteraction& ui,
-                      LoggingController* logging = nullptr, QWidget* parent = nullptr);
+    TimeHistoryWindow(AppState& state, UserInteraction& ui, LiveFeed& feed,
+                      QWidget* parent = nullptr);
 
     // The size the window opens with: as wide as the area it opens in and
     // 1800 twips less high (at least a usable minimum).
@@ -98,10 +94,9 @@ public:
     // Start and Stop, as the buttons do.
     void start();
     void stop();
-    bool running() const { return m_sampler.running(); }
+    bool running() const;
 
-    const PlotHistory& history() const { return m_sampler.history(); }
-    const PlotSampler& sampler() const { return m_sampler; }
+    const PlotRun& run() const { return m_run; }
     TimeHistoryPlotBox* plotBox() const { return m_plot; }
 
     // Draws the frame and the stored history into an area of a page, the
@@ -109,9 +104,6 @@ public:
     void printRealtimePlot(QPainter& painter, const QRect& area) const;
     // The frame of the chosen channels, limits and point count.
     TimeHistoryFrame currentFrame() const;
-
-    // Runs one timer tick at once (the timer runs it every 50 ms).
-    void sampleNow();
 
 protected:
     void closeEvent(QCloseEvent* event) override;
@@ -125,16 +117,16 @@ private:
     void showLimits();
     void redrawFrame();
     void enableControls(bool enabled);
-    void writeRecord();
+    // Draws one reduced sample of the running plot.
+    void draw(const LiveSample& sample);
+    // The plot stopped (Stop, or the ECU was offline at a tick).
+    void stopped();
 
     AppState& m_state;
-    EcuLine& m_line;
     UserInteraction& m_ui;
-    LoggingController* m_logging = nullptr;
-    PlotSampler m_sampler;
-    QElapsedTimer m_clock;
+    LiveFeed& m_feed;
+    PlotRun m_run;
 
-    QTimer* m_timer = nullptr;
     std::array<QComboBox*, 2> m_channelCombos{};
     QComboBox* m_pointsCombo = nullptr;
     std::array<QLineEdit*, 4> m_limitBoxes{};
@@ -146,5 +138,4 @@ private:
     TimeHistoryPlotBox* m_plot = nullptr;
     bool m_filling = false;
     bool m_closed = false;
-    bool m_sampling = false;
 };

@@ -85,8 +85,7 @@ ProjectedSurface projectSurface(const EcuSettings::Table& table, const Eye& eye)
     return s;
 }
 
-Vector4 liveMarker(const EngineData& engine, const Plot3DDescription& plot) {
-    const auto& point = engine.OperatingPoint;
+Vector4 liveMarker(const OperatingPoint& point, const Plot3DDescription& plot) {
     return operatingMarker(static_cast<float>(onTable(point[0])),
                            static_cast<float>(onTable(point[1])), point[plot.operatingValue]);
 }

@@ -1,5 +1,6 @@
 #pragma once
 
+#include "monitor/Calibration.h"
 #include "plot3d/Projection.h"
 #include "record/AppState.h"
 #include "record/FieldTable.h"
@@ -20,7 +21,7 @@ struct Plot3DDescription {
     QString caption;                    // the window's caption
     QString title;                      // drawn at the top of the plot
     int popupOwner = 0;                 // 1 fuel, 2 ignition
-    std::size_t operatingValue = 0;     // the table's value in EngineData::OperatingPoint
+    std::size_t operatingValue = 0;     // the table's value in the operating point
     double defaultTopOffsetTwips = 0;   // above the main window's bottom edge when never placed
 
     EcuSettings::Table EcuSettings::*table = nullptr;
@@ -51,7 +52,7 @@ QPointF projectPoint(const Vector4& p, const Matrix4& view);
 // The live operating point on the surface. Fractions beyond the table's
 // ends (an rpm above MaxRpm, a load above full scale) stay on its edge, as
 // the operating cell does; a fraction that is not a number counts as 0.
-Vector4 liveMarker(const EngineData& engine, const Plot3DDescription& plot);
+Vector4 liveMarker(const OperatingPoint& point, const Plot3DDescription& plot);
 
 // Maps plot units onto a rectangle of a paint device: x from the scale's
 // left to its right edge, y from its top down to its bottom.

@@ -6,9 +6,9 @@
 #include <QAction>
 #include <QMenu>
 
-Plot3DViews::Plot3DViews(AppState& state, SettingsStore& store, Poller& poller, UserInteraction& ui,
+Plot3DViews::Plot3DViews(AppState& state, SettingsStore& store, LiveFeed& feed, UserInteraction& ui,
                          QWidget* owner, const Plot3DMenus& menus)
-    : m_state(state), m_store(store), m_poller(poller), m_ui(ui), m_owner(owner), m_menus(menus) {
+    : m_state(state), m_store(store), m_feed(feed), m_ui(ui), m_owner(owner), m_menus(menus) {
     connect(m_menus.fuel, &QAction::triggered, this, [this] { toggle(fuelPlot()); });
     connect(m_menus.ignition, &QAction::triggered, this, [this] { toggle(ignitionPlot()); });
     connect(m_menus.close, &QAction::triggered, this, [this] {
@@ -83,7 +83,7 @@ void Plot3DViews::showTick(const Plot3DDescription& plot) {
 }
 
 void Plot3DViews::load(const Plot3DDescription& plot) {
-    auto* w = new Plot3DWindow(plot, m_state, m_store, &m_poller, m_owner);
+    auto* w = new Plot3DWindow(plot, m_state, m_store, &m_feed, m_owner);
     m_windows[slot(plot)] = w;
     w->setSelectedCell([this, p = &plot] { return m_selected ? m_selected(*p) : std::nullopt; });
     connect(w, &Plot3DWindow::popupRequested, this, [this, p = &plot](const QPoint& at) {

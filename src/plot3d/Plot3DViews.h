@@ -9,7 +9,7 @@
 #include <functional>
 
 struct AppState;
-class Poller;
+class LiveFeed;
 class QAction;
 class QMenu;
 class SettingsStore;
@@ -36,7 +36,7 @@ public:
     // row, 1..16), or nothing while that editor is closed.
     using SelectedCellSource = std::function<std::optional<QPoint>(const Plot3DDescription& plot)>;
 
-    Plot3DViews(AppState& state, SettingsStore& store, Poller& poller, UserInteraction& ui,
+    Plot3DViews(AppState& state, SettingsStore& store, LiveFeed& feed, UserInteraction& ui,
                 QWidget* owner, const Plot3DMenus& menus);
     ~Plot3DViews() override;
 
@@ -66,7 +66,7 @@ private:
 
     AppState& m_state;
     SettingsStore& m_store;
-    Poller& m_poller;
+    LiveFeed& m_feed;
     UserInteraction& m_ui;
     QWidget* m_owner;
     Plot3DMenus m_menus;

@@ -1,6 +1,6 @@
 #include "plot3d/Plot3DWindow.h"
 
-#include "monitor/Poller.h"
+#include "monitor/LiveFeed.h"
 #include "record/AppState.h"
 #include "record/AreaFit.h"
 #include "record/Rounding.h"
@@ -58,7 +58,7 @@ QPointF midpoint(const QPointF& a, const QPointF& b) {
 } // namespace
 
 Plot3DWindow::Plot3DWindow(const Plot3DDescription& plot, AppState& state, SettingsStore& store,
-                           Poller* poller, QWidget* owner)
+                           LiveFeed* feed, QWidget* owner)
     : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_plot(plot), m_state(state) {
     setObjectName(plot.isIgnition ? QStringLiteral("frm3dPlotIgnition")
                                   : QStringLiteral("frm3dPlotFuel"));
@@ -73,11 +73,19 @@ Plot3DWindow::Plot3DWindow(const Plot3DDescription& plot, AppState& state, Setti
             drawSurface();
         }
     });
-    if (poller != nullptr) {
-        connect(poller, &Poller::dataReceived, this, [this] { update(); });
+    if (feed != nullptr) {
+        if (feed->latest().channels().any()) {
+            m_point = operatingPoint(m_state.settings, feed->latest());
+        }
+        connect(feed, &LiveFeed::sampled, this, &Plot3DWindow::takeSample);
     }
     place(owner);
     zoomForm();
+}
+
+void Plot3DWindow::takeSample(const LiveSample& sample) {
+    m_point = operatingPoint(m_state.settings, sample);
+    update();
 }
 
 void Plot3DWindow::setSelectedCell(SelectedCell selected) {
@@ -218,8 +226,8 @@ void Plot3DWindow::drawCurrentState(QPainter& painter) const {
     painter.setPen(Qt::NoPen);
 
     painter.setBrush(QColor(0, 255, 0));
-    painter.drawEllipse(map.toDevice(projectPoint(liveMarker(m_state.engine, m_plot), view)),
-                        radius, radius);
+    painter.drawEllipse(map.toDevice(projectPoint(liveMarker(m_point, m_plot), view)), radius,
+                        radius);
     const std::optional<QPoint> cell = m_selected ? m_selected() : std::nullopt;
     if (cell && cell->y() >= 1 && cell->y() <= 16 && cell->x() >= 1 && cell->x() <= 16) {
         painter.setBrush(QColor(0, 0, 255));

@@ -9,7 +9,8 @@
 #include <optional>
 
 struct AppState;
-class Poller;
+class LiveFeed;
+class LiveSample;
 class QPainter;
 class QPrinter;
 class SettingsStore;
@@ -28,7 +29,7 @@ public:
     using SelectedCell = std::function<std::optional<QPoint>()>;
 
     Plot3DWindow(const Plot3DDescription& plot, AppState& state, SettingsStore& store,
-                 Poller* poller, QWidget* owner = nullptr);
+                 LiveFeed* feed, QWidget* owner = nullptr);
 
     const Plot3DDescription& plot() const { return m_plot; }
     const Eye& eye() const { return m_eye; }
@@ -69,6 +70,8 @@ private:
     // On screen in the window's colours with the title, else as printed.
     void paintSurface(QPainter& painter, const QRectF& target, bool onScreen) const;
     void drawCurrentState(QPainter& painter) const;
+    // A poll's sample: the live dot moves to its operating point.
+    void takeSample(const LiveSample& sample);
     void createProfile();
     void place(QWidget* owner);
     // Moves the window into the part of the screen it keeps to: the main
@@ -78,6 +81,8 @@ private:
     double twipsPerPixel() const;
 
     const Plot3DDescription& m_plot;
+    // Where the live dot stands: at 0 until the first poll.
+    OperatingPoint m_point{};
     AppState& m_state;
     Eye m_eye;
     int m_labelPoints = 10;

@@ -80,18 +80,12 @@ struct AppState {
     bool StartupComplete = false;
     bool SettingsFileError = false;
     bool LogExtra = false;
-    bool EditingCell = false;
     bool AskBeforeSearch = true;
     std::array<bool, 4> CodeSectionFlags{};
 
     // Protocol state.
     uint8_t StoreResult = 0;
     int16_t OutputTestPort = 0;
-
-    // Logging and plotting state.
-    bool LogActive = false;
-    bool LogHeaderPending = false;
-    bool PlotRunning = false;
 
     // Current data file.
     QString CurrentFileName;

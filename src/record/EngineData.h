@@ -38,9 +38,6 @@ struct EngineData {
     uint8_t EngineStatus3 = 0; // command 51
     uint8_t EngineStatus4 = 0; // command 52
 
-    // Rpm fraction, load fraction, raw fuel and ignition values at the cell.
-    std::array<float, 4> OperatingPoint{};
-
     // Kept by calibration besides the channel values.
     float MapPercent = 0.0f;
     int32_t CrankPeriod = 0;

@@ -22,5 +22,5 @@ enum class WindowCode : int {
     Iac = 16,
     Extra = 17,
     LogReview = 18,
-    Autotune = 19,
+    Autotune = 20,
 };

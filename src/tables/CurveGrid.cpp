@@ -1,6 +1,6 @@
 #include "tables/CurveGrid.h"
 
-#include "record/AppState.h"
+#include "monitor/LiveFeed.h"
 #include "record/SettingsStore.h"
 #include "tables/EditorHelp.h"
 #include "tables/GridFit.h"
@@ -25,9 +25,9 @@ bool isEnter(const QKeyEvent* key) {
 
 } // namespace
 
-CurveGrid::CurveGrid(CurveDescription curve, AppState& state, SettingsStore& store,
-                     QUndoStack* undo, QWidget* parent)
-    : QWidget(parent), m_curve(std::move(curve)), m_state(state), m_store(store), m_undo(undo),
+CurveGrid::CurveGrid(CurveDescription curve, LiveFeed* feed, SettingsStore& store, QUndoStack* undo,
+                     QWidget* parent)
+    : QWidget(parent), m_curve(std::move(curve)), m_feed(feed), m_store(store), m_undo(undo),
       m_title(new QLabel(this)), m_grid(new QTableWidget(2, m_curve.points() + 1, this)) {
     auto* layout = new QVBoxLayout(this);
     layout->setContentsMargins(0, 0, 0, 0);
@@ -171,7 +171,9 @@ void CurveGrid::startEdit(const QString& text) {
         return;
     }
     emit entered();
-    m_state.EditingCell = true;
+    if (m_feed != nullptr) {
+        m_feed->holdPoll(this);
+    }
     m_editRun = run();
     m_edit->setText(m_edit->text() + text);
     m_edit->setGeometry(m_grid->visualItemRect(m_grid->item(1, m_editRun.second)));
@@ -182,7 +184,7 @@ void CurveGrid::startEdit(const QString& text) {
 
 void CurveGrid::finishEdit() {
     if (m_edit->isHidden()) {
-        m_state.EditingCell = false;
+        releasePoll();
         return;
     }
     if (m_finishing) {
@@ -203,7 +205,13 @@ void CurveGrid::finishEdit() {
           tr("Entry"));
     selectRun(m_editRun.first, m_editRun.second);
     m_finishing = false;
-    m_state.EditingCell = false;
+    releasePoll();
+}
+
+void CurveGrid::releasePoll() {
+    if (m_feed != nullptr) {
+        m_feed->releasePoll(this);
+    }
 }
 
 void CurveGrid::smooth() {

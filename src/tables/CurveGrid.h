@@ -8,7 +8,7 @@ class QLabel;
 class QLineEdit;
 class QTableWidget;
 class QUndoStack;
-struct AppState;
+class LiveFeed;
 class SettingsStore;
 
 // One curve under its title: a two-row grid (the axis over the values) with
@@ -18,7 +18,8 @@ class SettingsStore;
 class CurveGrid : public QWidget {
     Q_OBJECT
 public:
-    CurveGrid(CurveDescription curve, AppState& state, SettingsStore& store, QUndoStack* undo,
+    // An edit holds the feed's poll while it is open.
+    CurveGrid(CurveDescription curve, LiveFeed* feed, SettingsStore& store, QUndoStack* undo,
               QWidget* parent = nullptr);
 
     const CurveDescription& curve() const { return m_curve; }
@@ -51,10 +52,11 @@ protected:
 
 private:
     void startEdit(const QString& text);
+    void releasePoll();
     void apply(const std::vector<FieldCell>& cells, const QString& what);
 
     CurveDescription m_curve;
-    AppState& m_state;
+    LiveFeed* m_feed = nullptr;
     SettingsStore& m_store;
     QUndoStack* m_undo;
     QLabel* m_title = nullptr;

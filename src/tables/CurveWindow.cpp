@@ -14,9 +14,9 @@
 #include <QTableWidget>
 #include <QUndoStack>
 
-CurveWindow::CurveWindow(AppState& state, SettingsStore& store, QWidget* parent)
-    : QWidget(parent), m_state(state), m_store(store), m_layout(new QVBoxLayout(this)),
-      m_undo(new QUndoStack(this)) {
+CurveWindow::CurveWindow(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent)
+    : QWidget(parent), m_state(state), m_store(store), m_feed(feed),
+      m_layout(new QVBoxLayout(this)), m_undo(new QUndoStack(this)) {
     QAction* undo = m_undo->createUndoAction(this, tr("&Undo"));
     undo->setShortcut(QKeySequence(Qt::CTRL | Qt::Key_Z));
     undo->setObjectName(QStringLiteral("UndoAction"));
@@ -44,12 +44,11 @@ CurveWindow::CurveWindow(AppState& state, SettingsStore& store, QWidget* parent)
     });
 }
 
-CurveWindow::~CurveWindow() {
-    m_state.EditingCell = false;
-}
+// A grid destroyed mid-edit withdraws its hold of the poll by being destroyed.
+CurveWindow::~CurveWindow() = default;
 
 CurveGrid* CurveWindow::addGrid(CurveDescription curve) {
-    auto* grid = new CurveGrid(std::move(curve), m_state, m_store, m_undo, this);
+    auto* grid = new CurveGrid(std::move(curve), m_feed, m_store, m_undo, this);
     const int index = static_cast<int>(m_grids.size());
     grid->grid()->setObjectName(QStringLiteral("Grid%1").arg(index));
     grid->setCurrent(index == 0);
@@ -95,8 +94,8 @@ void CurveWindow::closeEvent(QCloseEvent* event) {
     QWidget::closeEvent(event);
 }
 
-Comp1Window::Comp1Window(AppState& state, SettingsStore& store, QWidget* parent)
-    : CurveWindow(state, store, parent) {
+Comp1Window::Comp1Window(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent)
+    : CurveWindow(state, store, feed, parent) {
     setObjectName(QStringLiteral("frmComp1"));
     setWindowTitle(QStringLiteral(" Air/Water/Battery Compensation"));
     setWhatsThis(curveWindowHelp(CurveWindowKind::Compensation));
@@ -118,8 +117,8 @@ void Comp1Window::follow() {
     grids()[1]->setVisible(waterTempSensor(s) != SensorFitted::None);
 }
 
-ChargeWindow::ChargeWindow(AppState& state, SettingsStore& store, QWidget* parent)
-    : CurveWindow(state, store, parent) {
+ChargeWindow::ChargeWindow(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent)
+    : CurveWindow(state, store, feed, parent) {
     setObjectName(QStringLiteral("frmCharge"));
     setWindowTitle(QStringLiteral("Coil Charge Time"));
     setWhatsThis(curveWindowHelp(CurveWindowKind::ChargeTime));
@@ -141,8 +140,8 @@ void ChargeWindow::follow() {
     }
 }
 
-InputWindow::InputWindow(AppState& state, SettingsStore& store, QWidget* parent)
-    : CurveWindow(state, store, parent) {
+InputWindow::InputWindow(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent)
+    : CurveWindow(state, store, feed, parent) {
     setObjectName(QStringLiteral("frmInput"));
     setWindowTitle(tr("User Inputs"));
     setWhatsThis(curveWindowHelp(CurveWindowKind::UserInputs));

@@ -12,6 +12,7 @@ class QPushButton;
 class QUndoStack;
 class QVBoxLayout;
 struct AppState;
+class LiveFeed;
 class SettingsStore;
 
 // A child window of curve grids: the compensation curves, the user-input
@@ -30,7 +31,8 @@ public:
     void smooth();
 
 protected:
-    CurveWindow(AppState& state, SettingsStore& store, QWidget* parent);
+    // An edit in one of the grids holds the feed's poll while it is open.
+    CurveWindow(AppState& state, SettingsStore& store, LiveFeed* feed, QWidget* parent);
     CurveGrid* addGrid(CurveDescription curve);
     void addSmoothButton();
     // Shows or hides the grids by the record, and rewrites descriptions that
@@ -41,6 +43,7 @@ protected:
 
     AppState& m_state;
     SettingsStore& m_store;
+    LiveFeed* m_feed = nullptr;
     QVBoxLayout* m_layout = nullptr;
 
 private:
@@ -60,7 +63,8 @@ public:
     static constexpr int kTopTwips = 1000;
     static int heightTwips(Edition edition) { return edition == Edition::Gullwick ? 4600 : 5600; }
 
-    Comp1Window(AppState& state, SettingsStore& store, QWidget* parent = nullptr);
+    Comp1Window(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
+                QWidget* parent = nullptr);
 
 protected:
     void follow() override;
@@ -74,7 +78,8 @@ public:
     static constexpr int kTopTwips = 5850;
     static constexpr int kHeightTwips = 1100;
 
-    ChargeWindow(AppState& state, SettingsStore& store, QWidget* parent = nullptr);
+    ChargeWindow(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
+                 QWidget* parent = nullptr);
 
 protected:
     void follow() override;
@@ -88,7 +93,8 @@ public:
     static constexpr int kTopTwips = 1000;
     static constexpr int kHeightTwips = 4400;
 
-    InputWindow(AppState& state, SettingsStore& store, QWidget* parent = nullptr);
+    InputWindow(AppState& state, SettingsStore& store, LiveFeed* feed = nullptr,
+                QWidget* parent = nullptr);
 
 protected:
     void follow() override;

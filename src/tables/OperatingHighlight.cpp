@@ -1,5 +1,6 @@
 #include "tables/OperatingHighlight.h"
 
+#include "monitor/LiveSample.h"
 #include "record/Rounding.h"
 #include "record/SettingCodes.h"
 
@@ -68,22 +69,22 @@ OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double
     return h;
 }
 
-OperatingHighlight operatingHighlight(const EcuSettings& s, const EngineData& e) {
+OperatingHighlight operatingHighlight(const EcuSettings& s, const LiveSample& sample) {
     double load = 0.0;
     switch (loadControl(s)) {
     case LoadControl::Map:
-        load = e.MapPercent;
+        load = sample.mapPercent();
         break;
     case LoadControl::Tps:
-        load = e.TpsChannel.Value;
+        load = sample.value(LiveChannel::Tps);
         break;
     case LoadControl::Volts:
-        load = e.TpsChannel.RawLow;
+        load = sample.raw(LiveChannel::Tps);
         break;
     default:
         break;
     }
-    return operatingHighlightAt(s, e.RpmChannel.Value, load);
+    return operatingHighlightAt(s, sample.value(LiveChannel::Rpm), load);
 }
 
 std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighlight& highlight,
@@ -104,22 +105,22 @@ std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighligh
     return repaint;
 }
 
-QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const EngineData& e) {
+QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const LiveSample& sample) {
     double xOffset = 0.0;
     if (s.MaxRpm >= kLowestMaxRpm) {
-        xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * e.RpmChannel.Value;
+        xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * sample.value(LiveChannel::Rpm);
     }
     const double rowSpan = (grid.cellHeight + 15) * 15;
     double yOffset = 0.0;
     switch (loadControl(s)) {
     case LoadControl::Map:
-        yOffset = rowSpan / 105 * e.MapPercent;
+        yOffset = rowSpan / 105 * sample.mapPercent();
         break;
     case LoadControl::Tps:
-        yOffset = rowSpan / 105 * e.TpsChannel.Value;
+        yOffset = rowSpan / 105 * sample.value(LiveChannel::Tps);
         break;
     case LoadControl::Volts:
-        yOffset = rowSpan / 255 * e.TpsChannel.RawLow;
+        yOffset = rowSpan / 255 * sample.raw(LiveChannel::Tps);
         break;
     default:
         break;

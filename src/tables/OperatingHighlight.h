@@ -1,13 +1,14 @@
 #pragma once
 
 #include "record/EcuSettings.h"
-#include "record/EngineData.h"
 #include "tables/TableOperations.h"
 
 #include <QPoint>
 #include <cstdint>
 #include <optional>
 #include <vector>
+
+class LiveSample;
 
 // The cells around the live operating point, in grid numbers: (row, column)
 // is the upper-left red cell; the column to its right and the row below are
@@ -22,9 +23,9 @@ struct OperatingHighlight {
     bool operator==(const OperatingHighlight&) const = default;
 };
 
-// The operating cells of the live values. A MaxRpm below 15 leaves no rpm
+// The operating cells of a sample's values. A MaxRpm below 15 leaves no rpm
 // step between the columns, and the highlight stays in column 1.
-OperatingHighlight operatingHighlight(const EcuSettings& settings, const EngineData& engine);
+OperatingHighlight operatingHighlight(const EcuSettings& settings, const LiveSample& sample);
 
 // The operating cells of an rpm and a load given in the unit of the load
 // control: MAP per cent (1), throttle per cent (2), the load count 0..255
@@ -74,4 +75,4 @@ struct GridGeometry {
     double cellHeight = 0;
 };
 QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
-                         const EngineData& engine);
+                         const LiveSample& sample);

@@ -1,5 +1,6 @@
 #include "tables/SmartAdd.h"
 
+#include "monitor/LiveSample.h"
 #include "record/Rounding.h"
 #include "record/SettingCodes.h"
 
@@ -7,14 +8,14 @@
 
 namespace {
 
-double liveLoad(const EcuSettings& s, const EngineData& e) {
+double liveLoad(const EcuSettings& s, const LiveSample& sample) {
     switch (loadControl(s)) {
     case LoadControl::Map:
-        return e.MapChannel.Value;
+        return sample.value(LiveChannel::Map);
     case LoadControl::Volts:
-        return e.TpsChannel.RawLow * 5.0 / 255.0;
+        return sample.raw(LiveChannel::Tps) * 5.0 / 255.0;
     default:
-        return e.TpsChannel.Value;
+        return sample.value(LiveChannel::Tps);
     }
 }
 
@@ -30,7 +31,7 @@ double share(double fraction, bool firstThirdInclusive) {
 } // namespace
 
 std::vector<FieldCell> smartAdd(const TableModel& fuel, const OperatingHighlight& h,
-                                const EngineData& engine, double amount, int sign) {
+                                const LiveSample& sample, double amount, int sign) {
     const int dx = h.columnRight ? 1 : 0;
     const int dy = h.rowBelow ? 1 : 0;
     const double s1 = fuel.rpmLabelValue(h.column);
@@ -40,11 +41,11 @@ std::vector<FieldCell> smartAdd(const TableModel& fuel, const OperatingHighlight
 
     double wx = 0.0;
     if (dx == 1) {
-        wx = s1 == s2 ? 1.0 : share((engine.RpmChannel.Value - s1) / (s2 - s1), false);
+        wx = s1 == s2 ? 1.0 : share((sample.value(LiveChannel::Rpm) - s1) / (s2 - s1), false);
     }
     double wy = 1.0;
     if (dy == 1) {
-        wy = l1 == l2 ? 0.0 : share((liveLoad(fuel.settings(), engine) - l2) / (l1 - l2), true);
+        wy = l1 == l2 ? 0.0 : share((liveLoad(fuel.settings(), sample) - l2) / (l1 - l2), true);
     }
     const double weights[2][2] = {{(1 - wx) * wy, wx * wy}, {(1 - wx) * (1 - wy), wx * (1 - wy)}};
 

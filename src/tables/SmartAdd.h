@@ -14,4 +14,4 @@
 // returned row by row, each row from left to right, for
 // SettingsStore::setCells with Send::Always.
 std::vector<FieldCell> smartAdd(const TableModel& fuel, const OperatingHighlight& highlight,
-                                const EngineData& engine, double amount, int sign);
+                                const LiveSample& sample, double amount, int sign);

@@ -1,6 +1,6 @@
 #include "tables/TableEditorWindow.h"
 
-#include "monitor/Poller.h"
+#include "monitor/LiveFeed.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "tables/EditorHelp.h"
@@ -56,10 +56,10 @@ bool isEnter(const QKeyEvent* key) {
 } // namespace
 
 TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, AppState& state,
-                                     SettingsStore& store, UserInteraction& ui, Poller* poller,
+                                     SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
                                      TableUndoHistory* history, QWidget* parent)
-    : QWidget(parent), m_description(description), m_state(state), m_store(store), m_ui(ui),
-      m_model(new TableGridModel(description, state, this)),
+    : QWidget(parent), m_description(description), m_state(state), m_feed(feed), m_store(store),
+      m_ui(ui), m_model(new TableGridModel(description, state, this)),
       m_history(history != nullptr ? history : new TableUndoHistory(description, store, this)),
       m_loadPlotShown(description.isIgnition ? state.display.PlotLoadLineIgnition
                                              : state.display.PlotLoadLineFuel) {
@@ -69,8 +69,9 @@ TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, 
     buildActions();
     select({1, 1, 1, 1});
     connect(&m_store, &SettingsStore::changed, this, &TableEditorWindow::settingsChanged);
-    if (poller != nullptr) {
-        connect(poller, &Poller::dataReceived, this, &TableEditorWindow::upDate);
+    if (m_feed != nullptr) {
+        m_sample = m_feed->latest();
+        connect(m_feed, &LiveFeed::sampled, this, &TableEditorWindow::upDate);
     }
 }
 
@@ -78,9 +79,8 @@ QUndoStack* TableEditorWindow::undoStack() const {
     return m_history->stack();
 }
 
-TableEditorWindow::~TableEditorWindow() {
-    m_state.EditingCell = false;
-}
+// Being destroyed withdraws an open edit's hold of the poll.
+TableEditorWindow::~TableEditorWindow() = default;
 
 void TableEditorWindow::buildControls() {
     const bool ignition = m_description.isIgnition;
@@ -268,7 +268,9 @@ bool TableEditorWindow::eventFilter(QObject* watched, QEvent* event) {
 }
 
 void TableEditorWindow::startEdit(const QString& text) {
-    m_state.EditingCell = true;
+    if (m_feed != nullptr) {
+        m_feed->holdPoll(this);
+    }
     m_editSelection = selection();
     m_edit->setText(m_edit->text() + text);
     m_edit->setGeometry(m_grid->visualRect(m_grid->currentIndex()));
@@ -279,7 +281,7 @@ void TableEditorWindow::startEdit(const QString& text) {
 
 void TableEditorWindow::finishEdit() {
     if (!m_edit->isVisible()) {
-        m_state.EditingCell = false;
+        releasePoll();
         return;
     }
     if (m_finishing) {
@@ -300,7 +302,13 @@ void TableEditorWindow::finishEdit() {
           SettingsStore::Send::IfChanged, tr("Entry"));
     select(m_editSelection);
     m_finishing = false;
-    m_state.EditingCell = false;
+    releasePoll();
+}
+
+void TableEditorWindow::releasePoll() {
+    if (m_feed != nullptr) {
+        m_feed->releasePoll(this);
+    }
 }
 
 void TableEditorWindow::leaveOperand(Operand op) {
@@ -354,8 +362,8 @@ void TableEditorWindow::addCurrent(int sign) {
     if (!smartAddAvailable()) {
         return;
     }
-    apply(smartAdd(m_model->table(), *m_highlight.current(), m_state.engine,
-                   operand(Operand::Amount), sign),
+    apply(smartAdd(m_model->table(), *m_highlight.current(), m_sample, operand(Operand::Amount),
+                   sign),
           SettingsStore::Send::Always, sign > 0 ? tr("Smart Add") : tr("Smart Subtract"));
 }
 
@@ -371,7 +379,8 @@ bool TableEditorWindow::crossHairShown() const {
                                     : m_state.display.DisplayFuelCrossHair;
 }
 
-void TableEditorWindow::upDate() {
+void TableEditorWindow::upDate(const LiveSample& sample) {
+    m_sample = sample;
     if (!m_state.EcuOnline) {
         m_crossHair->hide();
         if (m_highlight.current()) {
@@ -391,7 +400,7 @@ void TableEditorWindow::upDate() {
     const QModelIndex current = m_grid->currentIndex();
     const GridCursor cursor{current.row() + 1, current.column() + 1};
     if (const auto repaint =
-            m_highlight.update(operatingHighlight(m_state.settings, m_state.engine), cursor)) {
+            m_highlight.update(operatingHighlight(m_state.settings, m_sample), cursor)) {
         m_model->repaintHighlight(*repaint);
     }
     showAvailability();
@@ -424,7 +433,7 @@ void TableEditorWindow::moveCrossHair() {
     g.top = (viewport.y() - pitchY) * tpp;
     g.cellWidth = pitchX * tpp - 15;
     g.cellHeight = pitchY * tpp - 15;
-    const QPoint corner = crossHairPosition(g, m_state.settings, m_state.engine);
+    const QPoint corner = crossHairPosition(g, m_state.settings, m_sample);
     const QPointF centre((corner.x() + kDotCentreTwips) / tpp,
                          (corner.y() + kDotCentreTwips) / tpp);
     m_crossHair->move(static_cast<int>(std::lround(centre.x())) - kDotDiameter / 2,

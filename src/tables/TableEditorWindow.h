@@ -1,13 +1,14 @@
 #pragma once
 
+#include "monitor/LiveSample.h"
 #include "tables/OperatingHighlight.h"
 #include "tables/TableEditorDescription.h"
 #include "tables/TableOperations.h"
 
 #include <QWidget>
 
+class LiveFeed;
 class LoadPlot;
-class Poller;
 class QAction;
 class QLineEdit;
 class QTableView;
@@ -34,7 +35,7 @@ public:
     // The undo history is the table's own, kept by the caller across the
     // editor's life; without one the editor keeps a history of its own.
     TableEditorWindow(const TableEditorDescription& description, AppState& state,
-                      SettingsStore& store, UserInteraction& ui, Poller* poller,
+                      SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
                       TableUndoHistory* history = nullptr, QWidget* parent = nullptr);
     ~TableEditorWindow() override;
 
@@ -65,8 +66,8 @@ public:
     void copyBlock();
     void pasteBlock();
 
-    // One poll: the cross-hair dot, then the operating cells.
-    void upDate();
+    // One poll's sample: the cross-hair dot, then the operating cells.
+    void upDate(const LiveSample& sample);
 
 signals:
     void smartAddAvailabilityChanged(bool available);
@@ -80,6 +81,8 @@ private:
     void buildActions();
     void startEdit(const QString& text);
     void finishEdit();
+    // Withdraws this editor's hold of the poll.
+    void releasePoll();
     void leaveOperand(Operand operand);
     double operand(Operand operand);
     // Stores and sends the cells as one change and one undo step.
@@ -91,6 +94,9 @@ private:
 
     const TableEditorDescription& m_description;
     AppState& m_state;
+    LiveFeed* m_feed = nullptr;
+    // The sample of the last poll, which the cross-hair and smart add use.
+    LiveSample m_sample;
     SettingsStore& m_store;
     UserInteraction& m_ui;
     TableGridModel* m_model = nullptr;
@@ -117,16 +123,16 @@ private:
 class FuelWindow : public TableEditorWindow {
     Q_OBJECT
 public:
-    FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
+    FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
                TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
-        : TableEditorWindow(fuelEditor(), state, store, ui, poller, history, parent) {}
+        : TableEditorWindow(fuelEditor(), state, store, ui, feed, history, parent) {}
 };
 
 // The ignition table editor.
 class IgnWindow : public TableEditorWindow {
     Q_OBJECT
 public:
-    IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, Poller* poller,
+    IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
               TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
-        : TableEditorWindow(ignitionEditor(), state, store, ui, poller, history, parent) {}
+        : TableEditorWindow(ignitionEditor(), state, store, ui, feed, history, parent) {}
 };

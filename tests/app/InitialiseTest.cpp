@@ -9,8 +9,6 @@ TEST(InitialiseSettings, GivesDefaultsGeneratedTablesAndClearedFlags) {
     state.engine.RpmChannel.Value = 4000.0f;
     state.EcuOnline = true;
     state.EcuDataChanged = true;
-    state.LogActive = true;
-    state.PlotRunning = true;
 
     initialiseSettings(state);
 
@@ -31,8 +29,6 @@ TEST(InitialiseSettings, GivesDefaultsGeneratedTablesAndClearedFlags) {
 
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_FALSE(state.EcuDataChanged);
-    EXPECT_FALSE(state.LogActive);
-    EXPECT_FALSE(state.PlotRunning);
 }
 
 TEST(InitialiseSettings, TablesFollowTheStateGeneratorInputs) {

@@ -6,9 +6,12 @@
 #include "comm/EcuLine.h"
 #include "comm/EcuProtocol.h"
 #include "comm/QtSerialLink.h"
+#include "monitor/Acquisition.h"
+#include "monitor/LoggingController.h"
 #include "monitor/StatusBarWidget.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "record/AppState.h"
+#include "session/Session.h"
 #include "sim/PtyServer.h"
 #include "sim/SimulatedEcu.h"
 
@@ -98,10 +101,10 @@ TEST_F(LostDeviceTest, PulledAdapterGoesOfflineOnceAndFindEcuWorksOnceItIsBack) 
     ASSERT_NE(plot, nullptr);
     plot->start();
     window->setupLogData();
-    ASSERT_TRUE(state.LogActive);
+    ASSERT_TRUE(window->session().logging().active());
     window->pollTick();
-    plot->sampleNow();
-    plot->sampleNow();
+    window->acquisition().plotTick();
+    window->acquisition().plotTick();
     ASSERT_TRUE(logText().endsWith("\r\n"));
     const QByteArray logged = logText();
     ui.clear();
@@ -110,13 +113,13 @@ TEST_F(LostDeviceTest, PulledAdapterGoesOfflineOnceAndFindEcuWorksOnceItIsBack) 
     pullOut();
     QElapsedTimer took;
     took.start();
-    plot->sampleNow();
+    window->acquisition().plotTick();
     EXPECT_LT(took.elapsed(), 1000);
     EXPECT_EQ(count(QStringLiteral("Communication Lost!")), 1)
         << ui.texts().join('|').toStdString();
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Offline ");
-    EXPECT_FALSE(state.LogActive);
+    EXPECT_FALSE(window->session().logging().active());
     EXPECT_FALSE(window->menus().tuningLogData->isChecked());
     EXPECT_FALSE(port.isOpen());
 
@@ -124,7 +127,7 @@ TEST_F(LostDeviceTest, PulledAdapterGoesOfflineOnceAndFindEcuWorksOnceItIsBack) 
     // log; the plot stops.
     took.restart();
     for (int i = 0; i < 5; ++i) {
-        plot->sampleNow();
+        window->acquisition().plotTick();
         window->pollTick();
     }
     EXPECT_FALSE(plot->running());

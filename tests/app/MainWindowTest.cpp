@@ -8,10 +8,12 @@
 #include "comm/QtSerialLink.h"
 #include "config/Comp2Window.h"
 #include "files/EcuFile.h"
+#include "monitor/Acquisition.h"
 #include "monitor/DataWindow.h"
-#include "monitor/Poller.h"
+#include "monitor/LoggingController.h"
 #include "monitor/StatusBarWidget.h"
 #include "record/AppState.h"
+#include "session/Session.h"
 #ifdef VANTREL_HAVE_PTY
 #include "sim/PtyServer.h"
 #endif
@@ -163,7 +165,7 @@ TEST_F(MainWindowTest, DeclinedSearchStartsOfflineWithThePollTimerRunning) {
     ui.clear();
     window->setupLogData();
     EXPECT_EQ(ui.texts(), QStringList{"ECU offline - no data to log!"});
-    EXPECT_FALSE(state.LogActive);
+    EXPECT_FALSE(window->session().logging().active());
 }
 
 TEST_F(MainWindowTest, DataWindowShowsLiveValuesInTheirFormats) {
@@ -191,7 +193,7 @@ TEST_F(MainWindowTest, DataWindowShowsLiveValuesInTheirFormats) {
     EXPECT_TRUE(cell(1, 7).endsWith(" " + kDeg));
     EXPECT_TRUE(cell(0, 3).endsWith(" " + kDeg + "F"));
     EXPECT_TRUE(window->animationImage()->isVisible());
-    EXPECT_EQ(window->poller().indicator().frame(), 7);
+    EXPECT_EQ(window->acquisition().indicator().frame(), 7);
 }
 
 TEST_F(MainWindowTest, SilentEcuGivesExactlyOneCommunicationLost) {
@@ -311,7 +313,7 @@ TEST_F(MainWindowTest, LoggingAsksForAFileAcceptingNewNamesAndAppends) {
     ui.clear();
     chosenFile = dir.filePath("run.log");
     window->menus().tuningLogData->trigger();
-    EXPECT_TRUE(state.LogActive);
+    EXPECT_TRUE(window->session().logging().active());
     EXPECT_TRUE(window->menus().tuningLogData->isChecked());
     EXPECT_EQ(window->statusBarWidget()->panel(14)->text(), "Logging Data ");
 
@@ -329,14 +331,14 @@ TEST_F(MainWindowTest, LoggingAsksForAFileAcceptingNewNamesAndAppends) {
     // Switching off closes the file; switching on again asks again, and a
     // cancelled dialog switches logging off without a word.
     window->setupLogData();
-    EXPECT_FALSE(state.LogActive);
+    EXPECT_FALSE(window->session().logging().active());
     EXPECT_EQ(window->statusBarWidget()->panel(14)->text(), "Log Data");
     window->setupLogData();
     ui.clear();
     chosenFile.clear();
     window->pollTick();
     EXPECT_EQ(dialogTitles.size(), 2);
-    EXPECT_FALSE(state.LogActive);
+    EXPECT_FALSE(window->session().logging().active());
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_FALSE(window->menus().tuningLogData->isChecked());
 }
@@ -360,14 +362,14 @@ TEST_F(MainWindowTest, DoubleClickOnTheLogPanelIsOneSwitchNotTwo) {
     send(QEvent::MouseButtonRelease);
     send(QEvent::MouseButtonDblClick);
     send(QEvent::MouseButtonRelease);
-    EXPECT_TRUE(state.LogActive);
+    EXPECT_TRUE(window->session().logging().active());
     EXPECT_EQ(panel->text(), "Logging Data ");
     EXPECT_TRUE(ui.messages.empty());
 
     // A later single click switches it off.
     send(QEvent::MouseButtonPress);
     send(QEvent::MouseButtonRelease);
-    EXPECT_FALSE(state.LogActive);
+    EXPECT_FALSE(window->session().logging().active());
     EXPECT_EQ(panel->text(), "Log Data");
 }
 
@@ -392,7 +394,7 @@ TEST_F(MainWindowTest, TimeHistoryOpensFromTheDisplayMenuAndCountsAsALogView) {
     ui.clear();
     window->setupLogData();
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_TRUE(state.LogActive);
+    EXPECT_TRUE(window->session().logging().active());
 
     // The EGO window closes every child except the plot.
     window->menus().tuningFuel->trigger();
@@ -573,7 +575,7 @@ TEST_F(MainWindowTest, SendingAFileKeepsTheWindowPaintedAndHoldsOtherExchanges) 
     window->line().setPump([&] {
         ++pumps;
         EXPECT_TRUE(window->line().busy());
-        ticksRun += window->poller().tick() ? 1 : 0;
+        ticksRun += window->acquisition().tick() ? 1 : 0;
         progress.push_back(ui.progressSteps);
         QCoreApplication::processEvents(QEventLoop::ExcludeUserInputEvents);
     });

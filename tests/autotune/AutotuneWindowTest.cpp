@@ -7,7 +7,7 @@
 #include "autotune/AutotuneWindow.h"
 #include "AutotuneData.h"
 #include "SimulatedMainWindow.h"
-#include "monitor/Poller.h"
+#include "monitor/Acquisition.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAbstractButton>
@@ -222,8 +222,8 @@ TEST_F(AutotuneWindowTest, LiveProposalFollowsThePollAndAppliesByItselfOnlyWhenT
     QTest::mouseClick(control(tune, "LiveSource"), Qt::LeftButton);
     const auto drive = [this](int ticks) {
         for (int i = 0; i < ticks; ++i) {
-            nowMs += Poller::kIntervalMs;
-            ASSERT_TRUE(window->poller().tick());
+            nowMs += Acquisition::kIntervalMs;
+            ASSERT_TRUE(window->acquisition().tick());
         }
     };
     QSignalSpy changed(&tune->workspace(), &AutotuneWorkspace::proposalChanged);

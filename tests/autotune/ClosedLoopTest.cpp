@@ -14,8 +14,8 @@
 #include "comm/EcuLine.h"
 #include "comm/Transfers.h"
 #include "files/EcuFile.h"
+#include "monitor/Acquisition.h"
 #include "monitor/DataLog.h"
-#include "monitor/Poller.h"
 #include "record/AppState.h"
 #include "record/SensorConversions.h"
 #include "record/SettingsStore.h"
@@ -107,7 +107,7 @@ class Tuner {
 public:
     explicit Tuner(const EcuSettings& image)
         : m_ecu(image, [this] { return m_nowMs; }), m_link(&m_ecu), m_line(m_state, m_link, m_ui),
-          m_poller(m_state, m_line), m_store(m_state.settings) {
+          m_acquisition(m_state, m_line, [this] { return m_nowMs; }), m_store(m_state.settings) {
         m_ecu.setEngineModel(engineModel());
         initialiseSettings(m_state);
         m_state.AskBeforeSearch = false;
@@ -125,13 +125,13 @@ public:
 
     // Logs full records from the poll while the clock runs from startMs.
     void drive(const QString& logPath, qint64 startMs, qint64 lengthMs) {
-        DataLog log(m_state, [this] { return m_nowMs; });
+        DataLog log;
         ASSERT_FALSE(log.open(logPath).has_value());
-        m_state.LogActive = true;
         const QDateTime clock(QDate(2026, 5, 2), QTime(9, 0));
         for (m_nowMs = startMs; m_nowMs < startMs + lengthMs; m_nowMs += kRecordMs) {
-            ASSERT_TRUE(m_poller.tick());
-            ASSERT_FALSE(log.writeFullRecord(clock, QLocale::c()).has_value());
+            ASSERT_TRUE(m_acquisition.tick());
+            ASSERT_FALSE(
+                log.writeFullRecord(m_acquisition.latest(), clock, QLocale::c()).has_value());
             m_link.clearWritten();
         }
         log.close();
@@ -160,7 +160,7 @@ private:
     RecordingInteraction m_ui;
     AppState m_state;
     EcuLine m_line;
-    Poller m_poller;
+    Acquisition m_acquisition;
     SettingsStore m_store;
 };
 

@@ -2,6 +2,8 @@
 #include "cli/StderrInteraction.h"
 #include "comm/SerialPorts.h"
 #include "monitor/DataLog.h"
+#include "monitor/LiveSample.h"
+#include "monitor/LogFormat.h"
 #include "record/AppState.h"
 
 #include <QBuffer>
@@ -63,7 +65,7 @@ void writeFile(const QString& path, const QByteArray& data) {
 QByteArray writtenLog(const QString& path, int16_t loadControl, int fullRecords, int plotRecords) {
     AppState state;
     qint64 ms = 0;
-    DataLog writer(state, [&ms] { return ms; });
+    DataLog writer;
     EXPECT_FALSE(writer.open(path).has_value());
     state.settings.LoadControl = loadControl;
     state.engine.RpmChannel.Value = 900;
@@ -73,11 +75,16 @@ QByteArray writtenLog(const QString& path, int16_t loadControl, int fullRecords,
     state.engine.EngineStatus1 = 6;
     const QDateTime now(QDate(2026, 5, 2), QTime(14, 30, 0));
     for (int i = 0; i < fullRecords; ++i, ms += 500) {
-        EXPECT_FALSE(writer.writeFullRecord(now, QLocale::c()).has_value());
+        EXPECT_FALSE(
+            writer.writeFullRecord(LiveSample::fromEngineData(state.engine, ms), now, QLocale::c())
+                .has_value());
     }
-    state.LogHeaderPending = true;
+    writer.requestHeader();
     for (int i = 0; i < plotRecords; ++i, ms += 50) {
-        EXPECT_FALSE(writer.writePlotRecord({0, 11}, now, QLocale::c()).has_value());
+        EXPECT_FALSE(writer
+                         .writePlotRecord(LiveSample::fromEngineData(state.engine, ms),
+                                          plotLogLayout(state, {0, 11}), now, QLocale::c())
+                         .has_value());
     }
     writer.close();
     return readFile(path);
@@ -108,11 +115,13 @@ TEST(Log2CsvCommand, WritesTheCsvAndCountsTheLinesItSkipped) {
     const QString log = dir.filePath("run.log");
     {
         AppState state;
-        DataLog writer(state, [] { return qint64(0); });
+        DataLog writer;
         ASSERT_FALSE(writer.open(log).has_value());
         state.engine.RpmChannel.Value = 900;
-        ASSERT_FALSE(
-            writer.writeFullRecord(QDateTime::currentDateTime(), QLocale::c()).has_value());
+        ASSERT_FALSE(writer
+                         .writeFullRecord(LiveSample::fromEngineData(state.engine, 0),
+                                          QDateTime::currentDateTime(), QLocale::c())
+                         .has_value());
     }
     QFile file(log);
     ASSERT_TRUE(file.open(QIODevice::Append));

@@ -4,6 +4,8 @@
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
 #include "monitor/DataLog.h"
+#include "monitor/LiveSample.h"
+#include "monitor/LogFormat.h"
 #include "record/AppState.h"
 
 #include <QBuffer>
@@ -46,7 +48,7 @@ void writeLog(const QString& path, const std::vector<Record>& full,
     AppState state;
     initialiseSettings(state);
     qint64 ms = 0;
-    DataLog log(state, [&ms] { return ms; });
+    DataLog log;
     ASSERT_FALSE(log.open(path).has_value());
     const QDateTime now(QDate(2026, 5, 2), QTime(9, 0));
     const auto set = [&state](const Record& r) {
@@ -60,13 +62,17 @@ void writeLog(const QString& path, const std::vector<Record>& full,
     };
     for (const Record& r : full) {
         set(r);
-        ASSERT_FALSE(log.writeFullRecord(now, QLocale::c()).has_value());
+        ASSERT_FALSE(
+            log.writeFullRecord(LiveSample::fromEngineData(state.engine, ms), now, QLocale::c())
+                .has_value());
         ms += 100;
     }
-    state.LogHeaderPending = true;
+    log.requestHeader();
     for (const Record& r : plot) {
         set(r);
-        ASSERT_FALSE(log.writePlotRecord({0, 11}, now, QLocale::c()).has_value());
+        ASSERT_FALSE(log.writePlotRecord(LiveSample::fromEngineData(state.engine, ms),
+                                         plotLogLayout(state, {0, 11}), now, QLocale::c())
+                         .has_value());
         ms += 100;
     }
 }

@@ -18,8 +18,8 @@ protected:
     DiscoveryTest() {
         state.settings = EcuSettings::withDefaults();
         hooks.setPolling = [this](bool on) { polling.push_back(on); };
-        hooks.refreshStatusBar = [this] { ++statusBarRefreshes; };
-        hooks.showEgoMenu = [this](bool shown) { egoMenu.push_back(shown); };
+        hooks.onlineChanged = [this] { ++statusRefreshes; };
+        hooks.codeSectionsChanged = [this](bool ego) { egoSection.push_back(ego); };
         hooks.processEvents = [this] { ++eventRuns; };
     }
 
@@ -35,8 +35,8 @@ protected:
     EcuProtocol protocol{state, link, ui};
     DiscoveryHooks hooks;
     std::vector<bool> polling;
-    std::vector<bool> egoMenu;
-    int statusBarRefreshes = 0;
+    std::vector<bool> egoSection;
+    int statusRefreshes = 0;
     int eventRuns = 0;
 };
 
@@ -63,9 +63,9 @@ TEST_F(DiscoveryTest, AcceptedFirmwareGoesOnlineAndReadsIdentityThenStatus) {
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-07-00042");
     EXPECT_EQ(state.settings.UC_Extra[2], 120);
     EXPECT_EQ(polling, (std::vector<bool>{false, true}));
-    EXPECT_EQ(statusBarRefreshes, 1);
+    EXPECT_EQ(statusRefreshes, 1);
     EXPECT_EQ(eventRuns, 1);
-    EXPECT_EQ(egoMenu, std::vector<bool>{false});
+    EXPECT_EQ(egoSection, std::vector<bool>{false});
     EXPECT_EQ(ui.progressCaptions, QStringList{"Searching for ECU"});
     EXPECT_EQ(ui.progressSteps, 9);
     EXPECT_EQ(ui.progressOpen, 0);
@@ -82,7 +82,7 @@ TEST_F(DiscoveryTest, VersionOneBelowTheAcceptedIsRejectedAndGoesOffline) {
                                    "Expecting   - Version 2.051\r\n\r\nPlease contact Marrowby");
     // Offline after the message: no status reads follow.
     EXPECT_EQ(link.written, concat({85}, kIdentityReads));
-    EXPECT_EQ(statusBarRefreshes, 0);
+    EXPECT_EQ(statusRefreshes, 0);
     EXPECT_EQ(polling, (std::vector<bool>{false, true}));
 }
 
@@ -95,7 +95,7 @@ TEST_F(DiscoveryTest, WrongVersionStaysOnlineInDeveloperMode) {
 
     EXPECT_TRUE(state.EcuOnline);
     EXPECT_EQ(link.written, concat(concat({85}, kIdentityReads), kAfterSearchReads));
-    EXPECT_EQ(egoMenu, std::vector<bool>{true});
+    EXPECT_EQ(egoSection, std::vector<bool>{true});
 }
 
 TEST_F(DiscoveryTest, ExperimentalFirmwareIsAcceptedWithAWarning) {

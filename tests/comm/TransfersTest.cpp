@@ -27,9 +27,8 @@ protected:
         state.settings = EcuSettings::withDefaults();
         state.EcuOnline = true;
         hooks.discovery.setPolling = [this](bool on) { polling.push_back(on); };
-        hooks.discovery.refreshStatusBar = [this] { ++statusBarRefreshes; };
-        hooks.unloadAllWindows = [this] { ++unloads; };
-        hooks.redrawTableViews = [this] { ++redraws; };
+        hooks.discovery.onlineChanged = [this] { ++statusRefreshes; };
+        hooks.recordReplacing = [this] { ++replacings; };
         hooks.checkSettings = [this] { checkSettings(protocol); };
     }
 
@@ -45,9 +44,8 @@ protected:
     EcuProtocol protocol{state, link, ui};
     TransferHooks hooks;
     std::vector<bool> polling;
-    int statusBarRefreshes = 0;
-    int unloads = 0;
-    int redraws = 0;
+    int statusRefreshes = 0;
+    int replacings = 0;
 };
 
 // --- Full send ----------------------------------------------------------------
@@ -205,7 +203,7 @@ TEST_F(TransfersTest, FullReadRunsTheThreeBlockReadsThenTheCheck) {
     ASSERT_FALSE(ui.messages.empty());
     EXPECT_TRUE(ui.messages.back().text.startsWith("Data Error Found and Fixed!"));
     EXPECT_EQ(polling, (std::vector<bool>{false, true}));
-    EXPECT_EQ(unloads, 1);
+    EXPECT_EQ(replacings, 1);
     EXPECT_EQ(ui.busyCalls, 1);
     EXPECT_EQ(ui.busyDepth, 0);
 }
@@ -271,8 +269,7 @@ TEST_F(TransfersTest, FindEcuWhileOnlineOnlySaysSo) {
     EXPECT_TRUE(link.written.empty());
     EXPECT_EQ(ui.boxes(), QStringList{"None|Vantrel|Ecu Online!"});
     EXPECT_FALSE(state.EcuDataChanged);
-    EXPECT_EQ(statusBarRefreshes, 1);
-    EXPECT_EQ(redraws, 1);
+    EXPECT_EQ(statusRefreshes, 1);
 }
 
 TEST_F(TransfersTest, FindEcuWhileOfflineSearchesWithoutAskingThenReadsAll) {

@@ -5,6 +5,7 @@
 #include "app/MenuBuilder.h"
 #include "config/NumericBox.h"
 #include "config/SetupWindow.h"
+#include "monitor/Acquisition.h"
 #include "record/NumberFormat.h"
 #include "record/SensorConversions.h"
 #include "tables/CurveGrid.h"
@@ -130,10 +131,10 @@ TEST_F(CompensationWindowsTest, EgoRoutingListsBoxesAndSetpoints) {
     grid->selectRun(6, 3);
     QTest::keyClicks(grid->grid(), QStringLiteral("2"));
     QTest::keyClicks(grid->editBox(), QStringLiteral(",.5"));
-    EXPECT_TRUE(state.EditingCell);
+    EXPECT_TRUE(window->acquisition().held());
     // Closing the window applies the open edit and lets the poll run again.
     window->menus().fileCloseActiveWindow->trigger();
-    EXPECT_FALSE(state.EditingCell);
+    EXPECT_FALSE(window->acquisition().held());
     EXPECT_EQ(link.written(), bytes({217, 5, 128, 217, 4, 128, 217, 3, 128, 217, 2, 128}));
 }
 

@@ -5,8 +5,10 @@
 #include "app/WindowRegistry.h"
 #include "comm/EcuLine.h"
 #include "config/NumericBox.h"
+#include "monitor/Acquisition.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
+#include "session/Session.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
@@ -50,7 +52,7 @@ protected:
         state.EcuOnline = true;
         store.setSender([this](int command, int index1, int index2) {
             sent.push_back(command);
-            line.command(command, index1, index2);
+            session.line().command(command, index1, index2);
         });
         for (WindowCode code :
              {WindowCode::Fuel, WindowCode::Ignition, WindowCode::Comp2, WindowCode::Ego,
@@ -61,8 +63,9 @@ protected:
 
     void open() {
         ecu.setSettings(state.settings);
-        window = new SetupWindow(
-            {state, store, line, ui, [this](WindowCode code) { windows.close(code); }, nullptr});
+        window = new SetupWindow({state, store, session, ui,
+                                  [this](WindowCode code) { windows.close(code); },
+                                  &session.liveFeed()});
         windows.show(window, WindowCode::Setup);
     }
 
@@ -87,8 +90,8 @@ protected:
     SimulatedEcu ecu;
     SimulatedLink link{&ecu};
     RecordingInteraction ui;
-    EcuLine line{state, link, ui};
-    SettingsStore store{state.settings};
+    Session session{state, ui, link};
+    SettingsStore& store = session.store();
     QMdiArea area;
     WindowRegistry windows{&area};
     SetupWindow* window = nullptr;
@@ -280,7 +283,11 @@ TEST_F(SetupWindowTest, EngineListsSendAndCloseDependentWindows) {
     EXPECT_EQ(state.ignitionGenerator.advanceLimit, 0.0f);
 
     sent.clear();
-    state.engine.EngineStatus1 = 2; // the engine is turning
+    qint64 engineMs = 0;
+    ecu.setClock([&engineMs] { return engineMs; });
+    ecu.startEngine();
+    engineMs = 60000;
+    session.acquisition().tick(); // the poll finds the engine turning
     emit child<QComboBox>("LoadControlCombo")->activated(1);
     EXPECT_EQ(sent, Codes{192});
     EXPECT_EQ(ecu.stopCount(), 1);
@@ -321,7 +328,7 @@ TEST_F(SetupWindowTest, CustomOutputsAndInputs) {
     EngineData live;
     live.MapChannel.Value = 12.25f;
     live.TpsChannel.RawLow = 255;
-    window->upDateSetup(live);
+    window->upDateSetup(LiveSample::fromEngineData(live, 0));
     EXPECT_EQ(child<QLabel>("TpsLabel")->text(), "TPS volts                 5.00");
 }
 

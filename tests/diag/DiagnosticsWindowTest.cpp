@@ -1,7 +1,7 @@
 #include "SimulatedMainWindow.h"
 #include "diag/SensorCheckWindow.h"
 #include "files/EcuFile.h"
-#include "monitor/Poller.h"
+#include "monitor/Acquisition.h"
 
 #include <QAction>
 #include <QCoreApplication>
@@ -60,7 +60,7 @@ TEST_F(DiagnosticsWindowTest, ShowsLiveValuesFiresOutputsAndWantsDeveloperReadsW
     auto* diagnostics = window->findChild<SensorCheckWindow*>();
     ASSERT_NE(diagnostics, nullptr);
     EXPECT_EQ(diagnostics->windowTitle(), "Diagnostics");
-    EXPECT_TRUE(window->poller().developerReadsRequested());
+    EXPECT_TRUE(window->acquisition().developerReadsRequested());
     window->pollTick();
     EXPECT_TRUE(link.written().contains(char(114))) << "the first spare value is read";
     EXPECT_EQ(diagnostics->box(4, 0)->text().toInt(), state.engine.BatteryChannel.RawLow);
@@ -75,7 +75,7 @@ TEST_F(DiagnosticsWindowTest, ShowsLiveValuesFiresOutputsAndWantsDeveloperReadsW
 
     window->unloadAllWindows();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
-    EXPECT_FALSE(window->poller().developerReadsRequested());
+    EXPECT_FALSE(window->acquisition().developerReadsRequested());
 }
 
 TEST_F(DiagnosticsWindowTest, StopEngineSendsAtOnceAndSaysWhenTheEcuIsOffline) {

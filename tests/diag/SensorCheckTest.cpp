@@ -1,4 +1,5 @@
 #include "diag/SensorCheck.h"
+#include "monitor/LiveSample.h"
 
 #include "RecordingInteraction.h"
 #include "record/AppState.h"
@@ -45,7 +46,8 @@ TEST_F(SensorCheckTest, RowsShowBitsVoltsAndValuesUserInputsOffStayEmpty) {
     e.RpmChannel = channel(0xE2, 0x04, 1250.0f);
     state.settings.UserInputAnalogMode = {1, 0, 3};
 
-    const SensorCheckDisplay d = composeSensorCheck(state);
+    const SensorCheckDisplay d = composeSensorCheck(state.settings, state.DeveloperMode,
+                                                    LiveSample::fromEngineData(state.engine, 0));
     const std::vector<std::array<QString, 4>> expected{
         {"Map", "255", "5.00", "14.70 psi"},
         {"Tps", "0", "0.00", "0.00 %"},
@@ -66,14 +68,19 @@ TEST_F(SensorCheckTest, RowsShowBitsVoltsAndValuesUserInputsOffStayEmpty) {
     EXPECT_TRUE(d.injectorTicks.isEmpty()) << "developer values outside developer mode";
 
     state.settings.UserInputAnalogMode = {2, 0, 0};
-    EXPECT_EQ(composeSensorCheck(state).rows[5].value, "105 Deg");
+    EXPECT_EQ(composeSensorCheck(state.settings, state.DeveloperMode,
+                                 LiveSample::fromEngineData(state.engine, 0))
+                  .rows[5]
+                  .value,
+              "105 Deg");
 
     state.DeveloperMode = true;
     state.settings.UC_Extra = {1, 2, 3, 4, 5};
     state.settings.UI_Extra = {1000, 2, 3, 4, 65535};
     e.InjectorChannel = channel(0x10, 0x27, 0.0f); // 0x2710 = 10000 ticks
     e.AdvanceChannel = channel(45, 0, 0.0f);
-    const SensorCheckDisplay dev = composeSensorCheck(state);
+    const SensorCheckDisplay dev = composeSensorCheck(state.settings, state.DeveloperMode,
+                                                      LiveSample::fromEngineData(state.engine, 0));
     EXPECT_EQ(dev.charExtra[4], "5");
     EXPECT_EQ(dev.intExtra[4], "65535");
     EXPECT_EQ(dev.injectorTicks, "10,000");

@@ -1,4 +1,5 @@
 #include "monitor/Calibration.h"
+#include "monitor/LiveSample.h"
 
 #include <cmath>
 #include <gtest/gtest.h>
@@ -226,47 +227,49 @@ TEST(OperatingCell, HalfStepsRoundToEven) {
 TEST(OperatingPoint, FractionsAndTableValuesAtTheCell) {
     EcuSettings s = EcuSettings::withDefaults();
     EngineData e = EngineData::withChannelLayout();
+    OperatingPoint point{};
     s.FuelTable[8][8] = 77;
     s.IgnitionTable[8][8] = 44;
     s.MaxRpm = 9000;
     s.LoadControl = 2;
     e.RpmChannel.Value = 4500.0f;
     e.TpsChannel.Value = 50.0f;
-    computeOperatingPoint(s, e);
-    EXPECT_FLOAT_EQ(e.OperatingPoint[0], 0.5f);
-    EXPECT_FLOAT_EQ(e.OperatingPoint[1], 0.5f);
-    EXPECT_EQ(e.OperatingPoint[2], 77.0f);
-    EXPECT_EQ(e.OperatingPoint[3], 44.0f);
+    point = operatingPoint(s, LiveSample::fromEngineData(e, 0));
+    EXPECT_FLOAT_EQ(point[0], 0.5f);
+    EXPECT_FLOAT_EQ(point[1], 0.5f);
+    EXPECT_EQ(point[2], 77.0f);
+    EXPECT_EQ(point[3], 44.0f);
 
     s.LoadControl = 1;
     s.FuelTable[0][15] = 12;
     e.MapChannel.RawLow = 255;
     e.RpmChannel.Value = 12000.0f;
-    computeOperatingPoint(s, e);
-    EXPECT_FLOAT_EQ(e.OperatingPoint[1], 1.0f);
-    EXPECT_EQ(e.OperatingPoint[2], 12.0f);
+    point = operatingPoint(s, LiveSample::fromEngineData(e, 0));
+    EXPECT_FLOAT_EQ(point[1], 1.0f);
+    EXPECT_EQ(point[2], 12.0f);
 
     s.LoadControl = 3;
     s.FuelTable[15][0] = 9;
     e.TpsChannel.RawLow = 0;
     e.RpmChannel.Value = 0.0f;
-    computeOperatingPoint(s, e);
-    EXPECT_EQ(e.OperatingPoint[2], 9.0f);
+    point = operatingPoint(s, LiveSample::fromEngineData(e, 0));
+    EXPECT_EQ(point[2], 9.0f);
 }
 
 TEST(OperatingPoint, MaxRpmBelowFifteenKeepsTheFirstColumn) {
     EcuSettings s = EcuSettings::withDefaults();
     EngineData e = EngineData::withChannelLayout();
+    OperatingPoint point{};
     s.FuelTable[15][0] = 3;
     s.FuelTable[15][15] = 4;
     e.RpmChannel.Value = 1000.0f;
     for (int maxRpm : {0, 14}) {
         s.MaxRpm = maxRpm;
-        computeOperatingPoint(s, e);
-        EXPECT_EQ(e.OperatingPoint[0], 0.0f) << maxRpm;
-        EXPECT_EQ(e.OperatingPoint[2], 3.0f) << maxRpm;
+        point = operatingPoint(s, LiveSample::fromEngineData(e, 0));
+        EXPECT_EQ(point[0], 0.0f) << maxRpm;
+        EXPECT_EQ(point[2], 3.0f) << maxRpm;
     }
     s.MaxRpm = 15;
-    computeOperatingPoint(s, e);
-    EXPECT_EQ(e.OperatingPoint[2], 4.0f);
+    point = operatingPoint(s, LiveSample::fromEngineData(e, 0));
+    EXPECT_EQ(point[2], 4.0f);
 }

@@ -1,4 +1,5 @@
 #include "monitor/DataDisplay.h"
+#include "monitor/LiveSample.h"
 #include "record/AppState.h"
 
 #include "TestData.h"
@@ -63,9 +64,11 @@ QString gridText(const DataDisplay& names, const DataDisplay& values) {
 }
 
 TEST_F(DataDisplayTest, NamesStandLeftOfTheirValuesWhichUseTheirPatterns) {
-    const DataDisplay values = composeDataDisplay(state);
+    const DataDisplay values =
+        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
     state.settings.UserInputAnalogMode = {0, 1, 3};
-    const DataDisplay names = composeDataDisplay(state);
+    const DataDisplay names =
+        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
     EXPECT_EQ(gridText(names, values).toStdString(),
               testDataText("monitor/data-grid.txt").toStdString());
 }
@@ -73,7 +76,8 @@ TEST_F(DataDisplayTest, NamesStandLeftOfTheirValuesWhichUseTheirPatterns) {
 TEST_F(DataDisplayTest, UserInputInEgoModeShowsOneDecimalVolts) {
     state.settings.UserInputAnalogMode = {3, 3, 3};
     state.engine.UserChannel[0].Value = 0.44f;
-    const DataDisplay d = composeDataDisplay(state);
+    const DataDisplay d =
+        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
     EXPECT_EQ(valueAt(d, 1, 9), "0.4 V");
     EXPECT_EQ(userInputModeSuffix(AnalogInputMode::IgnitionDegrees), " Ign");
 }
@@ -83,7 +87,8 @@ TEST_F(DataDisplayTest, SensorsOfTypeZeroLeaveTheirCellsEmpty) {
     state.settings.AirTempSensorType = 0;
     state.settings.WaterTempSensorType = 0;
     state.settings.TpsSensorType = 0;
-    const DataDisplay d = composeDataDisplay(state);
+    const DataDisplay d =
+        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
     EXPECT_EQ(valueAt(d, 1, 1), "");
     EXPECT_EQ(valueAt(d, 1, 3), "");
     EXPECT_EQ(valueAt(d, 0, 3), "");
@@ -94,7 +99,8 @@ TEST_F(DataDisplayTest, SensorsOfTypeZeroLeaveTheirCellsEmpty) {
 TEST_F(DataDisplayTest, NegativeTemperatureAndLargeRpm) {
     state.engine.AirChannel.Value = -3;
     state.engine.RpmChannel.Value = 30000;
-    const DataDisplay d = composeDataDisplay(state);
+    const DataDisplay d =
+        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
     EXPECT_EQ(valueAt(d, 1, 3), "-3 " + kDeg + "F");
     EXPECT_EQ(valueAt(d, 0, 1), "30000");
 }

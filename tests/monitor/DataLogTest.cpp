@@ -1,5 +1,9 @@
 #include "monitor/DataLog.h"
 
+#include "RecordingInteraction.h"
+#include "monitor/LiveSample.h"
+#include "monitor/LogFormat.h"
+#include "monitor/LoggingController.h"
 #include "record/AppState.h"
 
 #include <QFile>
@@ -26,32 +30,47 @@ QStringList linesOf(const QString& path) {
     return lines;
 }
 
+// The log of samples taken at m_ms; the logging switch of an online ECU
+// with the data window open, whose file chooser gives m_chosen.
 class DataLogTest : public ::testing::Test {
 protected:
     DataLogTest() {
-        m_state.LogActive = true;
-        m_state.engine.RpmChannel.Value = 1200;
-        m_state.engine.MapChannel.Value = 5.5f;
+        m_state.EcuOnline = true;
         m_state.settings.LoadControl = 1;
+        m_engine.RpmChannel.Value = 1200;
+        m_engine.MapChannel.Value = 5.5f;
+        m_logging.setFileChooser([this] { return m_chosen; });
+        m_logging.setViews([] { return true; }, [] { return false; });
     }
     QString path() const { return m_dir.filePath("run.log"); }
+    LiveSample sample() const { return LiveSample::fromEngineData(m_engine, m_ms); }
+    std::optional<QString> full(const QDateTime& now = kEvening) {
+        return m_log.writeFullRecord(sample(), now, kLocale);
+    }
+    std::optional<QString> plot(const QDateTime& now = kEvening) {
+        return m_log.writePlotRecord(sample(), plotLogLayout(m_state, {0, 11}), now, kLocale);
+    }
 
     QTemporaryDir m_dir;
     AppState m_state;
+    EngineData m_engine;
     qint64 m_ms = 5000;
-    DataLog m_log{m_state, [this] { return m_ms; }};
+    DataLog m_log;
+    RecordingInteraction m_ui;
+    LoggingController m_logging{m_state, m_ui};
+    QString m_chosen;
 };
 
 TEST_F(DataLogTest, FirstRecordBringsTheHeaderBlock) {
     ASSERT_FALSE(m_log.open(path()));
-    EXPECT_TRUE(m_state.LogHeaderPending);
+    EXPECT_TRUE(m_log.headerPending());
     EXPECT_EQ(m_log.fileName(), "run.log");
     EXPECT_EQ(m_log.filePath(), path());
 
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
-    EXPECT_FALSE(m_state.LogHeaderPending);
+    EXPECT_FALSE(full());
+    EXPECT_FALSE(m_log.headerPending());
     m_ms += 1500;
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
+    EXPECT_FALSE(full());
 
     const QStringList lines = linesOf(path());
     ASSERT_EQ(lines.size(), 5);
@@ -60,17 +79,16 @@ TEST_F(DataLogTest, FirstRecordBringsTheHeaderBlock) {
     EXPECT_TRUE(lines[2].startsWith("    Time       Rpm       Map"));
     EXPECT_TRUE(lines[3].startsWith("   0.000      1200      5.50")) << lines[3].toStdString();
     EXPECT_TRUE(lines[4].startsWith("   1.500      1200")) << lines[4].toStdString();
-    EXPECT_TRUE(m_state.LogActive);
 }
 
 TEST_F(DataLogTest, NewHeaderRestartsTheTimeBase) {
     ASSERT_FALSE(m_log.open(path()));
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
+    EXPECT_FALSE(full());
     m_ms += 60000;
-    m_state.LogHeaderPending = true;
-    EXPECT_FALSE(m_log.writePlotRecord({0, 11}, kEvening, kLocale));
+    m_log.requestHeader();
+    EXPECT_FALSE(plot());
     m_ms += 50;
-    EXPECT_FALSE(m_log.writePlotRecord({0, 11}, kEvening, kLocale));
+    EXPECT_FALSE(plot());
 
     const QStringList lines = linesOf(path());
     ASSERT_EQ(lines.size(), 9);
@@ -90,10 +108,9 @@ TEST_F(DataLogTest, TimeAfterMidnightOrBeyondTenThousandSeconds) {
     } cases[] = {{20000, "  20.000"}, {12345678, "12345.678      1200"}};
     for (const auto& c : cases) {
         ASSERT_FALSE(m_log.open(path()));
-        EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
+        EXPECT_FALSE(full());
         m_ms += c.later;
-        EXPECT_FALSE(m_log.writeFullRecord(kEvening.addSecs(20), kLocale));
-        EXPECT_TRUE(m_state.LogActive);
+        EXPECT_FALSE(full(kEvening.addSecs(20)));
         EXPECT_TRUE(linesOf(path()).last().startsWith(c.start)) << c.start;
         m_log.close();
     }
@@ -106,7 +123,7 @@ TEST_F(DataLogTest, AppendsToAnExistingFile) {
         f.write("earlier run\r\n");
     }
     ASSERT_FALSE(m_log.open(path()));
-    EXPECT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
+    EXPECT_FALSE(full());
     m_log.close();
     EXPECT_FALSE(m_log.isOpen());
     EXPECT_EQ(m_log.fileName(), QString());
@@ -120,36 +137,43 @@ TEST_F(DataLogTest, AppendsToAnExistingFile) {
 TEST_F(DataLogTest, FileThatCannotBeOpenedSwitchesLoggingOff) {
     const auto error = m_log.open(m_dir.path()); // a folder, not a file
     ASSERT_TRUE(error);
-    EXPECT_FALSE(m_state.LogActive);
     EXPECT_FALSE(m_log.isOpen());
     EXPECT_TRUE(fullRecordErrorMessage(*error).startsWith(
         QStringLiteral("Error - %1 - ").arg(error->number)));
     EXPECT_FALSE(error->description.isEmpty());
+
+    m_chosen = m_dir.path();
+    m_logging.setupLogData();
+    ASSERT_TRUE(m_logging.active());
+    m_logging.logSample(sample());
+    EXPECT_FALSE(m_logging.active());
+    EXPECT_EQ(m_ui.boxes(), QStringList{"Critical|Vantrel|" + fullRecordErrorMessage(*error)});
 }
 
 TEST_F(DataLogTest, WriteFailureSwitchesLoggingOffWithTheRecordsMessage) {
     if (!QFile::exists("/dev/full")) {
         GTEST_SKIP() << "no device that refuses writes";
     }
-    ASSERT_FALSE(m_log.open("/dev/full"));
-    auto message = m_log.writeFullRecord(kEvening, kLocale);
-    ASSERT_TRUE(message);
-    EXPECT_TRUE(message->startsWith("Error - ")) << message->toStdString();
-    EXPECT_FALSE(m_state.LogActive);
-    EXPECT_TRUE(m_state.LogHeaderPending);
+    m_chosen = QStringLiteral("/dev/full");
+    m_logging.setupLogData();
+    m_logging.logSample(sample());
+    EXPECT_FALSE(m_logging.active());
+    EXPECT_TRUE(m_logging.log().headerPending());
+    ASSERT_EQ(m_ui.texts().size(), 1);
+    EXPECT_TRUE(m_ui.texts()[0].startsWith("Error - ")) << m_ui.texts()[0].toStdString();
 
-    m_state.LogActive = true;
-    ASSERT_FALSE(m_log.open("/dev/full"));
-    message = m_log.writePlotRecord({0, 11}, kEvening, kLocale);
-    ASSERT_TRUE(message);
-    EXPECT_TRUE(message->startsWith("Log File Error!\r\n(")) << message->toStdString();
-    EXPECT_TRUE(message->endsWith(")"));
-    EXPECT_FALSE(m_state.LogActive);
+    m_logging.setupLogData();
+    m_logging.logPlotSample(sample(), {0, 11});
+    EXPECT_FALSE(m_logging.active());
+    ASSERT_EQ(m_ui.texts().size(), 2);
+    EXPECT_TRUE(m_ui.texts()[1].startsWith("Log File Error!\r\n("))
+        << m_ui.texts()[1].toStdString();
+    EXPECT_TRUE(m_ui.texts()[1].endsWith(")"));
 }
 
-TEST_F(DataLogTest, FullDiskSwitchesLoggingOffAndTheFileEndsOnAWholeRecord) {
+TEST_F(DataLogTest, FullDiskFailsTheRecordAndTheFileEndsOnAWholeRecord) {
     ASSERT_FALSE(m_log.open(path()));
-    ASSERT_FALSE(m_log.writeFullRecord(kEvening, kLocale));
+    ASSERT_FALSE(full());
     const qint64 header = QFileInfo(path()).size();
     const auto previousSignal = std::signal(SIGXFSZ, SIG_IGN);
     rlimit previous{};
@@ -164,7 +188,7 @@ TEST_F(DataLogTest, FullDiskSwitchesLoggingOffAndTheFileEndsOnAWholeRecord) {
     int written = 0;
     for (; written < 10 && !message; ++written) {
         m_ms += 500;
-        message = m_log.writeFullRecord(kEvening, kLocale);
+        message = full();
     }
     setrlimit(RLIMIT_FSIZE, &previous);
     std::signal(SIGXFSZ, previousSignal);
@@ -172,7 +196,6 @@ TEST_F(DataLogTest, FullDiskSwitchesLoggingOffAndTheFileEndsOnAWholeRecord) {
     ASSERT_TRUE(message);
     EXPECT_EQ(written, 3);
     EXPECT_TRUE(message->endsWith(" - File too large")) << message->toStdString();
-    EXPECT_FALSE(m_state.LogActive);
     const QStringList lines = linesOf(path());
     ASSERT_EQ(lines.size(), before.size() + 2);
     EXPECT_EQ(QFileInfo(path()).size(), header + 2 * recordBytes);

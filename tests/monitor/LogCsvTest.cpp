@@ -1,6 +1,8 @@
 #include "monitor/LogCsv.h"
 
 #include "monitor/DataLog.h"
+#include "monitor/LiveSample.h"
+#include "monitor/LogFormat.h"
 #include "record/AppState.h"
 
 #include <QBuffer>
@@ -35,9 +37,14 @@ const QString kDegBtdc = QString(QChar(0xB0)) + QStringLiteral("BTDC");
 // Logs written by the program's own writer, converted and split into cells.
 class LogCsvTest : public ::testing::Test {
 protected:
-    void fullRecord() { ASSERT_FALSE(m_log.writeFullRecord(kStart, kLocale).has_value()); }
+    LiveSample sample() const { return LiveSample::fromEngineData(m_state.engine, m_ms); }
+    void fullRecord() {
+        ASSERT_FALSE(m_log.writeFullRecord(sample(), kStart, kLocale).has_value());
+    }
     void plotRecord(const std::array<int, 2>& channels) {
-        ASSERT_FALSE(m_log.writePlotRecord(channels, kStart, kLocale).has_value());
+        ASSERT_FALSE(
+            m_log.writePlotRecord(sample(), plotLogLayout(m_state, channels), kStart, kLocale)
+                .has_value());
     }
     QByteArray logText() {
         m_log.close();
@@ -80,7 +87,7 @@ protected:
     QString m_path = m_dir.filePath(QStringLiteral("run.log"));
     AppState m_state;
     qint64 m_ms = 0;
-    DataLog m_log{m_state, [this] { return m_ms; }};
+    DataLog m_log;
 };
 
 TEST_F(LogCsvTest, FullAndPlotRunsOfOneLogShareOneHeaderRow) {
@@ -92,7 +99,7 @@ TEST_F(LogCsvTest, FullAndPlotRunsOfOneLogShareOneHeaderRow) {
     // input 3 as an ignition correction.
     m_state.settings.LoadControl = 1;
     m_state.settings.UserInputAnalogMode = {0, 0, 2};
-    m_state.LogHeaderPending = true;
+    m_log.requestHeader();
     m_ms = 1000;
     plotRecord({0, 10});
     m_ms = 1050;

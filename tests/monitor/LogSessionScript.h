@@ -108,7 +108,6 @@ inline void applyRun(const Run& run, AppState& state) {
     state.settings.UI_Extra = {0, 100, 65535, 7, 12345};
     state.DeveloperMode = run.developerColumns;
     state.LogExtra = run.developerColumns;
-    state.LogHeaderPending = true;
 }
 
 } // namespace logscript

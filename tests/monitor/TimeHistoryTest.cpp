@@ -1,6 +1,8 @@
 #include "monitor/TimeHistory.h"
 
 #include "StartupRecord.h"
+#include "monitor/Calibration.h"
+#include "monitor/SampleSeries.h"
 
 #include <gtest/gtest.h>
 
@@ -143,44 +145,15 @@ TEST(PlotMapping, Trace2RangeFallsOnTrace1Range) {
     }
 }
 
-// A stand-in ECU: records every request and puts a chosen raw value into the
-// live record, as the protocol would.
-struct FakeEcu {
-    explicit FakeEcu(AppState& s) : state(s) {}
-
-    AppState& state;
-    std::vector<int> sent;
-    uint8_t water = 100;
-    uint16_t period = 2500; // 1000 rpm
-
-    void operator()(int command, int, int) {
-        sent.push_back(command);
-        EngineData& e = state.engine;
-        switch (command) {
-        case 37:
-            e.PeriodChannel.RawHigh = static_cast<uint8_t>(period / 256);
-            e.PeriodChannel.RawLow = static_cast<uint8_t>(period % 256);
-            break;
-        case 43:
-            e.WaterChannel.RawLow = water;
-            break;
-        case 45:
-            e.BatteryChannel.RawLow = 255;
-            break;
-        case 50:
-            e.EngineStatus1 = 2;
-            break;
-        default:
-            break;
-        }
-    }
-};
-
-class PlotSamplerTest : public ::testing::Test {
+// A plot run over samples of the live values an ECU would give: MAP and
+// throttle 0, battery 255 (15.8 V), the water count with no sensor fitted
+// (175 F), the engine turning at the crank period (1000 rpm at 2500).
+class PlotRunTest : public ::testing::Test {
 protected:
     AppState state = startupState();
-    FakeEcu ecu{state};
-    PlotSampler sampler{state, [this](int c, int i1, int i2) { ecu(c, i1, i2); }};
+    PlotRun run{state};
+    uint16_t period = 2500;
+    qint64 timeMs = 0;
 
     void SetUp() override {
         state.EcuOnline = true;
@@ -191,21 +164,26 @@ protected:
         state.display.PlotChannelScales[PlotChannel::Water].Min[1] = 50.0f;
         state.display.PlotChannelScales[PlotChannel::Water].Max[1] = 200.0f;
     }
+
+    // The next reduced sample of the run's channels, 50 ms after the last.
+    PlotSample take() {
+        EngineData& e = state.engine;
+        e.PeriodChannel.RawHigh = static_cast<uint8_t>(period / 256);
+        e.PeriodChannel.RawLow = static_cast<uint8_t>(period % 256);
+        e.WaterChannel.RawLow = 100;
+        e.BatteryChannel.RawLow = 255;
+        e.EngineStatus1 = 2;
+        calibrateData(state);
+        const PlotSample sample =
+            run.take(LiveSample::fromEngineData(e, timeMs, plotSampleChannels(run.channels())));
+        timeMs += 50;
+        return sample;
+    }
 };
 
-TEST_F(PlotSamplerTest, EachSampleSendsTheReducedRequestSet) {
-    sampler.setChannels({PlotChannel::Battery, PlotChannel::Water});
-    sampler.takeSample(0.0f);
-    EXPECT_EQ(ecu.sent, std::vector<int>({40, 41, 37, 50, 45, 43}));
-    ecu.sent.clear();
-    sampler.setChannels({PlotChannel::Battery, PlotChannel::Off});
-    sampler.takeSample(0.05f);
-    EXPECT_EQ(ecu.sent, std::vector<int>({40, 41, 37, 50, 45}));
-}
-
-TEST_F(PlotSamplerTest, ValuesAndLabelsAreCalibratedAndFormatted) {
-    sampler.setChannels({PlotChannel::Battery, PlotChannel::Rpm});
-    const PlotSample s = sampler.takeSample(0.0f);
+TEST_F(PlotRunTest, ValuesAndLabelsAreCalibratedAndFormatted) {
+    run.setChannels({PlotChannel::Battery, PlotChannel::Rpm});
+    const PlotSample s = take();
     EXPECT_FLOAT_EQ(s.values[0], 15.8f);
     EXPECT_FLOAT_EQ(s.values[1], 1000.0f);
     EXPECT_EQ(s.valueLabels[0], "Battery Volt 15.80");
@@ -216,27 +194,28 @@ TEST_F(PlotSamplerTest, ValuesAndLabelsAreCalibratedAndFormatted) {
     EXPECT_TRUE(s.loadLabel->endsWith(" psi"));
 }
 
-TEST_F(PlotSamplerTest, LoadLabelFollowsLoadControl) {
+TEST_F(PlotRunTest, LoadLabelFollowsLoadControl) {
     state.engine.TpsChannel.Value = 42.5f;
     state.engine.MapChannel.Value = 7.25f;
     state.engine.TpsChannel.RawLow = 51;
+    const LiveSample sample = LiveSample::fromEngineData(state.engine, 0);
     state.settings.LoadControl = 1;
-    EXPECT_EQ(plotLoadLabel(state), " Load 7.25 psi");
+    EXPECT_EQ(plotLoadLabel(state.settings, sample), " Load 7.25 psi");
     state.settings.LoadControl = 2;
-    EXPECT_EQ(plotLoadLabel(state), "42.50 %");
+    EXPECT_EQ(plotLoadLabel(state.settings, sample), "42.50 %");
     state.settings.LoadControl = 3;
-    EXPECT_EQ(plotLoadLabel(state), "Load 1.00 volt");
+    EXPECT_EQ(plotLoadLabel(state.settings, sample), "Load 1.00 volt");
     state.settings.LoadControl = 0;
-    EXPECT_FALSE(plotLoadLabel(state));
+    EXPECT_FALSE(plotLoadLabel(state.settings, sample));
 }
 
-TEST_F(PlotSamplerTest, OneSegmentPerTracePerSampleWithTrace2Mapped) {
-    sampler.setChannels({PlotChannel::Rpm, PlotChannel::Water});
-    sampler.setPointCount(20);
-    const PlotSample first = sampler.takeSample(0.0f);
+TEST_F(PlotRunTest, OneSegmentPerTracePerSampleWithTrace2Mapped) {
+    run.setChannels({PlotChannel::Rpm, PlotChannel::Water});
+    run.setPointCount(20);
+    const PlotSample first = take();
     EXPECT_TRUE(first.segments.empty());
     EXPECT_FALSE(first.wrapped);
-    const PlotSample second = sampler.takeSample(0.05f);
+    const PlotSample second = take();
     ASSERT_EQ(second.segments.size(), 2u);
     EXPECT_EQ(second.segments[0].trace, 0);
     EXPECT_EQ(second.segments[0].from, QPointF(0, 1000));
@@ -246,59 +225,47 @@ TEST_F(PlotSamplerTest, OneSegmentPerTracePerSampleWithTrace2Mapped) {
     EXPECT_NEAR(second.segments[1].to.y(), 5000.0 * 125.0 / 150.0, 1e-3);
     EXPECT_EQ(second.segments[1].to.x(), 1.0);
     // History keeps the trace-2 value itself, not its plotted position.
-    EXPECT_FLOAT_EQ(sampler.history().trace2(1), 175.0f);
+    EXPECT_FLOAT_EQ(run.historyValue(1, 1), 175.0f);
 }
 
-TEST_F(PlotSamplerTest, DrawingWrapsWhenPassingThePointCount) {
-    sampler.setChannels({PlotChannel::Rpm, PlotChannel::Off});
-    sampler.setPointCount(20);
-    sampler.takeSample(0.0f);
+TEST_F(PlotRunTest, DrawingWrapsWhenPassingThePointCount) {
+    run.setChannels({PlotChannel::Rpm, PlotChannel::Off});
+    run.setPointCount(20);
+    take();
     for (int i = 1; i <= 20; ++i) {
-        const PlotSample s = sampler.takeSample(0.0f);
+        const PlotSample s = take();
         ASSERT_EQ(s.segments.size(), 1u);
         EXPECT_EQ(s.segments[0].to.x(), i);
         EXPECT_FALSE(s.wrapped);
     }
-    ecu.period = 5000; // 500 rpm
-    const PlotSample wrap = sampler.takeSample(0.0f);
+    period = 5000; // 500 rpm
+    const PlotSample wrap = take();
     EXPECT_TRUE(wrap.wrapped);
     EXPECT_TRUE(wrap.segments.empty());
-    const PlotSample next = sampler.takeSample(0.0f);
+    const PlotSample next = take();
     ASSERT_EQ(next.segments.size(), 1u);
     EXPECT_EQ(next.segments[0].from, QPointF(0, 500));
     EXPECT_EQ(next.segments[0].to, QPointF(1, 500));
 }
 
-TEST_F(PlotSamplerTest, HistoryStopsAt5001SamplesWhileDrawingGoesOn) {
-    sampler.setChannels({PlotChannel::Rpm, PlotChannel::Off});
-    sampler.setPointCount(1000);
+TEST_F(PlotRunTest, HistoryStopsAt5001SamplesWhileDrawingGoesOn) {
+    run.setChannels({PlotChannel::Rpm, PlotChannel::Off});
+    run.setPointCount(1000);
     for (int i = 0; i < 5001; ++i) {
-        sampler.takeSample(static_cast<float>(i) * 0.05f);
+        take();
     }
-    EXPECT_EQ(sampler.history().count(), 5001);
-    EXPECT_FLOAT_EQ(sampler.history().time(5000), 250.0f);
-    const PlotSample later = sampler.takeSample(300.0f);
-    EXPECT_EQ(sampler.history().count(), 5001);
-    EXPECT_FLOAT_EQ(sampler.history().time(5000), 250.0f);
+    EXPECT_EQ(run.history().size(), 5001);
+    EXPECT_EQ(run.history().timeMs(5000), 250000);
+    const PlotSample later = take();
+    EXPECT_EQ(run.history().size(), 5001);
+    EXPECT_EQ(run.history().timeMs(5000), 250000);
     EXPECT_EQ(later.segments.size(), 1u);
+    EXPECT_FLOAT_EQ(run.historyValue(0, 5000), 1000.0f);
+    EXPECT_FLOAT_EQ(run.historyValue(1, 5000), 0.0f); // trace 2 off
     // A new run starts an empty history at the left edge.
-    sampler.restart();
-    EXPECT_EQ(sampler.history().count(), 0);
-    EXPECT_TRUE(sampler.takeSample(0.0f).segments.empty());
-}
-
-TEST_F(PlotSamplerTest, StartAndStopSetTheSharedFlags) {
-    sampler.start();
-    EXPECT_TRUE(sampler.running());
-    EXPECT_TRUE(state.PlotRunning);
-    EXPECT_TRUE(state.LogHeaderPending);
-    state.LogHeaderPending = false;
-    sampler.stop();
-    EXPECT_FALSE(sampler.running());
-    EXPECT_FALSE(state.PlotRunning);
-    EXPECT_TRUE(state.LogHeaderPending);
-    EXPECT_FALSE(sampler.tick(0.0f));
-    EXPECT_TRUE(ecu.sent.empty());
+    run.restart();
+    EXPECT_EQ(run.history().size(), 0);
+    EXPECT_TRUE(take().segments.empty());
 }
 
 } // namespace

@@ -2,9 +2,11 @@
 
 #include "RecordingInteraction.h"
 #include "ScriptedLink.h"
-#include "comm/EcuLine.h"
+#include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
+#include "monitor/SampleSeries.h"
 #include "record/AppState.h"
+#include "session/Session.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -74,11 +76,20 @@ protected:
     AppState state;
     ScriptedLink link;
     RecordingInteraction ui;
-    EcuLine line{state, link, ui};
-    LoggingController logging{state, ui};
+    Session session{state, ui, link};
+    Acquisition& acquisition = session.acquisition();
+    LoggingController& logging = session.logging();
     std::unique_ptr<TimeHistoryWindow> window;
 
     std::vector<int> sent() const { return link.commands(); }
+    // One tick of the plot's timer.
+    void sampleNow() { acquisition.plotTick(); }
+    // Logging switched on, as the log panel does with the windows open.
+    void startLogging() {
+        logging.setViews([] { return true; }, [] { return true; });
+        logging.setupLogData();
+        ASSERT_TRUE(logging.active());
+    }
 
     void SetUp() override {
         state.settings = EcuSettings::withDefaults();
@@ -96,7 +107,7 @@ protected:
     }
 
     void open() {
-        window = std::make_unique<TimeHistoryWindow>(state, line, ui, &logging);
+        window = std::make_unique<TimeHistoryWindow>(state, ui, session.liveFeed());
         window->resize(1000, 600);
         window->show();
     }
@@ -128,18 +139,18 @@ TEST_F(TimeHistoryWindowTest, ChoosingAChannelRestoresItsPointCountAndLimits) {
     child<QComboBox>("ChannelCombo0")->setCurrentIndex(PlotChannel::Battery);
     EXPECT_EQ(state.display.PlotChannelChoice[0], PlotChannel::Battery);
     EXPECT_EQ(child<QComboBox>("NmaxCombo")->currentText(), " 100 Points");
-    EXPECT_EQ(window->sampler().pointCount(), 100);
+    EXPECT_EQ(window->run().pointCount(), 100);
     EXPECT_EQ(child<QLineEdit>("MaxMinTextBox1")->text(), "16.0");
     child<QComboBox>("ChannelCombo1")->setCurrentIndex(PlotChannel::Rpm);
     EXPECT_TRUE(child<QLineEdit>("MaxMinTextBox2")->isEnabled());
     EXPECT_EQ(child<QLineEdit>("MaxMinTextBox3")->text(), "5000");
     child<QComboBox>("NmaxCombo")->setCurrentIndex(4);
     EXPECT_EQ(state.display.PlotChannelScales[PlotChannel::Battery].PointsIndex, 4);
-    EXPECT_EQ(window->sampler().pointCount(), 1000);
+    EXPECT_EQ(window->run().pointCount(), 1000);
     // No choice at all keeps the count.
     child<QComboBox>("NmaxCombo")->setCurrentIndex(-1);
     EXPECT_EQ(ui.texts(), QStringList({"Not valid Nmax"}));
-    EXPECT_EQ(window->sampler().pointCount(), 1000);
+    EXPECT_EQ(window->run().pointCount(), 1000);
 }
 
 TEST_F(TimeHistoryWindowTest, LimitBoxesApplyOnEnterAndEscapeKeepsTheLimit) {
@@ -164,17 +175,17 @@ TEST_F(TimeHistoryWindowTest, RunningDrawsOneSegmentPerSampleWithoutRedrawingThe
     state.display.PlotChannelChoice = {PlotChannel::Rpm, PlotChannel::Battery};
     open();
     child<QPushButton>("StartButton")->click();
-    EXPECT_TRUE(state.PlotRunning);
+    EXPECT_TRUE(acquisition.plotRunning());
     EXPECT_FALSE(child<QComboBox>("ChannelCombo0")->isEnabled());
     EXPECT_FALSE(child<QLineEdit>("MaxMinTextBox3")->isEnabled());
     EXPECT_TRUE(child<QPushButton>("StopButton")->isEnabled());
 
     const int frames = window->plotBox()->framesDrawn();
     for (int i = 0; i < 5; ++i) {
-        window->sampleNow();
+        sampleNow();
     }
     EXPECT_EQ(window->plotBox()->framesDrawn(), frames);
-    EXPECT_EQ(window->history().count(), 5);
+    EXPECT_EQ(window->run().history().size(), 5);
     EXPECT_EQ(child<QLabel>("ValueLabel0")->text(), "Rpm 1000");
     EXPECT_EQ(child<QLabel>("ValueLabel1")->text(), "Battery Volt 15.80");
     EXPECT_EQ(child<QLabel>("RpmLabel")->text(), "Rpm 1000");
@@ -187,12 +198,12 @@ TEST_F(TimeHistoryWindowTest, RunningDrawsOneSegmentPerSampleWithoutRedrawingThe
 
     // The twenty-first step passes the point count: the frame is drawn again.
     for (int i = 5; i < 22; ++i) {
-        window->sampleNow();
+        sampleNow();
     }
     EXPECT_EQ(window->plotBox()->framesDrawn(), frames + 1);
 
     child<QPushButton>("StopButton")->click();
-    EXPECT_FALSE(state.PlotRunning);
+    EXPECT_FALSE(acquisition.plotRunning());
     EXPECT_TRUE(child<QComboBox>("ChannelCombo0")->isEnabled());
     EXPECT_TRUE(child<QLineEdit>("MaxMinTextBox3")->isEnabled());
 }
@@ -200,44 +211,43 @@ TEST_F(TimeHistoryWindowTest, RunningDrawsOneSegmentPerSampleWithoutRedrawingThe
 TEST_F(TimeHistoryWindowTest, LostEcuStopsThePlotAtTheNextTickWithOneMessage) {
     open();
     window->start();
-    window->sampleNow();
+    sampleNow();
     link.responder = nullptr; // every read times out from now on
-    window->sampleNow();
+    sampleNow();
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_EQ(ui.texts(), QStringList({"Communication Lost!"}));
     link.events.clear();
-    window->sampleNow();
+    sampleNow();
     EXPECT_TRUE(sent().empty());
     EXPECT_FALSE(window->running());
-    EXPECT_FALSE(state.PlotRunning);
     EXPECT_TRUE(child<QPushButton>("StartButton")->isEnabled());
     EXPECT_EQ(ui.texts(), QStringList({"Communication Lost!"}));
 }
 
 TEST_F(TimeHistoryWindowTest, ClosingSendsCommand34AndSwitchesLoggingOffWithoutDataWindow) {
     open();
-    logging.setViews([] { return false; }, [] { return true; });
     logging.setFileChooser([] { return QString(); });
-    state.LogActive = true;
+    startLogging();
     window->start();
-    window->sampleNow();
-    window->sampleNow();
+    sampleNow();
+    sampleNow();
     // No log file: the records are skipped without a word, the plot goes on.
     EXPECT_TRUE(ui.messages.empty());
-    EXPECT_EQ(window->history().count(), 2);
-    state.LogActive = true; // no file was chosen, which switched it off
-    state.LogHeaderPending = false;
+    EXPECT_EQ(window->run().history().size(), 2);
+    EXPECT_FALSE(logging.active()); // no file was chosen, which switched it off
+    startLogging();
+    logging.setViews([] { return false; }, [] { return true; });
     link.events.clear();
     window->close();
     EXPECT_EQ(sent(), std::vector<int>({34}));
-    EXPECT_FALSE(state.LogActive);
-    EXPECT_FALSE(state.PlotRunning);
-    EXPECT_TRUE(state.LogHeaderPending);
+    EXPECT_FALSE(logging.active());
+    EXPECT_FALSE(acquisition.plotRunning());
+    EXPECT_TRUE(logging.log().headerPending());
 }
 
 TEST_F(TimeHistoryWindowTest, ClosingItsMdiChildWindowSendsCommand34Once) {
     QMdiArea area;
-    auto* plot = new TimeHistoryWindow(state, line, ui);
+    auto* plot = new TimeHistoryWindow(state, ui, session.liveFeed());
     QMdiSubWindow* sub = area.addSubWindow(plot);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     area.show();
@@ -246,15 +256,14 @@ TEST_F(TimeHistoryWindowTest, ClosingItsMdiChildWindowSendsCommand34Once) {
     link.events.clear();
     sub->close();
     EXPECT_EQ(sent(), std::vector<int>({34}));
-    EXPECT_FALSE(state.PlotRunning);
+    EXPECT_FALSE(acquisition.plotRunning());
 }
 
 TEST_F(TimeHistoryWindowTest, ClosingKeepsLoggingWhileTheDataWindowIsOpen) {
     open();
-    logging.setViews([] { return true; }, [] { return true; });
-    state.LogActive = true;
+    startLogging();
     window->close();
-    EXPECT_TRUE(state.LogActive);
+    EXPECT_TRUE(logging.active());
 }
 
 TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
@@ -270,10 +279,10 @@ TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
     });
 
     window->start();
-    window->sampleNow(); // not logging yet
-    state.LogActive = true;
-    window->sampleNow();
-    window->sampleNow();
+    sampleNow(); // not logging yet
+    startLogging();
+    sampleNow();
+    sampleNow();
     window->stop();
     logging.closeLogFile();
     EXPECT_EQ(asked, 1);
@@ -293,7 +302,7 @@ TEST_F(TimeHistoryWindowTest, PrintingDrawsTheStoredHistoryAcrossTheArea) {
     open();
     window->start();
     for (int i = 0; i < 10; ++i) {
-        window->sampleNow();
+        sampleNow();
     }
     window->stop();
     QImage page(900, 600, QImage::Format_RGB32);

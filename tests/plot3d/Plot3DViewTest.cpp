@@ -1,4 +1,5 @@
 #include "plot3d/Plot3DView.h"
+#include "monitor/LiveSample.h"
 
 #include "monitor/Calibration.h"
 
@@ -86,19 +87,20 @@ TEST(Plot3DSurface, TheLiveMarkerStaysOnTheTable) {
         {0, 0, -7, -7},  {1, 1, 8, 8},         {0.5f, 0.25f, 0.5, -3.25},
         {1.5f, 2, 8, 8}, {nan, -0.2f, -7, -7},
     };
-    EngineData engine;
     for (const Case& c : cases) {
-        engine.OperatingPoint = {c.rpm, c.load, 30, 40};
-        EXPECT_EQ(liveMarker(engine, fuelPlot()), (Vector4{c.x, c.y, 30, 1})) << c.rpm;
-        EXPECT_EQ(liveMarker(engine, ignitionPlot())[2], 40);
+        const OperatingPoint point{c.rpm, c.load, 30, 40};
+        EXPECT_EQ(liveMarker(point, fuelPlot()), (Vector4{c.x, c.y, 30, 1})) << c.rpm;
+        EXPECT_EQ(liveMarker(point, ignitionPlot())[2], 40);
     }
 
     // No rpm axis below a MaxRpm of 15: the marker keeps to the first column.
     EcuSettings settings = EcuSettings::withDefaults();
     settings.MaxRpm = 0;
+    EngineData engine;
     engine.RpmChannel.Value = 3000;
-    computeOperatingPoint(settings, engine);
-    EXPECT_EQ(liveMarker(engine, fuelPlot())[0], -7);
+    EXPECT_EQ(
+        liveMarker(operatingPoint(settings, LiveSample::fromEngineData(engine, 0)), fuelPlot())[0],
+        -7);
 }
 
 } // namespace

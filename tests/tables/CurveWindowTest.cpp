@@ -2,6 +2,7 @@
 
 #include "RecordingInteraction.h"
 #include "comm/EcuLine.h"
+#include "monitor/Acquisition.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "sim/SimulatedEcu.h"
@@ -28,6 +29,7 @@ protected:
     RecordingInteraction ui;
     AppState state;
     std::unique_ptr<EcuLine> line;
+    std::unique_ptr<Acquisition> acquisition;
     std::unique_ptr<SettingsStore> store;
 
     void SetUp() override {
@@ -43,12 +45,13 @@ protected:
         state.settings = image;
         state.EcuOnline = true;
         line = std::make_unique<EcuLine>(state, link, ui);
+        acquisition = std::make_unique<Acquisition>(state, *line);
         store = std::make_unique<SettingsStore>(state.settings);
         store->setSender(line->sender());
     }
 
     template <typename W> std::unique_ptr<W> open() {
-        auto window = std::make_unique<W>(state, *store);
+        auto window = std::make_unique<W>(state, *store, acquisition.get());
         window->resize(900, 500);
         window->show();
         link.clearWritten();
@@ -75,9 +78,9 @@ TEST_F(CurveWindowTest, CompensationEntrySmoothUndoAndHiddenGrids) {
     // A run typed from its right end: column 5 first, then 4 and 3.
     type(ignition, 5, 3, "-7,5x");
     EXPECT_EQ(ignition->editBox()->text(), "-7,5");
-    EXPECT_TRUE(state.EditingCell);
+    EXPECT_TRUE(acquisition->held());
     QTest::keyClick(ignition->editBox(), Qt::Key_Return);
-    EXPECT_FALSE(state.EditingCell);
+    EXPECT_FALSE(acquisition->held());
     EXPECT_EQ(link.written(), writes(223, {{4, 113}, {3, 113}, {2, 113}}));
     EXPECT_EQ(ecu.settings().AirTempIgnitionComp[2], 113);
     EXPECT_EQ(ignition->grid()->item(1, 4)->text(), "-7.5");
@@ -110,14 +113,14 @@ TEST_F(CurveWindowTest, ClosingWithAnEditOpenAppliesItAndLetsThePollRun) {
     auto comp = open<Comp1Window>();
     type(comp->grids()[0], 2, 2, "150");
     comp->close();
-    EXPECT_FALSE(state.EditingCell);
+    EXPECT_FALSE(acquisition->held());
     EXPECT_EQ(link.written(), writes(224, {{1, 150}}));
 
     // Text that is not a number is dropped the same way.
     auto input = open<InputWindow>();
     type(input->grids()[0], 3, 3, "-");
     input->close();
-    EXPECT_FALSE(state.EditingCell);
+    EXPECT_FALSE(acquisition->held());
     EXPECT_TRUE(link.written().isEmpty());
 }
 

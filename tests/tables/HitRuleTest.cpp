@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables/HitRule.h"
+#include "monitor/LiveSample.h"
 #include "record/LoadPercent.h"
 #include "record/SensorConversions.h"
 #include "tables/OperatingHighlight.h"
@@ -82,7 +83,8 @@ TEST(HitRule, ALoggedRecordFallsWhereTheEditorPaintedItsLiveValues) {
             e.RpmChannel.Value = static_cast<float>(count * 37);
             e.MapPercent = mapPercent(s, count);
             e.TpsChannel.Value = throttlePercent(s, count);
-            const OperatingHighlight painted = operatingHighlight(s, e);
+            const OperatingHighlight painted =
+                operatingHighlight(s, LiveSample::fromEngineData(e, 0));
             const double psi = mapCountsToPsi(s.MapSensorType, count);
             EXPECT_EQ(hitCell(s, e.RpmChannel.Value, psi, e.TpsChannel.Value),
                       (GridCell{painted.row, painted.column}))

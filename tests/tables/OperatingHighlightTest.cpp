@@ -1,4 +1,5 @@
 #include "tables/OperatingHighlight.h"
+#include "monitor/LiveSample.h"
 
 #include <gtest/gtest.h>
 
@@ -48,7 +49,7 @@ TEST(OperatingHighlight, RowsAndColumnsAroundTheLivePoint) {
         e.TpsChannel.Value = c.tps;
         e.TpsChannel.RawLow = static_cast<uint8_t>(c.loadCount);
         e.RpmChannel.Value = c.rpm;
-        const OperatingHighlight h = operatingHighlight(s, e);
+        const OperatingHighlight h = operatingHighlight(s, LiveSample::fromEngineData(e, 0));
         EXPECT_EQ(h, c.expected) << "control " << c.loadControl << " rpm " << c.rpm << " max "
                                  << c.maxRpm << " got " << h.row << "," << h.column;
     }
@@ -118,7 +119,7 @@ TEST(CrossHair, DotPositionInTwips) {
         e.MapPercent = c.load;
         e.TpsChannel.Value = c.load;
         e.TpsChannel.RawLow = static_cast<uint8_t>(c.load);
-        EXPECT_EQ(crossHairPosition(grid, s, e), c.expected)
+        EXPECT_EQ(crossHairPosition(grid, s, LiveSample::fromEngineData(e, 0)), c.expected)
             << "control " << c.loadControl << " max " << c.maxRpm;
     }
 }

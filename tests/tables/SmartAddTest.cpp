@@ -1,4 +1,5 @@
 #include "tables/SmartAdd.h"
+#include "monitor/LiveSample.h"
 
 #include <gtest/gtest.h>
 
@@ -14,8 +15,9 @@ protected:
 
     std::vector<FieldCell> smartAddAt(float rpm, double amount, int sign) {
         state.engine.RpmChannel.Value = rpm;
-        const OperatingHighlight h = operatingHighlight(state.settings, state.engine);
-        return smartAdd(fuel, h, state.engine, amount, sign);
+        const LiveSample sample = LiveSample::fromEngineData(state.engine, 0);
+        const OperatingHighlight h = operatingHighlight(state.settings, sample);
+        return smartAdd(fuel, h, sample, amount, sign);
     }
     void fill(int raw) {
         for (auto& row : state.settings.FuelTable) {

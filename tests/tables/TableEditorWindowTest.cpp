@@ -2,6 +2,7 @@
 
 #include "RecordingInteraction.h"
 #include "comm/EcuLine.h"
+#include "monitor/Acquisition.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "sim/SimulatedEcu.h"
@@ -31,6 +32,7 @@ protected:
     RecordingInteraction ui;
     AppState state;
     std::unique_ptr<EcuLine> line;
+    std::unique_ptr<Acquisition> acquisition;
     std::unique_ptr<SettingsStore> store;
     std::unique_ptr<TableEditorWindow> window;
 
@@ -43,9 +45,10 @@ protected:
         state.settings = image;
         state.EcuOnline = true;
         line = std::make_unique<EcuLine>(state, link, ui);
+        acquisition = std::make_unique<Acquisition>(state, *line);
         store = std::make_unique<SettingsStore>(state.settings);
         store->setSender(line->sender());
-        window = std::make_unique<FuelWindow>(state, *store, ui, nullptr);
+        window = std::make_unique<FuelWindow>(state, *store, ui, acquisition.get());
         window->resize(900, 600);
         window->show();
         link.clearWritten();
@@ -67,6 +70,8 @@ protected:
         return ecu.settings().FuelTable[std::size_t(row)][std::size_t(column)];
     }
     void type(const char* keys) { QTest::keyClicks(window->grid(), QString::fromLatin1(keys)); }
+    // A poll's sample of the live values set in the state.
+    void poll() { window->upDate(LiveSample::fromEngineData(state.engine, 0)); }
 };
 
 TEST_F(TableEditorWindowTest, EntryKeysAndOnlyChangedCellsSentInWalkOrder) {
@@ -75,11 +80,11 @@ TEST_F(TableEditorWindowTest, EntryKeysAndOnlyChangedCellsSentInWalkOrder) {
     window->select({1, 3, 3, 2}); // a 3 x 2 block from its top-right corner
     QTest::keyClick(window->grid(), Qt::Key_A);
     EXPECT_FALSE(window->editBox()->isVisible());
-    EXPECT_FALSE(state.EditingCell);
+    EXPECT_FALSE(acquisition->held());
 
     type("8");
     EXPECT_TRUE(window->editBox()->isVisible());
-    EXPECT_TRUE(state.EditingCell);
+    EXPECT_TRUE(acquisition->held());
     QTest::keyClicks(window->editBox(), QStringLiteral("x-"));
     EXPECT_EQ(window->editBox()->text(), "8");
     QTest::keyClick(window->editBox(), Qt::Key_Return);
@@ -89,7 +94,7 @@ TEST_F(TableEditorWindowTest, EntryKeysAndOnlyChangedCellsSentInWalkOrder) {
               fuelCells({{0, 2, 127}, {1, 2, 127}, {2, 2, 127}, {0, 1, 127}, {2, 1, 127}}));
     EXPECT_EQ(ecuFuel(2, 1), 127);
     EXPECT_EQ(window->grid()->model()->index(0, 1).data().toString(), "8.000");
-    EXPECT_FALSE(state.EditingCell);
+    EXPECT_FALSE(acquisition->held());
     const GridSelection s = window->selection();
     EXPECT_EQ((std::array{s.row, s.column, s.rowSel, s.columnSel}), (std::array{1, 3, 3, 2}));
 
@@ -182,25 +187,26 @@ TEST_F(TableEditorWindowTest, OperatingCellsRepaintOnlyWhenTheyOrTheCursorMove) 
     EXPECT_FALSE(smart->isEnabled());
 
     QSignalSpy updates(model, &QAbstractItemModel::dataChanged);
-    window->upDate();
+    poll();
     EXPECT_TRUE(model->isRed(8, 3) && model->isRed(8, 4) && model->isRed(9, 3) &&
                 model->isRed(9, 4));
     EXPECT_TRUE(smart->isEnabled());
-    window->upDate();
+    poll();
     EXPECT_EQ(updates.size(), 1);
     window->select({2, 2, 2, 2});
-    window->upDate();
+    poll();
     EXPECT_GT(updates.size(), 1);
 
     // Smart add in the middle third of both spacings moves all four cells.
     state.engine.TpsChannel.Value = 52.5;
     state.engine.RpmChannel.Value = 1250;
+    poll();
     link.clearWritten();
     smart->trigger();
     EXPECT_EQ(link.written(), fuelCells({{7, 2, 41}, {7, 3, 41}, {8, 2, 41}, {8, 3, 41}}));
 
     state.EcuOnline = false;
-    window->upDate();
+    poll();
     EXPECT_FALSE(model->isRed(8, 3));
     EXPECT_FALSE(smart->isEnabled());
 }

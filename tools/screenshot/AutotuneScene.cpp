@@ -7,7 +7,7 @@
 #include "Harness.h"
 #include "Scenes.h"
 #include "autotune/AutotuneWindow.h"
-#include "monitor/Poller.h"
+#include "monitor/Acquisition.h"
 #include "record/SensorConversions.h"
 #include "record/SettingCodes.h"
 #include "sim/EngineModel.h"
@@ -78,8 +78,8 @@ int autotuneScene(Harness& h) {
     }
     tune->findChild<QAbstractButton*>(QStringLiteral("LiveSource"))->click();
     for (int tick = 0; tick < kDriveTicks; ++tick) {
-        *now += Poller::kIntervalMs;
-        window.poller().tick();
+        *now += Acquisition::kIntervalMs;
+        window.acquisition().tick();
     }
     tune->workspace().toggleLocks({13, 2, 14, 3});
 
