@@ -92,7 +92,7 @@ foreach(page title IN ZIP_LISTS manual_pages manual_titles)
 endforeach()
 # The pictures the manual shows, beside it.
 set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png
-    screenshot-autotune.png)
+    screenshot-hits.png screenshot-autotune.png)
 list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
 list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)
 add_custom_command(OUTPUT ${picture_copies}

@@ -15,6 +15,7 @@ class EcuActions;
 class LiveFeed;
 class LiveSource;
 class LoggingController;
+class LogOverlay;
 class QMdiArea;
 class SettingsStore;
 class TableUndoHistory;
@@ -83,6 +84,9 @@ public:
     // Builds an open window again (a changed setting alters its layout).
     void reopen(WindowCode code);
 
+    // What the log open in the log review shows over the table editors.
+    LogOverlay& logOverlay() const { return *m_overlay; }
+
 private:
     const WindowEntry& entry(WindowCode code) const;
     std::vector<WindowEntry> makeEntries();
@@ -99,11 +103,13 @@ private:
     // atLeastMinimum, no smaller than the window allows.
     WindowRegistry::Placement belowData(int topTwips, std::function<int()> heightTwips,
                                         bool atLeastMinimum) const;
+    QWidget* makeLogReview();
 
     Parts m_parts;
     // The undo history of each table, kept while its editor is closed.
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;
+    std::unique_ptr<LogOverlay> m_overlay;
     // The live feed's readings for autotune's live source.
     std::unique_ptr<LiveSource> m_live;
     std::vector<WindowEntry> m_entries;

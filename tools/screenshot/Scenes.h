@@ -13,4 +13,5 @@ int idleScene(Harness& h);
 int curvesScene(Harness& h);
 int reviewScene(Harness& h);
 int scatterScene(Harness& h);
+int hitsScene(Harness& h);
 int autotuneScene(Harness& h);
