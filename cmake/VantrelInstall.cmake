@@ -91,8 +91,8 @@ foreach(page title IN ZIP_LISTS manual_pages manual_titles)
     list(APPEND manual_html "${manual_dir}/${page}.html")
 endforeach()
 # The pictures the manual shows, beside it.
-set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png
-    screenshot-hits.png screenshot-autotune.png)
+set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png screenshot-hits.png
+    screenshot-gauges.png screenshot-autotune.png)
 list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
 list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)
 add_custom_command(OUTPUT ${picture_copies}

@@ -53,6 +53,9 @@ public:
     struct Options {
         // Where the settings file is read at start and written at exit.
         QString settingsPath;
+        // Milliseconds of the steady clock the samples' times come from; the
+        // time since the window was made when left empty.
+        std::function<qint64()> clock;
         // The file dialogs; the platform's dialogs when left empty.
         FileChooser chooseFile;
         // Points the serial link at COM port 1..5 before it is opened; empty
@@ -79,9 +82,6 @@ public:
         // The print dialog (title): sets up the printer and returns false when
         // cancelled; the platform's dialog when left empty.
         std::function<bool(QPrinter& printer, const QString& title)> choosePrinter;
-        // The steady clock of the live samples' times, in milliseconds; the
-        // time since the session began when empty.
-        std::function<qint64()> liveClock;
     };
 
     MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
@@ -188,6 +188,9 @@ private:
     void sendDataFile(const QString& path);
     // Engine > Find ECU, then Send Again offered once the ECU answers.
     void findEcuCommand();
+    // Tuning > Note in Log... (F12): asks for a note and writes it as a
+    // marker where the key was pressed.
+    void noteInLog();
     void offerSendAgain();
 
     void showEgoMenu(bool show);

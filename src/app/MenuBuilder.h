@@ -52,6 +52,8 @@ struct MainMenus {
     QAction* tuningAutotune = nullptr; // the fuel table from the EGO sensor's readings
     QAction* tuningBar3 = nullptr;
     QAction* tuningLogData = nullptr;
+    QAction* tuningLogNote = nullptr;    // a marker line with a note typed (F12)
+    QAction* tuningLogMarkers = nullptr; // whether logs get marker lines
     QAction* tuningSaveSettingsToEcu = nullptr;
 
     QMenu* modify = nullptr;
@@ -77,6 +79,7 @@ struct MainMenus {
 
     QMenu* display = nullptr;
     QAction* plotRealTime = nullptr;
+    QAction* displayGauges = nullptr; // dial, bar and number gauges of the live values
     QAction* comFuelLoadLine = nullptr;
     QAction* setup3DFuel = nullptr;
     QAction* setupDisplayFuelCrossHair = nullptr;

@@ -22,5 +22,6 @@ enum class WindowCode : int {
     Iac = 16,
     Extra = 17,
     LogReview = 18,
+    Gauges = 19,
     Autotune = 20,
 };

@@ -60,7 +60,7 @@ protected:
             chooserTitles << title;
             return logPath;
         };
-        options.liveClock = [this] { return nowMs; };
+        options.clock = [this] { return nowMs; };
         start(options);
         ui.clear();
         QApplication::setActiveWindow(window.get());

@@ -72,6 +72,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/manual/screenshot-review.png",
         "share/doc/vantrel/manual/screenshot-scatter.png",
         "share/doc/vantrel/manual/screenshot-hits.png",
+        "share/doc/vantrel/manual/screenshot-gauges.png",
         "share/doc/vantrel/manual/autotune.html",
         "share/doc/vantrel/manual/screenshot-autotune.png",
     };
@@ -116,7 +117,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
                     << name.toStdString();
             }
         }
-        EXPECT_EQ(pictures, 5);
+        EXPECT_EQ(pictures, 6);
         EXPECT_GE(links, 4);
     }
 }

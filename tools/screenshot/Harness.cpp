@@ -28,7 +28,7 @@ void Harness::start(const EcuSettings& image, QSize size, SimulatedEcu::Clock cl
         return QString();
     };
     options.portGiven = true;
-    options.liveClock = clock;
+    options.clock = clock;
 
     m_window = std::make_unique<MainWindow>(m_state, m_ui, *m_link, options);
     m_window->show();

@@ -14,4 +14,5 @@ int curvesScene(Harness& h);
 int reviewScene(Harness& h);
 int scatterScene(Harness& h);
 int hitsScene(Harness& h);
+int gaugesScene(Harness& h);
 int autotuneScene(Harness& h);
