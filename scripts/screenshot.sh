@@ -14,12 +14,13 @@
 # over the maximised fuel table with the review's cursor as its operating
 # point; docs/screenshot-history.png, the tune history comparing the read at
 # start with the settings now loaded; docs/screenshot-gauges.png, the gauges on
-# an engine pulling past 6000 rpm; and, on an 800 x 600 screen,
+# an engine pulling past 6000 rpm; docs/screenshot-autotune.png, the autotune
+# window on the live source after a drive; and, on an 800 x 600 screen,
 # docs/screenshot-tables-small.png, the fuel table editor, and
 # docs/screenshot-setup-small.png, the four pages of the setup window.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE [WIDTHxHEIGHT]]]
 # (SCENE monitor, tables, setup, diagnostics, idle, curves, review, scatter,
-# hits, history or gauges, monitor when left out; WIDTHxHEIGHT the screen the
+# hits, history, gauges or autotune, monitor when left out; WIDTHxHEIGHT the screen the
 # program runs on; without OUTPUT every picture is made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -49,6 +50,7 @@ else
     shoot docs/screenshot-hits.png hits
     shoot docs/screenshot-history.png history
     shoot docs/screenshot-gauges.png gauges
+    shoot docs/screenshot-autotune.png autotune
     shoot docs/screenshot-tables-small.png tables 800x600
     shoot docs/screenshot-setup-small.png setup 800x600
 fi

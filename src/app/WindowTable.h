@@ -16,6 +16,7 @@ class EcuActions;
 struct EcuSettings;
 class HistoryRecorder;
 class LiveFeed;
+class LiveSource;
 class LoggingController;
 class LogOverlay;
 class QMdiArea;
@@ -75,6 +76,8 @@ public:
         // data file it came from, if any).
         HistoryRecorder& history;
         std::function<void(const EcuSettings& settings, const QString& path)> restoreSnapshot;
+        // A log for autotune to read; empty when the tuner cancelled.
+        std::function<QString()> chooseLog;
     };
 
     explicit WindowTable(Parts parts, QObject* parent = nullptr);
@@ -120,5 +123,7 @@ private:
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;
     std::unique_ptr<LogOverlay> m_overlay;
+    // The live feed's readings for autotune's live source.
+    std::unique_ptr<LiveSource> m_live;
     std::vector<WindowEntry> m_entries;
 };

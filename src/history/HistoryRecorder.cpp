@@ -139,6 +139,10 @@ void HistoryRecorder::storedInEcu(const EcuSettings& settings, const EcuIdentity
     record(settings, SnapshotSource::StoredInEcu, &ecu);
 }
 
+void HistoryRecorder::autotuneApplied(const EcuSettings& settings, const EcuIdentity* ecu) {
+    record(settings, SnapshotSource::AutotuneApplied, ecu);
+}
+
 void HistoryRecorder::fileOpened(const QString& path, const EcuSettings& settings) {
     record(settings, SnapshotSource::FileOpened, nullptr, path);
 }

@@ -71,6 +71,9 @@ public:
     // After a save; ecu is the ECU online while it was saved, if any.
     void fileSaved(const QString& path, const EcuSettings& settings, const EcuIdentity* ecu);
 
+    // Autotune changed the settings; ecu is the ECU they were sent to, if any.
+    void autotuneApplied(const EcuSettings& settings, const EcuIdentity* ecu);
+
     // The tuner's answer to a question asked.
     void answered(const ReconnectQuestion& question, ReconnectAnswer answer);
 

@@ -23,5 +23,6 @@ enum class WindowCode : int {
     Extra = 17,
     LogReview = 18,
     Gauges = 19,
-    History = 20,
+    Autotune = 20,
+    History = 21,
 };

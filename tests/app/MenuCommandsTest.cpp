@@ -124,6 +124,7 @@ const WindowCommand kWindowCommands[] = {
     {"&Display", "&Time History", "", "TimeHistoryWindow", false},
     {"&File", "&History...", "Ctrl+H", "HistoryWindow", false},
     {"&Display", "&Gauges", "Ctrl+G", "GaugesWindow", false},
+    {"&Tuning", "Au&totune...", "Ctrl+T", "AutotuneWindow", false},
 };
 
 TEST_F(MenuCommandsTest, EveryWindowOpensFromItsEntryAndKeysComesToTheFrontAndCloses) {

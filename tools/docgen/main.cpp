@@ -185,10 +185,10 @@ int writeHtmlPage(const QStringList& args) {
     if (args.contains(QStringLiteral("--preformatted"))) {
         content = QStringLiteral("<pre>") + content.toHtmlEscaped() + QStringLiteral("</pre>");
     } else {
-        // A link to another page of the manual leads to its HTML.
-        static const QRegularExpression otherPage(
-            QStringLiteral("href=\"([A-Za-z0-9_-]+)\\.md(#[^\"]*)?\""));
-        content.replace(otherPage, QStringLiteral("href=\"\\1.html\\2\""));
+        // A link to another page of the manual names its Markdown source;
+        // installed, the page is HTML.
+        static const QRegularExpression page(QStringLiteral("href=\"([^\":/]+)\\.md(#[^\"]*)?\""));
+        content.replace(page, QStringLiteral("href=\"\\1.html\\2\""));
     }
     const QString page =
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"

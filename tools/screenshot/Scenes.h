@@ -16,3 +16,4 @@ int scatterScene(Harness& h);
 int hitsScene(Harness& h);
 int historyScene(Harness& h);
 int gaugesScene(Harness& h);
+int autotuneScene(Harness& h);

@@ -21,12 +21,12 @@ struct Scene {
 };
 
 constexpr std::array kScenes{
-    Scene{"monitor", monitorScene}, Scene{"tables", tablesScene},
-    Scene{"setup", setupScene},     Scene{"diagnostics", diagnosticsScene},
-    Scene{"idle", idleScene},       Scene{"curves", curvesScene},
-    Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
-    Scene{"hits", hitsScene},       Scene{"history", historyScene},
-    Scene{"gauges", gaugesScene},
+    Scene{"monitor", monitorScene},   Scene{"tables", tablesScene},
+    Scene{"setup", setupScene},       Scene{"diagnostics", diagnosticsScene},
+    Scene{"idle", idleScene},         Scene{"curves", curvesScene},
+    Scene{"review", reviewScene},     Scene{"scatter", scatterScene},
+    Scene{"hits", hitsScene},         Scene{"gauges", gaugesScene},
+    Scene{"autotune", autotuneScene}, Scene{"history", historyScene},
 };
 
 constexpr QSize kSmallestScreen(320, 240);
@@ -60,10 +60,9 @@ bool useScreen(const char* size, QTemporaryDir& dir) {
 }
 
 int usage() {
-    std::fprintf(stderr,
-                 "usage: vantrel-screenshot OUTPUT.png "
-                 "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits|history|"
-                 "gauges [WIDTHxHEIGHT]]\n");
+    std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png "
+                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits|gauges|"
+                         "autotune|history [WIDTHxHEIGHT]]\n");
     return 2;
 }
 
