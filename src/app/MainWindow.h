@@ -27,6 +27,7 @@ class SerialLink;
 class Session;
 class SettingsStore;
 class StatusBarPresenter;
+struct TransferProgress;
 class StatusBarWidget;
 class StatusReporter;
 class UserInteraction;
@@ -188,6 +189,8 @@ private:
     void offerSendAgain();
 
     void showEgoMenu(bool show);
+    // The full send's progress bar.
+    void showTransferProgress(const TransferProgress& progress);
 
     AppState& m_state;
     UserInteraction& m_ui;

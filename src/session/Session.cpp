@@ -19,7 +19,7 @@ Session::Session(AppState& state, UserInteraction& ui, SerialLink& link, Clock c
       m_series(std::make_unique<SampleSeries>()) {
     m_store->setSender(m_line->sender());
     m_line->setSettingsStore(m_store.get());
-    connect(m_line.get(), &EcuLine::wentOffline, this, &Session::refreshStatus);
+    connect(m_line.get(), &EcuLine::wentOffline, this, &Session::announceOnline);
 
     // The order of a tick: the status bar, the log record and the series,
     // then the views, which connect themselves to the feed when they open.
@@ -59,6 +59,11 @@ void Session::plotSampled(const LiveSample& sample) {
 
 void Session::refreshStatus() {
     report(m_acquisition->heldSample());
+}
+
+void Session::announceOnline() {
+    refreshStatus();
+    emit onlineChanged(m_state.EcuOnline);
 }
 
 void Session::report(const LiveSample& sample) {

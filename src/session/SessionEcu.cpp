@@ -27,7 +27,7 @@ DiscoveryHooks Session::discoveryHooks() {
             m_acquisition->stop();
         }
     };
-    hooks.onlineChanged = [this] { refreshStatus(); };
+    hooks.onlineChanged = [this] { announceOnline(); };
     hooks.codeSectionsChanged = [this](bool closedLoopEgo) {
         emit codeSectionsChanged(closedLoopEgo);
     };
@@ -37,9 +37,22 @@ DiscoveryHooks Session::discoveryHooks() {
 TransferHooks Session::transferHooks() {
     TransferHooks hooks;
     hooks.discovery = discoveryHooks();
-    hooks.recordReplacing = [this] { emit recordReplacing(); };
+    hooks.recordReplacing = [this] {
+        m_replacing = true;
+        emit recordReplacing();
+    };
     hooks.checkSettings = [this] { checkSettings(); };
+    hooks.progress = [this](const TransferProgress& progress) { emit transferProgress(progress); };
     return hooks;
+}
+
+void Session::replacingRecord(const std::function<void()>& command) {
+    m_replacing = false;
+    command();
+    if (m_replacing) {
+        m_replacing = false;
+        emit recordReplaced();
+    }
 }
 
 void Session::findEcu() {
@@ -47,16 +60,20 @@ void Session::findEcu() {
 }
 
 void Session::findEcuCommand() {
-    m_line->run([this](EcuProtocol& protocol) {
-        m_store->modify(ChangeOrigin::Ecu,
-                        [&](EcuSettings&) { ::findEcuCommand(protocol, transferHooks()); });
+    replacingRecord([this] {
+        m_line->run([this](EcuProtocol& protocol) {
+            m_store->modify(ChangeOrigin::Ecu,
+                            [&](EcuSettings&) { ::findEcuCommand(protocol, transferHooks()); });
+        });
     });
 }
 
 void Session::getAllDataFromEcu() {
-    m_line->run([this](EcuProtocol& protocol) {
-        m_store->modify(ChangeOrigin::Ecu,
-                        [&](EcuSettings&) { ::getAllDataFromEcu(protocol, transferHooks()); });
+    replacingRecord([this] {
+        m_line->run([this](EcuProtocol& protocol) {
+            m_store->modify(ChangeOrigin::Ecu,
+                            [&](EcuSettings&) { ::getAllDataFromEcu(protocol, transferHooks()); });
+        });
     });
 }
 

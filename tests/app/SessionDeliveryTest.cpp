@@ -1,10 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // What the session hands the windows: one tick's sample reaches every view
 // of the live values once, and the log writer, the series and the status
-// report once each.
+// report once each; the ECU going online or offline, the record read whole
+// and the full send's progress come as its announcements.
 
 #include "SimulatedMainWindow.h"
+#include "comm/Transfers.h"
 #include "diag/SensorCheckWindow.h"
+#include "files/EcuFile.h"
 #include "monitor/Acquisition.h"
 #include "monitor/DataWindow.h"
 #include "monitor/LiveFeed.h"
@@ -96,6 +99,77 @@ TEST_F(SampleDeliveryTest, OneTickReachesEveryConsumerOnce) {
     }
     EXPECT_EQ(window->findChildren<Plot3DWindow*>().size(), 2);
     EXPECT_EQ(remaining, 1) << "status bar indicator";
+}
+
+} // namespace
+
+namespace {
+
+// What the session announces, in order.
+class SessionAnnouncementsTest : public SimulatedMainWindow {
+protected:
+    void listen() {
+        Session& session = window->session();
+        QObject::connect(&session, &Session::recordReplacing, [this] { said << "replacing"; });
+        QObject::connect(&session, &Session::recordReplaced, [this] { said << "replaced"; });
+        QObject::connect(&session, &Session::onlineChanged,
+                         [this](bool online) { said << (online ? "online" : "offline"); });
+        QObject::connect(&session, &Session::transferProgress,
+                         [this](const TransferProgress& progress) { steps.push_back(progress); });
+    }
+
+    QStringList said;
+    std::vector<TransferProgress> steps;
+};
+
+TEST_F(SessionAnnouncementsTest, FindEcuOnAnOfflineLineReadsTheRecordAndSaysSo) {
+    ui.answers = {UserInteraction::Answer::Ok, UserInteraction::Answer::No};
+    start();
+    ASSERT_FALSE(state.EcuOnline);
+    listen();
+
+    window->menus().engineFindEcu->trigger();
+
+    EXPECT_TRUE(state.EcuOnline);
+    // The windows close before the search and again before the read; the
+    // search's find and the command's end both show the ECU online.
+    EXPECT_EQ(said.join(' '), "replacing online replacing online replaced");
+    EXPECT_TRUE(steps.empty());
+}
+
+TEST_F(SessionAnnouncementsTest, FullSendProgressIsAnnouncedAndShownByTheWindow) {
+    const QString file = dir.filePath(QStringLiteral("tune.ecu"));
+    MainWindow::Options options;
+    options.chooseFile = [&](const QString&, const QString&, MainWindow::FileDialogMode) {
+        return file;
+    };
+    start(options);
+    ASSERT_TRUE(saveEcuFile(file, state.settings).ok());
+    listen();
+    ui.clear();
+    ui.progressSteps = 0;
+
+    window->menus().fileOpen->trigger();
+
+    ASSERT_EQ(steps.size(), 44u);
+    using Stage = TransferProgress::Stage;
+    EXPECT_EQ(steps.front(),
+              (TransferProgress{Stage::Begin, QStringLiteral("Sending Data to ECU")}));
+    EXPECT_EQ(steps.back(), (TransferProgress{Stage::End, {}}));
+    EXPECT_EQ(ui.progressCaptions, QStringList{"Sending Data to ECU"});
+    EXPECT_EQ(ui.progressSteps, 42);
+    EXPECT_EQ(ui.progressOpen, 0);
+    EXPECT_TRUE(said.isEmpty());
+}
+
+TEST_F(SessionAnnouncementsTest, SilentEcuIsAnnouncedOfflineOnce) {
+    start();
+    ASSERT_TRUE(state.EcuOnline);
+    listen();
+    ecu.setSilent(true);
+    window->pollTick();
+    window->pollTick();
+    EXPECT_EQ(said.join(' '), "offline");
 }
 
 } // namespace
