@@ -82,7 +82,7 @@ void MainWindow::openDataFile(const QString& path) {
     EcuFileReadResult result;
     {
         BusyGuard busy(m_ui);
-        result = loadEcuFileForSending(path, m_state.settings);
+        result = loadEcuFileForSending(path, m_store->settings());
         if (result.ok()) {
             m_store->replace(*result.settings, ChangeOrigin::File);
             m_session->checkSettings();
@@ -195,7 +195,7 @@ bool MainWindow::writeDataFile() {
     EcuFileSaveResult result;
     {
         BusyGuard busy(m_ui);
-        result = saveEcuFile(m_state.CurrentFileName, m_state.settings);
+        result = saveEcuFile(m_state.CurrentFileName, m_store->settings());
     }
     if (!result.ok()) {
         m_ui.message(result.error, Icon::Critical);

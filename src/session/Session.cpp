@@ -78,7 +78,7 @@ void Session::report(const LiveSample& sample) {
     context.online = m_state.EcuOnline;
     context.logActive = m_logging->active();
     context.edition = m_state.Edition;
-    context.crankRpm = m_state.settings.CrankRpm;
+    context.crankRpm = m_store->settings().CrankRpm;
     context.identity = &m_state.identity;
     const std::vector<StatusStep> steps = m_reporter.setupStatusBar(context);
     if (!steps.empty()) {

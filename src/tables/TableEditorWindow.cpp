@@ -400,7 +400,7 @@ void TableEditorWindow::upDate(const LiveSample& sample) {
     const QModelIndex current = m_grid->currentIndex();
     const GridCursor cursor{current.row() + 1, current.column() + 1};
     if (const auto repaint =
-            m_highlight.update(operatingHighlight(m_state.settings, m_sample), cursor)) {
+            m_highlight.update(operatingHighlight(m_store.settings(), m_sample), cursor)) {
         m_model->repaintHighlight(*repaint);
     }
     showAvailability();
@@ -433,7 +433,7 @@ void TableEditorWindow::moveCrossHair() {
     g.top = (viewport.y() - pitchY) * tpp;
     g.cellWidth = pitchX * tpp - 15;
     g.cellHeight = pitchY * tpp - 15;
-    const QPoint corner = crossHairPosition(g, m_state.settings, m_sample);
+    const QPoint corner = crossHairPosition(g, m_store.settings(), m_sample);
     const QPointF centre((corner.x() + kDotCentreTwips) / tpp,
                          (corner.y() + kDotCentreTwips) / tpp);
     m_crossHair->move(static_cast<int>(std::lround(centre.x())) - kDotDiameter / 2,
