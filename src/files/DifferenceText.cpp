@@ -189,8 +189,8 @@ QString tableAxes(const EcuFieldDifference& d, const AppState& first, const AppS
     if (gridRow >= TableModel::kGridSize || gridColumn >= TableModel::kGridSize) {
         return QStringLiteral(", row %1, column %2").arg(gridRow).arg(gridColumn);
     }
-    const TableModel a(editor, first);
-    const TableModel b(editor, second);
+    const TableModel a(editor, first, first.settings);
+    const TableModel b(editor, second, second.settings);
     QString text = QStringLiteral(" at ") +
                    both(a.rpmLabel(gridColumn).trimmed(), b.rpmLabel(gridColumn).trimmed()) +
                    QStringLiteral(" rpm");

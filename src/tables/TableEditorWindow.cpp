@@ -59,7 +59,7 @@ TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, 
                                      SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
                                      TableUndoHistory* history, QWidget* parent)
     : QWidget(parent), m_description(description), m_state(state), m_feed(feed), m_store(store),
-      m_ui(ui), m_model(new TableGridModel(description, state, this)),
+      m_ui(ui), m_model(new TableGridModel(description, state, store, this)),
       m_history(history != nullptr ? history : new TableUndoHistory(description, store, this)),
       m_loadPlotShown(description.isIgnition ? state.display.PlotLoadLineIgnition
                                              : state.display.PlotLoadLineFuel) {
