@@ -1,9 +1,10 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // Reading data logs into the sample series: a million full records (about
 // 130 MB, the poll logging for 139 hours) and an hour of the time history's
-// records at 20 Hz; converting the million to CSV; and the per-pixel ranges
-// a review window draws over the whole million. The logs are written once
-// into a temporary folder before the first benchmark.
+// records at 20 Hz; converting the million to CSV; the per-pixel ranges a
+// review window draws over the whole million; and the million counted as
+// hits over a table editor. The logs are written once into a temporary
+// folder before the first benchmark.
 //
 // Peak memory: run one benchmark at a time under /usr/bin/time -v, e.g.
 //   /usr/bin/time -v bench_log_read --benchmark_filter=ReadFullLog
@@ -14,6 +15,7 @@
 #include "monitor/SampleLogReader.h"
 #include "monitor/SampleSeries.h"
 #include "record/EngineData.h"
+#include "review/LogHits.h"
 
 #include <QFile>
 #include <QLocale>
@@ -149,6 +151,29 @@ void BM_DecimateMillion(benchmark::State& state) {
     }
 }
 BENCHMARK(BM_DecimateMillion)->Unit(benchmark::kMicrosecond);
+
+// The Hits toggle of an editor over the whole million, through a filter of
+// Water from 180 and with the mean of User 1: what switching the hits on or
+// changing the filter costs.
+void BM_HitsOverMillion(benchmark::State& state) {
+    auto series = std::make_shared<SampleSeries>();
+    QFile file(logs().full);
+    file.open(QIODevice::ReadOnly | QIODevice::Unbuffered);
+    readSampleLog(file, *series);
+    const SeriesHits log(series, QStringLiteral("million.log"),
+                         ChannelFilter({{QStringLiteral("Water"), 180.0f, {}}}));
+    EcuSettings settings = EcuSettings::withDefaults();
+    settings.LoadControl = 1;
+    settings.MaxRpm = 6000;
+    for (auto _ : state) {
+        const CellHits hits = log.count(settings, QStringLiteral("User 1"));
+        if (hits.total() == 0) {
+            state.SkipWithError("no record counted");
+        }
+        benchmark::DoNotOptimize(hits.total());
+    }
+}
+BENCHMARK(BM_HitsOverMillion)->Unit(benchmark::kMillisecond);
 
 } // namespace
 

@@ -10,12 +10,14 @@
 # docs/screenshot-curves.png, the compensation, closed-loop EGO and
 # air/water/battery curve windows; docs/screenshot-review.png, the log
 # review's four panes over a drive; docs/screenshot-scatter.png, its
-# scatter plot with a filter; and, on an 800 x 600 screen,
+# scatter plot with a filter; docs/screenshot-hits.png, the drive's hits
+# over the maximised fuel table with the review's cursor as its operating
+# point; and, on an 800 x 600 screen,
 # docs/screenshot-tables-small.png, the fuel table editor, and
 # docs/screenshot-setup-small.png, the four pages of the setup window.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE [WIDTHxHEIGHT]]]
-# (SCENE monitor, tables, setup, diagnostics, idle, curves, review or
-# scatter, monitor when left out; WIDTHxHEIGHT the screen the program runs
+# (SCENE monitor, tables, setup, diagnostics, idle, curves, review, scatter
+# or hits, monitor when left out; WIDTHxHEIGHT the screen the program runs
 # on; without OUTPUT every picture is made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -42,6 +44,7 @@ else
     shoot docs/screenshot-setup.png setup
     shoot docs/screenshot-review.png review
     shoot docs/screenshot-scatter.png scatter
+    shoot docs/screenshot-hits.png hits
     shoot docs/screenshot-tables-small.png tables 800x600
     shoot docs/screenshot-setup-small.png setup 800x600
 fi

@@ -13,8 +13,10 @@
 #include "record/AppState.h"
 #include "record/SettingCodes.h"
 #include "record/UserInteraction.h"
+#include "review/LogHits.h"
 #include "review/LogReviewWindow.h"
 #include "tables/CurveWindow.h"
+#include "tables/LogOverlay.h"
 #include "tables/TableEditorWindow.h"
 #include "tables/TableUndoHistory.h"
 
@@ -47,7 +49,7 @@ WindowTable::WindowTable(Parts parts, QObject* parent)
     : QObject(parent), m_parts(std::move(parts)),
       m_fuelHistory(std::make_unique<TableUndoHistory>(fuelEditor(), m_parts.store)),
       m_ignitionHistory(std::make_unique<TableUndoHistory>(ignitionEditor(), m_parts.store)),
-      m_entries(makeEntries()) {}
+      m_overlay(std::make_unique<LogOverlay>()), m_entries(makeEntries()) {}
 
 WindowTable::~WindowTable() = default;
 
@@ -133,15 +135,21 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
          .command = &MainMenus::tuningFuel,
          .keys = QKeySequence(Qt::CTRL | Qt::Key_F),
          .withData = true,
-         .make = [this, &state, &store, &ui,
-                  feed] { return new FuelWindow(state, store, ui, feed, m_fuelHistory.get()); },
+         .make =
+             [this, &state, &store, &ui, feed] {
+                 return new FuelWindow(state, store, ui, feed, m_fuelHistory.get(),
+                                       m_overlay.get());
+             },
          .placement = belowData(TableEditorWindow::kTopTwips, editorHeight(true), false)},
         {.code = WindowCode::Ignition,
          .command = &MainMenus::tuningIgnition,
          .keys = QKeySequence(Qt::CTRL | Qt::Key_I),
          .withData = true,
-         .make = [this, &state, &store, &ui,
-                  feed] { return new IgnWindow(state, store, ui, feed, m_ignitionHistory.get()); },
+         .make =
+             [this, &state, &store, &ui, feed] {
+                 return new IgnWindow(state, store, ui, feed, m_ignitionHistory.get(),
+                                      m_overlay.get());
+             },
          .placement = belowData(TableEditorWindow::kTopTwips, editorHeight(false), false)},
         {.code = WindowCode::Comp1,
          .command = &MainMenus::tuningComp1,
@@ -210,12 +218,38 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
              }},
         // Filling the area; File > Open Log opens it with the log chosen.
         {.code = WindowCode::LogReview,
-         .make = [this] { return new LogReviewWindow(m_parts.ui, m_parts.reviewLayoutPath); },
+         .make = [this] { return makeLogReview(); },
          .placement =
              [this](const QMdiSubWindow&) {
                  return QRect(QPoint(0, 0), m_parts.area.viewport()->size());
              }},
     };
+}
+
+// The review hands the editors its records and its cursor's record through
+// the overlay; neither knows the other's windows.
+QWidget* WindowTable::makeLogReview() {
+    auto* review = new LogReviewWindow(m_parts.ui, m_parts.reviewLayoutPath);
+    LogOverlay* overlay = m_overlay.get();
+    const auto showRecords = [review, overlay] {
+        overlay->setLog(std::make_shared<SeriesHits>(review->sharedSeries(), review->logFileName(),
+                                                     review->filter()));
+    };
+    // A new log ends the replay of the last one's record.
+    connect(review, &LogReviewWindow::logShown, overlay, [overlay, showRecords] {
+        showRecords();
+        overlay->endReplay();
+    });
+    connect(review, &LogReviewWindow::filterChanged, overlay, [review, showRecords] {
+        if (review->series() != nullptr) {
+            showRecords();
+        }
+    });
+    connect(review, &LogReviewWindow::cursorMoved, overlay, [review, overlay](qsizetype record) {
+        overlay->setReplay(loggedPoint(*review->series(), record));
+    });
+    connect(review, &QObject::destroyed, overlay, &LogOverlay::close);
+    return review;
 }
 
 void WindowTable::connectMenus(const MainMenus& menus) {

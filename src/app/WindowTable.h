@@ -14,6 +14,7 @@ struct AppState;
 class EcuActions;
 class LiveFeed;
 class LoggingController;
+class LogOverlay;
 class QMdiArea;
 class SettingsStore;
 class TableUndoHistory;
@@ -80,6 +81,9 @@ public:
     // Builds an open window again (a changed setting alters its layout).
     void reopen(WindowCode code);
 
+    // What the log open in the log review shows over the table editors.
+    LogOverlay& logOverlay() const { return *m_overlay; }
+
 private:
     const WindowEntry& entry(WindowCode code) const;
     std::vector<WindowEntry> makeEntries();
@@ -96,10 +100,12 @@ private:
     // atLeastMinimum, no smaller than the window allows.
     WindowRegistry::Placement belowData(int topTwips, std::function<int()> heightTwips,
                                         bool atLeastMinimum) const;
+    QWidget* makeLogReview();
 
     Parts m_parts;
     // The undo history of each table, kept while its editor is closed.
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;
+    std::unique_ptr<LogOverlay> m_overlay;
     std::vector<WindowEntry> m_entries;
 };

@@ -4,7 +4,7 @@
 #include "monitor/SampleLogReader.h"
 #include "monitor/SampleSeries.h"
 #include "record/SettingCodes.h"
-#include "tables/HitRule.h"
+#include "tables/CellHits.h"
 
 #include <array>
 #include <climits>
@@ -58,7 +58,7 @@ public:
 
     bool append(qint64, std::span<const ChannelValue> values) override {
         std::array<double, kRoles> value{};
-        value.fill(std::nan(""));
+        value.fill(LoggedPoint::kNone);
         for (const ChannelValue& v : values) {
             const auto& roles = m_roles[static_cast<size_t>(v.channel)];
             for (size_t r = 0; r < kRoles; ++r) {
@@ -67,39 +67,27 @@ public:
                 }
             }
         }
-        const double load = loadControl(m_settings) == LoadControl::Tps ? value[Tps] : value[Map];
-        if (std::isnan(value[Rpm]) || std::isnan(load)) {
-            ++m_withoutLoad;
-            return true;
-        }
         if (m_minWater && value[Water] < *m_minWater) {
             return true; // a record without water is kept; NaN compares false
         }
-        const GridCell cell = hitCell(m_settings, value[Rpm], value[Map], value[Tps]);
-        const auto row = static_cast<size_t>(cell.row - 1);
-        const auto column = static_cast<size_t>(cell.column - 1);
-        ++m_hits[row][column];
-        if (!std::isnan(value[Value])) {
-            m_sum[row][column] += value[Value];
-            ++m_values[row][column];
-        }
+        m_hits.add(m_settings, {value[Rpm], value[Map], value[Tps]}, value[Value]);
         return true;
     }
 
-    qint64 withoutLoad() const { return m_withoutLoad; }
+    qint64 withoutLoad() const { return m_hits.leftOut(); }
 
     QByteArray grid(bool means) const {
         QByteArray text;
-        for (size_t row = 0; row < kGridSize; ++row) {
+        for (int row = 1; row <= CellHits::kCells; ++row) {
             QStringList fields;
-            for (size_t column = 0; column < kGridSize; ++column) {
+            for (int column = 1; column <= CellHits::kCells; ++column) {
+                const GridCell cell{row, column};
                 if (!means) {
-                    fields.append(QString::number(m_hits[row][column]));
-                } else if (m_values[row][column] == 0) {
-                    fields.append(QString());
+                    fields.append(QString::number(m_hits.count(cell)));
+                } else if (const std::optional<double> mean = m_hits.mean(cell)) {
+                    fields.append(QString::number(*mean, 'f', 3));
                 } else {
-                    fields.append(QString::number(
-                        m_sum[row][column] / static_cast<double>(m_values[row][column]), 'f', 3));
+                    fields.append(QString());
                 }
             }
             text += fields.join(QLatin1Char('\t')).toUtf8() + '\n';
@@ -109,17 +97,13 @@ public:
 
 private:
     enum Role : size_t { Rpm, Map, Tps, Water, Value, kRoles };
-    template <typename T> using Grid = std::array<std::array<T, kGridSize>, kGridSize>;
 
     const EcuSettings& m_settings;
     std::array<QString, kRoles> m_names;
     std::optional<double> m_minWater;
     std::vector<QString> m_channels;
     std::vector<std::array<bool, kRoles>> m_roles; // by channel number
-    Grid<qint64> m_hits{};
-    Grid<double> m_sum{};
-    Grid<qint64> m_values{};
-    qint64 m_withoutLoad = 0;
+    CellHits m_hits;
 };
 
 int runLog(const QStringList& arguments, CliContext& context) {

@@ -79,6 +79,7 @@ LogReviewWindow::LogReviewWindow(UserInteraction& ui, QString layoutPath, QWidge
     connect(m_scatterPage, &ScatterPage::filterChanged, this, [this](const ChannelFilter& filter) {
         m_layout.filter = filter;
         layoutChanged();
+        emit filterChanged();
     });
 
     auto* top = new QHBoxLayout;
@@ -214,6 +215,7 @@ void LogReviewWindow::loadFinished() {
         return;
     }
     m_series = std::move(series);
+    m_logFileName = name;
     m_channelRanges.clear();
     for (int c = 0; c < m_series->channelCount(); ++c) {
         m_channelRanges.push_back(m_series->range(c, 0, m_series->size()));
@@ -517,6 +519,7 @@ void LogReviewWindow::jumpTo(qint64 timeMs) {
     m_timeline.pan(timeMs - (m_timeline.start() + m_timeline.end()) / 2);
     m_timeline.setCursorTime(timeMs);
     refreshPanes();
+    emit cursorMoved(m_timeline.cursor());
 }
 
 bool LogReviewWindow::eventFilter(QObject* watched, QEvent* event) {
@@ -575,6 +578,7 @@ bool LogReviewWindow::paneEvent(int pane, QEvent* event) {
         if (!m_dragging) {
             m_timeline.setCursorTime(timeAt(mouse->position().x()));
             refreshPanes();
+            emit cursorMoved(m_timeline.cursor());
         }
         m_pressed = false;
         m_dragging = false;
@@ -616,6 +620,7 @@ bool LogReviewWindow::paneEvent(int pane, QEvent* event) {
             return false;
         }
         refreshPanes();
+        emit cursorMoved(m_timeline.cursor());
         return true;
     }
     default:

@@ -59,6 +59,13 @@ public:
     bool loading() const { return m_loader.busy(); }
 
     const SampleSeries* series() const { return m_series.get(); }
+    // The series shown, to be kept by whoever needs it past the next log.
+    std::shared_ptr<const SampleSeries> sharedSeries() const { return m_series; }
+    // The file name of the log shown.
+    QString logFileName() const { return m_logFileName; }
+    // The channel ranges that a record passes to count in the scatter plot
+    // and the hits.
+    const ChannelFilter& filter() const { return m_layout.filter; }
     const ReviewTimeline& timeline() const { return m_timeline; }
     const ReviewLayout& layout() const { return m_layout; }
     // The time under the cursor and every plotted channel's value and unit.
@@ -69,6 +76,11 @@ public:
 signals:
     // A log has been read and is shown.
     void logShown();
+    // The filter of channel ranges changed.
+    void filterChanged();
+    // The tuner put the cursor on a record (a click, a key, a jump), maybe
+    // the one it was on.
+    void cursorMoved(qsizetype record);
 
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
@@ -98,8 +110,9 @@ private:
     QString m_layoutPath;
     ReviewLayout m_layout;
     LogLoader m_loader;
-    std::unique_ptr<SampleSeries> m_series;
+    std::shared_ptr<const SampleSeries> m_series;
     QString m_logName;
+    QString m_logFileName;
     std::vector<qsizetype> m_breaks;
     std::vector<ValueRange> m_channelRanges; // each series channel's range over the log
     ReviewTimeline m_timeline;

@@ -80,6 +80,15 @@ QString editorButtonHelp(const TableEditorDescription& d, EditorButton button) {
         return QStringLiteral("Colours the selected cells with mark %1, to find them again. Marks "
                               "are kept with the program's settings: the ECU never sees them.")
             .arg(button == EditorButton::Mark1 ? 1 : 2);
+    case EditorButton::Hits:
+        return QStringLiteral(
+            "Shows the hits of the log open in the log review: each cell where records fell is "
+            "shaded, the darker the more records. Its tool tip, and the line under the grid for "
+            "the current cell, give the number of records and the mean there of the channel "
+            "chosen under Hits Mean Of in the right-click menu; a cell with room enough (say in "
+            "a maximised editor) shows both under its value. Only the records that pass the log "
+            "review's filter count, each in the cell that would be its upper-left red cell. "
+            "Ctrl+Shift+H switches the hits on and off.");
     }
     return {};
 }

@@ -12,7 +12,17 @@
 // results keep, as the descriptions hold them.
 
 // The buttons of a table editor.
-enum class EditorButton : uint8_t { Add, Subtract, Multiply, Divide, Smooth, UnMark, Mark1, Mark2 };
+enum class EditorButton : uint8_t {
+    Add,
+    Subtract,
+    Multiply,
+    Divide,
+    Smooth,
+    UnMark,
+    Mark1,
+    Mark2,
+    Hits
+};
 
 QString tableGridHelp(const TableEditorDescription& description);
 QString operandHelp(const TableEditorDescription& description, Operand operand);

@@ -7,6 +7,7 @@
 #include "tables/OperatingHighlight.h"
 
 #include <algorithm>
+#include <array>
 #include <cmath>
 
 namespace {
@@ -40,10 +41,30 @@ std::optional<RecordLoad> recordLoad(const EcuSettings& s, double mapPsi, double
     }
 }
 
-GridCell hitCell(const EcuSettings& s, double rpm, double mapPsi, double tpsPercent) {
-    const std::optional<RecordLoad> load = recordLoad(s, mapPsi, tpsPercent);
-    const OperatingHighlight h = operatingHighlightAt(s, rpm, load ? load->value : 0.0);
-    return {h.row, h.column};
+std::optional<GridPoint> loggedGridPoint(const EcuSettings& s, const LoggedPoint& p) {
+    const double loadSource = loadControl(s) == LoadControl::Tps ? p.tpsPercent : p.mapPsi;
+    if (std::isnan(p.rpm) || std::isnan(loadSource)) {
+        return std::nullopt;
+    }
+    const std::optional<RecordLoad> load = recordLoad(s, p.mapPsi, p.tpsPercent);
+    return GridPoint{p.rpm, load ? load->value : 0.0};
+}
+
+std::optional<GridCell> loggedCell(const EcuSettings& s, const LoggedPoint& p) {
+    const std::optional<GridPoint> point = loggedGridPoint(s, p);
+    if (!point) {
+        return std::nullopt;
+    }
+    const OperatingHighlight h = operatingHighlightAt(s, point->rpm, point->load);
+    return GridCell{h.row, h.column};
+}
+
+bool movesRecords(const SettingsChange& change) {
+    return change.wholeRecord ||
+           std::ranges::any_of(std::array{FieldId::MaxRpm, FieldId::LoadControl,
+                                          FieldId::MapSensorType, FieldId::MapMinBits,
+                                          FieldId::MapMaxBits},
+                               [&change](FieldId id) { return change.field == id; });
 }
 
 TablePoint tablePoint(const EcuSettings& s, double rpm, const RecordLoad& load) {

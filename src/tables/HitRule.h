@@ -2,8 +2,10 @@
 #pragma once
 
 #include "record/EcuSettings.h"
+#include "tables/OperatingHighlight.h"
 #include "tables/TableOperations.h"
 
+#include <limits>
 #include <optional>
 
 // Where a logged record lies on the fuel and ignition tables, by the
@@ -23,9 +25,27 @@ struct RecordLoad {
 // Nothing for a load control other than 1, 2 and 3.
 std::optional<RecordLoad> recordLoad(const EcuSettings& settings, double mapPsi, double tpsPercent);
 
+// The values of a logged record that place it on the tables; NaN where the
+// record has none.
+struct LoggedPoint {
+    static constexpr double kNone = std::numeric_limits<double>::quiet_NaN();
+
+    double rpm = kNone;
+    double mapPsi = kNone;
+    double tpsPercent = kNone;
+};
+// The operating point of a logged record, as the editors place the live one:
+// the load of recordLoad (0 for a load control without a load axis). None
+// when the record lacks its rpm or the value its load comes from (the
+// throttle under LoadControl 2, MAP otherwise).
+std::optional<GridPoint> loggedGridPoint(const EcuSettings& settings, const LoggedPoint& point);
 // The cell a record falls in: the cell that the editors paint as the
-// upper-left red cell for it (grid numbers 1..16, row 1 the highest load).
-GridCell hitCell(const EcuSettings& settings, double rpm, double mapPsi, double tpsPercent);
+// upper-left red cell for it (grid numbers 1..16, row 1 the highest load);
+// none as above.
+std::optional<GridCell> loggedCell(const EcuSettings& settings, const LoggedPoint& point);
+// Whether a change of the settings can move records to other cells: a whole
+// record, MaxRpm, LoadControl, the MAP sensor or its span.
+bool movesRecords(const SettingsChange& change);
 
 // An rpm and a load as a point on the tables' axes, in breakpoint steps
 // 0..15: rpm by MaxRpm / 15 a column from 0 rpm, load by a row's step from

@@ -69,22 +69,22 @@ OperatingHighlight operatingHighlightAt(const EcuSettings& s, double rpm, double
     return h;
 }
 
-OperatingHighlight operatingHighlight(const EcuSettings& s, const LiveSample& sample) {
-    double load = 0.0;
+GridPoint gridPoint(const EcuSettings& s, const LiveSample& sample) {
+    GridPoint point{sample.value(LiveChannel::Rpm), 0.0};
     switch (loadControl(s)) {
     case LoadControl::Map:
-        load = sample.mapPercent();
+        point.load = sample.mapPercent();
         break;
     case LoadControl::Tps:
-        load = sample.value(LiveChannel::Tps);
+        point.load = sample.value(LiveChannel::Tps);
         break;
     case LoadControl::Volts:
-        load = sample.raw(LiveChannel::Tps);
+        point.load = sample.raw(LiveChannel::Tps);
         break;
     default:
         break;
     }
-    return operatingHighlightAt(s, sample.value(LiveChannel::Rpm), load);
+    return point;
 }
 
 std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighlight& highlight,
@@ -105,26 +105,14 @@ std::optional<HighlightRepaint> HighlightTracker::update(const OperatingHighligh
     return repaint;
 }
 
-QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const LiveSample& sample) {
+QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& s, const GridPoint& point) {
     double xOffset = 0.0;
     if (s.MaxRpm >= kLowestMaxRpm) {
-        xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * sample.value(LiveChannel::Rpm);
+        xOffset = (grid.cellWidth + 11) * 15 / s.MaxRpm * point.rpm;
     }
     const double rowSpan = (grid.cellHeight + 15) * 15;
-    double yOffset = 0.0;
-    switch (loadControl(s)) {
-    case LoadControl::Map:
-        yOffset = rowSpan / 105 * sample.mapPercent();
-        break;
-    case LoadControl::Tps:
-        yOffset = rowSpan / 105 * sample.value(LiveChannel::Tps);
-        break;
-    case LoadControl::Volts:
-        yOffset = rowSpan / 255 * sample.raw(LiveChannel::Tps);
-        break;
-    default:
-        break;
-    }
+    const std::optional<LoadScale> scale = loadScale(loadControl(s));
+    const double yOffset = scale ? rowSpan / scale->top * point.load : 0.0;
     const int64_t top = roundHalfEven((grid.top - 100) + (grid.cellHeight + 15) * 16.5 - yOffset);
     const int64_t left = roundHalfEven((grid.left - 100) + (grid.cellWidth + 15) * 1.5 + xOffset);
     return {static_cast<int>(left), static_cast<int>(top)};

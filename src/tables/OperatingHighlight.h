@@ -23,14 +23,23 @@ struct OperatingHighlight {
     bool operator==(const OperatingHighlight&) const = default;
 };
 
-// The operating cells of a sample's values. A MaxRpm below 15 leaves no rpm
-// step between the columns, and the highlight stays in column 1.
-OperatingHighlight operatingHighlight(const EcuSettings& settings, const LiveSample& sample);
+// An operating point on the editors' grid: an rpm and a load given in the
+// unit of the load control: MAP per cent (1), throttle per cent (2), the load
+// count 0..255 (3).
+struct GridPoint {
+    double rpm = 0.0;
+    double load = 0.0;
+};
+
+// The operating point of a live sample's values.
+GridPoint gridPoint(const EcuSettings& settings, const LiveSample& sample);
 
 // The operating cells of an rpm and a load given in the unit of the load
 // control: MAP per cent (1), throttle per cent (2), the load count 0..255
-// (3). Any other load control keeps the top row. The live highlight above
-// and the cell of a logged record (HitRule.h) both come from here.
+// (3). Any other load control keeps the top row; a MaxRpm below 15 leaves no
+// rpm step between the columns, and the highlight stays in column 1. The
+// live operating cells and the cell of a logged record (HitRule.h) both come
+// from here.
 OperatingHighlight operatingHighlightAt(const EcuSettings& settings, double rpm, double load);
 
 // The grid's current cell at the time of a repaint.
@@ -75,4 +84,4 @@ struct GridGeometry {
     double cellHeight = 0;
 };
 QPoint crossHairPosition(const GridGeometry& grid, const EcuSettings& settings,
-                         const LiveSample& sample);
+                         const GridPoint& point);

@@ -1,13 +1,18 @@
-// The table editor's context menu: undo and redo, copy and paste, smart add
-// and subtract, each with its keys while the grid has the focus.
+// The table editor's context menu: undo and redo, copy and paste, the hits
+// of the open log and the channel of their mean, smart add and subtract,
+// each with its keys while the grid has the focus.
 
 #include "record/UserInteraction.h"
+#include "tables/LogOverlay.h"
 #include "tables/TableClipboard.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
+#include <QActionGroup>
 #include <QClipboard>
 #include <QGuiApplication>
+#include <QMenu>
+#include <QPushButton>
 #include <QTableView>
 #include <QUndoStack>
 
@@ -40,6 +45,27 @@ void TableEditorWindow::buildActions() {
                                                            QKeySequence(Qt::CTRL | Qt::Key_V)});
     paste->setObjectName(QStringLiteral("PasteAction"));
     connect(paste, &QAction::triggered, this, &TableEditorWindow::pasteBlock);
+
+    if (m_overlay != nullptr) {
+        separator();
+        // Reachable while any part of the editor has the focus; no menu
+        // command of the main window has these keys.
+        m_hitsAction = add(new QAction(tr("Show &Hits"), this),
+                           {QKeySequence(Qt::CTRL | Qt::SHIFT | Qt::Key_H)});
+        m_hitsAction->setObjectName(QStringLiteral("HitsAction"));
+        m_hitsAction->setCheckable(true);
+        addAction(m_hitsAction);
+        connect(m_hitsAction, &QAction::toggled, m_hitsButton, &QPushButton::setChecked);
+        connect(m_hitsButton, &QPushButton::toggled, m_hitsAction, &QAction::setChecked);
+        connect(m_hitsAction, &QAction::toggled, this, &TableEditorWindow::countHits);
+        m_meanMenu = new QMenu(tr("Hits &Mean Of"), this);
+        m_meanMenu->setObjectName(QStringLiteral("HitsMeanMenu"));
+        m_grid->addAction(m_meanMenu->menuAction());
+        m_meanChoices = new QActionGroup(this);
+        connect(m_meanChoices, &QActionGroup::triggered, this, [this](QAction* choice) {
+            m_overlay->setMeanOf(m_description.isIgnition, choice->data().toString());
+        });
+    }
 
     if (m_description.isIgnition) {
         return;

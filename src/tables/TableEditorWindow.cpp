@@ -3,19 +3,25 @@
 #include "monitor/LiveFeed.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
+#include "record/UserInteraction.h"
 #include "tables/EditorHelp.h"
 #include "tables/GridFit.h"
+#include "tables/HitRule.h"
+#include "tables/HitsDelegate.h"
 #include "tables/LoadPlot.h"
+#include "tables/LogOverlay.h"
 #include "tables/SmartAdd.h"
 #include "tables/TableGridModel.h"
 #include "tables/TableUndoHistory.h"
 
+#include <QActionGroup>
 #include <QApplication>
 #include <QBoxLayout>
 #include <QHeaderView>
 #include <QKeyEvent>
 #include <QLabel>
 #include <QLineEdit>
+#include <QMenu>
 #include <QPushButton>
 #include <QTableView>
 #include <algorithm>
@@ -57,10 +63,12 @@ bool isEnter(const QKeyEvent* key) {
 
 TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, AppState& state,
                                      SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
-                                     TableUndoHistory* history, QWidget* parent)
+                                     TableUndoHistory* history, LogOverlay* overlay,
+                                     QWidget* parent)
     : QWidget(parent), m_description(description), m_state(state), m_feed(feed), m_store(store),
       m_ui(ui), m_model(new TableGridModel(description, state, store, this)),
       m_history(history != nullptr ? history : new TableUndoHistory(description, store, this)),
+      m_overlay(overlay),
       m_loadPlotShown(description.isIgnition ? state.display.PlotLoadLineIgnition
                                              : state.display.PlotLoadLineFuel) {
     setObjectName(description.isIgnition ? QStringLiteral("frmIgn") : QStringLiteral("frmFuel"));
@@ -72,6 +80,18 @@ TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, 
     if (m_feed != nullptr) {
         m_sample = m_feed->latest();
         connect(m_feed, &LiveFeed::sampled, this, &TableEditorWindow::upDate);
+    }
+    if (m_overlay != nullptr) {
+        connect(m_overlay, &LogOverlay::logChanged, this, &TableEditorWindow::logChanged);
+        connect(m_overlay, &LogOverlay::replayChanged, this, &TableEditorWindow::replayChanged);
+        connect(m_overlay, &LogOverlay::meanOfChanged, this, [this](bool ignition) {
+            if (ignition == m_description.isIgnition) {
+                checkMeanChoice();
+                countHits();
+            }
+        });
+        logChanged();
+        replayChanged();
     }
 }
 
@@ -90,6 +110,7 @@ void TableEditorWindow::buildControls() {
     m_grid->setEditTriggers(QAbstractItemView::NoEditTriggers);
     m_grid->setSelectionMode(QAbstractItemView::ContiguousSelection);
     m_grid->setContextMenuPolicy(Qt::ActionsContextMenu);
+    m_grid->setItemDelegate(new HitsDelegate(m_grid));
     new GridFit(m_grid, GridFit::Rows::Fill);
     m_grid->horizontalHeader()->setSectionsClickable(false);
     m_grid->verticalHeader()->setSectionsClickable(false);
@@ -104,6 +125,11 @@ void TableEditorWindow::buildControls() {
     };
     connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this, followRow);
     connect(m_grid->selectionModel(), &QItemSelectionModel::selectionChanged, this, followRow);
+    m_hitsLine = new QLabel(this);
+    m_hitsLine->setObjectName(QStringLiteral("HitsLine"));
+    m_hitsLine->hide();
+    connect(m_grid->selectionModel(), &QItemSelectionModel::currentChanged, this,
+            &TableEditorWindow::showHitsLine);
 
     m_edit = new QLineEdit(m_grid->viewport());
     m_edit->setObjectName(QStringLiteral("Text1"));
@@ -163,6 +189,15 @@ void TableEditorWindow::buildControls() {
     button(tr("UnMark"), QStringLiteral("MarkButton0"), EditorButton::UnMark, [this] { mark(0); });
     button(tr("Mark 1"), QStringLiteral("MarkButton1"), EditorButton::Mark1, [this] { mark(1); });
     button(tr("Mark 2"), QStringLiteral("MarkButton2"), EditorButton::Mark2, [this] { mark(2); });
+    if (m_overlay != nullptr) {
+        buttons->addSpacing(8);
+        m_hitsButton = new QPushButton(tr("Hits"), this);
+        m_hitsButton->setObjectName(QStringLiteral("HitsButton"));
+        m_hitsButton->setCheckable(true);
+        m_hitsButton->setFocusPolicy(Qt::NoFocus);
+        m_hitsButton->setWhatsThis(editorButtonHelp(m_description, EditorButton::Hits));
+        buttons->addWidget(m_hitsButton);
+    }
     buttons->addStretch();
 
     auto* gridRow = new QHBoxLayout;
@@ -173,6 +208,7 @@ void TableEditorWindow::buildControls() {
     layout->setContentsMargins(4, 2, 4, 4);
     layout->addWidget(rpmCaption);
     layout->addLayout(gridRow, 3);
+    layout->addWidget(m_hitsLine);
     if (m_loadPlotShown) {
         m_plot = new LoadPlot(m_model->table(), this);
         m_plot->setMinimumHeight(80);
@@ -354,6 +390,84 @@ void TableEditorWindow::mark(uint8_t flag) {
     select(s);
 }
 
+void TableEditorWindow::logChanged() {
+    const std::shared_ptr<const LogHitsSource>& log = m_overlay->log();
+    m_hitsAction->setEnabled(log != nullptr);
+    m_hitsButton->setEnabled(log != nullptr);
+    m_meanMenu->setEnabled(log != nullptr);
+    m_hitsButton->setToolTip(log ? tr("Hits of %1 (Ctrl+Shift+H)").arg(log->description())
+                                 : tr("Open a log (File > Open Log...) to show its hits"));
+    if (!log) {
+        m_hitsAction->setChecked(false);
+    }
+    // The choices of the mean: none, or a channel of the log.
+    m_meanMenu->clear();
+    const auto choice = [this](const QString& text, const QString& channel) {
+        QAction* action = m_meanMenu->addAction(text);
+        action->setCheckable(true);
+        action->setData(channel);
+        m_meanChoices->addAction(action);
+    };
+    choice(tr("None (counts only)"), QString());
+    const std::vector<HitChannel> channels = log ? log->channels() : std::vector<HitChannel>{};
+    for (const HitChannel& c : channels) {
+        choice(c.unit.isEmpty() ? c.name : QStringLiteral("%1 (%2)").arg(c.name, c.unit), c.name);
+    }
+    checkMeanChoice();
+    countHits();
+}
+
+void TableEditorWindow::checkMeanChoice() {
+    const QString chosen = m_overlay->meanOf(m_description.isIgnition);
+    const QList<QAction*> choices = m_meanChoices->actions();
+    const auto found = std::find_if(choices.begin(), choices.end(), [&chosen](QAction* a) {
+        return a->data().toString().compare(chosen, Qt::CaseInsensitive) == 0;
+    });
+    (found != choices.end() ? *found : choices.constFirst())->setChecked(true);
+}
+
+void TableEditorWindow::countHits() {
+    const std::shared_ptr<const LogHitsSource>& log = m_overlay->log();
+    if (!log || !m_hitsAction->isChecked()) {
+        if (m_model->hitsShown()) {
+            m_model->setHits(std::nullopt);
+            showHitsLine();
+        }
+        return;
+    }
+    HitChannel meanOf;
+    const QString chosen = m_overlay->meanOf(m_description.isIgnition);
+    for (const HitChannel& c : log->channels()) {
+        if (!chosen.isEmpty() && c.name.compare(chosen, Qt::CaseInsensitive) == 0) {
+            meanOf = c;
+        }
+    }
+    {
+        BusyGuard busy(m_ui);
+        m_model->setHits(log->count(m_store.settings(), meanOf.name), meanOf);
+    }
+    showHitsLine();
+}
+
+void TableEditorWindow::showHitsLine() {
+    const QModelIndex current = m_grid->currentIndex();
+    const std::optional<QString> summary =
+        current.isValid() ? m_model->hitSummaryAt(current.row() + 1, current.column() + 1)
+                          : std::nullopt;
+    m_hitsLine->setVisible(summary.has_value());
+    if (summary) {
+        m_hitsLine->setText(
+            tr("%1 rpm, load %2: %3")
+                .arg(m_model->headerData(current.column(), Qt::Horizontal, Qt::DisplayRole)
+                         .toString()
+                         .trimmed(),
+                     m_model->headerData(current.row(), Qt::Vertical, Qt::DisplayRole)
+                         .toString()
+                         .trimmed(),
+                     *summary));
+    }
+}
+
 bool TableEditorWindow::smartAddAvailable() const {
     return !m_description.isIgnition && m_smartAvailable;
 }
@@ -372,6 +486,12 @@ void TableEditorWindow::settingsChanged(const SettingsChange& change) {
     if (m_plot != nullptr && change.touches(m_description.field)) {
         m_plot->update();
     }
+    if (m_overlay != nullptr && movesRecords(change)) {
+        countHits();
+        if (m_replaying) {
+            showOperatingPoint();
+        }
+    }
 }
 
 bool TableEditorWindow::crossHairShown() const {
@@ -381,7 +501,31 @@ bool TableEditorWindow::crossHairShown() const {
 
 void TableEditorWindow::upDate(const LiveSample& sample) {
     m_sample = sample;
-    if (!m_state.EcuOnline) {
+    // A record replayed from the log stays until live data arrives.
+    if (m_replaying && !m_state.EcuOnline) {
+        return;
+    }
+    m_replaying = false;
+    showOperatingPoint();
+}
+
+void TableEditorWindow::replayChanged() {
+    const bool replaying = m_overlay->replay().has_value();
+    if (replaying || m_replaying) {
+        m_replaying = replaying;
+        showOperatingPoint();
+    }
+}
+
+void TableEditorWindow::showOperatingPoint() {
+    if (m_replaying) {
+        m_point = loggedGridPoint(m_store.settings(), *m_overlay->replay());
+    } else if (m_state.EcuOnline) {
+        m_point = gridPoint(m_store.settings(), m_sample);
+    } else {
+        m_point.reset();
+    }
+    if (!m_point) {
         m_crossHair->hide();
         if (m_highlight.current()) {
             m_highlight.reset();
@@ -399,15 +543,16 @@ void TableEditorWindow::upDate(const LiveSample& sample) {
     }
     const QModelIndex current = m_grid->currentIndex();
     const GridCursor cursor{current.row() + 1, current.column() + 1};
-    if (const auto repaint =
-            m_highlight.update(operatingHighlight(m_store.settings(), m_sample), cursor)) {
+    if (const auto repaint = m_highlight.update(
+            operatingHighlightAt(m_store.settings(), m_point->rpm, m_point->load), cursor)) {
         m_model->repaintHighlight(*repaint);
     }
     showAvailability();
 }
 
 void TableEditorWindow::showAvailability() {
-    const bool available = m_highlight.current().has_value();
+    // Smart add moves the cells of the live point, not of a replayed one.
+    const bool available = m_highlight.current().has_value() && !m_replaying;
     if (available != m_smartAvailable) {
         m_smartAvailable = available;
         if (m_smartAdd != nullptr) {
@@ -433,7 +578,7 @@ void TableEditorWindow::moveCrossHair() {
     g.top = (viewport.y() - pitchY) * tpp;
     g.cellWidth = pitchX * tpp - 15;
     g.cellHeight = pitchY * tpp - 15;
-    const QPoint corner = crossHairPosition(g, m_store.settings(), m_sample);
+    const QPoint corner = crossHairPosition(g, m_store.settings(), *m_point);
     const QPointF centre((corner.x() + kDotCentreTwips) / tpp,
                          (corner.y() + kDotCentreTwips) / tpp);
     m_crossHair->move(static_cast<int>(std::lround(centre.x())) - kDotDiameter / 2,
@@ -442,7 +587,7 @@ void TableEditorWindow::moveCrossHair() {
 
 void TableEditorWindow::resizeEvent(QResizeEvent* event) {
     QWidget::resizeEvent(event);
-    if (m_crossHair->isVisible()) {
+    if (m_crossHair->isVisible() && m_point) {
         moveCrossHair();
     }
 }

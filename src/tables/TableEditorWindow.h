@@ -6,11 +6,17 @@
 #include "tables/TableOperations.h"
 
 #include <QWidget>
+#include <optional>
 
 class LiveFeed;
 class LoadPlot;
+class LogOverlay;
 class QAction;
+class QActionGroup;
+class QLabel;
 class QLineEdit;
+class QMenu;
+class QPushButton;
 class QTableView;
 class QUndoStack;
 class SettingsStore;
@@ -25,6 +31,11 @@ struct SettingsChange;
 // paste. One class, configured for the fuel or the ignition table by its
 // description. Every change goes to the settings store, which stores and
 // sends it; the grid shows what the record holds.
+//
+// With a log overlay, the Hits toggle shows how many records of the open log
+// fell in each cell and the mean of a chosen channel there, and the record
+// at the log review's cursor takes the place of the live operating point
+// until live data arrives or the log closes.
 class TableEditorWindow : public QWidget {
     Q_OBJECT
 public:
@@ -36,7 +47,8 @@ public:
     // editor's life; without one the editor keeps a history of its own.
     TableEditorWindow(const TableEditorDescription& description, AppState& state,
                       SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
-                      TableUndoHistory* history = nullptr, QWidget* parent = nullptr);
+                      TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
+                      QWidget* parent = nullptr);
     ~TableEditorWindow() override;
 
     const TableEditorDescription& description() const { return m_description; }
@@ -69,6 +81,13 @@ public:
     // One poll's sample: the cross-hair dot, then the operating cells.
     void upDate(const LiveSample& sample);
 
+    // The Hits toggle (its button and its keys) and the channels whose mean
+    // the hits can show.
+    QAction* hitsAction() const { return m_hitsAction; }
+    QMenu* meanMenu() const { return m_meanMenu; }
+    // Whether the operating cells show a record of the log review.
+    bool replaying() const { return m_replaying; }
+
 signals:
     void smartAddAvailabilityChanged(bool available);
 
@@ -88,9 +107,18 @@ private:
     // Stores and sends the cells as one change and one undo step.
     void apply(const std::vector<FieldCell>& cells, SettingsStore::Send send, const QString& what);
     void settingsChanged(const SettingsChange& change);
+    // The cross-hair and the operating cells of the replayed record, or of
+    // the live values while the ECU is online; none otherwise.
+    void showOperatingPoint();
     void moveCrossHair();
     bool crossHairShown() const;
     void showAvailability();
+    void logChanged();
+    void checkMeanChoice();
+    void replayChanged();
+    void countHits();
+    // The hits of the grid's current cell in words, while hits are shown.
+    void showHitsLine();
 
     const TableEditorDescription& m_description;
     AppState& m_state;
@@ -112,6 +140,15 @@ private:
     TableUndoHistory* m_history = nullptr;
     QAction* m_smartAdd = nullptr;
     QAction* m_smartSubtract = nullptr;
+    LogOverlay* m_overlay = nullptr;
+    QPushButton* m_hitsButton = nullptr;
+    QAction* m_hitsAction = nullptr;
+    QMenu* m_meanMenu = nullptr;
+    QLabel* m_hitsLine = nullptr;
+    QActionGroup* m_meanChoices = nullptr;
+    // The operating point shown: the replayed record's or the live one.
+    std::optional<GridPoint> m_point;
+    bool m_replaying = false;
     bool m_loadPlotShown = false;
     bool m_smartAvailable = false;
     bool m_finishing = false;
@@ -124,8 +161,9 @@ class FuelWindow : public TableEditorWindow {
     Q_OBJECT
 public:
     FuelWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
-               TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
-        : TableEditorWindow(fuelEditor(), state, store, ui, feed, history, parent) {}
+               TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
+               QWidget* parent = nullptr)
+        : TableEditorWindow(fuelEditor(), state, store, ui, feed, history, overlay, parent) {}
 };
 
 // The ignition table editor.
@@ -133,6 +171,7 @@ class IgnWindow : public TableEditorWindow {
     Q_OBJECT
 public:
     IgnWindow(AppState& state, SettingsStore& store, UserInteraction& ui, LiveFeed* feed,
-              TableUndoHistory* history = nullptr, QWidget* parent = nullptr)
-        : TableEditorWindow(ignitionEditor(), state, store, ui, feed, history, parent) {}
+              TableUndoHistory* history = nullptr, LogOverlay* overlay = nullptr,
+              QWidget* parent = nullptr)
+        : TableEditorWindow(ignitionEditor(), state, store, ui, feed, history, overlay, parent) {}
 };

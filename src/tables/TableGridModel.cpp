@@ -4,6 +4,7 @@
 
 #include <QColor>
 #include <algorithm>
+#include <cmath>
 
 TableGridModel::TableGridModel(const TableEditorDescription& description, const AppState& state,
                                const SettingsStore& store, QObject* parent)
@@ -28,13 +29,54 @@ QVariant TableGridModel::data(const QModelIndex& index, int role) const {
             return QColor(255, 0, 0);
         }
         const RgbColour c = m_table.colour(row, column);
-        return QColor(c.red, c.green, c.blue);
+        const double shade =
+            m_hits ? hitShade(m_hits->count({row, column}), m_hits->maxCount()) : 0.0;
+        const auto toward = [shade](int from, int to) {
+            return static_cast<int>(std::lround(from + (to - from) * shade));
+        };
+        return QColor(toward(c.red, kHitColour.red()), toward(c.green, kHitColour.green()),
+                      toward(c.blue, kHitColour.blue()));
     }
     case Qt::TextAlignmentRole:
         return (Qt::AlignRight | Qt::AlignVCenter).toInt();
+    case HitCountRole:
+    case HitMeanRole:
+    case Qt::ToolTipRole:
+        return hitData(row, column, role);
     default:
         return {};
     }
+}
+
+QVariant TableGridModel::hitData(int row, int column, int role) const {
+    const GridCell cell{row, column};
+    if (!m_hits || m_hits->count(cell) == 0) {
+        return {};
+    }
+    switch (role) {
+    case HitCountRole:
+        return hitCountText(m_hits->count(cell));
+    case HitMeanRole: {
+        const std::optional<double> mean = m_hits->mean(cell);
+        return mean ? QVariant(hitMeanText(*mean)) : QVariant();
+    }
+    default:
+        return hitSummary(*m_hits, cell, m_meanOf);
+    }
+}
+
+std::optional<QString> TableGridModel::hitSummaryAt(int gridRow, int gridColumn) const {
+    if (!m_hits) {
+        return std::nullopt;
+    }
+    return hitSummary(*m_hits, {gridRow, gridColumn}, m_meanOf);
+}
+
+void TableGridModel::setHits(std::optional<CellHits> hits, const HitChannel& meanOf) {
+    m_hits = std::move(hits);
+    m_meanOf = meanOf;
+    emit dataChanged(index(0, 0), index(kCells - 1, kCells - 1),
+                     {Qt::BackgroundRole, HitCountRole, HitMeanRole, Qt::ToolTipRole});
 }
 
 QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {

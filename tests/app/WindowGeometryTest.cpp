@@ -3,10 +3,15 @@
 #include "app/SettingsFile.h"
 #include "config/SetupWindow.h"
 #include "monitor/DataWindow.h"
+#include "monitor/LiveSample.h"
+#include "monitor/LogFormat.h"
 #include "plot3d/Plot3DViews.h"
 #include "plot3d/Plot3DWindow.h"
+#include "record/EngineData.h"
+#include "review/LogReviewWindow.h"
 #include "tables/CurveGrid.h"
 #include "tables/CurveWindow.h"
+#include "tables/HitsDelegate.h"
 #include "tables/TableEditorWindow.h"
 
 #include <QAbstractButton>
@@ -14,6 +19,7 @@
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
+#include <QFile>
 #include <QGroupBox>
 #include <QHeaderView>
 #include <QLabel>
@@ -23,6 +29,7 @@
 #include <QMenu>
 #include <QScreen>
 #include <QScrollBar>
+#include <QSignalSpy>
 #include <QStyleOptionComboBox>
 #include <QTabBar>
 #include <QTabWidget>
@@ -271,6 +278,102 @@ TEST_F(WindowGeometryTest, WindowsOpenInsideTheAreaWhateverIsOpenAlready) {
         }
         window->close();
         window.reset();
+    }
+}
+
+// A log whose records fall in many cells: a sweep of rpm and throttle, then
+// a long idle, so that counts of one to four digits and means show.
+QByteArray sweepLog() {
+    QByteArray log = (logRuleLine() + QStringLiteral("\r\n02.05.26      14:30:00\r\n") +
+                      fullRecordTitleLine() + QStringLiteral("\r\n"))
+                         .toLatin1();
+    const auto add = [&log](int k, int rpm, int tps) {
+        EngineData e = EngineData::withChannelLayout();
+        e.RpmChannel.Value = static_cast<float>(rpm);
+        e.TpsChannel.Value = static_cast<float>(tps);
+        e.MapChannel.Value = 9.87f;
+        e.WaterChannel.Value = 180;
+        e.UserChannel[0].Value = static_cast<float>(0.1 * (k % 9));
+        log += fullRecordLine(LiveSample::fromEngineData(e, 0), k * 0.05).toLatin1() + "\r\n";
+    };
+    int k = 0;
+    for (int tps = 0; tps <= 100; tps += 5) {
+        for (int rpm = 600; rpm <= 8400; rpm += 400) {
+            add(k++, rpm, tps);
+        }
+    }
+    for (int i = 0; i < 1500; ++i) {
+        add(k++, 850, 2);
+    }
+    return log;
+}
+
+// The hits keep every value whole and at its size: a cell shows its hits by
+// its shade, its tool tip and the line under the grid, and under its value
+// where it has room for them, as in an editor maximised on a larger screen.
+TEST_F(WindowGeometryTest, HitsKeepEveryValueWholeAndAtItsSizeAndShowUnderItWhereThereIsRoom) {
+    const QString path = dir.filePath(QStringLiteral("sweep.log"));
+    QFile file(path);
+    ASSERT_TRUE(file.open(QIODevice::WriteOnly));
+    file.write(sweepLog());
+    file.close();
+    EcuSettings image = ecu.settings();
+    image.LoadControl = 2; // the throttle: 7 % a row
+    image.MaxRpm = 9000;   // 600 rpm a column
+    ecu.setSettings(image);
+    for (const QSize screen : {QSize(800, 600), QSize(1280, 1024)}) {
+        SCOPED_TRACE(screen.width());
+        start(screen);
+        window->openLog(path); // as File > Open Log... and a dropped log do
+        auto* review = window->findChild<LogReviewWindow*>();
+        ASSERT_NE(review, nullptr);
+        QSignalSpy shown(review, &LogReviewWindow::logShown);
+        ASSERT_TRUE(review->loading() ? shown.wait() : true);
+        pressKeys(Qt::CTRL | Qt::Key_F);
+        auto* fuel = window->findChild<FuelWindow*>();
+        ASSERT_NE(fuel, nullptr);
+        QTableView* grid = fuel->grid();
+        const double points = grid->font().pointSizeF();
+        grid->setFocus();
+        pressKeys(Qt::CTRL | Qt::SHIFT | Qt::Key_H);
+        for (QAction* mean : fuel->meanMenu()->actions()) {
+            if (mean->text() == "User 1") {
+                mean->trigger();
+            }
+        }
+        QApplication::processEvents();
+        // The idle at 850 rpm and 2 %, with two records of the sweep.
+        ASSERT_EQ(grid->model()->index(14, 1).data(Qt::ToolTipRole).toString(),
+                  "1502 records, mean User 1 0.400");
+        EXPECT_EQ(grid->font().pointSizeF(), points) << "the hits shrink no value";
+        EXPECT_EQ(cutIn(fuel), "");
+
+        // Maximised: every cell with hits has them under its value.
+        auto* sub = qobject_cast<QMdiSubWindow*>(fuel->parentWidget());
+        sub->showMaximized();
+        QApplication::processEvents();
+        const auto* delegate = qobject_cast<const HitsDelegate*>(grid->itemDelegate());
+        ASSERT_NE(delegate, nullptr);
+        int withHits = 0;
+        int withLine = 0;
+        for (int r = 0; r < 16; ++r) {
+            for (int c = 0; c < 16; ++c) {
+                const QModelIndex index = grid->model()->index(r, c);
+                QStyleOptionViewItem option;
+                option.initFrom(grid);
+                option.font = grid->font();
+                option.rect = grid->visualRect(index);
+                option.widget = grid;
+                withHits += index.data(Qt::ToolTipRole).toString().isEmpty() ? 0 : 1;
+                withLine += delegate->showsHitLine(option, index) ? 1 : 0;
+            }
+        }
+        EXPECT_GT(withHits, 100);
+        if (screen.width() > 800) {
+            EXPECT_EQ(withLine, withHits);
+        }
+        EXPECT_EQ(cutIn(fuel), "");
+        closeAll();
     }
 }
 

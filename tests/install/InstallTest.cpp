@@ -71,6 +71,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/manual/screenshot.png",
         "share/doc/vantrel/manual/screenshot-review.png",
         "share/doc/vantrel/manual/screenshot-scatter.png",
+        "share/doc/vantrel/manual/screenshot-hits.png",
     };
     for (const QString& program : kPrograms) {
         expected << "bin/" + program << "share/man/man1/" + program + ".1.gz";
@@ -100,7 +101,7 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
             const QString name = it.next().captured(1);
             EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name)) << name.toStdString();
         }
-        EXPECT_EQ(pictures, 3);
+        EXPECT_EQ(pictures, 4);
     }
 }
 

@@ -1,10 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The log review's core: the channel filter, the layout kept between runs,
-// the time shown and the cursor, line breaks, the scatter grid and the
-// background read.
+// the time shown and the cursor, line breaks, the scatter grid, the hits and
+// the replayed record handed to the table editors, and the background read.
 
 #include "monitor/SampleSeries.h"
 #include "review/ChannelFilter.h"
+#include "review/LogHits.h"
 #include "review/LogLoader.h"
 #include "review/ReviewLayout.h"
 #include "review/ReviewTimeline.h"
@@ -269,6 +270,72 @@ TEST(ScatterGrid, CountsAndColourMeansOfTheRecordsThatPass) {
     EXPECT_EQ(g.colourMean[0], 3.0f);
     EXPECT_EQ(g.colourMean[3], 10.0f); // the record without a colour counts, not in the mean
     EXPECT_EQ(g.colour.max, 10.0f);
+}
+
+// The hits over the tables count the records that pass the review's filter,
+// as the scatter plot draws them; the throttle places them (LoadControl 2).
+TEST(LogHits, TheFilterAppliesToTheHitsAndTheMeanIsOfTheChosenChannel) {
+    std::shared_ptr<const SampleSeries> series =
+        seriesOf({"Rpm", "Map", "TPS", "Water", "User 1"}, {{3000, 8.8f, 0, 170, 0.2f},
+                                                            {3000, 8.8f, 0, 170, 0.4f},
+                                                            {3000, 8.8f, 0, 120, 0.9f},
+                                                            {600, 8.8f, 98.5f, 165, kNone},
+                                                            {kNone, 8.8f, 50, 170, 0.5f}});
+    EcuSettings settings = EcuSettings::withDefaults();
+    settings.LoadControl = 2;
+    settings.MaxRpm = 9000;
+    const GridCell idle{16, 6};
+    const GridCell top{1, 2};
+    const struct {
+        const char* name;
+        ChannelFilter filter;
+        QString meanOf;
+        qint64 idleCount;
+        std::optional<double> idleMean;
+        qint64 topCount;
+        qint64 leftOut;
+        QString description;
+    } cases[] = {
+        {"every record", {}, "User 1", 3, 0.5, 1, 1, "drive.log"},
+        {"Water >= 160, the mean's channel in any case", ChannelFilter({{"Water", 160.0f, {}}}),
+         "user 1", 2, 0.3, 1, 1, QStringLiteral("drive.log, Water \u2265 160")},
+        {"counts only",
+         ChannelFilter({{"Water", 160.0f, {}}}),
+         {},
+         2,
+         std::nullopt,
+         1,
+         1,
+         QStringLiteral("drive.log, Water \u2265 160")},
+        {"a mean of a channel the log lacks", {}, "Lambda", 3, std::nullopt, 1, 1, "drive.log"},
+        {"a filter on a channel the log lacks lets none pass", ChannelFilter({{"Oil", 1.0f, {}}}),
+         "User 1", 0, std::nullopt, 0, 0, "drive.log, Oil \u2265 1"},
+    };
+    for (const auto& c : cases) {
+        SCOPED_TRACE(c.name);
+        const SeriesHits log(series, "drive.log", c.filter);
+        const CellHits hits = log.count(settings, c.meanOf);
+        EXPECT_EQ(hits.count(idle), c.idleCount);
+        EXPECT_EQ(hits.mean(idle).has_value(), c.idleMean.has_value());
+        if (c.idleMean && hits.mean(idle)) {
+            EXPECT_NEAR(*hits.mean(idle), *c.idleMean, 1e-6);
+        }
+        EXPECT_EQ(hits.count(top), c.topCount);
+        EXPECT_EQ(hits.total(), c.idleCount + c.topCount);
+        EXPECT_EQ(hits.leftOut(), c.leftOut);
+        EXPECT_EQ(log.description(), c.description);
+    }
+    EXPECT_EQ(SeriesHits(series, "drive.log", {}).channels().back(), (HitChannel{"User 1", {}}));
+}
+
+// The replayed record: its rpm, MAP and throttle, none where it has none.
+TEST(LogHits, TheRecordAtTheCursorGivesItsRpmMapAndThrottle) {
+    const auto series = seriesOf({"rpm", "Map", "Water"}, {{2500, 7.5f, 170}, {kNone, 9, 170}});
+    const LoggedPoint first = loggedPoint(*series, 0);
+    EXPECT_EQ(first.rpm, 2500);
+    EXPECT_EQ(first.mapPsi, 7.5);
+    EXPECT_TRUE(std::isnan(first.tpsPercent)); // no throttle channel
+    EXPECT_TRUE(std::isnan(loggedPoint(*series, 1).rpm));
 }
 
 TEST(LogLoader, ReadsInTheBackgroundAndHandsTheSeriesOver) {

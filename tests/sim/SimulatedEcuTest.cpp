@@ -503,7 +503,8 @@ TEST_F(SimulatedEcuTest, DriveCycleVisitsAWideSpreadOfCells) {
     int widestThrottle = 0;
     for (m_ms = kWarmCruiseMs; m_ms < kWarmCruiseMs + 180000; m_ms += 100) {
         const SimulatedLiveValues v = m_ecu.liveValues();
-        const GridCell cell = hitCell(image, v.rpm, mapCountsToPsi(image.MapSensorType, v.map), 0);
+        const GridCell cell =
+            *loggedCell(image, {v.rpm, mapCountsToPsi(image.MapSensorType, v.map), 0});
         cells.insert({cell.row, cell.column});
         rows.insert(cell.row);
         columns.insert(cell.column);

@@ -67,7 +67,7 @@ TEST(HitRule, CellEdgesUnderEachLoadControl) {
     };
     for (const Case& c : cases) {
         const EcuSettings s = axes(c.loadControl, c.mapMin, c.mapMax);
-        EXPECT_EQ(hitCell(s, c.rpm, c.mapPsi, c.tps), c.cell)
+        EXPECT_EQ(loggedCell(s, {c.rpm, c.mapPsi, c.tps}), c.cell)
             << "control " << c.loadControl << " rpm " << c.rpm << " psi " << c.mapPsi << " tps "
             << c.tps;
     }
@@ -83,10 +83,10 @@ TEST(HitRule, ALoggedRecordFallsWhereTheEditorPaintedItsLiveValues) {
             e.RpmChannel.Value = static_cast<float>(count * 37);
             e.MapPercent = mapPercent(s, count);
             e.TpsChannel.Value = throttlePercent(s, count);
-            const OperatingHighlight painted =
-                operatingHighlight(s, LiveSample::fromEngineData(e, 0));
+            const GridPoint live = gridPoint(s, LiveSample::fromEngineData(e, 0));
+            const OperatingHighlight painted = operatingHighlightAt(s, live.rpm, live.load);
             const double psi = mapCountsToPsi(s.MapSensorType, count);
-            EXPECT_EQ(hitCell(s, e.RpmChannel.Value, psi, e.TpsChannel.Value),
+            EXPECT_EQ(loggedCell(s, {e.RpmChannel.Value, psi, e.TpsChannel.Value}),
                       (GridCell{painted.row, painted.column}))
                 << loadControl << " " << count;
         }

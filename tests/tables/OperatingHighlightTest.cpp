@@ -49,7 +49,8 @@ TEST(OperatingHighlight, RowsAndColumnsAroundTheLivePoint) {
         e.TpsChannel.Value = c.tps;
         e.TpsChannel.RawLow = static_cast<uint8_t>(c.loadCount);
         e.RpmChannel.Value = c.rpm;
-        const OperatingHighlight h = operatingHighlight(s, LiveSample::fromEngineData(e, 0));
+        const GridPoint p = gridPoint(s, LiveSample::fromEngineData(e, 0));
+        const OperatingHighlight h = operatingHighlightAt(s, p.rpm, p.load);
         EXPECT_EQ(h, c.expected) << "control " << c.loadControl << " rpm " << c.rpm << " max "
                                  << c.maxRpm << " got " << h.row << "," << h.column;
     }
@@ -119,7 +120,8 @@ TEST(CrossHair, DotPositionInTwips) {
         e.MapPercent = c.load;
         e.TpsChannel.Value = c.load;
         e.TpsChannel.RawLow = static_cast<uint8_t>(c.load);
-        EXPECT_EQ(crossHairPosition(grid, s, LiveSample::fromEngineData(e, 0)), c.expected)
+        EXPECT_EQ(crossHairPosition(grid, s, gridPoint(s, LiveSample::fromEngineData(e, 0))),
+                  c.expected)
             << "control " << c.loadControl << " max " << c.maxRpm;
     }
 }

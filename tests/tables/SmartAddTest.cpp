@@ -16,7 +16,8 @@ protected:
     std::vector<FieldCell> smartAddAt(float rpm, double amount, int sign) {
         state.engine.RpmChannel.Value = rpm;
         const LiveSample sample = LiveSample::fromEngineData(state.engine, 0);
-        const OperatingHighlight h = operatingHighlight(state.settings, sample);
+        const GridPoint p = gridPoint(state.settings, sample);
+        const OperatingHighlight h = operatingHighlightAt(state.settings, p.rpm, p.load);
         return smartAdd(fuel, h, sample, amount, sign);
     }
     void fill(int raw) {

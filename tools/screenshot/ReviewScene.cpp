@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 // The log review over a drive of half an hour: "review", its four panes
 // with the cursor in a pull through the gears, a lost link and a second run;
-// and "scatter", EGO volts over rpm coloured by MAP for a warm engine.
+// "scatter", EGO volts over rpm coloured by MAP for a warm engine; and
+// "hits", the drive's hits over the fuel table with the mean EGO volts, and
+// the record at the review's cursor as the operating point.
 
 #include "Harness.h"
 #include "Scenes.h"
@@ -10,6 +12,8 @@
 #include "record/EngineData.h"
 #include "review/LogReviewWindow.h"
 #include "review/ReviewPanes.h"
+#include "tables/TableEditorWindow.h"
+#include "tables/TableGridModel.h"
 
 #include <QComboBox>
 #include <QCoreApplication>
@@ -20,8 +24,10 @@
 #include <QLocale>
 #include <QMdiArea>
 #include <QMdiSubWindow>
+#include <QMenu>
 #include <QPushButton>
 #include <QTabWidget>
+#include <QTableView>
 #include <QTableWidget>
 #include <QTemporaryDir>
 #include <cmath>
@@ -111,6 +117,25 @@ LogReviewWindow* openDrive(Harness& h, const QTemporaryDir& dir) {
     return review;
 }
 
+// The cursor on the pull in third gear, chosen in the list of markers,
+// some records into it.
+bool cursorInPull(LogReviewWindow* review, int records) {
+    auto* markers = review->findChild<QListWidget*>(QStringLiteral("MarkerList"));
+    const QList<QListWidgetItem*> pull =
+        markers->findItems(QStringLiteral("pull in third gear"), Qt::MatchContains);
+    if (pull.isEmpty()) {
+        return false;
+    }
+    markers->setCurrentItem(pull.front());
+    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
+    QCoreApplication::sendEvent(markers, &enter);
+    for (int i = 0; i < records; ++i) {
+        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
+        QCoreApplication::sendEvent(review->panes().front(), &right);
+    }
+    return true;
+}
+
 } // namespace
 
 int reviewScene(Harness& h) {
@@ -119,21 +144,54 @@ int reviewScene(Harness& h) {
     if (review == nullptr) {
         return Harness::fail("the log review did not open");
     }
-    // The cursor on the pull in third gear, chosen in the list of markers,
-    // a few records into it.
-    auto* markers = review->findChild<QListWidget*>(QStringLiteral("MarkerList"));
-    const QList<QListWidgetItem*> pull =
-        markers->findItems(QStringLiteral("pull in third gear"), Qt::MatchContains);
-    if (pull.isEmpty()) {
+    if (!cursorInPull(review, 24)) {
         return Harness::fail("the marker is not listed");
     }
-    markers->setCurrentItem(pull.front());
-    QKeyEvent enter(QEvent::KeyPress, Qt::Key_Return, Qt::NoModifier);
-    QCoreApplication::sendEvent(markers, &enter);
-    for (int i = 0; i < 24; ++i) {
-        QKeyEvent right(QEvent::KeyPress, Qt::Key_Right, Qt::NoModifier);
-        QCoreApplication::sendEvent(review->panes().front(), &right);
+    return h.saveAfter(300);
+}
+
+int hitsScene(Harness& h) {
+    QTemporaryDir dir;
+    LogReviewWindow* review = openDrive(h, dir);
+    if (review == nullptr) {
+        return Harness::fail("the log review did not open");
     }
+    MainWindow& window = h.window();
+    // No live data: the editor's operating point stays the review's.
+    window.stopPollTimer();
+    window.menus().setupDisplayFuelCrossHair->setChecked(true);
+    window.menus().tuningFuel->trigger();
+    auto* fuel = window.findChild<FuelWindow*>();
+    if (fuel == nullptr || !fuel->hitsAction()->isEnabled()) {
+        return Harness::fail("the fuel table has no hits to show");
+    }
+    fuel->hitsAction()->trigger();
+    for (QAction* mean : fuel->meanMenu()->actions()) {
+        if (mean->text() == QStringLiteral("User 1")) {
+            mean->trigger();
+        }
+    }
+    if (auto* sub = qobject_cast<QMdiSubWindow*>(fuel->parentWidget())) {
+        sub->showMaximized();
+    }
+    if (!cursorInPull(review, 10)) {
+        return Harness::fail("the marker is not listed");
+    }
+    // The cell with the most records is the current one, told under the grid.
+    const QAbstractItemModel* cells = fuel->grid()->model();
+    int most = 0;
+    GridSelection busiest;
+    for (int r = 0; r < cells->rowCount(); ++r) {
+        for (int c = 0; c < cells->columnCount(); ++c) {
+            const int count =
+                cells->index(r, c).data(TableGridModel::HitCountRole).toString().toInt();
+            if (count > most) {
+                most = count;
+                busiest = {r + 1, c + 1, r + 1, c + 1};
+            }
+        }
+    }
+    fuel->select(busiest);
     return h.saveAfter(300);
 }
 

@@ -13,3 +13,4 @@ int idleScene(Harness& h);
 int curvesScene(Harness& h);
 int reviewScene(Harness& h);
 int scatterScene(Harness& h);
+int hitsScene(Harness& h);

@@ -25,6 +25,7 @@ constexpr std::array kScenes{
     Scene{"setup", setupScene},     Scene{"diagnostics", diagnosticsScene},
     Scene{"idle", idleScene},       Scene{"curves", curvesScene},
     Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
+    Scene{"hits", hitsScene},
 };
 
 constexpr QSize kSmallestScreen(320, 240);
@@ -58,8 +59,10 @@ bool useScreen(const char* size, QTemporaryDir& dir) {
 }
 
 int usage() {
-    std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png "
-                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter [WIDTHxHEIGHT]]\n");
+    std::fprintf(
+        stderr,
+        "usage: vantrel-screenshot OUTPUT.png "
+        "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits [WIDTHxHEIGHT]]\n");
     return 2;
 }
 
