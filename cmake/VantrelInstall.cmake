@@ -75,7 +75,8 @@ else()
     set(body_option --preformatted)
 endif()
 # The pictures the manual shows, beside it.
-set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png screenshot-hits.png)
+set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png screenshot-hits.png
+    screenshot-gauges.png)
 list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
 list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)
 add_custom_command(OUTPUT "${manual_dir}/index.html" ${picture_copies}

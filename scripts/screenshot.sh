@@ -12,12 +12,13 @@
 # review's four panes over a drive; docs/screenshot-scatter.png, its
 # scatter plot with a filter; docs/screenshot-hits.png, the drive's hits
 # over the maximised fuel table with the review's cursor as its operating
-# point; and, on an 800 x 600 screen,
+# point; docs/screenshot-gauges.png, the gauges on an engine pulling past
+# 6000 rpm; and, on an 800 x 600 screen,
 # docs/screenshot-tables-small.png, the fuel table editor, and
 # docs/screenshot-setup-small.png, the four pages of the setup window.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE [WIDTHxHEIGHT]]]
-# (SCENE monitor, tables, setup, diagnostics, idle, curves, review, scatter
-# or hits, monitor when left out; WIDTHxHEIGHT the screen the program runs
+# (SCENE monitor, tables, setup, diagnostics, idle, curves, review, scatter,
+# hits or gauges, monitor when left out; WIDTHxHEIGHT the screen the program runs
 # on; without OUTPUT every picture is made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
@@ -45,6 +46,7 @@ else
     shoot docs/screenshot-review.png review
     shoot docs/screenshot-scatter.png scatter
     shoot docs/screenshot-hits.png hits
+    shoot docs/screenshot-gauges.png gauges
     shoot docs/screenshot-tables-small.png tables 800x600
     shoot docs/screenshot-setup-small.png setup 800x600
 fi

@@ -54,7 +54,8 @@ QString chooseFileWithDialog(QWidget* parent, const QString& title, const QStrin
 MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, Options options,
                        QWidget* parent)
     : QMainWindow(parent), m_state(state), m_ui(ui), m_link(link), m_options(std::move(options)),
-      m_session(std::make_unique<Session>(state, ui, link)), m_store(&m_session->store()) {
+      m_session(std::make_unique<Session>(state, ui, link, m_options.clock)),
+      m_store(&m_session->store()) {
     setObjectName(QStringLiteral("frmMain"));
     QApplication::setWindowIcon(applicationIcon()); // every window, dialogs too
     if (!m_options.chooseFile) {

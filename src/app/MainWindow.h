@@ -54,6 +54,9 @@ public:
     struct Options {
         // Where the settings file is read at start and written at exit.
         QString settingsPath;
+        // Milliseconds of the steady clock the samples' times come from; the
+        // time since the window was made when left empty.
+        std::function<qint64()> clock;
         // The file dialogs; the platform's dialogs when left empty.
         FileChooser chooseFile;
         // Points the serial link at COM port 1..5 before it is opened; empty
@@ -186,6 +189,9 @@ private:
     void sendDataFile(const QString& path);
     // Engine > Find ECU, then Send Again offered once the ECU answers.
     void findEcuCommand();
+    // Tuning > Note in Log... (F12): asks for a note and writes it as a
+    // marker where the key was pressed.
+    void noteInLog();
     void offerSendAgain();
 
     void showEgoMenu(bool show);

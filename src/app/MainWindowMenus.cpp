@@ -8,6 +8,8 @@
 #include "app/StatusBarPresenter.h"
 #include "app/WindowTable.h"
 #include "files/CompareDialog.h"
+#include "gauges/GaugeLayout.h"
+#include "monitor/LogMarkers.h"
 #include "monitor/LoggingController.h"
 #include "plot3d/Plot3DViews.h"
 #include "record/AppState.h"
@@ -17,6 +19,7 @@
 #include "tables/TableEditorWindow.h"
 
 #include <QAction>
+#include <QInputDialog>
 #include <QMdiArea>
 #include <QMenu>
 #include <QWhatsThis>
@@ -29,7 +32,7 @@ void MainWindow::connectMenus() {
     m_windowTable = std::make_unique<WindowTable>(WindowTable::Parts{
         m_state, *m_store, *m_session, m_ui, m_session->liveFeed(), m_session->logging(),
         *m_windows, *m_mdi, *this, [this] { m_status->showIdentity(); },
-        reviewLayoutPath(m_options.settingsPath)});
+        reviewLayoutPath(m_options.settingsPath), gaugeLayoutPath(m_options.settingsPath)});
     m_windowTable->connectMenus(m);
     m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 
@@ -69,6 +72,20 @@ void MainWindow::connectMenus() {
         // The tick follows the logging state, not the click.
         m_menus.tuningLogData->setChecked(m_session->logging().active());
         setupLogData();
+    });
+    on(m.tuningLogNote, &MainWindow::noteInLog);
+    // The marker setting, kept beside the settings file.
+    const QString optionsPath = logOptionsPath(m_options.settingsPath);
+    m_session->logging().setMarkers(loadLogOptions(optionsPath).markers);
+    m.tuningLogMarkers->setChecked(m_session->logging().markers());
+    connect(m.tuningLogMarkers, &QAction::toggled, this, [this, optionsPath](bool on) {
+        m_session->logging().setMarkers(on);
+        const QString problem = saveLogOptions(optionsPath, LogOptions{on});
+        if (!problem.isEmpty()) {
+            m_ui.message(
+                tr("The log setting could not be saved to %1:\r\n%2").arg(optionsPath, problem),
+                UserInteraction::Icon::Critical);
+        }
     });
     connect(m.tuningSaveSettingsToEcu, &QAction::triggered, m_session.get(),
             &Session::saveSettingsToEcu);
@@ -147,4 +164,23 @@ void MainWindow::runToolBarButton(int index) {
         return;
     }
     commands[index]->trigger();
+}
+
+void MainWindow::noteInLog() {
+    LoggingController& logging = m_session->logging();
+    if (!logging.markers()) {
+        m_ui.message(tr("Log Markers is off: no note is written to the log."),
+                     UserInteraction::Icon::Information);
+        return;
+    }
+    // The records that come while the note is typed follow it in the log.
+    if (!logging.beginNote()) {
+        m_ui.message(tr("Log Data is off: there is no log to write a note in."),
+                     UserInteraction::Icon::Information);
+        return;
+    }
+    bool ok = false;
+    const QString note = QInputDialog::getText(this, tr("Note in Log"), tr("&Note:"),
+                                               QLineEdit::Normal, QString(), &ok);
+    logging.endNote(ok ? std::optional<QString>(note) : std::nullopt);
 }

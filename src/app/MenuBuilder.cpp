@@ -209,6 +209,17 @@ MainMenus buildMainMenus(QMainWindow& window) {
         item(m.tuning, "mnuTuningLogData", "&Log Data", QKeySequence(Qt::CTRL | Qt::Key_L),
              "Switches logging of the engine data to a .log file on or off.");
     m.tuningLogData->setCheckable(true);
+    // F12 is a key no other command uses, at the end of the row where a hand
+    // finds it without looking.
+    m.tuningLogNote =
+        item(m.tuning, "mnuTuningLogNote", "&Note in Log...", QKeySequence(Qt::Key_F12),
+             "While logging, writes a marker line with a note you type into the "
+             "log, where you pressed the key.");
+    m.tuningLogMarkers =
+        item(m.tuning, "mnuTuningLogMarkers", "Log &Markers", {},
+             "Marker lines in the log: where the link was lost and found, where the poll "
+             "came late, and your notes. Untick it for the bare layout of records.");
+    checkable(m.tuningLogMarkers, true);
     m.tuningSaveSettingsToEcu =
         item(m.tuning, "mnuTuningSaveSettingsToEcu", "&Save Settings to ECU",
              QKeySequence(Qt::CTRL | Qt::Key_S),
@@ -262,6 +273,9 @@ MainMenus buildMainMenus(QMainWindow& window) {
     m.display = menu(window, "mnuDisplay", "&Display");
     m.plotRealTime = item(m.display, "mnuPlotRealTime", "&Time History", {},
                           "Plots engine values against time.");
+    m.displayGauges = item(m.display, "mnuDisplayGauges", "&Gauges", {},
+                           "Shows the live values as dial, bar and number gauges that turn amber "
+                           "and red in their warning and danger ranges.");
     separator(m.display);
     m.comFuelLoadLine = item(m.display, "mnuComFuelLoadLine", "&Fuel Load Line Display", {},
                              "Shows the load line beside the fuel table.");

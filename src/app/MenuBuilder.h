@@ -51,6 +51,8 @@ struct MainMenus {
     QAction* tuningEgo = nullptr;
     QAction* tuningBar3 = nullptr;
     QAction* tuningLogData = nullptr;
+    QAction* tuningLogNote = nullptr;    // a marker line with a note typed (F12)
+    QAction* tuningLogMarkers = nullptr; // whether logs get marker lines
     QAction* tuningSaveSettingsToEcu = nullptr;
 
     QMenu* modify = nullptr;
@@ -76,6 +78,7 @@ struct MainMenus {
 
     QMenu* display = nullptr;
     QAction* plotRealTime = nullptr;
+    QAction* displayGauges = nullptr; // dial, bar and number gauges of the live values
     QAction* comFuelLoadLine = nullptr;
     QAction* setup3DFuel = nullptr;
     QAction* setupDisplayFuelCrossHair = nullptr;

@@ -6,8 +6,10 @@
 #include "config/IdleExtraWindows.h"
 #include "config/SetupWindow.h"
 #include "diag/SensorCheckWindow.h"
+#include "gauges/GaugesWindow.h"
 #include "generators/DefaultTableWindows.h"
 #include "monitor/DataWindow.h"
+#include "monitor/LiveFeed.h"
 #include "monitor/LoggingController.h"
 #include "monitor/TimeHistoryWindow.h"
 #include "record/AppState.h"
@@ -216,6 +218,28 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                               TimeHistoryWindow::openingSize(m_parts.area.viewport()->size(),
                                                              m_parts.frame.logicalDpiY()));
              }},
+        // Where it was last, in twips of the area, at the size its gauges
+        // want; it keeps the place when it closes.
+        {.code = WindowCode::Gauges,
+         .command = &MainMenus::displayGauges,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_G),
+         .make =
+             [this, &state, feed] {
+                 auto* window = new GaugesWindow(state, m_parts.ui, m_parts.gaugeLayoutPath);
+                 window->showSample(feed->latest());
+                 connect(feed, &LiveFeed::sampled, window, &GaugesWindow::showSample);
+                 connect(window, &GaugesWindow::closed, this, [this, &state](QPoint at) {
+                     state.display.DisplayGaugesX = twipsOf(at.x());
+                     state.display.DisplayGaugesY = twipsOf(at.y());
+                 });
+                 return window;
+             },
+         .placement =
+             [this, &state](const QMdiSubWindow& sub) {
+                 return QRect(QPoint(pixels(state.display.DisplayGaugesX),
+                                     pixels(state.display.DisplayGaugesY)),
+                              sub.sizeHint());
+             }},
         // Filling the area; File > Open Log opens it with the log chosen.
         {.code = WindowCode::LogReview,
          .make = [this] { return makeLogReview(); },
@@ -292,6 +316,11 @@ void WindowTable::reopen(WindowCode code) {
 
 int WindowTable::pixels(double twips) const {
     return static_cast<int>(std::lround(twips / twipsPerPixel(m_parts.frame)));
+}
+
+int16_t WindowTable::twipsOf(int pixels) const {
+    const double twips = std::round(pixels * twipsPerPixel(m_parts.frame));
+    return static_cast<int16_t>(std::clamp(twips, 0.0, static_cast<double>(INT16_MAX)));
 }
 
 int WindowTable::childWidth() const {

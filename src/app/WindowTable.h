@@ -6,6 +6,7 @@
 
 #include <QKeySequence>
 #include <QObject>
+#include <cstdint>
 #include <functional>
 #include <memory>
 #include <vector>
@@ -66,6 +67,8 @@ public:
         std::function<void()> identityChanged;
         // Where the log review keeps its panes and channels.
         QString reviewLayoutPath;
+        // Where the gauges window keeps its gauges.
+        QString gaugeLayoutPath;
     };
 
     explicit WindowTable(Parts parts, QObject* parent = nullptr);
@@ -89,6 +92,8 @@ private:
     std::vector<WindowEntry> makeEntries();
     // Twips as whole pixels of the main window's screen.
     int pixels(double twips) const;
+    // Pixels of the main window's screen as twips, kept to 0..32767.
+    int16_t twipsOf(int pixels) const;
     // The width of the windows that open beside the data window: the area's,
     // less the data window's margin.
     int childWidth() const;

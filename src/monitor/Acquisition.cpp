@@ -35,6 +35,10 @@ bool Acquisition::active() const {
     return m_timer->isActive();
 }
 
+int Acquisition::interval() const {
+    return m_timer->interval();
+}
+
 void Acquisition::setInterval(int ms) {
     m_timer->setInterval(ms);
 }

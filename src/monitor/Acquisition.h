@@ -40,6 +40,7 @@ public:
     bool active() const;
     // The tick interval; 500 ms unless a test shortens it.
     void setInterval(int ms);
+    int interval() const;
     // Runs one tick now, as the timer does. Returns false when it was skipped.
     bool tick();
     bool held() const { return !m_holders.isEmpty(); }

@@ -2,6 +2,7 @@
 
 #include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
+#include "monitor/LogMarkers.h"
 
 #include <QFileInfo>
 
@@ -63,7 +64,17 @@ std::optional<LogError> DataLog::write(const LiveSample& sample, const PlotLogLa
     text += (plot ? plotRecordLine(sample, *plot, seconds) : fullRecordLine(sample, seconds)) +
             QStringLiteral("\r\n");
 
-    const QByteArray bytes = text.toLatin1();
+    if (auto error = append(text.toLatin1())) {
+        return error;
+    }
+    if (header) {
+        m_headerTime = nowMs;
+        m_headerPending = false;
+    }
+    return std::nullopt;
+}
+
+std::optional<LogError> DataLog::append(const QByteArray& bytes) {
     const qint64 start = m_file.isSequential() ? -1 : m_file.size();
     qint64 written = m_file.write(bytes);
     if (written >= 0 && written < bytes.size()) {
@@ -74,15 +85,23 @@ std::optional<LogError> DataLog::write(const LiveSample& sample, const PlotLogLa
     }
     if (written != bytes.size() || !m_file.flush()) {
         auto error = fail(m_file);
-        // The file ends on the last whole record, not on part of this one.
+        // The file ends on the last whole line, not on part of this one.
         if (start >= 0 && m_file.size() > start) {
             m_file.resize(start);
         }
         return error;
     }
-    if (header) {
-        m_headerTime = nowMs;
-        m_headerPending = false;
+    return std::nullopt;
+}
+
+std::optional<QString> DataLog::writeMarker(const QString& text) {
+    if (!m_file.isOpen()) {
+        return fullRecordErrorMessage(LogError{static_cast<int>(QFileDevice::OpenError),
+                                               QStringLiteral("No log file is open")});
+    }
+    // A marker's text is Latin-1, as every line of the log.
+    if (auto error = append((markerLine(text) + QStringLiteral("\r\n")).toLatin1())) {
+        return fullRecordErrorMessage(*error);
     }
     return std::nullopt;
 }

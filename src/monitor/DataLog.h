@@ -51,7 +51,13 @@ public:
     std::optional<QString> writePlotRecord(const LiveSample& sample, const PlotLogLayout& layout,
                                            const QDateTime& now, const QLocale& locale);
 
+    // Writes a marker line (see LogMarkers) after the last record; the
+    // message to show after a failure.
+    std::optional<QString> writeMarker(const QString& text);
+
 private:
+    // Appends whole lines; after a failure the file ends as it was.
+    std::optional<LogError> append(const QByteArray& bytes);
     std::optional<LogError> write(const LiveSample& sample, const PlotLogLayout* plot,
                                   const QDateTime& now, const QLocale& locale);
     static LogError fail(const QFile& file);

@@ -39,30 +39,92 @@ void LoggingController::setupLogData() {
     if (!m_active) {
         closeLogFile();
     }
+    m_gaps.restart();
     m_log.requestHeader();
     emit loggingChanged(m_active);
 }
 
-void LoggingController::logSample(const LiveSample& sample) {
-    if (!m_active || m_plotRunning || !ensureLogFileOpen()) {
+void LoggingController::logSample(const LiveSample& sample, int intervalMs) {
+    const std::optional<qint64> late = m_gaps.tick(sample.timeMs(), intervalMs);
+    if (!m_active || m_plotRunning || (!m_holding && !ensureLogFileOpen())) {
         return;
     }
-    if (const auto message =
-            m_log.writeFullRecord(sample, QDateTime::currentDateTime(), QLocale())) {
-        stopLogging();
-        m_ui.message(*message, UserInteraction::Icon::Critical);
+    const QDateTime now = QDateTime::currentDateTime();
+    if (late && m_markers) {
+        put({latePollMarker(*late), {}, {}, now});
     }
+    put({{}, sample, {}, now});
 }
 
 void LoggingController::logPlotSample(const LiveSample& sample,
                                       const std::array<int, 2>& channels) {
-    if (!m_active || !ensureLogFileOpen()) {
+    if (m_active && (m_holding || ensureLogFileOpen())) {
+        put({{}, sample, channels, QDateTime::currentDateTime()});
+    }
+}
+
+void LoggingController::put(Entry entry) {
+    if (m_holding) {
+        m_held.push_back(std::move(entry));
+    } else {
+        write(entry);
+    }
+}
+
+bool LoggingController::write(const Entry& entry) {
+    if (!ensureLogFileOpen()) {
+        return false;
+    }
+    const std::optional<QString> message =
+        entry.marker ? m_log.writeMarker(*entry.marker)
+        : entry.plot ? m_log.writePlotRecord(entry.sample, plotLogLayout(m_state, *entry.plot),
+                                             entry.now, QLocale())
+                     : m_log.writeFullRecord(entry.sample, entry.now, QLocale());
+    if (message) {
+        stopLogging();
+        m_ui.message(*message, UserInteraction::Icon::Critical);
+    }
+    return !message;
+}
+
+void LoggingController::linkLost() {
+    if (m_active && m_markers && m_log.isOpen()) {
+        put({linkLostMarker(), {}, {}, QDateTime::currentDateTime()});
+        m_lostWhileLogging = true;
+    }
+}
+
+void LoggingController::linkFound() {
+    if (m_lostWhileLogging && m_markers && m_log.isOpen()) {
+        put({linkFoundMarker(), {}, {}, QDateTime::currentDateTime()});
+    }
+    m_lostWhileLogging = false;
+    m_gaps.restart();
+}
+
+bool LoggingController::beginNote() {
+    if (!m_active || !m_markers) {
+        return false;
+    }
+    m_holding = true;
+    return true;
+}
+
+void LoggingController::endNote(const std::optional<QString>& note) {
+    if (!m_holding) {
         return;
     }
-    if (const auto message = m_log.writePlotRecord(sample, plotLogLayout(m_state, channels),
-                                                   QDateTime::currentDateTime(), QLocale())) {
-        m_ui.message(*message, UserInteraction::Icon::Critical);
-        stopLogging();
+    m_holding = false;
+    std::vector<Entry> held;
+    held.swap(m_held);
+    if (note) {
+        held.insert(held.begin(), Entry{noteMarker(*note), {}, {}, QDateTime::currentDateTime()});
+    }
+    for (const Entry& entry : held) {
+        // A failure switches logging off: what is left is not written.
+        if (!write(entry)) {
+            break;
+        }
     }
 }
 
@@ -97,6 +159,10 @@ void LoggingController::closeLogFile() {
     if (m_log.isOpen()) {
         m_log.close();
     }
+    m_lostWhileLogging = false;
+    // A note typed for a log that closed meanwhile is not written anywhere.
+    m_holding = false;
+    m_held.clear();
 }
 
 void LoggingController::dataWindowClosed() {

@@ -1,18 +1,28 @@
 #pragma once
 
 #include "monitor/DataLog.h"
+#include "monitor/LiveSample.h"
+#include "monitor/LogMarkers.h"
 
+#include <QDateTime>
 #include <QObject>
 #include <array>
 #include <functional>
+#include <optional>
+#include <vector>
 
 struct AppState;
-class LiveSample;
 class UserInteraction;
 
 // Switches data logging on and off and writes the records of the samples:
 // a full record for each sample of the poll while the time history plot is
 // not running, and a plot record for each of the plot's reduced samples.
+//
+// Unless the setting leaves them out, it writes marker lines between the
+// records (see LogMarkers): when the link is lost while logging and when
+// the ECU is found again, before a record whose poll came more than one
+// interval late, and the tuner's notes. While a note is typed, the records
+// that come are held, and written after it.
 class LoggingController : public QObject {
     Q_OBJECT
 public:
@@ -32,8 +42,9 @@ public:
     // The Tuning menu's Log Data and a click on the log panel.
     void setupLogData();
     // Writes the full record of a poll's sample when logging is on and the
-    // plot is not running (the plot's samples are logged then).
-    void logSample(const LiveSample& sample);
+    // plot is not running (the plot's samples are logged then); the poll
+    // ticks every intervalMs.
+    void logSample(const LiveSample& sample, int intervalMs);
     // Writes the plot record of a reduced sample of the plot's channels
     // when logging is on.
     void logPlotSample(const LiveSample& sample, const std::array<int, 2>& channels);
@@ -53,11 +64,38 @@ public:
 
     DataLog& log() { return m_log; }
 
+    // Whether marker lines are written; on unless the setting says no.
+    void setMarkers(bool on) { m_markers = on; }
+    bool markers() const { return m_markers; }
+    // The link to the ECU was lost (before the status report stops the
+    // logging), and found again.
+    void linkLost();
+    void linkFound();
+    // The tuner's note: from beginNote, while logging with markers, the
+    // records are held; endNote writes the note's marker (none when
+    // cancelled) and then the held records. False when there is no log to
+    // note in.
+    bool beginNote();
+    void endNote(const std::optional<QString>& note);
+
 signals:
     // Logging was switched on or off.
     void loggingChanged(bool active);
 
 private:
+    // A line due in the log: a marker, or a record of a sample (a plot
+    // record with the plot's channels).
+    struct Entry {
+        std::optional<QString> marker;
+        LiveSample sample;
+        std::optional<std::array<int, 2>> plot;
+        QDateTime now;
+    };
+    // Writes the line, or holds it while a note is typed.
+    void put(Entry entry);
+    // False when it failed (logging is then off, the user told why).
+    bool write(const Entry& entry);
+
     const AppState& m_state;
     UserInteraction& m_ui;
     DataLog m_log;
@@ -66,4 +104,9 @@ private:
     ViewQuery m_plotOpen;
     bool m_active = false;
     bool m_plotRunning = false;
+    bool m_markers = true;
+    bool m_lostWhileLogging = false;
+    PollGapWatch m_gaps;
+    bool m_holding = false;
+    std::vector<Entry> m_held;
 };

@@ -22,4 +22,5 @@ enum class WindowCode : int {
     Iac = 16,
     Extra = 17,
     LogReview = 18,
+    Gauges = 19,
 };

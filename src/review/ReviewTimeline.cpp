@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "review/ReviewTimeline.h"
 
+#include "monitor/LogMarkers.h"
 #include "monitor/SampleSeries.h"
 
 #include <algorithm>
@@ -172,10 +173,6 @@ QString formatTickTime(qint64 ms, qint64 stepMs) {
         text.remove(keep == 0 ? point : point + 1 + keep, 3 - keep + (keep == 0 ? 1 : 0));
     }
     return text;
-}
-
-bool isLinkLossMarker(const QString& text) {
-    return text.startsWith(QLatin1String("Link lost"), Qt::CaseInsensitive);
 }
 
 std::vector<qsizetype> lineBreaks(const SampleSeries& series) {

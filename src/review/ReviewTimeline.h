@@ -79,9 +79,6 @@ QString formatTickTime(qint64 ms, qint64 stepMs);
 // marker. Record indexes, ascending.
 std::vector<qsizetype> lineBreaks(const SampleSeries& series);
 
-// A marker that tells the link to the ECU was lost ("Link lost ...").
-bool isLinkLossMarker(const QString& text);
-
 // The range of a channel over a scale: the tuner's limits where set, else
 // the log's range with a little room above and below.
 struct ReviewScale {

@@ -19,6 +19,9 @@ Session::Session(AppState& state, UserInteraction& ui, SerialLink& link, Clock c
       m_series(std::make_unique<SampleSeries>()) {
     m_store->setSender(m_line->sender());
     m_line->setSettingsStore(m_store.get());
+    // A lost link is marked in the log before the status report stops the
+    // logging.
+    connect(m_line.get(), &EcuLine::wentOffline, m_logging.get(), &LoggingController::linkLost);
     connect(m_line.get(), &EcuLine::wentOffline, this, &Session::announceOnline);
 
     // The order of a tick: the status bar, the log record and the series,
@@ -46,7 +49,7 @@ void Session::polled(const LiveSample& sample, bool read) {
     if (m_state.EcuOnline) {
         report(sample);
     }
-    m_logging->logSample(sample);
+    m_logging->logSample(sample, m_acquisition->interval());
     if (read) {
         m_series->append(sample);
     }

@@ -9,6 +9,7 @@
 #include "config/IdleExtra.h"
 #include "diag/SensorCheck.h"
 #include "monitor/Acquisition.h"
+#include "monitor/LoggingController.h"
 #include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "session/Session.h"
@@ -27,7 +28,12 @@ DiscoveryHooks Session::discoveryHooks() {
             m_acquisition->stop();
         }
     };
-    hooks.onlineChanged = [this] { announceOnline(); };
+    hooks.onlineChanged = [this] {
+        if (m_state.EcuOnline) {
+            m_logging->linkFound();
+        }
+        announceOnline();
+    };
     hooks.codeSectionsChanged = [this](bool closedLoopEgo) {
         emit codeSectionsChanged(closedLoopEgo);
     };

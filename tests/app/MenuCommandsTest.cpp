@@ -122,6 +122,7 @@ const WindowCommand kWindowCommands[] = {
     {"&Tuning", "&User Inputs", "Ctrl+N", "InputWindow", false},
     {"&Tuning", "&Closed Loop EGO", "", "EgoWindow", false},
     {"&Display", "&Time History", "", "TimeHistoryWindow", false},
+    {"&Display", "&Gauges", "Ctrl+G", "GaugesWindow", false},
 };
 
 TEST_F(MenuCommandsTest, EveryWindowOpensFromItsEntryAndKeysComesToTheFrontAndCloses) {
@@ -297,3 +298,23 @@ TEST_F(MenuCommandsTest, TheMenusAndToolbarAsTheyStart) {
 }
 
 } // namespace
+
+// No two commands of the menu tree share keys, so that each key runs one
+// command wherever the focus is.
+TEST_F(MenuCommandsTest, NoTwoCommandsShareKeys) {
+    startWith(true);
+    QMap<QString, QString> owner;
+    for (QAction* top : window->menuBar()->actions()) {
+        for (QAction* a : top->menu() != nullptr ? top->menu()->actions() : QList<QAction*>{}) {
+            for (const QKeySequence& keys : a->shortcuts()) {
+                const QString name = top->text() + QStringLiteral(" > ") + a->text();
+                EXPECT_FALSE(owner.contains(keys.toString()))
+                    << keys.toString().toStdString() << ": " << name.toStdString() << " and "
+                    << owner.value(keys.toString()).toStdString();
+                owner.insert(keys.toString(), name);
+            }
+        }
+    }
+    EXPECT_EQ(owner.value(QStringLiteral("Ctrl+G")), "&Display > &Gauges");
+    EXPECT_EQ(owner.value(QStringLiteral("F12")), "&Tuning > &Note in Log...");
+}

@@ -16,6 +16,7 @@
 
 #include <QAbstractButton>
 #include <QAbstractItemView>
+#include <QAbstractScrollArea>
 #include <QAction>
 #include <QApplication>
 #include <QComboBox>
@@ -97,15 +98,26 @@ void cutCells(const QTableView* view, QStringList& cut) {
     }
 }
 
+// Whether the widget is what a scroll area scrolls, and so may be larger than
+// the window.
+bool scrolled(const QWidget* w) {
+    const QWidget* viewport = w->parentWidget();
+    const auto* area = qobject_cast<const QAbstractScrollArea*>(
+        viewport != nullptr ? viewport->parentWidget() : nullptr);
+    return area != nullptr && area->viewport() == viewport;
+}
+
 // Every text of a window that is cut: grid cells, labels, list and box texts,
-// and every widget that lies partly outside the window.
+// and every widget that lies partly outside the window (but what a scroll
+// area scrolls).
 QStringList cutTexts(QWidget* window) {
     QStringList cut;
     for (QWidget* w : window->findChildren<QWidget*>()) {
         if (!w->isVisible()) {
             continue;
         }
-        if (!window->rect().contains(QRect(w->mapTo(window, QPoint(0, 0)), w->size()))) {
+        if (!scrolled(w) &&
+            !window->rect().contains(QRect(w->mapTo(window, QPoint(0, 0)), w->size()))) {
             cut << nameOf(w) + QStringLiteral(" outside its window");
         }
         const QFontMetrics fm(w->font());
@@ -214,6 +226,7 @@ std::vector<Opening> openings() {
         {"setup", keys(Qt::CTRL | Qt::Key_E)},
         {"diagnostics", keys(Qt::CTRL | Qt::Key_D)},
         {"time history", menu(&MainMenus::plotRealTime)},
+        {"gauges", keys(Qt::CTRL | Qt::Key_G)},
         {"default fuel", menu(&MainMenus::engineDefaultFuel)},
         {"default ignition", menu(&MainMenus::engineDefaultIgnition)},
     };

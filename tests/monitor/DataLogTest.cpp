@@ -1,6 +1,7 @@
 #include "monitor/DataLog.h"
 
 #include "RecordingInteraction.h"
+#include "monitor/Acquisition.h"
 #include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
 #include "monitor/LoggingController.h"
@@ -145,7 +146,7 @@ TEST_F(DataLogTest, FileThatCannotBeOpenedSwitchesLoggingOff) {
     m_chosen = m_dir.path();
     m_logging.setupLogData();
     ASSERT_TRUE(m_logging.active());
-    m_logging.logSample(sample());
+    m_logging.logSample(sample(), Acquisition::kIntervalMs);
     EXPECT_FALSE(m_logging.active());
     EXPECT_EQ(m_ui.boxes(), QStringList{"Critical|Vantrel|" + fullRecordErrorMessage(*error)});
 }
@@ -156,7 +157,7 @@ TEST_F(DataLogTest, WriteFailureSwitchesLoggingOffWithTheRecordsMessage) {
     }
     m_chosen = QStringLiteral("/dev/full");
     m_logging.setupLogData();
-    m_logging.logSample(sample());
+    m_logging.logSample(sample(), Acquisition::kIntervalMs);
     EXPECT_FALSE(m_logging.active());
     EXPECT_TRUE(m_logging.log().headerPending());
     ASSERT_EQ(m_ui.texts().size(), 1);

@@ -14,3 +14,4 @@ int curvesScene(Harness& h);
 int reviewScene(Harness& h);
 int scatterScene(Harness& h);
 int hitsScene(Harness& h);
+int gaugesScene(Harness& h);

@@ -25,7 +25,7 @@ constexpr std::array kScenes{
     Scene{"setup", setupScene},     Scene{"diagnostics", diagnosticsScene},
     Scene{"idle", idleScene},       Scene{"curves", curvesScene},
     Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
-    Scene{"hits", hitsScene},
+    Scene{"hits", hitsScene},       Scene{"gauges", gaugesScene},
 };
 
 constexpr QSize kSmallestScreen(320, 240);
@@ -59,10 +59,9 @@ bool useScreen(const char* size, QTemporaryDir& dir) {
 }
 
 int usage() {
-    std::fprintf(
-        stderr,
-        "usage: vantrel-screenshot OUTPUT.png "
-        "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits [WIDTHxHEIGHT]]\n");
+    std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png "
+                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits|gauges "
+                         "[WIDTHxHEIGHT]]\n");
     return 2;
 }
 
