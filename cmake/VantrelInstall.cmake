@@ -55,39 +55,53 @@ foreach(page IN ITEMS
 endforeach()
 add_custom_target(man_pages ALL DEPENDS ${man_pages})
 
-# The user manual: Markdown turned into HTML by markdown_py (Debian's
-# python3-markdown) when it is there, otherwise shown as its plain text.
+# The user manual: each page of docs/manual, Markdown turned into HTML by
+# markdown_py (Debian's python3-markdown) when it is there, otherwise shown as
+# its plain text; links between the pages point to their HTML.
 set(manual_dir "${VANTREL_SHARE_DIR}/doc/vantrel/manual")
-set(manual_source "${PROJECT_SOURCE_DIR}/docs/manual/index.md")
+set(manual_pages index autotune)
+set(manual_titles "Vantrel User Manual" "Vantrel User Manual: Autotune")
 find_program(MARKDOWN_PY markdown_py)
-if(MARKDOWN_PY)
-    set(manual_body "${CMAKE_BINARY_DIR}/manual-body.html")
-    add_custom_command(OUTPUT "${manual_body}"
-        COMMAND "${MARKDOWN_PY}" -x tables -x toc -x fenced_code -e utf-8
-                -f "${manual_body}" "${manual_source}"
-        DEPENDS "${manual_source}"
-        COMMENT "Converting the user manual to HTML"
-        VERBATIM)
-    set(body_option)
-else()
+if(NOT MARKDOWN_PY)
     message(STATUS "markdown_py not found: the manual is installed as plain text in HTML")
-    set(manual_body "${manual_source}")
-    set(body_option --preformatted)
 endif()
+set(manual_html)
+foreach(page title IN ZIP_LISTS manual_pages manual_titles)
+    set(source "${PROJECT_SOURCE_DIR}/docs/manual/${page}.md")
+    if(MARKDOWN_PY)
+        set(body "${CMAKE_BINARY_DIR}/manual-${page}-body.html")
+        add_custom_command(OUTPUT "${body}"
+            COMMAND "${MARKDOWN_PY}" -x tables -x toc -x fenced_code -e utf-8
+                    -f "${body}" "${source}"
+            DEPENDS "${source}"
+            COMMENT "Converting the manual's ${page} page to HTML"
+            VERBATIM)
+        set(body_option)
+    else()
+        set(body "${source}")
+        set(body_option --preformatted)
+    endif()
+    add_custom_command(OUTPUT "${manual_dir}/${page}.html"
+        COMMAND ${CMAKE_COMMAND} -E make_directory "${manual_dir}"
+        COMMAND vantrel-docgen html "${manual_dir}/${page}.html" "${title}" "${body}"
+                ${body_option}
+        DEPENDS vantrel-docgen "${body}"
+        COMMENT "User manual: ${page}"
+        VERBATIM)
+    list(APPEND manual_html "${manual_dir}/${page}.html")
+endforeach()
 # The pictures the manual shows, beside it.
 set(manual_pictures screenshot.png screenshot-review.png screenshot-scatter.png screenshot-hits.png
-    screenshot-gauges.png)
+    screenshot-gauges.png screenshot-autotune.png)
 list(TRANSFORM manual_pictures PREPEND "${PROJECT_SOURCE_DIR}/docs/" OUTPUT_VARIABLE picture_sources)
 list(TRANSFORM manual_pictures PREPEND "${manual_dir}/" OUTPUT_VARIABLE picture_copies)
-add_custom_command(OUTPUT "${manual_dir}/index.html" ${picture_copies}
+add_custom_command(OUTPUT ${picture_copies}
     COMMAND ${CMAKE_COMMAND} -E make_directory "${manual_dir}"
-    COMMAND vantrel-docgen html "${manual_dir}/index.html" "Vantrel User Manual"
-            "${manual_body}" ${body_option}
     COMMAND ${CMAKE_COMMAND} -E copy_if_different ${picture_sources} "${manual_dir}"
-    DEPENDS vantrel-docgen "${manual_body}" ${picture_sources}
-    COMMENT "User manual"
+    DEPENDS ${picture_sources}
+    COMMENT "User manual: pictures"
     VERBATIM)
-add_custom_target(manual ALL DEPENDS "${manual_dir}/index.html")
+add_custom_target(manual ALL DEPENDS ${manual_html} ${picture_copies})
 
 # The changelog in Debian's format, of the version being built.
 configure_file("${PROJECT_SOURCE_DIR}/data/changelog.in" "${VANTREL_SHARE_DIR}/changelog" @ONLY)
@@ -103,7 +117,7 @@ install(FILES "${PROJECT_SOURCE_DIR}/data/vantrel.svg"
 install(FILES "${PROJECT_SOURCE_DIR}/data/${VANTREL_APP_ID}.metainfo.xml"
         DESTINATION ${CMAKE_INSTALL_DATAROOTDIR}/metainfo)
 install(FILES ${man_pages} DESTINATION ${CMAKE_INSTALL_MANDIR}/man1)
-install(FILES "${manual_dir}/index.html" ${picture_copies}
+install(FILES ${manual_html} ${picture_copies}
         DESTINATION ${VANTREL_DOC_INSTALL_DIR}/manual)
 install(FILES "${PROJECT_SOURCE_DIR}/data/copyright" "${changelog}"
         DESTINATION ${VANTREL_DOC_INSTALL_DIR})

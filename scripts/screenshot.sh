@@ -13,13 +13,14 @@
 # scatter plot with a filter; docs/screenshot-hits.png, the drive's hits
 # over the maximised fuel table with the review's cursor as its operating
 # point; docs/screenshot-gauges.png, the gauges on an engine pulling past
-# 6000 rpm; and, on an 800 x 600 screen,
+# 6000 rpm; docs/screenshot-autotune.png, the autotune window on the live
+# source after a drive; and, on an 800 x 600 screen,
 # docs/screenshot-tables-small.png, the fuel table editor, and
 # docs/screenshot-setup-small.png, the four pages of the setup window.
 # Usage: scripts/screenshot.sh [BUILD_DIR] [OUTPUT [SCENE [WIDTHxHEIGHT]]]
 # (SCENE monitor, tables, setup, diagnostics, idle, curves, review, scatter,
-# hits or gauges, monitor when left out; WIDTHxHEIGHT the screen the program runs
-# on; without OUTPUT every picture is made.)
+# hits, gauges or autotune, monitor when left out; WIDTHxHEIGHT the screen the
+# program runs on; without OUTPUT every picture is made.)
 set -euo pipefail
 cd "$(dirname "$0")/.."
 build="${1:-build}"
@@ -47,6 +48,7 @@ else
     shoot docs/screenshot-scatter.png scatter
     shoot docs/screenshot-hits.png hits
     shoot docs/screenshot-gauges.png gauges
+    shoot docs/screenshot-autotune.png autotune
     shoot docs/screenshot-tables-small.png tables 800x600
     shoot docs/screenshot-setup-small.png setup 800x600
 fi

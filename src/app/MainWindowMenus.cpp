@@ -24,6 +24,10 @@
 #include <QMenu>
 #include <QWhatsThis>
 
+namespace {
+const QString kLogFilter = QStringLiteral("Logs (*.log *.csv);;All Files (*.*)");
+} // namespace
+
 void MainWindow::connectMenus() {
     const MainMenus& m = m_menus;
     auto on = [this](QAction* action, void (MainWindow::*slot)()) {
@@ -32,15 +36,18 @@ void MainWindow::connectMenus() {
     m_windowTable = std::make_unique<WindowTable>(WindowTable::Parts{
         m_state, *m_store, *m_session, m_ui, m_session->liveFeed(), m_session->logging(),
         *m_windows, *m_mdi, *this, [this] { m_status->showIdentity(); },
-        reviewLayoutPath(m_options.settingsPath), gaugeLayoutPath(m_options.settingsPath)});
+        reviewLayoutPath(m_options.settingsPath), gaugeLayoutPath(m_options.settingsPath),
+        [this] {
+            return m_options.chooseFile(QStringLiteral("Autotune Log"), kLogFilter,
+                                        FileDialogMode::Open);
+        }});
     m_windowTable->connectMenus(m);
     m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 
     on(m.fileOpen, &MainWindow::fileOpen);
     connect(m.fileOpenLog, &QAction::triggered, this, [this] {
-        const QString path = m_options.chooseFile(
-            QStringLiteral("Open Log"), QStringLiteral("Logs (*.log *.csv);;All Files (*.*)"),
-            FileDialogMode::Open);
+        const QString path =
+            m_options.chooseFile(QStringLiteral("Open Log"), kLogFilter, FileDialogMode::Open);
         if (!path.isEmpty()) {
             openLog(path);
         }

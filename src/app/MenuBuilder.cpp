@@ -204,6 +204,9 @@ MainMenus buildMainMenus(QMainWindow& window) {
     m.tuningEgo = item(m.tuning, "mnuTuningEGO", "&Closed Loop EGO", {},
                        "Closed-loop control from the exhaust gas oxygen sensor.");
     m.tuningEgo->setVisible(false);
+    m.tuningAutotune = item(m.tuning, "mnuTuningAutotune", "Au&totune...", {},
+                            "Corrects the fuel table from the EGO sensor's readings in logs or "
+                            "in the live data.");
     m.tuningBar3 = separator(m.tuning, "mnuTuningBar3");
     m.tuningLogData =
         item(m.tuning, "mnuTuningLogData", "&Log Data", QKeySequence(Qt::CTRL | Qt::Key_L),

@@ -49,6 +49,7 @@ struct MainMenus {
     QAction* tuningIac = nullptr;
     QAction* tuningUserInputs = nullptr;
     QAction* tuningEgo = nullptr;
+    QAction* tuningAutotune = nullptr; // the fuel table from the EGO sensor's readings
     QAction* tuningBar3 = nullptr;
     QAction* tuningLogData = nullptr;
     QAction* tuningLogNote = nullptr;    // a marker line with a note typed (F12)

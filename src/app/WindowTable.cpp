@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/WindowTable.h"
 
+#include "autotune/AutotuneWindow.h"
+#include "autotune/LiveSource.h"
 #include "config/Comp2Window.h"
 #include "config/EgoWindow.h"
 #include "config/IdleExtraWindows.h"
@@ -51,7 +53,8 @@ WindowTable::WindowTable(Parts parts, QObject* parent)
     : QObject(parent), m_parts(std::move(parts)),
       m_fuelHistory(std::make_unique<TableUndoHistory>(fuelEditor(), m_parts.store)),
       m_ignitionHistory(std::make_unique<TableUndoHistory>(ignitionEditor(), m_parts.store)),
-      m_overlay(std::make_unique<LogOverlay>()), m_entries(makeEntries()) {}
+      m_overlay(std::make_unique<LogOverlay>()),
+      m_live(std::make_unique<FeedLiveSource>(m_parts.feed)), m_entries(makeEntries()) {}
 
 WindowTable::~WindowTable() = default;
 
@@ -217,6 +220,19 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
                  return QRect(QPoint(0, 0),
                               TimeHistoryWindow::openingSize(m_parts.area.viewport()->size(),
                                                              m_parts.frame.logicalDpiY()));
+             }},
+        // Filling the area: the grid beside every setting.
+        {.code = WindowCode::Autotune,
+         .command = &MainMenus::tuningAutotune,
+         .keys = QKeySequence(Qt::CTRL | Qt::Key_T),
+         .make =
+             [this] {
+                 return new AutotuneWindow({m_parts.state, m_parts.store, m_parts.ui,
+                                            *m_fuelHistory, m_live.get(), m_parts.chooseLog});
+             },
+         .placement =
+             [this](const QMdiSubWindow&) {
+                 return QRect(QPoint(0, 0), m_parts.area.viewport()->size());
              }},
         // Where it was last, in twips of the area, at the size its gauges
         // want; it keeps the place when it closes.

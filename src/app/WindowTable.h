@@ -14,6 +14,7 @@
 struct AppState;
 class EcuActions;
 class LiveFeed;
+class LiveSource;
 class LoggingController;
 class LogOverlay;
 class QMdiArea;
@@ -69,6 +70,8 @@ public:
         QString reviewLayoutPath;
         // Where the gauges window keeps its gauges.
         QString gaugeLayoutPath;
+        // A log for autotune to read; empty when the tuner cancelled.
+        std::function<QString()> chooseLog;
     };
 
     explicit WindowTable(Parts parts, QObject* parent = nullptr);
@@ -112,5 +115,7 @@ private:
     std::unique_ptr<TableUndoHistory> m_fuelHistory;
     std::unique_ptr<TableUndoHistory> m_ignitionHistory;
     std::unique_ptr<LogOverlay> m_overlay;
+    // The live feed's readings for autotune's live source.
+    std::unique_ptr<LiveSource> m_live;
     std::vector<WindowEntry> m_entries;
 };

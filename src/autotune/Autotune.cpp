@@ -87,10 +87,20 @@ EcuSettings::Table AutotuneProposal::appliedTo(EcuSettings::Table table) const {
 }
 
 Autotune::Autotune(const EcuSettings& settings, const AutotuneOptions& options)
-    : m_settings(settings), m_start(settings.FuelTable), m_options(options) {}
+    : Autotune(settings, options, settings.FuelTable) {}
+
+Autotune::Autotune(const EcuSettings& settings, const AutotuneOptions& options,
+                   const EcuSettings::Table& startTable)
+    : m_settings(settings), m_start(startTable), m_options(options) {}
 
 void Autotune::setLocked(int row, int column, bool locked) {
     m_options.locked[at(row)][at(column)] = locked;
+}
+
+void Autotune::setLimits(const AutotuneOptions& options) {
+    m_options.minWeight = options.minWeight;
+    m_options.fullWeight = options.fullWeight;
+    m_options.maxChangePercent = options.maxChangePercent;
 }
 
 void Autotune::startRun() {
@@ -144,6 +154,7 @@ void Autotune::add(const AutotuneSample& sample) {
     m_previous = sample;
 
     std::optional<AutotuneFilter> rejected;
+    bool spreadRecord = false;
     if (!(sample.waterF >= f.minWaterF)) {
         rejected = AutotuneFilter::ColdEngine;
     } else if (!(sample.rpm >= f.minRpm)) {
@@ -156,13 +167,39 @@ void Autotune::add(const AutotuneSample& sample) {
         rejected = AutotuneFilter::EgoOutOfRange;
     } else {
         const Point burnt = pointAt(now - m_options.lag.ms(sample.rpm));
-        rejected = spread(burnt, m_options.transfer.afr(sample.egoVolts));
+        spreadRecord = spread(burnt, m_options.transfer.afr(sample.egoVolts));
+        rejected = spreadRecord ? std::nullopt : std::optional(AutotuneFilter::OutsideTable);
     }
     if (rejected) {
         ++m_counts.rejected[static_cast<size_t>(*rejected)];
-    } else {
-        ++m_counts.used;
     }
+}
+
+AutotuneCounts Autotune::counts() const {
+    AutotuneCounts counts = m_counts;
+    for (int block = 0; block < kBlocks; ++block) {
+        const int row = block / (kAutotuneSize - 1);
+        const int column = block % (kAutotuneSize - 1);
+        const auto locked = [&](int bit) {
+            return m_options.locked[at(row + bit / 2)][at(column + bit % 2)];
+        };
+        for (int set = 1; set < kCellSets; ++set) {
+            const qint64 records = m_spread[at(block)][at(set)];
+            if (records == 0) {
+                continue;
+            }
+            bool allLocked = true;
+            for (int bit = 0; bit < 4 && allLocked; ++bit) {
+                allLocked = (set & (1 << bit)) == 0 || locked(bit);
+            }
+            if (allLocked) {
+                counts.rejected[static_cast<size_t>(AutotuneFilter::LockedCell)] += records;
+            } else {
+                counts.used += records;
+            }
+        }
+    }
+    return counts;
 }
 
 Autotune::Point Autotune::pointAt(double timeMs) const {
@@ -197,10 +234,10 @@ double Autotune::targetAfr(const Point& point) const {
     return m_options.transfer.afr(volts);
 }
 
-std::optional<AutotuneFilter> Autotune::spread(const Point& point, double measuredAfr) {
+bool Autotune::spread(const Point& point, double measuredAfr) {
     if (point.outside || loadControl(m_settings) < LoadControl::Map ||
         loadControl(m_settings) > LoadControl::Volts) {
-        return AutotuneFilter::OutsideTable;
+        return false;
     }
     RecordLoad load;
     load.value = point.load;
@@ -209,31 +246,27 @@ std::optional<AutotuneFilter> Autotune::spread(const Point& point, double measur
     const int s0 = std::min(static_cast<int>(p.loadStep), kLastStep - 1);
     const double fx = p.rpmStep - c0;
     const double fy = p.loadStep - s0;
-    struct Share {
-        int row;
-        int column;
-        double weight;
-    };
-    const Share shares[] = {
-        {kLastStep - s0, c0, (1 - fx) * (1 - fy)},
-        {kLastStep - s0, c0 + 1, fx * (1 - fy)},
-        {kLastStep - s0 - 1, c0, (1 - fx) * fy},
-        {kLastStep - s0 - 1, c0 + 1, fx * fy},
-    };
+    // The block's cells from its top left (the higher load), as the bits of
+    // its cell set.
+    const int top = kLastStep - s0 - 1;
+    const double weights[] = {(1 - fx) * fy, fx * fy, (1 - fx) * (1 - fy), fx * (1 - fy)};
     const double ratio = measuredAfr / targetAfr(point);
-    bool used = false;
-    for (const Share& share : shares) {
-        if (share.weight <= 0.0 || m_options.locked[at(share.row)][at(share.column)]) {
+    int set = 0;
+    for (int bit = 0; bit < 4; ++bit) {
+        const double weight = weights[bit];
+        if (weight <= 0.0) {
             continue;
         }
-        Totals& totals = m_totals[at(share.row)][at(share.column)];
+        const int row = top + bit / 2;
+        const int column = c0 + bit % 2;
+        Totals& totals = m_totals[at(row)][at(column)];
         ++totals.hits;
-        totals.weight += share.weight;
-        totals.corrected +=
-            share.weight * msOf(m_settings.FuelTable[at(share.row)][at(share.column)]) * ratio;
-        used = true;
+        totals.weight += weight;
+        totals.corrected += weight * msOf(m_settings.FuelTable[at(row)][at(column)]) * ratio;
+        set |= 1 << bit;
     }
-    return used ? std::nullopt : std::optional(AutotuneFilter::LockedCell);
+    ++m_spread[at(top * (kAutotuneSize - 1) + c0)][at(set)];
+    return true;
 }
 
 AutotuneProposal Autotune::proposal() const {
@@ -241,17 +274,20 @@ AutotuneProposal Autotune::proposal() const {
     const double limit = m_options.maxChangePercent / 100.0;
     for (int row = 0; row < kAutotuneSize; ++row) {
         for (int column = 0; column < kAutotuneSize; ++column) {
-            const Totals& totals = m_totals[at(row)][at(column)];
             AutotuneCell& cell = proposal.cells[at(row)][at(column)];
-            cell.hits = totals.hits;
-            cell.weight = totals.weight;
             cell.locked = m_options.locked[at(row)][at(column)];
             cell.oldRaw = m_settings.FuelTable[at(row)][at(column)];
             cell.newRaw = cell.oldRaw;
+            if (cell.locked) {
+                continue;
+            }
+            const Totals& totals = m_totals[at(row)][at(column)];
+            cell.hits = totals.hits;
+            cell.weight = totals.weight;
             if (totals.weight > 0.0) {
                 cell.meanMs = totals.corrected / totals.weight;
             }
-            if (cell.locked || totals.weight < m_options.minWeight || totals.weight <= 0.0) {
+            if (totals.weight < m_options.minWeight || totals.weight <= 0.0) {
                 continue;
             }
             const double pull = std::min(1.0, totals.weight / m_options.fullWeight);
@@ -278,4 +314,9 @@ void Autotune::apply(const AutotuneProposal& proposal) {
 void Autotune::clearData() {
     m_totals = {};
     m_counts = {};
+    m_spread = {};
+}
+
+void Autotune::setTable(const EcuSettings::Table& table) {
+    m_settings.FuelTable = table;
 }

@@ -39,6 +39,7 @@ struct AutotuneFilters {
     double fuelCutSettleMs = 500.0;
     double minEgoVolts = 0.1;
     double maxEgoVolts = 4.9;
+    bool operator==(const AutotuneFilters&) const = default;
 };
 
 // A filter's name for people, with its threshold ("water below 160 °F").
@@ -123,15 +124,27 @@ public:
     // LoadControl, the MAP sensor and span) and EGO setpoints are used
     // throughout.
     Autotune(const EcuSettings& settings, const AutotuneOptions& options);
+    // A session that keeps the change limit of an earlier one: startTable is
+    // the table that earlier session started from.
+    Autotune(const EcuSettings& settings, const AutotuneOptions& options,
+             const EcuSettings::Table& startTable);
 
     const AutotuneOptions& options() const { return m_options; }
+    // Locks or unlocks a cell, for the records taken as for those to come:
+    // a locked cell keeps its value and shows no records, and a record
+    // whose weight falls on locked cells only is counted as such. Unlocking
+    // gives the cell back the records that fell on it.
     void setLocked(int row, int column, bool locked);
+    // Takes the proposal's limits of options: the least and the full weight
+    // and the largest change. The records stay: the limits act on the
+    // proposal alone.
+    void setLimits(const AutotuneOptions& options);
 
     // The next record does not follow the ones before (a new run of a log,
     // the live stream after a gap).
     void startRun();
     void add(const AutotuneSample& sample);
-    const AutotuneCounts& counts() const { return m_counts; }
+    AutotuneCounts counts() const;
 
     AutotuneProposal proposal() const;
     // The table now holds the proposal's counts; the records behind it are
@@ -139,6 +152,10 @@ public:
     void apply(const AutotuneProposal& proposal);
     // Drops the records taken so far; the table stays.
     void clearData();
+    // The table changed by other hands (an edit, an undo): proposals start
+    // from it and records to come are read against it. The records taken
+    // stay, since the fuel a cell needed does not depend on what it holds.
+    void setTable(const EcuSettings::Table& table);
 
     const EcuSettings::Table& table() const { return m_settings.FuelTable; }
     const EcuSettings::Table& startTable() const { return m_start; }
@@ -156,16 +173,26 @@ private:
         double weight = 0.0;
         double corrected = 0.0; // sum of weight x corrected ms
     };
+    // The records spread over the cells around each point of the table: by
+    // the 2 x 2 block's top left cell, and by which of its 4 cells took
+    // weight (a bit each), so that the records on locked cells only can be
+    // counted whatever the locks are.
+    static constexpr int kBlocks = (kAutotuneSize - 1) * (kAutotuneSize - 1);
+    static constexpr int kCellSets = 16;
+    using SpreadCounts = std::array<std::array<qint64, kCellSets>, kBlocks>;
 
     Point pointAt(double timeMs) const;
     double targetAfr(const Point& point) const;
-    std::optional<AutotuneFilter> spread(const Point& point, double measuredAfr);
+    // Spreads a record over the cells around its point; false when the
+    // point lies outside the table.
+    bool spread(const Point& point, double measuredAfr);
 
     EcuSettings m_settings;
     EcuSettings::Table m_start{};
     AutotuneOptions m_options;
-    AutotuneGrid<Totals> m_totals{};
-    AutotuneCounts m_counts;
+    AutotuneGrid<Totals> m_totals{}; // every cell's, locked or not
+    AutotuneCounts m_counts;         // without the spread records
+    SpreadCounts m_spread{};
     std::deque<Point> m_history;
     std::optional<AutotuneSample> m_previous;
     double m_throttleSettledMs = 0.0;

@@ -17,6 +17,7 @@ struct EgoTransfer {
     bool valid() const { return volts0 != volts1; }
     double afr(double volts) const;
     double volts(double afr) const;
+    bool operator==(const EgoTransfer&) const = default;
 };
 
 // The transport lag: the reading at a moment shows the mixture burnt one lag
@@ -32,4 +33,5 @@ struct EgoLag {
     double ms(double rpm) const;
     // The longest lag at any rpm.
     double longestMs() const;
+    bool operator==(const EgoLag&) const = default;
 };

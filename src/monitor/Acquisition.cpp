@@ -78,6 +78,9 @@ bool Acquisition::tick() {
         m_indicator.advance(m_state.EcuOnline);
         m_latest = LiveSample::fromEngineData(m_state.engine, now());
         emit polled(m_latest, read);
+        if (read) {
+            emit sampleRead(m_latest);
+        }
         emit sampled(m_latest);
     });
     m_inTick = false;

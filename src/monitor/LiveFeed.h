@@ -42,6 +42,9 @@ signals:
     // One per tick of the poll (also while offline, with the values last
     // read), after the status bar and the data log have taken it.
     void sampled(const LiveSample& sample);
+    // Just before sampled(), when that tick read the online ECU afresh: for
+    // a view that wants readings of the running engine only.
+    void sampleRead(const LiveSample& sample);
     // One per reduced sample of the running plot, after the data log.
     void plotSampled(const LiveSample& sample);
     // The plot stopped: by stopPlot, or by itself when the ECU was offline

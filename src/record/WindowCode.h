@@ -23,4 +23,5 @@ enum class WindowCode : int {
     Extra = 17,
     LogReview = 18,
     Gauges = 19,
+    Autotune = 20,
 };

@@ -3,53 +3,12 @@
 
 #include "monitor/SampleSeries.h"
 
-#include <QFile>
 #include <QFileInfo>
-#include <QThread>
-#include <algorithm>
+#include <QIODevice>
 
-namespace {
-
-// A file read through a counter the window may look at while the worker
-// reads, and that ends the input early when the read is cancelled.
-class CountingFile : public QIODevice {
-public:
-    CountingFile(const QString& path, std::atomic<qint64>& read, const std::atomic<bool>& cancel)
-        : m_file(path), m_read(read), m_cancel(cancel) {}
-
-    bool open() {
-        if (!m_file.open(QIODevice::ReadOnly | QIODevice::Unbuffered)) {
-            setErrorString(m_file.errorString());
-            return false;
-        }
-        return QIODevice::open(QIODevice::ReadOnly | QIODevice::Unbuffered);
-    }
-    bool isSequential() const override { return true; }
-
-protected:
-    qint64 readData(char* data, qint64 maxSize) override {
-        if (m_cancel.load(std::memory_order_relaxed)) {
-            return 0;
-        }
-        const qint64 got = m_file.read(data, maxSize);
-        if (got < 0) {
-            setErrorString(m_file.errorString());
-        } else {
-            m_read.fetch_add(got, std::memory_order_relaxed);
-        }
-        return got;
-    }
-    qint64 writeData(const char*, qint64) override { return -1; }
-
-private:
-    QFile m_file;
-    std::atomic<qint64>& m_read;
-    const std::atomic<bool>& m_cancel;
-};
-
-} // namespace
-
-LogLoader::LogLoader(QObject* parent) : QObject(parent) {}
+LogLoader::LogLoader(QObject* parent) : QObject(parent) {
+    connect(&m_read, &BackgroundRead::finished, this, &LogLoader::finished);
+}
 
 LogLoader::~LogLoader() {
     cancel();
@@ -58,56 +17,24 @@ LogLoader::~LogLoader() {
 void LogLoader::start(const QString& path) {
     cancel();
     m_path = path;
-    m_size = QFileInfo(path).size();
-    m_bytesRead = 0;
-    m_cancel = false;
     m_result = {};
     m_openError.clear();
     m_series = std::make_unique<SampleSeries>();
     // The worker owns nothing: it fills the members the window reads only
     // after it has ended.
-    m_thread = QThread::create([this, path] {
-        CountingFile file(path, m_bytesRead, m_cancel);
-        if (!file.open()) {
-            m_openError = file.errorString();
-            return;
-        }
-        m_result = readSampleLog(file, *m_series);
-    });
-    // A read cancelled or replaced may still have its end on its way.
-    const int generation = ++m_generation;
-    connect(m_thread, &QThread::finished, this, [this, generation] {
-        if (generation == m_generation) {
-            workerDone();
+    m_read.start(QFileInfo(path).size(), [this, path](BackgroundRead& read) {
+        const std::unique_ptr<QIODevice> file = read.open(path, &m_openError);
+        if (file) {
+            m_result = readSampleLog(*file, *m_series);
         }
     });
-    m_thread->start();
 }
 
 void LogLoader::cancel() {
-    if (m_thread == nullptr) {
-        return;
+    if (m_read.busy()) {
+        m_read.cancel();
+        m_series.reset();
     }
-    m_cancel = true;
-    ++m_generation;
-    m_thread->wait();
-    delete m_thread;
-    m_thread = nullptr;
-    m_series.reset();
-}
-
-double LogLoader::progress() const {
-    if (m_size <= 0) {
-        return 0.0;
-    }
-    return std::min(1.0, static_cast<double>(m_bytesRead.load()) / static_cast<double>(m_size));
-}
-
-void LogLoader::workerDone() {
-    m_thread->wait();
-    m_thread->deleteLater();
-    m_thread = nullptr;
-    emit finished();
 }
 
 std::unique_ptr<SampleSeries> LogLoader::takeSeries() {

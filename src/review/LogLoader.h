@@ -1,14 +1,13 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "monitor/BackgroundRead.h"
 #include "monitor/SampleLogReader.h"
 
 #include <QObject>
 #include <QString>
-#include <atomic>
 #include <memory>
 
-class QThread;
 class SampleSeries;
 
 // Reads a log into a new series on a worker thread, so that the window
@@ -29,11 +28,11 @@ public:
     void start(const QString& path);
     // Stops the read under way and waits for the worker; no finished() follows.
     void cancel();
-    bool busy() const { return m_thread != nullptr; }
+    bool busy() const { return m_read.busy(); }
 
     const QString& path() const { return m_path; }
     // The share of the file read so far, 0 to 1.
-    double progress() const;
+    double progress() const { return m_read.progress(); }
 
     // After finished(): what was read, the series (once), and why the file
     // could not be opened (empty when it was).
@@ -45,14 +44,8 @@ signals:
     void finished();
 
 private:
-    void workerDone();
-
     QString m_path;
-    QThread* m_thread = nullptr;
-    int m_generation = 0;
-    std::atomic<qint64> m_bytesRead{0};
-    std::atomic<bool> m_cancel{false};
-    qint64 m_size = 0;
+    BackgroundRead m_read;
     std::unique_ptr<SampleSeries> m_series;
     LogReadResult m_result;
     QString m_openError;

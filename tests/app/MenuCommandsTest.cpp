@@ -123,6 +123,7 @@ const WindowCommand kWindowCommands[] = {
     {"&Tuning", "&Closed Loop EGO", "", "EgoWindow", false},
     {"&Display", "&Time History", "", "TimeHistoryWindow", false},
     {"&Display", "&Gauges", "Ctrl+G", "GaugesWindow", false},
+    {"&Tuning", "Au&totune...", "Ctrl+T", "AutotuneWindow", false},
 };
 
 TEST_F(MenuCommandsTest, EveryWindowOpensFromItsEntryAndKeysComesToTheFrontAndCloses) {

@@ -62,7 +62,7 @@ protected:
     }
 };
 
-// Every control a tuner works with in the editors, the curve windows and
+// Every control a tuner works with in the editors, the curve windows, the autotune window and
 // the setup window answers What's This with a line of its own.
 TEST_F(WhatsThisTest, EveryEditorAndSetupControlHasItsLine) {
     state.settings.UserInputAnalogMode = {3, 1, 2};
@@ -76,6 +76,7 @@ TEST_F(WhatsThisTest, EveryEditorAndSetupControlHasItsLine) {
         {"user inputs", [this] { QTest::keyClick(window.get(), Qt::Key_N, Qt::ControlModifier); }},
         {"setup", [this] { QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier); }},
         {"EGO", [this] { window->menus().tuningEgo->trigger(); }},
+        {"autotune", [this] { QTest::keyClick(window.get(), Qt::Key_T, Qt::ControlModifier); }},
     };
     for (const auto& w : windows) {
         SCOPED_TRACE(w.name);

@@ -377,6 +377,25 @@ TEST(Autotune, LockedCellsStayAsTheyAre) {
     EXPECT_EQ(proposal.cells[13][4].newRaw, 159);
     EXPECT_EQ(proposal.cells[13][5].newRaw, 175);
     EXPECT_EQ(proposal.changedCells(), 1);
+
+    // Locked after its records came, the cell loses them as if it had been
+    // locked before; unlocked, it has them back as if never locked.
+    const auto drive = [](Autotune& a) {
+        feed(a, 30, [](int, AutotuneSample& r) { r.egoVolts = 3.085; });
+        feed(
+            a, 60, [](int, AutotuneSample& r) { r.rpm = 2700, r.egoVolts = 3.085; }, 10000);
+    };
+    Autotune later(tune(), at147());
+    Autotune never(tune(), at147());
+    drive(later);
+    drive(never);
+    later.setLocked(13, 4, true);
+    EXPECT_EQ(counted(later.counts()), counted(autotune.counts()));
+    EXPECT_EQ(later.proposal().appliedTo({}), proposal.appliedTo({}));
+    later.setLocked(13, 4, false);
+    EXPECT_EQ(counted(later.counts()), counted(never.counts()));
+    EXPECT_EQ(later.proposal().appliedTo({}), never.proposal().appliedTo({}));
+    EXPECT_EQ(never.proposal().cells[13][4].newRaw, 175);
 }
 
 // The live stream and a log of the same samples give the same proposal: the

@@ -73,6 +73,8 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
         "share/doc/vantrel/manual/screenshot-scatter.png",
         "share/doc/vantrel/manual/screenshot-hits.png",
         "share/doc/vantrel/manual/screenshot-gauges.png",
+        "share/doc/vantrel/manual/autotune.html",
+        "share/doc/vantrel/manual/screenshot-autotune.png",
     };
     for (const QString& program : kPrograms) {
         expected << "bin/" + program << "share/man/man1/" + program + ".1.gz";
@@ -89,21 +91,34 @@ TEST_F(InstallTest, EveryFileIsInPlaceAndNothingElse) {
     for (const QString& file : expected) {
         EXPECT_GT(QFileInfo(path(file)).size(), 0) << file.toStdString();
     }
-    // With a Markdown converter at build time the manual is converted, not
-    // its source shown as text.
+    // With a Markdown converter at build time each page of the manual is
+    // converted, not its source shown as text.
     const QString manual = text(path("share/doc/vantrel/manual/index.html"));
     EXPECT_TRUE(manual.contains("Vantrel User Manual"));
     if (!QStandardPaths::findExecutable("markdown_py").isEmpty()) {
-        EXPECT_TRUE(manual.contains("<h2")) << "the manual was not converted from Markdown";
-        // Every picture the manual shows is installed beside it.
+        // Every picture a page shows and every page it links to is installed
+        // beside it.
         static const QRegularExpression picture(QStringLiteral("src=\"([^\"]+)\""));
+        static const QRegularExpression link(QStringLiteral("href=\"([^\":#]+)(#[^\"]*)?\""));
         int pictures = 0;
-        for (auto it = picture.globalMatch(manual); it.hasNext(); ++pictures) {
-            const QString name = it.next().captured(1);
-            EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name))
-                << name.toStdString();
+        int links = 0;
+        for (const char* page : {"index.html", "autotune.html"}) {
+            SCOPED_TRACE(page);
+            const QString html = text(path(QStringLiteral("share/doc/vantrel/manual/") + page));
+            EXPECT_TRUE(html.contains("<h2")) << "the manual was not converted from Markdown";
+            for (auto it = picture.globalMatch(html); it.hasNext(); ++pictures) {
+                const QString name = it.next().captured(1);
+                EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name))
+                    << name.toStdString();
+            }
+            for (auto it = link.globalMatch(html); it.hasNext(); ++links) {
+                const QString name = it.next().captured(1);
+                EXPECT_TRUE(expected.contains("share/doc/vantrel/manual/" + name))
+                    << name.toStdString();
+            }
         }
-        EXPECT_EQ(pictures, 5);
+        EXPECT_EQ(pictures, 6);
+        EXPECT_GE(links, 4);
     }
 }
 

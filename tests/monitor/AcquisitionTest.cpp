@@ -37,6 +37,9 @@ protected:
                          [this](const LiveSample& sample) { samples.push_back(sample); });
         QObject::connect(&acquisition, &LiveFeed::plotSampled,
                          [this](const LiveSample& sample) { plotSamples.push_back(sample); });
+        QObject::connect(&acquisition, &LiveFeed::sampleRead, [this](const LiveSample& sample) {
+            readTimes.push_back(sample.timeMs());
+        });
     }
 
     AppState state;
@@ -47,6 +50,8 @@ protected:
     Acquisition acquisition{state, line, [this] { return nowMs; }};
     std::vector<LiveSample> samples;
     std::vector<LiveSample> plotSamples;
+    // The times of the samples read afresh.
+    std::vector<qint64> readTimes;
 };
 
 const std::vector<int> kLiveReads{49, 50, 51, 52, 37, 40, 44, 43, 45, 41, 38, 39, 46, 47, 48};
@@ -60,6 +65,7 @@ TEST_F(AcquisitionTest, ReadsTheFifteenLiveValuesInOrderAndHandsOutOneSampleOfTh
     EXPECT_EQ(samples[0].channels(), LiveSample::allChannels());
     EXPECT_EQ(samples[0].value(LiveChannel::Water), 175.0f); // no sensor fitted
     EXPECT_EQ(acquisition.latest().timeMs(), 1000);
+    EXPECT_EQ(readTimes, std::vector<qint64>{1000});
 }
 
 TEST_F(AcquisitionTest, DeveloperReadsOnlyWhileAWindowAsksInDeveloperMode) {
@@ -88,6 +94,7 @@ TEST_F(AcquisitionTest, OfflineTickSendsNothingButHandsOutTheValuesLastRead) {
     ASSERT_EQ(samples.size(), 1u);
     EXPECT_EQ(samples[0].value(LiveChannel::Rpm), 1234);
     EXPECT_FALSE(read);
+    EXPECT_TRUE(readTimes.empty()); // not a reading of the running engine
 }
 
 // An edit holds the poll: its ticks do nothing at all, the indicator

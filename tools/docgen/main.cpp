@@ -183,6 +183,11 @@ int writeHtmlPage(const QStringList& args) {
     QString content = QString::fromUtf8(body.readAll());
     if (args.contains(QStringLiteral("--preformatted"))) {
         content = QStringLiteral("<pre>") + content.toHtmlEscaped() + QStringLiteral("</pre>");
+    } else {
+        // A link to another page of the manual names its Markdown source;
+        // installed, the page is HTML.
+        static const QRegularExpression page(QStringLiteral("href=\"([^\":/]+)\\.md(#[^\"]*)?\""));
+        content.replace(page, QStringLiteral("href=\"\\1.html\\2\""));
     }
     const QString page =
         QStringLiteral("<!DOCTYPE html>\n<html lang=\"en\">\n<head>\n<meta charset=\"utf-8\">\n"

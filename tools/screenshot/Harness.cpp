@@ -16,8 +16,8 @@ Harness::Harness(QString output, bool onScreen)
     m_ui.setAssumeYes(true);
 }
 
-void Harness::start(const EcuSettings& image, QSize size) {
-    m_ecu = std::make_unique<SimulatedEcu>(image);
+void Harness::start(const EcuSettings& image, QSize size, SimulatedEcu::Clock clock) {
+    m_ecu = std::make_unique<SimulatedEcu>(image, clock);
     m_link = std::make_unique<SimulatedLink>(m_ecu.get());
     m_ecu->startEngine();
 
@@ -28,6 +28,7 @@ void Harness::start(const EcuSettings& image, QSize size) {
         return QString();
     };
     options.portGiven = true;
+    options.clock = clock;
 
     m_window = std::make_unique<MainWindow>(m_state, m_ui, *m_link, options);
     m_window->show();

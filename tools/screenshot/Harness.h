@@ -28,8 +28,9 @@ public:
 
     // Starts the engine of a simulated ECU holding image, opens the main
     // window on it and runs the start-up; a valid size sets the window's,
-    // unless the program was given a screen.
-    void start(const EcuSettings& image, QSize size = {});
+    // unless the program was given a screen. A clock given runs the ECU and
+    // stamps the live samples in its place of the steady clock.
+    void start(const EcuSettings& image, QSize size = {}, SimulatedEcu::Clock clock = {});
     bool onScreen() const { return m_onScreen; }
 
     AppState& state() { return m_state; }

@@ -15,3 +15,4 @@ int reviewScene(Harness& h);
 int scatterScene(Harness& h);
 int hitsScene(Harness& h);
 int gaugesScene(Harness& h);
+int autotuneScene(Harness& h);

@@ -21,11 +21,12 @@ struct Scene {
 };
 
 constexpr std::array kScenes{
-    Scene{"monitor", monitorScene}, Scene{"tables", tablesScene},
-    Scene{"setup", setupScene},     Scene{"diagnostics", diagnosticsScene},
-    Scene{"idle", idleScene},       Scene{"curves", curvesScene},
-    Scene{"review", reviewScene},   Scene{"scatter", scatterScene},
-    Scene{"hits", hitsScene},       Scene{"gauges", gaugesScene},
+    Scene{"monitor", monitorScene},   Scene{"tables", tablesScene},
+    Scene{"setup", setupScene},       Scene{"diagnostics", diagnosticsScene},
+    Scene{"idle", idleScene},         Scene{"curves", curvesScene},
+    Scene{"review", reviewScene},     Scene{"scatter", scatterScene},
+    Scene{"hits", hitsScene},         Scene{"gauges", gaugesScene},
+    Scene{"autotune", autotuneScene},
 };
 
 constexpr QSize kSmallestScreen(320, 240);
@@ -60,8 +61,8 @@ bool useScreen(const char* size, QTemporaryDir& dir) {
 
 int usage() {
     std::fprintf(stderr, "usage: vantrel-screenshot OUTPUT.png "
-                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits|gauges "
-                         "[WIDTHxHEIGHT]]\n");
+                         "[monitor|tables|setup|diagnostics|idle|curves|review|scatter|hits|gauges|"
+                         "autotune [WIDTHxHEIGHT]]\n");
     return 2;
 }
 
