@@ -131,6 +131,7 @@ void MainWindow::wireParts() {
     m_session->setPump(m_options.pump);
     connect(m_session.get(), &Session::recordReplacing, this, &MainWindow::unloadAllWindows);
     connect(m_session.get(), &Session::codeSectionsChanged, this, &MainWindow::showEgoMenu);
+    connect(m_session.get(), &Session::transferProgress, this, &MainWindow::showTransferProgress);
 
     LoggingController& logging = m_session->logging();
     logging.setFileChooser([this] {

@@ -30,6 +30,7 @@ class SerialLink;
 class Session;
 class SettingsStore;
 class StatusBarPresenter;
+struct TransferProgress;
 class StatusBarWidget;
 class StatusReporter;
 class UserInteraction;
@@ -208,6 +209,8 @@ private:
     void offerSendAgain();
 
     void showEgoMenu(bool show);
+    // The full send's progress bar.
+    void showTransferProgress(const TransferProgress& progress);
 
     // The tune history (MainWindowHistory.cpp): the recorder on the signals of
     // the ECU commands and the file commands, the question after a search,

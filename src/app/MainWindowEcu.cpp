@@ -5,6 +5,7 @@
 #include "app/PortDialog.h"
 #include "app/StatusBarPresenter.h"
 #include "comm/QtSerialLink.h"
+#include "comm/Transfers.h"
 #include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
 #include "record/AppState.h"
@@ -63,6 +64,10 @@ void MainWindow::choosePortDevice() {
 void MainWindow::showEgoMenu(bool show) {
     m_menus.tuningEgo->setVisible(show);
     m_menus.tuningBar3->setEnabled(show);
+}
+
+void MainWindow::showTransferProgress(const TransferProgress& progress) {
+    ::showTransferProgress(m_ui, progress);
 }
 
 // Developer test commands.

@@ -82,7 +82,7 @@ void MainWindow::openDataFile(const QString& path) {
     EcuFileReadResult result;
     {
         BusyGuard busy(m_ui);
-        result = loadEcuFileForSending(path, m_state.settings);
+        result = loadEcuFileForSending(path, m_store->settings());
         if (result.ok()) {
             m_store->replace(*result.settings, ChangeOrigin::File);
             m_session->checkSettings();
@@ -199,8 +199,8 @@ bool MainWindow::writeDataFile() {
     EcuFileSaveResult result;
     {
         BusyGuard busy(m_ui);
-        emit dataFileSaving(m_state.CurrentFileName, m_state.settings);
-        result = saveEcuFile(m_state.CurrentFileName, m_state.settings);
+        emit dataFileSaving(m_state.CurrentFileName, m_store->settings());
+        result = saveEcuFile(m_state.CurrentFileName, m_store->settings());
     }
     if (!result.ok()) {
         m_ui.message(result.error, Icon::Critical);

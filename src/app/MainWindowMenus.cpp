@@ -65,7 +65,7 @@ void MainWindow::connectMenus() {
                                                   QStringLiteral("Ecu (*.ecu);;All Files (*.*)"),
                                                   FileDialogMode::Open);
         if (!path.isEmpty()) {
-            showComparison(this, m_state.settings, path, m_ui);
+            showComparison(this, m_store->settings(), path, m_ui);
         }
     });
     on(m.fileSendAgain, &MainWindow::fileSendAgain);

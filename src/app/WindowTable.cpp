@@ -36,8 +36,9 @@
 #include <cmath>
 
 namespace {
-bool anyUserInput(const AppState& state, const std::function<bool(AnalogInputMode mode)>& test) {
-    const auto& modes = state.settings.UserInputAnalogMode;
+bool anyUserInput(const EcuSettings& settings,
+                  const std::function<bool(AnalogInputMode mode)>& test) {
+    const auto& modes = settings.UserInputAnalogMode;
     return std::any_of(modes.begin(), modes.end(),
                        [&test](int16_t mode) { return test(static_cast<AnalogInputMode>(mode)); });
 }
@@ -179,9 +180,10 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
          .command = &MainMenus::tuningUserInputs,
          .keys = QKeySequence(Qt::CTRL | Qt::Key_N),
          .mayOpen =
-             [&state, &ui] {
-                 const bool any = anyUserInput(
-                     state, [](AnalogInputMode mode) { return mode != AnalogInputMode::Off; });
+             [&store, &ui] {
+                 const bool any = anyUserInput(store.settings(), [](AnalogInputMode mode) {
+                     return mode != AnalogInputMode::Off;
+                 });
                  if (!any) {
                      ui.message(QStringLiteral("No User Inputs Defined"));
                  }
@@ -193,8 +195,8 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
         {.code = WindowCode::Ego,
          .command = &MainMenus::tuningEgo,
          .mayOpen =
-             [this, &state, &ui] {
-                 if (!anyUserInput(state, [](AnalogInputMode mode) {
+             [this, &store, &ui] {
+                 if (!anyUserInput(store.settings(), [](AnalogInputMode mode) {
                          return mode == AnalogInputMode::Ego;
                      })) {
                      ui.message(QStringLiteral("EGO Channel Not Selected!\r\nGoto Setup"));

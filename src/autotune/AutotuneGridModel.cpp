@@ -13,7 +13,8 @@ QColor colourOf(RgbColour c) {
 
 AutotuneGridModel::AutotuneGridModel(const AppState& state, const AutotuneWorkspace& workspace,
                                      QObject* parent)
-    : QAbstractTableModel(parent), m_labels(fuelEditor(), state), m_workspace(workspace) {}
+    : QAbstractTableModel(parent), m_labels(fuelEditor(), state, state.settings),
+      m_workspace(workspace) {}
 
 void AutotuneGridModel::setShow(ProposalShow show) {
     m_show = show;

@@ -18,6 +18,17 @@ template <typename F, typename... A> void call(const F& hook, A&&... args) {
     }
 }
 
+// Tells the hook a step of the full send's progress, or shows it through
+// the user interaction when the hook is empty.
+void showProgress(const TransferHooks& hooks, UserInteraction& ui,
+                  const TransferProgress& progress) {
+    if (hooks.progress) {
+        hooks.progress(progress);
+    } else {
+        showTransferProgress(ui, progress);
+    }
+}
+
 using F = FieldId;
 
 class SequenceBuilder {
@@ -107,6 +118,20 @@ std::vector<SendStep> fullSendSequence(const AppState& state) {
     return b.take();
 }
 
+void showTransferProgress(UserInteraction& ui, const TransferProgress& progress) {
+    switch (progress.stage) {
+    case TransferProgress::Stage::Begin:
+        ui.beginProgress(progress.caption);
+        break;
+    case TransferProgress::Stage::Step:
+        ui.stepProgress();
+        break;
+    case TransferProgress::Stage::End:
+        ui.endProgress();
+        break;
+    }
+}
+
 bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
     AppState& state = protocol.state();
     SerialLink& link = protocol.link();
@@ -144,15 +169,16 @@ SendOutcome sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) 
     if (!state.EcuOnline) {
         return SendOutcome::NotSent;
     }
-    ui.beginProgress(QStringLiteral("Sending Data to ECU"));
+    using Stage = TransferProgress::Stage;
+    showProgress(hooks, ui, {Stage::Begin, QStringLiteral("Sending Data to ECU")});
     for (const SendStep& step : fullSendSequence(state)) {
         if (step.progress) {
-            ui.stepProgress();
+            showProgress(hooks, ui, {Stage::Step, {}});
         } else {
             protocol.getEcuData(step.command, step.index1, step.index2);
         }
     }
-    ui.endProgress();
+    showProgress(hooks, ui, {Stage::End, {}});
     // A lost exchange takes the ECU offline and skips the rest.
     return state.EcuOnline ? SendOutcome::Sent : SendOutcome::CutOff;
 }

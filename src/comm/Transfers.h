@@ -3,8 +3,22 @@
 #include "comm/Discovery.h"
 #include "comm/EcuProtocol.h"
 
+#include <QString>
 #include <functional>
 #include <vector>
+
+// A step of the full send's progress: begun with its caption, stepped,
+// ended.
+struct TransferProgress {
+    enum class Stage { Begin, Step, End };
+    Stage stage = Stage::Step;
+    QString caption; // with Begin
+
+    bool operator==(const TransferProgress&) const = default;
+};
+
+// Shows a step of progress as a progress bar of the user interaction.
+void showTransferProgress(UserInteraction& ui, const TransferProgress& progress);
 
 // What the whole-record transfers tell and ask the program around them.
 // Every hook may be left empty.
@@ -15,6 +29,9 @@ struct TransferHooks {
     std::function<void()> recordReplacing;
     // Repairs impossible values after the full read, sending each fix.
     std::function<void()> checkSettings;
+    // The full send's progress; shown through the user interaction when
+    // left empty.
+    std::function<void(const TransferProgress&)> progress;
 };
 
 // One step of the full send: a command with its indexes, or a step of the

@@ -205,8 +205,8 @@ Name tableName(const EcuFieldDifference& d, const AppState& first, const AppStat
         return {d.name, QStringLiteral("row %1, column %2").arg(gridRow).arg(gridColumn),
                 QStringLiteral(", ")};
     }
-    const TableModel a(editor, first);
-    const TableModel b(editor, second);
+    const TableModel a(editor, first, first.settings);
+    const TableModel b(editor, second, second.settings);
     const QString rpm = both(a.rpmLabel(gridColumn).trimmed(), b.rpmLabel(gridColumn).trimmed()) +
                         QStringLiteral(" rpm");
     const auto load = [gridRow](const TableModel& model, const EcuSettings& s) {

@@ -59,7 +59,8 @@ QPointF midpoint(const QPointF& a, const QPointF& b) {
 
 Plot3DWindow::Plot3DWindow(const Plot3DDescription& plot, AppState& state, SettingsStore& store,
                            LiveFeed* feed, QWidget* owner)
-    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_plot(plot), m_state(state) {
+    : QWidget(owner, Qt::Tool | Qt::FramelessWindowHint), m_plot(plot), m_state(state),
+      m_store(store) {
     setObjectName(plot.isIgnition ? QStringLiteral("frm3dPlotIgnition")
                                   : QStringLiteral("frm3dPlotFuel"));
     setWindowTitle(plot.caption);
@@ -75,7 +76,7 @@ Plot3DWindow::Plot3DWindow(const Plot3DDescription& plot, AppState& state, Setti
     });
     if (feed != nullptr) {
         if (feed->latest().channels().any()) {
-            m_point = operatingPoint(m_state.settings, feed->latest());
+            m_point = operatingPoint(m_store.settings(), feed->latest());
         }
         connect(feed, &LiveFeed::sampled, this, &Plot3DWindow::takeSample);
     }
@@ -84,7 +85,7 @@ Plot3DWindow::Plot3DWindow(const Plot3DDescription& plot, AppState& state, Setti
 }
 
 void Plot3DWindow::takeSample(const LiveSample& sample) {
-    m_point = operatingPoint(m_state.settings, sample);
+    m_point = operatingPoint(m_store.settings(), sample);
     update();
 }
 
@@ -164,7 +165,7 @@ void Plot3DWindow::drawSurface() {
 
 void Plot3DWindow::paintSurface(QPainter& painter, const QRectF& target, bool onScreen) const {
     const Colours& colours = onScreen ? kScreen : kPaper;
-    const ProjectedSurface s = projectSurface(m_plot.tableOf(m_state.settings), m_eye);
+    const ProjectedSurface s = projectSurface(m_plot.tableOf(m_store.settings()), m_eye);
     const PlotMapping map(s.scale, target);
     painter.save();
     painter.setRenderHint(QPainter::Antialiasing);
@@ -217,7 +218,7 @@ void Plot3DWindow::paintEvent(QPaintEvent*) {
 }
 
 void Plot3DWindow::drawCurrentState(QPainter& painter) const {
-    const EcuSettings::Table& table = m_plot.tableOf(m_state.settings);
+    const EcuSettings::Table& table = m_plot.tableOf(m_store.settings());
     const Matrix4 view = buildViewMatrix(m_eye);
     const PlotMapping map(plotScale(zMax(table)), QRectF(rect()));
     const double radius = map.xLength(0.5);

@@ -84,6 +84,7 @@ private:
     // Where the live dot stands: at 0 until the first poll.
     OperatingPoint m_point{};
     AppState& m_state;
+    const SettingsStore& m_store;
     Eye m_eye;
     int m_labelPoints = 10;
     QPixmap m_surface;

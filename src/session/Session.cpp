@@ -22,7 +22,7 @@ Session::Session(AppState& state, UserInteraction& ui, SerialLink& link, Clock c
     // A lost link is marked in the log before the status report stops the
     // logging.
     connect(m_line.get(), &EcuLine::wentOffline, m_logging.get(), &LoggingController::linkLost);
-    connect(m_line.get(), &EcuLine::wentOffline, this, &Session::refreshStatus);
+    connect(m_line.get(), &EcuLine::wentOffline, this, &Session::announceOnline);
 
     // The order of a tick: the status bar, the log record and the series,
     // then the views, which connect themselves to the feed when they open.
@@ -64,6 +64,11 @@ void Session::refreshStatus() {
     report(m_acquisition->heldSample());
 }
 
+void Session::announceOnline() {
+    refreshStatus();
+    emit onlineChanged(m_state.EcuOnline);
+}
+
 void Session::report(const LiveSample& sample) {
     // A report asked for while one is carried out (a lost exchange inside
     // it) is left to the outer one, which shows the final state.
@@ -76,7 +81,7 @@ void Session::report(const LiveSample& sample) {
     context.online = m_state.EcuOnline;
     context.logActive = m_logging->active();
     context.edition = m_state.Edition;
-    context.crankRpm = m_state.settings.CrankRpm;
+    context.crankRpm = m_store->settings().CrankRpm;
     context.identity = &m_state.identity;
     const std::vector<StatusStep> steps = m_reporter.setupStatusBar(context);
     if (!steps.empty()) {

@@ -105,6 +105,14 @@ signals:
     // The record is about to be read whole from the ECU: the child windows
     // close first.
     void recordReplacing();
+    // The read of the whole record (or the Find ECU command that would have
+    // read it) is over; the store has announced what changed.
+    void recordReplaced();
+    // The ECU went online (a search found it) or offline (it stopped
+    // answering); the status bar has been told first.
+    void onlineChanged(bool online);
+    // A step of the full send's progress, for the window to show.
+    void transferProgress(const TransferProgress& progress);
     // The ECU's code sections were worked out: whether the closed-loop EGO
     // entry is offered.
     void codeSectionsChanged(bool closedLoopEgo);
@@ -131,6 +139,9 @@ private:
     void report(const LiveSample& sample);
     // Announces a store the ECU answered as done.
     void stored();
+    void announceOnline();
+    // Runs a command that may read the whole record, then announces it read.
+    void replacingRecord(const std::function<void()>& command);
 
     AppState& m_state;
     UserInteraction& m_ui;
@@ -141,4 +152,5 @@ private:
     std::unique_ptr<SampleSeries> m_series;
     StatusReporter m_reporter;
     bool m_reporting = false;
+    bool m_replacing = false;
 };

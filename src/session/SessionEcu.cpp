@@ -32,7 +32,7 @@ DiscoveryHooks Session::discoveryHooks() {
         if (m_state.EcuOnline) {
             m_logging->linkFound();
         }
-        refreshStatus();
+        announceOnline();
     };
     hooks.codeSectionsChanged = [this](bool closedLoopEgo) {
         emit codeSectionsChanged(closedLoopEgo);
@@ -43,9 +43,22 @@ DiscoveryHooks Session::discoveryHooks() {
 TransferHooks Session::transferHooks() {
     TransferHooks hooks;
     hooks.discovery = discoveryHooks();
-    hooks.recordReplacing = [this] { emit recordReplacing(); };
+    hooks.recordReplacing = [this] {
+        m_replacing = true;
+        emit recordReplacing();
+    };
     hooks.checkSettings = [this] { checkSettings(); };
+    hooks.progress = [this](const TransferProgress& progress) { emit transferProgress(progress); };
     return hooks;
+}
+
+void Session::replacingRecord(const std::function<void()>& command) {
+    m_replacing = false;
+    command();
+    if (m_replacing) {
+        m_replacing = false;
+        emit recordReplaced();
+    }
 }
 
 void Session::findEcu() {
@@ -56,15 +69,18 @@ bool Session::findEcuCommand() {
     // What the program holds for the ECU found before, should the same one
     // answer again.
     const QString serial = m_state.EcuOnline ? QString() : m_state.identity.SerialNumberText;
-    const EcuSettings before = m_state.settings;
+    const EcuSettings before = m_store->settings();
     bool read = false;
-    m_line->run([&](EcuProtocol& protocol) {
-        m_store->modify(ChangeOrigin::Ecu,
-                        [&](EcuSettings&) { read = ::findEcuCommand(protocol, transferHooks()); });
+    replacingRecord([&] {
+        m_line->run([&](EcuProtocol& protocol) {
+            m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
+                read = ::findEcuCommand(protocol, transferHooks());
+            });
+        });
     });
     if (read) {
         const bool same = !serial.isEmpty() && serial == m_state.identity.SerialNumberText;
-        emit settingsRead(m_state.settings, m_state.identity,
+        emit settingsRead(m_store->settings(), m_state.identity,
                           same ? std::optional<EcuSettings>(before) : std::nullopt);
     }
     return read;
@@ -72,13 +88,15 @@ bool Session::findEcuCommand() {
 
 void Session::getAllDataFromEcu() {
     bool read = false;
-    m_line->run([&](EcuProtocol& protocol) {
-        m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
-            read = ::getAllDataFromEcu(protocol, transferHooks());
+    replacingRecord([&] {
+        m_line->run([&](EcuProtocol& protocol) {
+            m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
+                read = ::getAllDataFromEcu(protocol, transferHooks());
+            });
         });
     });
     if (read && m_state.EcuOnline) {
-        emit settingsRead(m_state.settings, m_state.identity, std::nullopt);
+        emit settingsRead(m_store->settings(), m_state.identity, std::nullopt);
     }
 }
 
@@ -87,7 +105,7 @@ SendOutcome Session::sendAllDataToEcu(const QString& file) {
     m_line->run(
         [&](EcuProtocol& protocol) { outcome = ::sendAllDataToEcu(protocol, transferHooks()); });
     if (outcome == SendOutcome::Sent) {
-        emit settingsSent(m_state.settings, m_state.identity, file);
+        emit settingsSent(m_store->settings(), m_state.identity, file);
     } else if (outcome == SendOutcome::CutOff) {
         emit sendCutOff(file);
     }

@@ -66,7 +66,7 @@ TableEditorWindow::TableEditorWindow(const TableEditorDescription& description, 
                                      TableUndoHistory* history, LogOverlay* overlay,
                                      QWidget* parent)
     : QWidget(parent), m_description(description), m_state(state), m_feed(feed), m_store(store),
-      m_ui(ui), m_model(new TableGridModel(description, state, this)),
+      m_ui(ui), m_model(new TableGridModel(description, state, store, this)),
       m_history(history != nullptr ? history : new TableUndoHistory(description, store, this)),
       m_overlay(overlay),
       m_loadPlotShown(description.isIgnition ? state.display.PlotLoadLineIgnition
@@ -521,7 +521,7 @@ void TableEditorWindow::showOperatingPoint() {
     if (m_replaying) {
         m_point = loggedGridPoint(m_store.settings(), *m_overlay->replay());
     } else if (m_state.EcuOnline) {
-        m_point = gridPoint(m_state.settings, m_sample);
+        m_point = gridPoint(m_store.settings(), m_sample);
     } else {
         m_point.reset();
     }
@@ -544,7 +544,7 @@ void TableEditorWindow::showOperatingPoint() {
     const QModelIndex current = m_grid->currentIndex();
     const GridCursor cursor{current.row() + 1, current.column() + 1};
     if (const auto repaint = m_highlight.update(
-            operatingHighlightAt(m_state.settings, m_point->rpm, m_point->load), cursor)) {
+            operatingHighlightAt(m_store.settings(), m_point->rpm, m_point->load), cursor)) {
         m_model->repaintHighlight(*repaint);
     }
     showAvailability();
@@ -578,7 +578,7 @@ void TableEditorWindow::moveCrossHair() {
     g.top = (viewport.y() - pitchY) * tpp;
     g.cellWidth = pitchX * tpp - 15;
     g.cellHeight = pitchY * tpp - 15;
-    const QPoint corner = crossHairPosition(g, m_state.settings, *m_point);
+    const QPoint corner = crossHairPosition(g, m_store.settings(), *m_point);
     const QPointF centre((corner.x() + kDotCentreTwips) / tpp,
                          (corner.y() + kDotCentreTwips) / tpp);
     m_crossHair->move(static_cast<int>(std::lround(centre.x())) - kDotDiameter / 2,

@@ -1,12 +1,14 @@
 #include "tables/TableGridModel.h"
 
+#include "record/SettingsStore.h"
+
 #include <QColor>
 #include <algorithm>
 #include <cmath>
 
 TableGridModel::TableGridModel(const TableEditorDescription& description, const AppState& state,
-                               QObject* parent)
-    : QAbstractTableModel(parent), m_table(description, state) {}
+                               const SettingsStore& store, QObject* parent)
+    : QAbstractTableModel(parent), m_table(description, state, store.settings()) {}
 
 int TableGridModel::rowCount(const QModelIndex& parent) const {
     return parent.isValid() ? 0 : kCells;

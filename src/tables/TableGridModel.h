@@ -11,6 +11,8 @@
 #include <set>
 #include <utility>
 
+class SettingsStore;
+
 // The item-view face of a table: 16 x 16 data cells read from the record on
 // every request (the grid keeps no values of its own), the rpm labels as the
 // column headers and the load labels as the row headers. Model row r and
@@ -26,7 +28,7 @@ public:
     static constexpr QColor kHitColour{0, 32, 160};
 
     TableGridModel(const TableEditorDescription& description, const AppState& state,
-                   QObject* parent = nullptr);
+                   const SettingsStore& store, QObject* parent = nullptr);
 
     const TableModel& table() const { return m_table; }
 

@@ -13,11 +13,14 @@ class TableModel {
 public:
     static constexpr int kGridSize = 17;
 
-    TableModel(const TableEditorDescription& description, const AppState& state)
-        : m_description(description), m_state(state) {}
+    // The record it reads (the store's for an editor) and the display
+    // settings of the state.
+    TableModel(const TableEditorDescription& description, const AppState& state,
+               const EcuSettings& settings)
+        : m_description(description), m_state(state), m_settings(settings) {}
 
     const TableEditorDescription& description() const { return m_description; }
-    const EcuSettings& settings() const { return m_state.settings; }
+    const EcuSettings& settings() const { return m_settings; }
 
     int64_t raw(int gridRow, int gridColumn) const;
     QString text(int gridRow, int gridColumn) const;
@@ -39,4 +42,5 @@ public:
 private:
     const TableEditorDescription& m_description;
     const AppState& m_state;
+    const EcuSettings& m_settings;
 };

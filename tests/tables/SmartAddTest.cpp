@@ -27,7 +27,7 @@ protected:
     }
 
     AppState state;
-    TableModel fuel{fuelEditor(), state};
+    TableModel fuel{fuelEditor(), state, state.settings};
 };
 
 struct SmartCase {

@@ -11,8 +11,8 @@ protected:
     TableModelTest() { state.settings = EcuSettings::withDefaults(); }
 
     AppState state;
-    TableModel fuel{fuelEditor(), state};
-    TableModel ignition{ignitionEditor(), state};
+    TableModel fuel{fuelEditor(), state, state.settings};
+    TableModel ignition{ignitionEditor(), state, state.settings};
 };
 
 TEST(TableEditorDescription, Captions) {

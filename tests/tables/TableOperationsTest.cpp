@@ -211,7 +211,7 @@ TEST_F(TableOperationsTest, SmoothKeepsTheIgnitionRange) {
 
 TEST_F(TableOperationsTest, MarksColourTheBlockOnly) {
     markBlock(fuelEditor().marksOf(state.display), {3, 2, 2, 3}, 2);
-    const TableModel model(fuelEditor(), state);
+    const TableModel model(fuelEditor(), state, state.settings);
     for (const GridCell& cell : blockWalk({3, 2, 2, 3})) {
         EXPECT_EQ(model.colour(cell.row, cell.column), (RgbColour{0, 128, 128}));
     }
