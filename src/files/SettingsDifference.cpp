@@ -36,7 +36,7 @@ QString loadCaptionOf(const EcuSettings& s) {
 TableDifference tableGrid(FieldId field, const AppState& second) {
     const TableEditorDescription& editor =
         field == FieldId::FuelTable ? fuelEditor() : ignitionEditor();
-    const TableModel model(editor, second);
+    const TableModel model(editor, second, second.settings);
     TableDifference table;
     table.field = field;
     table.title = field == FieldId::FuelTable ? QStringLiteral("Fuel Table")
