@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial link against the simulated ECU on a pseudo-terminal, through the
 // program's own serial port code:
 //

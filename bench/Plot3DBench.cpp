@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One redraw of a 3D plot: the surface built from the table, projected and
 // drawn into the persistent image, then the window painted with the live
 // dots; at the small and at the large size.

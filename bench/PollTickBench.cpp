@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // One tick of the poll timer with the data window open, the status bar
 // refreshed and logging on, against the in-process simulated ECU, so that
 // the figure is the program's own work without any time on the line; and

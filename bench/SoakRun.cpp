@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // A soak run: polling, logging and the time history plot against the
 // in-process simulated ECU for a stretch of engine time (one hour unless
 // given), on a simulated clock so that the run takes only the program's own

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table editors' share of the program's work: one poll tick with both
 // editors, their cross-hairs and load plots open, and one smooth of the whole
 // fuel table. Against the in-process simulated ECU; the smooth sends to a

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main of the benchmarks that build windows: an application on the
 // offscreen platform unless another is asked for, then the registered runs.
 

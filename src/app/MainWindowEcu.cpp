@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's views of the ECU: serial port, poll timer, status bar,
 // logging and the developer test commands.
 

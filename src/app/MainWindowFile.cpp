@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's file commands: Open, Save, Save As and Send Again of the
 // data file, what the status bar and the title say about it, and Open Log.
 

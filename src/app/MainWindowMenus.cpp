@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window's menus and toolbars: what each entry runs. The commands
 // that show a window are the window table's.
 

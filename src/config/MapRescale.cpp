@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/MapRescale.h"
 
 #include "record/Rounding.h"

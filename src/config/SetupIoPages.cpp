@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The User Outputs and User Inputs pages of the setup window.
 
 #include "config/FieldHelp.h"

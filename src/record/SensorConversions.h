@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Conversions between the ECU's 8-bit sensor counts and engineering units.

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The simulated ECU's engine: a small model of an engine driven by the
 // injectable clock, and the live values it reports.
 //

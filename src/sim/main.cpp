@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-ecusim: a simulated ECU on a pseudo-terminal. Prints the terminal's
 // device path as its first line and serves until SIGINT or SIGTERM.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The table editor's context menu: undo and redo, copy and paste, the hits
 // of the open log and the channel of their mean, smart add and subtract,
 // each with its keys while the grid has the focus.

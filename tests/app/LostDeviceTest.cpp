@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The serial device disappearing under the window program (a USB adapter
 // pulled while polling, logging and plotting) and coming back.
 #include "RecordingInteraction.h"

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RecordingInteraction.h"
 #include "app/Installation.h"
 #include "app/MainWindow.h"

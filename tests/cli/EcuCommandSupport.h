@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
 // Running vantrelctl as a separate program against vantrel-ecusim, and records

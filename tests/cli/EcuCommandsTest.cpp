@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The ECU commands of vantrelctl, run as a separate program against a
 // simulated ECU on a real pseudo-terminal.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // "vantrelctl monitor" against a simulated ECU on a pseudo-terminal.
 
 #include "EcuCommandSupport.h"

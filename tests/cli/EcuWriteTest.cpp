@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The write and store commands run against a simulated ECU on a
 // pseudo-terminal.
 

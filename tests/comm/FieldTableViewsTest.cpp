@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The command table, the data file's scalar lines and the other-settings block
 // are views of the field table; each is compared with a golden file written
 // out from the protocol, block and file descriptions.

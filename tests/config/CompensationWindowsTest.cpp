@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/Comp2Window.h"
 #include "config/EgoWindow.h"
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/CustomIo.h"
 #include "config/FieldHelp.h"
 #include "config/SetupLists.h"

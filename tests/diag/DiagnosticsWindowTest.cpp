@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "SimulatedMainWindow.h"
 #include "diag/SensorCheckWindow.h"
 #include "files/EcuFile.h"

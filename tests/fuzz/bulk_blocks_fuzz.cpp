@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The bulk-block decoder on blocks of any content; the record it makes is
 // packed into a block the way the ECU sends it and decodes to the same record.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The list-style reader on any bytes: it never fails other than by its error,
 // and every number it reads comes back the same through the writer.
 

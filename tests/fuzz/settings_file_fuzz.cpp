@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The settings-file reader on any bytes; a file it accepts is written and read
 // back to the same bytes.
 

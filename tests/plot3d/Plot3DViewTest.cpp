@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "plot3d/Plot3DView.h"
 #include "monitor/LiveSample.h"
 

@@ -132,4 +132,32 @@ TEST(SourceRulesTest, SourcesUseTheTypesAndTheNamedCommands) {
     EXPECT_TRUE(breaches.isEmpty()) << breaches.join(QLatin1Char('\n')).toStdString();
 }
 
+// Every C++ source of the project carries the licence's SPDX line first.
+TEST(SourceRulesTest, EverySourceFileStartsWithTheLicenceLine) {
+    const QString root = QStringLiteral(VANTREL_SOURCE_DIR "/");
+    const QString licence = QStringLiteral("// SPDX-License-Identifier: GPL-3.0-or-later");
+    QStringList missing;
+    int files = 0;
+    for (const char* folder : {"src", "tests", "tools", "bench"}) {
+        QDirIterator it(root + QLatin1String(folder),
+                        {QStringLiteral("*.cpp"), QStringLiteral("*.h")}, QDir::Files,
+                        QDirIterator::Subdirectories);
+        while (it.hasNext()) {
+            const QString path = it.next();
+            const QString relative = path.mid(root.size());
+            if (relative.startsWith(QLatin1String("tests/data/"))) {
+                continue;
+            }
+            QFile file(path);
+            ASSERT_TRUE(file.open(QIODevice::ReadOnly | QIODevice::Text)) << path.toStdString();
+            ++files;
+            if (QTextStream(&file).readLine() != licence) {
+                missing << relative;
+            }
+        }
+    }
+    EXPECT_GT(files, 300);
+    EXPECT_TRUE(missing.isEmpty()) << missing.join(QLatin1Char('\n')).toStdString();
+}
+
 } // namespace

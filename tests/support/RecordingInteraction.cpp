@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 #include "RecordingInteraction.h"
 
 UserInteraction::Answer RecordingInteraction::message(const QString& text, Icon icon,

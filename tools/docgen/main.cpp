@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // vantrel-docgen man OUTPUT NAME VERSION SUMMARY PROGRAM [--commands]
 //     Writes the man page of PROGRAM from its --help: the usage lines become
 //     the synopsis, the text before the first heading the description, and

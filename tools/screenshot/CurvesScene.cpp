@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The starting/accel/decel/cylinder compensation window beside the engine
 // data window, the closed-loop EGO window with its setpoints and the
 // air/water/battery compensation curves.

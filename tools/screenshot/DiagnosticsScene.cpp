@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The diagnostics window with an engine running: every sensor as count,
 // voltage and value, and the output test buttons.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The idle air control and the extra-parameters windows side by side, as a
 // tuner in developer mode sees them.
 

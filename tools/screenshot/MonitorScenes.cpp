@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The main window as a tuner sees it with an engine running: "monitor", the
 // engine data window and the time history plot sampling rpm and injector
 // open time; and "tables", the fuel table editor with its operating cells,

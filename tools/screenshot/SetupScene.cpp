@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // The four pages of the engine setup window side by side, opened from the
 // Engine menu.
 

@@ -1,3 +1,4 @@
+// SPDX-License-Identifier: GPL-3.0-or-later
 // Renders the program as a tuner sees it with an engine running on the
 // in-process simulated ECU, in one of several scenes, and saves the picture.
 // The picture is taken from the widgets themselves, so no display is needed
