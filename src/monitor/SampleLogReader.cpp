@@ -140,7 +140,7 @@ private:
         case LogParser::Line::Marker:
             // One before the first record of a run marks the run's start.
             m_sink.addMarker(m_runHasRecords ? lastTime() : std::max(lastTime(), m_runStartMs),
-                               m_parser.markerText());
+                             m_parser.markerText());
             return;
         case LogParser::Line::NotARecord:
             skip(line.number);

@@ -4,9 +4,8 @@
 #include "record/AppState.h"
 #include "record/UserInteraction.h"
 
-void carryOutStatusSteps(const std::vector<StatusStep>& steps, AppState& state,
-                         UserInteraction& ui, const CommandSender& send,
-                         const StatusStepHooks& hooks) {
+void carryOutStatusSteps(const std::vector<StatusStep>& steps, AppState& state, UserInteraction& ui,
+                         const CommandSender& send, const StatusStepHooks& hooks) {
     for (const StatusStep& step : steps) {
         switch (step.kind) {
         case StatusStep::Kind::Send:

@@ -21,6 +21,5 @@ struct StatusStepHooks {
 // shown with the critical icon, a send goes out through send (with the ECU
 // taken for online for its one exchange when the step asks so, and offline
 // after it), and the hooks switch logging off and clear the status bytes.
-void carryOutStatusSteps(const std::vector<StatusStep>& steps, AppState& state,
-                         UserInteraction& ui, const CommandSender& send,
-                         const StatusStepHooks& hooks);
+void carryOutStatusSteps(const std::vector<StatusStep>& steps, AppState& state, UserInteraction& ui,
+                         const CommandSender& send, const StatusStepHooks& hooks);
