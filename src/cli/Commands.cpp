@@ -201,3 +201,16 @@ int runVantrelctl(const QStringList& arguments, QIODevice& out, QIODevice& err) 
         return kExitFailure;
     }
 }
+
+int printDifferences(const EcuSettings& first, const EcuSettings& second, DifferenceUnits units,
+                     CliContext& context) {
+    const QStringList lines = differenceLines(first, second, units);
+    QByteArray listing;
+    for (const QString& line : lines) {
+        listing += line.toUtf8() + '\n';
+    }
+    if (!writeCommandOutput(QString(), listing, context)) {
+        return kExitFailure;
+    }
+    return lines.isEmpty() ? kExitOk : kExitDifferent;
+}

@@ -2,6 +2,7 @@
 #pragma once
 
 #include "comm/SerialPorts.h"
+#include "files/DifferenceText.h"
 #include "record/UserInteraction.h"
 
 #include <QCommandLineParser>
@@ -74,6 +75,12 @@ std::optional<int> parseCommandLine(QCommandLineParser& parser, const QString& c
 // a regular file is replaced atomically, a FIFO or device written directly).
 // Tells the reason and returns false on failure.
 bool writeCommandOutput(const QString& path, const QByteArray& data, CliContext& context);
+
+// Prints the differences between two records, one a line, in the windows'
+// units or as stored counts; kExitOk when they are equal, kExitDifferent when
+// they differ, kExitFailure when the listing could not be written.
+int printDifferences(const EcuSettings& first, const EcuSettings& second, DifferenceUnits units,
+                     CliContext& context);
 
 // The whole program: arguments as given to main (program name first).
 int runVantrelctl(const QStringList& arguments, QIODevice& out, QIODevice& err);

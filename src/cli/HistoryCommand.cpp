@@ -142,16 +142,9 @@ int runDiff(const QStringList& arguments, CliContext& context, TuneHistory& hist
     if (!second) {
         return kExitFailure;
     }
-    const QStringList lines = differenceLines(
-        *first, *second, parser.isSet(raw) ? DifferenceUnits::Counts : DifferenceUnits::Shown);
-    QByteArray listing;
-    for (const QString& line : lines) {
-        listing += line.toUtf8() + '\n';
-    }
-    if (!writeCommandOutput(QString(), listing, context)) {
-        return kExitFailure;
-    }
-    return lines.isEmpty() ? kExitOk : kExitDifferent;
+    return printDifferences(*first, *second,
+                            parser.isSet(raw) ? DifferenceUnits::Counts : DifferenceUnits::Shown,
+                            context);
 }
 
 int runNoteOrName(const QStringList& arguments, CliContext& context, TuneHistory& history,
