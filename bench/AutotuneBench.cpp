@@ -54,10 +54,10 @@ EngineData engineAt(int i) {
 
 EcuSettings benchTune() {
     AppState state;
-    initialiseSettings(state);
-    state.settings.LoadControl = 1;
-    state.settings.UserInputAnalogMode[0] = 3;
-    return state.settings;
+    EcuSettings settings = initialiseSettings(state);
+    settings.LoadControl = 1;
+    settings.UserInputAnalogMode[0] = 3;
+    return settings;
 }
 
 struct Files {

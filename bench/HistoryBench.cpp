@@ -51,8 +51,7 @@ enum class Kind { Session, Random };
 
 EcuSettings startRecord() {
     AppState state;
-    initialiseSettings(state);
-    return state.settings;
+    return initialiseSettings(state);
 }
 
 struct BuiltHistory {

@@ -182,8 +182,9 @@ private:
     Port m_serial;
     CountingLink m_link{m_serial};
     std::unique_ptr<AppState> m_state = std::make_unique<AppState>();
-    EcuProtocol m_protocol{*m_state, m_link, ui};
-    EcuLine m_line{*m_state, m_link, ui};
+    SettingsStore m_store;
+    EcuProtocol m_protocol{*m_state, m_store, m_link, ui};
+    EcuLine m_line{*m_state, m_store, m_link, ui};
     bool m_ready = false;
 };
 
@@ -221,7 +222,11 @@ void pacedTransfer(benchmark::State& state, Transfer transfer) {
 }
 
 template <typename Port> void fullRead(Bench<Port>& bench) {
-    if (!getAllDataFromEcu(bench.protocol(), TransferHooks{})) {
+    EcuProtocol& protocol = bench.protocol();
+    const bool read = protocol.store().modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+        return getAllDataFromEcu(protocol, record, TransferHooks{});
+    });
+    if (!read) {
         bench.protocol().state().EcuOnline = false;
     }
 }

@@ -14,8 +14,7 @@ namespace {
 
 void BM_Plot3DRedraw(benchmark::State& bench) {
     AppState state;
-    initialiseSettings(state);
-    SettingsStore store(state.settings);
+    SettingsStore store(initialiseSettings(state));
     state.display.Fuel3DPlotX = 100;
     state.display.Fuel3DPlotY = 100;
     Plot3DWindow plot(fuelPlot(), state, store, nullptr);

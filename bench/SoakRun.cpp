@@ -115,7 +115,10 @@ int main(int argc, char** argv) {
     Acquisition& acquisition = session.acquisition();
     bool found = false;
     line.run([&](EcuProtocol& protocol) {
-        found = findEcu(protocol, {}) == FindResult::Found && getAllDataFromEcu(protocol, {});
+        session.store().modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+            found = findEcu(protocol, {}) == FindResult::Found &&
+                    getAllDataFromEcu(protocol, record, {});
+        });
     });
     if (!found) {
         std::fprintf(stderr, "soak: the simulated ECU was not found\n");

@@ -87,8 +87,8 @@ void BM_EditorsPollWork(benchmark::State& bench) {
         bench.SkipWithError("an editor opened without its load plot");
     }
     int i = 0;
+    EngineData e = EngineData::withChannelLayout();
     for (auto _ : bench) {
-        EngineData& e = p.state.engine;
         e.RpmChannel.Value = static_cast<float>(800 + (i % 40) * 150);
         e.MapPercent = static_cast<float>(20 + (i % 9) * 8);
         e.TpsChannel.Value = e.MapPercent;
@@ -119,8 +119,7 @@ BENCHMARK(BM_PollTickWithEditors)->Unit(benchmark::kMicrosecond);
 // the undo step and the grid update; the sender does nothing.
 void BM_SmoothWholeTable(benchmark::State& bench) {
     AppState state;
-    state.settings = SimulatedEcu::defaultImage();
-    SettingsStore store(state.settings);
+    SettingsStore store(SimulatedEcu::defaultImage());
     store.setSender([](int, int, int) {});
     SilentInteraction ui;
     FuelWindow window(state, store, ui, nullptr);
@@ -129,7 +128,8 @@ void BM_SmoothWholeTable(benchmark::State& bench) {
     window.select({1, 1, 16, 16});
     int i = 0;
     for (auto _ : bench) {
-        state.settings.FuelTable[0][0] = static_cast<int16_t>(i++ % 200); // a new corner
+        // A new corner.
+        store.setCells(FieldId::FuelTable, {{0, 0, i++ % 200}}, SettingsStore::Send::Never);
         window.smooth();
     }
 }

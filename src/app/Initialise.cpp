@@ -4,11 +4,9 @@
 #include "generators/DefaultSettings.h"
 #include "record/AppState.h"
 
-void initialiseSettings(AppState& state) {
-    state.settings = settingsWithDefaultTables(state.fuelGenerator, state.ignitionGenerator);
-    state.engine = EngineData::withChannelLayout();
-
+EcuSettings initialiseSettings(AppState& state) {
     state.EcuOnline = false;
     state.EcuDataChanged = false;
     state.StoreResult = 0;
+    return settingsWithDefaultTables(state.fuelGenerator, state.ignitionGenerator);
 }

@@ -2,9 +2,9 @@
 #pragma once
 
 struct AppState;
+struct EcuSettings;
 
-// Gives the settings record its start values, fills the fuel and ignition
-// tables from the state's generator inputs (nothing is sent), lays out the
-// live-data channels and clears the communication, logging and plotting
-// flags.
-void initialiseSettings(AppState& state);
+// Clears the communication flags and returns the settings record the program
+// starts with: the start values, with the fuel and ignition tables filled
+// from the state's generator inputs (nothing is sent).
+EcuSettings initialiseSettings(AppState& state);

@@ -208,7 +208,7 @@ bool MainWindow::writeDataFile() {
         return false;
     }
     m_ui.message(QStringLiteral("Data saved to ") + m_state.CurrentFileTitle);
-    emit dataFileSaved(m_state.CurrentFileName, m_state.settings,
+    emit dataFileSaved(m_state.CurrentFileName, m_store->settings(),
                        m_state.EcuOnline ? &m_state.identity : nullptr);
     return true;
 }

@@ -113,8 +113,8 @@ void MainWindow::connectMenus() {
     on(m.comPortChoose, &MainWindow::choosePortDevice);
 
     connectDisplayMenu();
-    m_print = std::make_unique<PrintCommands>(
-        PrintCommands::Parts{m_state, m_ui, *m_windows, *m_plots, *this, m_options.choosePrinter});
+    m_print = std::make_unique<PrintCommands>(PrintCommands::Parts{
+        m_state, *m_store, m_ui, *m_windows, *m_plots, *this, m_options.choosePrinter});
     connect(m.filePrint, &QAction::triggered, this, [this] { m_print->printData(); });
     connect(m.filePrintPlot, &QAction::triggered, this, [this] { m_print->printPlot(); });
 

@@ -9,6 +9,7 @@
 #include "plot3d/Plot3DViews.h"
 #include "plot3d/Plot3DWindow.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
 #include <QDateTime>
@@ -65,8 +66,8 @@ void PrintCommands::printData() {
     if (!choosePrinter(printer, QStringLiteral("Print Data"))) {
         return;
     }
-    const std::vector<ReportBlock> report =
-        dataReport(m_parts.state, monitorVersion(), QDateTime::currentDateTime());
+    const std::vector<ReportBlock> report = dataReport(
+        m_parts.state, m_parts.store.settings(), monitorVersion(), QDateTime::currentDateTime());
     printSafely(printer, [&] { return printDataReport(printer, report); });
 }
 

@@ -8,6 +8,7 @@
 #include <functional>
 
 struct AppState;
+class SettingsStore;
 class Plot3DViews;
 class QPrinter;
 class QWidget;
@@ -25,6 +26,7 @@ public:
 
     struct Parts {
         const AppState& state;
+        const SettingsStore& store;
         UserInteraction& ui;
         const WindowRegistry& windows;
         const Plot3DViews& plots;

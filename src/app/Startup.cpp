@@ -1,7 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/Startup.h"
 
-#include "app/Initialise.h"
 #include "record/AppState.h"
 
 std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments,
@@ -75,9 +74,9 @@ QString startupHelpText() {
 
 void prepareStartupState(AppState& state) {
     // A fresh state holds the standard edition, its contact line, no code
-    // sections and no current file; the settings record takes its defaults.
+    // sections and no current file. The session gives the settings record
+    // its start values.
     state = AppState{};
-    initialiseSettings(state);
 }
 
 QString settingsFileErrorText() {

@@ -29,8 +29,8 @@ std::optional<StartupOptions> parseStartupOptions(const QStringList& arguments, 
 QString startupHelpText();
 
 // The first start-up steps, before any window exists: the standard edition
-// and its maker texts, start-up not complete, every flag at its start value
-// and the settings record at its defaults; no data file and no log file.
+// and its maker texts, start-up not complete and every flag at its start
+// value; no data file and no log file.
 void prepareStartupState(AppState& state);
 
 // The start-up notice when the settings file could not be used.

@@ -216,7 +216,8 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
         // At the area's top left, whatever else is open, so that it opens whole.
         {.code = WindowCode::TimeHistory,
          .command = &MainMenus::plotRealTime,
-         .make = [this, &state, &ui] { return new TimeHistoryWindow(state, ui, m_parts.feed); },
+         .make = [this, &state,
+                  &ui] { return new TimeHistoryWindow(state, m_parts.store, ui, m_parts.feed); },
          .placement =
              [this](const QMdiSubWindow&) {
                  return QRect(QPoint(0, 0),
@@ -251,7 +252,8 @@ std::vector<WindowEntry> WindowTable::makeEntries() {
          .keys = QKeySequence(Qt::CTRL | Qt::Key_G),
          .make =
              [this, &state, feed] {
-                 auto* window = new GaugesWindow(state, m_parts.ui, m_parts.gaugeLayoutPath);
+                 auto* window =
+                     new GaugesWindow(m_parts.store, m_parts.ui, m_parts.gaugeLayoutPath);
                  window->showSample(feed->latest());
                  connect(feed, &LiveFeed::sampled, window, &GaugesWindow::showSample);
                  connect(window, &GaugesWindow::closed, this, [this, &state](QPoint at) {

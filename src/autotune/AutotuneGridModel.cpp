@@ -11,10 +11,10 @@ QColor colourOf(RgbColour c) {
 
 } // namespace
 
-AutotuneGridModel::AutotuneGridModel(const AppState& state, const AutotuneWorkspace& workspace,
-                                     QObject* parent)
-    : QAbstractTableModel(parent), m_labels(fuelEditor(), state, state.settings),
-      m_workspace(workspace) {}
+AutotuneGridModel::AutotuneGridModel(const AppState& state, const EcuSettings& settings,
+                                     const AutotuneWorkspace& workspace, QObject* parent)
+    : QAbstractTableModel(parent), m_labels(fuelEditor(), state, settings), m_workspace(workspace) {
+}
 
 void AutotuneGridModel::setShow(ProposalShow show) {
     m_show = show;

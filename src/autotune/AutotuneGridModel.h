@@ -15,8 +15,8 @@ struct AppState;
 class AutotuneGridModel : public QAbstractTableModel {
     Q_OBJECT
 public:
-    AutotuneGridModel(const AppState& state, const AutotuneWorkspace& workspace,
-                      QObject* parent = nullptr);
+    AutotuneGridModel(const AppState& state, const EcuSettings& settings,
+                      const AutotuneWorkspace& workspace, QObject* parent = nullptr);
 
     const TableModel& labels() const { return m_labels; }
     ProposalShow show() const { return m_show; }

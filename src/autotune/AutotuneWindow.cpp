@@ -187,7 +187,7 @@ QWidget* AutotuneWindow::buildSource() {
 
 QWidget* AutotuneWindow::buildGrid() {
     auto* page = new QWidget;
-    m_model = new AutotuneGridModel(m_parts.state, m_workspace, this);
+    m_model = new AutotuneGridModel(m_parts.state, m_parts.store.settings(), m_workspace, this);
     m_grid = new QTableView;
     m_grid->setObjectName(QStringLiteral("AutotuneGrid"));
     m_grid->setModel(m_model);

@@ -6,6 +6,7 @@
 #include "files/EcuFile.h"
 #include "record/AppState.h"
 #include "record/FileAccess.h"
+#include "record/SettingsStore.h"
 
 #include <algorithm>
 #include <memory>
@@ -191,8 +192,8 @@ int runVantrelctl(const QStringList& arguments, QIODevice& out, QIODevice& err) 
     ui.setShowProgress(parser.isSet(progress));
     // The state is large; it lives on the heap.
     const auto state = std::make_unique<AppState>();
-    initialiseSettings(*state);
-    CliContext context{*state, ui, out};
+    SettingsStore store(initialiseSettings(*state));
+    CliContext context{*state, store, ui, out};
     try {
         return command->run(commandArguments, context);
     } catch (const std::bad_alloc&) {

@@ -14,6 +14,7 @@
 #include <vector>
 
 struct AppState;
+class SettingsStore;
 
 // vantrelctl: a dispatcher of small commands. Each command group lives in its
 // own source file and hands its commands to the list in Commands.cpp.
@@ -31,7 +32,8 @@ inline constexpr int kExitStoreFailure = 6; // the ECU could not store its setti
 // What a command works with. Data goes to out; every message, question and
 // progress display goes through ui, which writes to standard error.
 struct CliContext {
-    AppState& state; // holds the start-up defaults when the command starts
+    AppState& state;
+    SettingsStore& store; // holds the start-up defaults when the command starts
     UserInteraction& ui;
     QIODevice& out;
     // The machine's serial ports; the system's list when left empty.

@@ -5,6 +5,7 @@
 #include "history/TuneHistory.h"
 #include "monitor/LiveSample.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 #include "session/StatusSteps.h"
 
 #include <QStandardPaths>
@@ -59,7 +60,7 @@ void keepSnapshots(CliContext& context, const std::vector<SnapshotSource>& sourc
                    const QString& path) {
     keep(context, [&](TuneHistory& history) {
         for (const SnapshotSource source : sources) {
-            history.record(context.state.settings, source, &context.state.identity, path);
+            history.record(context.store.settings(), source, &context.state.identity, path);
         }
     });
 }
@@ -75,9 +76,9 @@ QString sharedPortMapPath() {
 }
 
 EcuSession::EcuSession(CliContext& context)
-    : m_context(context), m_protocol(context.state, m_link, context.ui) {
+    : m_context(context), m_protocol(context.state, context.store, m_link, context.ui) {
     m_hooks.discovery.onlineChanged = [this] { refreshStatusBar(); };
-    m_hooks.checkSettings = [this] { checkSettings(m_protocol); };
+    m_hooks.checkSettings = [this] { checkSettings(); };
     m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange) { refreshStatusBar(); });
     // Undocumented, for the test suite: one shorter wait for every reply and
     // block, so that a silent ECU costs the tests no whole seconds.
@@ -96,22 +97,33 @@ void EcuSession::refreshStatusBar() {
     }
     m_reporting = true;
     AppState& state = m_context.state;
-    m_status.takeSample(LiveSample::fromEngineData(state.engine, 0));
+    m_status.takeSample(LiveSample::fromEngineData(m_protocol.liveValues(), 0));
     StatusContext context;
     context.online = state.EcuOnline;
     context.logActive = m_logging;
     context.edition = state.Edition;
-    context.crankRpm = state.settings.CrankRpm;
+    context.crankRpm = m_context.store.settings().CrankRpm;
     context.identity = &state.identity;
     StatusStepHooks hooks;
     hooks.stopLogging = [this] { m_logging = false; };
-    hooks.clearErrors = [&state] {
-        state.engine.EngineStatus3 = 0;
-        state.engine.EngineStatus4 = 0;
+    hooks.clearErrors = [this] {
+        m_protocol.liveValues().EngineStatus3 = 0;
+        m_protocol.liveValues().EngineStatus4 = 0;
     };
     carryOutStatusSteps(m_status.setupStatusBar(context), state, m_context.ui,
                         m_protocol.commandSender(), hooks);
     m_reporting = false;
+}
+
+bool EcuSession::readAll(const TransferHooks& hooks) {
+    return m_context.store.modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+        return getAllDataFromEcu(m_protocol, record, hooks);
+    });
+}
+
+void EcuSession::checkSettings() {
+    m_context.store.modify(ChangeOrigin::Check,
+                           [this](EcuSettings& record) { ::checkSettings(m_protocol, record); });
 }
 
 bool EcuSession::choosePort(const QCommandLineParser& parser, const PortOptions& options,

@@ -94,6 +94,11 @@ public:
 
     EcuProtocol& protocol() { return m_protocol; }
     const TransferHooks& hooks() const { return m_hooks; }
+    // Reads every setting into the command's record with the hooks given.
+    // Returns whether all of it was read whole.
+    bool readAll(const TransferHooks& hooks);
+    // The command's record repaired by the consistency check, each fix sent.
+    void checkSettings();
     StatusReporter& statusReporter() { return m_status; }
     // The status report over the values held now, carried out as the window
     // program does.

@@ -4,6 +4,7 @@
 #include "files/EcuDiff.h"
 #include "files/EcuFile.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 // Commands on data files; none of them needs the ECU.
 
@@ -16,7 +17,7 @@ QCommandLineOption outputOption(const QString& valueName) {
 
 // Reads a data file over the start-up defaults; tells why when it cannot.
 std::optional<EcuSettings> loadForCommand(const QString& path, CliContext& context) {
-    EcuFileReadResult result = loadEcuFile(path, context.state.settings);
+    EcuFileReadResult result = loadEcuFile(path, context.store.settings());
     if (!result.ok()) {
         context.ui.message(QStringLiteral("%1: %2").arg(path, result.error),
                            UserInteraction::Icon::Critical);
@@ -33,7 +34,7 @@ int runDefaults(const QStringList& arguments, CliContext& context) {
             parseCommandLine(parser, QStringLiteral("defaults"), arguments, context, 0, 0)) {
         return *exit;
     }
-    const QByteArray data = writeEcuFile(context.state.settings);
+    const QByteArray data = writeEcuFile(context.store.settings());
     return writeCommandOutput(parser.value(output), data, context) ? kExitOk : kExitFailure;
 }
 

@@ -4,6 +4,7 @@
 #include "files/EcuFile.h"
 #include "history/TuneHistory.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 #include <QRegularExpression>
 
@@ -111,13 +112,13 @@ std::optional<EcuSettings> loadSide(const QString& argument, const QString& comm
     static const QRegularExpression number(QStringLiteral("^[0-9]+$"));
     if (number.match(argument).hasMatch()) {
         std::optional<EcuSettings> settings =
-            history.settings(argument.toLongLong(), context.state.settings);
+            history.settings(argument.toLongLong(), context.store.settings());
         if (!settings) {
             tellError(context, command, history.lastError());
         }
         return settings;
     }
-    EcuFileReadResult file = loadEcuFile(argument, context.state.settings);
+    EcuFileReadResult file = loadEcuFile(argument, context.store.settings());
     if (!file.ok()) {
         tellError(context, command, QStringLiteral("%1: %2").arg(argument, file.error));
         return std::nullopt;

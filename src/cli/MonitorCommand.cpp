@@ -5,6 +5,7 @@
 #include "monitor/LogFormat.h"
 #include "monitor/Poll.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 #include <QDateTime>
 #include <QElapsedTimer>
@@ -130,13 +131,14 @@ int runMonitor(const QStringList& arguments, CliContext& context) {
         if (stop.requested()) {
             return kExitOk;
         }
-        if (pollLiveData(state, send, false)) {
+        if (pollLiveData(state, context.store.settings(), session.protocol().liveValues(), send,
+                         false)) {
             session.refreshStatusBar();
         }
         if (session.logging()) {
-            const QString line =
-                fullRecordLine(LiveSample::fromEngineData(state.engine, sinceHeader.elapsed()),
-                               static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);
+            const QString line = fullRecordLine(
+                LiveSample::fromEngineData(session.protocol().liveValues(), sinceHeader.elapsed()),
+                static_cast<double>(sinceHeader.nsecsElapsed()) / 1e9);
             if (!writeCommandOutput(QString(), (line + kLineEnd).toUtf8(), context)) {
                 return kExitFailure;
             }

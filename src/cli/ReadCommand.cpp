@@ -3,6 +3,7 @@
 #include "cli/EcuSession.h"
 #include "files/EcuFile.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 // read: reads every setting from the ECU into a data file.
 
@@ -28,13 +29,13 @@ int runRead(const QStringList& arguments, CliContext& context) {
     if (const int connected = session.connect(); connected != kExitOk) {
         return connected;
     }
-    const bool allRead = getAllDataFromEcu(session.protocol(), session.hooks());
+    const bool allRead = session.readAll(session.hooks());
     // A record that is partly the start-up defaults must not pass for the
     // ECU's settings.
     if (!allRead || !context.state.EcuOnline) {
         return kExitLinkFailure;
     }
-    const QByteArray data = writeEcuFile(context.state.settings);
+    const QByteArray data = writeEcuFile(context.store.settings());
     const bool written = writeCommandOutput(parser.value(output), data, context);
     if (!parser.isSet(history.noHistory)) {
         keepSnapshots(context, {SnapshotSource::ReadFromEcu});

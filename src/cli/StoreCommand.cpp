@@ -31,7 +31,7 @@ int runStore(const QStringList& arguments, CliContext& context) {
     // which would change its working copy.
     TransferHooks readBack = session.hooks();
     readBack.checkSettings = nullptr;
-    if (!getAllDataFromEcu(session.protocol(), readBack) || !context.state.EcuOnline) {
+    if (!session.readAll(readBack) || !context.state.EcuOnline) {
         context.ui.message(QStringLiteral("store: the stored settings could not be read back, so "
                                           "they were not kept in the tune history"),
                            UserInteraction::Icon::Warning);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "cli/TuningCommands.h"
+#include "record/SettingsStore.h"
 
 #include "files/EcuFile.h"
 #include "monitor/SampleLogReader.h"
@@ -20,7 +21,7 @@ Fail failWith(CliContext& context) {
 }
 
 std::optional<EcuSettings> loadTune(const QString& path, CliContext& context) {
-    EcuFileReadResult result = loadEcuFile(path, context.state.settings);
+    EcuFileReadResult result = loadEcuFile(path, context.store.settings());
     if (!result.ok()) {
         context.ui.message(QStringLiteral("%1: %2").arg(path, result.error),
                            UserInteraction::Icon::Critical);

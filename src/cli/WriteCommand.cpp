@@ -6,6 +6,7 @@
 #include "files/EcuFile.h"
 #include "files/WireRangeCheck.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 // write: sends a data file to the ECU, as loading it in the window program does.
 
@@ -30,7 +31,7 @@ int runWrite(const QStringList& arguments, CliContext& context) {
     // The file is read before the search, so that a bad file costs no search.
     const QString path = parser.positionalArguments().first();
     // A value that cannot be sent refuses the whole file: none of it is sent.
-    EcuFileReadResult file = loadEcuFileForSending(path, context.state.settings);
+    EcuFileReadResult file = loadEcuFileForSending(path, context.store.settings());
     if (!file.ok()) {
         context.ui.message(QStringLiteral("%1: %2").arg(path, file.error),
                            UserInteraction::Icon::Critical);
@@ -41,8 +42,8 @@ int runWrite(const QStringList& arguments, CliContext& context) {
     }
 
     AppState& state = context.state;
-    state.settings = std::move(*file.settings);
-    checkSettings(session.protocol());
+    context.store.replace(*file.settings, ChangeOrigin::File);
+    session.checkSettings();
     sendAllDataToEcu(session.protocol(), session.hooks());
     if (!state.EcuOnline) {
         return kExitLinkFailure;

@@ -104,21 +104,23 @@ void unpackOtherBlock(const QByteArray& b, EcuSettings& s) {
     }
 }
 
-BulkReadResult getHighSpeedFuelData(AppState& state, SerialLink& link, UserInteraction& ui) {
-    return readTable(link, ui, kFuelBlockCommand, QStringLiteral("Fuel"), state.settings.FuelTable);
+BulkReadResult getHighSpeedFuelData(AppState&, EcuSettings& record, SerialLink& link,
+                                    UserInteraction& ui) {
+    return readTable(link, ui, kFuelBlockCommand, QStringLiteral("Fuel"), record.FuelTable);
 }
 
-BulkReadResult getHighSpeedIgnData(AppState& state, SerialLink& link, UserInteraction& ui) {
-    return readTable(link, ui, kIgnitionBlockCommand, QStringLiteral("Ign"),
-                     state.settings.IgnitionTable);
+BulkReadResult getHighSpeedIgnData(AppState&, EcuSettings& record, SerialLink& link,
+                                   UserInteraction& ui) {
+    return readTable(link, ui, kIgnitionBlockCommand, QStringLiteral("Ign"), record.IgnitionTable);
 }
 
-BulkReadResult getHighSpeedOtherData(AppState& state, SerialLink& link, UserInteraction& ui) {
+BulkReadResult getHighSpeedOtherData(AppState& state, EcuSettings& record, SerialLink& link,
+                                     UserInteraction& ui) {
     QByteArray block;
     const BulkReadResult result = fetch(link, ui, kOtherBlockCommand, kOtherBlockLength,
                                         kOtherDataLast, QStringLiteral("Other"), block);
     if (result == BulkReadResult::Ok) {
-        unpackOtherBlock(block, state.settings);
+        unpackOtherBlock(block, record);
     } else {
         state.EcuOnline = false;
     }

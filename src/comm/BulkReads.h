@@ -26,10 +26,14 @@ inline constexpr int kFuelBlockCommand = commandCode(EcuCommand::FuelBlock);
 inline constexpr int kIgnitionBlockCommand = commandCode(EcuCommand::IgnitionBlock);
 inline constexpr int kOtherBlockCommand = commandCode(EcuCommand::OtherBlock);
 
-BulkReadResult getHighSpeedFuelData(AppState& state, SerialLink& link, UserInteraction& ui);
-BulkReadResult getHighSpeedIgnData(AppState& state, SerialLink& link, UserInteraction& ui);
+// Each reads into the record given.
+BulkReadResult getHighSpeedFuelData(AppState& state, EcuSettings& record, SerialLink& link,
+                                    UserInteraction& ui);
+BulkReadResult getHighSpeedIgnData(AppState& state, EcuSettings& record, SerialLink& link,
+                                   UserInteraction& ui);
 // Also takes the ECU offline when it fails.
-BulkReadResult getHighSpeedOtherData(AppState& state, SerialLink& link, UserInteraction& ui);
+BulkReadResult getHighSpeedOtherData(AppState& state, EcuSettings& record, SerialLink& link,
+                                     UserInteraction& ui);
 
 // Unpacks the data bytes of a block into the record (positions are 1-based
 // as the ECU numbers them; the caller has checked length and sum).

@@ -3,27 +3,27 @@
 
 namespace {
 
-template <auto Member> void engineChannel(AppState& s, int value) {
-    EngineChannel& channel = s.engine.*Member;
+template <auto Member> void engineChannel(EngineData& live, EcuIdentity&, int value) {
+    EngineChannel& channel = live.*Member;
     channel.RawHigh = static_cast<uint8_t>(value / 256);
     channel.RawLow = static_cast<uint8_t>(value % 256);
 }
 
-template <int Input> void userChannel(AppState& s, int value) {
-    s.engine.UserChannel[Input].RawHigh = 0;
-    s.engine.UserChannel[Input].RawLow = static_cast<uint8_t>(value);
+template <int Input> void userChannel(EngineData& live, EcuIdentity&, int value) {
+    live.UserChannel[Input].RawHigh = 0;
+    live.UserChannel[Input].RawLow = static_cast<uint8_t>(value);
 }
 
-template <auto Member> void engineByte(AppState& s, int value) {
-    s.engine.*Member = static_cast<uint8_t>(value);
+template <auto Member> void engineByte(EngineData& live, EcuIdentity&, int value) {
+    live.*Member = static_cast<uint8_t>(value);
 }
 
-template <auto Member> void identityByte(AppState& s, int value) {
-    s.identity.*Member = static_cast<uint8_t>(value);
+template <auto Member> void identityByte(EngineData&, EcuIdentity& identity, int value) {
+    identity.*Member = static_cast<uint8_t>(value);
 }
 
-template <auto Member> int identitySource(const AppState& s) {
-    return s.identity.*Member;
+template <auto Member> int identitySource(const EcuIdentity& identity) {
+    return identity.*Member;
 }
 
 struct OtherCommand {

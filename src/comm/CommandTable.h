@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
-#include "record/AppState.h"
+#include "record/EcuIdentity.h"
+#include "record/EngineData.h"
 #include "record/FieldTable.h"
 
 #include <array>
@@ -76,9 +77,9 @@ enum class CommandAction : uint8_t {
 };
 
 // A live value, an identity byte or nothing: where a non-settings read lands.
-using ValueTarget = void (*)(AppState& state, int value);
+using ValueTarget = void (*)(EngineData& live, EcuIdentity& identity, int value);
 // The value an identity byte holds, which the serial-byte writes send.
-using ValueSource = int (*)(const AppState& state);
+using ValueSource = int (*)(const EcuIdentity& identity);
 
 struct CommandEntry {
     int code = 0;

@@ -44,7 +44,7 @@ FindResult search(EcuProtocol& protocol) {
             return FindResult::Found;
         }
         if (reply == kSearchByte) {
-            state.engine.EngineStatus1 = 0;
+            protocol.liveValues().EngineStatus1 = 0;
             state.EcuOnline = false;
             return FindResult::InvalidResponse;
         }

@@ -5,8 +5,9 @@
 #include <QElapsedTimer>
 #include <algorithm>
 
-EcuLine::EcuLine(AppState& state, SerialLink& link, UserInteraction& ui, QObject* parent)
-    : QObject(parent), m_pumping(link, *this), m_protocol(state, m_pumping, ui) {
+EcuLine::EcuLine(AppState& state, SettingsStore& store, SerialLink& link, UserInteraction& ui,
+                 QObject* parent)
+    : QObject(parent), m_pumping(link, *this), m_protocol(state, store, m_pumping, ui) {
     m_protocol.setOnlineObserver([this](EcuProtocol::OnlineChange why) { emit wentOffline(why); });
     m_sincePump.start();
 }

@@ -25,7 +25,8 @@ class EcuLine : public QObject {
 public:
     static constexpr int kPumpIntervalMs = 30;
 
-    EcuLine(AppState& state, SerialLink& link, UserInteraction& ui, QObject* parent = nullptr);
+    EcuLine(AppState& state, SettingsStore& store, SerialLink& link, UserInteraction& ui,
+            QObject* parent = nullptr);
     ~EcuLine() override;
 
     // Runs work on the line; work started from inside another exchange is
@@ -43,9 +44,8 @@ public:
     // How often the pump runs while an exchange is in progress.
     void setPumpInterval(int ms) { m_pumpIntervalMs = ms; }
 
-    // Settings read from the ECU one at a time are announced through the
-    // program's store.
-    void setSettingsStore(SettingsStore* store) { m_protocol.setSettingsStore(store); }
+    // The live values as the ECU last reported them.
+    EngineData& liveValues() { return m_protocol.liveValues(); }
 
 signals:
     // The protocol took the ECU offline (no reply, or no confirmation).

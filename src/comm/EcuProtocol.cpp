@@ -11,8 +11,9 @@ using Buttons = UserInteraction::Buttons;
 const QString kDefaultTitle;
 } // namespace
 
-EcuProtocol::EcuProtocol(AppState& state, SerialLink& link, UserInteraction& ui)
-    : m_state(state), m_link(link), m_ui(ui) {}
+EcuProtocol::EcuProtocol(AppState& state, SettingsStore& store, SerialLink& link,
+                         UserInteraction& ui)
+    : m_state(state), m_link(link), m_ui(ui), m_store(store) {}
 
 void EcuProtocol::getEcuData(int command, int index1, int index2) {
     m_link.clear();
@@ -37,8 +38,8 @@ void EcuProtocol::getEcuData(int command, int index1, int index2) {
         }
         if (entry->write) {
             const WireValue encoded =
-                entry->setting ? encodeForWire(*entry->setting, m_state.settings, index1, index2)
-                               : WireValue{entry->source(m_state), true};
+                entry->setting ? encodeForWire(*entry->setting, m_store.settings(), index1, index2)
+                               : WireValue{entry->source(m_state.identity), true};
             if (!encoded.valid) {
                 refuse(QStringLiteral("Command %1 Not Sent - Value %2 Out of Range")
                            .arg(command)
@@ -141,12 +142,9 @@ void EcuProtocol::readExchange(const CommandEntry& entry, int reply, int index1,
 
 void EcuProtocol::storeRead(const CommandEntry& entry, int value, int index1, int index2) {
     if (entry.setting != nullptr) {
-        decodeFromWire(*entry.setting, m_state.settings, value, index1, index2);
-        if (m_store != nullptr) {
-            m_store->announceRead(entry.setting->id, index1, index2);
-        }
+        m_store.receive(*entry.setting, value, index1, index2);
     } else if (entry.target != nullptr) {
-        entry.target(m_state, value);
+        entry.target(m_live, m_state.identity, value);
     }
 }
 
@@ -195,10 +193,6 @@ int EcuProtocol::receive(int timeoutMs) {
 
 CommandSender EcuProtocol::commandSender() {
     return [this](int command, int index1, int index2) { getEcuData(command, index1, index2); };
-}
-
-void EcuProtocol::setSettingsStore(SettingsStore* store) {
-    m_store = store;
 }
 
 void EcuProtocol::setOnlineObserver(OnlineObserver observer) {

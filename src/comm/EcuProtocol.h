@@ -33,7 +33,8 @@ public:
         int searchAttemptMs = kReplyTimeoutMs; // each of the search's attempts
     };
 
-    EcuProtocol(AppState& state, SerialLink& link, UserInteraction& ui);
+    // Settings read from the ECU are stored and announced through store.
+    EcuProtocol(AppState& state, SettingsStore& store, SerialLink& link, UserInteraction& ui);
 
     void setTimeouts(const Timeouts& timeouts) { m_timeouts = timeouts; }
     const Timeouts& timeouts() const { return m_timeouts; }
@@ -51,10 +52,6 @@ public:
     // needs the ECU when communication was lost).
     void setOnlineObserver(OnlineObserver observer);
 
-    // Settings read from the ECU one at a time are announced through the
-    // store, when the program has one.
-    void setSettingsStore(SettingsStore* store);
-
     // Opens the serial link; on failure shows "Com Port Error - " with the
     // system's text and takes the ECU offline.
     bool openCommPort();
@@ -66,6 +63,9 @@ public:
     int inCommData(int timeoutSeconds = 1);
 
     AppState& state() { return m_state; }
+    SettingsStore& store() { return m_store; }
+    // The live values as the ECU last reported them, calibrated by the poll.
+    EngineData& liveValues() { return m_live; }
     SerialLink& link() { return m_link; }
     UserInteraction& ui() { return m_ui; }
 
@@ -82,6 +82,7 @@ private:
     SerialLink& m_link;
     UserInteraction& m_ui;
     OnlineObserver m_onlineObserver;
-    SettingsStore* m_store = nullptr;
+    SettingsStore& m_store;
+    EngineData m_live = EngineData::withChannelLayout();
     Timeouts m_timeouts;
 };

@@ -67,7 +67,7 @@ int lastIndex(int16_t indexMax) {
 
 } // namespace
 
-std::vector<SendStep> fullSendSequence(const AppState& state) {
+std::vector<SendStep> fullSendSequence(const AppState& state, const EcuSettings& settings) {
     // The order is what the ECU expects; a nibble pair travels once, named by
     // its high half.
     SequenceBuilder b;
@@ -111,8 +111,8 @@ std::vector<SendStep> fullSendSequence(const AppState& state) {
     b.curve(F::BatteryVoltFuelComp);
     b.curve(F::AirTempIgnitionComp);
     b.progress();
-    const int lastLoad = lastIndex(state.settings.LoadIndexMax);
-    const int lastRpm = lastIndex(state.settings.RpmIndexMax);
+    const int lastLoad = lastIndex(settings.LoadIndexMax);
+    const int lastRpm = lastIndex(settings.RpmIndexMax);
     b.table(F::FuelTable, lastLoad, lastRpm);
     b.table(F::IgnitionTable, lastLoad, lastRpm);
     b.fields({F::UcExtra0, F::UcExtra1, F::UcExtra2, F::UiExtra0, F::UiExtra1, F::UiExtra2});
@@ -133,7 +133,7 @@ void showTransferProgress(UserInteraction& ui, const TransferProgress& progress)
     }
 }
 
-bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
+bool getAllDataFromEcu(EcuProtocol& protocol, EcuSettings& record, const TransferHooks& hooks) {
     AppState& state = protocol.state();
     SerialLink& link = protocol.link();
     UserInteraction& ui = protocol.ui();
@@ -146,11 +146,11 @@ bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks) {
         busy.emplace(ui);
         // Stale bytes in the receive buffer would spoil the block's length.
         link.clear();
-        const BulkReadResult fuel = getHighSpeedFuelData(state, link, ui);
+        const BulkReadResult fuel = getHighSpeedFuelData(state, record, link, ui);
         link.clear();
-        const BulkReadResult ignition = getHighSpeedIgnData(state, link, ui);
+        const BulkReadResult ignition = getHighSpeedIgnData(state, record, link, ui);
         link.clear();
-        const BulkReadResult other = getHighSpeedOtherData(state, link, ui);
+        const BulkReadResult other = getHighSpeedOtherData(state, record, link, ui);
         allRead = fuel == BulkReadResult::Ok && ignition == BulkReadResult::Ok &&
                   other == BulkReadResult::Ok;
     }
@@ -172,7 +172,7 @@ SendOutcome sendAllDataToEcu(EcuProtocol& protocol, const TransferHooks& hooks) 
     }
     using Stage = TransferProgress::Stage;
     showProgress(hooks, ui, {Stage::Begin, QStringLiteral("Sending Data to ECU")});
-    for (const SendStep& step : fullSendSequence(state)) {
+    for (const SendStep& step : fullSendSequence(state, protocol.store().settings())) {
         if (step.progress) {
             showProgress(hooks, ui, {Stage::Step, {}});
         } else {
@@ -202,7 +202,7 @@ bool storeSettings(EcuProtocol& protocol) {
     return false;
 }
 
-bool findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks) {
+bool findEcuCommand(EcuProtocol& protocol, EcuSettings& record, const TransferHooks& hooks) {
     AppState& state = protocol.state();
     call(hooks.recordReplacing);
     bool read = false;
@@ -210,7 +210,7 @@ bool findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks) {
         state.AskBeforeSearch = false;
         findEcu(protocol, hooks.discovery);
         if (state.EcuOnline) {
-            read = getAllDataFromEcu(protocol, hooks);
+            read = getAllDataFromEcu(protocol, record, hooks);
         }
     } else {
         protocol.ui().message(QStringLiteral("Ecu Online!"), Icon::None);

@@ -48,13 +48,13 @@ struct SendStep {
 
 // The full send in the order the ECU receives it, for the record as it stands
 // (table sizes, whether the wheel type is sent).
-std::vector<SendStep> fullSendSequence(const AppState& state);
+std::vector<SendStep> fullSendSequence(const AppState& state, const EcuSettings& settings);
 
-// Reads every setting from the online ECU with the three block reads, then
-// runs the hooks' settings check (which repairs impossible values and sends
-// each fix). Returns
+// Reads every setting from the online ECU into record (the store's, inside
+// its modify()) with the three block reads, then runs the hooks' settings
+// check (which repairs impossible values and sends each fix). Returns
 // whether all three blocks arrived whole with the right sums.
-bool getAllDataFromEcu(EcuProtocol& protocol, const TransferHooks& hooks);
+bool getAllDataFromEcu(EcuProtocol& protocol, EcuSettings& record, const TransferHooks& hooks);
 
 // How a full send ended.
 enum class SendOutcome {
@@ -73,5 +73,5 @@ bool storeSettings(EcuProtocol& protocol);
 
 // The Find ECU command: searches without asking when offline and then reads
 // every setting; says so when the ECU is online already. Returns whether the
-// ECU was found and every setting read whole.
-bool findEcuCommand(EcuProtocol& protocol, const TransferHooks& hooks);
+// ECU was found and every setting read whole into record.
+bool findEcuCommand(EcuProtocol& protocol, EcuSettings& record, const TransferHooks& hooks);

@@ -202,9 +202,8 @@ void showBadDataMessage(UserInteraction& ui, const QString& message) {
                UserInteraction::kTitle);
 }
 
-void checkSettings(EcuProtocol& protocol) {
+void checkSettings(EcuProtocol& protocol, EcuSettings& record) {
     AppState& state = protocol.state();
     const CheckContext context{state.DeveloperMode, state.CodeSectionFlags};
-    showBadDataMessage(protocol.ui(),
-                       checkForBadData(state.settings, context, protocol.commandSender()));
+    showBadDataMessage(protocol.ui(), checkForBadData(record, context, protocol.commandSender()));
 }

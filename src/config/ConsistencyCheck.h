@@ -26,6 +26,6 @@ QString checkForBadData(EcuSettings& settings, const CheckContext& context,
 // Shows a non-empty message of checkForBadData as an error.
 void showBadDataMessage(UserInteraction& ui, const QString& message);
 
-// Runs the check on the protocol's record with its sender and shows the
-// message.
-void checkSettings(EcuProtocol& protocol);
+// Runs the check on record (the store's, inside its modify()) with the
+// protocol's sender and shows the message.
+void checkSettings(EcuProtocol& protocol, EcuSettings& record);

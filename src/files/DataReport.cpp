@@ -105,7 +105,7 @@ QString mapSensorText(MapSensor sensor) {
     }
 }
 
-QString digitalInputText(const AppState& state, DigitalInputMode mode) {
+QString digitalInputText(const EcuSettings& s, DigitalInputMode mode) {
     switch (mode) {
     case DigitalInputMode::CutFuel:
         return QStringLiteral(" - Cut Fuel      ");
@@ -115,7 +115,7 @@ QString digitalInputText(const AppState& state, DigitalInputMode mode) {
         return QStringLiteral(" - Cut Engine    ");
     case DigitalInputMode::SecondaryRevLimit:
         return QStringLiteral(" - Launch Control ") + QStringLiteral("( ") +
-               fmt(state.settings.LaunchControlRpm, "####0") + QStringLiteral(" rpm)");
+               fmt(s.LaunchControlRpm, "####0") + QStringLiteral(" rpm)");
     default:
         return QStringLiteral(" - Off           ");
     }
@@ -176,8 +176,7 @@ void analogLine(Listing& out, const EcuSettings& s, int n) {
     }
 }
 
-void engineSetup(Listing& out, const AppState& state) {
-    const EcuSettings& s = state.settings;
+void engineSetup(Listing& out, const EcuSettings& s) {
     out.pair(QStringLiteral("Max Rpm             ") + num(s.MaxRpm),
              QStringLiteral("Number of Cylinders ") + num(s.NumberOfCylinders));
     out.pair(QStringLiteral("Rev Limit           ") + num(s.RevLimit),
@@ -351,9 +350,8 @@ void tables(Listing& out, const EcuSettings& s) {
 
 } // namespace
 
-std::vector<ReportBlock> dataReport(const AppState& state, const QString& monitorVersion,
-                                    const QDateTime& printedAt) {
-    const EcuSettings& s = state.settings;
+std::vector<ReportBlock> dataReport(const AppState& state, const EcuSettings& s,
+                                    const QString& monitorVersion, const QDateTime& printedAt) {
     const EcuIdentity& id = state.identity;
     Listing out;
     out.line(QStringLiteral(" "));
@@ -371,10 +369,10 @@ std::vector<ReportBlock> dataReport(const AppState& state, const QString& monito
     out.blank();
     out.line(QStringLiteral(" "));
 
-    engineSetup(out, state);
+    engineSetup(out, s);
     for (int j = 0; j < 2; ++j) {
         out.line(QStringLiteral("Digital Input        %1").arg(j + 1) +
-                 digitalInputText(state, digitalInputMode(s, j)));
+                 digitalInputText(s, digitalInputMode(s, j)));
     }
     out.blank();
     for (int k = 0; k < EcuSettings::kUserOutputs; ++k) {
@@ -390,7 +388,7 @@ std::vector<ReportBlock> dataReport(const AppState& state, const QString& monito
     return std::move(out).blocks();
 }
 
-QStringList dataReportLines(const AppState& state, const QString& monitorVersion,
-                            const QDateTime& printedAt) {
-    return reportText(dataReport(state, monitorVersion, printedAt));
+QStringList dataReportLines(const AppState& state, const EcuSettings& settings,
+                            const QString& monitorVersion, const QDateTime& printedAt) {
+    return reportText(dataReport(state, settings, monitorVersion, printedAt));
 }

@@ -9,14 +9,15 @@
 #include <vector>
 
 struct AppState;
+struct EcuSettings;
 
 // The printed data report: the whole settings record as a plain text listing
 // for the tuner's records, each value in the units its editor shows. Every
 // line starts with the two-blank left margin; the curves and tables are the
-// listing's tables.
-std::vector<ReportBlock> dataReport(const AppState& state, const QString& monitorVersion,
-                                    const QDateTime& printedAt);
+// listing's tables. The identity and the current file come from state.
+std::vector<ReportBlock> dataReport(const AppState& state, const EcuSettings& settings,
+                                    const QString& monitorVersion, const QDateTime& printedAt);
 
 // The report's lines as text, unbroken.
-QStringList dataReportLines(const AppState& state, const QString& monitorVersion,
-                            const QDateTime& printedAt);
+QStringList dataReportLines(const AppState& state, const EcuSettings& settings,
+                            const QString& monitorVersion, const QDateTime& printedAt);

@@ -196,7 +196,7 @@ struct Name {
     QString whole() const { return place.isEmpty() ? subject : subject + joint + place; }
 };
 
-Name tableName(const EcuFieldDifference& d, const AppState& first, const AppState& second) {
+Name tableName(const EcuFieldDifference& d, const EcuSettings& first, const EcuSettings& second) {
     const TableEditorDescription& editor =
         d.field == F::FuelTable ? fuelEditor() : ignitionEditor();
     const int gridRow = d.index1 + 1;
@@ -205,8 +205,9 @@ Name tableName(const EcuFieldDifference& d, const AppState& first, const AppStat
         return {d.name, QStringLiteral("row %1, column %2").arg(gridRow).arg(gridColumn),
                 QStringLiteral(", ")};
     }
-    const TableModel a(editor, first, first.settings);
-    const TableModel b(editor, second, second.settings);
+    const AppState state;
+    const TableModel a(editor, state, first);
+    const TableModel b(editor, state, second);
     const QString rpm = both(a.rpmLabel(gridColumn).trimmed(), b.rpmLabel(gridColumn).trimmed()) +
                         QStringLiteral(" rpm");
     const auto load = [gridRow](const TableModel& model, const EcuSettings& s) {
@@ -214,8 +215,7 @@ Name tableName(const EcuFieldDifference& d, const AppState& first, const AppStat
         return label.isEmpty() ? QStringLiteral("load row %1").arg(gridRow)
                                : label + QLatin1Char(' ') + loadUnit(s);
     };
-    return {d.name,
-            rpm + QStringLiteral(", ") + both(load(a, first.settings), load(b, second.settings))};
+    return {d.name, rpm + QStringLiteral(", ") + both(load(a, first), load(b, second))};
 }
 
 // Where a value of a curve or a user input's table lies on its axis.
@@ -240,7 +240,7 @@ QString curveAxis(const EcuFieldDifference& d, const EcuSettings& first,
     return both(label(first), label(second));
 }
 
-Name nameOf(const EcuFieldDifference& d, const AppState& first, const AppState& second) {
+Name nameOf(const EcuFieldDifference& d, const EcuSettings& first, const EcuSettings& second) {
     const FieldId field = d.field;
     if (d.isScalar()) {
         return {d.name};
@@ -249,12 +249,12 @@ Name nameOf(const EcuFieldDifference& d, const AppState& first, const AppState& 
         return tableName(d, first, second);
     }
     if (compensationCurve(field)) {
-        return {d.name, curveAxis(d, first.settings, second.settings)};
+        return {d.name, curveAxis(d, first, second)};
     }
     if (within(field, F::UserInputAnalogTable0, EcuSettings::kUserInputs)) {
         return {QStringLiteral("User Input Analog %1")
                     .arg(offsetOf(field, F::UserInputAnalogTable0) + 1),
-                curveAxis(d, first.settings, second.settings)};
+                curveAxis(d, first, second)};
     }
     if (within(field, F::UserInputAnalogMode0, EcuSettings::kUserInputs)) {
         return {QStringLiteral("User Input Analog %1 mode")
@@ -285,10 +285,8 @@ Name nameOf(const EcuFieldDifference& d, const AppState& first, const AppState& 
 } // namespace
 
 DifferenceText::DifferenceText(const EcuSettings& first, const EcuSettings& second)
-    : m_first(std::make_unique<AppState>()), m_second(std::make_unique<AppState>()) {
-    m_first->settings = first;
-    m_second->settings = second;
-}
+    : m_first(std::make_unique<EcuSettings>(first)),
+      m_second(std::make_unique<EcuSettings>(second)) {}
 
 DifferenceText::~DifferenceText() = default;
 
@@ -297,8 +295,8 @@ QString DifferenceText::describe(const EcuFieldDifference& d) const {
 }
 
 DifferenceParts DifferenceText::parts(const EcuFieldDifference& d) const {
-    const Shown a = shown(m_first->settings, d, d.first);
-    const Shown b = shown(m_second->settings, d, d.second);
+    const Shown a = shown(*m_first, d, d.first);
+    const Shown b = shown(*m_second, d, d.second);
     const QString values = a.unit == b.unit ? a.text + QStringLiteral(" -> ") + b.withUnit()
                                             : a.withUnit() + QStringLiteral(" -> ") + b.withUnit();
     const Name name = nameOf(d, *m_first, *m_second);

@@ -9,8 +9,6 @@
 #include <memory>
 #include <vector>
 
-struct AppState;
-
 // One difference as the windows show it, in parts: what differs, where in
 // its table or curve, and the two values with their units.
 struct DifferenceParts {
@@ -37,8 +35,8 @@ public:
 
 private:
     // The records, each with its own axes and units.
-    std::unique_ptr<AppState> m_first;
-    std::unique_ptr<AppState> m_second;
+    std::unique_ptr<EcuSettings> m_first;
+    std::unique_ptr<EcuSettings> m_second;
 };
 
 // How a listing of differences names its values: as the windows show them, or

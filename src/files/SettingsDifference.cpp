@@ -33,16 +33,17 @@ QString loadCaptionOf(const EcuSettings& s) {
     }
 }
 
-TableDifference tableGrid(FieldId field, const AppState& second) {
+TableDifference tableGrid(FieldId field, const EcuSettings& second) {
     const TableEditorDescription& editor =
         field == FieldId::FuelTable ? fuelEditor() : ignitionEditor();
-    const TableModel model(editor, second, second.settings);
+    const AppState state;
+    const TableModel model(editor, state, second);
     TableDifference table;
     table.field = field;
     table.title = field == FieldId::FuelTable ? QStringLiteral("Fuel Table")
                                               : QStringLiteral("Ignition Table");
     table.unit = field == FieldId::FuelTable ? QStringLiteral("ms") : QString(QChar(176));
-    table.loadCaption = loadCaptionOf(second.settings);
+    table.loadCaption = loadCaptionOf(second);
     for (int i = 0; i < TableDifference::kSize; ++i) {
         const auto at = static_cast<std::size_t>(i);
         table.rpmLabels[at] = model.rpmLabel(i + 1).trimmed();
@@ -84,8 +85,6 @@ SettingsDifference settingsDifference(const EcuSettings& first, const EcuSetting
         return result;
     }
     const DifferenceText text(first, second);
-    AppState secondState;
-    secondState.settings = second;
     for (const EcuFieldDifference& d : differences) {
         const DifferenceParts parts = text.parts(d);
         switch (shapeOf(d.field)) {
@@ -101,7 +100,7 @@ SettingsDifference settingsDifference(const EcuSettings& first, const EcuSetting
                 std::find_if(result.tables.begin(), result.tables.end(),
                              [&d](const TableDifference& t) { return t.field == d.field; });
             if (table == result.tables.end()) {
-                result.tables.push_back(tableGrid(d.field, secondState));
+                result.tables.push_back(tableGrid(d.field, second));
                 table = result.tables.end() - 1;
             }
             if (d.index1 >= TableDifference::kSize || d.index2 >= TableDifference::kSize) {

@@ -54,12 +54,11 @@ QString WireRangeFault::describe() const {
 }
 
 std::vector<WireRangeFault> checkWireRanges(const EcuSettings& settings) {
-    const auto probe = std::make_unique<AppState>();
-    probe->settings = settings;
-    probe->CodeSectionFlags.fill(true);
+    AppState probe;
+    probe.CodeSectionFlags.fill(true);
 
     std::vector<WireRangeFault> faults;
-    for (const SendStep& step : fullSendSequence(*probe)) {
+    for (const SendStep& step : fullSendSequence(probe, settings)) {
         const std::optional<CommandEntry> entry =
             step.progress ? std::nullopt : findCommand(step.command);
         if (!entry || !entry->write || entry->setting == nullptr ||

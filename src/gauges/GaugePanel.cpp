@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gauges/GaugePanel.h"
 
-#include "record/AppState.h"
 #include "record/ListStyle.h"
+#include "record/SettingsStore.h"
 
 #include <QPainter>
 #include <QScreen>
@@ -106,7 +106,8 @@ QColor gaugeZoneColour(GaugeZone zone) {
     return {70, 70, 70};
 }
 
-GaugePanel::GaugePanel(const AppState& state, QWidget* parent) : QWidget(parent), m_state(state) {
+GaugePanel::GaugePanel(const SettingsStore& store, QWidget* parent)
+    : QWidget(parent), m_store(store) {
     setObjectName(QStringLiteral("GaugePanel"));
     setFocusPolicy(Qt::StrongFocus);
     setAttribute(Qt::WA_OpaquePaintEvent);
@@ -145,7 +146,7 @@ double GaugePanel::pixelsPerMillimetre() const {
 std::vector<GaugeShape> GaugePanel::shapes() const {
     std::vector<GaugeShape> list;
     for (const Gauge& g : m_gauges) {
-        list.push_back({g.kind, gaugeCharacters(g, m_state.settings)});
+        list.push_back({g.kind, gaugeCharacters(g, m_store.settings())});
     }
     return list;
 }
@@ -196,7 +197,7 @@ void GaugePanel::paintEvent(QPaintEvent*) {
 
 void GaugePanel::paintGauge(QPainter& p, int index, const QRectF& cell) {
     const Gauge& g = m_gauges[static_cast<size_t>(index)];
-    const EcuSettings& settings = m_state.settings;
+    const EcuSettings& settings = m_store.settings();
     const GaugeShape shape{g.kind, gaugeCharacters(g, settings)};
     const GaugeFace face = gaugeFace(shape, cell);
     const bool has = m_sample.has(g.channel);

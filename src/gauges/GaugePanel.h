@@ -9,7 +9,7 @@
 #include <QWidget>
 #include <vector>
 
-struct AppState;
+class SettingsStore;
 
 // The gauges' dark background.
 QColor gaugeBackground();
@@ -25,7 +25,7 @@ QColor gaugeZoneColour(GaugeZone zone);
 class GaugePanel : public QWidget {
     Q_OBJECT
 public:
-    GaugePanel(const AppState& state, QWidget* parent = nullptr);
+    GaugePanel(const SettingsStore& store, QWidget* parent = nullptr);
 
     void setGauges(const std::vector<Gauge>& gauges);
     void setSample(const LiveSample& sample);
@@ -54,7 +54,7 @@ private:
     std::vector<GaugeShape> shapes() const;
     void paintGauge(QPainter& p, int index, const QRectF& cell);
 
-    const AppState& m_state;
+    const SettingsStore& m_store;
     std::vector<Gauge> m_gauges;
     LiveSample m_sample;
     int m_current = -1;

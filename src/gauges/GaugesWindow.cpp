@@ -1,8 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gauges/GaugesWindow.h"
 
-#include "record/AppState.h"
 #include "record/AreaFit.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
 #include <QAction>
@@ -30,14 +30,14 @@ QLineEdit* numberBox(QWidget* parent, const char* name) {
 
 } // namespace
 
-GaugesWindow::GaugesWindow(const AppState& state, UserInteraction& ui, QString layoutPath,
+GaugesWindow::GaugesWindow(const SettingsStore& store, UserInteraction& ui, QString layoutPath,
                            QWidget* parent)
-    : QWidget(parent), m_state(state), m_ui(ui), m_layoutPath(std::move(layoutPath)),
+    : QWidget(parent), m_store(store), m_ui(ui), m_layoutPath(std::move(layoutPath)),
       m_layout(loadGaugeLayout(m_layoutPath)) {
     setObjectName(QStringLiteral("frmGauges"));
     setWindowTitle(QStringLiteral("Gauges"));
 
-    m_panel = new GaugePanel(state, this);
+    m_panel = new GaugePanel(store, this);
     m_panel->setGauges(m_layout.gauges);
     m_scroll = new QScrollArea(this);
     m_scroll->setObjectName(QStringLiteral("GaugeScroll"));

@@ -6,7 +6,7 @@
 #include <QPoint>
 #include <QWidget>
 
-struct AppState;
+class SettingsStore;
 class QAction;
 class QComboBox;
 class QLineEdit;
@@ -23,7 +23,7 @@ class UserInteraction;
 class GaugesWindow : public QWidget {
     Q_OBJECT
 public:
-    GaugesWindow(const AppState& state, UserInteraction& ui, QString layoutPath,
+    GaugesWindow(const SettingsStore& store, UserInteraction& ui, QString layoutPath,
                  QWidget* parent = nullptr);
 
     const GaugeLayout& layout() const { return m_layout; }
@@ -62,7 +62,7 @@ private:
     void limitEdited(QLineEdit* box, std::optional<float> Gauge::*limit);
     void layoutChanged();
 
-    const AppState& m_state;
+    const SettingsStore& m_store;
     UserInteraction& m_ui;
     QString m_layoutPath;
     GaugeLayout m_layout;

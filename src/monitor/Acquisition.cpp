@@ -57,12 +57,12 @@ void Acquisition::restartIfLate(QTimer* timer, const QElapsedTimer& took) {
 }
 
 LiveSample Acquisition::heldSample() const {
-    return LiveSample::fromEngineData(m_state.engine, now());
+    return LiveSample::fromEngineData(m_line.liveValues(), now());
 }
 
 void Acquisition::clearErrorStatus() {
-    m_state.engine.EngineStatus3 = 0;
-    m_state.engine.EngineStatus4 = 0;
+    m_line.liveValues().EngineStatus3 = 0;
+    m_line.liveValues().EngineStatus4 = 0;
 }
 
 bool Acquisition::tick() {
@@ -73,10 +73,11 @@ bool Acquisition::tick() {
     QElapsedTimer took;
     took.start();
     const bool ran = m_line.runIfIdle([this](EcuProtocol& protocol) {
-        const bool read = pollLiveData(m_state, protocol.commandSender(),
+        const bool read = pollLiveData(m_state, protocol.store().settings(), protocol.liveValues(),
+                                       protocol.commandSender(),
                                        m_state.DeveloperMode && developerReadsRequested());
         m_indicator.advance(m_state.EcuOnline);
-        m_latest = LiveSample::fromEngineData(m_state.engine, now());
+        m_latest = LiveSample::fromEngineData(protocol.liveValues(), now());
         emit polled(m_latest, read);
         if (read) {
             emit sampleRead(m_latest);
@@ -104,12 +105,13 @@ bool Acquisition::plotTick() {
             offline = true;
             return;
         }
-        for (const int command : plotSampleRequests(m_state, m_plotChannels)) {
+        const EcuSettings& settings = protocol.store().settings();
+        for (const int command : plotSampleRequests(m_state, settings, m_plotChannels)) {
             protocol.getEcuData(command);
         }
-        calibrateData(m_state);
-        emit plotSampled(
-            LiveSample::fromEngineData(m_state.engine, now(), plotSampleChannels(m_plotChannels)));
+        calibrateData(settings, protocol.liveValues());
+        emit plotSampled(LiveSample::fromEngineData(protocol.liveValues(), now(),
+                                                    plotSampleChannels(m_plotChannels)));
         sampledOnce = true;
     });
     m_inPlotTick = false;

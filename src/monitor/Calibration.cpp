@@ -142,10 +142,6 @@ void calibrateData(const EcuSettings& s, EngineData& e) {
     e.IgnitionChannel.Value = static_cast<float>(ignitionCount / 2.0);
 }
 
-void calibrateData(AppState& state) {
-    calibrateData(state.settings, state.engine);
-}
-
 OperatingCell operatingCell(float rpmFraction, float loadFraction) {
     const float rpmStep = tableStep(rpmFraction);
     const float loadStep = tableStep(loadFraction);

@@ -17,7 +17,6 @@ class LiveSample;
 // above the limit gives the top value, one below gives 0, and a reading on the
 // limit itself gives 0 (there is no travel to measure).
 void calibrateData(const EcuSettings& settings, EngineData& engine);
-void calibrateData(AppState& state);
 
 // The rpm and load fractions of a sample's values and the raw fuel and
 // ignition table values at the operating cell.

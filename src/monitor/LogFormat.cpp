@@ -165,14 +165,11 @@ QString fullRecordLine(const LiveSample& sample, double secondsSinceHeader) {
     return line;
 }
 
-PlotLogLayout plotLogLayout(const AppState& state, const std::array<int, 2>& channels) {
-    const EcuSettings& s = state.settings;
-    return {loadControl(s),
-            {analogInputMode(s, 0), analogInputMode(s, 1), analogInputMode(s, 2)},
-            channels,
-            state.LogExtra && state.DeveloperMode,
-            state.settings.UC_Extra,
-            state.settings.UI_Extra};
+PlotLogLayout plotLogLayout(const AppState& state, const EcuSettings& s,
+                            const std::array<int, 2>& channels) {
+    return {loadControl(s), {analogInputMode(s, 0), analogInputMode(s, 1), analogInputMode(s, 2)},
+            channels,       state.LogExtra && state.DeveloperMode,
+            s.UC_Extra,     s.UI_Extra};
 }
 
 QString plotRecordTitleLine(const PlotLogLayout& layout) {

@@ -46,7 +46,8 @@ struct PlotLogLayout {
     decltype(EcuSettings::UC_Extra) ucExtra{};
     decltype(EcuSettings::UI_Extra) uiExtra{};
 };
-PlotLogLayout plotLogLayout(const AppState& state, const std::array<int, 2>& channels);
+PlotLogLayout plotLogLayout(const AppState& state, const EcuSettings& settings,
+                            const std::array<int, 2>& channels);
 
 // Third header line and record line of the time history plot's record.
 QString plotRecordTitleLine(const PlotLogLayout& layout);

@@ -12,8 +12,9 @@ bool ask(const LoggingController::ViewQuery& query) {
 }
 } // namespace
 
-LoggingController::LoggingController(const AppState& state, UserInteraction& ui, QObject* parent)
-    : QObject(parent), m_state(state), m_ui(ui) {}
+LoggingController::LoggingController(const AppState& state, const EcuSettings& settings,
+                                     UserInteraction& ui, QObject* parent)
+    : QObject(parent), m_state(state), m_settings(settings), m_ui(ui) {}
 
 void LoggingController::setFileChooser(FileChooser chooser) {
     m_chooseFile = std::move(chooser);
@@ -78,9 +79,10 @@ bool LoggingController::write(const Entry& entry) {
     }
     const std::optional<QString> message =
         entry.marker ? m_log.writeMarker(*entry.marker)
-        : entry.plot ? m_log.writePlotRecord(entry.sample, plotLogLayout(m_state, *entry.plot),
-                                             entry.now, QLocale())
-                     : m_log.writeFullRecord(entry.sample, entry.now, QLocale());
+        : entry.plot
+            ? m_log.writePlotRecord(entry.sample, plotLogLayout(m_state, m_settings, *entry.plot),
+                                    entry.now, QLocale())
+            : m_log.writeFullRecord(entry.sample, entry.now, QLocale());
     if (message) {
         stopLogging();
         m_ui.message(*message, UserInteraction::Icon::Critical);

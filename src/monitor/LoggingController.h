@@ -13,6 +13,7 @@
 #include <vector>
 
 struct AppState;
+struct EcuSettings;
 class UserInteraction;
 
 // Switches data logging on and off and writes the records of the samples:
@@ -32,7 +33,9 @@ public:
     // Whether the data window and the time history plot are open.
     using ViewQuery = std::function<bool()>;
 
-    LoggingController(const AppState& state, UserInteraction& ui, QObject* parent = nullptr);
+    // The plot's records are laid out for the record settings (the store's).
+    LoggingController(const AppState& state, const EcuSettings& settings, UserInteraction& ui,
+                      QObject* parent = nullptr);
 
     void setFileChooser(FileChooser chooser);
     void setViews(ViewQuery dataWindowOpen, ViewQuery plotOpen);
@@ -98,6 +101,7 @@ private:
     bool write(const Entry& entry);
 
     const AppState& m_state;
+    const EcuSettings& m_settings;
     UserInteraction& m_ui;
     DataLog m_log;
     FileChooser m_chooseFile;

@@ -18,12 +18,13 @@ void readLiveValues(AppState& state, const CommandSender& send, bool developerRe
     }
 }
 
-bool pollLiveData(AppState& state, const CommandSender& send, bool developerReads) {
+bool pollLiveData(AppState& state, const EcuSettings& settings, EngineData& live,
+                  const CommandSender& send, bool developerReads) {
     if (!state.EcuOnline) {
         return false;
     }
     readLiveValues(state, send, developerReads);
-    calibrateData(state);
+    calibrateData(settings, live);
     return true;
 }
 

@@ -27,8 +27,10 @@ inline constexpr std::array<EcuCommand, 15> kPollCommands{
 void readLiveValues(AppState& state, const CommandSender& send, bool developerReads);
 
 // The work of one poll while the ECU is online: reads the live values and
-// converts them to engineering units. Returns whether the ECU was online.
-bool pollLiveData(AppState& state, const CommandSender& send, bool developerReads);
+// converts them (in live, where the replies land) to engineering units.
+// Returns whether the ECU was online.
+bool pollLiveData(AppState& state, const EcuSettings& settings, EngineData& live,
+                  const CommandSender& send, bool developerReads);
 
 // The online indicator: hidden while offline; while online it steps through
 // the pictures 7, 6, 5, 4, 3 and round again, one per tick.

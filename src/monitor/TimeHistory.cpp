@@ -213,7 +213,8 @@ QString plotLimitText(const DisplaySettings& display, const EcuSettings& setting
     return formatNumber(value, plotChannelInfo(channel, settings).scalePattern);
 }
 
-std::vector<int> plotSampleRequests(const AppState& state, const std::array<int, 2>& channels) {
+std::vector<int> plotSampleRequests(const AppState& state, const EcuSettings& settings,
+                                    const std::array<int, 2>& channels) {
     std::vector<int> requests;
     for (const EcuCommand command : kSampleRequests) {
         requests.push_back(commandCode(command));
@@ -227,7 +228,7 @@ std::vector<int> plotSampleRequests(const AppState& state, const std::array<int,
         if (!isLiveChannel(channel)) {
             continue;
         }
-        const int own = plotChannelInfo(channel, state.settings).request;
+        const int own = plotChannelInfo(channel, settings).request;
         if (own != 0) {
             requests.push_back(own);
         }
@@ -316,7 +317,8 @@ std::optional<QString> plotLoadLabel(const EcuSettings& settings, const LiveSamp
     }
 }
 
-PlotRun::PlotRun(const AppState& state) : m_state(state) {
+PlotRun::PlotRun(const AppState& state, const EcuSettings& settings)
+    : m_state(state), m_settings(settings) {
     restart();
 }
 
@@ -345,8 +347,7 @@ PlotSample PlotRun::take(const LiveSample& live) {
     for (int k = 0; k < traces; ++k) {
         const int channel = m_channels[static_cast<size_t>(k)];
         sample.values[static_cast<size_t>(k)] = plotChannelValue(channel, live);
-        sample.valueLabels[static_cast<size_t>(k)] =
-            plotValueLabel(channel, m_state.settings, live);
+        sample.valueLabels[static_cast<size_t>(k)] = plotValueLabel(channel, m_settings, live);
     }
 
     // Trace 2 is drawn in trace 1's coordinates.
@@ -378,6 +379,6 @@ PlotSample PlotRun::take(const LiveSample& live) {
     }
 
     sample.rpmLabel = plotRpmLabel(live);
-    sample.loadLabel = plotLoadLabel(m_state.settings, live);
+    sample.loadLabel = plotLoadLabel(m_settings, live);
     return sample;
 }

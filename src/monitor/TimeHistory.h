@@ -83,7 +83,8 @@ QString plotLimitText(const DisplaySettings& display, const EcuSettings& setting
 // The requests of one sample: MAP, throttle, crank period and status, the
 // spare values in developer mode with extra logging, then the own request of
 // trace 1 and of trace 2 when it is on.
-std::vector<int> plotSampleRequests(const AppState& state, const std::array<int, 2>& channels);
+std::vector<int> plotSampleRequests(const AppState& state, const EcuSettings& settings,
+                                    const std::array<int, 2>& channels);
 
 // The sample channel a plot channel shows, and the channels of a reduced
 // sample: rpm, MAP and throttle, which every sample reads, and each trace's.
@@ -131,7 +132,8 @@ class PlotRun {
 public:
     static constexpr qsizetype kHistorySamples = 5001;
 
-    explicit PlotRun(const AppState& state);
+    // settings is the record the labels are worked out for.
+    PlotRun(const AppState& state, const EcuSettings& settings);
     ~PlotRun();
 
     // Trace channels: trace 2 is off when its channel is PlotChannel::Off.
@@ -153,6 +155,7 @@ public:
 
 private:
     const AppState& m_state;
+    const EcuSettings& m_settings;
     std::array<int, 2> m_channels{0, PlotChannel::Off};
     int m_pointCount = 100;
     int m_x = 0;

@@ -5,6 +5,7 @@
 #include "monitor/SampleSeries.h"
 #include "record/AppState.h"
 #include "record/NumberFormat.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
 #include <QCloseEvent>
@@ -193,9 +194,10 @@ void TimeHistoryPlotBox::resizeEvent(QResizeEvent* event) {
     renderFrame();
 }
 
-TimeHistoryWindow::TimeHistoryWindow(AppState& state, UserInteraction& ui, LiveFeed& feed,
-                                     QWidget* parent)
-    : QWidget(parent), m_state(state), m_ui(ui), m_feed(feed), m_run(state) {
+TimeHistoryWindow::TimeHistoryWindow(AppState& state, const SettingsStore& store,
+                                     UserInteraction& ui, LiveFeed& feed, QWidget* parent)
+    : QWidget(parent), m_state(state), m_store(store), m_ui(ui), m_feed(feed),
+      m_run(state, store.settings()) {
     setObjectName(QStringLiteral("frmRealTimePlot"));
     setWindowTitle(QStringLiteral("Time History Plot"));
 
@@ -267,8 +269,8 @@ TimeHistoryWindow::TimeHistoryWindow(AppState& state, UserInteraction& ui, LiveF
 
     // Fill the lists and select the stored choices.
     m_filling = true;
-    m_channelCombos[0]->addItems(plotChannelItems(m_state.settings, false));
-    m_channelCombos[1]->addItems(plotChannelItems(m_state.settings, true));
+    m_channelCombos[0]->addItems(plotChannelItems(m_store.settings(), false));
+    m_channelCombos[1]->addItems(plotChannelItems(m_store.settings(), true));
     m_pointsCombo->addItems(plotPointItems());
     std::array<int, 2> channels{};
     for (int k = 0; k < 2; ++k) {
@@ -339,7 +341,7 @@ void TimeHistoryWindow::pointCountChosen(int index) {
 void TimeHistoryWindow::showLimits() {
     for (int b = 0; b < 4; ++b) {
         m_limitBoxes[b]->setText(
-            plotLimitText(m_state.display, m_state.settings, m_run.channels(), b));
+            plotLimitText(m_state.display, m_store.settings(), m_run.channels(), b));
     }
 }
 
@@ -362,7 +364,7 @@ TimeHistoryFrame TimeHistoryWindow::currentFrame() const {
     frame.pointCount = m_run.pointCount();
     frame.min0 = scale0.Min[0];
     frame.max0 = scale0.Max[0];
-    const PlotChannelInfo info0 = plotChannelInfo(channels[0], m_state.settings);
+    const PlotChannelInfo info0 = plotChannelInfo(channels[0], m_store.settings());
     frame.scalePattern0 = info0.scalePattern;
     frame.title0 = info0.itemText;
     frame.trace2Active = m_run.trace2Active();
@@ -370,7 +372,7 @@ TimeHistoryFrame TimeHistoryWindow::currentFrame() const {
         const auto& scale1 = m_state.display.PlotChannelScales[channels[1]];
         frame.min1 = scale1.Min[1];
         frame.max1 = scale1.Max[1];
-        const PlotChannelInfo info1 = plotChannelInfo(channels[1], m_state.settings);
+        const PlotChannelInfo info1 = plotChannelInfo(channels[1], m_store.settings());
         frame.scalePattern1 = info1.scalePattern;
         frame.title1 = info1.itemText;
     }

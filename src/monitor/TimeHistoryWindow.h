@@ -9,6 +9,7 @@
 #include <functional>
 
 struct AppState;
+class SettingsStore;
 class LiveFeed;
 class LiveSample;
 class UserInteraction;
@@ -85,8 +86,8 @@ private:
 class TimeHistoryWindow : public QWidget {
     Q_OBJECT
 public:
-    TimeHistoryWindow(AppState& state, UserInteraction& ui, LiveFeed& feed,
-                      QWidget* parent = nullptr);
+    TimeHistoryWindow(AppState& state, const SettingsStore& store, UserInteraction& ui,
+                      LiveFeed& feed, QWidget* parent = nullptr);
 
     // The size the window opens with: as wide as the area it opens in and
     // 1800 twips less high (at least a usable minimum).
@@ -124,6 +125,7 @@ private:
     void stopped();
 
     AppState& m_state;
+    const SettingsStore& m_store;
     UserInteraction& m_ui;
     LiveFeed& m_feed;
     PlotRun m_run;

@@ -2,8 +2,6 @@
 #pragma once
 
 #include "record/EcuIdentity.h"
-#include "record/EcuSettings.h"
-#include "record/EngineData.h"
 #include "record/GeneratorInputs.h"
 #include "record/SettingCodes.h"
 
@@ -59,12 +57,12 @@ struct DisplaySettings {
     bool operator==(const DisplaySettings&) const = default;
 };
 
-// The application's shared state: the settings record, the live data, the
-// ECU's identity and the flags every subsystem reads. One instance is created
-// by the program and handed to whoever needs it.
+// What the program knows besides the settings and the live values (the
+// settings store holds the record, the ECU's protocol the values it last
+// read): the ECU's identity, the generators' inputs, the display choices and
+// the flags of the connection. One instance is created by the program and
+// handed to whoever needs it.
 struct AppState {
-    EcuSettings settings;
-    EngineData engine = EngineData::withChannelLayout();
     EcuIdentity identity;
 
     FuelGeneratorInputs fuelGenerator;

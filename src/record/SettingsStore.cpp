@@ -1,7 +1,9 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/SettingsStore.h"
 
-SettingsStore::SettingsStore(EcuSettings& record, QObject* parent)
+SettingsStore::SettingsStore(QObject* parent) : QObject(parent) {}
+
+SettingsStore::SettingsStore(const EcuSettings& record, QObject* parent)
     : QObject(parent), m_record(record) {}
 
 int64_t SettingsStore::value(FieldId id, int index1, int index2) const {
@@ -63,10 +65,10 @@ void SettingsStore::replace(const EcuSettings& record, ChangeOrigin origin) {
     announceRecord(origin);
 }
 
-void SettingsStore::announceRead(FieldId id, int index1, int index2) {
-    const FieldRow& row = fieldRow(id);
+void SettingsStore::receive(const FieldRow& row, int wireValue, int index1, int index2) {
+    decodeFromWire(row, m_record, wireValue, index1, index2);
     SettingsChange change;
-    change.field = id;
+    change.field = row.id;
     change.origin = ChangeOrigin::Ecu;
     if (row.shape != FieldShape::Scalar) {
         change.cells.push_back({index1, index2, row.get(m_record, index1, index2)});

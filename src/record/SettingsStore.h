@@ -52,7 +52,8 @@ public:
         Never,     // store only: the field has no command, or the caller sends
     };
 
-    explicit SettingsStore(EcuSettings& record, QObject* parent = nullptr);
+    explicit SettingsStore(QObject* parent = nullptr);
+    explicit SettingsStore(const EcuSettings& record, QObject* parent = nullptr);
 
     const EcuSettings& settings() const { return m_record; }
     int64_t value(FieldId id, int index1 = 0, int index2 = 0) const;
@@ -83,8 +84,9 @@ public:
         return change(m_record);
     }
 
-    // Tells the views that a field was read from the ECU into the record.
-    void announceRead(FieldId id, int index1, int index2);
+    // Stores a value the ECU sent for one field, as it came over the wire,
+    // and announces it as read from the ECU.
+    void receive(const FieldRow& row, int wireValue, int index1, int index2);
 
 signals:
     void changed(const SettingsChange& change);
@@ -93,6 +95,6 @@ private:
     void announceRecord(ChangeOrigin origin);
     void sendField(const FieldRow& row, int index1, int index2);
 
-    EcuSettings& m_record;
+    EcuSettings m_record;
     Sender m_sender;
 };

@@ -2,6 +2,7 @@
 #include "session/Session.h"
 
 #include "comm/EcuLine.h"
+#include "generators/DefaultSettings.h"
 #include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
 #include "monitor/SampleSeries.h"
@@ -12,13 +13,15 @@
 Session::Session(AppState& state, UserInteraction& ui, SerialLink& link, Clock clock,
                  QObject* parent)
     : QObject(parent), m_state(state), m_ui(ui),
-      m_store(std::make_unique<SettingsStore>(state.settings)),
-      m_line(std::make_unique<EcuLine>(state, link, ui)),
+      // The record starts with its start values and the tables the
+      // generators make from the state's inputs.
+      m_store(std::make_unique<SettingsStore>(
+          settingsWithDefaultTables(state.fuelGenerator, state.ignitionGenerator))),
+      m_line(std::make_unique<EcuLine>(state, *m_store, link, ui)),
       m_acquisition(std::make_unique<Acquisition>(state, *m_line, std::move(clock))),
-      m_logging(std::make_unique<LoggingController>(state, ui)),
+      m_logging(std::make_unique<LoggingController>(state, m_store->settings(), ui)),
       m_series(std::make_unique<SampleSeries>()) {
     m_store->setSender(m_line->sender());
-    m_line->setSettingsStore(m_store.get());
     // A lost link is marked in the log before the status report stops the
     // logging.
     connect(m_line.get(), &EcuLine::wentOffline, m_logging.get(), &LoggingController::linkLost);

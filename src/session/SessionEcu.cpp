@@ -73,8 +73,8 @@ bool Session::findEcuCommand() {
     bool read = false;
     replacingRecord([&] {
         m_line->run([&](EcuProtocol& protocol) {
-            m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
-                read = ::findEcuCommand(protocol, transferHooks());
+            m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+                read = ::findEcuCommand(protocol, record, transferHooks());
             });
         });
     });
@@ -90,8 +90,8 @@ void Session::getAllDataFromEcu() {
     bool read = false;
     replacingRecord([&] {
         m_line->run([&](EcuProtocol& protocol) {
-            m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
-                read = ::getAllDataFromEcu(protocol, transferHooks());
+            m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+                read = ::getAllDataFromEcu(protocol, record, transferHooks());
             });
         });
     });
@@ -131,13 +131,13 @@ void Session::storeQuietly() {
 }
 
 void Session::stored() {
-    emit settingsStored(m_state.settings, m_state.identity);
+    emit settingsStored(m_store->settings(), m_state.identity);
 }
 
 void Session::engineHigh() {
     m_line->run([this](EcuProtocol& protocol) {
-        m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings&) {
-            getHighSpeedFuelData(m_state, protocol.link(), protocol.ui());
+        m_store->modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+            getHighSpeedFuelData(m_state, record, protocol.link(), protocol.ui());
         });
     });
 }
@@ -174,7 +174,8 @@ void Session::testInvalidIsr() {
 
 void Session::checkSettings() {
     m_line->run([this](EcuProtocol& protocol) {
-        m_store->modify(ChangeOrigin::Check, [&](EcuSettings&) { ::checkSettings(protocol); });
+        m_store->modify(ChangeOrigin::Check,
+                        [&](EcuSettings& record) { ::checkSettings(protocol, record); });
     });
 }
 

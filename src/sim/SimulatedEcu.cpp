@@ -322,7 +322,7 @@ bool SimulatedEcu::readField(const CommandEntry& entry, int index1, int index2, 
     const int mask = entry.form == WireForm::TwoByte ? 0xFFFF : 0xFF;
     const int64_t held = entry.setting
                              ? encodeForWire(*entry.setting, m_image.settings, index1, index2).value
-                             : entry.source(m_image);
+                             : entry.source(m_image.identity);
     *value = static_cast<int>(held & mask);
     return true;
 }
@@ -331,7 +331,7 @@ bool SimulatedEcu::writeField(const CommandEntry& entry, int index1, int index2,
     if (!heldByEcu(entry, index1, index2))
         return false;
     if (!entry.setting)
-        entry.target(m_image, value);
+        entry.target(m_image.unused, m_image.identity, value);
     else if (entry.form == WireForm::Thousands) // the ECU keeps the byte as sent
         entry.setting->set(m_image.settings, index1, index2, int64_t{value} * 3000);
     else

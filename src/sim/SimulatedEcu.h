@@ -2,8 +2,9 @@
 #pragma once
 
 #include "comm/CommandTable.h"
-#include "record/AppState.h"
+#include "record/EcuIdentity.h"
 #include "record/EcuSettings.h"
+#include "record/EngineData.h"
 #include "sim/EngineModel.h"
 
 #include <QByteArray>
@@ -185,9 +186,14 @@ private:
     void clearWarnings();
     qint64 now() const;
 
-    // The working settings and the identity, in the record the command table
-    // addresses; the rest of the state is unused.
-    AppState m_image;
+    // The working settings and the identity, which the command table
+    // addresses; the live values that the table would write are not kept.
+    struct Image {
+        EcuSettings settings;
+        EcuIdentity identity;
+        EngineData unused;
+    };
+    Image m_image;
     EcuSettings m_stored;
     Clock m_clock;
 

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "app/MainWindow.h"
 #include "RecordingInteraction.h"
+#include "StoreRecord.h"
 #include "app/QtInteraction.h"
 #include "app/SettingsFile.h"
 #include "app/Startup.h"
@@ -121,8 +122,8 @@ TEST_F(MainWindowTest, StartupFindsAndReadsTheSimulatedEcu) {
     EXPECT_TRUE(texts[2].startsWith("Found ECU - Version 2.051"));
     EXPECT_TRUE(state.EcuOnline);
     EXPECT_TRUE(state.StartupComplete);
-    EXPECT_EQ(state.settings.RevLimit, 7650);
-    EXPECT_EQ(state.settings.FuelTable[3][4], 77);
+    EXPECT_EQ(window->store().settings().RevLimit, 7650);
+    EXPECT_EQ(window->store().settings().FuelTable[3][4], 77);
     EXPECT_TRUE(window->pollTimerActive());
     EXPECT_EQ(window->statusBarWidget()->panel(2)->text(), "Online ");
     EXPECT_TRUE(window->statusBarWidget()->panel(15)->text().startsWith("ECU Version: 2.051"));
@@ -281,7 +282,7 @@ TEST_F(MainWindowTest, FailedSettingsWriteIsReported) {
 TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
     start(false);
     ui.clear();
-    state.settings.UserInputAnalogMode = {0, 0, 0};
+    recordOf(window->store()).UserInputAnalogMode = {0, 0, 0};
     window->menus().tuningUserInputs->trigger();
     window->menus().tuningEgo->trigger();
     window->runToolBarButton(7);
@@ -289,7 +290,7 @@ TEST_F(MainWindowTest, RoutedCommandsShowTheirMessages) {
               (QStringList{"No User Inputs Defined", "EGO Channel Not Selected!\r\nGoto Setup",
                            "Button Not Found"}));
     EXPECT_EQ(ui.messages[0].title, "Vantrel");
-    state.settings.UserInputAnalogMode = {0, 2, 0};
+    recordOf(window->store()).UserInputAnalogMode = {0, 2, 0};
     window->menus().tuningUserInputs->trigger();
     EXPECT_NE(window->findChild<InputWindow*>(), nullptr);
 
@@ -401,7 +402,7 @@ TEST_F(MainWindowTest, TimeHistoryOpensFromTheDisplayMenuAndCountsAsALogView) {
 
     // The EGO window closes every child except the plot.
     window->menus().tuningFuel->trigger();
-    state.settings.UserInputAnalogMode = {0, 3, 0};
+    recordOf(window->store()).UserInputAnalogMode = {0, 3, 0};
     window->menus().tuningEgo->trigger();
     EXPECT_EQ(window->dataWindow(), nullptr);
     EXPECT_NE(window->timeHistoryWindow(), nullptr);
@@ -510,12 +511,12 @@ TEST_F(MainWindowTest, MenuKeysWinOverTheKeysOfAChildWindow) {
     QTest::keyClick(grid, Qt::Key_W, Qt::ControlModifier);
     EXPECT_NE(window->findChild<Comp1Window*>(), nullptr);
     // The editor's own keys act while its grid has the focus.
-    const int before = state.settings.FuelTable[0][0];
+    const int before = window->store().settings().FuelTable[0][0];
     fuel->arithmetic(BlockArithmetic::Subtract);
-    ASSERT_NE(state.settings.FuelTable[0][0], before);
+    ASSERT_NE(window->store().settings().FuelTable[0][0], before);
     fuel->grid()->setFocus();
     QTest::keyClick(fuel->grid(), Qt::Key_Z, Qt::ControlModifier);
-    EXPECT_EQ(state.settings.FuelTable[0][0], before);
+    EXPECT_EQ(window->store().settings().FuelTable[0][0], before);
 }
 
 TEST_F(MainWindowTest, FirstStartOnAnEightHundredPixelScreenOpensMaximisedAndFits) {
@@ -570,7 +571,7 @@ TEST_F(MainWindowTest, StatusPanelsKeepTheirPlacesWhenTheirTextsChange) {
 TEST_F(MainWindowTest, SendingAFileKeepsTheWindowPaintedAndHoldsOtherExchanges) {
     start();
     chosenFile = dir.filePath("tune.ecu");
-    ASSERT_TRUE(saveEcuFile(chosenFile, state.settings).ok());
+    ASSERT_TRUE(saveEcuFile(chosenFile, window->store().settings()).ok());
     window->line().setPumpInterval(0);
     int pumps = 0;
     int ticksRun = 0;
@@ -632,11 +633,11 @@ TEST_F(MainWindowTest, ModifyMenuFollowsTheActiveTableEditor) {
     ASSERT_EQ(window->activeWindow(), WindowCode::Ignition);
     EXPECT_NE(window->dataWindow(), nullptr);
     EXPECT_TRUE(m.modifyAdd->isEnabled() && m.modifySmooth->isEnabled());
-    const int before = state.settings.IgnitionTable[0][0];
+    const int before = window->store().settings().IgnitionTable[0][0];
     link.clearWritten();
     m.modifyAdd->trigger(); // 0.5 degrees: one count on cell (1, 1)
     const int after = std::min(before + 1, 100);
-    EXPECT_EQ(state.settings.IgnitionTable[0][0], after);
+    EXPECT_EQ(window->store().settings().IgnitionTable[0][0], after);
     EXPECT_EQ(link.written(), QByteArray("\xF1\x00\x00", 3) + char(after));
 
     m.tuningFuel->trigger();

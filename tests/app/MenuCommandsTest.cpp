@@ -4,6 +4,7 @@
 
 #include "SimulatedMainWindow.h"
 #include "app/SettingsFile.h"
+#include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
 #include <QAction>
@@ -228,7 +229,7 @@ TEST_F(MenuCommandsTest, EveryOtherCommandKeyRunsItsEntry) {
         c.check();
     }
 
-    const EcuSettings before = state.settings;
+    const EcuSettings before = window->store().settings();
     ui.clear();
     link.clearWritten();
     for (const char* keys :
@@ -237,7 +238,7 @@ TEST_F(MenuCommandsTest, EveryOtherCommandKeyRunsItsEntry) {
     }
     EXPECT_TRUE(ui.messages.empty());
     EXPECT_TRUE(link.written().isEmpty());
-    EXPECT_TRUE(state.settings == before);
+    EXPECT_TRUE(window->store().settings() == before);
     EXPECT_TRUE(window->mdiArea()->subWindowList().isEmpty());
 }
 

@@ -2,6 +2,7 @@
 #include "SimulatedMainWindow.h"
 #include "config/NumericBox.h"
 #include "config/SetupWindow.h"
+#include "record/SettingsStore.h"
 
 #include <QApplication>
 #include <QComboBox>
@@ -79,7 +80,7 @@ TEST_F(PageKeysTest, CtrlPageKeysTurnTheSetupPagesFromAnyControl) {
         EXPECT_EQ(link.written().toHex(), step.sent.toHex());
         EXPECT_TRUE(tabs->currentWidget()->isAncestorOf(QApplication::focusWidget()));
     }
-    EXPECT_EQ(state.settings.RevLimit, 7000);
+    EXPECT_EQ(window->store().settings().RevLimit, 7000);
     EXPECT_EQ(listTexts(setup), lists);
 }
 

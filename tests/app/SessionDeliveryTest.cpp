@@ -144,7 +144,7 @@ TEST_F(SessionAnnouncementsTest, FullSendProgressIsAnnouncedAndShownByTheWindow)
         return file;
     };
     start(options);
-    ASSERT_TRUE(saveEcuFile(file, state.settings).ok());
+    ASSERT_TRUE(saveEcuFile(file, window->store().settings()).ok());
     listen();
     ui.clear();
     ui.progressSteps = 0;

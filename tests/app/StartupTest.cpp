@@ -42,8 +42,6 @@ TEST(StartupStateTest, StartsStandardEditionOfflineAndIncomplete) {
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_FALSE(state.StartupComplete);
     EXPECT_TRUE(state.CurrentFileName.isEmpty());
-    EXPECT_EQ(state.settings.RpmIndexMax, 15);
-    EXPECT_EQ(state.engine.RpmChannel.Name, "RPM");
     EXPECT_EQ(settingsFileErrorText(), "INI file not found or file error\r\nUsing Default");
 }
 } // namespace

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SimulatedMainWindow.h"
+#include "StoreRecord.h"
 #include "config/EgoWindow.h"
 #include "config/SetupWindow.h"
 #include "tables/CurveWindow.h"
@@ -65,7 +66,7 @@ protected:
 // Every control a tuner works with in the editors, the curve windows, the autotune window and
 // the setup window answers What's This with a line of its own.
 TEST_F(WhatsThisTest, EveryEditorAndSetupControlHasItsLine) {
-    state.settings.UserInputAnalogMode = {3, 1, 2};
+    recordOf(window->store()).UserInputAnalogMode = {3, 1, 2};
     const struct {
         const char* name;
         std::function<void()> open;

@@ -423,7 +423,7 @@ TEST_F(WindowGeometryTest, NoGridPaintsOverTheWindowAboveIt) {
     QTest::keyClicks(grid, QStringLiteral("1"));
     QTest::keyClicks(curve->editBox(), QStringLiteral("10"));
     QTest::keyClick(curve->editBox(), Qt::Key_Return);
-    ASSERT_EQ(state.settings.AirTempFuelComp[1], 110);
+    ASSERT_EQ(window->store().settings().AirTempFuelComp[1], 110);
     for (int tick = 0; tick < 3; ++tick) {
         window->pollTick();
         QApplication::processEvents();
@@ -458,7 +458,7 @@ TEST_F(WindowGeometryTest, TheUserOutputsPageKeepsItsColumnsWhenAnOutputGetsSetP
     QTest::keyClick(combo->view(), Qt::Key_Down);
     QTest::keyClick(combo->view(), Qt::Key_Return);
     QApplication::processEvents();
-    ASSERT_EQ(state.settings.UserOutputType[2], 3);
+    ASSERT_EQ(window->store().settings().UserOutputType[2], 3);
     EXPECT_TRUE(setup->findChild<QLineEdit*>(QStringLiteral("CustomOutputText4"))->isVisible());
     EXPECT_EQ(frames(), before);
 }

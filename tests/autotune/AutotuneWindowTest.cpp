@@ -226,7 +226,7 @@ TEST_F(AutotuneWindowTest, LiveProposalFollowsThePollAndAppliesByItselfOnlyWhenT
     nowMs = 10 * 60 * 1000; // warm
     ecu.startEngine();
     nowMs += 3000; // primed and cranked
-    const EcuSettings::Table start = state.settings.FuelTable;
+    const EcuSettings::Table start = window->store().settings().FuelTable;
 
     AutotuneWindow* tune = open();
     ASSERT_NE(tune, nullptr);
@@ -245,7 +245,7 @@ TEST_F(AutotuneWindowTest, LiveProposalFollowsThePollAndAppliesByItselfOnlyWhenT
     EXPECT_EQ(tune->workspace().counts().records, 120);
     EXPECT_GT(tune->workspace().counts().used, 0);
     EXPECT_GT(tune->workspace().proposal().changedCells(), 0);
-    EXPECT_EQ(state.settings.FuelTable, start);
+    EXPECT_EQ(window->store().settings().FuelTable, start);
 
     QSignalSpy applied(tune, &AutotuneWindow::applied);
     QTest::mouseClick(control(tune, "AutoApplyCheck"), Qt::LeftButton);
@@ -256,12 +256,12 @@ TEST_F(AutotuneWindowTest, LiveProposalFollowsThePollAndAppliesByItselfOnlyWhenT
     for (const QList<QVariant>& a : applied) {
         EXPECT_TRUE(a[1].toBool());
     }
-    EXPECT_EQ(ecu.settings().FuelTable, state.settings.FuelTable);
+    EXPECT_EQ(ecu.settings().FuelTable, window->store().settings().FuelTable);
     int changedCells = 0;
     for (int row = 0; row < 16; ++row) {
         for (int column = 0; column < 16; ++column) {
             const int before = start[at(row)][at(column)];
-            const int now = state.settings.FuelTable[at(row)][at(column)];
+            const int now = window->store().settings().FuelTable[at(row)][at(column)];
             changedCells += now != before ? 1 : 0;
             EXPECT_LE(std::abs(msOf(now) / msOf(before) - 1), 0.15 + 1e-9) << row << "," << column;
         }

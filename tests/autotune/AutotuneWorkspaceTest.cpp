@@ -6,6 +6,7 @@
 #include "autotune/AutotuneWorkspace.h"
 #include "AutotuneData.h"
 #include "RecordingInteraction.h"
+#include "StoreRecord.h"
 #include "autotune/ProposalView.h"
 #include "record/SettingsStore.h"
 
@@ -192,8 +193,8 @@ protected:
     }
 
     QTemporaryDir dir;
-    EcuSettings record = tune();
-    SettingsStore store{record};
+    SettingsStore store{tune()};
+    EcuSettings& record = recordOf(store);
     RecordingInteraction ui;
     std::vector<std::vector<FieldCell>> sent;
     std::unique_ptr<AutotuneWorkspace> workspace;

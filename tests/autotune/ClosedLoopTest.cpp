@@ -106,14 +106,17 @@ Outcome vantrelctl(const QStringList& arguments) {
 class Tuner {
 public:
     explicit Tuner(const EcuSettings& image)
-        : m_ecu(image, [this] { return m_nowMs; }), m_link(&m_ecu), m_line(m_state, m_link, m_ui),
-          m_acquisition(m_state, m_line, [this] { return m_nowMs; }), m_store(m_state.settings) {
+        : m_ecu(image, [this] { return m_nowMs; }), m_link(&m_ecu),
+          m_store(initialiseSettings(m_state)), m_line(m_state, m_store, m_link, m_ui),
+          m_acquisition(m_state, m_line, [this] { return m_nowMs; }) {
         m_ecu.setEngineModel(engineModel());
-        initialiseSettings(m_state);
         m_state.AskBeforeSearch = false;
         bool found = false;
         m_line.run([&](EcuProtocol& protocol) {
-            found = findEcu(protocol, {}) == FindResult::Found && getAllDataFromEcu(protocol, {});
+            m_store.modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+                found = findEcu(protocol, {}) == FindResult::Found &&
+                        getAllDataFromEcu(protocol, record, {});
+            });
         });
         EXPECT_TRUE(found);
         m_store.setSender(m_line.sender());
@@ -121,7 +124,7 @@ public:
     }
 
     SimulatedEcu& ecu() { return m_ecu; }
-    const EcuSettings& settings() const { return m_state.settings; }
+    const EcuSettings& settings() const { return m_store.settings(); }
 
     // Logs full records from the poll while the clock runs from startMs.
     void drive(const QString& logPath, qint64 startMs, qint64 lengthMs) {
@@ -139,13 +142,13 @@ public:
 
     // Sends the fuel cells of a data file that differ, as one change.
     void apply(const QString& path) {
-        const EcuFileReadResult read = loadEcuFile(path, m_state.settings);
+        const EcuFileReadResult read = loadEcuFile(path, m_store.settings());
         ASSERT_TRUE(read.ok()) << read.error.toStdString();
         std::vector<FieldCell> cells;
         for (int row = 0; row < 16; ++row) {
             for (int column = 0; column < 16; ++column) {
                 const int16_t raw = read.settings->FuelTable[at(row)][at(column)];
-                if (raw != m_state.settings.FuelTable[at(row)][at(column)]) {
+                if (raw != m_store.settings().FuelTable[at(row)][at(column)]) {
                     cells.push_back({row, column, raw});
                 }
             }
@@ -159,9 +162,9 @@ private:
     SimulatedLink m_link;
     RecordingInteraction m_ui;
     AppState m_state;
+    SettingsStore m_store;
     EcuLine m_line;
     Acquisition m_acquisition;
-    SettingsStore m_store;
 };
 
 // The report's weight of each cell (row and column from 0).

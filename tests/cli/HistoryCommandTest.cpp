@@ -9,6 +9,7 @@
 #include "files/EcuFile.h"
 #include "history/TuneHistory.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -30,7 +31,8 @@ Outcome run(const QString& historyPath, const QString& name, const QStringList& 
     err.open(QIODevice::WriteOnly);
     StderrInteraction ui(err);
     const std::unique_ptr<AppState> startup = std::make_unique<AppState>(startupState());
-    CliContext context{*startup, ui, out, {}, historyPath};
+    SettingsStore store(startupRecord());
+    CliContext context{*startup, store, ui, out, {}, historyPath};
     for (const CliCommand& command : cliCommands()) {
         if (command.name == name) {
             const int code = command.run(arguments, context);

@@ -6,6 +6,8 @@
 #include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
 #include "record/AppState.h"
+#include "record/EngineData.h"
+#include "record/SettingsStore.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -27,10 +29,11 @@ struct Outcome {
 Outcome runTo(QIODevice& out, const QString& name, const QStringList& arguments,
               QList<SerialPortEntry> ports = {}) {
     AppState state;
+    SettingsStore store;
     QBuffer err;
     err.open(QIODevice::WriteOnly);
     StderrInteraction ui(err);
-    CliContext context{state, ui, out, [ports] { return ports; }};
+    CliContext context{state, store, ui, out, [ports] { return ports; }};
     for (const CliCommand& command : cliCommands()) {
         if (command.name == name) {
             const int code = command.run(arguments, context);
@@ -65,26 +68,29 @@ void writeFile(const QString& path, const QByteArray& data) {
 // time history plot's records under the given load control, fuel on trace 1.
 QByteArray writtenLog(const QString& path, int16_t loadControl, int fullRecords, int plotRecords) {
     AppState state;
+    EcuSettings settings;
+    EngineData engine = EngineData::withChannelLayout();
     qint64 ms = 0;
     DataLog writer;
     EXPECT_FALSE(writer.open(path).has_value());
-    state.settings.LoadControl = loadControl;
-    state.engine.RpmChannel.Value = 900;
-    state.engine.MapChannel.Value = 9.87f;
-    state.engine.TpsChannel.Value = 37;
-    state.engine.FuelChannel.Value = 3.25f;
-    state.engine.EngineStatus1 = 6;
+    settings.LoadControl = loadControl;
+    engine.RpmChannel.Value = 900;
+    engine.MapChannel.Value = 9.87f;
+    engine.TpsChannel.Value = 37;
+    engine.FuelChannel.Value = 3.25f;
+    engine.EngineStatus1 = 6;
     const QDateTime now(QDate(2026, 5, 2), QTime(14, 30, 0));
     for (int i = 0; i < fullRecords; ++i, ms += 500) {
         EXPECT_FALSE(
-            writer.writeFullRecord(LiveSample::fromEngineData(state.engine, ms), now, QLocale::c())
+            writer.writeFullRecord(LiveSample::fromEngineData(engine, ms), now, QLocale::c())
                 .has_value());
     }
     writer.requestHeader();
     for (int i = 0; i < plotRecords; ++i, ms += 50) {
         EXPECT_FALSE(writer
-                         .writePlotRecord(LiveSample::fromEngineData(state.engine, ms),
-                                          plotLogLayout(state, {0, 11}), now, QLocale::c())
+                         .writePlotRecord(LiveSample::fromEngineData(engine, ms),
+                                          plotLogLayout(state, settings, {0, 11}), now,
+                                          QLocale::c())
                          .has_value());
     }
     writer.close();
@@ -115,12 +121,12 @@ TEST(Log2CsvCommand, WritesTheCsvAndCountsTheLinesItSkipped) {
     QTemporaryDir dir;
     const QString log = dir.filePath("run.log");
     {
-        AppState state;
+        EngineData engine = EngineData::withChannelLayout();
         DataLog writer;
         ASSERT_FALSE(writer.open(log).has_value());
-        state.engine.RpmChannel.Value = 900;
+        engine.RpmChannel.Value = 900;
         ASSERT_FALSE(writer
-                         .writeFullRecord(LiveSample::fromEngineData(state.engine, 0),
+                         .writeFullRecord(LiveSample::fromEngineData(engine, 0),
                                           QDateTime::currentDateTime(), QLocale::c())
                          .has_value());
     }

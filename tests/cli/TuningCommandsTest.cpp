@@ -9,6 +9,7 @@
 #include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
 #include "record/AppState.h"
+#include "record/EngineData.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -48,32 +49,32 @@ struct Record {
 void writeLog(const QString& path, const std::vector<Record>& full,
               const std::vector<Record>& plot = {}) {
     AppState state;
-    initialiseSettings(state);
+    const EcuSettings settings = initialiseSettings(state);
+    EngineData engine = EngineData::withChannelLayout();
     qint64 ms = 0;
     DataLog log;
     ASSERT_FALSE(log.open(path).has_value());
     const QDateTime now(QDate(2026, 5, 2), QTime(9, 0));
-    const auto set = [&state](const Record& r) {
-        state.engine.RpmChannel.Value = r.rpm;
-        state.engine.MapChannel.Value = r.psi;
-        state.engine.TpsChannel.Value = r.tps;
-        state.engine.WaterChannel.Value = r.water;
-        state.engine.FuelChannel.Value = r.fuel;
-        state.engine.UserChannel[0].Value = r.user1;
-        state.engine.EngineStatus1 = 6;
+    const auto set = [&engine](const Record& r) {
+        engine.RpmChannel.Value = r.rpm;
+        engine.MapChannel.Value = r.psi;
+        engine.TpsChannel.Value = r.tps;
+        engine.WaterChannel.Value = r.water;
+        engine.FuelChannel.Value = r.fuel;
+        engine.UserChannel[0].Value = r.user1;
+        engine.EngineStatus1 = 6;
     };
     for (const Record& r : full) {
         set(r);
-        ASSERT_FALSE(
-            log.writeFullRecord(LiveSample::fromEngineData(state.engine, ms), now, QLocale::c())
-                .has_value());
+        ASSERT_FALSE(log.writeFullRecord(LiveSample::fromEngineData(engine, ms), now, QLocale::c())
+                         .has_value());
         ms += 100;
     }
     log.requestHeader();
     for (const Record& r : plot) {
         set(r);
-        ASSERT_FALSE(log.writePlotRecord(LiveSample::fromEngineData(state.engine, ms),
-                                         plotLogLayout(state, {0, 11}), now, QLocale::c())
+        ASSERT_FALSE(log.writePlotRecord(LiveSample::fromEngineData(engine, ms),
+                                         plotLogLayout(state, settings, {0, 11}), now, QLocale::c())
                          .has_value());
         ms += 100;
     }
@@ -83,8 +84,7 @@ void writeLog(const QString& path, const std::vector<Record>& full,
 // wideband controller on user input 1.
 EcuSettings tune() {
     AppState state;
-    initialiseSettings(state);
-    EcuSettings& s = state.settings;
+    EcuSettings s = initialiseSettings(state);
     s.LoadControl = 2;
     s.MaxRpm = 9000;
     s.MapSensorType = 1;

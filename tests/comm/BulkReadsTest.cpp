@@ -15,16 +15,16 @@ namespace {
 class BulkReadsTest : public ::testing::Test {
 protected:
     BulkReadsTest() {
-        state.settings = EcuSettings::withDefaults();
-        for (auto& row : state.settings.FuelTable) {
+        for (auto& row : record.FuelTable) {
             row.fill(-7);
         }
-        state.settings.IgnitionTable = state.settings.FuelTable;
+        record.IgnitionTable = record.FuelTable;
         state.EcuOnline = true;
-        before = state.settings;
+        before = record;
     }
 
     AppState state;
+    EcuSettings record = EcuSettings::withDefaults();
     EcuSettings before;
     ScriptedLink link;
     RecordingInteraction ui;
@@ -36,7 +36,7 @@ TEST_F(BulkReadsTest, FuelBlockOfOnesCarriesTheSum256) {
     ASSERT_EQ(static_cast<uint8_t>(block[258]), 0); // byte 259
     link.blocks.push_back(block);
 
-    EXPECT_EQ(getHighSpeedFuelData(state, link, ui), BulkReadResult::Ok);
+    EXPECT_EQ(getHighSpeedFuelData(state, record, link, ui), BulkReadResult::Ok);
 
     EXPECT_EQ(link.written, std::vector<int>{14});
     EXPECT_EQ(link.blockRequests, (std::vector<std::pair<int, int>>{{260, 2000}}));
@@ -44,24 +44,24 @@ TEST_F(BulkReadsTest, FuelBlockOfOnesCarriesTheSum256) {
     EXPECT_TRUE(ui.messages.empty());
     for (int load = 0; load < 16; ++load) {
         for (int rpm = 0; rpm < 16; ++rpm) {
-            EXPECT_EQ(state.settings.FuelTable[load][rpm], 1);
+            EXPECT_EQ(record.FuelTable[load][rpm], 1);
         }
         // Row and column 16 are not in the block.
-        EXPECT_EQ(state.settings.FuelTable[load][16], -7);
-        EXPECT_EQ(state.settings.FuelTable[16][load], -7);
+        EXPECT_EQ(record.FuelTable[load][16], -7);
+        EXPECT_EQ(record.FuelTable[16][load], -7);
     }
 }
 
 TEST_F(BulkReadsTest, TableBlockRunsLoadRowsOfSixteenRpmCells) {
     link.blocks.push_back(tableBlock([](int load, int rpm) { return load * 16 + rpm; }));
 
-    EXPECT_EQ(getHighSpeedIgnData(state, link, ui), BulkReadResult::Ok);
+    EXPECT_EQ(getHighSpeedIgnData(state, record, link, ui), BulkReadResult::Ok);
 
     EXPECT_EQ(link.written, std::vector<int>{15});
-    EXPECT_EQ(state.settings.IgnitionTable[0][1], 1);
-    EXPECT_EQ(state.settings.IgnitionTable[1][0], 16);
-    EXPECT_EQ(state.settings.IgnitionTable[15][15], 255);
-    EXPECT_EQ(state.settings.FuelTable, before.FuelTable);
+    EXPECT_EQ(record.IgnitionTable[0][1], 1);
+    EXPECT_EQ(record.IgnitionTable[1][0], 16);
+    EXPECT_EQ(record.IgnitionTable[15][15], 255);
+    EXPECT_EQ(record.FuelTable, before.FuelTable);
 }
 
 // The golden other-settings block, written out from the block's description:
@@ -76,12 +76,12 @@ TEST_F(BulkReadsTest, OtherBlockFillsEveryFieldAtItsPosition) {
     ASSERT_EQ(golden.size(), 208);
     link.blocks.push_back(golden);
 
-    EXPECT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Ok);
+    EXPECT_EQ(getHighSpeedOtherData(state, record, link, ui), BulkReadResult::Ok);
 
     EXPECT_EQ(link.written, std::vector<int>{16});
     EXPECT_EQ(link.blockRequests, (std::vector<std::pair<int, int>>{{208, 2000}}));
     EXPECT_TRUE(state.EcuOnline);
-    const EcuSettings& s = state.settings;
+    const EcuSettings& s = record;
     EXPECT_EQ(s.MaxRpm, 12000);
     EXPECT_EQ(s.RevLimit, 0x1234);
     EXPECT_EQ(s.EgoMaxRpm, 12);
@@ -95,28 +95,28 @@ TEST_F(BulkReadsTest, OtherBlockFillsEveryFieldAtItsPosition) {
 }
 
 TEST_F(BulkReadsTest, OtherBlockLeavesTheSlotsThatStayInTheProgram) {
-    state.settings.AirTempFuelComp[17] = 77;
-    state.settings.UserInputAnalogTable[1][17] = 78;
-    state.settings.UC_Extra[3] = 79;
-    state.settings.UI_Extra[4] = 80;
-    state.settings.InjectorCloseAngle = 81;
+    record.AirTempFuelComp[17] = 77;
+    record.UserInputAnalogTable[1][17] = 78;
+    record.UC_Extra[3] = 79;
+    record.UI_Extra[4] = 80;
+    record.InjectorCloseAngle = 81;
     link.blocks.push_back(goldenOtherBlock());
 
-    ASSERT_EQ(getHighSpeedOtherData(state, link, ui), BulkReadResult::Ok);
+    ASSERT_EQ(getHighSpeedOtherData(state, record, link, ui), BulkReadResult::Ok);
 
-    EXPECT_EQ(state.settings.AirTempFuelComp[17], 77);
-    EXPECT_EQ(state.settings.UserInputAnalogTable[1][17], 78);
-    EXPECT_EQ(state.settings.UC_Extra[3], 79);
-    EXPECT_EQ(state.settings.UI_Extra[4], 80);
-    EXPECT_EQ(state.settings.InjectorCloseAngle, 81);
-    EXPECT_EQ(state.settings.FuelTable, before.FuelTable);
+    EXPECT_EQ(record.AirTempFuelComp[17], 77);
+    EXPECT_EQ(record.UserInputAnalogTable[1][17], 78);
+    EXPECT_EQ(record.UC_Extra[3], 79);
+    EXPECT_EQ(record.UI_Extra[4], 80);
+    EXPECT_EQ(record.InjectorCloseAngle, 81);
+    EXPECT_EQ(record.FuelTable, before.FuelTable);
 }
 
 // A block that is short, long or wrongly summed stores nothing (a bad sum was
 // once stored before the comparison); only a failed other-settings block
 // takes the ECU offline.
 TEST(BulkReadFailures, StoreNothingAndSayWhichBlockFailed) {
-    using Read = BulkReadResult (*)(AppState&, SerialLink&, UserInteraction&);
+    using Read = BulkReadResult (*)(AppState&, EcuSettings&, SerialLink&, UserInteraction&);
     const QByteArray table = tableBlock([](int, int) { return 40; });
     QByteArray badTableSum = table;
     badTableSum[100] = static_cast<char>(41);
@@ -144,9 +144,9 @@ TEST(BulkReadFailures, StoreNothingAndSayWhichBlockFailed) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text);
         AppState state;
-        state.settings = EcuSettings::withDefaults();
         state.EcuOnline = true;
-        const EcuSettings before = state.settings;
+        EcuSettings record = EcuSettings::withDefaults();
+        const EcuSettings before = record;
         ScriptedLink link;
         RecordingInteraction ui;
         if (c.block) {
@@ -155,9 +155,9 @@ TEST(BulkReadFailures, StoreNothingAndSayWhichBlockFailed) {
             link.close();
         }
 
-        EXPECT_EQ(c.read(state, link, ui), c.result);
+        EXPECT_EQ(c.read(state, record, link, ui), c.result);
 
-        EXPECT_EQ(state.settings, before);
+        EXPECT_EQ(record, before);
         EXPECT_EQ(state.EcuOnline, c.online);
         EXPECT_EQ(ui.boxes(), QStringList{QStringLiteral("Information|Vantrel|") + c.text});
         EXPECT_EQ(link.blockRequests.size(), c.block ? 1u : 0u);

@@ -17,7 +17,6 @@ constexpr int kAck = 33;
 class DiscoveryTest : public ::testing::Test {
 protected:
     DiscoveryTest() {
-        state.settings = EcuSettings::withDefaults();
         hooks.setPolling = [this](bool on) { polling.push_back(on); };
         hooks.onlineChanged = [this] { ++statusRefreshes; };
         hooks.codeSectionsChanged = [this](bool ego) { egoSection.push_back(ego); };
@@ -31,9 +30,10 @@ protected:
     }
 
     AppState state;
+    SettingsStore store{EcuSettings::withDefaults()};
     ScriptedLink link;
     RecordingInteraction ui;
-    EcuProtocol protocol{state, link, ui};
+    EcuProtocol protocol{state, store, link, ui};
     DiscoveryHooks hooks;
     std::vector<bool> polling;
     std::vector<bool> egoSection;
@@ -62,7 +62,7 @@ TEST_F(DiscoveryTest, AcceptedFirmwareGoesOnlineAndReadsIdentityThenStatus) {
                                        "             (Build 007)"}));
     EXPECT_EQ(ui.messages[0].buttons, Buttons::YesNo);
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-07-00042");
-    EXPECT_EQ(state.settings.UC_Extra[2], 120);
+    EXPECT_EQ(store.settings().UC_Extra[2], 120);
     EXPECT_EQ(polling, (std::vector<bool>{false, true}));
     EXPECT_EQ(statusRefreshes, 1);
     EXPECT_EQ(eventRuns, 1);
@@ -115,9 +115,10 @@ TEST_F(DiscoveryTest, LineDyingDuringTheIdentityIsLostCommunicationWithoutAMadeU
     for (int answered : {0, 3, 6}) {
         SCOPED_TRACE(answered);
         AppState fresh;
+        SettingsStore freshStore;
         ScriptedLink line;
         RecordingInteraction seen;
-        EcuProtocol ecu{fresh, line, seen};
+        EcuProtocol ecu{fresh, freshStore, line, seen};
         fresh.AskBeforeSearch = false;
         line.reply({170});
         for (int i = 0; i < answered; ++i) {
@@ -134,13 +135,13 @@ TEST_F(DiscoveryTest, LineDyingDuringTheIdentityIsLostCommunicationWithoutAMadeU
 }
 
 TEST_F(DiscoveryTest, EchoedSearchByteIsAnInvalidResponse) {
-    state.engine.EngineStatus1 = 0x40;
+    protocol.liveValues().EngineStatus1 = 0x40;
     link.reply({85});
 
     EXPECT_EQ(findEcu(protocol, hooks), FindResult::InvalidResponse);
 
     EXPECT_FALSE(state.EcuOnline);
-    EXPECT_EQ(state.engine.EngineStatus1, 0);
+    EXPECT_EQ(protocol.liveValues().EngineStatus1, 0);
     EXPECT_EQ(link.written, std::vector<int>{85});
     EXPECT_EQ(ui.boxes().value(1),
               "Critical|Vantrel|Invalid Response\r\nCheck your Com Port/Cables and try again.");

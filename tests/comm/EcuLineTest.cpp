@@ -46,9 +46,10 @@ protected:
     }
 
     AppState state;
+    SettingsStore store;
     WaitingLink link;
     RecordingInteraction ui;
-    EcuLine line{state, link, ui};
+    EcuLine line{state, store, link, ui};
     int pumps = 0;
 };
 
@@ -71,8 +72,6 @@ TEST_F(EcuLineTest, ALinkThatGivesUpAtOnceIsNotAskedAgain) {
 }
 
 TEST_F(EcuLineTest, ASettingReadFromTheEcuIsAnnouncedByTheStore) {
-    SettingsStore store(state.settings);
-    line.setSettingsStore(&store);
     std::vector<SettingsChange> changes;
     QObject::connect(&store, &SettingsStore::changed,
                      [&](const SettingsChange& change) { changes.push_back(change); });
@@ -81,7 +80,7 @@ TEST_F(EcuLineTest, ASettingReadFromTheEcuIsAnnouncedByTheStore) {
 
     line.command(62); // reads the number of cylinders
 
-    EXPECT_EQ(state.settings.NumberOfCylinders, 42);
+    EXPECT_EQ(store.settings().NumberOfCylinders, 42);
     ASSERT_EQ(changes.size(), 1u);
     EXPECT_TRUE(changes[0].touches(FieldId::NumberOfCylinders));
     EXPECT_EQ(changes[0].origin, ChangeOrigin::Ecu);

@@ -2,6 +2,7 @@
 #include "ScriptedLink.h"
 
 #include "RecordingInteraction.h"
+#include "StoreRecord.h"
 #include "comm/CommandTable.h"
 #include "comm/EcuProtocol.h"
 
@@ -19,14 +20,13 @@ constexpr int kAck = 33;
 
 // A fresh protocol with default settings, online.
 struct Rig {
-    Rig() {
-        state.settings = EcuSettings::withDefaults();
-        state.EcuOnline = true;
-    }
+    Rig() { state.EcuOnline = true; }
     AppState state;
+    SettingsStore store{EcuSettings::withDefaults()};
+    EcuSettings& record = recordOf(store);
     ScriptedLink link;
     RecordingInteraction ui;
-    EcuProtocol protocol{state, link, ui};
+    EcuProtocol protocol{state, store, link, ui};
 };
 
 class EcuProtocolTest : public ::testing::Test, public Rig {
@@ -39,7 +39,7 @@ protected:
     std::vector<EcuProtocol::OnlineChange> changes;
 };
 
-using Tweak = std::function<void(AppState&)>;
+using Tweak = std::function<void(Rig&)>;
 
 // --- Writes -----------------------------------------------------------------
 
@@ -54,48 +54,48 @@ TEST(EcuProtocolWrites, PutTheWireFormOnTheLine) {
     };
     const std::vector<Case> cases = {
         {"two bytes: truncated high byte then the rest; 8700 = 33 x 256 + 252",
-         [](AppState& s) { s.settings.RevLimit = 8700; },
+         [](Rig& r) { r.record.RevLimit = 8700; },
          {{194, 0, 0}},
          {0, 0, kAck},
          {C, 194, R, 33, R, 252, R},
          true},
         {"two bytes: low byte still sent when the middle reply is missing",
-         [](AppState& s) { s.settings.CrankRpm = 500; },
+         [](Rig& r) { r.record.CrankRpm = 500; },
          {{229, 0, 0}},
          {0, -1, kAck},
          {C, 229, R, 1, R, 244, R},
          true},
         {"byte: the first reply is ignored",
-         [](AppState& s) { s.settings.NumberOfCylinders = 6; },
+         [](Rig& r) { r.record.NumberOfCylinders = 6; },
          {{190, 0, 0}},
          {99, kAck},
          {C, 190, R, 6, R},
          true},
         {"max rpm in whole units of 3000",
-         [](AppState& s) { s.settings.MaxRpm = 8999; },
+         [](Rig& r) { r.record.MaxRpm = 8999; },
          {{191, 0, 0}},
          {0, kAck},
          {C, 191, R, 2, R},
          true},
         {"max rpm just below one byte of units",
-         [](AppState& s) { s.settings.MaxRpm = 255 * 3000 + 2999; },
+         [](Rig& r) { r.record.MaxRpm = 255 * 3000 + 2999; },
          {{191, 0, 0}},
          {0, kAck},
          {C, 191, R, 255, R},
          true},
         {"nibble pairs join high and low",
-         [](AppState& s) {
-             s.settings.EgoMaxRpm = 15;
-             s.settings.EgoMinRpm = 0;
-             s.settings.EgoMaxLoad = 3;
-             s.settings.EgoMinLoad = 9;
+         [](Rig& r) {
+             r.record.EgoMaxRpm = 15;
+             r.record.EgoMinRpm = 0;
+             r.record.EgoMaxLoad = 3;
+             r.record.EgoMinLoad = 9;
          },
          {{129, 0, 0}, {130, 0, 0}},
          {0, kAck, 0, kAck},
          {C, 129, R, 240, R, C, 130, R, 3 * 16 + 9, R},
          true},
         {"indexed: slot then value",
-         [](AppState& s) { s.settings.AirTempFuelComp[3] = 115; },
+         [](Rig& r) { r.record.AirTempFuelComp[3] = 115; },
          {{224, 3, 0}},
          {0, 0, kAck},
          {C, 224, R, 3, R, 115, R},
@@ -107,19 +107,19 @@ TEST(EcuProtocolWrites, PutTheWireFormOnTheLine) {
          {C, 217, R, 4, R, R},
          false},
         {"cell: load, rpm, value",
-         [](AppState& s) { s.settings.FuelTable[5][9] = 127; },
+         [](Rig& r) { r.record.FuelTable[5][9] = 127; },
          {{240, 5, 9}},
          {0, 0, 0, kAck},
          {C, 240, R, 5, R, 9, R, 127, R},
          true},
         {"cell: missing load reply still sends rpm but no value",
-         [](AppState& s) { s.settings.IgnitionTable[2][3] = 40; },
+         [](Rig& r) { r.record.IgnitionTable[2][3] = 40; },
          {{241, 2, 3}},
          {0, -1, 0, -1},
          {C, 241, R, 2, R, 3, R, R},
          false},
         {"output test sends the low byte of the port",
-         [](AppState& s) { s.OutputTestPort = 258; },
+         [](Rig& r) { r.state.OutputTestPort = 258; },
          {{17, 0, 0}},
          {0, 0},
          {C, 17, R, 2, R},
@@ -128,7 +128,7 @@ TEST(EcuProtocolWrites, PutTheWireFormOnTheLine) {
     for (const Case& c : cases) {
         Rig rig;
         if (c.set) {
-            c.set(rig.state);
+            c.set(rig);
         }
         rig.state.EcuDataChanged = false;
         rig.link.replies.assign(c.replies.begin(), c.replies.end());
@@ -180,15 +180,15 @@ TEST(EcuProtocolWrites, OutOfRangeValuesAndIndexesAreRefusedBeforeAnythingIsSent
         Tweak set;
     };
     const std::vector<Case> cases = {
-        {194, 2, 1, [](AppState& s) { s.settings.RevLimit = 70000; }},
-        {194, 2, 1, [](AppState& s) { s.settings.RevLimit = -1; }},
-        {190, 2, 1, [](AppState& s) { s.settings.NumberOfCylinders = 256; }},
-        {190, 2, 1, [](AppState& s) { s.settings.NumberOfCylinders = -4; }},
-        {191, 2, 1, [](AppState& s) { s.settings.MaxRpm = 768000; }},
-        {129, 2, 1, [](AppState& s) { s.settings.EgoMinRpm = 16; }},
-        {130, 2, 1, [](AppState& s) { s.settings.EgoMaxLoad = -1; }},
-        {224, 2, 1, [](AppState& s) { s.settings.AirTempFuelComp[2] = 300; }},
-        {240, 2, 1, [](AppState& s) { s.settings.FuelTable[2][1] = 256; }},
+        {194, 2, 1, [](Rig& r) { r.record.RevLimit = 70000; }},
+        {194, 2, 1, [](Rig& r) { r.record.RevLimit = -1; }},
+        {190, 2, 1, [](Rig& r) { r.record.NumberOfCylinders = 256; }},
+        {190, 2, 1, [](Rig& r) { r.record.NumberOfCylinders = -4; }},
+        {191, 2, 1, [](Rig& r) { r.record.MaxRpm = 768000; }},
+        {129, 2, 1, [](Rig& r) { r.record.EgoMinRpm = 16; }},
+        {130, 2, 1, [](Rig& r) { r.record.EgoMaxLoad = -1; }},
+        {224, 2, 1, [](Rig& r) { r.record.AirTempFuelComp[2] = 300; }},
+        {240, 2, 1, [](Rig& r) { r.record.FuelTable[2][1] = 256; }},
         {112, 17, 0, nullptr},
         {240, 0, 17, nullptr},
         {96, 18, 0, nullptr},
@@ -197,7 +197,7 @@ TEST(EcuProtocolWrites, OutOfRangeValuesAndIndexesAreRefusedBeforeAnythingIsSent
     for (const Case& c : cases) {
         Rig rig;
         if (c.set) {
-            c.set(rig.state);
+            c.set(rig);
         }
         rig.link.responder = [](const std::vector<int>&) { return kAck; };
 
@@ -222,92 +222,93 @@ TEST(EcuProtocolReads, StoreTheReplyInItsField) {
         std::vector<std::array<int, 3>> sends;
         std::vector<int> replies;
         std::vector<int> events; // empty: not checked
-        std::function<void(const AppState&)> check;
+        std::function<void(Rig&)> check;
     };
     const std::vector<Case> cases = {
         {"two bytes with low byte zero store high x 256",
          {{66, 0, 0}},
          {30, 0},
          {C, 66, R, 33, R},
-         [](const AppState& s) { EXPECT_EQ(s.settings.RevLimit, 7680); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().RevLimit, 7680); }},
         {"two bytes without the low byte keep the field",
          {{66, 0, 0}},
          {30, -1},
          {},
-         [](const AppState& s) { EXPECT_EQ(s.settings.RevLimit, 8700); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().RevLimit, 8700); }},
         // A few rpm fields are 16 signed bits: a larger reply must not wrap negative.
         {"beyond a signed 16-bit field keeps its largest value",
          {{109, 0, 0}},
          {0x9C, 0x40},
          {},
-         [](const AppState& s) { EXPECT_EQ(s.settings.LaunchControlRpm, 32767); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().LaunchControlRpm, 32767); }},
         {"max rpm just above the cap",
          {{63, 0, 0}},
          {7},
          {},
-         [](const AppState& s) { EXPECT_EQ(s.settings.MaxRpm, 15000); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().MaxRpm, 15000); }},
         {"max rpm in units of 3000",
          {{63, 0, 0}},
          {2},
          {},
-         [](const AppState& s) { EXPECT_EQ(s.settings.MaxRpm, 6000); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().MaxRpm, 6000); }},
         {"nibble pairs split high and low",
          {{1, 0, 0}, {2, 0, 0}},
          {240, 0x3C},
          {},
-         [](const AppState& s) {
-             EXPECT_EQ(s.settings.EgoMaxRpm, 15);
-             EXPECT_EQ(s.settings.EgoMinRpm, 0);
-             EXPECT_EQ(s.settings.EgoMaxLoad, 3);
-             EXPECT_EQ(s.settings.EgoMinLoad, 12);
+         [](Rig& r) {
+             EXPECT_EQ(r.store.settings().EgoMaxRpm, 15);
+             EXPECT_EQ(r.store.settings().EgoMinRpm, 0);
+             EXPECT_EQ(r.store.settings().EgoMaxLoad, 3);
+             EXPECT_EQ(r.store.settings().EgoMinLoad, 12);
          }},
         {"indexed sends the slot",
          {{96, 5, 0}},
          {0, 77},
          {C, 96, R, 5, R},
-         [](const AppState& s) { EXPECT_EQ(s.settings.AirTempFuelComp[5], 77); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().AirTempFuelComp[5], 77); }},
         {"byte zero is a valid reply",
          {{96, 5, 0}},
          {0, 0},
          {},
-         [](const AppState& s) { EXPECT_EQ(s.settings.AirTempFuelComp[5], 0); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().AirTempFuelComp[5], 0); }},
         {"slot 17 and each analog input",
          {{89, 17, 0}, {90, 0, 0}, {91, 16, 0}},
          {0, 11, 0, 22, 0, 33},
          {},
-         [](const AppState& s) {
-             EXPECT_EQ(s.settings.UserInputAnalogTable[0][17], 11);
-             EXPECT_EQ(s.settings.UserInputAnalogTable[1][0], 22);
-             EXPECT_EQ(s.settings.UserInputAnalogTable[2][16], 33);
+         [](Rig& r) {
+             EXPECT_EQ(r.store.settings().UserInputAnalogTable[0][17], 11);
+             EXPECT_EQ(r.store.settings().UserInputAnalogTable[1][0], 22);
+             EXPECT_EQ(r.store.settings().UserInputAnalogTable[2][16], 33);
          }},
         {"cell sends load then rpm",
          {{113, 3, 7}},
          {0, 0, 201},
          {C, 113, R, 3, R, 7, R},
-         [](const AppState& s) { EXPECT_EQ(s.settings.IgnitionTable[3][7], 201); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().IgnitionTable[3][7], 201); }},
         {"cell with missing load reply keeps the cell",
          {{112, 3, 7}},
          {0, -1, 201},
          {C, 112, R, 3, R, 7, R},
-         [](const AppState& s) { EXPECT_EQ(s.settings.FuelTable[3][7], 12); }},
+         [](Rig& r) { EXPECT_EQ(r.store.settings().FuelTable[3][7], 12); }},
         {"live values land in their channels",
          {{37, 0, 0}, {38, 0, 0}, {40, 0, 0}, {50, 0, 0}},
          {0x12, 0x34, 0x01, 0x02, 200, 7},
          {},
-         [](const AppState& s) {
-             EXPECT_EQ(s.engine.PeriodChannel.RawHigh, 0x12);
-             EXPECT_EQ(s.engine.PeriodChannel.RawLow, 0x34);
-             EXPECT_EQ(s.engine.InjectorChannel.raw16(), 0x0102);
-             EXPECT_EQ(s.engine.MapChannel.RawLow, 200);
-             EXPECT_EQ(s.engine.MapChannel.RawHigh, 0);
-             EXPECT_EQ(s.engine.EngineStatus1, 7);
+         [](Rig& r) {
+             const EngineData& live = r.protocol.liveValues();
+             EXPECT_EQ(live.PeriodChannel.RawHigh, 0x12);
+             EXPECT_EQ(live.PeriodChannel.RawLow, 0x34);
+             EXPECT_EQ(live.InjectorChannel.raw16(), 0x0102);
+             EXPECT_EQ(live.MapChannel.RawLow, 200);
+             EXPECT_EQ(live.MapChannel.RawHigh, 0);
+             EXPECT_EQ(live.EngineStatus1, 7);
          }},
     };
     for (const Case& c : cases) {
         SCOPED_TRACE(c.what);
         Rig rig;
-        rig.state.settings.AirTempFuelComp[5] = 50;
-        rig.state.settings.FuelTable[3][7] = 12;
+        rig.record.AirTempFuelComp[5] = 50;
+        rig.record.FuelTable[3][7] = 12;
         rig.state.EcuDataChanged = false;
         rig.link.replies.assign(c.replies.begin(), c.replies.end());
         for (const auto& [command, a, b] : c.sends) {
@@ -316,7 +317,7 @@ TEST(EcuProtocolReads, StoreTheReplyInItsField) {
         if (!c.events.empty()) {
             EXPECT_EQ(rig.link.events, c.events);
         }
-        c.check(rig.state);
+        c.check(rig);
         EXPECT_TRUE(rig.state.EcuOnline);
         EXPECT_FALSE(rig.state.EcuDataChanged);
         EXPECT_TRUE(rig.ui.messages.empty());
@@ -329,7 +330,7 @@ TEST_F(EcuProtocolTest, ReadTimeOutTakesEcuOfflineWithCommunicationLost) {
     protocol.getEcuData(62);
 
     EXPECT_FALSE(state.EcuOnline);
-    EXPECT_EQ(state.settings.NumberOfCylinders, 4);
+    EXPECT_EQ(store.settings().NumberOfCylinders, 4);
     EXPECT_EQ(ui.boxes(), QStringList{"Critical|Vantrel|Communication Lost!"});
     EXPECT_EQ(changes, std::vector{EcuProtocol::OnlineChange::CommunicationLost});
 
@@ -423,7 +424,7 @@ TEST_F(EcuProtocolTest, RawByteAccessRefusesValuesOutsideAByte) {
 }
 
 TEST_F(EcuProtocolTest, CommandSenderRunsTheProtocol) {
-    state.settings.AirTempFuelComp[4] = 9;
+    record.AirTempFuelComp[4] = 9;
     link.reply({0, 0, kAck});
 
     protocol.commandSender()(224, 4, 0);

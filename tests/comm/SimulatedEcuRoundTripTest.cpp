@@ -20,24 +20,26 @@ TEST(SimulatedEcuRoundTrip, FullSendThenFullReadGivesTheSameRecord) {
         RecordingInteraction ui;
 
         AppState sender;
-        sender.settings = randomValidRecord(seed);
-        ASSERT_NE(sender.settings, ecu.settings());
+        SettingsStore sent(randomValidRecord(seed));
+        ASSERT_NE(sent.settings(), ecu.settings());
         sender.EcuOnline = true;
         sender.CodeSectionFlags[3] = true;
-        EcuProtocol out(sender, link, ui);
+        EcuProtocol out(sender, sent, link, ui);
         sendAllDataToEcu(out, TransferHooks{});
         ASSERT_TRUE(ui.messages.empty()) << ui.texts().join(" | ").toStdString();
         ASSERT_TRUE(sender.EcuOnline);
 
         AppState reader;
-        reader.settings = startupRecord();
+        SettingsStore read(startupRecord());
         reader.EcuOnline = true;
         reader.CodeSectionFlags[3] = true;
-        EcuProtocol in(reader, link, ui);
-        EXPECT_TRUE(getAllDataFromEcu(in, TransferHooks{}));
+        EcuProtocol in(reader, read, link, ui);
+        EXPECT_TRUE(read.modify(ChangeOrigin::Ecu, [&](EcuSettings& record) {
+            return getAllDataFromEcu(in, record, TransferHooks{});
+        }));
 
         EXPECT_TRUE(ui.messages.empty()) << ui.texts().join(" | ").toStdString();
-        EXPECT_EQ(reader.settings, sender.settings);
+        EXPECT_EQ(read.settings(), sent.settings());
     }
 }
 
@@ -47,7 +49,8 @@ TEST(SimulatedEcuRoundTrip, SearchFindsTheSimulatedEcu) {
     RecordingInteraction ui;
     AppState state;
     state.AskBeforeSearch = false;
-    EcuProtocol protocol(state, link, ui);
+    SettingsStore store;
+    EcuProtocol protocol(state, store, link, ui);
 
     EXPECT_EQ(findEcu(protocol, DiscoveryHooks{}), FindResult::Found);
 

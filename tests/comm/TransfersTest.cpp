@@ -3,6 +3,7 @@
 #include "ScriptedLink.h"
 
 #include "RecordingInteraction.h"
+#include "StoreRecord.h"
 #include "comm/Transfers.h"
 #include "config/ConsistencyCheck.h"
 
@@ -25,12 +26,11 @@ int countProgress(const std::vector<SendStep>& steps) {
 class TransfersTest : public ::testing::Test {
 protected:
     TransfersTest() {
-        state.settings = EcuSettings::withDefaults();
         state.EcuOnline = true;
         hooks.discovery.setPolling = [this](bool on) { polling.push_back(on); };
         hooks.discovery.onlineChanged = [this] { ++statusRefreshes; };
         hooks.recordReplacing = [this] { ++replacings; };
-        hooks.checkSettings = [this] { checkSettings(protocol); };
+        hooks.checkSettings = [this] { checkSettings(protocol, record); };
     }
 
     // An ECU that answers every byte with "!", which is a valid first reply,
@@ -40,9 +40,11 @@ protected:
     }
 
     AppState state;
+    SettingsStore store{EcuSettings::withDefaults()};
+    EcuSettings& record = recordOf(store);
     ScriptedLink link;
     RecordingInteraction ui;
-    EcuProtocol protocol{state, link, ui};
+    EcuProtocol protocol{state, store, link, ui};
     TransferHooks hooks;
     std::vector<bool> polling;
     int statusRefreshes = 0;
@@ -104,7 +106,7 @@ std::vector<SendStep> expectedSend(bool wheelType) {
 TEST_F(TransfersTest, FullSendGoesInTheFixedOrderWithFortyTwoProgressSteps) {
     for (const bool wheelType : {false, true}) {
         state.CodeSectionFlags[3] = wheelType;
-        const std::vector<SendStep> steps = fullSendSequence(state);
+        const std::vector<SendStep> steps = fullSendSequence(state, record);
         EXPECT_EQ(steps, expectedSend(wheelType)) << wheelType;
         EXPECT_EQ(countCommands(steps), wheelType ? 706 : 705);
         EXPECT_EQ(countProgress(steps), 42);
@@ -112,9 +114,9 @@ TEST_F(TransfersTest, FullSendGoesInTheFixedOrderWithFortyTwoProgressSteps) {
 }
 
 TEST_F(TransfersTest, TableSizeFollowsTheIndexMaxima) {
-    state.settings.LoadIndexMax = 16;
-    state.settings.RpmIndexMax = 7;
-    const std::vector<SendStep> steps = fullSendSequence(state);
+    record.LoadIndexMax = 16;
+    record.RpmIndexMax = 7;
+    const std::vector<SendStep> steps = fullSendSequence(state, record);
     EXPECT_EQ(countCommands(steps), 705 - 512 + 2 * 17 * 8);
     EXPECT_EQ(countProgress(steps), 10 + 2 * 17);
 }
@@ -127,7 +129,7 @@ TEST_F(TransfersTest, FullSendPutsTheRecordOnTheWire) {
     EXPECT_TRUE(state.EcuOnline);
     EXPECT_TRUE(ui.messages.empty());
     std::vector<int> expected;
-    for (const SendStep& s : fullSendSequence(state)) {
+    for (const SendStep& s : fullSendSequence(state, record)) {
         if (!s.progress) {
             expected.push_back(s.command);
         }
@@ -193,11 +195,11 @@ TEST_F(TransfersTest, FullReadRunsTheThreeBlockReadsThenTheCheck) {
     link.blocks.push_back(makeBlock(208, other));
     ecuAcknowledgesEverything();
 
-    getAllDataFromEcu(protocol, hooks);
+    getAllDataFromEcu(protocol, record, hooks);
 
-    EXPECT_EQ(state.settings.FuelTable[15][15], 11);
-    EXPECT_EQ(state.settings.IgnitionTable[0][0], 22);
-    EXPECT_EQ(state.settings.NumberOfCylinders, 6);
+    EXPECT_EQ(store.settings().FuelTable[15][15], 11);
+    EXPECT_EQ(store.settings().IgnitionTable[0][0], 22);
+    EXPECT_EQ(store.settings().NumberOfCylinders, 6);
     ASSERT_GE(link.written.size(), 5u);
     EXPECT_EQ(std::vector<int>(link.written.begin(), link.written.begin() + 5),
               (std::vector<int>{14, 15, 16, 190, 6}));
@@ -211,15 +213,15 @@ TEST_F(TransfersTest, FullReadRunsTheThreeBlockReadsThenTheCheck) {
 
 TEST_F(TransfersTest, FullReadWhileOfflineChangesNothingButStillChecks) {
     state.EcuOnline = false;
-    state.settings.NumberOfCylinders = 5;
-    EcuSettings expected = state.settings;
+    record.NumberOfCylinders = 5;
+    EcuSettings expected = record;
     expected.NumberOfCylinders = 6;
     expected.IgnitionType = 2; // more than four cylinders need a distributor
 
-    getAllDataFromEcu(protocol, hooks);
+    getAllDataFromEcu(protocol, record, hooks);
 
     EXPECT_TRUE(link.written.empty());
-    EXPECT_EQ(state.settings, expected);
+    EXPECT_EQ(store.settings(), expected);
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_TRUE(ui.messages[0].text.startsWith("Data Error Found and Fixed!"));
     EXPECT_EQ(ui.busyDepth, 0);
@@ -242,13 +244,13 @@ TEST(TransfersStore, TheAnswerDecidesTheMessage) {
     for (const Case& c : cases) {
         SCOPED_TRACE(c.box.toStdString());
         AppState state;
-        state.settings = EcuSettings::withDefaults();
         state.EcuOnline = true;
         state.EcuDataChanged = true;
         ScriptedLink link;
         link.replies.assign(c.replies.begin(), c.replies.end());
         RecordingInteraction ui;
-        EcuProtocol protocol{state, link, ui};
+        SettingsStore store{EcuSettings::withDefaults()};
+        EcuProtocol protocol{state, store, link, ui};
 
         EXPECT_EQ(storeSettings(protocol), c.saved);
 
@@ -265,7 +267,7 @@ TEST(TransfersStore, TheAnswerDecidesTheMessage) {
 TEST_F(TransfersTest, FindEcuWhileOnlineOnlySaysSo) {
     state.EcuDataChanged = true;
 
-    findEcuCommand(protocol, hooks);
+    findEcuCommand(protocol, record, hooks);
 
     EXPECT_TRUE(link.written.empty());
     EXPECT_EQ(ui.boxes(), QStringList{"None|Vantrel|Ecu Online!"});
@@ -278,10 +280,10 @@ TEST_F(TransfersTest, FindEcuWhileOfflineSearchesWithoutAskingThenReadsAll) {
     link.reply({170, 0, 2, 51, 1, 0, 0, 1, 0, 0, 0, 0, 0, 0});
     link.blocks.push_back(tableBlock([](int, int) { return 9; }));
 
-    findEcuCommand(protocol, hooks);
+    findEcuCommand(protocol, record, hooks);
 
     EXPECT_EQ(ui.texts().first(), "Found ECU - Version 2.051\r\n             (Build 001)");
-    EXPECT_EQ(state.settings.FuelTable[3][3], 9);
+    EXPECT_EQ(store.settings().FuelTable[3][3], 9);
     EXPECT_TRUE(state.AskBeforeSearch);
     // The other-settings block did not come: the ECU is offline again.
     EXPECT_FALSE(state.EcuOnline);

@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/CompensationBoxes.h"
+#include "StoreRecord.h"
 
 #include "record/SensorConversions.h"
 #include "record/SettingsStore.h"
@@ -47,8 +48,8 @@ TEST(CompensationEntryTest, BoxesClampRoundDivideAndSendOnlyChanges) {
         {F::EgoMinCoolantTemp, 100, nullptr, 100, nullptr, {}},
     };
     for (const BoxCase& c : cases) {
-        EcuSettings record;
-        SettingsStore store{record};
+        SettingsStore store;
+        EcuSettings& record = recordOf(store);
         std::vector<int> sent;
         store.setSender([&sent](int command, int, int) { sent.push_back(command); });
         store.setValue(c.field, c.stored, SettingsStore::Send::Never);
@@ -63,8 +64,8 @@ TEST(CompensationEntryTest, BoxesClampRoundDivideAndSendOnlyChanges) {
         }
     }
     // 500 degrees is held to 300 before conversion.
-    EcuSettings record;
-    SettingsStore store{record};
+    SettingsStore store;
+    EcuSettings& record = recordOf(store);
     commitEntry(store, F::EgoMinCoolantTemp, {}, entryText(record, F::EgoMinCoolantTemp), "500");
     EXPECT_EQ(record.EgoMinCoolantTemp, degreesToTempCounts(300.0f));
 }

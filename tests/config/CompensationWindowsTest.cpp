@@ -3,6 +3,7 @@
 #include "config/EgoWindow.h"
 
 #include "SimulatedMainWindow.h"
+#include "StoreRecord.h"
 #include "app/MenuBuilder.h"
 #include "config/NumericBox.h"
 #include "config/SetupWindow.h"
@@ -41,6 +42,8 @@ protected:
         start();
     }
 
+    // The session's record, written as setup, unsent.
+    EcuSettings& record() const { return recordOf(window->store()); }
     template <typename T> T* child(QWidget* parent, const QString& name) {
         T* w = parent->findChild<T*>(name);
         EXPECT_NE(w, nullptr) << name.toStdString();
@@ -70,7 +73,7 @@ TEST_F(CompensationWindowsTest, Comp2BoxesSendTheirCountsBesideTheDataWindow) {
     // Untouched text and an entry equal to the stored count send nothing.
     child<NumericBox>(comp2, QStringLiteral("CrankRpmText"))->commit();
     type(comp2, QStringLiteral("CrankPercentText0"),
-         QString::number(2 * state.settings.CrankPercent[0] + 1));
+         QString::number(2 * window->store().settings().CrankPercent[0] + 1));
     EXPECT_TRUE(link.written().isEmpty());
 
     type(comp2, QStringLiteral("CrankPercentText0"), QStringLiteral("251"));
@@ -97,7 +100,7 @@ TEST_F(CompensationWindowsTest, Comp2BoxesSendTheirCountsBesideTheDataWindow) {
 }
 
 TEST_F(CompensationWindowsTest, EgoRoutingListsBoxesAndSetpoints) {
-    state.settings.UserInputAnalogMode = {0, 0, 0};
+    record().UserInputAnalogMode = {0, 0, 0};
     ui.clear();
     window->menus().tuningEgo->trigger();
     EXPECT_EQ(ui.texts(), QStringList{"EGO Channel Not Selected!\r\nGoto Setup"});
@@ -106,7 +109,7 @@ TEST_F(CompensationWindowsTest, EgoRoutingListsBoxesAndSetpoints) {
     // Every window but the time history plot closes before the EGO window opens.
     window->menus().plotRealTime->trigger();
     window->menus().tuningComp2->trigger();
-    state.settings.UserInputAnalogMode = {3, 0, 0};
+    record().UserInputAnalogMode = {3, 0, 0};
     link.clearWritten();
     window->menus().tuningEgo->trigger();
     QCoreApplication::sendPostedEvents(nullptr, QEvent::DeferredDelete);
@@ -142,7 +145,7 @@ TEST_F(CompensationWindowsTest, EgoRoutingListsBoxesAndSetpoints) {
 // Stored values that no list entry holds are fixed when the window opens:
 // the rpm pair, then the load pair, then the switch.
 TEST_F(CompensationWindowsTest, EgoOpeningSendsItsListFixesPairsFirst) {
-    EcuSettings& s = state.settings;
+    EcuSettings& s = record();
     s.UserInputAnalogMode = {3, 0, 0};
     s.EgoMaxRpm = 20;
     s.EgoMinRpm = 2;
@@ -157,7 +160,7 @@ TEST_F(CompensationWindowsTest, EgoOpeningSendsItsListFixesPairsFirst) {
 // With narrowed MAP limits a load index names the same pressure in the EGO
 // lists and setpoint header, the staged-injection list and the fuel table.
 TEST_F(CompensationWindowsTest, EgoLoadsFollowTheTablesMapAxis) {
-    EcuSettings& s = state.settings;
+    EcuSettings& s = record();
     s.UserInputAnalogMode = {3, 0, 0};
     s.LoadControl = 1;
     s.MapSensorType = 2;

@@ -4,6 +4,7 @@
 #include "RecordingInteraction.h"
 #include "comm/EcuProtocol.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
 
@@ -24,7 +25,8 @@ protected:
     SimulatedEcu ecu;
     SimulatedLink link{&ecu};
     RecordingInteraction ui;
-    EcuProtocol protocol{state, link, ui};
+    SettingsStore store;
+    EcuProtocol protocol{state, store, link, ui};
 };
 
 // Reading the bytes back splits the serial number into its fields again.
@@ -44,8 +46,8 @@ TEST_F(IdleExtraTest, SetupExtraReadsTheSpareValuesAndSplitsTheSerialNumber) {
         setupExtra(protocol);
         EXPECT_EQ(state.identity.SerialNumberText, c.text);
     }
-    EXPECT_EQ(state.settings.UC_Extra[2], 77);
-    EXPECT_EQ(state.settings.UI_Extra[1], 40000);
+    EXPECT_EQ(store.settings().UC_Extra[2], 77);
+    EXPECT_EQ(store.settings().UI_Extra[1], 40000);
     EXPECT_EQ(link.written().count(char(124)), 3);
 }
 

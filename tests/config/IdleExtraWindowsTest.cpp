@@ -4,6 +4,7 @@
 #include "SimulatedMainWindow.h"
 #include "config/NumericBox.h"
 #include "monitor/StatusBarWidget.h"
+#include "record/SettingsStore.h"
 
 #include <QAction>
 #include <QApplication>
@@ -63,13 +64,13 @@ TEST_F(IdleExtraWindowsTest, IdleAirBoxesAndValveTypeSendTheirCommands) {
     auto* iac = window->findChild<IacWindow*>();
     ASSERT_NE(iac, nullptr);
     EXPECT_EQ(iac->windowTitle(), "Idle Air Control (IAC)");
-    EXPECT_TRUE(iac->typeButton(state.settings.IacType)->isChecked());
+    EXPECT_TRUE(iac->typeButton(window->store().settings().IacType)->isChecked());
     EXPECT_TRUE(link.written().isEmpty()) << "opening sends nothing";
     check(iac, {{0, "1250", "9704e2"},
                 {2, "300", "9bfa"}, // held to 250 degrees
                 {5, "12.5", "9a0c"},
                 {1, nullptr, ""}}); // untouched
-    EXPECT_EQ(state.settings.IacTemp, 250);
+    EXPECT_EQ(window->store().settings().IacTemp, 250);
     EXPECT_EQ(iac->box(0)->text(), " 1250");
 
     link.clearWritten();
@@ -97,7 +98,7 @@ TEST_F(IdleExtraWindowsTest, ExtraWindowReadsOnOpeningAndSendsOnlyChangedSerialB
                   {12, "40", "fc7f"},
                   {13, "298", "fd01"},
                   {10, "1", ""}});
-    EXPECT_EQ(state.settings.UC_Extra[3], 9);
+    EXPECT_EQ(window->store().settings().UC_Extra[3], 9);
     EXPECT_EQ(state.identity.SerialNumberText, "1-4-31-00298");
     closeWithKey(extra, "200", "f2c8");
 }

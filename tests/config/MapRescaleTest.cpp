@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "config/MapRescale.h"
+#include "StoreRecord.h"
 
 #include "RecordingInteraction.h"
 #include "record/SettingsStore.h"
@@ -35,9 +36,9 @@ protected:
         });
     }
 
-    EcuSettings record;
+    SettingsStore store;
     EcuSettings old;
-    SettingsStore store{record};
+    EcuSettings& record = recordOf(store);
     RecordingInteraction ui;
     std::vector<Cell> sent;
 };

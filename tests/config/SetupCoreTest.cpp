@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "StoreRecord.h"
 #include "config/CustomIo.h"
 #include "config/FieldHelp.h"
 #include "config/SetupLists.h"
@@ -13,8 +14,8 @@ namespace {
 
 // A store on a record of its own that notes every command it sends.
 struct StoreFixture {
-    EcuSettings record;
-    SettingsStore store{record};
+    SettingsStore store;
+    EcuSettings& record = recordOf(store);
     std::vector<int> sent;
 
     StoreFixture() {

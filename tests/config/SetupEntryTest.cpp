@@ -3,6 +3,7 @@
 #include "config/SetupWindow.h"
 
 #include "SimulatedMainWindow.h"
+#include "StoreRecord.h"
 #include "app/MenuBuilder.h"
 #include "config/NumericBox.h"
 #include "tables/CurveGrid.h"
@@ -38,7 +39,7 @@ protected:
         start();
         ASSERT_TRUE(state.EcuOnline);
         // Analog input 1 drives the EGO loop (offered in developer mode only).
-        state.settings.UserInputAnalogMode[0] = 3;
+        recordOf(window->store()).UserInputAnalogMode[0] = 3;
         QApplication::setActiveWindow(window.get());
     }
     template <typename T> T* child(const QString& name) const {
@@ -149,7 +150,7 @@ TEST_F(SetupEntryTest, PassingThroughABoxSendsNothing) {
     EXPECT_EQ(secondary->text(), "12000");
     EXPECT_TRUE(link.written().isEmpty());
     EXPECT_EQ(ecu.settings().RevLimit, 500);
-    EXPECT_EQ(state.settings.LaunchControlRpm, 12000);
+    EXPECT_EQ(window->store().settings().LaunchControlRpm, 12000);
 }
 
 // EGO setpoints: above 5 V stores the top count 255, not one below it.

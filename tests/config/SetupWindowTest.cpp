@@ -3,6 +3,7 @@
 
 #include "RecordingInteraction.h"
 #include "SimulatedMainWindow.h"
+#include "StoreRecord.h"
 #include "app/WindowRegistry.h"
 #include "comm/EcuLine.h"
 #include "config/NumericBox.h"
@@ -49,7 +50,7 @@ void type(NumericBox* box, const QString& text) {
 class SetupWindowTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        state.settings = SimulatedEcu::defaultImage();
+        record = SimulatedEcu::defaultImage();
         state.EcuOnline = true;
         store.setSender([this](int command, int index1, int index2) {
             sent.push_back(command);
@@ -63,7 +64,7 @@ protected:
     }
 
     void open() {
-        ecu.setSettings(state.settings);
+        ecu.setSettings(record);
         window = new SetupWindow({state, store, session, ui,
                                   [this](WindowCode code) { windows.close(code); },
                                   &session.liveFeed()});
@@ -93,6 +94,7 @@ protected:
     RecordingInteraction ui;
     Session session{state, ui, link};
     SettingsStore& store = session.store();
+    EcuSettings& record = recordOf(store);
     QMdiArea area;
     WindowRegistry windows{&area};
     SetupWindow* window = nullptr;
@@ -166,11 +168,11 @@ TEST_F(SetupWindowTest, OpeningNormalisesValuesOutsideTheLists) {
     };
     for (const OpeningCase& c : cases) {
         SCOPED_TRACE(c.name);
-        state.settings = SimulatedEcu::defaultImage();
-        c.stored(state.settings);
+        record = SimulatedEcu::defaultImage();
+        c.stored(record);
         sent.clear();
         open();
-        EXPECT_EQ(c.field(state.settings), c.expected);
+        EXPECT_EQ(c.field(record), c.expected);
         EXPECT_EQ(c.field(ecu.settings()), c.expected);
         EXPECT_EQ(sent, c.sends);
         window->parentWidget()->close();
@@ -180,7 +182,7 @@ TEST_F(SetupWindowTest, OpeningNormalisesValuesOutsideTheLists) {
 // Every box of every page left as shown, by Enter, Escape and leaving it,
 // stores and sends nothing, though each text converts back to another count.
 TEST_F(SetupWindowTest, LeavingEveryBoxUntouchedSendsNothing) {
-    EcuSettings& s = state.settings;
+    EcuSettings& s = record;
     s.MapMaxBits = 200; // 12.2 psi, which converts back to 199
     s.TpsMaxBits = 200; // 3.92 V, back to 199.92
     s.UserOutputType = {4, 2, 0, 0};
@@ -208,8 +210,8 @@ TEST_F(SetupWindowTest, LeavingEveryBoxUntouchedSendsNothing) {
 }
 
 TEST_F(SetupWindowTest, TypedLimitsSendTheirCommandAndCloseTheTables) {
-    state.settings.TpsMinBits = 100;
-    state.settings.LoadControl = 1;
+    record.TpsMinBits = 100;
+    record.LoadControl = 1;
     open();
     EXPECT_EQ(windows.find(WindowCode::TimeHistory), nullptr);
     type(child<NumericBox>("TpsMaxText"), "1.97"); // stores as 100, the minimum
@@ -228,13 +230,13 @@ TEST_F(SetupWindowTest, TypedLimitsSendTheirCommandAndCloseTheTables) {
     ui.answers.push_back(UserInteraction::Answer::No);
     type(child<NumericBox>("MapMaxText"), "12.2");
     EXPECT_EQ(sent, Codes{188});
-    EXPECT_EQ(state.settings.MapMaxBits, 199);
+    EXPECT_EQ(record.MapMaxBits, 199);
     EXPECT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(child<QComboBox>("OncePerCycleCombo1")->itemText(0), " 12.2 psi");
 
     // Under throttle load control the limit is sent without the question.
     sent.clear();
-    state.settings.LoadControl = 2;
+    record.LoadControl = 2;
     type(child<NumericBox>("MapMinText"), "3");
     EXPECT_EQ(sent, Codes{189});
     EXPECT_EQ(ui.messages.size(), 1u);
@@ -252,7 +254,7 @@ TEST_F(SetupWindowTest, TypedLimitsSendTheirCommandAndCloseTheTables) {
 // A record loaded while the window is open is shown, not normalised.
 TEST_F(SetupWindowTest, LoadedRecordIsShownWithoutSends) {
     open();
-    EcuSettings loaded = state.settings;
+    EcuSettings loaded = record;
     loaded.MaxRpm = 8000;
     loaded.MapSensorType = 0;
     store.replace(loaded, ChangeOrigin::File);
@@ -263,7 +265,7 @@ TEST_F(SetupWindowTest, LoadedRecordIsShownWithoutSends) {
 
 TEST_F(SetupWindowTest, EngineListsSendAndCloseDependentWindows) {
     state.CodeSectionFlags[1] = true;
-    state.settings.LoadControl = 1;
+    record.LoadControl = 1;
     open();
     auto* cylinders = child<QComboBox>("CylindersCombo");
     emit cylinders->activated(3); // 8 cylinders force the distributor
@@ -271,11 +273,11 @@ TEST_F(SetupWindowTest, EngineListsSendAndCloseDependentWindows) {
     EXPECT_FALSE(child<QComboBox>("IgnitionTypeCombo")->isEnabled());
     emit cylinders->activated(1);
     EXPECT_TRUE(child<QComboBox>("IgnitionTypeCombo")->isEnabled());
-    EXPECT_EQ(state.settings.IgnitionType, 2);
+    EXPECT_EQ(record.IgnitionType, 2);
     EXPECT_EQ(openWindows().front(), WindowCode::Fuel); // only Comp2 went
 
     sent.clear();
-    state.settings.InjectionLoadIndex = 3;
+    record.InjectionLoadIndex = 3;
     emit child<QComboBox>("MaxRpmCombo")->activated(1);
     EXPECT_EQ(sent, Codes{191});
     EXPECT_EQ(openWindows(), (std::vector<WindowCode>{WindowCode::Data, WindowCode::Input}));
@@ -297,7 +299,7 @@ TEST_F(SetupWindowTest, EngineListsSendAndCloseDependentWindows) {
 
 TEST_F(SetupWindowTest, CustomOutputsAndInputs) {
     state.CodeSectionFlags[0] = true;
-    state.settings.EgoControl = 1;
+    record.EgoControl = 1;
     open();
     emit child<QComboBox>("CustomOutputCombo1")->activated(3);
     EXPECT_EQ(sent, (Codes{201, 203, 202}));
@@ -324,7 +326,7 @@ TEST_F(SetupWindowTest, CustomOutputsAndInputs) {
     EXPECT_EQ(sent, Codes{210});
     EXPECT_TRUE(lc->isEnabled());
     type(child<NumericBox>("LCText"), "20000");
-    EXPECT_EQ(state.settings.LaunchControlRpm, 9000);
+    EXPECT_EQ(record.LaunchControlRpm, 9000);
 
     EngineData live;
     live.MapChannel.Value = 12.25f;
@@ -343,6 +345,8 @@ protected:
     }
     // A box left with the focus takes its entry while the store still exists.
     void TearDown() override { window->unloadAllWindows(); }
+    // The session's record, written as setup, unsent.
+    EcuSettings& record() const { return recordOf(window->store()); }
     SetupWindow* open() {
         QApplication::setActiveWindow(window.get());
         QTest::keyClick(window.get(), Qt::Key_E, Qt::ControlModifier);
@@ -376,8 +380,8 @@ protected:
 // The secondary rev limit shows " ####0" on the filled page and the plain
 // number once an entry has been made.
 TEST_F(SetupOnMainWindowTest, SecondaryRevLimitShowsItsPatternUntilEdited) {
-    state.settings.UserInputDigitalMode[0] = 4;
-    state.settings.LaunchControlRpm = 5000;
+    record().UserInputDigitalMode[0] = 4;
+    record().LaunchControlRpm = 5000;
     SetupWindow* setup = open();
     ASSERT_NE(setup, nullptr);
     showPage(setup, 3);
@@ -390,10 +394,10 @@ TEST_F(SetupOnMainWindowTest, SecondaryRevLimitShowsItsPatternUntilEdited) {
 
 // Switching an analog input off keeps its curve and sends all 17 points.
 TEST_F(SetupOnMainWindowTest, AnalogInputSwitchedOffSendsItsSeventeenPoints) {
-    state.settings.UserInputAnalogMode[1] = 1;
+    EcuSettings& s = record();
+    s.UserInputAnalogMode[1] = 1;
     for (int k = 0; k < 17; ++k) {
-        state.settings.UserInputAnalogTable[1][static_cast<std::size_t>(k)] =
-            static_cast<int16_t>(90 + k);
+        s.UserInputAnalogTable[1][static_cast<std::size_t>(k)] = static_cast<int16_t>(90 + k);
     }
     SetupWindow* setup = open();
     ASSERT_NE(setup, nullptr);

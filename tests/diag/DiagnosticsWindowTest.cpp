@@ -1,5 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "SimulatedMainWindow.h"
+#include "StoreRecord.h"
+#include "comm/EcuLine.h"
 #include "diag/SensorCheckWindow.h"
 #include "files/EcuFile.h"
 #include "monitor/Acquisition.h"
@@ -64,7 +66,8 @@ TEST_F(DiagnosticsWindowTest, ShowsLiveValuesFiresOutputsAndWantsDeveloperReadsW
     EXPECT_TRUE(window->acquisition().developerReadsRequested());
     window->pollTick();
     EXPECT_TRUE(link.written().contains(char(114))) << "the first spare value is read";
-    EXPECT_EQ(diagnostics->box(4, 0)->text().toInt(), state.engine.BatteryChannel.RawLow);
+    EXPECT_EQ(diagnostics->box(4, 0)->text().toInt(),
+              window->line().liveValues().BatteryChannel.RawLow);
     EXPECT_TRUE(diagnostics->box(4, 2)->text().endsWith(" Volt"));
 
     link.clearWritten();
@@ -112,17 +115,17 @@ TEST_F(DiagnosticsWindowTest, RecentFilesFollowOpenAndSaveAcrossRunsAndDropMissi
     EXPECT_TRUE(ui.messages[0].text.contains("missing"));
     EXPECT_EQ(recentEntries(), QStringList({"&1 second.ecu"}));
 
-    const auto saved = state.settings.RevLimit;
-    state.settings.RevLimit = 1234;
+    const auto saved = window->store().settings().RevLimit;
+    recordOf(window->store()).RevLimit = 1234;
     window->menus().fileMru[0]->trigger();
     EXPECT_EQ(state.CurrentFileName, dir.filePath(QStringLiteral("second.ecu")));
-    EXPECT_EQ(state.settings.RevLimit, saved);
+    EXPECT_EQ(window->store().settings().RevLimit, saved);
     EXPECT_EQ(ecu.settings().RevLimit, saved) << "opened files are sent, as File > Open does";
 }
 
 TEST_F(DiagnosticsWindowTest, CompareListsWhatAFileWouldChangeAndSendsNothing) {
     start();
-    EcuSettings other = state.settings;
+    EcuSettings other = window->store().settings();
     other.RevLimit = 6100;
     other.CrankRpm = 420;
     other.FuelTable[2][3] = 127; // 8.000 ms
@@ -131,7 +134,7 @@ TEST_F(DiagnosticsWindowTest, CompareListsWhatAFileWouldChangeAndSendsNothing) {
     ASSERT_TRUE(file.open(QIODevice::WriteOnly));
     file.write(writeEcuFile(other));
     file.close();
-    const EcuSettings before = state.settings;
+    const EcuSettings before = window->store().settings();
 
     window->menus().fileCompare->trigger();
     auto* list = window->findChild<QPlainTextEdit*>(QStringLiteral("DifferenceList"));
@@ -146,7 +149,7 @@ TEST_F(DiagnosticsWindowTest, CompareListsWhatAFileWouldChangeAndSendsNothing) {
                            QStringLiteral("Crank Rpm: %1 -> 420 rpm").arg(before.CrankRpm),
                            QStringLiteral("Fuel Table at 1800 rpm, 91.0 %: 2.938 -> 8.000 ms")}));
     EXPECT_TRUE(link.written().isEmpty());
-    EXPECT_EQ(state.settings, before);
+    EXPECT_EQ(window->store().settings(), before);
 }
 
 TEST_F(DiagnosticsWindowTest, PrintsDataAndThePlotToPdfAndSaysWhenNoPlotIsOpen) {

@@ -4,6 +4,7 @@
 
 #include "RecordingInteraction.h"
 #include "record/AppState.h"
+#include "record/EngineData.h"
 
 #include <gtest/gtest.h>
 
@@ -35,7 +36,8 @@ protected:
 };
 
 TEST_F(SensorCheckTest, RowsShowBitsVoltsAndValuesUserInputsOffStayEmpty) {
-    EngineData& e = state.engine;
+    EngineData e = EngineData::withChannelLayout();
+    EcuSettings settings;
     e.MapChannel = channel(255, 0, 14.7f);
     e.TpsChannel = channel(0, 0, 0.0f);
     e.WaterChannel = channel(60, 0, 180.0f);
@@ -45,10 +47,10 @@ TEST_F(SensorCheckTest, RowsShowBitsVoltsAndValuesUserInputsOffStayEmpty) {
     e.UserChannel[1] = channel(77, 0, 9.0f);
     e.UserChannel[2] = channel(51, 0, 1.0f);
     e.RpmChannel = channel(0xE2, 0x04, 1250.0f);
-    state.settings.UserInputAnalogMode = {1, 0, 3};
+    settings.UserInputAnalogMode = {1, 0, 3};
 
-    const SensorCheckDisplay d = composeSensorCheck(state.settings, state.DeveloperMode,
-                                                    LiveSample::fromEngineData(state.engine, 0));
+    const SensorCheckDisplay d =
+        composeSensorCheck(settings, state.DeveloperMode, LiveSample::fromEngineData(e, 0));
     const std::vector<std::array<QString, 4>> expected{
         {"Map", "255", "5.00", "14.70 psi"},
         {"Tps", "0", "0.00", "0.00 %"},
@@ -68,20 +70,19 @@ TEST_F(SensorCheckTest, RowsShowBitsVoltsAndValuesUserInputsOffStayEmpty) {
     }
     EXPECT_TRUE(d.injectorTicks.isEmpty()) << "developer values outside developer mode";
 
-    state.settings.UserInputAnalogMode = {2, 0, 0};
-    EXPECT_EQ(composeSensorCheck(state.settings, state.DeveloperMode,
-                                 LiveSample::fromEngineData(state.engine, 0))
+    settings.UserInputAnalogMode = {2, 0, 0};
+    EXPECT_EQ(composeSensorCheck(settings, state.DeveloperMode, LiveSample::fromEngineData(e, 0))
                   .rows[5]
                   .value,
               "105 Deg");
 
     state.DeveloperMode = true;
-    state.settings.UC_Extra = {1, 2, 3, 4, 5};
-    state.settings.UI_Extra = {1000, 2, 3, 4, 65535};
+    settings.UC_Extra = {1, 2, 3, 4, 5};
+    settings.UI_Extra = {1000, 2, 3, 4, 65535};
     e.InjectorChannel = channel(0x10, 0x27, 0.0f); // 0x2710 = 10000 ticks
     e.AdvanceChannel = channel(45, 0, 0.0f);
-    const SensorCheckDisplay dev = composeSensorCheck(state.settings, state.DeveloperMode,
-                                                      LiveSample::fromEngineData(state.engine, 0));
+    const SensorCheckDisplay dev =
+        composeSensorCheck(settings, state.DeveloperMode, LiveSample::fromEngineData(e, 0));
     EXPECT_EQ(dev.charExtra[4], "5");
     EXPECT_EQ(dev.intExtra[4], "65535");
     EXPECT_EQ(dev.injectorTicks, "10,000");

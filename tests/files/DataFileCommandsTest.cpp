@@ -5,6 +5,8 @@
 
 #include "ModalAnswer.h"
 #include "SimulatedMainWindow.h"
+#include "StartupRecord.h"
+#include "StoreRecord.h"
 #include "files/EcuFile.h"
 #include "files/PrintFile.h"
 #include "history/ReconnectDialog.h"
@@ -65,6 +67,8 @@ protected:
         return file.open(QIODevice::ReadOnly) ? file.readAll() : QByteArray();
     }
 
+    // The session's record.
+    const EcuSettings& settings() const { return window->store().settings(); }
     QString filePanel() const { return window->statusBarWidget()->panel(1)->text(); }
 
     QString chosenFile;
@@ -72,7 +76,7 @@ protected:
 };
 
 TEST_F(DataFileCommandsTest, AFileThatDoesNotLoadNeverBecomesTheCurrentFile) {
-    const QByteArray whole = writeEcuFile(state.settings);
+    const QByteArray whole = writeEcuFile(startupRecord());
     QByteArray newer = whole;
     newer.replace("2.52", "2.53");
     write(path("cut.ecu"), whole.left(whole.size() / 2));
@@ -92,7 +96,7 @@ TEST_F(DataFileCommandsTest, AFileThatDoesNotLoadNeverBecomesTheCurrentFile) {
         {"fifo.ecu", true, path("fifo.ecu") + " is a FIFO (named pipe), not a regular file"},
     };
     start();
-    const EcuSettings before = state.settings;
+    const EcuSettings before = settings();
     const QString caption = window->windowTitle();
     for (const auto& c : cases) {
         SCOPED_TRACE(c.file);
@@ -109,7 +113,7 @@ TEST_F(DataFileCommandsTest, AFileThatDoesNotLoadNeverBecomesTheCurrentFile) {
         EXPECT_TRUE(ui.messages[0].text.contains(c.message)) << ui.messages[0].text.toStdString();
         EXPECT_EQ(filePanel(), "File:");
         EXPECT_EQ(window->windowTitle(), caption);
-        EXPECT_EQ(state.settings, before);
+        EXPECT_EQ(settings(), before);
         EXPECT_TRUE(link.written().isEmpty());
 
         // Save has no file to write: it asks for a name as Save As does,
@@ -135,7 +139,7 @@ TEST_F(DataFileCommandsTest, SaveAsAddsTheExtensionAndAsksAboutTheNameTheFileGet
     for (const auto& c : cases) {
         chosenFile = path(c.typed);
         window->menus().fileSaveAs->trigger();
-        EXPECT_EQ(read(path(c.written)), writeEcuFile(state.settings)) << c.typed;
+        EXPECT_EQ(read(path(c.written)), writeEcuFile(settings())) << c.typed;
         EXPECT_EQ(state.CurrentFileName, path(c.written));
     }
     EXPECT_FALSE(QFile::exists(path("tune1")));
@@ -143,7 +147,7 @@ TEST_F(DataFileCommandsTest, SaveAsAddsTheExtensionAndAsksAboutTheNameTheFileGet
 
     // "tune1" again: the question is about tune1.ecu, which exists.
     const QByteArray first = read(path("tune1.ecu"));
-    state.settings.RevLimit = 6000;
+    recordOf(window->store()).RevLimit = 6000; // changed here only, unsent
     chosenFile = path("tune1");
     ui.clear();
     ui.answers = {Answer::No};
@@ -154,13 +158,13 @@ TEST_F(DataFileCommandsTest, SaveAsAddsTheExtensionAndAsksAboutTheNameTheFileGet
     ui.answers = {Answer::Yes, Answer::Ok};
     window->menus().fileSaveAs->trigger();
     EXPECT_EQ(ui.texts().last(), "Data saved to tune1.ecu");
-    EXPECT_EQ(read(path("tune1.ecu")), writeEcuFile(state.settings));
+    EXPECT_EQ(read(path("tune1.ecu")), writeEcuFile(settings()));
 }
 
 TEST_F(DataFileCommandsTest, ACutOffSendIsShownAndSaveAsksUntilTheFileIsSentAgain) {
     start();
     // Values early and late in the send: the cut-off comes in the fuel table.
-    EcuSettings tune = state.settings;
+    EcuSettings tune = settings();
     tune.RevLimit = 7000;
     tune.FuelTable[12][3] = static_cast<int16_t>(tune.FuelTable[12][3] + 9);
     tune.IgnitionTable[2][2] = static_cast<int16_t>(tune.IgnitionTable[2][2] + 4);
@@ -201,7 +205,7 @@ TEST_F(DataFileCommandsTest, ACutOffSendIsShownAndSaveAsksUntilTheFileIsSentAgai
     ASSERT_EQ(ui.texts().size(), 1);
     EXPECT_TRUE(ui.texts()[0].startsWith("Found ECU"));
     EXPECT_TRUE(link.written().isEmpty());
-    EXPECT_EQ(state.settings.FuelTable[12][3], before.FuelTable[12][3]);
+    EXPECT_EQ(settings().FuelTable[12][3], before.FuelTable[12][3]);
 
     // Save asks before writing the half-sent values over the file.
     ui.clear();
@@ -218,7 +222,7 @@ TEST_F(DataFileCommandsTest, ACutOffSendIsShownAndSaveAsksUntilTheFileIsSentAgai
     window->menus().engineFindEcu->trigger();
     EXPECT_EQ(ui.texts()[0], "Ecu Online!");
     EXPECT_EQ(ecu.settings(), tune);
-    EXPECT_EQ(state.settings, tune);
+    EXPECT_EQ(settings(), tune);
     EXPECT_EQ(filePanel(), "File: tune.ecu  ");
     EXPECT_EQ(window->windowTitle(), "Vantrel by Marrowby");
     EXPECT_FALSE(window->menus().fileSendAgain->isVisible());

@@ -22,38 +22,47 @@ QString line(const QStringList& lines, const QString& start) {
     return {};
 }
 
+// What the report prints: the state with the file and the ECU's identity,
+// and the record.
+struct Printed {
+    AppState state;
+    EcuSettings record;
+};
+
 // A record in which every printed value differs from the start-up defaults,
 // its tables 12 load rows by 14 rpm columns.
-AppState changedRecord() {
-    AppState state;
+Printed changedRecord() {
+    Printed printed;
     EcuSettings current = EcuSettings::withDefaults();
     current.LoadIndexMax = 11;
     current.RpmIndexMax = 13;
     const EcuFileReadResult read =
         readEcuFile(testDataBytes(QStringLiteral("files/report-record.ecu")), current);
     EXPECT_TRUE(read.ok()) << read.error.toStdString();
-    state.settings = read.settings.value_or(current);
+    printed.record = read.settings.value_or(current);
+    AppState& state = printed.state;
     state.CurrentFileName = QStringLiteral("/home/tuner/engines/test bench.ecu");
     state.identity.VersionText = QStringLiteral("2.051");
     state.identity.BuildText = QStringLiteral("007");
     state.identity.SerialNumberText = QStringLiteral("2-3-25-1234");
-    return state;
+    return printed;
 }
 
 TEST(DataReportTest, ListingOfAChangedRecordMatchesTheGoldenFile) {
-    const QStringList lines =
-        dataReportLines(changedRecord(), QStringLiteral("1.000  Build 001"), kPrinted);
+    const Printed printed = changedRecord();
+    const QStringList lines = dataReportLines(printed.state, printed.record,
+                                              QStringLiteral("1.000  Build 001"), kPrinted);
     const QString golden = testDataText(QStringLiteral("files/data-report.txt"));
     ASSERT_FALSE(golden.isEmpty());
     EXPECT_EQ(lines.join(QLatin1Char('\n')) + QLatin1Char('\n'), golden);
 }
 
 TEST(DataReportTest, PrintsWhatTheEditorsShow) {
-    AppState state = changedRecord();
-    EcuSettings& s = state.settings;
+    Printed printed = changedRecord();
+    EcuSettings& s = printed.record;
     s.FuelTable[0][0] = 127;    // the editor shows 8.000
     s.IgnitionTable[0][0] = 45; // 22.5
-    const QStringList lines = dataReportLines(state, {}, kPrinted);
+    const QStringList lines = dataReportLines(printed.state, s, {}, kPrinted);
     const int fuel = static_cast<int>(lines.indexOf(QStringLiteral("  Fuel Table")));
     const int ignition = static_cast<int>(lines.indexOf(QStringLiteral("  Ignition Table")));
     ASSERT_GT(fuel, 0);
@@ -75,7 +84,7 @@ TEST(DataReportTest, PrintsWhatTheEditorsShow) {
     s.UserInputDigitalMode = {3, 0, 0};
     s.InjectionLoadIndex = 16;
     s.LoadControl = 2;
-    const QStringList other = dataReportLines(state, {}, kPrinted);
+    const QStringList other = dataReportLines(printed.state, s, {}, kPrinted);
     EXPECT_TRUE(line(other, "Map 3-Bar").contains("Min Map (psi)"));
     EXPECT_EQ(line(other, "Tps   "), "  Tps                 NO Tps  ");
     EXPECT_EQ(line(other, "EGO Control"), "  EGO Control - Off");

@@ -14,11 +14,9 @@
 namespace {
 
 // A record whose report has the widest values: full tables of four-digit
-// cells, every input and output in use and a deep file path.
-AppState wideRecord() {
-    AppState state;
-    EcuSettings& s = state.settings;
-    s = EcuSettings::withDefaults();
+// cells, every input and output in use.
+EcuSettings wideRecord() {
+    EcuSettings s = EcuSettings::withDefaults();
     for (auto& row : s.FuelTable) {
         row.fill(254); // 15.938 ms
     }
@@ -34,6 +32,12 @@ AppState wideRecord() {
     s.UserInputAnalogMode = {3, 2, 1};
     s.UserOutputType = {1, 3, 4, 5};
     s.UserInputDigitalMode = {4, 1, 0};
+    return s;
+}
+
+// The state printed with it: a deep file path and the ECU's identity.
+AppState wideState() {
+    AppState state;
     state.CurrentFileName = QStringLiteral("/home/tuner/") + QString(30, QLatin1Char('x')) +
                             QStringLiteral("/engines/") + QString(160, QLatin1Char('y')) +
                             QStringLiteral("/test bench.ecu");
@@ -97,7 +101,7 @@ std::vector<Printed> printedOf(const std::vector<ReportPage>& pages, size_t bloc
 TEST_P(ReportPrinterTest, EveryLineFitsAndEveryTableStartsOnAPageWithItsHeading) {
     const PageCase& c = GetParam();
     const std::vector<ReportBlock> blocks =
-        dataReport(wideRecord(), QStringLiteral("1.000  Build 001"), QDateTime());
+        dataReport(wideState(), wideRecord(), QStringLiteral("1.000  Build 001"), QDateTime());
     const std::vector<ReportPage> pages = layoutForPrinter(m_printer, blocks);
 
     const QFontMetrics metrics(reportFont(), &m_printer);

@@ -5,6 +5,7 @@
 
 #include "gauges/GaugesWindow.h"
 #include "SimulatedMainWindow.h"
+#include "comm/EcuLine.h"
 #include "record/FileAccess.h"
 
 #include <QApplication>
@@ -97,8 +98,9 @@ TEST_F(GaugesWindowTest, DisplayGaugesOpensOnScreenWithTheFocusAndReadableLiveVa
         for (int c = 0; c < kLiveChannelCount; ++c) {
             EXPECT_TRUE(panel->sample().has(static_cast<LiveChannel>(c)));
         }
-        EXPECT_EQ(panel->sample().value(LiveChannel::Rpm), state.engine.RpmChannel.Value);
-        EXPECT_EQ(panel->sample().value(LiveChannel::Water), state.engine.WaterChannel.Value);
+        const EngineData& live = window->line().liveValues();
+        EXPECT_EQ(panel->sample().value(LiveChannel::Rpm), live.RpmChannel.Value);
+        EXPECT_EQ(panel->sample().value(LiveChannel::Water), live.WaterChannel.Value);
 
         // Every gauge's digits as painted can be read from a metre away,
         // with the whole panel in view.
@@ -151,9 +153,10 @@ TEST_F(GaugesWindowTest, AValueInItsWarningOrDangerRangeTurnsAmberOrRed) {
         press(Qt::Key_Return);
         window->pollTick();
         // The middle of the digits' box takes the zone's colour.
-        const GaugeFace face = gaugeFace(
-            {GaugeKind::Dial, gaugeCharacters(gauges->layout().gauges[1], state.settings)},
-            panel->cell(1));
+        const GaugeFace face =
+            gaugeFace({GaugeKind::Dial,
+                       gaugeCharacters(gauges->layout().gauges[1], window->store().settings())},
+                      panel->cell(1));
         const QRectF middle =
             face.value.adjusted(face.value.width() / 4, 0, -face.value.width() / 4, 0);
         for (GaugeZone zone : {GaugeZone::Warning, GaugeZone::Danger}) {

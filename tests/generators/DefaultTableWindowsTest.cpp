@@ -34,10 +34,12 @@ protected:
         ecu.setSettings(image);
         start();
         ASSERT_TRUE(state.EcuOnline);
-        before = state.settings;
+        before = settings();
         ui.clear();
     }
 
+    // The session's record.
+    const EcuSettings& settings() const { return window->store().settings(); }
     template <typename T> T* open(QAction* entry) {
         entry->trigger();
         return window->findChild<T*>();
@@ -80,19 +82,19 @@ TEST_F(DefaultTableWindowsTest, FuelTableReplacesTheEditorsTableAsOneUndoStep) {
     EXPECT_EQ(ui.boxes(), QStringList{"None|Vantrel|Current Fuel Table will be replaced!"});
     EXPECT_EQ(window->findChild<DefaultFuelWindow*>(), nullptr);
     EXPECT_EQ(window->findChild<FuelWindow*>(), nullptr); // the editor was closed
-    EXPECT_EQ(state.settings.FuelTable[15][0], 18);
+    EXPECT_EQ(settings().FuelTable[15][0], 18);
     EXPECT_EQ(link.written(), cellBytes(240, [](EcuSettings& s, const TableCellSink& sink) {
                   generateFuelTable(FuelGeneratorInputs{}, s, sink);
               }));
-    EXPECT_EQ(ecu.settings().FuelTable, state.settings.FuelTable);
+    EXPECT_EQ(ecu.settings().FuelTable, settings().FuelTable);
 
     // The editor opened again holds the generation as its one undo step.
     auto* editor = open<FuelWindow>(window->menus().tuningFuel);
     ASSERT_EQ(editor->undoStack()->count(), 1);
     editor->undoStack()->undo();
-    EXPECT_EQ(state.settings.FuelTable, before.FuelTable);
+    EXPECT_EQ(settings().FuelTable, before.FuelTable);
     EXPECT_EQ(ecu.settings().FuelTable, before.FuelTable);
-    EXPECT_EQ(state.settings.IgnitionTable, before.IgnitionTable);
+    EXPECT_EQ(settings().IgnitionTable, before.IgnitionTable);
 }
 
 TEST_F(DefaultTableWindowsTest, IgnitionTableFromTheStartupInputs) {
@@ -112,14 +114,14 @@ TEST_F(DefaultTableWindowsTest, IgnitionTableFromTheStartupInputs) {
     EXPECT_EQ(ui.texts(), QStringList{"Current Ignition Table will be replaced!"});
     EXPECT_EQ(window->findChild<DefaultIgnitionWindow*>(), nullptr);
     for (int load = 0; load <= 15; ++load) {
-        EXPECT_EQ(state.settings.IgnitionTable[load][3], 20);
-        EXPECT_EQ(state.settings.IgnitionTable[load][6], 44);
-        EXPECT_EQ(state.settings.IgnitionTable[load][12], 70);
+        EXPECT_EQ(settings().IgnitionTable[load][3], 20);
+        EXPECT_EQ(settings().IgnitionTable[load][6], 44);
+        EXPECT_EQ(settings().IgnitionTable[load][12], 70);
     }
     EXPECT_EQ(link.written(), cellBytes(241, [](EcuSettings& s, const TableCellSink& sink) {
                   generateIgnitionTable(IgnitionGeneratorInputs{}, s, sink);
               }));
-    EXPECT_EQ(ecu.settings().IgnitionTable, state.settings.IgnitionTable);
+    EXPECT_EQ(ecu.settings().IgnitionTable, settings().IgnitionTable);
     // A whole-record change clears the history the editor will show.
     window->store().replace(before, ChangeOrigin::File);
     EXPECT_EQ(open<IgnWindow>(window->menus().tuningIgnition)->undoStack()->count(), 0);
@@ -191,7 +193,7 @@ TEST_F(DefaultTableWindowsTest, CancelKeepsTheTableAndTheEditor) {
     EXPECT_EQ(window->findChild<DefaultIgnitionWindow*>(), nullptr);
     EXPECT_NE(window->findChild<IgnWindow*>(), nullptr);
     EXPECT_TRUE(link.written().isEmpty());
-    EXPECT_EQ(state.settings.IgnitionTable, before.IgnitionTable);
+    EXPECT_EQ(settings().IgnitionTable, before.IgnitionTable);
 }
 
 TEST_F(DefaultTableWindowsTest, MaxRpmChangeClosesTheWindowAndReopensItWithTheResetValues) {

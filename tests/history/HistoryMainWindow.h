@@ -37,7 +37,7 @@ protected:
     }
     EcuSettings settingsOf(qint64 id) {
         TuneHistory reader(quiet, historyAt(historyPath(), clock));
-        return reader.settings(id, state.settings).value_or(EcuSettings{});
+        return reader.settings(id, window->store().settings()).value_or(EcuSettings{});
     }
 
     // The keys, to the main window or its control with the focus; a dialog
@@ -64,11 +64,11 @@ protected:
         SimulatedLink line(&other);
         RecordingInteraction silent;
         AppState sending = state;
-        sending.settings = settings;
         sending.EcuOnline = true;
+        SettingsStore store(settings);
         QString error;
         line.open(&error);
-        EcuProtocol protocol(sending, line, silent);
+        EcuProtocol protocol(sending, store, line, silent);
         sendAllDataToEcu(protocol, {});
         return line.written();
     }

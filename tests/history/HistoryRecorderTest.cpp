@@ -36,8 +36,8 @@ struct Step {
 
 TEST_F(HistoryRecorderTest, EveryReadSendStoreAndSaveKeepsASnapshotOfWhatHappened) {
     start();
-    const int atStart = state.settings.RevLimit;
-    EcuSettings fileB = state.settings;
+    const int atStart = window->store().settings().RevLimit;
+    EcuSettings fileB = window->store().settings();
     fileB.RevLimit = 6500;
     const Step steps[] = {
         {"the read after the search at start", [] {}, {{Source::ReadFromEcu, "", true, atStart}}},
@@ -106,7 +106,7 @@ TEST_F(HistoryRecorderTest, EveryReadSendStoreAndSaveKeepsASnapshotOfWhatHappene
 // next start; once the tuner keeps them, the start after asks no more.
 TEST_F(HistoryRecorderTest, TheEcusSettingsKeptAreWhatTheNextStartComparesWith) {
     start();
-    const EcuSettings stored = state.settings;
+    const EcuSettings stored = window->store().settings();
     EcuSettings sent = stored;
     sent.RevLimit = 6900;
     chosenFile = path("sent.ecu");
@@ -150,8 +150,8 @@ class ReconnectTest : public HistoryMainWindow, public ::testing::WithParamInter
 TEST_P(ReconnectTest, NothingIsSentWithoutTheTunersChoice) {
     const Answer& a = GetParam();
     start();
-    const EcuSettings known = state.settings; // kept when read at start
-    EcuSettings other = known;                // what the ECU holds by the search
+    const EcuSettings known = window->store().settings(); // kept when read at start
+    EcuSettings other = known;                            // what the ECU holds by the search
     other.RevLimit = 7100;
     other.FuelTable[3][4] = static_cast<int16_t>(other.FuelTable[3][4] + 20);
     EcuSettings reference = known;
@@ -206,11 +206,11 @@ TEST_P(ReconnectTest, NothingIsSentWithoutTheTunersChoice) {
     if (a.sends) {
         EXPECT_EQ(link.written(), fullSendOf(reference));
         EXPECT_EQ(ecu.settings(), reference);
-        EXPECT_EQ(state.settings, reference);
+        EXPECT_EQ(window->store().settings(), reference);
     } else {
         EXPECT_TRUE(link.written().isEmpty());
         EXPECT_EQ(ecu.settings(), other);
-        EXPECT_EQ(state.settings, other);
+        EXPECT_EQ(window->store().settings(), other);
     }
     EXPECT_EQ(window->menus().fileSendAgain->isVisible(),
               a.reference == Reference::CutOffFile && a.answer == ReconnectAnswer::LeaveForLater);

@@ -125,7 +125,7 @@ TEST_F(HistoryWindowTest, ListsEverySnapshotByEcuAndFileWithTheNamesAndNotesType
 
 TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWhole) {
     start();
-    const EcuSettings kept = state.settings; // the read at start
+    const EcuSettings kept = window->store().settings(); // the read at start
     SettingsStore& store = window->store();
     store.setValue(FieldId::RevLimit, 7000);
     const int slot2 = kept.AirTempFuelComp[2];
@@ -136,7 +136,7 @@ TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWh
     const int fuel102 = kept.FuelTable[10][2];
     store.setCells(FieldId::FuelTable, {{3, 4, fuel34 * 2}, {10, 2, fuel102 / 2}},
                    SettingsStore::Send::IfChanged);
-    const EcuSettings edited = state.settings;
+    const EcuSettings edited = window->store().settings();
 
     HistoryWindow* history = openHistory();
     ASSERT_NE(history, nullptr);
@@ -194,9 +194,9 @@ TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWh
         link.clearWritten();
         QTest::mouseClick(history->restoreItemButton(), Qt::LeftButton);
         EXPECT_EQ(link.written(), r.bytes);
-        EXPECT_EQ(ecu.settings(), state.settings);
+        EXPECT_EQ(ecu.settings(), window->store().settings());
     }
-    EXPECT_EQ(state.settings, kept);
+    EXPECT_EQ(window->store().settings(), kept);
 
     // The table's restore is one step of its editor's undo, which sends the
     // cells back in the opposite order.
@@ -205,7 +205,7 @@ TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWh
     press(QKeySequence("Ctrl+Z"));
     EXPECT_EQ(link.written(), QByteArray::fromHex("f00a02") + char(fuel102 / 2) +
                                   QByteArray::fromHex("f00304") + char(fuel34 * 2));
-    EXPECT_EQ(state.settings.FuelTable, edited.FuelTable);
+    EXPECT_EQ(window->store().settings().FuelTable, edited.FuelTable);
 
     // Restore All asks, then puts the whole snapshot in place and sends it.
     history->setFocus();
@@ -215,7 +215,7 @@ TEST_F(HistoryWindowTest, RestoresOneSettingOneCurveOneTableAsAnUndoStepAndTheWh
     ASSERT_EQ(ui.messages.size(), 1u);
     EXPECT_EQ(ui.messages[0].buttons, UserInteraction::Buttons::YesNo);
     EXPECT_EQ(link.written(), fullSendOf(kept));
-    EXPECT_EQ(state.settings, kept);
+    EXPECT_EQ(window->store().settings(), kept);
     EXPECT_EQ(ecu.settings(), kept);
     EXPECT_EQ(snapshots().front().source, SnapshotSource::SentToEcu);
 }

@@ -6,6 +6,7 @@
 #include "comm/EcuLine.h"
 #include "monitor/TimeHistory.h"
 #include "record/AppState.h"
+#include "record/SettingsStore.h"
 
 #include <QElapsedTimer>
 #include <QEventLoop>
@@ -44,9 +45,10 @@ protected:
     }
 
     AppState state;
+    SettingsStore store;
     ScriptedLink link;
     TickingInteraction ui;
-    EcuLine line{state, link, ui};
+    EcuLine line{state, store, link, ui};
     qint64 nowMs = 1000;
     Acquisition acquisition{state, line, [this] { return nowMs; }};
     std::vector<LiveSample> samples;
@@ -58,7 +60,7 @@ protected:
 const std::vector<int> kLiveReads{49, 50, 51, 52, 37, 40, 44, 43, 45, 41, 38, 39, 46, 47, 48};
 
 TEST_F(AcquisitionTest, ReadsTheFifteenLiveValuesInOrderAndHandsOutOneSampleOfThem) {
-    state.engine.WaterChannel.Value = 99.0f; // converted again from the count read
+    line.liveValues().WaterChannel.Value = 99.0f; // converted again from the count read
     EXPECT_TRUE(acquisition.tick());
     EXPECT_EQ(link.commands(), kLiveReads);
     ASSERT_EQ(samples.size(), 1u);
@@ -86,7 +88,7 @@ TEST_F(AcquisitionTest, DeveloperReadsOnlyWhileAWindowAsksInDeveloperMode) {
 
 TEST_F(AcquisitionTest, OfflineTickSendsNothingButHandsOutTheValuesLastRead) {
     state.EcuOnline = false;
-    state.engine.RpmChannel.Value = 1234;
+    line.liveValues().RpmChannel.Value = 1234;
     bool read = true;
     QObject::connect(&acquisition, &Acquisition::polled,
                      [&](const LiveSample&, bool fresh) { read = fresh; });

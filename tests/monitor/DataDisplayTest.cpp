@@ -1,7 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "monitor/DataDisplay.h"
 #include "monitor/LiveSample.h"
-#include "record/AppState.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 
 #include "TestData.h"
 
@@ -13,11 +14,11 @@ const QString kDeg = QString(QChar(176));
 class DataDisplayTest : public ::testing::Test {
 protected:
     void SetUp() override {
-        state.settings.MapSensorType = 1;
-        state.settings.AirTempSensorType = 1;
-        state.settings.WaterTempSensorType = 1;
-        state.settings.TpsSensorType = 1;
-        auto& e = state.engine;
+        settings.MapSensorType = 1;
+        settings.AirTempSensorType = 1;
+        settings.WaterTempSensorType = 1;
+        settings.TpsSensorType = 1;
+        auto& e = engine;
         e.RpmChannel.Value = 1200;
         e.MapChannel.Value = 14.7f;
         e.AirChannel.Value = 75;
@@ -30,7 +31,7 @@ protected:
         e.UserChannel[0].Value = 2.5f;
         e.UserChannel[1].Value = 110;
         e.UserChannel[2].Value = -5;
-        state.settings.UserInputAnalogMode = {0, 1, 2};
+        settings.UserInputAnalogMode = {0, 1, 2};
     }
 
     // The text of the value cell at (row, column).
@@ -44,7 +45,8 @@ protected:
         return {};
     }
 
-    AppState state;
+    EcuSettings settings;
+    EngineData engine;
 };
 
 // The grid as text, a line per row with '|' between the cells: the names of
@@ -65,31 +67,27 @@ QString gridText(const DataDisplay& names, const DataDisplay& values) {
 }
 
 TEST_F(DataDisplayTest, NamesStandLeftOfTheirValuesWhichUseTheirPatterns) {
-    const DataDisplay values =
-        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
-    state.settings.UserInputAnalogMode = {0, 1, 3};
-    const DataDisplay names =
-        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
+    const DataDisplay values = composeDataDisplay(settings, LiveSample::fromEngineData(engine, 0));
+    settings.UserInputAnalogMode = {0, 1, 3};
+    const DataDisplay names = composeDataDisplay(settings, LiveSample::fromEngineData(engine, 0));
     EXPECT_EQ(gridText(names, values).toStdString(),
               testDataText("monitor/data-grid.txt").toStdString());
 }
 
 TEST_F(DataDisplayTest, UserInputInEgoModeShowsOneDecimalVolts) {
-    state.settings.UserInputAnalogMode = {3, 3, 3};
-    state.engine.UserChannel[0].Value = 0.44f;
-    const DataDisplay d =
-        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
+    settings.UserInputAnalogMode = {3, 3, 3};
+    engine.UserChannel[0].Value = 0.44f;
+    const DataDisplay d = composeDataDisplay(settings, LiveSample::fromEngineData(engine, 0));
     EXPECT_EQ(valueAt(d, 1, 9), "0.4 V");
     EXPECT_EQ(userInputModeSuffix(AnalogInputMode::IgnitionDegrees), " Ign");
 }
 
 TEST_F(DataDisplayTest, SensorsOfTypeZeroLeaveTheirCellsEmpty) {
-    state.settings.MapSensorType = 0;
-    state.settings.AirTempSensorType = 0;
-    state.settings.WaterTempSensorType = 0;
-    state.settings.TpsSensorType = 0;
-    const DataDisplay d =
-        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
+    settings.MapSensorType = 0;
+    settings.AirTempSensorType = 0;
+    settings.WaterTempSensorType = 0;
+    settings.TpsSensorType = 0;
+    const DataDisplay d = composeDataDisplay(settings, LiveSample::fromEngineData(engine, 0));
     EXPECT_EQ(valueAt(d, 1, 1), "");
     EXPECT_EQ(valueAt(d, 1, 3), "");
     EXPECT_EQ(valueAt(d, 0, 3), "");
@@ -98,10 +96,9 @@ TEST_F(DataDisplayTest, SensorsOfTypeZeroLeaveTheirCellsEmpty) {
 }
 
 TEST_F(DataDisplayTest, NegativeTemperatureAndLargeRpm) {
-    state.engine.AirChannel.Value = -3;
-    state.engine.RpmChannel.Value = 30000;
-    const DataDisplay d =
-        composeDataDisplay(state.settings, LiveSample::fromEngineData(state.engine, 0));
+    engine.AirChannel.Value = -3;
+    engine.RpmChannel.Value = 30000;
+    const DataDisplay d = composeDataDisplay(settings, LiveSample::fromEngineData(engine, 0));
     EXPECT_EQ(valueAt(d, 1, 3), "-3 " + kDeg + "F");
     EXPECT_EQ(valueAt(d, 0, 1), "30000");
 }

@@ -7,6 +7,8 @@
 #include "monitor/LogFormat.h"
 #include "monitor/LoggingController.h"
 #include "record/AppState.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 
 #include <QFile>
 #include <QFileInfo>
@@ -38,7 +40,7 @@ class DataLogTest : public ::testing::Test {
 protected:
     DataLogTest() {
         m_state.EcuOnline = true;
-        m_state.settings.LoadControl = 1;
+        m_settings.LoadControl = 1;
         m_engine.RpmChannel.Value = 1200;
         m_engine.MapChannel.Value = 5.5f;
         m_logging.setFileChooser([this] { return m_chosen; });
@@ -50,16 +52,18 @@ protected:
         return m_log.writeFullRecord(sample(), now, kLocale);
     }
     std::optional<QString> plot(const QDateTime& now = kEvening) {
-        return m_log.writePlotRecord(sample(), plotLogLayout(m_state, {0, 11}), now, kLocale);
+        return m_log.writePlotRecord(sample(), plotLogLayout(m_state, m_settings, {0, 11}), now,
+                                     kLocale);
     }
 
     QTemporaryDir m_dir;
     AppState m_state;
+    EcuSettings m_settings;
     EngineData m_engine;
     qint64 m_ms = 5000;
     DataLog m_log;
     RecordingInteraction m_ui;
-    LoggingController m_logging{m_state, m_ui};
+    LoggingController m_logging{m_state, m_settings, m_ui};
     QString m_chosen;
 };
 

@@ -5,6 +5,8 @@
 #include "monitor/LiveSample.h"
 #include "monitor/LogFormat.h"
 #include "record/AppState.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 
 #include <QBuffer>
 #include <QFile>
@@ -38,14 +40,15 @@ const QString kDegBtdc = QString(QChar(0xB0)) + QStringLiteral("BTDC");
 // Logs written by the program's own writer, converted and split into cells.
 class LogCsvTest : public ::testing::Test {
 protected:
-    LiveSample sample() const { return LiveSample::fromEngineData(m_state.engine, m_ms); }
+    LiveSample sample() const { return LiveSample::fromEngineData(m_engine, m_ms); }
     void fullRecord() {
         ASSERT_FALSE(m_log.writeFullRecord(sample(), kStart, kLocale).has_value());
     }
     void plotRecord(const std::array<int, 2>& channels) {
-        ASSERT_FALSE(
-            m_log.writePlotRecord(sample(), plotLogLayout(m_state, channels), kStart, kLocale)
-                .has_value());
+        ASSERT_FALSE(m_log
+                         .writePlotRecord(sample(), plotLogLayout(m_state, m_settings, channels),
+                                          kStart, kLocale)
+                         .has_value());
     }
     QByteArray logText() {
         m_log.close();
@@ -68,7 +71,7 @@ protected:
     void SetUp() override {
         ASSERT_TRUE(m_dir.isValid());
         ASSERT_FALSE(m_log.open(m_path).has_value());
-        EngineData& e = m_state.engine;
+        EngineData& e = m_engine;
         e.RpmChannel.Value = 2450;
         e.MapChannel.Value = 9.87f;
         e.TpsChannel.Value = 37;
@@ -87,6 +90,8 @@ protected:
     QTemporaryDir m_dir;
     QString m_path = m_dir.filePath(QStringLiteral("run.log"));
     AppState m_state;
+    EcuSettings m_settings;
+    EngineData m_engine;
     qint64 m_ms = 0;
     DataLog m_log;
 };
@@ -94,17 +99,17 @@ protected:
 TEST_F(LogCsvTest, FullAndPlotRunsOfOneLogShareOneHeaderRow) {
     fullRecord();
     m_ms = 500;
-    m_state.engine.RpmChannel.Value = 2500;
+    m_engine.RpmChannel.Value = 2500;
     fullRecord();
     // The plot starts: a run of its own records, MAP as load, fuel and user
     // input 3 as an ignition correction.
-    m_state.settings.LoadControl = 1;
-    m_state.settings.UserInputAnalogMode = {0, 0, 2};
+    m_settings.LoadControl = 1;
+    m_settings.UserInputAnalogMode = {0, 0, 2};
     m_log.requestHeader();
     m_ms = 1000;
     plotRecord({0, 10});
     m_ms = 1050;
-    m_state.engine.FuelChannel.Value = 3.5f;
+    m_engine.FuelChannel.Value = 3.5f;
     plotRecord({0, 10});
 
     const LogCsv csv = convertLogToCsv(logText());
@@ -132,10 +137,10 @@ TEST_F(LogCsvTest, FullAndPlotRunsOfOneLogShareOneHeaderRow) {
 TEST_F(LogCsvTest, DeveloperColumnsRepeatedTitlesAndStrayLines) {
     m_state.DeveloperMode = true;
     m_state.LogExtra = true;
-    m_state.settings.LoadControl = 2;
-    m_state.settings.UserInputAnalogMode = {1, 1, 0};
-    m_state.engine.UserChannel[0].Value = 104;
-    m_state.engine.UserChannel[1].Value = 97;
+    m_settings.LoadControl = 2;
+    m_settings.UserInputAnalogMode = {1, 1, 0};
+    m_engine.UserChannel[0].Value = 104;
+    m_engine.UserChannel[1].Value = 97;
     plotRecord({8, 9});
 
     const QByteArray log = "notes from the dyno day\r\n" + logText() + "  12.000  2500\r\n";
@@ -149,11 +154,11 @@ TEST_F(LogCsvTest, DeveloperColumnsRepeatedTitlesAndStrayLines) {
     QStringList values{"0.000", "2450", "37.0", "104.0", "97.0"};
     for (int i = 0; i < 5; ++i) {
         header.append(QStringLiteral("UC_Extra(%1)").arg(i));
-        values.append(QString::number(m_state.settings.UC_Extra[i]));
+        values.append(QString::number(m_settings.UC_Extra[i]));
     }
     for (int i = 0; i < 5; ++i) {
         header.append(QStringLiteral("UI_Extra(%1)").arg(i));
-        values.append(QString::number(m_state.settings.UI_Extra[i]));
+        values.append(QString::number(m_settings.UI_Extra[i]));
     }
     EXPECT_EQ(rows[0], header);
     EXPECT_EQ(rows[1], values);

@@ -4,6 +4,8 @@
 #include "TestData.h"
 #include "monitor/LiveSample.h"
 #include "record/AppState.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 
 #include <array>
 
@@ -13,19 +15,26 @@ namespace {
 
 const QChar kDegree(0xB0);
 
-QString fullRecordLine(const AppState& s, double seconds) {
+// What a log line is made from: the flags, the settings record and the live values.
+struct LogInputs {
+    AppState state;
+    EcuSettings settings;
+    EngineData engine;
+};
+
+QString fullRecordLine(const LogInputs& s, double seconds) {
     return ::fullRecordLine(LiveSample::fromEngineData(s.engine, 0), seconds);
 }
-QString plotRecordTitleLine(const AppState& s, const std::array<int, 2>& channels) {
-    return ::plotRecordTitleLine(plotLogLayout(s, channels));
+QString plotRecordTitleLine(const LogInputs& s, const std::array<int, 2>& channels) {
+    return ::plotRecordTitleLine(plotLogLayout(s.state, s.settings, channels));
 }
-QString plotRecordLine(const AppState& s, const std::array<int, 2>& channels, double seconds) {
-    return ::plotRecordLine(LiveSample::fromEngineData(s.engine, 0), plotLogLayout(s, channels),
-                            seconds);
+QString plotRecordLine(const LogInputs& s, const std::array<int, 2>& channels, double seconds) {
+    return ::plotRecordLine(LiveSample::fromEngineData(s.engine, 0),
+                            plotLogLayout(s.state, s.settings, channels), seconds);
 }
 
-AppState sampleState() {
-    AppState s;
+LogInputs sampleState() {
+    LogInputs s;
     EngineData& e = s.engine;
     e.RpmChannel.Value = 2350;
     e.MapChannel.Value = 14.7f;
@@ -64,7 +73,7 @@ TEST(LogHeader, RuleAndDateTimeLines) {
 // load control, the channels by user input mode, the developer extras.
 QStringList logLines() {
     QStringList lines;
-    AppState s = sampleState();
+    LogInputs s = sampleState();
     lines << fullRecordTitleLine() << fullRecordLine(s, 0.25) << fullRecordLine(s, 12345.678);
     lines << plotRecordTitleLine(s, {0, 11});
     s.settings.LoadControl = 2;
@@ -91,8 +100,8 @@ QStringList logLines() {
     lines << plotRecordLine(s, {9, 8}, 0) << plotRecordLine(s, {4, 6}, 0);
 
     s = sampleState();
-    s.LogExtra = true;
-    s.DeveloperMode = true;
+    s.state.LogExtra = true;
+    s.state.DeveloperMode = true;
     lines << plotRecordTitleLine(s, {0, 11}) << plotRecordLine(s, {0, 11}, 2);
     return lines;
 }
@@ -108,14 +117,14 @@ TEST(LogLines, TitlesAndRecordsMatchTheGoldenFile) {
 }
 
 TEST(FullRecord, SmallMapHasNoLeadingZero) {
-    AppState s;
+    LogInputs s;
     s.engine.MapChannel.Value = 0.5f;
     EXPECT_EQ(fullRecordLine(s, 0).mid(18, 10), "       .50");
 }
 
 TEST(PlotRecord, DeveloperExtrasOnlyWithExtraLoggingInDeveloperMode) {
-    AppState s = sampleState();
-    s.LogExtra = true;
+    LogInputs s = sampleState();
+    s.state.LogExtra = true;
     EXPECT_EQ(plotRecordTitleLine(s, {0, 11}).size(), 8 + 16 + 13 + 30);
     EXPECT_EQ(plotRecordLine(s, {0, 11}, 2).size(), 8 + 8 + 15 + 20);
 }

@@ -2,6 +2,8 @@
 #pragma once
 
 #include "record/AppState.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 
 #include <QDateTime>
 #include <QLocale>
@@ -101,11 +103,11 @@ inline void liveValues(int k, EngineData& e) {
     e.EngineStatus2 = static_cast<uint8_t>(k);
 }
 
-inline void applyRun(const Run& run, AppState& state) {
-    state.settings.LoadControl = run.loadControl;
-    state.settings.UserInputAnalogMode = run.userModes;
-    state.settings.UC_Extra = {1, 22, 0, 140, 255};
-    state.settings.UI_Extra = {0, 100, 65535, 7, 12345};
+inline void applyRun(const Run& run, AppState& state, EcuSettings& settings) {
+    settings.LoadControl = run.loadControl;
+    settings.UserInputAnalogMode = run.userModes;
+    settings.UC_Extra = {1, 22, 0, 140, 255};
+    settings.UI_Extra = {0, 100, 65535, 7, 12345};
     state.DeveloperMode = run.developerColumns;
     state.LogExtra = run.developerColumns;
 }

@@ -1,4 +1,5 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+
 #include "LogSessionScript.h"
 #include "TestData.h"
 #include "monitor/DataLog.h"
@@ -34,22 +35,24 @@ QByteArray writeSession() {
     QTemporaryDir dir;
     const QString path = dir.filePath("session.log");
     AppState state;
+    EcuSettings settings;
+    EngineData engine;
     DataLog log;
     EXPECT_FALSE(log.open(path).has_value());
     int k = 0;
     for (const logscript::Run& run : logscript::runs()) {
-        logscript::applyRun(run, state);
+        logscript::applyRun(run, state, settings);
         log.requestHeader();
         for (int r = 0; r < run.records; ++r, ++k) {
             const qint64 now = run.startMs + r * run.stepMs;
-            logscript::liveValues(k, state.engine);
+            logscript::liveValues(k, engine);
             const QDateTime clock = run.clock.addMSecs(r * run.stepMs);
-            const LiveSample sample = LiveSample::fromEngineData(state.engine, now);
+            const LiveSample sample = LiveSample::fromEngineData(engine, now);
             const std::optional<QString> error =
                 run.layout == Layout::Full
                     ? log.writeFullRecord(sample, clock, logscript::kLocale)
-                    : log.writePlotRecord(sample, plotLogLayout(state, run.plotChannels), clock,
-                                          logscript::kLocale);
+                    : log.writePlotRecord(sample, plotLogLayout(state, settings, run.plotChannels),
+                                          clock, logscript::kLocale);
             EXPECT_FALSE(error.has_value());
         }
     }

@@ -3,6 +3,8 @@
 #include "RecordingInteraction.h"
 #include "monitor/LiveSample.h"
 #include "record/AppState.h"
+#include "record/EcuSettings.h"
+#include "record/EngineData.h"
 #include "session/StatusSteps.h"
 
 #include <gtest/gtest.h>
@@ -22,7 +24,7 @@ struct SentCommand {
 struct StatusRig {
     StatusRig() {
         state.EcuOnline = true;
-        state.settings.CrankRpm = 400;
+        settings.CrankRpm = 400;
         state.identity.VersionMajor = 2;
         state.identity.VersionMinor = 51;
         state.identity.VersionText = QStringLiteral("2.051");
@@ -30,12 +32,12 @@ struct StatusRig {
     }
 
     std::vector<StatusStep> decide() {
-        reporter.takeSample(LiveSample::fromEngineData(state.engine, 0));
+        reporter.takeSample(LiveSample::fromEngineData(engine, 0));
         StatusContext context;
         context.online = state.EcuOnline;
         context.logActive = logActive;
         context.edition = state.Edition;
-        context.crankRpm = state.settings.CrankRpm;
+        context.crankRpm = settings.CrankRpm;
         context.identity = &state.identity;
         return reporter.setupStatusBar(context);
     }
@@ -43,8 +45,8 @@ struct StatusRig {
         StatusStepHooks hooks;
         hooks.stopLogging = [this] { logActive = false; };
         hooks.clearErrors = [this] {
-            state.engine.EngineStatus3 = 0;
-            state.engine.EngineStatus4 = 0;
+            engine.EngineStatus3 = 0;
+            engine.EngineStatus4 = 0;
         };
         carryOutStatusSteps(decide(), state, ui, sender, hooks);
     }
@@ -52,6 +54,8 @@ struct StatusRig {
     const StatusPanel& panel(int number) const { return reporter.view().panels[number - 1]; }
 
     AppState state;
+    EcuSettings settings;
+    EngineData engine;
     RecordingInteraction ui;
     std::vector<SentCommand> sent;
     CommandSender sender = [this](int command, int, int) {
@@ -107,11 +111,11 @@ TEST(StatusProblems, ShareOneBoxSendTheirClearingCommandAndGoOffline) {
     for (const auto& c : cases) {
         SCOPED_TRACE(c.text.toStdString());
         StatusRig rig;
-        rig.state.engine.EngineStatus1 = c.status1;
-        rig.state.engine.EngineStatus3 = c.status3;
-        rig.state.engine.EngineStatus4 = c.status4;
+        rig.engine.EngineStatus1 = c.status1;
+        rig.engine.EngineStatus3 = c.status3;
+        rig.engine.EngineStatus4 = c.status4;
         StatusRig decided;
-        decided.state.engine = rig.state.engine;
+        decided.engine = rig.engine;
         std::vector<K> steps;
         for (const StatusStep& step : decided.decide()) {
             steps.push_back(step.kind);
@@ -128,8 +132,8 @@ TEST(StatusProblems, ShareOneBoxSendTheirClearingCommandAndGoOffline) {
         }
         EXPECT_EQ(sent, c.sent);
         EXPECT_FALSE(rig.state.EcuOnline);
-        EXPECT_EQ(rig.state.engine.EngineStatus3, 0);
-        EXPECT_EQ(rig.state.engine.EngineStatus4, 0);
+        EXPECT_EQ(rig.engine.EngineStatus3, 0);
+        EXPECT_EQ(rig.engine.EngineStatus4, 0);
         EXPECT_EQ(rig.panel(2).text, "Offline ");
         EXPECT_EQ(rig.reporter.view().picture, StatusBarView::Picture::Offline);
     }
@@ -147,7 +151,7 @@ TEST(WarningAdvice, EndsTheWarningBoxByFirmwareVersion) {
         StatusRig rig;
         rig.state.identity.VersionMajor = c.major;
         rig.state.identity.VersionMinor = c.minor;
-        rig.state.engine.EngineStatus1 = 16;
+        rig.engine.EngineStatus1 = 16;
         rig.refresh();
         const QString advice = c.powerDown ? QStringLiteral("Power Down ECU to clear warnings")
                                            : QStringLiteral("Click on Find ECU to clear warnings");
@@ -159,26 +163,26 @@ TEST(WarningAdvice, EndsTheWarningBoxByFirmwareVersion) {
 }
 
 TEST_F(StatusReportTest, EngineStatePanel) {
-    state.engine.EngineStatus1 = 2;
-    state.engine.RpmChannel.Value = 400; // exactly the cranking speed
+    engine.EngineStatus1 = 2;
+    engine.RpmChannel.Value = 400; // exactly the cranking speed
     refresh();
     EXPECT_EQ(panel(3).text, "Running  ");
     EXPECT_TRUE(panel(3).enabled);
     EXPECT_TRUE(reporter.running());
 
-    state.engine.RpmChannel.Value = 350;
+    engine.RpmChannel.Value = 350;
     refresh();
     EXPECT_EQ(panel(3).text, "Cranking ");
 
-    state.engine.EngineStatus1 = 0;
+    engine.EngineStatus1 = 0;
     refresh();
     EXPECT_EQ(panel(3).text, "");
     EXPECT_FALSE(panel(3).enabled);
 }
 
 TEST_F(StatusReportTest, OnlinePanelsShowVersionOutputsAndInputs) {
-    state.engine.EngineStatus1 = 2 + 4;
-    state.engine.EngineStatus2 = 1 + 8 + 32;
+    engine.EngineStatus1 = 2 + 4;
+    engine.EngineStatus2 = 1 + 8 + 32;
     refresh();
 
     EXPECT_EQ(panel(2).text, "Online ");
@@ -197,13 +201,13 @@ TEST_F(StatusReportTest, OnlinePanelsShowVersionOutputsAndInputs) {
 }
 
 TEST_F(StatusReportTest, CrankPickupErrorReplacesVersionPanel) {
-    state.engine.EngineStatus1 = 8;
+    engine.EngineStatus1 = 8;
     refresh();
     EXPECT_FALSE(panel(15).visible);
     EXPECT_TRUE(panel(16).visible);
     EXPECT_EQ(panel(16).text, " Crank Pickup Error ");
 
-    state.engine.EngineStatus1 = 0;
+    engine.EngineStatus1 = 0;
     refresh();
     EXPECT_TRUE(panel(15).visible);
     EXPECT_FALSE(panel(16).visible);

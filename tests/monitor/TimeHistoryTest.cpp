@@ -4,6 +4,7 @@
 #include "StartupRecord.h"
 #include "monitor/Calibration.h"
 #include "monitor/SampleSeries.h"
+#include "record/EngineData.h"
 
 #include <gtest/gtest.h>
 
@@ -104,28 +105,30 @@ TEST(PlotLimitEntry, EmptyOrNonNumericEntryLeavesTheLimit) {
 
 TEST(PlotLimitEntry, LimitTextUsesTheScalePattern) {
     AppState state = startupState();
+    const EcuSettings settings = startupRecord();
     state.display.PlotChannelScales[PlotChannel::Fuel].Max[0] = 10.0f;
     state.display.PlotChannelScales[PlotChannel::Water].Min[1] = 50.0f;
     const std::array<int, 2> channels{PlotChannel::Fuel, PlotChannel::Water};
-    EXPECT_EQ(plotLimitText(state.display, state.settings, channels, 1), "10.00");
-    EXPECT_EQ(plotLimitText(state.display, state.settings, channels, 2), "50");
-    EXPECT_EQ(plotLimitText(state.display, state.settings, {0, PlotChannel::Off}, 2), "");
+    EXPECT_EQ(plotLimitText(state.display, settings, channels, 1), "10.00");
+    EXPECT_EQ(plotLimitText(state.display, settings, channels, 2), "50");
+    EXPECT_EQ(plotLimitText(state.display, settings, {0, PlotChannel::Off}, 2), "");
 }
 
 TEST(PlotRequests, FixedRequestsPlusOnePerTrace) {
     AppState state = startupState();
-    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Fuel, PlotChannel::Off}),
+    const EcuSettings settings = startupRecord();
+    EXPECT_EQ(plotSampleRequests(state, settings, {PlotChannel::Fuel, PlotChannel::Off}),
               std::vector<int>({40, 41, 37, 50, 38}));
-    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Ignition, PlotChannel::Air}),
+    EXPECT_EQ(plotSampleRequests(state, settings, {PlotChannel::Ignition, PlotChannel::Air}),
               std::vector<int>({40, 41, 37, 50, 39, 44}));
     // Throttle, rpm and MAP come with the fixed requests.
-    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::Rpm, PlotChannel::Map}),
+    EXPECT_EQ(plotSampleRequests(state, settings, {PlotChannel::Rpm, PlotChannel::Map}),
               std::vector<int>({40, 41, 37, 50}));
     state.DeveloperMode = true;
-    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::User1, PlotChannel::User2}),
+    EXPECT_EQ(plotSampleRequests(state, settings, {PlotChannel::User1, PlotChannel::User2}),
               std::vector<int>({40, 41, 37, 50, 46, 47}));
     state.LogExtra = true;
-    EXPECT_EQ(plotSampleRequests(state, {PlotChannel::User3, PlotChannel::Off}),
+    EXPECT_EQ(plotSampleRequests(state, settings, {PlotChannel::User3, PlotChannel::Off}),
               std::vector<int>({40, 41, 37, 50, 114, 115, 116, 119, 120, 121, 48}));
 }
 
@@ -152,14 +155,16 @@ TEST(PlotMapping, Trace2RangeFallsOnTrace1Range) {
 class PlotRunTest : public ::testing::Test {
 protected:
     AppState state = startupState();
-    PlotRun run{state};
+    EcuSettings settings = startupRecord();
+    EngineData engine = EngineData::withChannelLayout();
+    PlotRun run{state, settings};
     uint16_t period = 2500;
     qint64 timeMs = 0;
 
     void SetUp() override {
         state.EcuOnline = true;
-        state.settings.LoadControl = 1;
-        state.settings.WaterTempSensorType = 0; // water reads 175 F
+        settings.LoadControl = 1;
+        settings.WaterTempSensorType = 0; // water reads 175 F
         state.display.PlotChannelScales[PlotChannel::Rpm].Min[0] = 0.0f;
         state.display.PlotChannelScales[PlotChannel::Rpm].Max[0] = 5000.0f;
         state.display.PlotChannelScales[PlotChannel::Water].Min[1] = 50.0f;
@@ -168,13 +173,13 @@ protected:
 
     // The next reduced sample of the run's channels, 50 ms after the last.
     PlotSample take() {
-        EngineData& e = state.engine;
+        EngineData& e = engine;
         e.PeriodChannel.RawHigh = static_cast<uint8_t>(period / 256);
         e.PeriodChannel.RawLow = static_cast<uint8_t>(period % 256);
         e.WaterChannel.RawLow = 100;
         e.BatteryChannel.RawLow = 255;
         e.EngineStatus1 = 2;
-        calibrateData(state);
+        calibrateData(settings, e);
         const PlotSample sample =
             run.take(LiveSample::fromEngineData(e, timeMs, plotSampleChannels(run.channels())));
         timeMs += 50;
@@ -196,18 +201,18 @@ TEST_F(PlotRunTest, ValuesAndLabelsAreCalibratedAndFormatted) {
 }
 
 TEST_F(PlotRunTest, LoadLabelFollowsLoadControl) {
-    state.engine.TpsChannel.Value = 42.5f;
-    state.engine.MapChannel.Value = 7.25f;
-    state.engine.TpsChannel.RawLow = 51;
-    const LiveSample sample = LiveSample::fromEngineData(state.engine, 0);
-    state.settings.LoadControl = 1;
-    EXPECT_EQ(plotLoadLabel(state.settings, sample), " Load 7.25 psi");
-    state.settings.LoadControl = 2;
-    EXPECT_EQ(plotLoadLabel(state.settings, sample), "42.50 %");
-    state.settings.LoadControl = 3;
-    EXPECT_EQ(plotLoadLabel(state.settings, sample), "Load 1.00 volt");
-    state.settings.LoadControl = 0;
-    EXPECT_FALSE(plotLoadLabel(state.settings, sample));
+    engine.TpsChannel.Value = 42.5f;
+    engine.MapChannel.Value = 7.25f;
+    engine.TpsChannel.RawLow = 51;
+    const LiveSample sample = LiveSample::fromEngineData(engine, 0);
+    settings.LoadControl = 1;
+    EXPECT_EQ(plotLoadLabel(settings, sample), " Load 7.25 psi");
+    settings.LoadControl = 2;
+    EXPECT_EQ(plotLoadLabel(settings, sample), "42.50 %");
+    settings.LoadControl = 3;
+    EXPECT_EQ(plotLoadLabel(settings, sample), "Load 1.00 volt");
+    settings.LoadControl = 0;
+    EXPECT_FALSE(plotLoadLabel(settings, sample));
 }
 
 TEST_F(PlotRunTest, OneSegmentPerTracePerSampleWithTrace2Mapped) {

@@ -3,6 +3,7 @@
 
 #include "RecordingInteraction.h"
 #include "ScriptedLink.h"
+#include "StoreRecord.h"
 #include "monitor/Acquisition.h"
 #include "monitor/LoggingController.h"
 #include "monitor/SampleSeries.h"
@@ -93,7 +94,7 @@ protected:
     }
 
     void SetUp() override {
-        state.settings = EcuSettings::withDefaults();
+        recordOf(session.store()) = EcuSettings::withDefaults();
         state.EcuOnline = true;
         auto& rpm = state.display.PlotChannelScales[PlotChannel::Rpm];
         rpm.Max = {5000.0f, 5000.0f};
@@ -108,7 +109,8 @@ protected:
     }
 
     void open() {
-        window = std::make_unique<TimeHistoryWindow>(state, ui, session.liveFeed());
+        window =
+            std::make_unique<TimeHistoryWindow>(state, session.store(), ui, session.liveFeed());
         window->resize(1000, 600);
         window->show();
     }
@@ -248,7 +250,7 @@ TEST_F(TimeHistoryWindowTest, ClosingSendsCommand34AndSwitchesLoggingOffWithoutD
 
 TEST_F(TimeHistoryWindowTest, ClosingItsMdiChildWindowSendsCommand34Once) {
     QMdiArea area;
-    auto* plot = new TimeHistoryWindow(state, ui, session.liveFeed());
+    auto* plot = new TimeHistoryWindow(state, session.store(), ui, session.liveFeed());
     QMdiSubWindow* sub = area.addSubWindow(plot);
     sub->setAttribute(Qt::WA_DeleteOnClose);
     area.show();
@@ -268,7 +270,7 @@ TEST_F(TimeHistoryWindowTest, ClosingKeepsLoggingWhileTheDataWindowIsOpen) {
 }
 
 TEST_F(TimeHistoryWindowTest, WhileLoggingEachSampleAppendsAPlotRecord) {
-    state.settings.LoadControl = 1;
+    recordOf(session.store()).LoadControl = 1;
     QTemporaryDir dir;
     ASSERT_TRUE(dir.isValid());
     const QString path = dir.filePath("plot.log");

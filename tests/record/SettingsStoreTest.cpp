@@ -1,5 +1,6 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "record/SettingsStore.h"
+#include "StoreRecord.h"
 
 #include <gtest/gtest.h>
 #include <vector>
@@ -22,8 +23,8 @@ protected:
                          [this](const SettingsChange& change) { changes.push_back(change); });
     }
 
-    EcuSettings record;
-    SettingsStore store{record};
+    SettingsStore store;
+    EcuSettings& record = recordOf(store);
     std::vector<Sent> sent;
     std::vector<SettingsChange> changes;
 };

@@ -13,7 +13,8 @@ inline AppState startupState() {
     return state;
 }
 
-// The settings record of startupState().
+// The settings record start-up leaves.
 inline EcuSettings startupRecord() {
-    return startupState().settings;
+    AppState state;
+    return initialiseSettings(state);
 }

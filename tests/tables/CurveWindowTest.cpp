@@ -29,9 +29,9 @@ protected:
     SimulatedLink link{&ecu};
     RecordingInteraction ui;
     AppState state;
+    std::unique_ptr<SettingsStore> store;
     std::unique_ptr<EcuLine> line;
     std::unique_ptr<Acquisition> acquisition;
-    std::unique_ptr<SettingsStore> store;
 
     void SetUp() override {
         EcuSettings image = SimulatedEcu::defaultImage();
@@ -43,11 +43,10 @@ protected:
         image.UserInputAnalogTable[0].fill(100);
         image.UserInputAnalogTable[1].fill(100);
         ecu.setSettings(image);
-        state.settings = image;
         state.EcuOnline = true;
-        line = std::make_unique<EcuLine>(state, link, ui);
+        store = std::make_unique<SettingsStore>(image);
+        line = std::make_unique<EcuLine>(state, *store, link, ui);
         acquisition = std::make_unique<Acquisition>(state, *line);
-        store = std::make_unique<SettingsStore>(state.settings);
         store->setSender(line->sender());
     }
 
@@ -133,13 +132,13 @@ TEST_F(CurveWindowTest, ChargeTimesAreKeptButNeverSent) {
                     .contains(QStringLiteral("not stored in the ECU")));
     type(grid, 1, 3, "300");
     QTest::keyClick(grid->editBox(), Qt::Key_Return);
-    EXPECT_EQ(state.settings.ChargeTimeTable[2], 255);
+    EXPECT_EQ(store->settings().ChargeTimeTable[2], 255);
     EXPECT_EQ(grid->grid()->item(1, 3)->text(), " 255");
     type(grid, 4, 4, "1/2");
     window->close();
-    EXPECT_EQ(state.settings.ChargeTimeTable[3], 100);
+    EXPECT_EQ(store->settings().ChargeTimeTable[3], 100);
     window->undoStack()->undo();
-    EXPECT_EQ(state.settings.ChargeTimeTable[0], 100);
+    EXPECT_EQ(store->settings().ChargeTimeTable[0], 100);
     EXPECT_TRUE(link.written().isEmpty());
 }
 

@@ -4,6 +4,7 @@
 // simulated ECU is checked.
 
 #include "SimulatedMainWindow.h"
+#include "StoreRecord.h"
 #include "app/MenuBuilder.h"
 #include "tables/LoadPlot.h"
 
@@ -120,7 +121,7 @@ TEST_F(EditorKeysTest, TheCellsShownSelectedTakeTheEntryAndTheOperation) {
          bytes({240, 2, 3, 143, 240, 2, 3, 151})},
         // From an open setpoint edit to a box of the EGO window.
         {[this] {
-             state.settings.UserInputAnalogMode = {3, 0, 0};
+             recordOf(window->store()).UserInputAnalogMode = {3, 0, 0};
              window->menus().tuningEgo->trigger();
          },
          {{Step::Cell, "EGOGrid", 1, 4, "2"}, {Step::Box, "EgoTextBox1", 0, 0, "9\r"}},
@@ -219,7 +220,7 @@ TEST_F(EditorKeysTest, EveryWindowTakesTypingAtOnceWhenOpenedOrRaised) {
         {shortcut(Qt::CTRL | Qt::Key_I), WindowCode::Ignition, "IgnGrid", "25\r",
          bytes({241, 0, 0, 50})},
         {[this, menu] {
-             state.settings.UserInputAnalogMode = {3, 0, 0};
+             recordOf(window->store()).UserInputAnalogMode = {3, 0, 0};
              menu(window->menus().tuningEgo)();
          },
          WindowCode::Ego,

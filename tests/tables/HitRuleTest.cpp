@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables/HitRule.h"
 #include "monitor/LiveSample.h"
+#include "record/EngineData.h"
 #include "record/LoadPercent.h"
 #include "record/SensorConversions.h"
 #include "tables/OperatingHighlight.h"

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables/OperatingHighlight.h"
 #include "monitor/LiveSample.h"
+#include "record/EngineData.h"
 
 #include <gtest/gtest.h>
 

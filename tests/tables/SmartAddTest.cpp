@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "tables/SmartAdd.h"
 #include "monitor/LiveSample.h"
+#include "record/EngineData.h"
 
 #include <gtest/gtest.h>
 
@@ -9,26 +10,27 @@ namespace {
 class SmartAddTest : public ::testing::Test {
 protected:
     SmartAddTest() {
-        state.settings = EcuSettings::withDefaults();
-        state.settings.MaxRpm = 7500;   // rpm labels 0, 500, ... 7500
-        state.settings.LoadControl = 2; // load labels 105, 98, ... 0
+        record.MaxRpm = 7500;   // rpm labels 0, 500, ... 7500
+        record.LoadControl = 2; // load labels 105, 98, ... 0
     }
 
     std::vector<FieldCell> smartAddAt(float rpm, double amount, int sign) {
-        state.engine.RpmChannel.Value = rpm;
-        const LiveSample sample = LiveSample::fromEngineData(state.engine, 0);
-        const GridPoint p = gridPoint(state.settings, sample);
-        const OperatingHighlight h = operatingHighlightAt(state.settings, p.rpm, p.load);
+        engine.RpmChannel.Value = rpm;
+        const LiveSample sample = LiveSample::fromEngineData(engine, 0);
+        const GridPoint p = gridPoint(record, sample);
+        const OperatingHighlight h = operatingHighlightAt(record, p.rpm, p.load);
         return smartAdd(fuel, h, sample, amount, sign);
     }
     void fill(int raw) {
-        for (auto& row : state.settings.FuelTable) {
+        for (auto& row : record.FuelTable) {
             row.fill(static_cast<int16_t>(raw));
         }
     }
 
     AppState state;
-    TableModel fuel{fuelEditor(), state, state.settings};
+    EcuSettings record = EcuSettings::withDefaults();
+    EngineData engine = EngineData::withChannelLayout();
+    TableModel fuel{fuelEditor(), state, record};
 };
 
 struct SmartCase {
@@ -60,7 +62,7 @@ TEST_F(SmartAddTest, MovesTheCellsNearestToTheOperatingPoint) {
     };
     for (const SmartCase& c : cases) {
         fill(c.raw);
-        state.engine.TpsChannel.Value = c.tps;
+        engine.TpsChannel.Value = c.tps;
         EXPECT_EQ(smartAddAt(c.rpm, c.amount, c.sign), c.expected)
             << "rpm " << c.rpm << " tps " << c.tps;
     }
@@ -69,7 +71,7 @@ TEST_F(SmartAddTest, MovesTheCellsNearestToTheOperatingPoint) {
 // A huge amount takes the cells near the point to the end of the range it
 // heads for; the cells farther away keep their values.
 TEST_F(SmartAddTest, HugeAmountsMoveOnlyTheNearCellsToTheEndOfTheRange) {
-    state.engine.TpsChannel.Value = 62; // near the upper-right corner
+    engine.TpsChannel.Value = 62; // near the upper-right corner
     const struct {
         double amount;
         int sign;
@@ -87,9 +89,9 @@ TEST_F(SmartAddTest, LoadInVoltsIsComparedWithTheVoltLabels) {
     // Load count 128 is 2.51 V, between the labels 2.7 (grid row 8) and 2.3;
     // the throttle per cent must not be used.
     fill(100);
-    state.settings.LoadControl = 3;
-    state.engine.TpsChannel.RawLow = 128;
-    state.engine.TpsChannel.Value = 100.0f;
+    record.LoadControl = 3;
+    engine.TpsChannel.RawLow = 128;
+    engine.TpsChannel.Value = 100.0f;
     EXPECT_EQ(smartAddAt(2250, 0.0625, 1),
               (std::vector<FieldCell>{{7, 4, 101}, {7, 5, 101}, {8, 4, 101}, {8, 5, 101}}));
 }

@@ -2,9 +2,11 @@
 #include "tables/TableEditorWindow.h"
 
 #include "RecordingInteraction.h"
+#include "StoreRecord.h"
 #include "comm/EcuLine.h"
 #include "monitor/Acquisition.h"
 #include "record/AppState.h"
+#include "record/EngineData.h"
 #include "record/SettingsStore.h"
 #include "sim/SimulatedEcu.h"
 #include "sim/SimulatedLink.h"
@@ -32,9 +34,10 @@ protected:
     SimulatedLink link{&ecu};
     RecordingInteraction ui;
     AppState state;
+    EngineData engine = EngineData::withChannelLayout();
+    std::unique_ptr<SettingsStore> store;
     std::unique_ptr<EcuLine> line;
     std::unique_ptr<Acquisition> acquisition;
-    std::unique_ptr<SettingsStore> store;
     std::unique_ptr<TableEditorWindow> window;
 
     void SetUp() override {
@@ -43,11 +46,10 @@ protected:
             row.fill(40);
         }
         ecu.setSettings(image);
-        state.settings = image;
         state.EcuOnline = true;
-        line = std::make_unique<EcuLine>(state, link, ui);
+        store = std::make_unique<SettingsStore>(image);
+        line = std::make_unique<EcuLine>(state, *store, link, ui);
         acquisition = std::make_unique<Acquisition>(state, *line);
-        store = std::make_unique<SettingsStore>(state.settings);
         store->setSender(line->sender());
         window = std::make_unique<FuelWindow>(state, *store, ui, acquisition.get());
         window->resize(900, 600);
@@ -65,19 +67,19 @@ protected:
         return bytes;
     }
     int fuel(int row, int column) const {
-        return state.settings.FuelTable[std::size_t(row)][std::size_t(column)];
+        return store->settings().FuelTable[std::size_t(row)][std::size_t(column)];
     }
     int ecuFuel(int row, int column) const {
         return ecu.settings().FuelTable[std::size_t(row)][std::size_t(column)];
     }
     void type(const char* keys) { QTest::keyClicks(window->grid(), QString::fromLatin1(keys)); }
-    // A poll's sample of the live values set in the state.
-    void poll() { window->upDate(LiveSample::fromEngineData(state.engine, 0)); }
+    // A poll's sample of the live values set in the test.
+    void poll() { window->upDate(LiveSample::fromEngineData(engine, 0)); }
 };
 
 TEST_F(TableEditorWindowTest, EntryKeysAndOnlyChangedCellsSentInWalkOrder) {
-    state.settings.FuelTable[1][1] = 127;
-    ecu.setSettings(state.settings);
+    recordOf(*store).FuelTable[1][1] = 127;
+    ecu.setSettings(store->settings());
     window->select({1, 3, 3, 2}); // a 3 x 2 block from its top-right corner
     QTest::keyClick(window->grid(), Qt::Key_A);
     EXPECT_FALSE(window->editBox()->isVisible());
@@ -114,8 +116,8 @@ TEST_F(TableEditorWindowTest, EntryKeysAndOnlyChangedCellsSentInWalkOrder) {
 }
 
 TEST_F(TableEditorWindowTest, BlockOperationIsOneStepThatUndoAndRedoSendAgain) {
-    state.settings.FuelTable[0][0] = 255; // stays at the top of the range
-    ecu.setSettings(state.settings);
+    recordOf(*store).FuelTable[0][0] = 255; // stays at the top of the range
+    ecu.setSettings(store->settings());
     QSignalSpy updates(window->grid()->model(), &QAbstractItemModel::dataChanged);
     window->select({2, 2, 1, 1});
     window->operandBox(Operand::Amount)->setText(QStringLiteral("0,1"));
@@ -138,7 +140,8 @@ TEST_F(TableEditorWindowTest, BlockOperationIsOneStepThatUndoAndRedoSendAgain) {
     EXPECT_EQ(ecuFuel(0, 1), 42);
 
     // A file or a read of the ECU replaces the record: no history left.
-    store->replace(state.settings, ChangeOrigin::File);
+    const EcuSettings loaded = store->settings();
+    store->replace(loaded, ChangeOrigin::File);
     EXPECT_EQ(window->undoStack()->count(), 0);
 }
 
@@ -179,10 +182,10 @@ TEST_F(TableEditorWindowTest, ClipboardRoundTripWithASpreadsheetBlock) {
 }
 
 TEST_F(TableEditorWindowTest, OperatingCellsRepaintOnlyWhenTheyOrTheCursorMove) {
-    state.settings.LoadControl = 2;
-    state.settings.MaxRpm = 7500;
-    state.engine.TpsChannel.Value = 50;   // rows 8 and 9
-    state.engine.RpmChannel.Value = 1000; // columns 3 and 4
+    recordOf(*store).LoadControl = 2;
+    recordOf(*store).MaxRpm = 7500;
+    engine.TpsChannel.Value = 50;   // rows 8 and 9
+    engine.RpmChannel.Value = 1000; // columns 3 and 4
     auto* model = static_cast<TableGridModel*>(window->grid()->model());
     QAction* smart = window->findChild<QAction*>(QStringLiteral("SmartAddAction"));
     EXPECT_FALSE(smart->isEnabled());
@@ -199,8 +202,8 @@ TEST_F(TableEditorWindowTest, OperatingCellsRepaintOnlyWhenTheyOrTheCursorMove) 
     EXPECT_GT(updates.size(), 1);
 
     // Smart add in the middle third of both spacings moves all four cells.
-    state.engine.TpsChannel.Value = 52.5;
-    state.engine.RpmChannel.Value = 1250;
+    engine.TpsChannel.Value = 52.5;
+    engine.RpmChannel.Value = 1250;
     poll();
     link.clearWritten();
     smart->trigger();

@@ -2,6 +2,7 @@
 #include "tables/TableEditorWindow.h"
 
 #include "SimulatedMainWindow.h"
+#include "StoreRecord.h"
 #include "tables/CurveGrid.h"
 #include "tables/CurveWindow.h"
 
@@ -78,12 +79,15 @@ protected:
     static QByteArray block(int command, int value) {
         return cells(command, {{1, 2, value}, {2, 2, value}, {1, 3, value}, {2, 3, value}});
     }
+    // The session's record, written as setup, unsent.
+    EcuSettings& record() const { return recordOf(window->store()); }
     void setTables(int raw) {
+        EcuSettings& s = record();
         for (std::size_t load = 0; load < 16; ++load) {
-            std::fill_n(state.settings.FuelTable[load].begin(), 16, raw);
-            std::fill_n(state.settings.IgnitionTable[load].begin(), 16, raw);
+            std::fill_n(s.FuelTable[load].begin(), 16, raw);
+            std::fill_n(s.IgnitionTable[load].begin(), 16, raw);
         }
-        ecu.setSettings(state.settings);
+        ecu.setSettings(window->store().settings());
     }
 
     qint64 now = 0;
@@ -243,9 +247,9 @@ TEST_F(TableEntryTest, SmartAddOfAHugeAmountMovesTheNearCellsToTheTop) {
 // 31.5 at the eighth row, which rounds to the even 32.
 TEST_F(TableEntryTest, SmoothRoundsExactHalvesToEven) {
     setTables(40);
-    state.settings.FuelTable[0][0] = 0;
-    state.settings.FuelTable[10][0] = 45;
-    ecu.setSettings(state.settings);
+    record().FuelTable[0][0] = 0;
+    record().FuelTable[10][0] = 45;
+    ecu.setSettings(window->store().settings());
     TableEditorWindow* editor = openTable(false);
     ASSERT_NE(editor, nullptr);
     click(editor, 1, 1);
@@ -273,9 +277,9 @@ TEST_F(TableEntryTest, HugeNumbersTypedIntoCurvesStoreTheEndOfTheirRange) {
         {3, "10000000000000000000", 223, 228},
         {3, "-" + kHuge308, 223, 28},
     };
-    const EcuSettings before = state.settings;
+    const EcuSettings before = window->store().settings();
     for (const auto& c : cases) {
-        state.settings = before;
+        record() = before;
         ecu.setSettings(before);
         keys(Qt::CTRL | Qt::Key_W);
         auto* comp = window->findChild<Comp1Window*>();

@@ -9,11 +9,10 @@ namespace {
 
 class TableModelTest : public ::testing::Test {
 protected:
-    TableModelTest() { state.settings = EcuSettings::withDefaults(); }
-
     AppState state;
-    TableModel fuel{fuelEditor(), state, state.settings};
-    TableModel ignition{ignitionEditor(), state, state.settings};
+    EcuSettings record = EcuSettings::withDefaults();
+    TableModel fuel{fuelEditor(), state, record};
+    TableModel ignition{ignitionEditor(), state, record};
 };
 
 TEST(TableEditorDescription, Captions) {
@@ -36,30 +35,29 @@ TEST_F(TableModelTest, CellTextsInTheTablesPatterns) {
     };
     for (const TextCase& c : cases) {
         TableModel& model = c.ignition ? ignition : fuel;
-        EcuSettings::Table& table =
-            c.ignition ? state.settings.IgnitionTable : state.settings.FuelTable;
+        EcuSettings::Table& table = c.ignition ? record.IgnitionTable : record.FuelTable;
         table[3][5] = static_cast<int16_t>(c.raw);
         EXPECT_EQ(model.text(4, 6), QString::fromLatin1(c.text)) << c.raw;
     }
 }
 
 TEST_F(TableModelTest, RpmLabelsRunFromZeroToMaxRpm) {
-    state.settings.MaxRpm = 7500;
+    record.MaxRpm = 7500;
     for (int column = 1; column <= 16; ++column) {
         EXPECT_EQ(fuel.rpmLabel(column), QStringLiteral(" %1").arg(500 * (column - 1)));
     }
-    state.settings.MaxRpm = 8000;
+    record.MaxRpm = 8000;
     EXPECT_EQ(ignition.rpmLabel(2), QStringLiteral(" 533.3333"));
     EXPECT_DOUBLE_EQ(ignition.rpmLabelValue(2), 533.3333);
 }
 
 TEST_F(TableModelTest, LoadLabelsAndCaptionFollowLoadControl) {
-    state.settings.LoadControl = 2;
+    record.LoadControl = 2;
     EXPECT_EQ(fuel.loadLabel(1), QStringLiteral(" 105.0"));
     EXPECT_EQ(fuel.loadLabel(16), QStringLiteral(" 0.0"));
     EXPECT_EQ(fuel.loadCaption(), QStringLiteral("  T P S  "));
 
-    state.settings.LoadControl = 3;
+    record.LoadControl = 3;
     EXPECT_EQ(fuel.loadLabel(1), QStringLiteral(" 5.0"));
     EXPECT_EQ(fuel.loadLabel(13), QStringLiteral(" 1.0"));
     EXPECT_EQ(fuel.loadLabel(14), QStringLiteral(" 0.7"));
@@ -67,23 +65,22 @@ TEST_F(TableModelTest, LoadLabelsAndCaptionFollowLoadControl) {
     EXPECT_EQ(fuel.loadCaption(), QStringLiteral("V O L T S"));
 
     // Step 1 of 0..100 counts is 6.67, rounded to count 7.
-    state.settings.LoadControl = 1;
-    state.settings.MapMinBits = 0;
-    state.settings.MapMaxBits = 100;
-    const QString count7 =
-        QLatin1Char(' ') +
-        formatNumber(mapCountsToPsi(state.settings.MapSensorType, 7), QStringLiteral("###,##0.0"));
+    record.LoadControl = 1;
+    record.MapMinBits = 0;
+    record.MapMaxBits = 100;
+    const QString count7 = QLatin1Char(' ') + formatNumber(mapCountsToPsi(record.MapSensorType, 7),
+                                                           QStringLiteral("###,##0.0"));
     EXPECT_EQ(fuel.loadLabel(15), count7);
     EXPECT_EQ(fuel.loadCaption(), QStringLiteral("  M A P  "));
 
-    state.settings.LoadControl = 0;
+    record.LoadControl = 0;
     EXPECT_TRUE(fuel.loadLabel(1).isEmpty());
     EXPECT_FALSE(fuel.loadCaption().has_value());
 }
 
 TEST_F(TableModelTest, MarkColoursAndTheHighlightedRegionOfEachTable) {
-    state.settings.InjectionLoadIndex = 10;
-    state.settings.InjectionRpmIndex = 4;
+    record.InjectionLoadIndex = 10;
+    record.InjectionRpmIndex = 4;
     state.display.FuelMarkFlags[12][3] = 1;
     state.display.FuelMarkFlags[5][3] = 2;
     state.display.FuelMarkFlags[5][4] = 7;

@@ -2,6 +2,8 @@
 #include "tables/TableOperations.h"
 #include "tables/TableModel.h"
 
+#include "StoreRecord.h"
+
 #include <gtest/gtest.h>
 #include <vector>
 
@@ -17,18 +19,18 @@ struct Sent {
 class TableOperationsTest : public ::testing::Test {
 protected:
     TableOperationsTest() {
-        state.settings = EcuSettings::withDefaults();
-        for (auto& row : state.settings.FuelTable) {
+        for (auto& row : record.FuelTable) {
             row.fill(40);
         }
-        for (auto& row : state.settings.IgnitionTable) {
+        for (auto& row : record.IgnitionTable) {
             row.fill(40);
         }
         store.setSender([this](int code, int i1, int i2) { sent.push_back({code, i1, i2}); });
     }
 
     AppState state;
-    SettingsStore store{state.settings};
+    SettingsStore store{EcuSettings::withDefaults()};
+    EcuSettings& record = recordOf(store);
     std::vector<Sent> sent;
 };
 
@@ -54,7 +56,7 @@ TEST_F(TableOperationsTest, TypedValuesAreLimitedAndRoundedHalfToEven) {
     };
     for (const TypedCase& c : cases) {
         const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
-        const std::vector<FieldCell> cells = typedEntry(d, state.settings, {1, 1, 1, 1}, c.text);
+        const std::vector<FieldCell> cells = typedEntry(d, record, {1, 1, 1, 1}, c.text);
         ASSERT_EQ(cells.size(), 1u) << c.text;
         EXPECT_EQ(cells[0], (FieldCell{0, 0, c.raw})) << c.text;
     }
@@ -62,16 +64,16 @@ TEST_F(TableOperationsTest, TypedValuesAreLimitedAndRoundedHalfToEven) {
 
 TEST_F(TableOperationsTest, TextThatIsNoNumberChangesNothing) {
     for (const char* text : {"", "  ", "abc", "1,000.5", "nan", "inf"}) {
-        EXPECT_TRUE(typedEntry(fuelEditor(), state.settings, {1, 1, 3, 4}, text).empty()) << text;
+        EXPECT_TRUE(typedEntry(fuelEditor(), record, {1, 1, 3, 4}, text).empty()) << text;
     }
 }
 
 TEST_F(TableOperationsTest, BlockEntrySendsOnlyTheChangedCellsInWalkOrder) {
     // A 3 x 4 block from (4, 6) to (2, 3); two of its cells hold 8 ms already.
-    state.settings.FuelTable[2][4] = 127;
-    state.settings.FuelTable[1][2] = 127;
+    record.FuelTable[2][4] = 127;
+    record.FuelTable[1][2] = 127;
     store.setCells(FieldId::FuelTable,
-                   typedEntry(fuelEditor(), state.settings, {4, 6, 2, 3}, QStringLiteral("8")),
+                   typedEntry(fuelEditor(), record, {4, 6, 2, 3}, QStringLiteral("8")),
                    SettingsStore::Send::Always);
     const std::vector<Sent> expected{
         {240, 3, 5}, {240, 2, 5}, {240, 1, 5}, {240, 3, 4}, {240, 1, 4},
@@ -79,9 +81,9 @@ TEST_F(TableOperationsTest, BlockEntrySendsOnlyTheChangedCellsInWalkOrder) {
     };
     EXPECT_EQ(sent, expected);
     for (const GridCell& cell : blockWalk({4, 6, 2, 3})) {
-        EXPECT_EQ(state.settings.FuelTable[cell.row - 1][cell.column - 1], 127);
+        EXPECT_EQ(record.FuelTable[cell.row - 1][cell.column - 1], 127);
     }
-    EXPECT_EQ(state.settings.FuelTable[4][5], 40);
+    EXPECT_EQ(record.FuelTable[4][5], 40);
 }
 
 struct ArithmeticCase {
@@ -105,7 +107,7 @@ TEST_F(TableOperationsTest, ArithmeticRoundsAndKeepsTheRawRange) {
     };
     for (const ArithmeticCase& c : cases) {
         const TableEditorDescription& d = c.ignition ? ignitionEditor() : fuelEditor();
-        EcuSettings settings = state.settings;
+        EcuSettings settings = record;
         (settings.*d.table)[6][7] = static_cast<int16_t>(c.raw);
         const std::vector<FieldCell> cells =
             blockArithmetic(d, settings, {7, 8, 7, 8}, c.operation, c.amount, c.factor);
@@ -116,10 +118,10 @@ TEST_F(TableOperationsTest, ArithmeticRoundsAndKeepsTheRawRange) {
 }
 
 TEST_F(TableOperationsTest, ABlockOperationSendsEveryCellInWalkOrder) {
-    store.setCells(FieldId::IgnitionTable,
-                   blockArithmetic(ignitionEditor(), state.settings, {2, 2, 1, 1},
-                                   BlockArithmetic::Divide, 0, 0),
-                   SettingsStore::Send::Always);
+    store.setCells(
+        FieldId::IgnitionTable,
+        blockArithmetic(ignitionEditor(), record, {2, 2, 1, 1}, BlockArithmetic::Divide, 0, 0),
+        SettingsStore::Send::Always);
     EXPECT_EQ(sent, (std::vector<Sent>{{241, 1, 1}, {241, 0, 1}, {241, 1, 0}, {241, 0, 0}}));
 }
 
@@ -140,7 +142,7 @@ TEST_F(TableOperationsTest, SmoothInterpolatesFromTheCornersRowByRow) {
         {{1, 1, 1, 1}, {77}, {77}},
     };
     for (const SmoothCase& c : cases) {
-        EcuSettings settings = state.settings;
+        EcuSettings settings = record;
         const GridSelection& s = c.selection;
         const int rowStep = s.rowSel >= s.row ? 1 : -1;
         const int columnStep = s.columnSel >= s.column ? 1 : -1;
@@ -177,7 +179,7 @@ int64_t exactlyBetween(int64_t a, int64_t c, int64_t t, int64_t span) {
 // eighth row). Only these blocks have cells exactly halfway between two
 // counts; elsewhere a cell lies at least 1/30 from a half.
 TEST_F(TableOperationsTest, SmoothDownAColumnIsExactForEveryPairOfEnds) {
-    EcuSettings settings = state.settings;
+    EcuSettings settings = record;
     int wrong = 0;
     for (int span = 2; span <= 14; span += 2) {
         for (int a = 0; a <= 255; ++a) {
@@ -204,15 +206,15 @@ TEST_F(TableOperationsTest, SmoothDownAColumnIsExactForEveryPairOfEnds) {
 }
 
 TEST_F(TableOperationsTest, SmoothKeepsTheIgnitionRange) {
-    state.settings.IgnitionTable[0][0] = 4;
-    state.settings.IgnitionTable[0][2] = 20;
-    EXPECT_EQ(smoothBlock(ignitionEditor(), state.settings, {1, 1, 1, 3}),
+    record.IgnitionTable[0][0] = 4;
+    record.IgnitionTable[0][2] = 20;
+    EXPECT_EQ(smoothBlock(ignitionEditor(), record, {1, 1, 1, 3}),
               (std::vector<FieldCell>{{0, 0, 10}, {0, 1, 12}, {0, 2, 20}}));
 }
 
 TEST_F(TableOperationsTest, MarksColourTheBlockOnly) {
     markBlock(fuelEditor().marksOf(state.display), {3, 2, 2, 3}, 2);
-    const TableModel model(fuelEditor(), state, state.settings);
+    const TableModel model(fuelEditor(), state, record);
     for (const GridCell& cell : blockWalk({3, 2, 2, 3})) {
         EXPECT_EQ(model.colour(cell.row, cell.column), (RgbColour{0, 128, 128}));
     }

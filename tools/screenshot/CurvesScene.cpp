@@ -43,9 +43,10 @@ int curvesScene(Harness& h) {
 
     // Input 1 in EGO mode needs the closed-loop section of a developer's ECU,
     // which the start-up check turns off otherwise: it is set afterwards.
-    h.state().settings.UserInputAnalogMode[0] = 3;
-    h.state().settings.EgoControl = 1;
-    h.ecu().setSettings(h.state().settings);
+    SettingsStore& store = window.store();
+    store.setValue(FieldId::UserInputAnalogMode0, 3, SettingsStore::Send::Never);
+    store.setValue(FieldId::EgoControl, 1, SettingsStore::Send::Never);
+    h.ecu().setSettings(store.settings());
 
     // The EGO window closes the others, so it opens first.
     window.menus().tuningEgo->trigger();
