@@ -1,5 +1,11 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "RecordingInteraction.h"
+#include "StartupRecord.h"
 #include "app/Startup.h"
+#include "comm/EcuLine.h"
+#include "record/SettingsStore.h"
+#include "session/Session.h"
+#include "sim/SimulatedLink.h"
 #include "record/AppState.h"
 
 #include <gtest/gtest.h>
@@ -42,6 +48,17 @@ TEST(StartupStateTest, StartsStandardEditionOfflineAndIncomplete) {
     EXPECT_FALSE(state.EcuOnline);
     EXPECT_FALSE(state.StartupComplete);
     EXPECT_TRUE(state.CurrentFileName.isEmpty());
+
+    // The session the window program builds on it starts with the record's
+    // start values and the live channels laid out, before any ECU answers.
+    RecordingInteraction ui;
+    SimulatedEcu ecu;
+    SimulatedLink link(&ecu);
+    Session session(state, ui, link);
+    EXPECT_EQ(session.store().settings(), startupRecord());
+    EXPECT_EQ(session.store().settings().RpmIndexMax, 15);
+    EXPECT_EQ(session.line().liveValues().RpmChannel.Name, "RPM");
+    EXPECT_EQ(session.line().liveValues().UserChannel[2].Column, 11);
     EXPECT_EQ(settingsFileErrorText(), "INI file not found or file error\r\nUsing Default");
 }
 } // namespace
