@@ -10,7 +10,6 @@
 #include <algorithm>
 
 namespace {
-constexpr const char* kEnabledProperty = "panelEnabled";
 constexpr int kLampSize = 12;
 // Room left of a panel's text; narrower than a framed label's own, so that
 // the window fits a screen 800 pixels wide.
@@ -61,7 +60,9 @@ QPixmap lamp(const QColor& colour) {
 }
 } // namespace
 
-StatusBarWidget::StatusBarWidget(QWidget* parent) : QStatusBar(parent) {
+StatusBarWidget::StatusBarWidget(QWidget* parent)
+    : QStatusBar(parent), m_onlineLamp(lamp(QColor(0, 200, 0))),
+      m_offlineLamp(lamp(QColor(220, 0, 0))) {
     setObjectName(QStringLiteral("sbStatusBar"));
     setSizeGripEnabled(false);
     const StatusBarView initial = StatusBarView::initial();
@@ -145,19 +146,31 @@ void StatusBarWidget::show(const StatusBarView& view) {
         if (label->text() != p.text) {
             label->setText(p.text);
         }
-        label->setToolTip(p.toolTip);
+        if (label->toolTip() != p.toolTip) {
+            label->setToolTip(p.toolTip);
+        }
         // A disabled panel is greyed but still takes clicks: a click on the
         // log panel is what switches logging on.
-        label->setProperty(kEnabledProperty, p.enabled);
-        label->setForegroundRole(p.enabled ? QPalette::WindowText : QPalette::PlaceholderText);
-        label->setVisible(p.visible);
+        m_enabled[i] = p.enabled;
+        const QPalette::ColorRole role =
+            p.enabled ? QPalette::WindowText : QPalette::PlaceholderText;
+        if (label->foregroundRole() != role) {
+            label->setForegroundRole(role);
+        }
+        if (label->isVisibleTo(this) != p.visible) {
+            label->setVisible(p.visible);
+        }
     }
+    if (m_shownPicture == view.picture) {
+        return;
+    }
+    m_shownPicture = view.picture;
     switch (view.picture) {
     case StatusBarView::Picture::Online:
-        m_picture->setPixmap(lamp(QColor(0, 200, 0)));
+        m_picture->setPixmap(m_onlineLamp);
         break;
     case StatusBarView::Picture::Offline:
-        m_picture->setPixmap(lamp(QColor(220, 0, 0)));
+        m_picture->setPixmap(m_offlineLamp);
         break;
     case StatusBarView::Picture::None:
         m_picture->clear();
@@ -166,7 +179,7 @@ void StatusBarWidget::show(const StatusBarView& view) {
 }
 
 bool StatusBarWidget::panelEnabled(int number) const {
-    return m_panels[number - 1]->property(kEnabledProperty).toBool();
+    return m_enabled[static_cast<std::size_t>(number - 1)];
 }
 
 int StatusBarWidget::panelNumber(const QObject* watched) const {

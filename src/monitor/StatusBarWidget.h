@@ -3,8 +3,10 @@
 
 #include "monitor/StatusReport.h"
 
+#include <QPixmap>
 #include <QStatusBar>
 #include <array>
+#include <optional>
 
 class QLabel;
 
@@ -34,7 +36,13 @@ private:
     int panelNumber(const QObject* watched) const;
 
     std::array<QLabel*, StatusBarView::kPanelCount> m_panels{};
+    std::array<bool, StatusBarView::kPanelCount> m_enabled{};
     QLabel* m_picture = nullptr;
+    // The lamps, drawn once; the picture shown, set again only when it
+    // changes (the bar is shown again on every poll).
+    QPixmap m_onlineLamp;
+    QPixmap m_offlineLamp;
+    std::optional<StatusBarView::Picture> m_shownPicture;
     // The button release that ends a double-click is not a second click.
     bool m_releaseEndsDoubleClick = false;
 };
