@@ -36,10 +36,11 @@ struct SettingsChange {
     bool touches(FieldId id) const { return wholeRecord || field == id; }
 };
 
-// The settings record and every change to it. Each change is stored, sent to
-// the ECU with the field's write command (through the sender the program
-// gives the store) and announced once with changed(), however many cells it
-// sends. Views re-read what they show from the signal.
+// The settings record, which the store owns, and every change to it. Each
+// change is stored, sent to the ECU with the field's write command (through
+// the sender the program gives the store) and announced once with changed(),
+// however many cells it sends. Views read the record through settings() and
+// re-read what they show from the signal.
 class SettingsStore : public QObject {
     Q_OBJECT
 public:

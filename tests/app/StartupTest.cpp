@@ -1,12 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
+#include "app/Startup.h"
 #include "RecordingInteraction.h"
 #include "StartupRecord.h"
-#include "app/Startup.h"
 #include "comm/EcuLine.h"
+#include "record/AppState.h"
 #include "record/SettingsStore.h"
 #include "session/Session.h"
 #include "sim/SimulatedLink.h"
-#include "record/AppState.h"
 
 #include <gtest/gtest.h>
 
