@@ -2,6 +2,7 @@
 #include "app/MainWindow.h"
 
 #include "app/AboutBox.h"
+#include "app/DataFileCommands.h"
 #include "app/Installation.h"
 #include "app/ModifyMenu.h"
 #include "app/PageKeys.h"
@@ -24,6 +25,7 @@
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 #include "review/LogDrop.h"
+#include "review/LogReviewWindow.h"
 #include "session/Session.h"
 
 #include <QAction>
@@ -75,6 +77,7 @@ MainWindow::MainWindow(AppState& state, UserInteraction& ui, SerialLink& link, O
     buildWindow();
     wireParts();
     connectMenus();
+    wireHistory();
     applyBranding();
     m_helpFile = m_options.manualPath.isEmpty() ? userManualPath() : m_options.manualPath;
     readSettings();
@@ -142,13 +145,16 @@ void MainWindow::wireParts() {
     });
     logging.setViews([this] { return dataWindow() != nullptr; },
                      [this] { return timeHistoryWindow() != nullptr; });
-    wireHistory();
+}
+
+void MainWindow::openLog(const QString& path) {
+    m_windowTable->show(WindowCode::LogReview);
+    m_windows->find<LogReviewWindow>()->openLog(path);
 }
 
 void MainWindow::applyBranding() {
     const Branding b = brandingOf(m_state.Edition);
-    m_caption = b.caption;
-    setWindowTitle(m_caption);
+    m_files->setCaption(b.caption);
     const QPixmap picture(QCoreApplication::applicationDirPath() + QLatin1Char('/') + b.picture);
     if (m_state.Edition == Edition::Gullwick) {
         m_mdi->setBackground(QColor(0, 0, 255));

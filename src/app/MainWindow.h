@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #pragma once
 
+#include "app/FileChooser.h"
 #include "app/MenuBuilder.h"
 #include "app/WindowRegistry.h"
 #include "comm/SerialPorts.h"
@@ -13,6 +14,7 @@
 
 struct AppState;
 class Acquisition;
+class DataFileCommands;
 class DataWindow;
 class EcuLine;
 class HistoryRecorder;
@@ -45,15 +47,8 @@ class WindowTable;
 class MainWindow : public QMainWindow {
     Q_OBJECT
 public:
-    // How a file dialog behaves: Open needs an existing file; OpenOrCreate
-    // takes a new name too (a log file that exists is appended to); Save
-    // takes any name without asking (the data file commands ask themselves,
-    // about the name the file gets).
-    enum class FileDialogMode { Open, OpenOrCreate, Save };
-    // Shows a file dialog (title, filter) and returns the chosen path, or an
-    // empty text when cancelled.
-    using FileChooser =
-        std::function<QString(const QString& title, const QString& filter, FileDialogMode mode)>;
+    using FileDialogMode = ::FileDialogMode;
+    using FileChooser = ::FileChooser;
 
     struct Options {
         // Where the settings file is read at start and written at exit.
@@ -141,14 +136,6 @@ public:
     Plot3DViews& plots3d() { return *m_plots; }
     double twipsPerPixel() const;
 
-signals:
-    // A data file was read into the settings.
-    void dataFileOpened(const QString& path, const EcuSettings& settings);
-    // A data file is about to be written with the settings, and was written;
-    // ecu is the ECU online while it was, if any.
-    void dataFileSaving(const QString& path, const EcuSettings& settings);
-    void dataFileSaved(const QString& path, const EcuSettings& settings, const EcuIdentity* ecu);
-
 protected:
     bool eventFilter(QObject* watched, QEvent* event) override;
     void closeEvent(QCloseEvent* event) override;
@@ -185,29 +172,9 @@ private:
     void helpAbout();
     void testInvalidCommand();
     void testLogExtra();
-    // The data file commands (MainWindowFile.cpp).
-    void fileOpen();
-    void fileSave();
-    void fileSaveAs();
-    void fileSendAgain();
-    void setCurrentFile(const QString& path);
-    // The current file on the status bar, and in the title and the File menu
-    // whether the ECU holds part of a file whose send was cut off.
-    void showFileState();
-    // Save As's dialog and question; an empty name when cancelled.
-    QString chooseFileToSave();
-    void saveDataFile(const QString& path);
-    bool writeDataFile();
-    // Reads a data file into the settings, makes it the current file and
-    // sends it; a file that cannot be read changes nothing.
-    void openDataFile(const QString& path);
-    void sendDataFile(const QString& path);
-    // Engine > Find ECU, then Send Again offered once the ECU answers.
-    void findEcuCommand();
     // Tuning > Note in Log... (F12): asks for a note and writes it as a
     // marker where the key was pressed.
     void noteInLog();
-    void offerSendAgain();
 
     void showEgoMenu(bool show);
     // The full send's progress bar.
@@ -235,6 +202,7 @@ private:
     std::unique_ptr<StatusBarPresenter> m_status;
     std::unique_ptr<Plot3DViews> m_plots;
     std::unique_ptr<RecentFilesMenu> m_recentFiles;
+    std::unique_ptr<DataFileCommands> m_files;
     std::unique_ptr<PrintCommands> m_print;
     std::unique_ptr<HistoryRecorder> m_history;
 
@@ -245,11 +213,6 @@ private:
     bool m_exitConfirmed = false;
     bool m_unloaded = false;
     QString m_helpFile;
-    // The edition's caption, which the title starts with.
-    QString m_caption;
-    // The data file whose send to the ECU was cut off, until a send is
-    // complete.
-    QString m_partlySentFile;
     // Why the settings file was refused unread, for the start-up message.
     QString m_settingsRefusal;
 };

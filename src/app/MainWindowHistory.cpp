@@ -4,6 +4,7 @@
 // whose read differs from what the ECU was known to hold, and the restore of
 // a whole snapshot.
 
+#include "app/DataFileCommands.h"
 #include "app/MainWindow.h"
 #include "history/HistoryRecorder.h"
 #include "history/ReconnectDialog.h"
@@ -19,9 +20,10 @@ void MainWindow::wireHistory() {
     connect(session, &Session::settingsSent, history, &HistoryRecorder::sentToEcu);
     connect(session, &Session::sendCutOff, history, &HistoryRecorder::sendCutOff);
     connect(session, &Session::settingsStored, history, &HistoryRecorder::storedInEcu);
-    connect(this, &MainWindow::dataFileOpened, history, &HistoryRecorder::fileOpened);
-    connect(this, &MainWindow::dataFileSaving, history, &HistoryRecorder::fileSaving);
-    connect(this, &MainWindow::dataFileSaved, history, &HistoryRecorder::fileSaved);
+    DataFileCommands* files = m_files.get();
+    connect(files, &DataFileCommands::dataFileOpened, history, &HistoryRecorder::fileOpened);
+    connect(files, &DataFileCommands::dataFileSaving, history, &HistoryRecorder::fileSaving);
+    connect(files, &DataFileCommands::dataFileSaved, history, &HistoryRecorder::fileSaved);
     connect(history, &HistoryRecorder::reconnectQuestion, this, &MainWindow::askReconnect);
 }
 
@@ -33,15 +35,14 @@ void MainWindow::askReconnect(const ReconnectQuestion& question) {
     case ReconnectAnswer::KeepEcuSettings:
         // The ECU's settings stand, a half-sent file's too.
         if (!question.file.isEmpty()) {
-            m_partlySentFile.clear();
-            showFileState();
+            m_files->forgetPartlySentFile();
         }
         break;
     case ReconnectAnswer::SendReference:
         if (question.snapshot) {
             restoreSnapshot(question.reference, question.snapshot->path);
         } else {
-            openDataFile(question.file);
+            m_files->openDataFile(question.file);
         }
         break;
     case ReconnectAnswer::LeaveForLater:

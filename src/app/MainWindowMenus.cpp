@@ -2,6 +2,7 @@
 // The main window's menus and toolbars: what each entry runs. The commands
 // that show a window are the window table's.
 
+#include "app/DataFileCommands.h"
 #include "app/MainWindow.h"
 #include "app/ModifyMenu.h"
 #include "app/PrintCommands.h"
@@ -49,7 +50,17 @@ void MainWindow::connectMenus() {
     m_windowTable->connectMenus(m);
     m_modifyMenu = std::make_unique<ModifyMenu>(m, *m_windows, *m_mdi);
 
-    on(m.fileOpen, &MainWindow::fileOpen);
+    m_recentFiles = std::make_unique<RecentFilesMenu>(
+        m_options.recentFilesPath.isEmpty() ? RecentFiles::defaultPath()
+                                            : m_options.recentFilesPath,
+        m.fileMru, m.fileMruBar, m_ui,
+        [this](const QString& path) { m_files->openDataFile(path); });
+    m_files = std::make_unique<DataFileCommands>(DataFileCommands::Parts{
+        m_state, *m_store, *m_session, m_ui, *m_status, *m_recentFiles, *m.fileSendAgain,
+        m_options.chooseFile, [this] { unloadAllWindows(); },
+        [this](const QString& title) { setWindowTitle(title); }});
+    DataFileCommands* files = m_files.get();
+    connect(m.fileOpen, &QAction::triggered, files, &DataFileCommands::fileOpen);
     connect(m.fileOpenLog, &QAction::triggered, this, [this] {
         const QString path =
             m_options.chooseFile(QStringLiteral("Open Log"), kLogFilter, FileDialogMode::Open);
@@ -59,8 +70,8 @@ void MainWindow::connectMenus() {
     });
     connect(m.fileCloseActiveWindow, &QAction::triggered, m_windows.get(),
             &WindowRegistry::closeActive);
-    on(m.fileSave, &MainWindow::fileSave);
-    on(m.fileSaveAs, &MainWindow::fileSaveAs);
+    connect(m.fileSave, &QAction::triggered, files, &DataFileCommands::fileSave);
+    connect(m.fileSaveAs, &QAction::triggered, files, &DataFileCommands::fileSaveAs);
     connect(m.fileCompare, &QAction::triggered, this, [this] {
         const QString path = m_options.chooseFile(QStringLiteral("Compare with ECU"),
                                                   QStringLiteral("Ecu (*.ecu);;All Files (*.*)"),
@@ -69,14 +80,10 @@ void MainWindow::connectMenus() {
             showComparison(this, m_store->settings(), path, m_ui);
         }
     });
-    on(m.fileSendAgain, &MainWindow::fileSendAgain);
-    m_recentFiles = std::make_unique<RecentFilesMenu>(
-        m_options.recentFilesPath.isEmpty() ? RecentFiles::defaultPath()
-                                            : m_options.recentFilesPath,
-        m.fileMru, m.fileMruBar, m_ui, [this](const QString& path) { openDataFile(path); });
+    connect(m.fileSendAgain, &QAction::triggered, files, &DataFileCommands::fileSendAgain);
     on(m.fileExit, &MainWindow::exitPrompt);
 
-    on(m.engineFindEcu, &MainWindow::findEcuCommand);
+    connect(m.engineFindEcu, &QAction::triggered, files, &DataFileCommands::findEcuCommand);
     connect(m.engineStop, &QAction::triggered, m_session.get(), &Session::engineStop);
     connect(m.engineHigh, &QAction::triggered, m_session.get(), &Session::engineHigh);
 
