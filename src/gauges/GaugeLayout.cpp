@@ -1,15 +1,12 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "gauges/GaugeLayout.h"
 
-#include "record/AtomicSave.h"
 #include "record/EcuSettings.h"
 #include "record/FileAccess.h"
 #include "record/ListStyle.h"
 #include "record/NumberFormat.h"
 #include "record/SettingCodes.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -286,25 +283,6 @@ bool setGaugeScale(Gauge& gauge, float min, float max) {
     return true;
 }
 
-bool readGaugeNumber(QString text, std::optional<float>& value) {
-    text = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-    if (text.isEmpty()) {
-        value.reset();
-        return true;
-    }
-    bool ok = false;
-    const float number = text.toFloat(&ok);
-    if (!ok || !std::isfinite(number)) {
-        return false;
-    }
-    value = number;
-    return true;
-}
-
-QString gaugeNumberText(const std::optional<float>& value) {
-    return value ? shortestDecimal(*value) : QString();
-}
-
 QByteArray gaugeLayoutBytes(const GaugeLayout& layout) {
     ListWriter out;
     out.writeString(kTitle);
@@ -362,20 +340,13 @@ std::optional<GaugeLayout> parseGaugeLayout(const QByteArray& bytes) {
 }
 
 QString gaugeLayoutPath(const QString& settingsPath) {
-    return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("gauges.conf"));
+    return fileBesideSettings(settingsPath, QStringLiteral("gauges.conf"));
 }
 
 GaugeLayout loadGaugeLayout(const QString& path) {
-    const WholeFile file = readWholeFile(path);
-    if (!file.ok()) {
-        return {};
-    }
-    return parseGaugeLayout(file.data).value_or(GaugeLayout{});
+    return parsedFileOr<GaugeLayout>(path, parseGaugeLayout);
 }
 
 QString saveGaugeLayout(const QString& path, const GaugeLayout& layout) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        return QStringLiteral("Cannot create the folder of %1").arg(QDir::toNativeSeparators(path));
-    }
-    return saveFileAtomically(path, gaugeLayoutBytes(layout));
+    return saveFileWithFolder(path, gaugeLayoutBytes(layout));
 }

@@ -102,13 +102,6 @@ bool moveGauge(GaugeLayout& layout, int from, int to);
 // (the gauge is then left as it was).
 bool setGaugeScale(Gauge& gauge, float min, float max);
 
-// A number the tuner types for a scale or a limit: empty for none, "." or
-// "," as the decimal mark. False, leaving value as it was, when the text is
-// no number.
-bool readGaugeNumber(QString text, std::optional<float>& value);
-// A scale or limit as the editor shows it: empty for none.
-QString gaugeNumberText(const std::optional<float>& value);
-
 // The layout as text in the settings files' list style, and back; nothing
 // when the text is not a layout (a channel or kind unknown, too many gauges).
 QByteArray gaugeLayoutBytes(const GaugeLayout& layout);

@@ -2,6 +2,7 @@
 #include "gauges/GaugesWindow.h"
 
 #include "record/AreaFit.h"
+#include "record/ListStyle.h"
 #include "record/SettingsStore.h"
 #include "record/UserInteraction.h"
 
@@ -247,12 +248,12 @@ void GaugesWindow::refreshBoxes() {
     }
     m_channel->setCurrentIndex(static_cast<int>(g->channel));
     m_kind->setCurrentIndex(static_cast<int>(g->kind));
-    m_min->setText(gaugeNumberText(g->min));
-    m_max->setText(gaugeNumberText(g->max));
-    m_dangerBelow->setText(gaugeNumberText(g->dangerBelow));
-    m_warningBelow->setText(gaugeNumberText(g->warningBelow));
-    m_warningAbove->setText(gaugeNumberText(g->warningAbove));
-    m_dangerAbove->setText(gaugeNumberText(g->dangerAbove));
+    m_min->setText(optionalNumberText(g->min));
+    m_max->setText(optionalNumberText(g->max));
+    m_dangerBelow->setText(optionalNumberText(g->dangerBelow));
+    m_warningBelow->setText(optionalNumberText(g->warningBelow));
+    m_warningAbove->setText(optionalNumberText(g->warningAbove));
+    m_dangerAbove->setText(optionalNumberText(g->dangerAbove));
 }
 
 void GaugesWindow::add() {
@@ -310,8 +311,8 @@ void GaugesWindow::scaleEdited() {
     }
     std::optional<float> min = g->min;
     std::optional<float> max = g->max;
-    if (readGaugeNumber(m_min->text(), min) && readGaugeNumber(m_max->text(), max) && min && max &&
-        (*min != g->min || *max != g->max) && setGaugeScale(*g, *min, *max)) {
+    if (readOptionalNumber(m_min->text(), min) && readOptionalNumber(m_max->text(), max) && min &&
+        max && (*min != g->min || *max != g->max) && setGaugeScale(*g, *min, *max)) {
         layoutChanged();
     }
     refreshBoxes();
@@ -323,11 +324,11 @@ void GaugesWindow::limitEdited(QLineEdit* box, std::optional<float> Gauge::*limi
         return;
     }
     std::optional<float> value = (*g).*limit;
-    if (readGaugeNumber(box->text(), value) && value != (*g).*limit) {
+    if (readOptionalNumber(box->text(), value) && value != (*g).*limit) {
         (*g).*limit = value;
         layoutChanged();
     }
-    box->setText(gaugeNumberText((*g).*limit));
+    box->setText(optionalNumberText((*g).*limit));
 }
 
 void GaugesWindow::layoutChanged() {

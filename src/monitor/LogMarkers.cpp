@@ -1,12 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "monitor/LogMarkers.h"
 
-#include "record/AtomicSave.h"
 #include "record/FileAccess.h"
 #include "record/ListStyle.h"
-
-#include <QDir>
-#include <QFileInfo>
 
 namespace {
 
@@ -83,20 +79,13 @@ std::optional<LogOptions> parseLogOptions(const QByteArray& bytes) {
 }
 
 QString logOptionsPath(const QString& settingsPath) {
-    return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("logging.conf"));
+    return fileBesideSettings(settingsPath, QStringLiteral("logging.conf"));
 }
 
 LogOptions loadLogOptions(const QString& path) {
-    const WholeFile file = readWholeFile(path);
-    if (!file.ok()) {
-        return {};
-    }
-    return parseLogOptions(file.data).value_or(LogOptions{});
+    return parsedFileOr<LogOptions>(path, parseLogOptions);
 }
 
 QString saveLogOptions(const QString& path, const LogOptions& options) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        return QStringLiteral("Cannot create the folder of %1").arg(QDir::toNativeSeparators(path));
-    }
-    return saveFileAtomically(path, logOptionsBytes(options));
+    return saveFileWithFolder(path, logOptionsBytes(options));
 }

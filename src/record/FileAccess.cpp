@@ -146,3 +146,14 @@ QString saveOutputFile(const QString& path, const QByteArray& data) {
     }
     return {};
 }
+
+QString fileBesideSettings(const QString& settingsPath, const QString& name) {
+    return QFileInfo(settingsPath).absoluteDir().filePath(name);
+}
+
+QString saveFileWithFolder(const QString& path, const QByteArray& data) {
+    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
+        return QStringLiteral("Cannot create the folder of %1").arg(QDir::toNativeSeparators(path));
+    }
+    return saveFileAtomically(path, data);
+}

@@ -29,6 +29,23 @@ struct WholeFile {
 // Running out of memory is a failure like any other.
 WholeFile readWholeFile(const QString& path, qint64 maxBytes = kMaxInputFileBytes);
 
+// A file the program keeps beside the settings file at settingsPath.
+QString fileBesideSettings(const QString& settingsPath, const QString& name);
+
+// What parse makes of the file at path, or the default T when the file is
+// missing, cannot be read or parse finds nothing usable in it.
+template <typename T, typename Parse> T parsedFileOr(const QString& path, Parse parse) {
+    const WholeFile file = readWholeFile(path);
+    if (!file.ok()) {
+        return T{};
+    }
+    return parse(file.data).value_or(T{});
+}
+
+// Makes the folder of path when it is missing, then saves data there
+// atomically. Returns an empty text on success, otherwise why not.
+QString saveFileWithFolder(const QString& path, const QByteArray& data);
+
 // Writes data to path. A regular file or a new name is replaced atomically
 // (saveFileAtomically); a FIFO or a character device, or a symbolic link to
 // one, is written directly and stays what it is. Returns an empty text on

@@ -44,6 +44,25 @@ QString shortestDecimal(double value) {
     return shortestFixed(value);
 }
 
+bool readOptionalNumber(QString text, std::optional<float>& value) {
+    text = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
+    if (text.isEmpty()) {
+        value.reset();
+        return true;
+    }
+    bool ok = false;
+    const float number = text.toFloat(&ok);
+    if (!ok || !std::isfinite(number)) {
+        return false;
+    }
+    value = number;
+    return true;
+}
+
+QString optionalNumberText(const std::optional<float>& value) {
+    return value ? shortestDecimal(*value) : QString();
+}
+
 void ListWriter::separate() {
     if (m_lineHasItem) {
         m_data.append(',');

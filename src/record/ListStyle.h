@@ -19,6 +19,13 @@
 QString shortestDecimal(float value);
 QString shortestDecimal(double value);
 
+// A number the tuner types for a scale or a limit that may be left out:
+// empty for none, "." or "," as the decimal mark. False, leaving value as it
+// was, when the text is no number.
+bool readOptionalNumber(QString text, std::optional<float>& value);
+// Such a number as a box or a table shows it: empty for none.
+QString optionalNumberText(const std::optional<float>& value);
+
 // An item as a message quotes it: in double quotes, and cut to its first
 // kQuotedItemLength characters followed by "..." when it is longer.
 inline constexpr int kQuotedItemLength = 60;

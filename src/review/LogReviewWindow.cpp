@@ -448,8 +448,8 @@ void LogReviewWindow::refreshPaneTable() {
         name->setFlags(Qt::ItemIsEnabled | Qt::ItemIsSelectable);
         m_paneTable->setItem(row, ColourColumn, colour);
         m_paneTable->setItem(row, NameColumn, name);
-        m_paneTable->setItem(row, MinColumn, new QTableWidgetItem(reviewLimitText(c.min)));
-        m_paneTable->setItem(row, MaxColumn, new QTableWidgetItem(reviewLimitText(c.max)));
+        m_paneTable->setItem(row, MinColumn, new QTableWidgetItem(optionalNumberText(c.min)));
+        m_paneTable->setItem(row, MaxColumn, new QTableWidgetItem(optionalNumberText(c.max)));
     }
     m_filling = false;
 }
@@ -461,12 +461,12 @@ void LogReviewWindow::paneTableEdited(int row, int column) {
     ReviewChannel& c =
         m_layout.panes[static_cast<size_t>(m_currentPane)].channels[static_cast<size_t>(row)];
     std::optional<float>& limit = column == MinColumn ? c.min : c.max;
-    if (readReviewLimit(m_paneTable->item(row, column)->text(), limit)) {
+    if (readOptionalNumber(m_paneTable->item(row, column)->text(), limit)) {
         layoutChanged();
         refreshPanes();
     }
     m_filling = true;
-    m_paneTable->item(row, column)->setText(reviewLimitText(limit));
+    m_paneTable->item(row, column)->setText(optionalNumberText(limit));
     m_filling = false;
 }
 

@@ -2,12 +2,9 @@
 #include "review/ReviewLayout.h"
 
 #include "monitor/SampleSeries.h"
-#include "record/AtomicSave.h"
 #include "record/FileAccess.h"
 #include "record/ListStyle.h"
 
-#include <QDir>
-#include <QFileInfo>
 #include <algorithm>
 #include <array>
 #include <cmath>
@@ -191,40 +188,14 @@ std::optional<ReviewLayout> parseReviewLayout(const QByteArray& bytes) {
     return layout;
 }
 
-bool readReviewLimit(QString text, std::optional<float>& limit) {
-    text = text.trimmed().replace(QLatin1Char(','), QLatin1Char('.'));
-    if (text.isEmpty()) {
-        limit.reset();
-        return true;
-    }
-    bool ok = false;
-    const float value = text.toFloat(&ok);
-    if (!ok || !std::isfinite(value)) {
-        return false;
-    }
-    limit = value;
-    return true;
-}
-
-QString reviewLimitText(const std::optional<float>& limit) {
-    return limit ? shortestDecimal(*limit) : QString();
-}
-
 QString reviewLayoutPath(const QString& settingsPath) {
-    return QFileInfo(settingsPath).absoluteDir().filePath(QStringLiteral("log-review.conf"));
+    return fileBesideSettings(settingsPath, QStringLiteral("log-review.conf"));
 }
 
 ReviewLayout loadReviewLayout(const QString& path) {
-    const WholeFile file = readWholeFile(path);
-    if (!file.ok()) {
-        return {};
-    }
-    return parseReviewLayout(file.data).value_or(ReviewLayout{});
+    return parsedFileOr<ReviewLayout>(path, parseReviewLayout);
 }
 
 QString saveReviewLayout(const QString& path, const ReviewLayout& layout) {
-    if (!QDir().mkpath(QFileInfo(path).absolutePath())) {
-        return QStringLiteral("Cannot create the folder of %1").arg(QDir::toNativeSeparators(path));
-    }
-    return saveFileAtomically(path, reviewLayoutBytes(layout));
+    return saveFileWithFolder(path, reviewLayoutBytes(layout));
 }

@@ -68,13 +68,6 @@ void fillReviewDefaults(ReviewLayout& layout, const SampleSeries& series);
 QByteArray reviewLayoutBytes(const ReviewLayout& layout);
 std::optional<ReviewLayout> parseReviewLayout(const QByteArray& bytes);
 
-// A limit the tuner types for a scale or a range: empty for none, "." or ","
-// as the decimal mark. False, leaving limit as it was, when the text is no
-// number.
-bool readReviewLimit(QString text, std::optional<float>& limit);
-// A limit as the tables show it: empty for none.
-QString reviewLimitText(const std::optional<float>& limit);
-
 // The file beside the settings file at settingsPath.
 QString reviewLayoutPath(const QString& settingsPath);
 // The stored layout, or the default one when the file is missing or unusable.

@@ -1,6 +1,7 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "review/ScatterView.h"
 
+#include "record/ListStyle.h"
 #include "review/ReviewTimeline.h"
 
 #include <QComboBox>
@@ -318,8 +319,8 @@ void ScatterPage::refreshFilterTable() {
         combo->setCurrentText(c.channel);
         connect(combo, &QComboBox::currentTextChanged, this, &ScatterPage::filterTableEdited);
         m_filterTable->setCellWidget(row, FilterChannel, combo);
-        m_filterTable->setItem(row, FilterMin, new QTableWidgetItem(reviewLimitText(c.min)));
-        m_filterTable->setItem(row, FilterMax, new QTableWidgetItem(reviewLimitText(c.max)));
+        m_filterTable->setItem(row, FilterMin, new QTableWidgetItem(optionalNumberText(c.min)));
+        m_filterTable->setItem(row, FilterMax, new QTableWidgetItem(optionalNumberText(c.max)));
     }
     m_filling = false;
 }
@@ -337,7 +338,7 @@ void ScatterPage::filterTableEdited() {
         for (const int column : {FilterMin, FilterMax}) {
             QTableWidgetItem* item = m_filterTable->item(row, column);
             std::optional<float>& limit = column == FilterMin ? c.min : c.max;
-            readReviewLimit(item != nullptr ? item->text() : QString(), limit);
+            readOptionalNumber(item != nullptr ? item->text() : QString(), limit);
         }
     }
     m_filter = ChannelFilter(std::move(conditions));

@@ -7,6 +7,7 @@
 #include "gauges/GaugeLayout.h"
 #include "record/EcuSettings.h"
 #include "record/EngineData.h"
+#include "record/ListStyle.h"
 
 #include <QFile>
 #include <QTemporaryDir>
@@ -182,11 +183,11 @@ TEST(GaugeLayoutEditing, GaugesAreAddedRemovedAndMovedWithinTwelve) {
     EXPECT_EQ(g.min, -40);
 
     std::optional<float> limit = 5;
-    EXPECT_TRUE(readGaugeNumber(QStringLiteral(" 12,5 "), limit));
+    EXPECT_TRUE(readOptionalNumber(QStringLiteral(" 12,5 "), limit));
     EXPECT_EQ(limit, 12.5f);
-    EXPECT_FALSE(readGaugeNumber(QStringLiteral("12 V"), limit));
+    EXPECT_FALSE(readOptionalNumber(QStringLiteral("12 V"), limit));
     EXPECT_EQ(limit, 12.5f);
-    EXPECT_TRUE(readGaugeNumber(QString(), limit));
+    EXPECT_TRUE(readOptionalNumber(QString(), limit));
     EXPECT_FALSE(limit.has_value());
 }
 
