@@ -1,6 +1,8 @@
 // SPDX-License-Identifier: GPL-3.0-or-later
 #include "autotune/AutotuneGridModel.h"
 
+#include "tables/TableGridModel.h"
+
 #include <QColor>
 
 namespace {
@@ -48,15 +50,7 @@ QVariant AutotuneGridModel::data(const QModelIndex& index, int role) const {
 }
 
 QVariant AutotuneGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
-    if (role == Qt::DisplayRole) {
-        return orientation == Qt::Horizontal ? m_labels.rpmLabel(section + 1)
-                                             : m_labels.loadLabel(section + 1);
-    }
-    if (role == Qt::TextAlignmentRole) {
-        return orientation == Qt::Horizontal ? int(Qt::AlignCenter)
-                                             : (Qt::AlignRight | Qt::AlignVCenter).toInt();
-    }
-    return {};
+    return tableAxisHeader(m_labels, section, orientation, role);
 }
 
 void AutotuneGridModel::reload() {

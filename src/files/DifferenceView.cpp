@@ -95,8 +95,10 @@ void DifferenceView::compare(const EcuSettings& first, const EcuSettings& second
     emit chosenItemChanged();
 }
 
-QTableWidget* DifferenceView::listGrid(const QString& name, const QStringList& headings) {
-    auto* grid = new QTableWidget(0, static_cast<int>(headings.size()));
+QTableWidget* DifferenceView::addListPage(const QString& name, const QStringList& headings,
+                                          const std::vector<QStringList>& rows,
+                                          const QString& tab) {
+    auto* grid = new QTableWidget(static_cast<int>(rows.size()), static_cast<int>(headings.size()));
     grid->setObjectName(name);
     grid->setHorizontalHeaderLabels(headings);
     grid->verticalHeader()->hide();
@@ -106,6 +108,14 @@ QTableWidget* DifferenceView::listGrid(const QString& name, const QStringList& h
     grid->setAlternatingRowColors(true);
     grid->horizontalHeader()->setStretchLastSection(true);
     connect(grid, &QTableWidget::currentCellChanged, this, &DifferenceView::chosenItemChanged);
+    for (std::size_t row = 0; row < rows.size(); ++row) {
+        for (int column = 0; column < rows[row].size(); ++column) {
+            grid->setItem(static_cast<int>(row), column, cellItem(rows[row][column]));
+        }
+    }
+    grid->resizeColumnsToContents();
+    grid->setCurrentCell(0, 0);
+    m_pages->addTab(grid, tab);
     return grid;
 }
 
@@ -113,39 +123,26 @@ void DifferenceView::fillSettings(const QString& firstName, const QString& secon
     if (m_difference.settings.empty()) {
         return;
     }
-    m_settings =
-        listGrid(QStringLiteral("SettingsDifferences"), {tr("Setting"), firstName, secondName});
-    m_settings->setRowCount(static_cast<int>(m_difference.settings.size()));
-    int row = 0;
+    std::vector<QStringList> rows;
     for (const SettingDifference& s : m_difference.settings) {
-        m_settings->setItem(row, 0, cellItem(s.name));
-        m_settings->setItem(row, 1, cellItem(s.first));
-        m_settings->setItem(row, 2, cellItem(s.second));
-        ++row;
+        rows.push_back({s.name, s.first, s.second});
     }
-    m_settings->resizeColumnsToContents();
-    m_settings->setCurrentCell(0, 0);
-    m_pages->addTab(m_settings, tr("Settings (%1)").arg(m_difference.settings.size()));
+    m_settings =
+        addListPage(QStringLiteral("SettingsDifferences"), {tr("Setting"), firstName, secondName},
+                    rows, tr("Settings (%1)").arg(rows.size()));
 }
 
 void DifferenceView::fillCurves(const QString& firstName, const QString& secondName) {
     if (m_difference.curves.empty()) {
         return;
     }
-    m_curves = listGrid(QStringLiteral("CurveDifferences"),
-                        {tr("Curve"), tr("Point"), firstName, secondName});
-    m_curves->setRowCount(static_cast<int>(m_difference.curves.size()));
-    int row = 0;
+    std::vector<QStringList> rows;
     for (const CurvePointDifference& c : m_difference.curves) {
-        m_curves->setItem(row, 0, cellItem(c.curve));
-        m_curves->setItem(row, 1, cellItem(c.point));
-        m_curves->setItem(row, 2, cellItem(c.first));
-        m_curves->setItem(row, 3, cellItem(c.second));
-        ++row;
+        rows.push_back({c.curve, c.point, c.first, c.second});
     }
-    m_curves->resizeColumnsToContents();
-    m_curves->setCurrentCell(0, 0);
-    m_pages->addTab(m_curves, tr("Curves (%1)").arg(m_difference.curves.size()));
+    m_curves = addListPage(QStringLiteral("CurveDifferences"),
+                           {tr("Curve"), tr("Point"), firstName, secondName}, rows,
+                           tr("Curves (%1)").arg(rows.size()));
 }
 
 QWidget* DifferenceView::tablePage(const TableDifference& table) {

@@ -5,6 +5,7 @@
 
 #include <QWidget>
 #include <optional>
+#include <vector>
 
 class QLabel;
 class QTabWidget;
@@ -43,7 +44,9 @@ signals:
     void chosenItemChanged();
 
 private:
-    QTableWidget* listGrid(const QString& name, const QStringList& headings);
+    // A page listing rows under the headings, added to the pages as tab.
+    QTableWidget* addListPage(const QString& name, const QStringList& headings,
+                              const std::vector<QStringList>& rows, const QString& tab);
     QWidget* tablePage(const TableDifference& table);
     void fillSettings(const QString& firstName, const QString& secondName);
     void fillCurves(const QString& firstName, const QString& secondName);

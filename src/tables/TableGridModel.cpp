@@ -80,16 +80,21 @@ void TableGridModel::setHits(std::optional<CellHits> hits, const HitChannel& mea
                      {Qt::BackgroundRole, HitCountRole, HitMeanRole, Qt::ToolTipRole});
 }
 
-QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+QVariant tableAxisHeader(const TableModel& table, int section, Qt::Orientation orientation,
+                         int role) {
     if (role == Qt::DisplayRole) {
-        return orientation == Qt::Horizontal ? m_table.rpmLabel(section + 1)
-                                             : m_table.loadLabel(section + 1);
+        return orientation == Qt::Horizontal ? table.rpmLabel(section + 1)
+                                             : table.loadLabel(section + 1);
     }
     if (role == Qt::TextAlignmentRole) {
         return orientation == Qt::Horizontal ? int(Qt::AlignCenter)
                                              : (Qt::AlignRight | Qt::AlignVCenter).toInt();
     }
     return {};
+}
+
+QVariant TableGridModel::headerData(int section, Qt::Orientation orientation, int role) const {
+    return tableAxisHeader(m_table, section, orientation, role);
 }
 
 void TableGridModel::reload() {

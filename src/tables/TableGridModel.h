@@ -14,6 +14,11 @@
 
 class SettingsStore;
 
+// A table grid's header: the rpm labels across, the load labels down, as
+// table labels them.
+QVariant tableAxisHeader(const TableModel& table, int section, Qt::Orientation orientation,
+                         int role);
+
 // The item-view face of a table: 16 x 16 data cells read from the record on
 // every request (the grid keeps no values of its own), the rpm labels as the
 // column headers and the load labels as the row headers. Model row r and
